@@ -1,0 +1,243 @@
+#include "document/textfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace verselet {
+
+namespace {
+
+constexpr char kCp932Name[] = "CP932";
+constexpr QChar kReplacement{0xFFFD};
+
+bool isLineBreak(QChar c) { return c == u'\r' || c == u'\n'; }
+
+// Finds the first character the encoder refuses. Only called once the whole
+// text has failed, so it can afford a fresh encoder per line and per character.
+UnmappableCharacter locateUnmappable(const QString& text)
+{
+    int line = 1;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !isLineBreak(text.at(end)))
+            ++end;
+        const QStringView lineText = QStringView(text).mid(start, end - start);
+        QStringEncoder lineEncoder(kCp932Name, QStringConverter::Flag::Stateless);
+        const QByteArray lineBytes = lineEncoder.encode(lineText); // converts only when kept
+        if (lineEncoder.hasError()) {
+            int column = 1;
+            for (qsizetype i = 0; i < lineText.size(); ++column) {
+                const bool pair = lineText.at(i).isHighSurrogate() && i + 1 < lineText.size() &&
+                                  lineText.at(i + 1).isLowSurrogate();
+                const QStringView one = lineText.mid(i, pair ? 2 : 1);
+                QStringEncoder charEncoder(kCp932Name, QStringConverter::Flag::Stateless);
+                const QByteArray charBytes = charEncoder.encode(one);
+                if (charEncoder.hasError()) {
+                    const char32_t ch = pair ? QChar::surrogateToUcs4(one.at(0), one.at(1))
+                                             : char32_t(one.at(0).unicode());
+                    return {ch, line, column};
+                }
+                i += one.size();
+            }
+        }
+        if (end >= text.size())
+            break;
+        // CR LF counts as one line break.
+        start = end + ((text.at(end) == u'\r' && end + 1 < text.size() &&
+                        text.at(end + 1) == u'\n')
+                           ? 2
+                           : 1);
+        ++line;
+    }
+    // The encoder failed on the whole but on no piece of it; report the start.
+    return {text.isEmpty() ? 0 : char32_t(text.at(0).unicode()), 1, 1};
+}
+
+bool hasNonAscii(const QByteArray& bytes)
+{
+    for (const char b : bytes) {
+        if (static_cast<unsigned char>(b) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+DecodedText DecodeCp932(const QByteArray& bytes)
+{
+    // Invalid bytes become NUL, and so do NUL bytes themselves; both then become
+    // U+FFFD. The decoder silently drops a lead byte cut off at the very end, so
+    // an LF is appended: it is never a trail byte, the lead byte before it is
+    // reported like any other invalid byte, and the LF is taken off again.
+    QStringDecoder decoder(kCp932Name, QStringConverter::Flag::Stateless |
+                                           QStringConverter::Flag::ConvertInvalidToNull);
+    QByteArray input = bytes;
+    input.append('\n');
+    QString text = decoder.decode(input);
+    text.chop(1);
+    const bool hadNul = text.contains(QChar(0));
+    if (hadNul)
+        text.replace(QChar(0), kReplacement);
+    return {text, decoder.hasError() || hadNul};
+}
+
+Result<QByteArray, UnmappableCharacter> EncodeCp932(const QString& text)
+{
+    QStringEncoder encoder(kCp932Name, QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return locateUnmappable(text);
+    return bytes;
+}
+
+QString NormalizeLineEnds(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r') {
+            if (i + 1 < n && text.at(i + 1) == u'\n')
+                ++i;
+            out += u"\r\n";
+        } else if (c == u'\n') {
+            out += u"\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+UserText DecodeUserText(const QByteArray& bytes)
+{
+    UserText result;
+    const auto startsWith = [&bytes](const char* bom, qsizetype n) {
+        return bytes.size() >= n && bytes.first(n) == QByteArrayView(bom, n);
+    };
+    if (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2)) {
+        QStringDecoder decoder(startsWith("\xFF\xFE", 2) ? QStringConverter::Utf16LE
+                                                          : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::Stateless);
+        result.text = decoder.decode(bytes.sliced(2));
+        result.encoding = TextEncoding::Utf16;
+        result.hadInvalidBytes = decoder.hasError();
+    } else {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString asUtf8 = utf8.decode(bytes); // takes off a leading BOM itself
+        if (startsWith("\xEF\xBB\xBF", 3) || (!utf8.hasError() && hasNonAscii(bytes))) {
+            result.text = std::move(asUtf8);
+            result.encoding = TextEncoding::Utf8;
+            result.hadInvalidBytes = utf8.hasError();
+        } else {
+            DecodedText decoded = DecodeCp932(bytes);
+            result.text = std::move(decoded.text);
+            result.encoding = TextEncoding::Cp932;
+            result.hadInvalidBytes = decoded.hadInvalidBytes;
+        }
+    }
+    result.text = NormalizeLineEnds(result.text);
+    return result;
+}
+
+Result<UserText, FileError> ReadUserTextFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return FileError{FileErrorKind::NotFound, path};
+    if (info.isDir())
+        return FileError{FileErrorKind::Unreadable, path};
+    if (info.size() > kMaxUserTextBytes)
+        return FileError{FileErrorKind::TooLarge, path};
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError{FileErrorKind::Unreadable, path};
+    // The size may have changed since it was looked at; read one byte past the
+    // limit to know.
+    const QByteArray bytes = file.read(kMaxUserTextBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return FileError{FileErrorKind::Unreadable, path};
+    if (bytes.size() > kMaxUserTextBytes)
+        return FileError{FileErrorKind::TooLarge, path};
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    if (!utf16 && bytes.contains('\0'))
+        return FileError{FileErrorKind::NotText, path};
+    return DecodeUserText(bytes);
+}
+
+QStringList SplitWorkLines(const QString& text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text.at(i) != u'\r')
+            continue;
+        lines.append(text.sliced(start, i - start));
+        if (i + 1 < n && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(text.sliced(start));
+    return lines;
+}
+
+Result<QStringList, FileError> ReadWorkFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return FileError{FileErrorKind::NotFound, path};
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError{FileErrorKind::Unreadable, path};
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return FileError{FileErrorKind::Unreadable, path};
+    return SplitWorkLines(DecodeCp932(bytes).text);
+}
+
+Result<void, FileError> WriteWorkText(const QString& path, const QString& text)
+{
+    auto encoded = EncodeCp932(text);
+    if (!encoded) {
+        const UnmappableCharacter& u = encoded.error();
+        return FileError{FileErrorKind::Unmappable, path, u.character, u.line, u.column};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return FileError{FileErrorKind::Unwritable, path};
+    const QByteArray& bytes = encoded.value();
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return FileError{FileErrorKind::Unwritable, path};
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return FileError{FileErrorKind::Unwritable, path};
+    return {};
+}
+
+QString JoinLinesCrLf(const QStringList& lines)
+{
+    qsizetype size = 0;
+    for (const QString& line : lines)
+        size += line.size() + 2;
+    QString text;
+    text.reserve(size);
+    for (const QString& line : lines) {
+        text += line;
+        text += u"\r\n";
+    }
+    return text;
+}
+
+Result<void, FileError> WriteWorkLines(const QString& path, const QStringList& lines)
+{
+    return WriteWorkText(path, JoinLinesCrLf(lines));
+}
+
+} // namespace verselet

@@ -1,0 +1,94 @@
+#pragma once
+
+// Text at the file boundary. Everything the program writes is code page 932
+// with CR LF line ends; what the user opens may also be UTF-8 or UTF-16 and may
+// end its lines any way. Inside the program a text is a QString.
+
+#include "document/result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace verselet {
+
+enum class FileErrorKind {
+    NotFound,   // the file does not exist
+    Unreadable, // cannot be opened or read, or is a folder
+    TooLarge,   // a file the user opens that is larger than kMaxUserTextBytes
+    NotText,    // a file the user opens that holds NUL bytes
+    Unwritable, // cannot be opened for writing, or not every byte was written
+    Unmappable, // the text holds a character code page 932 cannot hold
+    EmptyText,  // there is nothing to write where at least one character is needed
+};
+
+struct FileError
+{
+    FileErrorKind kind = FileErrorKind::Unreadable;
+    QString path;
+    // For Unmappable: the character, and where it stands (1-based line and
+    // column, counted in characters, line breaks as the file would have them).
+    char32_t character = 0;
+    int line = 0;
+    int column = 0;
+};
+
+// A lyrics text is small; anything larger is not one.
+inline constexpr qint64 kMaxUserTextBytes = 16 * 1024 * 1024;
+
+struct DecodedText
+{
+    QString text;
+    // Bytes that are no code page 932 character, a lead byte cut off at the
+    // end, and NUL bytes each became U+FFFD, which cannot be written back.
+    bool hadInvalidBytes = false;
+};
+
+DecodedText DecodeCp932(const QByteArray& bytes);
+
+struct UnmappableCharacter
+{
+    char32_t character = 0;
+    int line = 0;
+    int column = 0;
+};
+
+// The whole text, or the first character code page 932 cannot hold. Nothing is
+// ever replaced by a look-alike or a substitute byte.
+Result<QByteArray, UnmappableCharacter> EncodeCp932(const QString& text);
+
+enum class TextEncoding { Cp932, Utf8, Utf16 };
+
+struct UserText
+{
+    QString text; // every line end is CR LF
+    TextEncoding encoding = TextEncoding::Cp932;
+    bool hadInvalidBytes = false;
+};
+
+// UTF-16 with a byte order mark, UTF-8 with a BOM or when the bytes are valid
+// UTF-8 holding non-ASCII bytes, code page 932 otherwise. CR LF, a lone LF and a
+// lone CR each end a line and all come back as CR LF.
+UserText DecodeUserText(const QByteArray& bytes);
+QString NormalizeLineEnds(const QString& text);
+
+// A file the user chose to open.
+Result<UserText, FileError> ReadUserTextFile(const QString& path);
+
+// The lines of a work file: a CR ends a line and is not part of it, an LF right
+// after it is consumed with it, a lone LF is an ordinary character, and a last
+// line without a line end is still a line.
+QStringList SplitWorkLines(const QString& text);
+
+Result<QStringList, FileError> ReadWorkFile(const QString& path);
+
+// Writes the text as it is, after it has been encoded whole: a text that holds
+// an unmappable character leaves the file untouched. Otherwise the file is
+// emptied first, never appended to.
+Result<void, FileError> WriteWorkText(const QString& path, const QString& text);
+
+// Every line followed by CR LF, the last one included.
+Result<void, FileError> WriteWorkLines(const QString& path, const QStringList& lines);
+QString JoinLinesCrLf(const QStringList& lines);
+
+} // namespace verselet

@@ -1,0 +1,94 @@
+#include "realtime/workfiles.h"
+
+namespace verselet {
+
+using namespace Qt::StringLiterals;
+
+QString WorkFolderPath(const QString& tempRoot) { return tempRoot + u"/zem"_s; }
+QString TagFilePath(const QString& tempRoot) { return tempRoot + u"/zem/left.tmp"_s; }
+QString TextFilePath(const QString& tempRoot) { return tempRoot + u"/zem/rigth.tmp"_s; }
+QString StagingFilePath(const QString& tempRoot) { return tempRoot + u"/zem/zem.tmp"_s; }
+
+QStringList TagTemplateLines()
+{
+    QStringList lines;
+    lines.reserve(1 + kTemplateUntimedLines);
+    lines.append(kSeparatorTag.toString());
+    for (int i = 0; i < kTemplateUntimedLines; ++i)
+        lines.append(kUntimedTag.toString());
+    return lines;
+}
+
+Result<void, FileError> WriteTagTemplate(const QString& tempRoot)
+{
+    return WriteWorkLines(TagFilePath(tempRoot), TagTemplateLines());
+}
+
+QStringList TagsAfterTimedLoad(const QStringList& bodyTags)
+{
+    QStringList tags = bodyTags;
+    tags.reserve(bodyTags.size() + kLoadFillerLines);
+    for (int i = 0; i < kLoadFillerLines; ++i)
+        tags.append(kUntimedTag.toString());
+    return tags;
+}
+
+Result<void, FileError> WriteTagFile(const QString& tempRoot, const QStringList& tags)
+{
+    return WriteWorkLines(TagFilePath(tempRoot), tags);
+}
+
+QList<TaggedLine> PairLines(const QStringList& textLines, const QStringList& tagLines)
+{
+    const qsizetype n = std::min(textLines.size(), tagLines.size());
+    QList<TaggedLine> pairs;
+    pairs.reserve(n);
+    for (qsizetype i = 0; i < n; ++i)
+        pairs.append({tagLines.at(i), textLines.at(i)});
+    return pairs;
+}
+
+Result<QList<TaggedLine>, FileError> ReadLinePairs(const QString& tempRoot)
+{
+    auto text = ReadWorkFile(TextFilePath(tempRoot));
+    if (!text)
+        return text.error();
+    auto tags = ReadWorkFile(TagFilePath(tempRoot));
+    if (!tags)
+        return tags.error();
+    return PairLines(text.value(), tags.value());
+}
+
+QString SelectionSnapshot(const QString& bodyText)
+{
+    QString snapshot = bodyText;
+    if (snapshot.endsWith(u'\r'))
+        snapshot.chop(1);
+    snapshot += kCrLf;
+    return snapshot;
+}
+
+QList<SelectionRow> LoadSelectionList(const QString& tempRoot)
+{
+    QList<SelectionRow> rows;
+    const auto pairs = ReadLinePairs(tempRoot);
+    if (!pairs)
+        return rows;
+    rows.reserve(pairs.value().size());
+    for (const TaggedLine& pair : pairs.value())
+        rows.append({pair.text, IsCountedTag(pair.tag)});
+    return rows;
+}
+
+Result<QList<SelectionRow>, FileError> PrepareLineSelection(const QString& tempRoot,
+                                                            const QString& bodyText)
+{
+    if (bodyText.isEmpty())
+        return FileError{FileErrorKind::EmptyText, TextFilePath(tempRoot)};
+    if (auto written = WriteWorkText(TextFilePath(tempRoot), SelectionSnapshot(bodyText));
+        !written)
+        return written.error();
+    return LoadSelectionList(tempRoot);
+}
+
+} // namespace verselet

@@ -1,0 +1,68 @@
+#pragma once
+
+// The work files that carry the lyric lines and their tags between the windows
+// of a real-time input. They live in TempRoot + "/zem":
+//   left.tmp   the tag file: one tag field per body line
+//   rigth.tmp  the text file: one body line per line (the name is spelled so)
+//   zem.tmp    the staging file: the finished text before it is copied
+// Line n of the text file belongs to line n of the tag file; nothing else ties
+// them together. All three are code page 932 with CR LF.
+
+#include "document/lyricsformat.h"
+#include "document/textfile.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace verselet {
+
+// The tag template offers the separator line unmarked and the next 271 lines
+// marked: "-------" and 271 "[--:--]", 2448 bytes.
+inline constexpr int kTemplateUntimedLines = 271;
+// After a timed lyrics text is loaded, its own tags are followed by this many
+// "[--:--]" lines, so lines typed below the loaded ones are offered marked.
+inline constexpr int kLoadFillerLines = 224;
+
+QString WorkFolderPath(const QString& tempRoot);
+QString TagFilePath(const QString& tempRoot);
+QString TextFilePath(const QString& tempRoot);
+QString StagingFilePath(const QString& tempRoot);
+
+QStringList TagTemplateLines();
+Result<void, FileError> WriteTagTemplate(const QString& tempRoot);
+
+// The tag file after a timed load: the body's tag fields, then the filler.
+QStringList TagsAfterTimedLoad(const QStringList& bodyTags);
+Result<void, FileError> WriteTagFile(const QString& tempRoot, const QStringList& tags);
+
+// Line n of the text file with line n of the tag file, for as many lines as
+// both have; surplus lines of the longer one take no part.
+QList<TaggedLine> PairLines(const QStringList& textLines, const QStringList& tagLines);
+
+// Both files read and paired. A file that cannot be read is an error here;
+// callers that treat it as "no lines" say so themselves.
+Result<QList<TaggedLine>, FileError> ReadLinePairs(const QString& tempRoot);
+
+struct SelectionRow
+{
+    QString text;
+    bool marked = false;
+    friend bool operator==(const SelectionRow&, const SelectionRow&) = default;
+};
+
+// What the text file receives at the start of a real-time input: the body text
+// and one CR LF. A lone CR at its very end is dropped (it stands for a line
+// break that is already there); no other character is.
+QString SelectionSnapshot(const QString& bodyText);
+
+// One row per pair of text line and tag line, marked when the tag counts. A
+// file that is missing or unreadable gives no rows.
+QList<SelectionRow> LoadSelectionList(const QString& tempRoot);
+
+// Writes the snapshot of the body text into the text file and lists the rows.
+// An empty body text is refused before anything is written (EmptyText).
+Result<QList<SelectionRow>, FileError> PrepareLineSelection(const QString& tempRoot,
+                                                            const QString& bodyText);
+
+} // namespace verselet

@@ -1,0 +1,27 @@
+#pragma once
+
+// Play positions and time tags. A position is a signed 32-bit count of
+// milliseconds; a tag is "[mm:ss]" counted from the start of the track, at
+// one-second resolution.
+
+#include <QString>
+#include <QStringView>
+
+namespace verselet {
+
+// Truncates to whole seconds, never rounds: 59999 is [00:59]. Minutes take two
+// digits below 100 and three or more from there on ([100:00], eight characters).
+// A negative position, which only a clock running before the track start can
+// give, formats as [00:00]: a tag is never shorter or longer than a real one.
+QString FormatTimeTag(qint32 milliseconds);
+
+// Reads the minutes from characters 2-3 and the seconds from characters 5-6 of
+// the text, whatever else it holds, so a whole timing-list line serves as well
+// as a bare tag. Each pair is read as a number the lenient way: blanks are
+// skipped, a sign, digits and one decimal point are taken up to the first other
+// character, and nothing reads as 0. "[--:--]" is 0; [100:00] reads as 10
+// minutes. The seconds are rounded to whole seconds, halves to the even
+// neighbour; the result is a whole number of seconds times 1000.
+double TagToMilliseconds(QStringView text);
+
+} // namespace verselet

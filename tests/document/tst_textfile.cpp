@@ -1,0 +1,304 @@
+#include "document/textfile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class TestTextFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cp932RoundTrips_data();
+    void cp932RoundTrips();
+    void invalidBytesBecomeReplacementCharacters_data();
+    void invalidBytesBecomeReplacementCharacters();
+    void unmappableCharacterIsLocated_data();
+    void unmappableCharacterIsLocated();
+    void userTextEncodingIsDetected_data();
+    void userTextEncodingIsDetected();
+    void everyLineEndBecomesCrLf_data();
+    void everyLineEndBecomesCrLf();
+    void userFileFailures();
+    void userFileAtTheSizeLimitIsRead();
+    void workLinesSplitAtCarriageReturns_data();
+    void workLinesSplitAtCarriageReturns();
+    void workFileBytesAreExact();
+    void writingEmptiesTheFileFirst();
+    void unmappableTextLeavesTheFileUntouched();
+    void writeFailuresAreReported();
+};
+
+void TestTextFile::cp932RoundTrips_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ascii with backslash and tilde") << QByteArray("a\\b~c[01:05]") << u"a\\b~c[01:05]"_s;
+    QTest::newRow("fullwidth tilde 81 60") << QByteArray("\x81\x60") << u"\uFF5E"_s;
+    QTest::newRow("circled one 87 40") << QByteArray("\x87\x40") << u"\u2460"_s;
+    QTest::newRow("hiragana and kanji") << QByteArray("\x82\xA0\x8A\xBF\x8E\x9A") << u"あ漢字"_s;
+    QTest::newRow("halfwidth katakana") << QByteArray("\xC3\xB7\xBD\xC4") << u"ﾃｷｽﾄ"_s;
+    QTest::newRow("line ends kept") << QByteArray("a\r\nb\nc\r") << u"a\r\nb\nc\r"_s;
+}
+
+void TestTextFile::cp932RoundTrips()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const DecodedText decoded = DecodeCp932(bytes);
+    QCOMPARE(decoded.text, text);
+    QVERIFY(!decoded.hadInvalidBytes);
+    const auto encoded = EncodeCp932(text);
+    QVERIFY(encoded.ok());
+    QCOMPARE(encoded.value(), bytes);
+}
+
+void TestTextFile::invalidBytesBecomeReplacementCharacters_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("lead byte cut off at the end") << QByteArray("ab\x82") << u"ab\uFFFD"_s;
+    QTest::newRow("lead byte before a space") << QByteArray("\x82 x") << u"\uFFFD x"_s;
+    QTest::newRow("bytes that are no character") << QByteArray("\x80\xA0\xFD\xFF") << u"\uFFFD\uFFFD\uFFFD\uFFFD"_s;
+    QTest::newRow("NUL byte") << QByteArray("a\0b", 3) << u"a\uFFFDb"_s;
+    QTest::newRow("only a lead byte") << QByteArray("\x88") << u"\uFFFD"_s;
+}
+
+void TestTextFile::invalidBytesBecomeReplacementCharacters()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const DecodedText decoded = DecodeCp932(bytes);
+    QCOMPARE(decoded.text, text);
+    QVERIFY(decoded.hadInvalidBytes);
+    // A replacement character can never be written back as something else.
+    const auto encoded = EncodeCp932(decoded.text);
+    QVERIFY(!encoded.ok());
+    QCOMPARE(encoded.error().character, char32_t(0xFFFD));
+}
+
+void TestTextFile::unmappableCharacterIsLocated_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<uint>("character");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+    QTest::newRow("wave dash U+301C") << u"\u301C"_s << 0x301Cu << 1 << 1;
+    QTest::newRow("emoji on the second line")
+        << u"abc\r\nd\U0001F600e"_s << 0x1F600u << 2 << 2;
+    QTest::newRow("after an emoji on the same line columns count characters")
+        << u"\U0001F600"_s << 0x1F600u << 1 << 1;
+    QTest::newRow("lone LF and CR end lines too") << u"a\nb\rc\r\n\u00E9"_s << 0xE9u << 4 << 1;
+    QTest::newRow("lone surrogate") << u"ab"_s + QChar(0xD800) << 0xD800u << 1 << 3;
+}
+
+void TestTextFile::unmappableCharacterIsLocated()
+{
+    QFETCH(QString, text);
+    QFETCH(uint, character);
+    QFETCH(int, line);
+    QFETCH(int, column);
+    const auto encoded = EncodeCp932(text);
+    QVERIFY(!encoded.ok());
+    QCOMPARE(uint(encoded.error().character), character);
+    QCOMPARE(encoded.error().line, line);
+    QCOMPARE(encoded.error().column, column);
+}
+
+void TestTextFile::userTextEncodingIsDetected_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<bool>("invalid");
+    const int cp932 = int(TextEncoding::Cp932);
+    const int utf8 = int(TextEncoding::Utf8);
+    const int utf16 = int(TextEncoding::Utf16);
+    QTest::newRow("shift-jis") << QByteArray("\x89\xCC\x8E\x8C") << u"歌詞"_s << cp932 << false;
+    QTest::newRow("ascii") << QByteArray("[00:00]abc") << u"[00:00]abc"_s << cp932 << false;
+    QTest::newRow("utf-8 without BOM") << QByteArray("\xE6\xAD\x8C\xE8\xA9\x9E") << u"歌詞"_s << utf8 << false;
+    QTest::newRow("utf-8 BOM is not text") << QByteArray("\xEF\xBB\xBF" "abc") << u"abc"_s << utf8 << false;
+    QTest::newRow("utf-8 BOM with a broken sequence")
+        << QByteArray("\xEF\xBB\xBF" "a\xE6\xAD") << u"a\uFFFD\uFFFD"_s << utf8 << true;
+    QTest::newRow("shift-jis that is not utf-8")
+        << QByteArray("\x82\xA0\x82\xA2") << u"あい"_s << cp932 << false;
+    QTest::newRow("utf-16le BOM") << QByteArray("\xFF\xFE\x4C\x6B\x5E\x8A\n\0", 8) << u"歌詞\r\n"_s << utf16 << false;
+    QTest::newRow("utf-16be BOM") << QByteArray("\xFE\xFF\x6B\x4C", 4) << u"歌"_s << utf16 << false;
+}
+
+void TestTextFile::userTextEncodingIsDetected()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(int, encoding);
+    QFETCH(bool, invalid);
+    const UserText decoded = DecodeUserText(bytes);
+    QCOMPARE(decoded.text, text);
+    QCOMPARE(int(decoded.encoding), encoding);
+    QCOMPARE(decoded.hadInvalidBytes, invalid);
+}
+
+void TestTextFile::everyLineEndBecomesCrLf_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("mixed") << u"a\nb\rc\r\nd"_s << u"a\r\nb\r\nc\r\nd"_s;
+    QTest::newRow("CR CR LF is two line ends") << u"a\r\r\nb"_s << u"a\r\n\r\nb"_s;
+    QTest::newRow("LF CR is two line ends") << u"\n\r"_s << u"\r\n\r\n"_s;
+    QTest::newRow("trailing lone CR") << u"x\r"_s << u"x\r\n"_s;
+    QTest::newRow("nothing to do") << u"x\r\ny"_s << u"x\r\ny"_s;
+}
+
+void TestTextFile::everyLineEndBecomesCrLf()
+{
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(NormalizeLineEnds(in), out);
+    // What the user opens is normalised before anything looks at it.
+    QCOMPARE(DecodeUserText(in.toLatin1()).text, out);
+}
+
+void TestTextFile::userFileFailures()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+
+    auto missing = ReadUserTextFile(dir.filePath(u"none.txt"_s));
+    QVERIFY(!missing.ok());
+    QCOMPARE(missing.error().kind, FileErrorKind::NotFound);
+    QVERIFY(!QFile::exists(dir.filePath(u"none.txt"_s)));
+
+    auto folder = ReadUserTextFile(dir.path());
+    QVERIFY(!folder.ok());
+    QCOMPARE(folder.error().kind, FileErrorKind::Unreadable);
+
+    const QString binary = dir.filePath(u"binary.txt"_s);
+    writeBytes(binary, QByteArray("ID3\0\0\x01", 6));
+    auto notText = ReadUserTextFile(binary);
+    QVERIFY(!notText.ok());
+    QCOMPARE(notText.error().kind, FileErrorKind::NotText);
+
+    const QString large = dir.filePath(u"large.txt"_s);
+    {
+        QFile f(large);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(kMaxUserTextBytes + 1));
+    }
+    auto tooLarge = ReadUserTextFile(large);
+    QVERIFY(!tooLarge.ok());
+    QCOMPARE(tooLarge.error().kind, FileErrorKind::TooLarge);
+    QCOMPARE(tooLarge.error().path, large);
+}
+
+void TestTextFile::userFileAtTheSizeLimitIsRead()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"limit.txt"_s);
+    QByteArray bytes(kMaxUserTextBytes, 'a');
+    bytes[0] = '\x82';
+    bytes[1] = '\xA0';
+    writeBytes(path, bytes);
+    auto read = ReadUserTextFile(path);
+    QVERIFY(read.ok());
+    QCOMPARE(read.value().text.size(), kMaxUserTextBytes - 1);
+    QCOMPARE(read.value().text.front(), QChar(u'あ'));
+}
+
+void TestTextFile::workLinesSplitAtCarriageReturns_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("empty") << QString() << QStringList();
+    QTest::newRow("last line without end") << u"a"_s << QStringList{u"a"_s};
+    QTest::newRow("CR alone ends a line") << u"a\rb\r"_s << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("LF after CR consumed") << u"a\r\nb\r\n"_s << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("lone LF is a character") << u"a\nb\r\n"_s << QStringList{u"a\nb"_s};
+    QTest::newRow("LF at the start of a line") << u"a\r\n\nb"_s << QStringList{u"a"_s, u"\nb"_s};
+    QTest::newRow("CR CR LF gives an empty line") << u"a\r\r\n"_s << QStringList{u"a"_s, QString()};
+    QTest::newRow("empty lines") << u"\r\n\r\n"_s << QStringList{QString(), QString()};
+}
+
+void TestTextFile::workLinesSplitAtCarriageReturns()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QCOMPARE(SplitWorkLines(text), lines);
+}
+
+void TestTextFile::workFileBytesAreExact()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"w.tmp"_s);
+    const QStringList lines{u"[01:05]～①"_s, QString(), u"ﾃｷｽﾄ"_s};
+    QVERIFY(WriteWorkLines(path, lines).ok());
+    QCOMPARE(readBytes(path), QByteArray("[01:05]\x81\x60\x87\x40\r\n\r\n\xC3\xB7\xBD\xC4\r\n"));
+    auto back = ReadWorkFile(path);
+    QVERIFY(back.ok());
+    QCOMPARE(back.value(), lines);
+
+    auto missing = ReadWorkFile(dir.filePath(u"none.tmp"_s));
+    QVERIFY(!missing.ok());
+    QCOMPARE(missing.error().kind, FileErrorKind::NotFound);
+}
+
+void TestTextFile::writingEmptiesTheFileFirst()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"w.tmp"_s);
+    writeBytes(path, QByteArray(5000, 'x'));
+    QVERIFY(WriteWorkText(path, u"ab"_s).ok());
+    QCOMPARE(readBytes(path), QByteArray("ab"));
+}
+
+void TestTextFile::unmappableTextLeavesTheFileUntouched()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"w.tmp"_s);
+    writeBytes(path, "old\r\n");
+    auto written = WriteWorkLines(path, {u"ok"_s, u"a\u301Cb"_s});
+    QVERIFY(!written.ok());
+    QCOMPARE(written.error().kind, FileErrorKind::Unmappable);
+    QCOMPARE(written.error().path, path);
+    QCOMPARE(uint(written.error().character), 0x301Cu);
+    QCOMPARE(written.error().line, 2);
+    QCOMPARE(written.error().column, 2);
+    QCOMPARE(readBytes(path), QByteArray("old\r\n"));
+}
+
+void TestTextFile::writeFailuresAreReported()
+{
+    QTemporaryDir dir;
+    auto noFolder = WriteWorkText(dir.filePath(u"missing/w.tmp"_s), u"a"_s);
+    QVERIFY(!noFolder.ok());
+    QCOMPARE(noFolder.error().kind, FileErrorKind::Unwritable);
+
+    // A disk that is full takes the open but not the bytes.
+    auto full = WriteWorkText(u"/dev/full"_s, u"a"_s);
+    QVERIFY(!full.ok());
+    QCOMPARE(full.error().kind, FileErrorKind::Unwritable);
+}
+
+QTEST_APPLESS_MAIN(TestTextFile)
+#include "tst_textfile.moc"

@@ -1,0 +1,229 @@
+#include "realtime/workfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// A TempRoot with its work folder, as start-up leaves it.
+struct WorkArea
+{
+    QTemporaryDir dir;
+    QString root;
+    WorkArea() : root(dir.path() + u"/temp"_s) { QDir().mkpath(WorkFolderPath(root)); }
+};
+
+QList<SelectionRow> rows(std::initializer_list<std::pair<const char16_t*, bool>> list)
+{
+    QList<SelectionRow> out;
+    for (const auto& [text, marked] : list)
+        out.append({QString::fromUtf16(text), marked});
+    return out;
+}
+
+} // namespace
+
+class TestWorkFiles : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pathsLiveInTheZemFolder();
+    void tagTemplateIsExactly2448Bytes();
+    void tagsAfterATimedLoadEndWith224Fillers();
+    void snapshotDropsOnlyATrailingLoneCr_data();
+    void snapshotDropsOnlyATrailingLoneCr();
+    void emptyTextIsRefusedBeforeWriting();
+    void unmappableTextIsReportedAndNotWritten();
+    void newDocumentWith300LinesOffers272Rows();
+    void pairingStopsAtTheShorterFile_data();
+    void pairingStopsAtTheShorterFile();
+    void missingFilesGiveNoRows();
+    void snapshotIntoAMissingFolderFails();
+};
+
+void TestWorkFiles::pathsLiveInTheZemFolder()
+{
+    QCOMPARE(WorkFolderPath(u"/home/u/.cache/verselet/temp"_s), u"/home/u/.cache/verselet/temp/zem"_s);
+    QCOMPARE(TagFilePath(u"/t"_s), u"/t/zem/left.tmp"_s);
+    QCOMPARE(TextFilePath(u"/t"_s), u"/t/zem/rigth.tmp"_s);
+    QCOMPARE(StagingFilePath(u"/t"_s), u"/t/zem/zem.tmp"_s);
+}
+
+void TestWorkFiles::tagTemplateIsExactly2448Bytes()
+{
+    WorkArea area;
+    // Whatever was there before is replaced, not appended to.
+    writeBytes(TagFilePath(area.root), QByteArray(9000, 'x'));
+    QVERIFY(WriteTagTemplate(area.root).ok());
+    const QByteArray bytes = readBytes(TagFilePath(area.root));
+    QCOMPARE(bytes.size(), 2448);
+    QByteArray expected("-------\r\n");
+    for (int i = 0; i < 271; ++i)
+        expected += "[--:--]\r\n";
+    QCOMPARE(bytes, expected);
+}
+
+void TestWorkFiles::tagsAfterATimedLoadEndWith224Fillers()
+{
+    WorkArea area;
+    const QStringList bodyTags{u"-------"_s, u"[01:05]"_s, u"abc"_s, QString()};
+    QVERIFY(WriteTagFile(area.root, TagsAfterTimedLoad(bodyTags)).ok());
+    QByteArray expected("-------\r\n[01:05]\r\nabc\r\n\r\n");
+    for (int i = 0; i < 224; ++i)
+        expected += "[--:--]\r\n";
+    QCOMPARE(readBytes(TagFilePath(area.root)), expected);
+}
+
+void TestWorkFiles::snapshotDropsOnlyATrailingLoneCr_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<SelectionRow>>("rows");
+    const QString hyphens(35, u'-');
+    QTest::newRow("new document keeps all 35 hyphens")
+        << hyphens << QByteArray(35, '-') + "\r\n" << QList<SelectionRow>{{hyphens, false}};
+    QTest::newRow("last line without a line break keeps its last character")
+        << hyphens + u"\r\nabc"_s << QByteArray(35, '-') + "\r\nabc\r\n"
+        << QList<SelectionRow>{{hyphens, false}, {u"abc"_s, true}};
+    QTest::newRow("text ending with a line break gives an empty last row")
+        << u"-\r\nあ\r\n"_s << QByteArray("-\r\n\x82\xA0\r\n\r\n")
+        << rows({{u"-", false}, {u"あ", true}, {u"", true}});
+    QTest::newRow("a trailing lone CR is dropped")
+        << u"-\r\nabc\r"_s << QByteArray("-\r\nabc\r\n") << rows({{u"-", false}, {u"abc", true}});
+    QTest::newRow("one character") << u"x"_s << QByteArray("x\r\n") << rows({{u"x", false}});
+}
+
+void TestWorkFiles::snapshotDropsOnlyATrailingLoneCr()
+{
+    QFETCH(QString, body);
+    QFETCH(QByteArray, file);
+    QFETCH(QList<SelectionRow>, rows);
+    WorkArea area;
+    QVERIFY(WriteTagTemplate(area.root).ok());
+    const auto listed = PrepareLineSelection(area.root, body);
+    QVERIFY(listed.ok());
+    QCOMPARE(readBytes(TextFilePath(area.root)), file);
+    QCOMPARE(listed.value(), rows);
+}
+
+void TestWorkFiles::emptyTextIsRefusedBeforeWriting()
+{
+    WorkArea area;
+    writeBytes(TextFilePath(area.root), "earlier\r\n");
+    const auto listed = PrepareLineSelection(area.root, QString());
+    QVERIFY(!listed.ok());
+    QCOMPARE(listed.error().kind, FileErrorKind::EmptyText);
+    QCOMPARE(listed.error().path, TextFilePath(area.root));
+    QCOMPARE(readBytes(TextFilePath(area.root)), QByteArray("earlier\r\n"));
+}
+
+void TestWorkFiles::unmappableTextIsReportedAndNotWritten()
+{
+    WorkArea area;
+    QVERIFY(WriteTagTemplate(area.root).ok());
+    const auto listed = PrepareLineSelection(area.root, u"---\r\nok\r\n笑顔\U0001F600"_s);
+    QVERIFY(!listed.ok());
+    QCOMPARE(listed.error().kind, FileErrorKind::Unmappable);
+    QCOMPARE(uint(listed.error().character), 0x1F600u);
+    QCOMPARE(listed.error().line, 3);
+    QCOMPARE(listed.error().column, 3);
+    QVERIFY(!QFile::exists(TextFilePath(area.root)));
+}
+
+void TestWorkFiles::newDocumentWith300LinesOffers272Rows()
+{
+    WorkArea area;
+    QVERIFY(WriteTagTemplate(area.root).ok());
+    QStringList lines{QString(35, u'-')};
+    for (int i = 1; i < 300; ++i)
+        lines.append(u"行%1"_s.arg(i));
+    const auto listed = PrepareLineSelection(area.root, lines.join(u"\r\n"_s));
+    QVERIFY(listed.ok());
+    const QList<SelectionRow>& list = listed.value();
+    QCOMPARE(list.size(), 272);
+    QCOMPARE(list.first(), (SelectionRow{QString(35, u'-'), false}));
+    for (int i = 1; i < 272; ++i) {
+        QVERIFY2(list.at(i).marked, qPrintable(QString::number(i)));
+        QCOMPARE(list.at(i).text, u"行%1"_s.arg(i));
+    }
+}
+
+void TestWorkFiles::pairingStopsAtTheShorterFile_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("tags");
+    QTest::addColumn<QList<SelectionRow>>("rows");
+    QTest::newRow("more text lines")
+        << QByteArray("a\r\nb\r\nc\r\n") << QByteArray("-------\r\n[00:01]\r\n")
+        << rows({{u"a", false}, {u"b", true}});
+    QTest::newRow("more tag lines")
+        << QByteArray("a\r\n") << QByteArray("[--:--]\r\n[--:--]\r\n") << rows({{u"a", true}});
+    QTest::newRow("tags that do not count")
+        << QByteArray("a\r\nb\r\nc\r\nd\r\n") << QByteArray("       \r\n\r\nx[00:01]\r\n[\r\n")
+        << rows({{u"a", false}, {u"b", false}, {u"c", false}, {u"d", true}});
+    QTest::newRow("last lines without line ends")
+        << QByteArray("a\r\nb") << QByteArray("[--:--]\r\n[00:02]") << rows({{u"a", true}, {u"b", true}});
+    QTest::newRow("a lone LF belongs to the line")
+        << QByteArray("a\nb\r\nc\r\n") << QByteArray("[--:--]\n-------\r\n-------\r\n")
+        << rows({{u"a\nb", true}, {u"c", false}});
+    QTest::newRow("empty text file") << QByteArray() << QByteArray("[--:--]\r\n") << rows({});
+}
+
+void TestWorkFiles::pairingStopsAtTheShorterFile()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, tags);
+    QFETCH(QList<SelectionRow>, rows);
+    WorkArea area;
+    writeBytes(TextFilePath(area.root), text);
+    writeBytes(TagFilePath(area.root), tags);
+    QCOMPARE(LoadSelectionList(area.root), rows);
+}
+
+void TestWorkFiles::missingFilesGiveNoRows()
+{
+    WorkArea area;
+    writeBytes(TextFilePath(area.root), "a\r\n");
+    QVERIFY(LoadSelectionList(area.root).isEmpty());
+    QCOMPARE(ReadLinePairs(area.root).error().kind, FileErrorKind::NotFound);
+    QCOMPARE(ReadLinePairs(area.root).error().path, TagFilePath(area.root));
+
+    QVERIFY(QFile::remove(TextFilePath(area.root)));
+    QVERIFY(WriteTagTemplate(area.root).ok());
+    QVERIFY(LoadSelectionList(area.root).isEmpty());
+}
+
+void TestWorkFiles::snapshotIntoAMissingFolderFails()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + u"/no-such-temp"_s;
+    const auto listed = PrepareLineSelection(root, u"abc"_s);
+    QVERIFY(!listed.ok());
+    QCOMPARE(listed.error().kind, FileErrorKind::Unwritable);
+    QCOMPARE(listed.error().path, root + u"/zem/rigth.tmp"_s);
+    QVERIFY(!WriteTagTemplate(root).ok());
+}
+
+QTEST_APPLESS_MAIN(TestWorkFiles)
+#include "tst_workfiles.moc"
