@@ -1,3 +1,4 @@
+#include "app/appicon.h"
 #include "app/mainwindow.h"
 
 #include <QApplication>
@@ -6,7 +7,11 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("verselet"));
+    QApplication::setWindowIcon(verselet::AppIcon());
+
     verselet::MainWindow window;
+    if (!window.Form_Load())
+        return window.exitCode();
     window.show();
-    return app.exec();
+    return QApplication::exec();
 }

@@ -1,12 +1,356 @@
 #include "app/mainwindow.h"
 
+#include "app/appicon.h"
+#include "app/editorlayout.h"
+#include "app/messages.h"
+#include "document/lyricsformat.h"
+#include "document/lyricsloader.h"
+#include "document/textfile.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+
 namespace verselet {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kNewCaption = u"Verselet - 新規作成.txt"_s;
+const QString kOpenFilter = u"ﾃｷｽﾄ文書 (*txt)"_s;
+
+QString toWidgetText(const QString& crlfText)
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Verselet - 新規作成.txt"));
-    resize(550, 400);
+    QString text = crlfText;
+    text.replace(u"\r\n"_s, u"\n"_s);
+    return text;
+}
+
+QString fromWidgetText(const QString& widgetText)
+{
+    QString text = widgetText;
+    text.replace(u'\n', u"\r\n"_s);
+    return text;
+}
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+}
+
+// "Terminal" of the original look: a monospaced font with Japanese glyphs.
+QFont terminalFont()
+{
+    QFont font(u"Noto Sans Mono CJK JP"_s);
+    font.setStyleHint(QFont::Monospace);
+    font.setPointSizeF(13.5);
+    return font;
+}
+
+// "ＭＳ Ｐゴシック": a proportional Japanese gothic.
+QFont gothicFont()
+{
+    QFont font(u"Noto Sans CJK JP"_s);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(11.25);
+    return font;
+}
+
+QPlainTextEdit* makeMultiLineBox(QWidget* parent, const QString& name, const QString& tip)
+{
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setFont(terminalFont());
+    box->setToolTip(tip);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves to the next box, as in every other field of the window.
+    box->setTabChangesFocus(true);
+    return box;
+}
+
+// The pointer of one window, the hourglass while a step runs.
+class BusyCursor final
+{
+public:
+    explicit BusyCursor(QWidget* window) : m_window(window) { m_window->setCursor(Qt::WaitCursor); }
+    ~BusyCursor() { m_window->setCursor(Qt::ArrowCursor); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    QWidget* m_window;
+};
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_instanceLock(CacheFolder())
+{
+    setObjectName(u"Form1"_s);
+    setWindowIcon(AppIcon());
+    buildWidgets();
+    buildMenu();
+
+    // The client area of a new window is 8250 x 6000 twips; the menu bar is
+    // above it.
+    const QSize client(TwipsToPixels(8250), TwipsToPixels(6000));
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildWidgets()
+{
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    Text2 = makeMultiLineBox(client, u"Text2"_s, u"歌詞の作成者やタイトルなどを入力します"_s);
+    Text2->setGeometry(twipsRect(0, 0, 8250 - 120, 1575));
+
+    Text3 = new QLineEdit(client);
+    Text3->setObjectName(u"Text3"_s);
+    Text3->setFont(gothicFont());
+    Text3->setToolTip(u"[00:00]のときに表示させたい文字を入力します"_s);
+    Text3->setGeometry(twipsRect(1080, 1680, 5895, 330));
+
+    Text1 = makeMultiLineBox(client, u"Text1"_s, u"歌詞を入力します"_s);
+    Text1->setGeometry(twipsRect(0, 2040, 8250 - 120, 6000 - 2040));
+
+    Label1 = new QLabel(u"0"_s, client);
+    Label1->setObjectName(u"Label1"_s);
+    Label1->setGeometry(twipsRect(7080, 1680, 1095, 375));
+    Label1->setVisible(false);
+
+    // Text1 first, then the header, then the start text.
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+    Text1->setFocus();
+}
+
+void MainWindow::buildMenu()
+{
+    const auto addMenu = [this](const QString& name, const QString& caption) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        return menu;
+    };
+    const auto addItem = [](QMenu* menu, const QString& name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        return action;
+    };
+    const auto addSeparator = [](QMenu* menu, const QString& name) {
+        menu->addSeparator()->setObjectName(name);
+    };
+
+    QMenu* file = addMenu(u"ファイル"_s, u"ﾌｧｲﾙ(&F)"_s);
+    connect(addItem(file, u"新規作成"_s, u"新規作成（&N)"_s), &QAction::triggered, this,
+            &MainWindow::新規作成_Click);
+    connect(addItem(file, u"開く"_s, u"開(&O)..."_s), &QAction::triggered, this,
+            &MainWindow::開く_Click);
+    addItem(file, u"上書き保存"_s, u"上書き保存(&S)"_s)->setEnabled(false);
+    addItem(file, u"名前を付けて保存"_s, u"名前を付けて保存(&A)"_s)->setEnabled(false);
+    addSeparator(file, u"線"_s);
+    addItem(file, u"設定"_s, u"設定"_s);
+    addSeparator(file, u"ティ"_s);
+    connect(addItem(file, u"終了"_s, u"終了"_s), &QAction::triggered, this,
+            &MainWindow::終了_Click);
+
+    QMenu* lyrics = addMenu(u"歌詞"_s, u"歌詞"_s);
+    connect(addItem(lyrics, u"リアルタイム入力"_s, u"リアルタイム入力"_s), &QAction::triggered,
+            this, &MainWindow::リアルタイム入力_Click);
+
+    QMenu* help = addMenu(u"HELP"_s, u"ﾍﾙﾌﾟ(&H)"_s);
+    addItem(help, u"ヘルプ"_s, u"Verseletヘルプ"_s);
+    addItem(help, u"バージョン情報"_s, u"ﾊﾞｰｼﾞｮﾝ情報(&A)"_s);
+}
+
+bool MainWindow::Form_Load()
+{
+    if (!m_instanceLock.tryLock()) {
+        // Another copy owns the work folder: leave it alone.
+        ShowMessage(nullptr, kAlreadyRunning.toString());
+        m_exitCode = 1;
+        return false;
+    }
+    m_state.TempRoot = DefaultTempRoot();
+    EnsureTempRoot(m_state.TempRoot);
+    PrepareWorkFolder(m_state.TempRoot);
+    if (!WriteTagTemplate(m_state.TempRoot)) {
+        ShowMessage(nullptr, WorkFolderUnwritableText(WorkFolderPath(m_state.TempRoot), true),
+                    QMessageBox::Critical);
+        m_exitCode = 2;
+        return false;
+    }
+    showNewDocument();
+    Text1->setFocus();
+    return true;
+}
+
+void MainWindow::showNewDocument()
+{
+    setWindowTitle(kNewCaption);
+    Text1->clear();
+    Text2->clear();
+    Text3->clear();
+    setBodyText(kSeparatorLine.toString());
+}
+
+QString MainWindow::bodyText() const { return fromWidgetText(Text1->toPlainText()); }
+void MainWindow::setBodyText(const QString& text) { Text1->setPlainText(toWidgetText(text)); }
+QString MainWindow::headerText() const { return fromWidgetText(Text2->toPlainText()); }
+void MainWindow::setHeaderText(const QString& text) { Text2->setPlainText(toWidgetText(text)); }
+QString MainWindow::startText() const { return Text3->text(); }
+void MainWindow::setStartText(const QString& text) { Text3->setText(text); }
+
+QString MainWindow::RememberedTrackIndex() const { return Label1->text(); }
+void MainWindow::setRememberedTrackIndex(const QString& index) { Label1->setText(index); }
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void MainWindow::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    // The rule counts the outer size. frameGeometry() adds the frame and the
+    // caption bar that the window system reports (none when it reports none,
+    // as offscreen); the menu bar lies inside a QMainWindow's own geometry.
+    const QSize outer = frameGeometry().size();
+    const EditorResize r = FormResize(outer);
+    if (r.text1Width)
+        Text1->resize(*r.text1Width, Text1->height());
+    if (r.text1Height)
+        Text1->resize(Text1->width(), *r.text1Height);
+    if (r.text2Width)
+        Text2->resize(*r.text2Width, Text2->height());
+
+    const int frameHeight = outer.height() - height();
+    setMinimumHeight(kMinimumOuterHeight - frameHeight);
+    if (r.outerHeight)
+        resize(width(), *r.outerHeight - frameHeight);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Closing ends the program without a question; the work folder stays for
+    // the next start-up to empty.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void MainWindow::新規作成_Click()
+{
+    PrepareWorkFolder(m_state.TempRoot);
+    if (!WriteTagTemplate(m_state.TempRoot))
+        ShowMessage(this, WorkFolderUnwritableText(WorkFolderPath(m_state.TempRoot), false),
+                    QMessageBox::Warning);
+    showNewDocument();
+}
+
+void MainWindow::開く_Click() { OpenLyricsFile(); }
+
+void MainWindow::終了_Click() { close(); }
+
+QFileDialog* MainWindow::CommonDialog1()
+{
+    if (!m_dialog) {
+        m_dialog = new QFileDialog(this);
+        m_dialog->setObjectName(u"CommonDialog1"_s);
+        m_dialog->setOption(QFileDialog::DontUseNativeDialog);
+        m_dialog->setNameFilter(kOpenFilter);
+    }
+    return m_dialog;
+}
+
+void MainWindow::OpenLyricsFile()
+{
+    QFileDialog* dialog = CommonDialog1();
+    dialog->setNameFilter(kOpenFilter);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    if (!m_fileName.isEmpty())
+        dialog->selectFile(m_fileName);
+    // Cancelling leaves the document as it was.
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return;
+    m_fileName = dialog->selectedFiles().constFirst();
+    LoadLyricsFile(m_fileName);
+    setCursor(Qt::ArrowCursor);
+}
+
+void MainWindow::WarnSixDigitTimes(const QString& content)
+{
+    if (HasSixDigitTags(content))
+        ShowMessage(this, SixDigitWarningText());
+}
+
+void MainWindow::LoadLyricsFile(const QString& path)
+{
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    std::optional<BusyCursor> busy(std::in_place, this);
+    auto read = ReadUserTextFile(fullPath);
+    busy.reset();
+    if (!read) {
+        // Nothing was read: the document stays as it was.
+        ShowMessage(this, kCannotOpen.toString());
+        return;
+    }
+    const QString& content = read.value().text;
+    WarnSixDigitTimes(content);
+
+    busy.emplace(this);
+    const LoadedLyrics loaded = LoadLyricsText(content);
+    setWindowTitle(u"Verselet - "_s + fullPath);
+    Text1->clear();
+    Text2->clear();
+    Text3->clear();
+    setBodyText(loaded.bodyText);
+    setHeaderText(loaded.headerText);
+    setStartText(loaded.startText);
+    const auto written = WriteTagFile(m_state.TempRoot, loaded.tagLines);
+    busy.reset();
+
+    if (!written && written.error().kind == FileErrorKind::Unmappable)
+        ShowMessage(this, UnmappableCharacterText(written.error()));
+    else if (!written || !loaded.complete)
+        ShowMessage(this, kCannotOpen.toString());
+}
+
+void MainWindow::リアルタイム入力_Click()
+{
+    m_state.ReturnToEditor = 0;
+    auto rows = PrepareLineSelection(m_state.TempRoot, bodyText());
+    if (!rows) {
+        reportWorkFileError(rows.error());
+        return;
+    }
+    m_selectionRows = std::move(rows).value();
+}
+
+void MainWindow::reportWorkFileError(const FileError& error)
+{
+    if (error.kind == FileErrorKind::Unmappable)
+        ShowMessage(this, UnmappableCharacterText(error));
+    else
+        ShowMessage(this, TextFileNotSavedText(m_state.TempRoot));
 }
 
 } // namespace verselet

@@ -1,16 +1,93 @@
 #pragma once
 
+#include "app/appstate.h"
+#include "app/startup.h"
+#include "realtime/workfiles.h"
+
 #include <QMainWindow>
+
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 
 namespace verselet {
 
-// The editor window. For now it only carries the caption of a new document.
+// The editor window ("Form1"): the header, start and body texts of the
+// document, and every command of the program in its menu.
 class MainWindow final : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up, in order: the single-instance rule, TempRoot, the work folder,
+    // the tag template, the empty document. False when the program must end
+    // instead of showing the window; exitCode() then says with which code.
+    bool Form_Load();
+    int exitCode() const { return m_exitCode; }
+
+    AppState& state() { return m_state; }
+
+    // The document. The text boxes show ordinary lines; these give and take
+    // the document's texts with CR LF between lines. This is the one place
+    // where the two meet, so the texts are always what the boxes show.
+    QString bodyText() const;
+    void setBodyText(const QString& text);
+    QString headerText() const;
+    void setHeaderText(const QString& text);
+    QString startText() const;
+    void setStartText(const QString& text);
+
+    // The track index the timing window remembers between real-time inputs,
+    // kept as the caption of the hidden Label1.
+    QString RememberedTrackIndex() const;
+    void setRememberedTrackIndex(const QString& index);
+
+    // Menu commands.
+    void 新規作成_Click();
+    void 開く_Click();
+    void 終了_Click();
+    void リアルタイム入力_Click();
+
+    // Opening a lyrics file.
+    void OpenLyricsFile();
+    void LoadLyricsFile(const QString& path);
+    // Warns when the content looks like the unsupported six-digit format.
+    void WarnSixDigitTimes(const QString& content);
+
+    // The open (and later save) dialog, and the file name it starts from: the
+    // last one chosen.
+    QFileDialog* CommonDialog1();
+    QString dialogFileName() const { return m_fileName; }
+
+    // The rows the last real-time input command listed for line selection.
+    const QList<SelectionRow>& selectionRows() const { return m_selectionRows; }
+
+    QPlainTextEdit* Text1 = nullptr; // body text
+    QPlainTextEdit* Text2 = nullptr; // header text
+    QLineEdit* Text3 = nullptr;      // start text
+    QLabel* Label1 = nullptr;        // RememberedTrackIndex, never shown
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWidgets();
+    void buildMenu();
+    void Form_Resize();
+    void showNewDocument();
+    void reportWorkFileError(const FileError& error);
+
+    AppState m_state;
+    InstanceLock m_instanceLock;
+    QFileDialog* m_dialog = nullptr;
+    QString m_fileName;
+    QList<SelectionRow> m_selectionRows;
+    int m_exitCode = 0;
 };
 
 } // namespace verselet

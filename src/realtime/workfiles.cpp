@@ -1,5 +1,9 @@
 #include "realtime/workfiles.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 namespace verselet {
 
 using namespace Qt::StringLiterals;
@@ -8,6 +12,29 @@ QString WorkFolderPath(const QString& tempRoot) { return tempRoot + u"/zem"_s; }
 QString TagFilePath(const QString& tempRoot) { return tempRoot + u"/zem/left.tmp"_s; }
 QString TextFilePath(const QString& tempRoot) { return tempRoot + u"/zem/rigth.tmp"_s; }
 QString StagingFilePath(const QString& tempRoot) { return tempRoot + u"/zem/zem.tmp"_s; }
+
+void PrepareWorkFolder(const QString& tempRoot)
+{
+    const QString folder = WorkFolderPath(tempRoot);
+    // A link in place of the folder would have the clearing below delete files
+    // somewhere else: the link goes, a real folder takes its place.
+    if (QFileInfo(folder).isSymLink())
+        QFile::remove(folder);
+    QDir().mkdir(folder);
+    ClearWorkFolder(tempRoot);
+}
+
+void ClearWorkFolder(const QString& tempRoot)
+{
+    const QDir folder(WorkFolderPath(tempRoot));
+    const QFileInfoList entries =
+        folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        // QFile::remove unlinks a link without following it.
+        if (entry.isSymLink() || entry.isFile())
+            QFile::remove(entry.filePath());
+    }
+}
 
 QStringList TagTemplateLines()
 {

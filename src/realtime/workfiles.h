@@ -29,6 +29,12 @@ QString TagFilePath(const QString& tempRoot);
 QString TextFilePath(const QString& tempRoot);
 QString StagingFilePath(const QString& tempRoot);
 
+// Creates the work folder when it is missing and empties it: regular files and
+// symbolic links are deleted (a link itself, never what it points to);
+// subfolders stay. Failures are not reported: the steps after it find out.
+void PrepareWorkFolder(const QString& tempRoot);
+void ClearWorkFolder(const QString& tempRoot);
+
 QStringList TagTemplateLines();
 Result<void, FileError> WriteTagTemplate(const QString& tempRoot);
 

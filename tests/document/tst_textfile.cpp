@@ -1,8 +1,13 @@
 #include "document/textfile.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -43,6 +48,7 @@ private Q_SLOTS:
     void everyLineEndBecomesCrLf();
     void userFileFailures();
     void userFileAtTheSizeLimitIsRead();
+    void userFileWithoutReadPermission();
     void workLinesSplitAtCarriageReturns_data();
     void workLinesSplitAtCarriageReturns();
     void workFileBytesAreExact();
@@ -226,6 +232,45 @@ void TestTextFile::userFileAtTheSizeLimitIsRead()
     QCOMPARE(read.value().text.front(), QChar(u'あ'));
 }
 
+void TestTextFile::userFileWithoutReadPermission()
+{
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                                  QFileDevice::ExeOther));
+    const QString path = dir.filePath(u"secret.txt"_s);
+    writeBytes(path, "lyrics");
+    QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+
+    int kind = -1;
+    if (geteuid() != 0) {
+        const auto read = ReadUserTextFile(path);
+        QVERIFY(!read.ok());
+        kind = int(read.error().kind);
+    } else {
+        // Root reads anything: the reading is done by this program again, as
+        // the unprivileged user "nobody".
+        const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
+        if (setpriv.isEmpty())
+            QSKIP("setpriv (util-linux) is needed to drop root's privileges");
+        const auto readAsNobody = [&setpriv](const QString& file) {
+            QProcess child;
+            child.start(setpriv, {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                                  QCoreApplication::applicationFilePath(), u"--read"_s, file});
+            return child.waitForFinished(10000) && child.exitStatus() == QProcess::NormalExit
+                       ? child.exitCode()
+                       : -1;
+        };
+        // The same user reads a file it may read: the refusal below is the
+        // file's permission, not the set-up.
+        const QString open = dir.filePath(u"open.txt"_s);
+        writeBytes(open, "lyrics");
+        QCOMPARE(readAsNobody(open), 100);
+        kind = readAsNobody(path);
+    }
+    QCOMPARE(kind, int(FileErrorKind::Unreadable));
+}
+
 void TestTextFile::workLinesSplitAtCarriageReturns_data()
 {
     QTest::addColumn<QString>("text");
@@ -300,5 +345,16 @@ void TestTextFile::writeFailuresAreReported()
     QCOMPARE(full.error().kind, FileErrorKind::Unwritable);
 }
 
-QTEST_APPLESS_MAIN(TestTextFile)
+// "--read PATH" reads a file the way the program opens one and exits with the
+// error kind, or 100 when it was read.
+int main(int argc, char* argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], "--read") == 0) {
+        const auto read = ReadUserTextFile(QString::fromLocal8Bit(argv[2]));
+        return read.ok() ? 100 : int(read.error().kind);
+    }
+    QCoreApplication app(argc, argv);
+    TestTextFile test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_textfile.moc"

@@ -1,6 +1,7 @@
 #include "realtime/workfiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void pairingStopsAtTheShorterFile();
     void missingFilesGiveNoRows();
     void snapshotIntoAMissingFolderFails();
+    void preparingTheWorkFolderDeletesFilesAndLinksOnly();
 };
 
 void TestWorkFiles::pathsLiveInTheZemFolder()
@@ -223,6 +225,46 @@ void TestWorkFiles::snapshotIntoAMissingFolderFails()
     QCOMPARE(listed.error().kind, FileErrorKind::Unwritable);
     QCOMPARE(listed.error().path, root + u"/zem/rigth.tmp"_s);
     QVERIFY(!WriteTagTemplate(root).ok());
+}
+
+void TestWorkFiles::preparingTheWorkFolderDeletesFilesAndLinksOnly()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + u"/temp"_s;
+    QVERIFY(QDir().mkpath(root));
+    PrepareWorkFolder(root); // creates the folder
+    const QString zem = WorkFolderPath(root);
+    QVERIFY(QFileInfo(zem).isDir());
+
+    const QString outside = dir.path() + u"/outside.txt"_s;
+    const QString outsideFolder = dir.path() + u"/outside"_s;
+    writeBytes(outside, "keep");
+    QVERIFY(QDir().mkpath(outsideFolder));
+    writeBytes(outsideFolder + u"/inner.txt"_s, "keep");
+    writeBytes(TextFilePath(root), "old");
+    writeBytes(StagingFilePath(root), "old");
+    writeBytes(zem + u"/.hidden"_s, "old");
+    writeBytes(zem + u"/notes.doc"_s, "old");
+    QVERIFY(QFile::link(outside, zem + u"/link.txt"_s));
+    QVERIFY(QFile::link(outsideFolder, zem + u"/linked-folder"_s));
+    QVERIFY(QFile::link(dir.path() + u"/gone"_s, zem + u"/broken"_s));
+    QVERIFY(QDir().mkpath(zem + u"/sub"_s));
+    writeBytes(zem + u"/sub/kept.txt"_s, "kept");
+
+    PrepareWorkFolder(root);
+    QCOMPARE(QDir(zem).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{u"sub"_s});
+    QCOMPARE(readBytes(zem + u"/sub/kept.txt"_s), QByteArray("kept"));
+    QCOMPARE(readBytes(outside), QByteArray("keep"));
+    QCOMPARE(readBytes(outsideFolder + u"/inner.txt"_s), QByteArray("keep"));
+
+    // A link standing in for the work folder is replaced, and what it points
+    // to is left alone.
+    QVERIFY(QDir(zem).removeRecursively());
+    QVERIFY(QFile::link(outsideFolder, zem));
+    PrepareWorkFolder(root);
+    QVERIFY(QFileInfo(zem).isDir() && !QFileInfo(zem).isSymLink());
+    QCOMPARE(readBytes(outsideFolder + u"/inner.txt"_s), QByteArray("keep"));
 }
 
 QTEST_APPLESS_MAIN(TestWorkFiles)

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace verselet {
+
+// The state the windows of one run share. The flags are compared with 1; a
+// flag nothing has set yet holds 0.
+struct AppState
+{
+    // The folder above the work folder: the cache folder + "/temp". Set once
+    // at start-up.
+    QString TempRoot;
+    // 1 once the finished text is written: the line selection closes itself.
+    qint16 ReturnToEditor = 0;
+    // 1 while the timing window plays a track.
+    qint16 PlayingFlag = 0;
+    // 1 while a tag of the timing list is being edited by hand.
+    qint16 EditGuard = 0;
+};
+
+} // namespace verselet

@@ -1,0 +1,26 @@
+#pragma once
+
+// The program's message boxes: caption "Verselet", one OK button. Texts whose
+// lines are joined by CR LF are shown with ordinary line breaks.
+
+#include <QMessageBox>
+#include <QString>
+
+namespace verselet {
+
+struct FileError;
+
+inline constexpr QStringView kAlreadyRunning = u"＠は既にに起動されています。";
+inline constexpr QStringView kCannotOpen = u"このファイルは開けません";
+
+QString SixDigitWarningText();
+// TempRoot + "/zem/rigth.tmptは保存できませんでした", CR LF, the likely reasons.
+QString TextFileNotSavedText(const QString& tempRoot);
+// Names the character code page 932 cannot hold and where it stands.
+QString UnmappableCharacterText(const FileError& error);
+// The tag template could not be written; at start-up the program then ends.
+QString WorkFolderUnwritableText(const QString& workFolder, bool programEnds);
+
+void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+} // namespace verselet

@@ -1,0 +1,44 @@
+#include "app/startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace verselet {
+
+using namespace Qt::StringLiterals;
+
+QString CacheFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           u"/verselet"_s;
+}
+
+QString DefaultTempRoot() { return CacheFolder() + u"/temp"_s; }
+
+bool EnsureTempRoot(const QString& tempRoot)
+{
+    QDir().mkpath(tempRoot);
+    if (!QFileInfo(tempRoot).isDir())
+        return false;
+    QFile::setPermissions(tempRoot, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ExeOwner);
+    return true;
+}
+
+InstanceLock::InstanceLock(const QString& cacheFolder)
+    : m_path(cacheFolder + u"/verselet.lock"_s)
+{
+}
+
+bool InstanceLock::tryLock()
+{
+    QDir().mkpath(QFileInfo(m_path).path());
+    m_lock = std::make_unique<QLockFile>(m_path);
+    // Age alone never makes the lock stale: only a lock whose process is gone.
+    m_lock->setStaleLockTime(0);
+    return m_lock->tryLock(0);
+}
+
+} // namespace verselet

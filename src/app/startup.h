@@ -1,0 +1,37 @@
+#pragma once
+
+// Where a run keeps its things, and the single-instance rule.
+
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+
+namespace verselet {
+
+// $XDG_CACHE_HOME/verselet (~/.cache/verselet): the lock file and TempRoot.
+QString CacheFolder();
+
+// CacheFolder() + "/temp".
+QString DefaultTempRoot();
+
+// Creates TempRoot when missing and keeps it owner-only (0700): the work
+// files hold the user's lyrics. False when it is not a folder afterwards.
+bool EnsureTempRoot(const QString& tempRoot);
+
+// The lock that keeps a second copy from sharing the work folder. A lock left
+// by a run that crashed is taken over; a running copy's never expires.
+class InstanceLock final
+{
+public:
+    explicit InstanceLock(const QString& cacheFolder);
+    // False when another running copy holds the lock.
+    bool tryLock();
+    QString path() const { return m_path; }
+
+private:
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+};
+
+} // namespace verselet

@@ -1,0 +1,40 @@
+#pragma once
+
+// Turning the text of an opened file into a document: header, start and body
+// texts (CR LF between lines) and the lines the tag file receives.
+
+#include <QString>
+#include <QStringList>
+
+namespace verselet {
+
+struct LoadedLyrics
+{
+    bool timed = false;
+    // False when the file was read but its document is incomplete: a timed
+    // text without a body, or without a header line. The texts then hold
+    // what was read, and the load ends with the load failure message.
+    bool complete = true;
+    QString headerText;
+    QString startText;
+    QString bodyText;
+    QStringList tagLines; // the tag file's new content
+};
+
+// A recognised timed text, read line by line: header lines up to the start
+// line, the start text, and from the first "-------" line on each line's text
+// in the body and its tag field in the tag file, followed by 224 "[--:--]".
+// The header and the body are joined by CR LF with no line end after the last
+// line. With no body line the load is incomplete and the header keeps the line
+// end after its last line; with no header line it is incomplete after the
+// body has been read.
+LoadedLyrics LoadTimedLyrics(const QString& content);
+
+// Any other text: the 35-hyphen separator, CR LF, then the text as it is, and
+// the tag template.
+LoadedLyrics LoadPlainLyrics(const QString& content);
+
+// Recognises the format and loads. The content has CR LF line ends.
+LoadedLyrics LoadLyricsText(const QString& content);
+
+} // namespace verselet

@@ -1,0 +1,774 @@
+#include "app/mainwindow.h"
+#include "realtime/workfiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kHyphens35(35, u'-');
+
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray tagTemplateBytes()
+{
+    QByteArray bytes("-------\r\n");
+    for (int i = 0; i < 271; ++i)
+        bytes += "[--:--]\r\n";
+    return bytes;
+}
+
+QByteArray withFillers(QByteArray tags)
+{
+    for (int i = 0; i < 224; ++i)
+        tags += "[--:--]\r\n";
+    return tags;
+}
+
+struct Message
+{
+    QString text;
+    QString title;
+    int buttons = 0;
+};
+
+// Answers the modal windows a command opens, one handler for each, in order.
+// A modal window nobody expected is rejected, so a test never hangs on it, and
+// counted.
+class ModalScript final
+{
+public:
+    ModalScript()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start();
+    }
+
+    void then(std::function<void(QWidget*)> handler) { m_handlers.push_back(std::move(handler)); }
+
+    // A message box: its text, caption and buttons are kept, OK is pressed.
+    void thenMessage()
+    {
+        then([this](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box) {
+                ++unexpected;
+                return;
+            }
+            messages.append({box->text(), box->windowTitle(), int(box->buttons().size())});
+            box->button(QMessageBox::Ok)->click();
+        });
+    }
+
+    void thenChoose(const QString& path)
+    {
+        then([this, path](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            if (!dialog) {
+                ++unexpected;
+                return;
+            }
+            dialogFilters = dialog->nameFilters();
+            dialogNative = !dialog->testOption(QFileDialog::DontUseNativeDialog);
+            dialogSelection = dialog->selectedFiles();
+            if (auto* edit = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s))
+                dialogNameShown = edit->text();
+            dialogDirectory = dialog->directory().absolutePath();
+            dialog->selectFile(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    }
+
+    void thenCancel()
+    {
+        then([](QWidget* w) {
+            if (auto* dialog = qobject_cast<QDialog*>(w))
+                dialog->reject();
+        });
+    }
+
+    bool done() const { return m_handlers.empty(); }
+
+    QList<Message> messages;
+    QStringList dialogFilters;
+    QStringList dialogSelection;
+    QString dialogNameShown;
+    QString dialogDirectory;
+    bool dialogNative = true;
+    int unexpected = 0;
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (m_handlers.empty()) {
+            ++unexpected;
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            return;
+        }
+        auto handler = std::move(m_handlers.front());
+        m_handlers.pop_front();
+        handler(modal);
+    }
+
+    QTimer m_timer;
+    std::deque<std::function<void(QWidget*)>> m_handlers;
+};
+
+struct MenuEntry
+{
+    QString name;
+    QString caption;
+    bool separator;
+    bool enabled;
+    friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
+};
+
+QList<MenuEntry> entries(const QList<QAction*>& actions)
+{
+    QList<MenuEntry> list;
+    for (QAction* a : actions)
+        list.append({a->objectName(), a->isSeparator() ? QString() : a->text(), a->isSeparator(),
+                     a->isEnabled()});
+    return list;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void startUpEmptiesTheWorkFolderAndShowsANewDocument();
+    void secondCopyIsRefusedWithoutTouchingTheWorkFolder();
+    void unwritableTagTemplateEndsTheProgram();
+    void menuHasEveryItemInOrder();
+    void widgetsHaveTheirPlacesFontsAndTips();
+    void tabGoesFromBodyToHeaderToStart();
+    void resizingFollowsTheWindow();
+    void openTimedFileThroughTheDialog();
+    void openPlainUtf8FileWithLfLineEnds();
+    void sixDigitFileIsWarnedAboutThenReadAsPlain();
+    void cancelledDialogLeavesEverything();
+    void incompleteTimedFilesShowWhatWasRead();
+    void badFilesGetAClearOutcome_data();
+    void badFilesGetAClearOutcome();
+    void modelAfterLoadEqualsModelAfterUndoneEdit();
+    void newAfterOpenRestoresTheEmptyDocument();
+    void realTimeInputListsTheLines();
+    void realTimeInputRefusesWhatItCannotWrite();
+    void endAndCloseLeaveTheWorkFolder();
+    void screenshot();
+
+private:
+    QString root() const { return m_cache->path() + u"/verselet/temp"_s; }
+    QString zem() const { return root() + u"/zem"_s; }
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_files->filePath(name);
+        writeBytes(path, bytes);
+        return path;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_cache;
+    std::unique_ptr<QTemporaryDir> m_files;
+};
+
+void TestMainWindow::init()
+{
+    m_cache = std::make_unique<QTemporaryDir>();
+    m_files = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CACHE_HOME", m_cache->path().toLocal8Bit());
+}
+
+void TestMainWindow::cleanup()
+{
+    m_cache.reset();
+    m_files.reset();
+}
+
+void TestMainWindow::startUpEmptiesTheWorkFolderAndShowsANewDocument()
+{
+    QVERIFY(QDir().mkpath(zem() + u"/sub"_s));
+    writeBytes(zem() + u"/rigth.tmp"_s, "old");
+    writeBytes(zem() + u"/zem.tmp"_s, "old");
+    writeBytes(zem() + u"/left.tmp"_s, "old");
+    writeBytes(zem() + u"/other"_s, "old");
+    writeBytes(zem() + u"/sub/kept"_s, "kept");
+
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    QCOMPARE(w.state().TempRoot, root());
+    QCOMPARE(QDir(zem()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{u"left.tmp"_s, u"sub"_s}));
+    QCOMPARE(readBytes(zem() + u"/left.tmp"_s), tagTemplateBytes());
+    QCOMPARE(readBytes(zem() + u"/sub/kept"_s), QByteArray("kept"));
+    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    QCOMPARE(QFileInfo(root()).permissions() & (owner | others), owner);
+
+    QCOMPARE(w.objectName(), u"Form1"_s);
+    QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
+    QCOMPARE(w.bodyText(), kHyphens35);
+    QCOMPARE(w.headerText(), QString());
+    QCOMPARE(w.startText(), QString());
+    QCOMPARE(w.RememberedTrackIndex(), u"0"_s);
+    QVERIFY(w.Label1->isHidden());
+    QVERIFY(!w.windowIcon().isNull());
+    QCOMPARE(w.focusWidget(), w.Text1);
+    QCOMPARE(w.exitCode(), 0);
+}
+
+void TestMainWindow::secondCopyIsRefusedWithoutTouchingTheWorkFolder()
+{
+    QVERIFY(QDir().mkpath(zem()));
+    writeBytes(zem() + u"/rigth.tmp"_s, "running copy's");
+    QLockFile running(m_cache->path() + u"/verselet/verselet.lock"_s);
+    QVERIFY(running.tryLock(0));
+
+    ModalScript script;
+    script.thenMessage();
+    MainWindow w;
+    QVERIFY(!w.Form_Load());
+    QVERIFY(w.exitCode() != 0);
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.at(0).text, u"＠は既にに起動されています。"_s);
+    QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
+    QCOMPARE(script.messages.at(0).buttons, 1);
+    QCOMPARE(readBytes(zem() + u"/rigth.tmp"_s), QByteArray("running copy's"));
+    QVERIFY(!QFile::exists(zem() + u"/left.tmp"_s));
+    QVERIFY(w.state().TempRoot.isEmpty());
+}
+
+void TestMainWindow::unwritableTagTemplateEndsTheProgram()
+{
+    // A file where TempRoot should be: nothing can be created below it, even
+    // for root.
+    QVERIFY(QDir().mkpath(m_cache->path() + u"/verselet"_s));
+    writeBytes(root(), "not a folder");
+
+    ModalScript script;
+    script.thenMessage();
+    MainWindow w;
+    QVERIFY(!w.Form_Load());
+    QVERIFY(w.exitCode() != 0);
+    QCOMPARE(script.messages.size(), 1);
+    QVERIFY2(script.messages.at(0).text.contains(zem()), qPrintable(script.messages.at(0).text));
+    QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
+}
+
+void TestMainWindow::menuHasEveryItemInOrder()
+{
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    QCOMPARE(entries(w.menuBar()->actions()),
+             (QList<MenuEntry>{{u"ファイル"_s, u"ﾌｧｲﾙ(&F)"_s, false, true},
+                               {u"歌詞"_s, u"歌詞"_s, false, true},
+                               {u"HELP"_s, u"ﾍﾙﾌﾟ(&H)"_s, false, true}}));
+    QCOMPARE(entries(w.findChild<QMenu*>(u"ファイル"_s)->actions()),
+             (QList<MenuEntry>{{u"新規作成"_s, u"新規作成（&N)"_s, false, true},
+                               {u"開く"_s, u"開(&O)..."_s, false, true},
+                               {u"上書き保存"_s, u"上書き保存(&S)"_s, false, false},
+                               {u"名前を付けて保存"_s, u"名前を付けて保存(&A)"_s, false, false},
+                               {u"線"_s, QString(), true, true},
+                               {u"設定"_s, u"設定"_s, false, true},
+                               {u"ティ"_s, QString(), true, true},
+                               {u"終了"_s, u"終了"_s, false, true}}));
+    QCOMPARE(entries(w.findChild<QMenu*>(u"歌詞"_s)->actions()),
+             (QList<MenuEntry>{{u"リアルタイム入力"_s, u"リアルタイム入力"_s, false, true}}));
+    QCOMPARE(entries(w.findChild<QMenu*>(u"HELP"_s)->actions()),
+             (QList<MenuEntry>{{u"ヘルプ"_s, u"Verseletヘルプ"_s, false, true},
+                               {u"バージョン情報"_s, u"ﾊﾞｰｼﾞｮﾝ情報(&A)"_s, false, true}}));
+    // No shortcuts besides the access keys.
+    for (QAction* a : w.findChildren<QAction*>())
+        QVERIFY2(a->shortcut().isEmpty(), qPrintable(a->objectName()));
+
+    // A disabled save item does nothing when triggered.
+    const QString body = w.bodyText();
+    w.findChild<QAction*>(u"上書き保存"_s)->trigger();
+    QCOMPARE(w.bodyText(), body);
+}
+
+void TestMainWindow::widgetsHaveTheirPlacesFontsAndTips()
+{
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    QCOMPARE(w.findChild<QPlainTextEdit*>(u"Text1"_s), w.Text1);
+    QCOMPARE(w.findChild<QPlainTextEdit*>(u"Text2"_s), w.Text2);
+    QCOMPARE(w.findChild<QLineEdit*>(u"Text3"_s), w.Text3);
+    QCOMPARE(w.findChild<QLabel*>(u"Label1"_s), w.Label1);
+
+    // The client area opens 8250 x 6000 twips.
+    QCOMPARE(w.centralWidget()->size(), QSize(550, 400));
+    QCOMPARE(w.Text2->pos(), QPoint(0, 0));
+    QCOMPARE(w.Text2->height(), 105);
+    QCOMPARE(w.Text3->geometry(), QRect(72, 112, 393, 22));
+    QCOMPARE(w.Text1->pos(), QPoint(0, 136));
+    QCOMPARE(w.Label1->geometry(), QRect(472, 112, 73, 25));
+
+    QCOMPARE(w.Text1->font().pointSizeF(), 13.5);
+    QCOMPARE(w.Text2->font().pointSizeF(), 13.5);
+    QCOMPARE(w.Text3->font().pointSizeF(), 11.25);
+    QCOMPARE(w.Text1->font().family(), u"Noto Sans Mono CJK JP"_s);
+    QCOMPARE(w.Text3->font().family(), u"Noto Sans CJK JP"_s);
+    QCOMPARE(QFontInfo(w.Text1->font()).family(), u"Noto Sans Mono CJK JP"_s);
+
+    QCOMPARE(w.Text2->toolTip(), u"歌詞の作成者やタイトルなどを入力します"_s);
+    QCOMPARE(w.Text3->toolTip(), u"[00:00]のときに表示させたい文字を入力します"_s);
+    QCOMPARE(w.Text1->toolTip(), u"歌詞を入力します"_s);
+    QCOMPARE(w.Text1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(w.Text1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(w.Text2->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+}
+
+void TestMainWindow::tabGoesFromBodyToHeaderToStart()
+{
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(QApplication::focusWidget(), w.Text1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.Text2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.Text3);
+    // Tab moves on; it does not go into the text.
+    QCOMPARE(w.bodyText(), kHyphens35);
+    QCOMPARE(w.headerText(), QString());
+}
+
+void TestMainWindow::resizingFollowsTheWindow()
+{
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    // The rule counts the outer size, frame included.
+    const QSize frame = w.frameGeometry().size() - w.size();
+    w.resize(QSize(900, 700) - frame);
+    QTRY_COMPARE(w.frameGeometry().size(), QSize(900, 700));
+    QCOMPARE(w.Text1->size(), QSize(892, 520));
+    QCOMPARE(w.Text2->size(), QSize(892, 105));
+    QCOMPARE(w.Text3->geometry(), QRect(72, 112, 393, 22));
+
+    // Dragging the lower edge up stops at 4300 twips; the body is then 1605
+    // twips (107 px) high.
+    w.resize(900 - frame.width(), 120);
+    QTRY_COMPARE(w.frameGeometry().height(), 287);
+    QCOMPARE(w.Text1->size(), QSize(892, 107));
+
+    // A minimized window changes nothing.
+    const QSize before = w.Text1->size();
+    w.setWindowState(Qt::WindowMinimized);
+    QVERIFY(w.isMinimized());
+    w.resize(1000, 800);
+    QCOMPARE(w.Text1->size(), before);
+}
+
+void TestMainWindow::openTimedFileThroughTheDialog()
+{
+    const QByteArray file = "\x89\xCC\x82\xCC\x83\x5E\x83\x43\x83\x67\x83\x8B\r\n" // 歌のタイトル
+                            "[00:00]\x91\x4F\x91\x74\r\n"                          // 前奏
+                            "\r\n"
+                            "------------------------------------------\r\n"
+                            "[00:05]\x88\xEA\x8D\x73\x96\xDA\r\n" // 一行目
+                            "[--:--]\x81\x60\r\n"                 // ～
+                            "-----------------------------------\r\n";
+    const QString path = writeFile(u"timed.txt"_s, file);
+
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    script.thenChoose(path);
+    w.findChild<QAction*>(u"開く"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.dialogFilters, QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s});
+    QVERIFY(!script.dialogNative);
+
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
+    QCOMPARE(w.headerText(), u"歌のタイトル"_s);
+    QCOMPARE(w.startText(), u"前奏"_s);
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n一行目\r\n～\r\n"_s + QString(28, u'-'));
+    QCOMPARE(w.Text1->toPlainText(), kHyphens35 + u"\n一行目\n～\n"_s + QString(28, u'-'));
+    QCOMPARE(readBytes(TagFilePath(root())),
+             withFillers("-------\r\n[00:05]\r\n[--:--]\r\n-------\r\n"));
+    QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(script.messages.isEmpty());
+
+    // The dialog offers the same file the next time.
+    script.thenChoose(path);
+    w.OpenLyricsFile();
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.dialogNameShown, u"timed.txt"_s);
+    QCOMPARE(script.dialogDirectory, QFileInfo(path).absolutePath());
+    QCOMPARE(w.dialogFileName(), path);
+}
+
+void TestMainWindow::openPlainUtf8FileWithLfLineEnds()
+{
+    const QString path = writeFile(u"plain.txt"_s, "春の風\n夏の空\n");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.setHeaderText(u"old header"_s);
+    ModalScript script;
+    script.thenChoose(path);
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n春の風\r\n夏の空\r\n"_s);
+    QCOMPARE(w.headerText(), QString());
+    QCOMPARE(w.startText(), QString());
+    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+    QVERIFY(script.messages.isEmpty());
+}
+
+void TestMainWindow::sixDigitFileIsWarnedAboutThenReadAsPlain()
+{
+    const QString path =
+        writeFile(u"six.txt"_s, "title\r\n[00:00:00]intro\r\n[01:02:03]line\r\n");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    script.thenChoose(path);
+    script.thenMessage();
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.at(0).text,
+             u"このファイルは6桁タイム付き歌詞テキストだと思われます。\n"
+             u"Verseletは6桁タイム付き歌詞テキストには対応していません。\n"
+             u"[OK]ボタンを押すと普通のテキストとして読み込みます。"_s);
+    QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\ntitle\r\n[00:00:00]intro\r\n[01:02:03]line\r\n"_s);
+    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+}
+
+void TestMainWindow::cancelledDialogLeavesEverything()
+{
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.setHeaderText(u"作詞者"_s);
+    w.setStartText(u"はじまり"_s);
+    w.setBodyText(kHyphens35 + u"\r\n書きかけの歌詞"_s);
+    writeBytes(TagFilePath(root()), "[00:01]\r\n");
+    ModalScript script;
+    script.thenCancel();
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
+    QCOMPARE(w.headerText(), u"作詞者"_s);
+    QCOMPARE(w.startText(), u"はじまり"_s);
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n書きかけの歌詞"_s);
+    QCOMPARE(readBytes(TagFilePath(root())), QByteArray("[00:01]\r\n"));
+    QVERIFY(script.messages.isEmpty());
+}
+
+void TestMainWindow::incompleteTimedFilesShowWhatWasRead()
+{
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+
+    // No separator line: nothing reaches the body.
+    const QString noBody = writeFile(u"nobody.txt"_s, "title\r\n[00:00]start\r\n[00:05]a\r\n");
+    ModalScript script;
+    script.thenMessage();
+    w.LoadLyricsFile(noBody);
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.at(0).text, u"このファイルは開けません"_s);
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + noBody);
+    QCOMPARE(w.headerText(), u"title\r\n"_s);
+    QCOMPARE(w.startText(), u"start"_s);
+    QCOMPARE(w.bodyText(), QString());
+    QCOMPARE(readBytes(TagFilePath(root())), withFillers(""));
+
+    // No header line: the body is read and trimmed, then the load fails.
+    const QString noHeader = writeFile(u"noheader.txt"_s, "[00:00]s\r\n\r\n-------x\r\n[00:01]y\r\n");
+    script.thenMessage();
+    w.LoadLyricsFile(noHeader);
+    QCOMPARE(script.messages.size(), 2);
+    QCOMPARE(script.messages.at(1).text, u"このファイルは開けません"_s);
+    QCOMPARE(w.headerText(), QString());
+    QCOMPARE(w.startText(), u"s"_s);
+    QCOMPARE(w.bodyText(), u"x\r\ny"_s);
+    QCOMPARE(readBytes(TagFilePath(root())), withFillers("-------\r\n[00:01]\r\n"));
+    QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestMainWindow::badFilesGetAClearOutcome_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("binary content") << u"song.mp3.txt"_s << QByteArray("ID3\x03\0\0\0\x0f\x76", 9)
+                                    << false << QString();
+    QTest::newRow("invalid code page 932 bytes")
+        << u"broken.txt"_s << QByteArray("\x82\xA0\xFF\x82") << true
+        << kHyphens35 + u"\r\nあ\uFFFD\uFFFD"_s;
+    QTest::newRow("zero bytes") << u"empty.txt"_s << QByteArray() << true << kHyphens35 + u"\r\n"_s;
+    QTest::newRow("one line of a megabyte")
+        << u"long.txt"_s << QByteArray(1 << 20, 'a') << true
+        << kHyphens35 + u"\r\n"_s + QString(1 << 20, u'a');
+    QTest::newRow("a folder") << u"folder.txt"_s << QByteArray() << false << QString();
+    QTest::newRow("missing file") << u"missing.txt"_s << QByteArray() << false << QString();
+    QTest::newRow("over 16 MiB") << u"huge.txt"_s << QByteArray() << false << QString();
+}
+
+void TestMainWindow::badFilesGetAClearOutcome()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, opens);
+    QFETCH(QString, body);
+
+    const QString path = m_files->filePath(name);
+    if (name == u"folder.txt"_s) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (name == u"huge.txt"_s) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(50 * 1000 * 1000));
+    } else if (name != u"missing.txt"_s) {
+        writeBytes(path, bytes);
+    }
+
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    const QString before = kHyphens35 + u"\r\nまだ保存していない歌詞"_s;
+    w.setBodyText(before);
+    ModalScript script;
+    if (!opens)
+        script.thenMessage();
+    w.LoadLyricsFile(path);
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
+    if (opens) {
+        QVERIFY(script.messages.isEmpty());
+        QCOMPARE(w.bodyText(), body);
+        QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
+    } else {
+        // Nothing was read, so nothing of the document is lost.
+        QCOMPARE(script.messages.size(), 1);
+        QCOMPARE(script.messages.at(0).text, u"このファイルは開けません"_s);
+        QCOMPARE(w.bodyText(), before);
+        QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
+        QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+    }
+    if (name == u"missing.txt"_s)
+        QVERIFY(!QFile::exists(path));
+}
+
+void TestMainWindow::modelAfterLoadEqualsModelAfterUndoneEdit()
+{
+    const QString path = writeFile(
+        u"timed.txt"_s, "a\r\nb\r\n[00:00]s\r\n\r\n------------------------------------------\r\n"
+                        "[00:01]x\r\n[00:02]y\r\n");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.LoadLyricsFile(path);
+    const QString body = w.bodyText();
+    const QString header = w.headerText();
+    QCOMPARE(body, kHyphens35 + u"\r\nx\r\ny"_s);
+    QCOMPARE(header, u"a\r\nb"_s);
+
+    w.Text1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w.Text1, u"z"_s);
+    QTest::keyClick(w.Text1, Qt::Key_Return);
+    QCOMPARE(w.bodyText(), body + u"z\r\n"_s);
+    w.Text1->undo();
+    w.Text1->undo();
+    QCOMPARE(w.bodyText(), body);
+
+    w.Text2->moveCursor(QTextCursor::End);
+    QTest::keyClick(w.Text2, Qt::Key_Return);
+    QCOMPARE(w.headerText(), header + u"\r\n"_s);
+    w.Text2->undo();
+    QCOMPARE(w.headerText(), header);
+}
+
+void TestMainWindow::newAfterOpenRestoresTheEmptyDocument()
+{
+    const QString path = writeFile(
+        u"timed.txt"_s, "h\r\n[00:00]s\r\n\r\n------------------------------------------\r\n[00:01]x\r\n");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    script.thenChoose(path);
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    w.findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    writeBytes(StagingFilePath(root()), "staged");
+    QVERIFY(QFile::exists(TextFilePath(root())));
+
+    w.findChild<QAction*>(u"新規作成"_s)->trigger();
+    QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
+    QCOMPARE(w.bodyText(), kHyphens35);
+    QCOMPARE(w.headerText(), QString());
+    QCOMPARE(w.startText(), QString());
+    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+    QVERIFY(!QFile::exists(TextFilePath(root())));
+    QVERIFY(!QFile::exists(StagingFilePath(root())));
+    // The dialog keeps the name of the last file opened.
+    QCOMPARE(w.dialogFileName(), path);
+}
+
+void TestMainWindow::realTimeInputListsTheLines()
+{
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.state().ReturnToEditor = 1;
+    w.setBodyText(kHyphens35 + u"\r\n一\r\n二"_s);
+    w.findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QCOMPARE(w.state().ReturnToEditor, qint16(0));
+    QCOMPARE(readBytes(TextFilePath(root())),
+             QByteArray(35, '-') + "\r\n\x88\xEA\r\n\x93\xF1\r\n");
+    QCOMPARE(w.selectionRows(), (QList<SelectionRow>{{kHyphens35, false}, {u"一"_s, true}, {u"二"_s, true}}));
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n一\r\n二"_s);
+}
+
+void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
+{
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    const QString notSaved = root() + u"/zem/rigth.tmptは保存できませんでした\n"
+                                      u"空き容量がたりないのか、書き込み禁止の可能性があります"_s;
+
+    // An empty text: the message, and the editor stays.
+    w.setBodyText(QString());
+    ModalScript script;
+    script.thenMessage();
+    w.リアルタイム入力_Click();
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.at(0).text, notSaved);
+    QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
+    QVERIFY(!QFile::exists(TextFilePath(root())));
+
+    // A text file that cannot be written.
+    QVERIFY(QDir().mkpath(TextFilePath(root())));
+    w.setBodyText(kHyphens35 + u"\r\n歌"_s);
+    script.thenMessage();
+    w.リアルタイム入力_Click();
+    QCOMPARE(script.messages.size(), 2);
+    QCOMPARE(script.messages.at(1).text, notSaved);
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n歌"_s);
+    QVERIFY(QDir().rmdir(TextFilePath(root())));
+
+    // A character code page 932 cannot hold is named with its line.
+    w.setBodyText(kHyphens35 + u"\r\nOK\r\n波\u301Cダッシュ"_s);
+    script.thenMessage();
+    w.リアルタイム入力_Click();
+    QCOMPARE(script.messages.size(), 3);
+    QVERIFY2(script.messages.at(2).text.startsWith(u"3行目の2文字目「\u301C」(U+301C)"_s),
+             qPrintable(script.messages.at(2).text));
+    QVERIFY(!QFile::exists(TextFilePath(root())));
+    QVERIFY(w.selectionRows().isEmpty());
+    QCOMPARE(script.unexpected, 0);
+}
+
+void TestMainWindow::endAndCloseLeaveTheWorkFolder()
+{
+    {
+        MainWindow w;
+        QVERIFY(w.Form_Load());
+        w.show();
+        w.setBodyText(u"typed but never saved"_s);
+        QTimer::singleShot(0, &w, [&w] { w.findChild<QAction*>(u"終了"_s)->trigger(); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!w.isVisible());
+    }
+    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+
+    {
+        MainWindow w;
+        QVERIFY(w.Form_Load());
+        w.show();
+        QTimer::singleShot(0, &w, [&w] { w.close(); });
+        QCOMPARE(QApplication::exec(), 0);
+    }
+    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+}
+
+void TestMainWindow::screenshot()
+{
+    const QString path = writeFile(
+        u"夜明けの歌.txt"_s,
+        QStringLiteral("夜明けの歌\r\n作詞・作曲　ヴァースレット\r\n[00:00]（前奏）\r\n\r\n"
+                       "------------------------------------------\r\n"
+                       "[00:12]窓をあけたら　まだ青い空\r\n"
+                       "[00:18]眠れない街に　風がひとつ\r\n"
+                       "[00:25]きのうの歌を　ポケットにしまって\r\n"
+                       "[--:--]はじまりの音を　数えてゆく\r\n"
+                       "-------\r\n"
+                       "[--:--]夜明けまで　あと少し\r\n"
+                       "-----------------------------------\r\n")
+            .toUtf8());
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.LoadLyricsFile(path);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QImage image = w.grab().toImage();
+    QCOMPARE(image.size(), w.size());
+    // Japanese text drew something: the body box is not a blank field.
+    const QImage body = w.Text1->grab().toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < body.height(); y += 2)
+        for (int x = 0; x < body.width(); x += 2)
+            colours.insert(body.pixel(x, y));
+    QVERIFY(colours.size() > 4);
+
+    const QString folder = QStringLiteral(SCREENSHOT_DIR);
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(image.save(folder + u"/main-window.png"_s));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
