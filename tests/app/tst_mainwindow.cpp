@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "testfiles.h"
 #include <QTimer>
 
 #include <deque>
@@ -23,33 +25,12 @@
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
+using namespace testfiles;
 
 namespace {
 
 const QString kHyphens35(35, u'-');
 
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray tagTemplateBytes()
-{
-    QByteArray bytes("-------\r\n");
-    for (int i = 0; i < 271; ++i)
-        bytes += "[--:--]\r\n";
-    return bytes;
-}
 
 QByteArray withFillers(QByteArray tags)
 {

@@ -6,25 +6,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "testfiles.h"
+
 using namespace verselet;
 using namespace Qt::StringLiterals;
+using namespace testfiles;
 
 namespace {
 
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 // A TempRoot with its work folder, as start-up leaves it.
 struct WorkArea
@@ -80,10 +69,7 @@ void TestWorkFiles::tagTemplateIsExactly2448Bytes()
     QVERIFY(WriteTagTemplate(area.root).ok());
     const QByteArray bytes = readBytes(TagFilePath(area.root));
     QCOMPARE(bytes.size(), 2448);
-    QByteArray expected("-------\r\n");
-    for (int i = 0; i < 271; ++i)
-        expected += "[--:--]\r\n";
-    QCOMPARE(bytes, expected);
+    QCOMPARE(bytes, tagTemplateBytes());
 }
 
 void TestWorkFiles::tagsAfterATimedLoadEndWith224Fillers()
