@@ -10,6 +10,8 @@ packages=(
   libsndfile1-dev
   fonts-noto-cjk
   pulseaudio pulseaudio-utils
+  sox libsox-fmt-all
+  util-linux
 )
 
 missing=()

@@ -1,0 +1,1 @@
+# device, backends, playback engine

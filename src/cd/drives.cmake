@@ -1,0 +1,1 @@
+# drive list, config.dat, discs.txt, drive dialog: filled in by their author
