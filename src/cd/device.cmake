@@ -1,1 +1,13 @@
-# device, backends, playback engine
+target_sources(verselet_core PRIVATE
+    disc.h
+    cdiodisc.h cdiodisc.cpp
+    audiofilesdisc.h audiofilesdisc.cpp
+    framering.h
+    audiooutput.h silentoutput.cpp
+    playbackengine.h playbackengine.cpp
+    cdaudiodevice.h cdaudiodevice.cpp
+)
+
+target_sources(verselet_audio PRIVATE
+    sinkoutput.h sinkoutput.cpp
+)

@@ -1,1 +1,2 @@
-
+verselet_add_test(tst_cdaudiodevice SOURCES tst_cdaudiodevice.cpp)
+verselet_add_test(tst_audiosink AUDIO SOURCES tst_audiosink.cpp)

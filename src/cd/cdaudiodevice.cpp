@@ -1,0 +1,124 @@
+#include "cd/cdaudiodevice.h"
+
+#include "cd/audiofilesdisc.h"
+#include "cd/cdiodisc.h"
+#include "cd/disc.h"
+#include "cd/playbackengine.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QPointer>
+
+#include <thread>
+
+namespace verselet {
+
+using namespace Qt::StringLiterals;
+
+std::shared_ptr<const Disc> OpenDisc(const QString& name, const std::function<void(int, int)>& progress)
+{
+    if (name.isEmpty())
+        return nullptr;
+    const QFileInfo info(name);
+    const QString suffix = info.suffix().toLower();
+    std::unique_ptr<Disc> disc;
+    if (info.isDir() || suffix == u"m3u"_s || suffix == u"m3u8"_s ||
+        (suffix == u"cue"_s && CueNamesAudioFiles(name)))
+        disc = OpenAudioFilesDisc(name, progress);
+    else if ((info.exists() && !info.isFile()) || suffix == u"cue"_s || suffix == u"toc"_s ||
+             suffix == u"nrg"_s || name.startsWith(u"/dev/"_s))
+        disc = OpenCdioDisc(name);
+    else
+        disc = OpenAudioFilesDisc(name, progress);
+    if (disc && disc->tracks().isEmpty())
+        disc.reset();
+    return disc;
+}
+
+CdAudioDevice::CdAudioDevice(AudioOutputFactory outputs, QObject* parent)
+    : QObject(parent), m_engine(std::make_unique<PlaybackEngine>(std::move(outputs)))
+{
+}
+
+CdAudioDevice::~CdAudioDevice() = default;
+
+void CdAudioDevice::setCommand(const QString& command)
+{
+    if (m_opening)
+        return;
+    const QString c = command.trimmed().toLower();
+    if (c == u"open"_s) {
+        open();
+    } else if (c == u"stop"_s) {
+        m_engine->stop();
+    } else if (c == u"play"_s) {
+        if (!m_disc)
+            return;
+        if (m_fromSet) {
+            m_fromSet = false;
+            m_engine->play(m_fromFrame);
+        } else if (!m_engine->isPlaying()) {
+            m_engine->play(m_engine->heardFrame());
+        }
+    }
+}
+
+void CdAudioDevice::open()
+{
+    m_engine->setDisc(nullptr);
+    m_disc.reset();
+    m_fromSet = false;
+
+    // Reading a table of contents or measuring files may take a while: it
+    // runs on a thread of its own while this thread's events go on.
+    m_opening = true;
+    std::shared_ptr<const Disc> disc;
+    QEventLoop loop;
+    QPointer<CdAudioDevice> self(this);
+    const QString name = m_fileName;
+    std::thread worker([&disc, &loop, self, name] {
+        disc = OpenDisc(name, [self](int done, int total) {
+            QMetaObject::invokeMethod(self.data(), [self, done, total] {
+                if (self)
+                    Q_EMIT self->measuring(done, total);
+            });
+        });
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    m_opening = false;
+
+    m_disc = std::move(disc);
+    m_engine->setDisc(m_disc);
+}
+
+int CdAudioDevice::Tracks() const { return m_disc ? int(m_disc->tracks().size()) : 0; }
+
+qint32 CdAudioDevice::TrackLength() const
+{
+    if (!m_disc || m_track < 1 || m_track > m_disc->tracks().size())
+        return 0;
+    return FramesToMs(m_disc->tracks().at(m_track - 1).frames);
+}
+
+qint32 CdAudioDevice::TrackPosition() const
+{
+    if (!m_disc || m_track < 1 || m_track > m_disc->tracks().size())
+        return 0;
+    return FramesToMs(m_disc->tracks().at(m_track - 1).startFrame);
+}
+
+qint32 CdAudioDevice::Position() const { return FramesToMs(m_engine->heardFrame()); }
+
+void CdAudioDevice::setFrom(qint32 position)
+{
+    m_fromFrame = MsToFrames(std::max<qint32>(position, 0));
+    m_fromSet = true;
+}
+
+bool CdAudioDevice::isPlaying() const { return m_engine->isPlaying(); }
+
+bool CdAudioDevice::isSilent() const { return m_engine->isSilent(); }
+
+} // namespace verselet

@@ -1,0 +1,453 @@
+#include "cd/audiofilesdisc.h"
+#include "cd/cdaudiodevice.h"
+#include "cd/disc.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "discfixtures.h"
+
+#include <cstdio>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kWav = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+constexpr int kFlac = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+
+struct TrackInfo
+{
+    qint32 position;
+    qint32 length;
+    friend bool operator==(const TrackInfo&, const TrackInfo&) = default;
+    friend char* toString(const TrackInfo& t)
+    {
+        return QTest::toString(u"(start %1 ms, %2 ms)"_s.arg(t.position).arg(t.length));
+    }
+};
+
+// Opens as the timing window does: Open, Stop, milliseconds, every track.
+QList<TrackInfo> openAndList(CdAudioDevice& device, const QString& name)
+{
+    device.setFileName(name);
+    device.setCommand(u"Open"_s);
+    device.setCommand(u"Stop"_s);
+    device.setTimeFormat(0);
+    QList<TrackInfo> tracks;
+    for (int i = 1; i <= device.Tracks(); ++i) {
+        device.setTrack(i);
+        tracks.append({device.TrackPosition(), device.TrackLength()});
+    }
+    return tracks;
+}
+
+// Polls Position for a while on this thread, as a timer would.
+qint32 positionAfter(CdAudioDevice& device, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QTest::qWait(1);
+    return device.Position();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<TrackInfo>)
+
+class TestCdAudioDevice : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+
+    void tableOfContents_data();
+    void tableOfContents();
+    void imageAudioReadsBackExactly();
+    void audioFilesReadBackExactlyAcrossFiles();
+    void convertedAudioKeepsItsLength();
+    void mp3LengthIsWhatDecodes();
+    void measuringReportsProgress();
+    void badInput_data();
+    void badInput();
+    void badInputPrintsNothing();
+    void stopHaltsAndPlayResumes();
+    void fromCountsForTheNextPlayOnly();
+    void positionAdvancesInRealTime();
+    void playbackEndsAtTheEndOfTheDisc();
+    void deletedFileStopsPlaybackCleanly();
+    void clockOnlyWithoutAnOutput();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_image;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+};
+
+void TestCdAudioDevice::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // 301 sectors do not make whole milliseconds: 4013.33 ms.
+    m_image = fixtures::writeBinCue(m_dir.path(), {301, 450});
+    QVERIFY(!m_image.isEmpty());
+
+    QVERIFY(QDir().mkpath(path(u"album"_s)));
+    QVERIFY(fixtures::writeAudio(path(u"album/10 last.wav"_s), 44100, kWav));
+    QVERIFY(fixtures::writeAudio(path(u"album/2 second.flac"_s), 22050, kFlac));
+    QVERIFY(fixtures::writeAudio(path(u"album/1 first.wav"_s), 88200, kWav));
+    QVERIFY(fixtures::writeText(path(u"album/cover.jpg"_s), "not audio"));
+
+    // A whole-album rip: one file, a cue sheet with three tracks.
+    QVERIFY(fixtures::writeAudio(path(u"rip.wav"_s), 44100 * 9, kWav, 44100, 2, true));
+    QVERIFY(fixtures::writeText(path(u"rip.cue"_s),
+                                "REM GENRE Pop\r\nPERFORMER \"Someone\"\r\nFILE \"rip.wav\" WAVE\r\n"
+                                "  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+                                "  TRACK 02 AUDIO\r\n    INDEX 00 00:02:00\r\n    INDEX 01 00:03:00\r\n"
+                                "  TRACK 03 AUDIO\r\n    INDEX 01 00:07:37\r\n"));
+    // Two files, one track each, named by a playlist.
+    QVERIFY(fixtures::writeAudio(path(u"a.wav"_s), 44100 * 2, kWav, 44100, 2, true));
+    QVERIFY(fixtures::writeAudio(path(u"b.flac"_s), 44100 * 3, kFlac));
+    QVERIFY(fixtures::writeText(path(u"list.m3u8"_s), "#EXTM3U\n#EXTINF:2,A\na.wav\n\n" +
+                                                          QFile::encodeName(path(u"b.flac"_s)) + "\n"));
+    QVERIFY(fixtures::writeText(path(u"files.cue"_s),
+                                "FILE \"a.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                                "FILE \"b.flac\" FLAC\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"));
+}
+
+void TestCdAudioDevice::tableOfContents_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QList<TrackInfo>>("tracks");
+    QTest::newRow("bin/cue image")
+        << m_image << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
+    QTest::newRow("folder in natural order, other files ignored")
+        << path(u"album"_s) << QList<TrackInfo>{{0, 2000}, {2000, 500}, {2500, 1000}};
+    QTest::newRow("cue sheet of one file, INDEX 01 starts a track")
+        << path(u"rip.cue"_s) << QList<TrackInfo>{{0, 3000}, {3000, 4493}, {7493, 1506}};
+    QTest::newRow("cue sheet of two files") << path(u"files.cue"_s)
+                                            << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
+    QTest::newRow("m3u8 playlist") << path(u"list.m3u8"_s)
+                                   << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
+    QTest::newRow("a single audio file") << path(u"b.flac"_s) << QList<TrackInfo>{{0, 3000}};
+}
+
+void TestCdAudioDevice::tableOfContents()
+{
+    QFETCH(QString, name);
+    QFETCH(QList<TrackInfo>, tracks);
+    CdAudioDevice device;
+    QCOMPARE(openAndList(device, name), tracks);
+    QCOMPARE(device.Position(), 0);
+    QVERIFY(!device.isPlaying());
+    // A track out of range describes nothing.
+    device.setTrack(device.Tracks() + 1);
+    QCOMPARE(device.TrackLength(), 0);
+}
+
+void TestCdAudioDevice::imageAudioReadsBackExactly()
+{
+    const auto disc = OpenDisc(m_image);
+    QVERIFY(disc);
+    QCOMPARE(disc->tracks().size(), 2);
+    QCOMPARE(disc->tracks().at(1).startFrame, 301 * 588);
+    QCOMPARE(disc->endFrame(), (301 + 450) * 588);
+    auto reader = disc->openReader();
+    QVERIFY(reader);
+    // Across the track boundary, starting inside a sector.
+    const qint64 at = 301 * 588 - 1000;
+    std::vector<qint16> buf(4000 * 2);
+    QCOMPARE(reader->read(at, buf.data(), 4000), 4000);
+    for (qint64 i = 0; i < 4000; ++i) {
+        QCOMPARE(buf[size_t(i * 2)], fixtures::leftSample(at + i));
+        QCOMPARE(buf[size_t(i * 2 + 1)], fixtures::rightSample(at + i));
+    }
+    // The end of the disc.
+    QCOMPARE(reader->read(disc->endFrame() - 10, buf.data(), 100), 10);
+    QCOMPARE(reader->read(disc->endFrame(), buf.data(), 100), 0);
+}
+
+void TestCdAudioDevice::audioFilesReadBackExactlyAcrossFiles()
+{
+    const auto disc = OpenDisc(path(u"rip.cue"_s));
+    QVERIFY(disc);
+    auto reader = disc->openReader();
+    const qint64 at = 3 * 44100 - 300;
+    std::vector<qint16> buf(2000 * 2);
+    QCOMPARE(reader->read(at, buf.data(), 2000), 2000);
+    for (qint64 i = 0; i < 2000; ++i)
+        QCOMPARE(buf[size_t(i * 2)], fixtures::leftSample(at + i));
+    // A jump back lands on the right frames too.
+    QCOMPARE(reader->read(10, buf.data(), 5), 5);
+    QCOMPARE(buf[0], fixtures::leftSample(10));
+    QCOMPARE(buf[9], fixtures::rightSample(14));
+}
+
+void TestCdAudioDevice::convertedAudioKeepsItsLength()
+{
+    // 48 kHz mono, 2.5 s: played as 44.1 kHz stereo, still 2.5 s.
+    const QString file = path(u"mono48.wav"_s);
+    QVERIFY(fixtures::writeAudio(file, 120000, kWav, 48000, 1));
+    const auto disc = OpenDisc(file);
+    QVERIFY(disc);
+    QCOMPARE(disc->tracks().at(0).frames, 110250);
+    auto reader = disc->openReader();
+    std::vector<qint16> buf(size_t(110250) * 2);
+    QCOMPARE(reader->read(0, buf.data(), 110250), 110250);
+    // Mono goes to both channels; the square wave keeps its amplitude.
+    int loud = 0;
+    for (qint64 i = 0; i < 110250; ++i) {
+        QCOMPARE(buf[size_t(i * 2)], buf[size_t(i * 2 + 1)]);
+        loud += std::abs(buf[size_t(i * 2)]) > 7000;
+    }
+    QVERIFY(loud > 100000);
+}
+
+void TestCdAudioDevice::mp3LengthIsWhatDecodes()
+{
+    const QString sox = QStandardPaths::findExecutable(u"sox"_s);
+    if (sox.isEmpty())
+        QSKIP("sox is not installed; `make test` installs it");
+    const QString wav = path(u"for-mp3.wav"_s);
+    const QString mp3 = path(u"song.mp3"_s);
+    QVERIFY(fixtures::writeAudio(wav, 44100 * 5, kWav));
+    QProcess p;
+    p.start(sox, {wav, mp3});
+    QVERIFY(p.waitForFinished(30000));
+    if (p.exitCode() != 0 || !QFile::exists(mp3))
+        QSKIP("sox cannot write MP3 here");
+
+    CdAudioDevice device;
+    const QList<TrackInfo> tracks = openAndList(device, mp3);
+    QCOMPARE(tracks.size(), 1);
+    // What decodes is the 5 s of audio plus the encoder's padding, well
+    // within one MP3 frame group either side.
+    QVERIFY2(std::abs(tracks.at(0).length - 5000) <= 100, qPrintable(QString::number(tracks.at(0).length)));
+    auto disc = OpenDisc(mp3);
+    auto reader = disc->openReader();
+    std::vector<qint16> buf(size_t(disc->endFrame() + 10) * 2);
+    QCOMPARE(reader->read(0, buf.data(), disc->endFrame() + 10), disc->endFrame());
+}
+
+void TestCdAudioDevice::measuringReportsProgress()
+{
+    CdAudioDevice device;
+    QSignalSpy spy(&device, &CdAudioDevice::measuring);
+    device.setFileName(path(u"album"_s));
+    device.setCommand(u"open"_s);
+    QCOMPARE(device.Tracks(), 3);
+    QTRY_COMPARE(spy.size(), 3);
+    QCOMPARE(spy.at(2), (QList<QVariant>{3, 3}));
+}
+
+void TestCdAudioDevice::badInput_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no name") << QString();
+    QTest::newRow("nothing there") << path(u"nothing"_s);
+    QTest::newRow("cue of a missing bin") << path(u"missing-bin.cue"_s);
+    QTest::newRow("image cut short before its second track") << path(u"short.cue"_s);
+    QTest::newRow("cue naming a missing audio file") << path(u"missing-wav.cue"_s);
+    QTest::newRow("folder without audio") << path(u"empty"_s);
+    QTest::newRow("file libsndfile cannot read") << path(u"garbage.wav"_s);
+    QTest::newRow("playlist of a missing file") << path(u"gone.m3u"_s);
+}
+
+void TestCdAudioDevice::badInput()
+{
+    QFETCH(QString, name);
+    QVERIFY(fixtures::writeText(path(u"missing-bin.cue"_s),
+                                "FILE \"nowhere.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));
+    const QString shortCue = fixtures::writeBinCue(m_dir.path(), {100}, u"short"_s);
+    QVERIFY(fixtures::writeText(shortCue, "FILE \"short.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                                          "  TRACK 02 AUDIO\n    INDEX 01 00:30:00\n"));
+    QVERIFY(fixtures::writeText(path(u"missing-wav.cue"_s),
+                                "FILE \"nowhere.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));
+    QVERIFY(QDir().mkpath(path(u"empty"_s)));
+    QVERIFY(fixtures::writeText(path(u"empty/readme.txt"_s), "no audio here"));
+    QVERIFY(fixtures::writeText(path(u"garbage.wav"_s), QByteArray(5000, 'x')));
+    QVERIFY(fixtures::writeText(path(u"gone.m3u"_s), "gone.flac\n"));
+
+    CdAudioDevice device;
+    device.setFileName(name);
+    device.setCommand(u"Open"_s);
+    QVERIFY(device.Tracks() < 1);
+    // Playing nothing does nothing.
+    device.setCommand(u"Play"_s);
+    QVERIFY(!device.isPlaying());
+    QCOMPARE(device.Position(), 0);
+}
+
+void TestCdAudioDevice::badInputPrintsNothing()
+{
+    // Another run of this program opens every bad input; libcdio must not
+    // have written a word to its standard output.
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {u"--open"_s, path(u"missing-bin.cue"_s), path(u"short.cue"_s), path(u"nothing.toc"_s),
+                 path(u"garbage.wav"_s), u"/dev/null"_s});
+    QVERIFY(child.waitForFinished(30000));
+    QCOMPARE(child.exitCode(), 0);
+    QCOMPARE(child.readAllStandardOutput(), QByteArray());
+}
+
+void TestCdAudioDevice::stopHaltsAndPlayResumes()
+{
+    CdAudioDevice device;
+    openAndList(device, m_image);
+    device.setTrack(1);
+    device.setFrom(device.TrackPosition());
+    device.setCommand(u"Play"_s);
+    QVERIFY(device.isPlaying());
+    const qint32 playing = positionAfter(device, 300);
+    QVERIFY2(playing >= 200 && playing <= 400, qPrintable(QString::number(playing)));
+
+    device.setCommand(u"Stop"_s);
+    QVERIFY(!device.isPlaying());
+    const qint32 stopped = device.Position();
+    QVERIFY(stopped >= playing);
+    QCOMPARE(positionAfter(device, 150), stopped);
+
+    // Setting the track moves nothing.
+    device.setTrack(2);
+    QCOMPARE(device.Position(), stopped);
+
+    // Play without From goes on from where it stopped, not from the start.
+    device.setCommand(u"PLAY"_s);
+    const qint32 resumed = positionAfter(device, 200);
+    QVERIFY2(resumed >= stopped + 100 && resumed <= stopped + 300,
+             qPrintable(u"%1 after %2"_s.arg(resumed).arg(stopped)));
+    device.setCommand(u"stop"_s);
+}
+
+void TestCdAudioDevice::fromCountsForTheNextPlayOnly()
+{
+    CdAudioDevice device;
+    openAndList(device, m_image);
+    device.setTrack(2);
+    device.setFrom(device.TrackPosition() + 1000);
+    QCOMPARE(device.Position(), 0); // From alone moves nothing
+    device.setCommand(u"Play"_s);
+    const qint32 first = positionAfter(device, 100);
+    QVERIFY2(first >= 5013 && first <= 5213, qPrintable(QString::number(first)));
+    device.setCommand(u"Stop"_s);
+    const qint32 stopped = device.Position();
+
+    // The next Play resumes; From was used up.
+    device.setCommand(u"Play"_s);
+    const qint32 second = positionAfter(device, 100);
+    QVERIFY2(second >= stopped && second <= stopped + 200, qPrintable(QString::number(second)));
+    device.setCommand(u"Stop"_s);
+
+    // A Play while playing with a fresh From jumps there.
+    device.setCommand(u"Play"_s);
+    device.setFrom(500);
+    device.setCommand(u"Play"_s);
+    const qint32 jumped = positionAfter(device, 50);
+    QVERIFY2(jumped >= 500 && jumped <= 650, qPrintable(QString::number(jumped)));
+    device.setCommand(u"Stop"_s);
+}
+
+void TestCdAudioDevice::positionAdvancesInRealTime()
+{
+    // Over two seconds the position moves with the wall clock. The silent
+    // output publishes every 2 ms tick and the reading side interpolates by
+    // the clock, so the two stay within a few timer ticks: 25 ms allows for
+    // scheduling on a busy two-core machine.
+    CdAudioDevice device;
+    openAndList(device, m_image);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    positionAfter(device, 100);
+    QElapsedTimer wall;
+    wall.start();
+    const qint32 start = device.Position();
+    qint32 previous = start;
+    while (wall.elapsed() < 2000) {
+        QTest::qWait(1);
+        const qint32 now = device.Position();
+        QVERIFY(now >= previous); // never steps back
+        previous = now;
+    }
+    const qint64 elapsed = wall.elapsed();
+    const qint32 moved = device.Position() - start;
+    QVERIFY2(std::abs(moved - elapsed) <= 25, qPrintable(u"moved %1 ms in %2 ms"_s.arg(moved).arg(elapsed)));
+    device.setCommand(u"Stop"_s);
+}
+
+void TestCdAudioDevice::playbackEndsAtTheEndOfTheDisc()
+{
+    CdAudioDevice device;
+    openAndList(device, m_image);
+    device.setTrack(2);
+    const qint32 end = device.TrackPosition() + device.TrackLength();
+    device.setFrom(end - 200);
+    device.setCommand(u"Play"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!device.isPlaying(), 2000);
+    QVERIFY2(std::abs(device.Position() - end) <= 1, qPrintable(QString::number(device.Position())));
+    QCOMPARE(positionAfter(device, 100), device.Position());
+}
+
+void TestCdAudioDevice::deletedFileStopsPlaybackCleanly()
+{
+    const QString file = path(u"vanishing.wav"_s);
+    QVERIFY(fixtures::writeAudio(file, 44100 * 20, kWav));
+    CdAudioDevice device;
+    QCOMPARE(openAndList(device, file).size(), 1);
+    QVERIFY(QFile::remove(file));
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!device.isPlaying(), 2000);
+    QVERIFY(device.Position() < 1000);
+}
+
+void TestCdAudioDevice::clockOnlyWithoutAnOutput()
+{
+    CdAudioDevice device;
+    QVERIFY(device.isSilent());
+    // An output that cannot start falls back to the clock.
+    struct Broken final : AudioOutput
+    {
+        bool start() override { return false; }
+        void stop() override {}
+        qint64 writableFrames() override { return 0; }
+        qint64 write(const qint16*, qint64) override { return 0; }
+        qint64 heldFrames() override { return 0; }
+        bool isSilent() const override { return false; }
+    };
+    CdAudioDevice broken([] { return std::make_unique<Broken>(); });
+    QVERIFY(!broken.isSilent());
+    openAndList(broken, m_image);
+    broken.setFrom(0);
+    broken.setCommand(u"Play"_s);
+    QVERIFY(positionAfter(broken, 200) >= 100);
+    QVERIFY(broken.isSilent());
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc >= 2 && qstrcmp(argv[1], "--open") == 0) {
+        QCoreApplication app(argc, argv);
+        for (int i = 2; i < argc; ++i) {
+            CdAudioDevice device;
+            device.setFileName(QString::fromLocal8Bit(argv[i]));
+            device.setCommand(QStringLiteral("Open"));
+            if (device.Tracks() > 0)
+                return 1;
+        }
+        std::fflush(stdout);
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    TestCdAudioDevice test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_cdaudiodevice.moc"
