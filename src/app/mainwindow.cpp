@@ -3,6 +3,7 @@
 #include "app/appicon.h"
 #include "app/editorlayout.h"
 #include "app/messages.h"
+#include "cd/drivedialog.h"
 #include "document/lyricsformat.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
@@ -165,7 +166,8 @@ void MainWindow::buildMenu()
     addItem(file, u"上書き保存"_s, u"上書き保存(&S)"_s)->setEnabled(false);
     addItem(file, u"名前を付けて保存"_s, u"名前を付けて保存(&A)"_s)->setEnabled(false);
     addSeparator(file, u"線"_s);
-    addItem(file, u"設定"_s, u"設定"_s);
+    connect(addItem(file, u"設定"_s, u"設定"_s), &QAction::triggered, this,
+            &MainWindow::設定_Click);
     addSeparator(file, u"ティ"_s);
     connect(addItem(file, u"終了"_s, u"終了"_s), &QAction::triggered, this,
             &MainWindow::終了_Click);
@@ -343,6 +345,16 @@ void MainWindow::リアルタイム入力_Click()
         return;
     }
     m_selectionRows = std::move(rows).value();
+}
+
+void MainWindow::設定_Click() { Form8()->exec(); }
+
+DriveDialog* MainWindow::Form8()
+{
+    // A dialog closed without OK is on its way out; the next use is a new one.
+    if (!m_form8 || m_form8->isUnloaded())
+        m_form8 = new DriveDialog(this);
+    return m_form8;
 }
 
 void MainWindow::reportWorkFileError(const FileError& error)

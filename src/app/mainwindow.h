@@ -5,6 +5,7 @@
 #include "realtime/workfiles.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QFileDialog;
 class QLabel;
@@ -12,6 +13,8 @@ class QLineEdit;
 class QPlainTextEdit;
 
 namespace verselet {
+
+class DriveDialog;
 
 // The editor window ("Form1"): the header, start and body texts of the
 // document, and every command of the program in its menu.
@@ -51,6 +54,8 @@ public:
     void 開く_Click();
     void 終了_Click();
     void リアルタイム入力_Click();
+    // Shows the drive dialog modally.
+    void 設定_Click();
 
     // Opening a lyrics file.
     void OpenLyricsFile();
@@ -62,6 +67,10 @@ public:
     // last one chosen.
     QFileDialog* CommonDialog1();
     QString dialogFileName() const { return m_fileName; }
+
+    // The drive dialog, created (and so filled from config.dat) when there is
+    // none, without showing it: the timing window reads the drive name here.
+    DriveDialog* Form8();
 
     // The rows the last real-time input command listed for line selection.
     const QList<SelectionRow>& selectionRows() const { return m_selectionRows; }
@@ -85,6 +94,7 @@ private:
     AppState m_state;
     InstanceLock m_instanceLock;
     QFileDialog* m_dialog = nullptr;
+    QPointer<DriveDialog> m_form8;
     QString m_fileName;
     QList<SelectionRow> m_selectionRows;
     int m_exitCode = 0;

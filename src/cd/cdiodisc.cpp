@@ -2,7 +2,11 @@
 
 #include "cd/cdiolog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
 
 #include <cdio/cdio.h>
 #include <cdio/paranoia/cdda.h>
@@ -36,7 +40,44 @@ using ParanoiaPtr = std::unique_ptr<cdrom_paranoia_t, ParanoiaDeleter>;
 CdioPtr openCdio(const QString& name)
 {
     InstallCdioLogHandler();
-    return CdioPtr(cdio_open(QFile::encodeName(name).constData(), DRIVER_UNKNOWN));
+    // libcdio guesses an image's kind only for some; the name says which.
+    driver_id_t driver = DRIVER_UNKNOWN;
+    if (name.endsWith(QLatin1String(".cue"), Qt::CaseInsensitive))
+        driver = DRIVER_BINCUE;
+    else if (name.endsWith(QLatin1String(".toc"), Qt::CaseInsensitive))
+        driver = DRIVER_CDRDAO;
+    else if (name.endsWith(QLatin1String(".nrg"), Qt::CaseInsensitive))
+        driver = DRIVER_NRG;
+    return CdioPtr(cdio_open(QFile::encodeName(name).constData(), driver));
+}
+
+// libcdio finds the data files a cdrdao .toc names relative to the current
+// folder, not to the .toc. A copy of the .toc with those names made absolute
+// reads the same disc from anywhere.
+std::unique_ptr<QTemporaryFile> absoluteTocCopy(const QString& tocPath)
+{
+    QFile toc(tocPath);
+    if (!toc.open(QIODevice::ReadOnly))
+        return nullptr;
+    QString text = QString::fromLocal8Bit(toc.readAll());
+    const QDir base = QFileInfo(tocPath).absoluteDir();
+    static const QRegularExpression fileName(
+        QStringLiteral(R"re(\b((?:AUDIO|DATA)?FILE)\s+"([^"]+)")re"));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = fileName.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        out += QStringView(text).mid(last, m.capturedStart() - last);
+        const QString name = m.captured(2);
+        out += m.captured(1) + QStringLiteral(" \"") +
+               (QFileInfo(name).isAbsolute() ? name : base.absoluteFilePath(name)) + QLatin1Char('"');
+        last = m.capturedEnd();
+    }
+    out += QStringView(text).mid(last);
+    auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/verselet-XXXXXX.toc"));
+    if (!copy->open() || copy->write(out.toLocal8Bit()) < 0 || !copy->flush())
+        return nullptr;
+    return copy;
 }
 
 // The paranoia callback has no context: hard read errors are counted per thread.
@@ -51,9 +92,14 @@ void countReadErrors(long, paranoia_cb_mode_t mode)
 class CdioReader final : public DiscReader
 {
 public:
-    CdioReader(CdioPtr cdio, QList<DiscTrack> tracks)
+    CdioReader(CdioPtr cdio, QList<DiscTrack> tracks, bool drive)
         : m_cdio(std::move(cdio)), m_tracks(std::move(tracks))
     {
+        // An image file holds exactly the disc's bytes and is read as it is;
+        // a drive is read through cd-paranoia, which checks overlapping reads
+        // against jitter and scratches.
+        if (!drive)
+            return;
         m_drive.reset(cdio_cddap_identify_cdio(m_cdio.get(), CDDA_MESSAGE_FORGETIT, nullptr));
         if (m_drive && cdio_cddap_open(m_drive.get()) == 0) {
             m_paranoia.reset(cdio_paranoia_init(m_drive.get()));
@@ -138,8 +184,9 @@ private:
 class CdioDisc final : public Disc
 {
 public:
-    CdioDisc(QString name, QList<DiscTrack> tracks)
-        : m_name(std::move(name)), m_tracks(std::move(tracks))
+    CdioDisc(QString name, QList<DiscTrack> tracks, bool drive,
+             std::unique_ptr<QTemporaryFile> toc)
+        : m_name(std::move(name)), m_tracks(std::move(tracks)), m_drive(drive), m_toc(std::move(toc))
     {
     }
 
@@ -150,18 +197,28 @@ public:
         CdioPtr cdio = openCdio(m_name);
         if (!cdio)
             return nullptr;
-        return std::make_unique<CdioReader>(std::move(cdio), m_tracks);
+        return std::make_unique<CdioReader>(std::move(cdio), m_tracks, m_drive);
     }
 
 private:
     QString m_name;
     QList<DiscTrack> m_tracks;
+    bool m_drive;
+    std::unique_ptr<QTemporaryFile> m_toc; // what m_name names, for a .toc
 };
 
 } // namespace
 
-std::unique_ptr<Disc> OpenCdioDisc(const QString& name)
+std::unique_ptr<Disc> OpenCdioDisc(const QString& given, bool paranoia)
 {
+    QString name = given;
+    std::unique_ptr<QTemporaryFile> toc;
+    if (given.endsWith(QLatin1String(".toc"), Qt::CaseInsensitive)) {
+        toc = absoluteTocCopy(given);
+        if (!toc)
+            return nullptr;
+        name = toc->fileName();
+    }
     const CdioPtr cdio = openCdio(name);
     if (!cdio)
         return nullptr;
@@ -182,7 +239,10 @@ std::unique_ptr<Disc> OpenCdioDisc(const QString& name)
         track.audio = cdio_get_track_format(cdio.get(), t) == TRACK_FORMAT_AUDIO;
         tracks.append(track);
     }
-    return std::make_unique<CdioDisc>(name, std::move(tracks));
+    const driver_id_t driver = cdio_get_driver_id(cdio.get());
+    const bool image = driver == DRIVER_BINCUE || driver == DRIVER_CDRDAO || driver == DRIVER_NRG;
+    const bool drive = paranoia || !image;
+    return std::make_unique<CdioDisc>(name, std::move(tracks), drive, std::move(toc));
 }
 
 } // namespace verselet

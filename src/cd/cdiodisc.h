@@ -8,6 +8,8 @@ namespace verselet {
 // BINARY tracks, a cdrdao .toc, a Nero .nrg. The table of contents gives the
 // tracks; the audio is read through cd-paranoia. nullptr when libcdio cannot
 // open it or it holds no track.
-std::unique_ptr<Disc> OpenCdioDisc(const QString& name);
+// Drives are read through cd-paranoia, image files directly; `paranoia`
+// reads an image through cd-paranoia as well.
+std::unique_ptr<Disc> OpenCdioDisc(const QString& name, bool paranoia = false);
 
 } // namespace verselet

@@ -1,1 +1,13 @@
-# drive list, config.dat, discs.txt, drive dialog: filled in by their author
+# Drive list, config.dat, discs.txt and the drive dialog.
+target_sources(verselet_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/drivelist.h ${CMAKE_CURRENT_LIST_DIR}/drivelist.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/driveconfig.h ${CMAKE_CURRENT_LIST_DIR}/driveconfig.cpp
+)
+target_sources(verselet_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/drivedialog.h ${CMAKE_CURRENT_LIST_DIR}/drivedialog.cpp
+)
+# The demo disc the build makes, found from tests and tools that run in
+# subfolders of the build tree.
+target_compile_definitions(verselet_core PRIVATE
+    VERSELET_BUILD_DATA_DIR="${CMAKE_BINARY_DIR}/data"
+)

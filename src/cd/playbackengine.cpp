@@ -90,7 +90,7 @@ public:
         : m_factory(std::move(factory)), m_silent(silent), m_timer(new QTimer(this))
     {
         m_timer->setTimerType(Qt::PreciseTimer);
-        m_timer->setInterval(2);
+        m_timer->setInterval(5);
         QObject::connect(m_timer, &QTimer::timeout, this, [this] { tick(); });
     }
 
@@ -285,7 +285,8 @@ void PlaybackEngine::readerLoop()
             continue;
         }
         if (session->ring.space() < kReadChunk) {
-            m_wake.wait_for(lock, std::chrono::milliseconds(5));
+            // The ring holds two seconds: there is no hurry to top it up.
+            m_wake.wait_for(lock, std::chrono::milliseconds(50));
             continue;
         }
         lock.unlock();

@@ -1,5 +1,6 @@
 #include "cd/audiofilesdisc.h"
 #include "cd/cdaudiodevice.h"
+#include "cd/cdiodisc.h"
 #include "cd/disc.h"
 
 #include <QCoreApplication>
@@ -71,6 +72,7 @@ private Q_SLOTS:
 
     void tableOfContents_data();
     void tableOfContents();
+    void imageAudioReadsBackExactly_data();
     void imageAudioReadsBackExactly();
     void audioFilesReadBackExactlyAcrossFiles();
     void convertedAudioKeepsItsLength();
@@ -98,6 +100,8 @@ void TestCdAudioDevice::initTestCase()
     // 301 sectors do not make whole milliseconds: 4013.33 ms.
     m_image = fixtures::writeBinCue(m_dir.path(), {301, 450});
     QVERIFY(!m_image.isEmpty());
+    QVERIFY(fixtures::writeText(path(u"disc.toc"_s), "CD_DA\n\nTRACK AUDIO\nFILE \"disc.bin\" 0 00:04:01\n\n"
+                                                     "TRACK AUDIO\nFILE \"disc.bin\" 00:04:01 00:06:00\n"));
 
     QVERIFY(QDir().mkpath(path(u"album"_s)));
     QVERIFY(fixtures::writeAudio(path(u"album/10 last.wav"_s), 44100, kWav));
@@ -128,6 +132,8 @@ void TestCdAudioDevice::tableOfContents_data()
     QTest::addColumn<QList<TrackInfo>>("tracks");
     QTest::newRow("bin/cue image")
         << m_image << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
+    QTest::newRow("cdrdao toc of the same image")
+        << path(u"disc.toc"_s) << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
     QTest::newRow("folder in natural order, other files ignored")
         << path(u"album"_s) << QList<TrackInfo>{{0, 2000}, {2000, 500}, {2500, 1000}};
     QTest::newRow("cue sheet of one file, INDEX 01 starts a track")
@@ -152,9 +158,17 @@ void TestCdAudioDevice::tableOfContents()
     QCOMPARE(device.TrackLength(), 0);
 }
 
+void TestCdAudioDevice::imageAudioReadsBackExactly_data()
+{
+    QTest::addColumn<bool>("paranoia");
+    QTest::newRow("read directly") << false;
+    QTest::newRow("read through cd-paranoia, as a drive is") << true;
+}
+
 void TestCdAudioDevice::imageAudioReadsBackExactly()
 {
-    const auto disc = OpenDisc(m_image);
+    QFETCH(bool, paranoia);
+    const std::shared_ptr<const Disc> disc = OpenCdioDisc(m_image, paranoia);
     QVERIFY(disc);
     QCOMPARE(disc->tracks().size(), 2);
     QCOMPARE(disc->tracks().at(1).startFrame, 301 * 588);

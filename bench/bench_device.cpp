@@ -1,0 +1,226 @@
+// The CD-audio device at work: the cost of reading Position, the CPU the
+// engine takes while it plays, the time from Play to the first frame reaching
+// the output, and — through a PulseAudio null sink of its own — how far the
+// heard position is from what the sink itself has played.
+
+#include "cd/cdaudiodevice.h"
+#include "cd/sinkoutput.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "../tests/cd/discfixtures.h"
+#include "../tests/cd/pulsenullsink.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+qint64 monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Notes when the first frames reach the output it wraps.
+std::atomic<qint64> g_firstWriteNs{0};
+
+class Watched final : public AudioOutput
+{
+public:
+    explicit Watched(std::unique_ptr<AudioOutput> inner) : m_inner(std::move(inner)) {}
+    bool start() override { return m_inner->start(); }
+    void stop() override { m_inner->stop(); }
+    qint64 writableFrames() override { return m_inner->writableFrames(); }
+    qint64 write(const qint16* frames, qint64 count) override
+    {
+        const qint64 n = m_inner->write(frames, count);
+        qint64 expected = 0;
+        if (n > 0)
+            g_firstWriteNs.compare_exchange_strong(expected, monotonicNs());
+        return n;
+    }
+    qint64 heldFrames() override { return m_inner->heldFrames(); }
+    bool isSilent() const override { return m_inner->isSilent(); }
+
+private:
+    std::unique_ptr<AudioOutput> m_inner;
+};
+
+AudioOutputFactory watched(AudioOutputFactory inner)
+{
+    return [inner] { return std::make_unique<Watched>(inner ? inner() : MakeSilentOutput()); };
+}
+
+void waitMs(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QTest::qWait(std::min<qint64>(20, ms - t.elapsed()));
+}
+
+void measure(const char* label, AudioOutputFactory outputs, const QString& image)
+{
+    CdAudioDevice device(watched(std::move(outputs)));
+    device.setFileName(image);
+    device.setCommand(u"Open"_s);
+    std::printf("%s (%s)\n", label, device.isSilent() ? "silent clock" : "audio output");
+
+    // Play to the first frame handed to the output, over several starts.
+    QList<double> firstFrame;
+    for (int i = 0; i < 7; ++i) {
+        g_firstWriteNs = 0;
+        device.setFrom(1000 * i);
+        const qint64 t0 = monotonicNs();
+        device.setCommand(u"Play"_s);
+        while (g_firstWriteNs == 0 && monotonicNs() - t0 < 2000000000)
+            QTest::qWait(1);
+        firstFrame.append((g_firstWriteNs - t0) / 1e6);
+        waitMs(200);
+        device.setCommand(u"Stop"_s);
+    }
+    std::sort(firstFrame.begin(), firstFrame.end());
+    std::printf("  Play to first frame at the output  median %6.2f ms  worst %6.2f ms (target 50)\n",
+                firstFrame.at(firstFrame.size() / 2), firstFrame.last());
+
+    // Position reads while playing.
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    waitMs(100);
+    constexpr int kReads = 2000000;
+    qint64 sum = 0;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kReads; ++i)
+        sum += device.Position();
+    const double perRead = double(t.nsecsElapsed()) / kReads;
+    std::printf("  one Position read                   %6.1f ns (checksum %lld)\n", perRead,
+                static_cast<long long>(sum % 7));
+
+    // CPU while playing 5 s with the thread otherwise idle.
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    waitMs(5000);
+    const double cpu = cpuSeconds() - cpu0;
+    std::printf("  CPU while playing 5 s               %6.2f %% of one core (target 2)\n",
+                100.0 * cpu / (wall.nsecsElapsed() / 1e9));
+    device.setCommand(u"Stop"_s);
+}
+
+// Records the null sink's monitor: what the sink has played, as it plays it.
+// Compares the device's heard position with the frames the monitor has
+// delivered since the first non-silent one, sampled many times.
+void compareWithSink(const QString& image)
+{
+    const QString parec = QStandardPaths::findExecutable(u"parec"_s);
+    if (parec.isEmpty()) {
+        std::printf("  heard position against the sink: parec is not installed\n");
+        return;
+    }
+    QProcess recorder;
+    recorder.start(parec, {u"--device=nullsink.monitor"_s, u"--raw"_s, u"--rate=44100"_s,
+                           u"--channels=2"_s, u"--format=s16le"_s, u"--latency-msec=2"_s});
+    if (!recorder.waitForStarted(3000)) {
+        std::printf("  heard position against the sink: parec did not start\n");
+        return;
+    }
+    waitMs(500);
+    recorder.readAllStandardOutput();
+
+    CdAudioDevice device(SystemAudioOutputs());
+    device.setFileName(image);
+    device.setCommand(u"Open"_s);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    qint64 startMonitorFrames = -1; // frames recorded before our audio began
+    qint64 recorded = 0;
+    QByteArray pending;
+    QList<double> diffs;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 4000) {
+        QTest::qWait(1);
+        if (recorder.bytesAvailable() <= 0)
+            continue;
+        pending += recorder.readAllStandardOutput();
+        const qint64 frames = pending.size() / 4;
+        if (startMonitorFrames < 0) {
+            const auto* s = reinterpret_cast<const qint16*>(pending.constData());
+            for (qint64 i = 0; i < frames; ++i) {
+                if (s[i * 2] != 0 || s[i * 2 + 1] != 0) {
+                    startMonitorFrames = recorded + i;
+                    break;
+                }
+            }
+        }
+        recorded += frames;
+        pending = pending.mid(frames * 4);
+        if (startMonitorFrames >= 0 && t.elapsed() > 500) {
+            const double sinkMs = double(recorded - startMonitorFrames) * 1000.0 / 44100.0;
+            diffs.append(double(device.Position()) - sinkMs);
+        }
+    }
+    device.setCommand(u"Stop"_s);
+    recorder.kill();
+    recorder.waitForFinished();
+    if (diffs.isEmpty()) {
+        std::printf("  heard position against the sink: the monitor delivered nothing\n");
+        return;
+    }
+    QList<double> sorted = diffs;
+    std::sort(sorted.begin(), sorted.end());
+    QList<double> absolute;
+    for (double d : diffs)
+        absolute.append(std::abs(d));
+    std::sort(absolute.begin(), absolute.end());
+    std::printf("  heard position - sink's played audio: median %+6.1f ms, |diff| median %5.1f ms, "
+                "95th %5.1f ms over %lld samples (target 10)\n",
+                sorted.at(sorted.size() / 2), absolute.at(absolute.size() / 2),
+                absolute.at(absolute.size() * 95 / 100), static_cast<long long>(diffs.size()));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(msg));
+    });
+    PulseNullSink pulse;
+    const bool pulseUp = pulse.start();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    QTemporaryDir dir;
+    const QString image = fixtures::writeBinCue(dir.path(), {75 * 20, 75 * 20});
+
+    measure("CD-audio device, no audio output", MakeSilentOutput, image);
+    if (!pulseUp) {
+        std::printf("the audio output through PulseAudio cannot be measured here: %s\n",
+                    qPrintable(pulse.why()));
+        return 0;
+    }
+    measure("CD-audio device, PulseAudio null sink", SystemAudioOutputs(), image);
+    compareWithSink(image);
+    return 0;
+}

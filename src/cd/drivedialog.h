@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QFileDialog;
+class QLabel;
+class QPushButton;
+
+namespace verselet {
+
+// The drive dialog ("Form8"): which drive or disc the CD-audio device plays
+// from. The choice is kept in config.dat as a position in the list. The list is
+// built anew, and the saved choice read again, whenever the dialog is created
+// and whenever it is shown. OK saves the choice and hides the dialog, which
+// keeps it; closing it any other way saves nothing and ends the dialog, so the
+// next use builds it again from the file.
+class DriveDialog final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit DriveDialog(QWidget* parent = nullptr);
+
+    // The text of the selected entry, the name the device opens; "" when
+    // nothing is selected.
+    QString selectedDriveName() const;
+
+    // True once the dialog was closed without OK; it is deleted soon after and
+    // must not be used again.
+    bool isUnloaded() const { return m_unloaded; }
+
+    void FillDriveList();
+    void ReadDriveConfig();
+    void WriteDriveConfig();
+
+    void Form_Load();
+    void Form_Activate();
+    void Command1_Click();
+    // Lets the user pick a disc to add: a cue sheet, a TOC or NRG image, or any
+    // audio file of a folder, which stands for that folder.
+    void Command2_Click();
+    // Adds a disc to discs.txt and to the list, just before the demo disc, and
+    // selects it. False, with the list unchanged, when discs.txt cannot be
+    // written.
+    bool addDisc(const QString& path);
+
+    // The file dialog of Command2, created on first use.
+    QFileDialog* discDialog();
+
+    QLabel* Label1 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+
+public Q_SLOTS:
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QFileDialog* m_discDialog = nullptr;
+    bool m_unloaded = false;
+};
+
+} // namespace verselet

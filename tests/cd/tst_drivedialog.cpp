@@ -1,0 +1,466 @@
+#include "app/mainwindow.h"
+#include "cd/drivedialog.h"
+#include "cd/drivelist.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "testfiles.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using namespace testfiles;
+
+namespace {
+
+// Answers the modal windows that open, one handler for each, in order. One
+// nobody expected is rejected, so a test never hangs on it, and counted.
+class ModalScript final
+{
+public:
+    ModalScript()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start();
+    }
+
+    void then(std::function<void(QWidget*)> handler) { m_handlers.push_back(std::move(handler)); }
+    bool done() const { return m_handlers.empty(); }
+
+    int unexpected = 0;
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (m_handlers.empty()) {
+            ++unexpected;
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            return;
+        }
+        auto handler = std::move(m_handlers.front());
+        m_handlers.pop_front();
+        handler(modal);
+    }
+
+    QTimer m_timer;
+    std::deque<std::function<void(QWidget*)>> m_handlers;
+};
+
+QStringList items(const QComboBox* combo)
+{
+    QStringList list;
+    for (int i = 0; i < combo->count(); ++i)
+        list.append(combo->itemText(i));
+    return list;
+}
+
+} // namespace
+
+class TestDriveDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void widgetsHaveTheirNamesTextsAndPlaces();
+    void savedChoiceIsSelected_data();
+    void savedChoiceIsSelected();
+    void okWritesTheChoiceAndShowingAgainRereads_data();
+    void okWritesTheChoiceAndShowingAgainRereads();
+    void addedDiscIsListedAndSelectedWithoutRereading_data();
+    void addedDiscIsListedAndSelectedWithoutRereading();
+    void addedDiscIsTheChoiceNextTime();
+    void discAlreadyListedIsOnlySelected();
+    void discThatCannotBeKeptIsNotListed();
+    void closingWithoutOkWritesNothingAndEndsTheDialog_data();
+    void closingWithoutOkWritesNothingAndEndsTheDialog();
+    void mainWindowGivesTheDriveNameWithoutShowingTheDialog();
+    void settingsItemOpensTheDialogModally();
+
+private:
+    QString config() const { return m_home->path() + u"/verselet/config.dat"_s; }
+    QString discs() const { return m_home->path() + u"/verselet/discs.txt"_s; }
+    QString file(const QString& name)
+    {
+        const QString path = m_files->filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        writeBytes(path, "x");
+        return path;
+    }
+    void writeConfig(const QByteArray& bytes) { writeBytes(config(), bytes); }
+    void writeDiscs(const QStringList& paths)
+    {
+        writeBytes(discs(), (paths.join(u'\n') + u'\n').toUtf8());
+    }
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<QTemporaryDir> m_files;
+};
+
+void TestDriveDialog::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    m_files = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid() && m_files->isValid());
+    qputenv("XDG_CONFIG_HOME", m_home->path().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
+    QVERIFY(QDir().mkpath(m_home->path() + u"/verselet"_s));
+}
+
+void TestDriveDialog::cleanup()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_home.reset();
+    m_files.reset();
+}
+
+void TestDriveDialog::widgetsHaveTheirNamesTextsAndPlaces()
+{
+    DriveDialog d;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+
+    QCOMPARE(d.objectName(), u"Form8"_s);
+    QCOMPARE(d.windowTitle(), QString());
+    QCOMPARE(d.findChild<QLabel*>(u"Label1"_s), d.Label1);
+    QCOMPARE(d.findChild<QComboBox*>(u"Combo1"_s), d.Combo1);
+    QCOMPARE(d.findChild<QPushButton*>(u"Command1"_s), d.Command1);
+    QCOMPARE(d.findChild<QPushButton*>(u"Command2"_s), d.Command2);
+    QCOMPARE(d.Label1->text(), u"CD-ROMドライブを選択してください"_s);
+    QCOMPARE(d.Label1->alignment(), Qt::AlignCenter);
+    QCOMPARE(d.Command1->text(), u"OK"_s);
+    QCOMPARE(d.Command2->text(), u"追加..."_s);
+    QVERIFY(!d.Combo1->isEditable());
+    QVERIFY(d.Command1->isDefault());
+
+    // Fixed in size, no minimize or maximize button.
+    QCOMPARE(d.size(), QSize(480, 88));
+    QCOMPARE(d.minimumSize(), d.maximumSize());
+    QCOMPARE(d.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                                Qt::WindowContextHelpButtonHint),
+             Qt::WindowFlags());
+    QVERIFY(d.windowFlags() & Qt::WindowCloseButtonHint);
+
+    QCOMPARE(d.Label1->geometry(), QRect(8, 8, 464, 25));
+    QCOMPARE(d.Combo1->pos(), QPoint(8, 32));
+    QCOMPARE(d.Combo1->width(), 464);
+    QVERIFY(d.Combo1->geometry().bottom() < d.Command1->y());
+    QCOMPARE(d.Command1->geometry(), QRect(415, 56, 57, 25));
+    QCOMPARE(d.Command2->geometry(), QRect(8, 56, 73, 25));
+}
+
+void TestDriveDialog::savedChoiceIsSelected_data()
+{
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("selected");
+    // The list holds at least three entries: two added discs and the demo disc.
+    QTest::newRow("no file") << false << QByteArray() << 0;
+    QTest::newRow("1") << true << QByteArray(" 1 \r\n") << 1;
+    QTest::newRow("-1") << true << QByteArray("-1 \r\n") << -1;
+    QTest::newRow("1.5") << true << QByteArray("1.5\r\n") << 2;
+    QTest::newRow("past the list") << true << QByteArray(" 999 \r\n") << 0;
+}
+
+void TestDriveDialog::savedChoiceIsSelected()
+{
+    QFETCH(bool, exists);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, selected);
+    writeDiscs({u"/a.cue"_s, u"/b"_s});
+    if (exists)
+        writeConfig(bytes);
+    DriveDialog d;
+    QVERIFY(d.Combo1->count() >= 3);
+    QCOMPARE(d.Combo1->currentIndex(), selected);
+    QCOMPARE(d.selectedDriveName(), selected < 0 ? QString() : d.Combo1->itemText(selected));
+    // Reading never writes.
+    QCOMPARE(QFile::exists(config()), exists);
+}
+
+void TestDriveDialog::okWritesTheChoiceAndShowingAgainRereads_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("first entry") << 0 << QByteArray(" 0 \r\n");
+    QTest::newRow("third entry") << 2 << QByteArray(" 2 \r\n");
+    QTest::newRow("nothing selected") << -1 << QByteArray("-1 \r\n");
+}
+
+void TestDriveDialog::okWritesTheChoiceAndShowingAgainRereads()
+{
+    QFETCH(int, choice);
+    QFETCH(QByteArray, bytes);
+    writeDiscs({u"/a.cue"_s, u"/b"_s});
+    writeConfig("garbage that OK replaces\r\n 1 \r\n");
+    auto* d = new DriveDialog;
+    QPointer<DriveDialog> guard(d);
+    d->show();
+    QVERIFY(QTest::qWaitForWindowExposed(d));
+    d->Combo1->setCurrentIndex(choice);
+    const QString chosen = d->selectedDriveName();
+
+    QTest::mouseClick(d->Command1, Qt::LeftButton);
+    QCOMPARE(readBytes(config()), bytes);
+    QVERIFY(d->isHidden());
+    QCOMPARE(d->result(), int(QDialog::Accepted));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(guard);
+    QVERIFY(!d->isUnloaded());
+
+    // A hidden dialog keeps its choice; the files are read again only when it
+    // is shown again.
+    writeDiscs({u"/a.cue"_s, u"/b"_s, u"/c.toc"_s});
+    writeConfig(" 3 \r\n");
+    QCOMPARE(d->selectedDriveName(), chosen);
+    d->show();
+    QVERIFY(QTest::qWaitForWindowExposed(d));
+    QCOMPARE(items(d->Combo1), ListCdDrives()
+                                   << u"/a.cue"_s << u"/b"_s << u"/c.toc"_s << DemoDiscPath());
+    QCOMPARE(d->Combo1->currentIndex(), 3);
+    delete d;
+}
+
+void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("disc");
+    QTest::newRow("cue sheet") << u"images/album.cue"_s << u"images/album.cue"_s;
+    QTest::newRow("TOC image, capitals") << u"images/ALBUM.TOC"_s << u"images/ALBUM.TOC"_s;
+    QTest::newRow("NRG image") << u"images/live.nrg"_s << u"images/live.nrg"_s;
+    QTest::newRow("audio file stands for its folder")
+        << u"music/アルバム/01 曲.flac"_s << u"music/アルバム"_s;
+}
+
+void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, disc);
+    const QString chosenPath = file(chosen);
+    const QString discPath = m_files->filePath(disc);
+    writeDiscs({u"/a.cue"_s});
+    writeConfig(" 0 \r\n");
+
+    DriveDialog d;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    const QStringList before = items(d.Combo1);
+
+    ModalScript script;
+    QStringList filters;
+    bool native = true;
+    QString name;
+    script.then([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog) {
+            ++script.unexpected;
+            return;
+        }
+        filters = dialog->nameFilters();
+        native = !dialog->testOption(QFileDialog::DontUseNativeDialog);
+        name = dialog->objectName();
+        // Both files change while the user looks for the disc. Coming back
+        // is no new showing: neither is read again.
+        writeDiscs({u"/a.cue"_s, u"/meanwhile"_s});
+        writeConfig(" 1 \r\n");
+        dialog->selectFile(chosenPath);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    d.Command2->click();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(name, u"DiscDialog"_s);
+    QVERIFY(!native);
+    QCOMPARE(filters, (QStringList{u"ディスク (*.cue *.toc *.nrg)"_s,
+                                   u"音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 "
+                                   u"*.aif *.aiff)"_s}));
+
+    QStringList expected = before;
+    expected.insert(expected.size() - 1, discPath);
+    QCOMPARE(items(d.Combo1), expected);
+    QCOMPARE(d.selectedDriveName(), discPath);
+    QCOMPARE(d.Combo1->currentIndex(), expected.size() - 2);
+    QVERIFY(d.isVisible());
+    QCOMPARE(readBytes(discs()), "/a.cue\n/meanwhile\n" + discPath.toUtf8() + "\n");
+    QCOMPARE(readBytes(config()), QByteArray(" 1 \r\n"));
+
+    d.Command1->click();
+    QCOMPARE(readBytes(config()), " " + QByteArray::number(expected.size() - 2) + " \r\n");
+}
+
+void TestDriveDialog::addedDiscIsTheChoiceNextTime()
+{
+    writeDiscs({u"/a.cue"_s});
+    const QString added = m_files->filePath(u"album"_s);
+    {
+        DriveDialog d;
+        QVERIFY(d.addDisc(added));
+        d.Command1->click();
+    }
+    DriveDialog next;
+    QCOMPARE(next.selectedDriveName(), added);
+    QCOMPARE(items(next.Combo1), ListCdDrives() << u"/a.cue"_s << added << DemoDiscPath());
+}
+
+void TestDriveDialog::discAlreadyListedIsOnlySelected()
+{
+    writeDiscs({u"/a.cue"_s, u"/b"_s});
+    writeConfig("-1 \r\n");
+    DriveDialog d;
+    const QStringList before = items(d.Combo1);
+    const QByteArray discsBefore = readBytes(discs());
+
+    QVERIFY(d.addDisc(u"/a.cue"_s));
+    QCOMPARE(items(d.Combo1), before);
+    QCOMPARE(d.selectedDriveName(), u"/a.cue"_s);
+    // The demo disc is listed already, and stays last.
+    QVERIFY(d.addDisc(DemoDiscPath()));
+    QCOMPARE(items(d.Combo1), before);
+    QCOMPARE(d.Combo1->currentIndex(), before.size() - 1);
+    QCOMPARE(readBytes(discs()), discsBefore);
+}
+
+void TestDriveDialog::discThatCannotBeKeptIsNotListed()
+{
+    // A folder where discs.txt should be: the disc cannot be remembered.
+    QVERIFY(QDir().mkpath(discs()));
+    const QString chosen = file(u"b.cue"_s);
+    DriveDialog d;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    const QStringList before = items(d.Combo1);
+
+    ModalScript script;
+    QString message;
+    script.then([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->selectFile(chosen);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    script.then([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        message = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    d.Command2->click();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY2(message.startsWith(u"ディスクを追加できませんでした"_s), qPrintable(message));
+    QVERIFY2(message.contains(discs()), qPrintable(message));
+    QCOMPARE(items(d.Combo1), before);
+    QCOMPARE(d.Combo1->currentIndex(), 0);
+}
+
+void TestDriveDialog::closingWithoutOkWritesNothingAndEndsTheDialog_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("window frame") << false;
+    QTest::newRow("Escape") << true;
+}
+
+void TestDriveDialog::closingWithoutOkWritesNothingAndEndsTheDialog()
+{
+    QFETCH(bool, escape);
+    writeDiscs({u"/a.cue"_s, u"/b"_s});
+    MainWindow w;
+    QPointer<DriveDialog> first = w.Form8();
+    QCOMPARE(w.Form8(), first.data());
+    first->show();
+    QVERIFY(QTest::qWaitForWindowExposed(first));
+    first->Combo1->setCurrentIndex(2);
+
+    if (escape)
+        QTest::keyClick(first, Qt::Key_Escape);
+    else
+        QVERIFY(first->close());
+    QVERIFY(first->isHidden());
+    QVERIFY(first->isUnloaded());
+    QVERIFY(!QFile::exists(config()));
+
+    // The next use is a new dialog, filled from the file.
+    writeConfig(" 1 \r\n");
+    DriveDialog* next = w.Form8();
+    QVERIFY(next != first.data());
+    QCOMPARE(next->Combo1->currentIndex(), 1);
+    QTRY_VERIFY(first.isNull());
+    QCOMPARE(w.Form8(), next);
+    QVERIFY(!QFile::exists(config() + u".tmp"_s));
+    QCOMPARE(readBytes(config()), QByteArray(" 1 \r\n"));
+}
+
+void TestDriveDialog::mainWindowGivesTheDriveNameWithoutShowingTheDialog()
+{
+    writeDiscs({u"/a.cue"_s, u"/b"_s});
+    writeConfig(" 1 \r\n");
+    MainWindow w;
+    DriveDialog* d = w.Form8();
+    QVERIFY(!d->isVisible());
+    QCOMPARE(d->parentWidget(), &w);
+    QCOMPARE(d->selectedDriveName(), d->Combo1->itemText(1));
+    QCOMPARE(d->selectedDriveName(), ListCdDrives().isEmpty() ? u"/b"_s : ListCdDrives().value(1));
+}
+
+void TestDriveDialog::settingsItemOpensTheDialogModally()
+{
+    writeDiscs({u"/a.cue"_s});
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    ModalScript script;
+    QPointer<DriveDialog> shown;
+    bool modal = false;
+    QPoint offCentre;
+    script.then([&](QWidget* widget) {
+        shown = qobject_cast<DriveDialog*>(widget);
+        QVERIFY(shown);
+        modal = shown->isModal();
+        offCentre = shown->frameGeometry().center() - w.frameGeometry().center();
+        shown->Combo1->setCurrentIndex(1);
+        QTest::mouseClick(shown->Command1, Qt::LeftButton);
+    });
+    QAction* item = w.findChild<QAction*>(u"設定"_s);
+    QVERIFY(item);
+    item->trigger();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(shown);
+    QCOMPARE(shown->objectName(), u"Form8"_s);
+    QVERIFY(modal);
+    QCOMPARE(shown->parentWidget(), &w);
+    QVERIFY2(offCentre.manhattanLength() <= 2,
+             qPrintable(u"%1,%2"_s.arg(offCentre.x()).arg(offCentre.y())));
+    QCOMPARE(readBytes(config()), QByteArray(" 1 \r\n"));
+    QVERIFY(shown->isHidden());
+    QCOMPARE(w.Form8(), shown.data());
+    QCOMPARE(w.Form8()->selectedDriveName(), shown->Combo1->itemText(1));
+}
+
+QTEST_MAIN(TestDriveDialog)
+#include "tst_drivedialog.moc"
