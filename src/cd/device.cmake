@@ -11,3 +11,7 @@ target_sources(verselet_core PRIVATE
 target_sources(verselet_audio PRIVATE
     sinkoutput.h sinkoutput.cpp
 )
+
+target_sources(verselet_ui PRIVATE
+    openprogress.h openprogress.cpp
+)

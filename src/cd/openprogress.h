@@ -1,0 +1,14 @@
+#pragma once
+
+class QWidget;
+
+namespace verselet {
+
+class CdAudioDevice;
+
+// Sends Open to the device. When measuring its audio files takes longer than
+// half a second, a progress dialog over `parent` shows how far it has come;
+// the window stays responsive meanwhile, as Open keeps the events going.
+void OpenWithProgress(CdAudioDevice& device, QWidget* parent);
+
+} // namespace verselet

@@ -1,0 +1,116 @@
+#include "cd/cdaudiodevice.h"
+#include "cd/openprogress.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "discfixtures.h"
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+// Opening a disc whose files take long to measure: the window keeps
+// handling events, and a progress dialog shows once it takes longer than
+// half a second.
+class TestOpenProgress : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void slowDiscShowsProgressAndKeepsTheWindowAlive();
+    void quickDiscShowsNothing();
+
+private:
+    struct Watch
+    {
+        int ticks = 0;
+        bool progressSeen = false;
+        int lastValue = -1;
+        int maximum = -1;
+    };
+    static Watch openWatched(CdAudioDevice& device, QWidget* window, qint64* elapsed);
+};
+
+TestOpenProgress::Watch TestOpenProgress::openWatched(CdAudioDevice& device, QWidget* window,
+                                                      qint64* elapsed)
+{
+    Watch watch;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&watch, window] {
+        ++watch.ticks;
+        if (auto* p = window->findChild<QProgressDialog*>(u"OpenProgress"_s); p && p->isVisible()) {
+            watch.progressSeen = true;
+            watch.lastValue = p->value();
+            watch.maximum = p->maximum();
+        }
+    });
+    poll.start();
+    QElapsedTimer t;
+    t.start();
+    OpenWithProgress(device, window);
+    *elapsed = t.elapsed();
+    return watch;
+}
+
+void TestOpenProgress::slowDiscShowsProgressAndKeepsTheWindowAlive()
+{
+    const QString sox = QStandardPaths::findExecutable(u"sox"_s);
+    if (sox.isEmpty())
+        QSKIP("sox is not installed; `make test` installs it");
+    // MP3 files are decoded whole to measure them: a folder of long ones
+    // takes a while.
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(u"source.wav"_s);
+    QVERIFY(fixtures::writeAudio(wav, 44100 * 120, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+    QVERIFY(QDir().mkpath(dir.filePath(u"album"_s)));
+    QProcess p;
+    p.start(sox, {wav, dir.filePath(u"album/01.mp3"_s)});
+    QVERIFY(p.waitForFinished(60000));
+    if (p.exitCode() != 0)
+        QSKIP("sox cannot write MP3 here");
+    for (int i = 2; i <= 24; ++i)
+        QVERIFY(QFile::copy(dir.filePath(u"album/01.mp3"_s), dir.filePath(u"album/%1.mp3"_s.arg(i, 2, 10, QLatin1Char('0')))));
+
+    QWidget window;
+    window.resize(400, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    CdAudioDevice device;
+    device.setFileName(dir.filePath(u"album"_s));
+    qint64 elapsed = 0;
+    const Watch watch = openWatched(device, &window, &elapsed);
+    QCOMPARE(device.Tracks(), 24);
+    // The window's timer kept running all along.
+    QVERIFY2(watch.ticks >= elapsed / 20, qPrintable(u"%1 ticks in %2 ms"_s.arg(watch.ticks).arg(elapsed)));
+    if (elapsed < 800)
+        QSKIP(qPrintable(u"measuring took only %1 ms: too quick to need progress"_s.arg(elapsed)));
+    QVERIFY(watch.progressSeen);
+    QCOMPARE(watch.maximum, 24);
+    QVERIFY(watch.lastValue >= 1);
+    // It is gone once the disc is open.
+    QVERIFY(!window.findChild<QProgressDialog*>(u"OpenProgress"_s));
+}
+
+void TestOpenProgress::quickDiscShowsNothing()
+{
+    QTemporaryDir dir;
+    const QString cue = fixtures::writeBinCue(dir.path(), {75, 75});
+    QWidget window;
+    window.show();
+    CdAudioDevice device;
+    device.setFileName(cue);
+    qint64 elapsed = 0;
+    const Watch watch = openWatched(device, &window, &elapsed);
+    QCOMPARE(device.Tracks(), 2);
+    QVERIFY(!watch.progressSeen);
+}
+
+QTEST_MAIN(TestOpenProgress)
+#include "tst_openprogress.moc"
