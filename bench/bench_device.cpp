@@ -3,7 +3,7 @@
 // the output, and — through a PulseAudio null sink of its own — how far the
 // heard position is from what the sink itself has played.
 
-#include "cd/cdaudiodevice.h"
+#include "cd/discaudiodevice.h"
 #include "cd/sinkoutput.h"
 
 #include <QElapsedTimer>
@@ -79,7 +79,7 @@ void waitMs(int ms)
 
 void measure(const char* label, AudioOutputFactory outputs, const QString& image)
 {
-    CdAudioDevice device(watched(std::move(outputs)));
+    DiscAudioDevice device(watched(std::move(outputs)));
     device.setFileName(image);
     device.setCommand(u"Open"_s);
     std::printf("%s (%s)\n", label, device.isSilent() ? "silent clock" : "audio output");
@@ -146,7 +146,7 @@ void compareWithSink(const QString& image)
     waitMs(500);
     recorder.readAllStandardOutput();
 
-    CdAudioDevice device(SystemAudioOutputs());
+    DiscAudioDevice device(SystemAudioOutputs());
     device.setFileName(image);
     device.setCommand(u"Open"_s);
     device.setFrom(0);

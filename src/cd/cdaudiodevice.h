@@ -1,67 +1,54 @@
 #pragma once
 
 // The CD-audio device the timing window and the test displays drive: a disc
-// (a CD drive, a disc image or a set of audio files, named by FileName), its
-// tracks, and playback with a position in milliseconds from the start of the
-// disc.
+// with tracks, and playback with a position in milliseconds from the start of
+// the disc. DiscAudioDevice plays real discs, images and audio files; tests
+// use a device whose clock they set.
 
-#include "cd/audiooutput.h"
-
-#include <QList>
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 namespace verselet {
 
-class Disc;
-class PlaybackEngine;
-
-class CdAudioDevice final : public QObject
+class CdAudioDevice : public QObject
 {
     Q_OBJECT
 
 public:
-    // Without a factory the device plays on the clock alone.
-    explicit CdAudioDevice(AudioOutputFactory outputs = {}, QObject* parent = nullptr);
-    ~CdAudioDevice() override;
+    using QObject::QObject;
 
-    // What to open: a CD drive, a .cue/.toc/.nrg image, a folder of audio
-    // files, an .m3u playlist or a .cue sheet of audio files; "" for none.
-    void setFileName(const QString& name) { m_fileName = name; }
-    QString FileName() const { return m_fileName; }
+    // What to open: a CD drive, a disc image, a folder of audio files, a
+    // playlist or a cue sheet; "" for none.
+    virtual void setFileName(const QString& name) = 0;
+    virtual QString FileName() const = 0;
 
     // "Open", "Stop" or "Play", in any letter case; anything else is ignored.
-    //   Open: loads the disc FileName names and stops; Tracks() < 1 when
-    //         there is none to be had. Measuring audio files that takes long
-    //         reports measuring(); the event loop keeps running meanwhile.
+    //   Open: loads the disc and stops; Tracks() < 1 when there is none.
     //   Stop: halts where the playback is, without rewinding.
     //   Play: plays from From when it was set since the last Play, else on
     //         from where the playback stopped; to the end of the disc.
-    void setCommand(const QString& command);
+    virtual void setCommand(const QString& command) = 0;
 
     // 0 is milliseconds, the only format there is.
-    void setTimeFormat(int format) { m_timeFormat = format; }
-    int TimeFormat() const { return m_timeFormat; }
+    virtual void setTimeFormat(int format) = 0;
+    virtual int TimeFormat() const = 0;
 
-    int Tracks() const;
+    virtual int Tracks() const = 0;
     // The 1-based track TrackLength and TrackPosition describe. Moves nothing.
-    void setTrack(int track) { m_track = track; }
-    int Track() const { return m_track; }
-    qint32 TrackLength() const;
-    qint32 TrackPosition() const;
+    virtual void setTrack(int track) = 0;
+    virtual int Track() const = 0;
+    virtual qint32 TrackLength() const = 0;
+    virtual qint32 TrackPosition() const = 0;
 
-    // Where the playback is, from the start of the disc. Cheap: a clock read
-    // and a few atomic loads, fit for a 1 ms timer.
-    qint32 Position() const;
+    // Where the playback is, from the start of the disc. Cheap enough for a
+    // 1 ms timer.
+    virtual qint32 Position() const = 0;
     // The start point of the next Play only.
-    void setFrom(qint32 position);
+    virtual void setFrom(qint32 position) = 0;
 
-    bool isPlaying() const;
-    // True when no sound is heard: there is no audio output, and playback
-    // runs on the clock alone.
-    bool isSilent() const;
+    virtual bool isPlaying() const = 0;
+    // True when no sound is heard and playback runs on the clock alone.
+    virtual bool isSilent() const = 0;
 
 Q_SIGNALS:
     // The device's own Play and Stop buttons.
@@ -69,23 +56,6 @@ Q_SIGNALS:
     void StopClick();
     // Open measures audio files: `done` of `total` files so far.
     void measuring(int done, int total);
-
-private:
-    void open();
-
-    std::unique_ptr<PlaybackEngine> m_engine;
-    std::shared_ptr<const Disc> m_disc;
-    QString m_fileName;
-    int m_timeFormat = 0;
-    int m_track = 1;
-    qint64 m_fromFrame = 0;
-    bool m_fromSet = false;
-    bool m_opening = false;
 };
-
-// Opens what a name names, choosing the backend by it. nullptr when there is
-// no usable disc. Runs on any thread.
-std::shared_ptr<const Disc> OpenDisc(const QString& name,
-                                     const std::function<void(int, int)>& progress = {});
 
 } // namespace verselet

@@ -5,7 +5,8 @@ target_sources(verselet_core PRIVATE
     framering.h
     audiooutput.h silentoutput.cpp
     playbackengine.h playbackengine.cpp
-    cdaudiodevice.h cdaudiodevice.cpp
+    cdaudiodevice.h
+    discaudiodevice.h discaudiodevice.cpp
 )
 
 target_sources(verselet_audio PRIVATE

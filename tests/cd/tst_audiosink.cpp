@@ -1,4 +1,4 @@
-#include "cd/cdaudiodevice.h"
+#include "cd/discaudiodevice.h"
 #include "cd/sinkoutput.h"
 
 #include <QAudioDevice>
@@ -19,7 +19,7 @@ namespace {
 PulseNullSink* g_pulse = nullptr;
 bool g_pulseUp = false;
 
-qint32 positionAfter(CdAudioDevice& device, int ms)
+qint32 positionAfter(DiscAudioDevice& device, int ms)
 {
     QElapsedTimer t;
     t.start();
@@ -59,13 +59,13 @@ void TestAudioSink::nullSinkIsTheDefaultOutput()
 {
     const QAudioDevice output = QMediaDevices::defaultAudioOutput();
     QVERIFY(!output.isNull());
-    CdAudioDevice device(SystemAudioOutputs());
+    DiscAudioDevice device(SystemAudioOutputs());
     QVERIFY(!device.isSilent());
 }
 
 void TestAudioSink::heardPositionFollowsTheClock()
 {
-    CdAudioDevice device(SystemAudioOutputs());
+    DiscAudioDevice device(SystemAudioOutputs());
     device.setFileName(m_image);
     device.setCommand(u"Open"_s);
     QCOMPARE(device.Tracks(), 2);
@@ -97,7 +97,7 @@ void TestAudioSink::heardPositionFollowsTheClock()
 
 void TestAudioSink::stopAndResumeThroughTheSink()
 {
-    CdAudioDevice device(SystemAudioOutputs());
+    DiscAudioDevice device(SystemAudioOutputs());
     device.setFileName(m_image);
     device.setCommand(u"Open"_s);
     device.setTrack(2);

@@ -1,5 +1,5 @@
 #include "cd/audiofilesdisc.h"
-#include "cd/cdaudiodevice.h"
+#include "cd/discaudiodevice.h"
 #include "cd/cdiodisc.h"
 #include "cd/disc.h"
 
@@ -35,7 +35,7 @@ struct TrackInfo
 };
 
 // Opens as the timing window does: Open, Stop, milliseconds, every track.
-QList<TrackInfo> openAndList(CdAudioDevice& device, const QString& name)
+QList<TrackInfo> openAndList(DiscAudioDevice& device, const QString& name)
 {
     device.setFileName(name);
     device.setCommand(u"Open"_s);
@@ -50,7 +50,7 @@ QList<TrackInfo> openAndList(CdAudioDevice& device, const QString& name)
 }
 
 // Polls Position for a while on this thread, as a timer would.
-qint32 positionAfter(CdAudioDevice& device, int ms)
+qint32 positionAfter(DiscAudioDevice& device, int ms)
 {
     QElapsedTimer t;
     t.start();
@@ -149,7 +149,7 @@ void TestCdAudioDevice::tableOfContents()
 {
     QFETCH(QString, name);
     QFETCH(QList<TrackInfo>, tracks);
-    CdAudioDevice device;
+    DiscAudioDevice device;
     QCOMPARE(openAndList(device, name), tracks);
     QCOMPARE(device.Position(), 0);
     QVERIFY(!device.isPlaying());
@@ -238,7 +238,7 @@ void TestCdAudioDevice::mp3LengthIsWhatDecodes()
     if (p.exitCode() != 0 || !QFile::exists(mp3))
         QSKIP("sox cannot write MP3 here");
 
-    CdAudioDevice device;
+    DiscAudioDevice device;
     const QList<TrackInfo> tracks = openAndList(device, mp3);
     QCOMPARE(tracks.size(), 1);
     // What decodes is the 5 s of audio plus the encoder's padding, well
@@ -252,7 +252,7 @@ void TestCdAudioDevice::mp3LengthIsWhatDecodes()
 
 void TestCdAudioDevice::measuringReportsProgress()
 {
-    CdAudioDevice device;
+    DiscAudioDevice device;
     QSignalSpy spy(&device, &CdAudioDevice::measuring);
     device.setFileName(path(u"album"_s));
     device.setCommand(u"open"_s);
@@ -289,7 +289,7 @@ void TestCdAudioDevice::badInput()
     QVERIFY(fixtures::writeText(path(u"garbage.wav"_s), QByteArray(5000, 'x')));
     QVERIFY(fixtures::writeText(path(u"gone.m3u"_s), "gone.flac\n"));
 
-    CdAudioDevice device;
+    DiscAudioDevice device;
     device.setFileName(name);
     device.setCommand(u"Open"_s);
     QVERIFY(device.Tracks() < 1);
@@ -314,7 +314,7 @@ void TestCdAudioDevice::badInputPrintsNothing()
 
 void TestCdAudioDevice::stopHaltsAndPlayResumes()
 {
-    CdAudioDevice device;
+    DiscAudioDevice device;
     openAndList(device, m_image);
     device.setTrack(1);
     device.setFrom(device.TrackPosition());
@@ -343,7 +343,7 @@ void TestCdAudioDevice::stopHaltsAndPlayResumes()
 
 void TestCdAudioDevice::fromCountsForTheNextPlayOnly()
 {
-    CdAudioDevice device;
+    DiscAudioDevice device;
     openAndList(device, m_image);
     device.setTrack(2);
     device.setFrom(device.TrackPosition() + 1000);
@@ -375,7 +375,7 @@ void TestCdAudioDevice::positionAdvancesInRealTime()
     // output publishes every 2 ms tick and the reading side interpolates by
     // the clock, so the two stay within a few timer ticks: 25 ms allows for
     // scheduling on a busy two-core machine.
-    CdAudioDevice device;
+    DiscAudioDevice device;
     openAndList(device, m_image);
     device.setFrom(0);
     device.setCommand(u"Play"_s);
@@ -398,7 +398,7 @@ void TestCdAudioDevice::positionAdvancesInRealTime()
 
 void TestCdAudioDevice::playbackEndsAtTheEndOfTheDisc()
 {
-    CdAudioDevice device;
+    DiscAudioDevice device;
     openAndList(device, m_image);
     device.setTrack(2);
     const qint32 end = device.TrackPosition() + device.TrackLength();
@@ -413,7 +413,7 @@ void TestCdAudioDevice::deletedFileStopsPlaybackCleanly()
 {
     const QString file = path(u"vanishing.wav"_s);
     QVERIFY(fixtures::writeAudio(file, 44100 * 20, kWav));
-    CdAudioDevice device;
+    DiscAudioDevice device;
     QCOMPARE(openAndList(device, file).size(), 1);
     QVERIFY(QFile::remove(file));
     device.setFrom(0);
@@ -424,7 +424,7 @@ void TestCdAudioDevice::deletedFileStopsPlaybackCleanly()
 
 void TestCdAudioDevice::clockOnlyWithoutAnOutput()
 {
-    CdAudioDevice device;
+    DiscAudioDevice device;
     QVERIFY(device.isSilent());
     // An output that cannot start falls back to the clock.
     struct Broken final : AudioOutput
@@ -436,7 +436,7 @@ void TestCdAudioDevice::clockOnlyWithoutAnOutput()
         qint64 heldFrames() override { return 0; }
         bool isSilent() const override { return false; }
     };
-    CdAudioDevice broken([] { return std::make_unique<Broken>(); });
+    DiscAudioDevice broken([] { return std::make_unique<Broken>(); });
     QVERIFY(!broken.isSilent());
     openAndList(broken, m_image);
     broken.setFrom(0);
@@ -450,7 +450,7 @@ int main(int argc, char* argv[])
     if (argc >= 2 && qstrcmp(argv[1], "--open") == 0) {
         QCoreApplication app(argc, argv);
         for (int i = 2; i < argc; ++i) {
-            CdAudioDevice device;
+            DiscAudioDevice device;
             device.setFileName(QString::fromLocal8Bit(argv[i]));
             device.setCommand(QStringLiteral("Open"));
             if (device.Tracks() > 0)

@@ -1,4 +1,4 @@
-#include "cd/cdaudiodevice.h"
+#include "cd/discaudiodevice.h"
 #include "cd/openprogress.h"
 
 #include <QApplication>
@@ -34,10 +34,10 @@ private:
         int lastValue = -1;
         int maximum = -1;
     };
-    static Watch openWatched(CdAudioDevice& device, QWidget* window, qint64* elapsed);
+    static Watch openWatched(DiscAudioDevice& device, QWidget* window, qint64* elapsed);
 };
 
-TestOpenProgress::Watch TestOpenProgress::openWatched(CdAudioDevice& device, QWidget* window,
+TestOpenProgress::Watch TestOpenProgress::openWatched(DiscAudioDevice& device, QWidget* window,
                                                       qint64* elapsed)
 {
     Watch watch;
@@ -82,7 +82,7 @@ void TestOpenProgress::slowDiscShowsProgressAndKeepsTheWindowAlive()
     window.resize(400, 300);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    CdAudioDevice device;
+    DiscAudioDevice device;
     device.setFileName(dir.filePath(u"album"_s));
     qint64 elapsed = 0;
     const Watch watch = openWatched(device, &window, &elapsed);
@@ -104,7 +104,7 @@ void TestOpenProgress::quickDiscShowsNothing()
     const QString cue = fixtures::writeBinCue(dir.path(), {75, 75});
     QWidget window;
     window.show();
-    CdAudioDevice device;
+    DiscAudioDevice device;
     device.setFileName(cue);
     qint64 elapsed = 0;
     const Watch watch = openWatched(device, &window, &elapsed);

@@ -1,4 +1,4 @@
-#include "cd/cdaudiodevice.h"
+#include "cd/discaudiodevice.h"
 
 #include "cd/audiofilesdisc.h"
 #include "cd/cdiodisc.h"
@@ -35,14 +35,14 @@ std::shared_ptr<const Disc> OpenDisc(const QString& name, const std::function<vo
     return disc;
 }
 
-CdAudioDevice::CdAudioDevice(AudioOutputFactory outputs, QObject* parent)
-    : QObject(parent), m_engine(std::make_unique<PlaybackEngine>(std::move(outputs)))
+DiscAudioDevice::DiscAudioDevice(AudioOutputFactory outputs, QObject* parent)
+    : CdAudioDevice(parent), m_engine(std::make_unique<PlaybackEngine>(std::move(outputs)))
 {
 }
 
-CdAudioDevice::~CdAudioDevice() = default;
+DiscAudioDevice::~DiscAudioDevice() = default;
 
-void CdAudioDevice::setCommand(const QString& command)
+void DiscAudioDevice::setCommand(const QString& command)
 {
     if (m_opening)
         return;
@@ -63,7 +63,7 @@ void CdAudioDevice::setCommand(const QString& command)
     }
 }
 
-void CdAudioDevice::open()
+void DiscAudioDevice::open()
 {
     m_engine->setDisc(nullptr);
     m_disc.reset();
@@ -74,7 +74,7 @@ void CdAudioDevice::open()
     m_opening = true;
     std::shared_ptr<const Disc> disc;
     QEventLoop loop;
-    QPointer<CdAudioDevice> self(this);
+    QPointer<DiscAudioDevice> self(this);
     const QString name = m_fileName;
     std::thread worker([&disc, &loop, self, name] {
         disc = OpenDisc(name, [self](int done, int total) {
@@ -93,32 +93,32 @@ void CdAudioDevice::open()
     m_engine->setDisc(m_disc);
 }
 
-int CdAudioDevice::Tracks() const { return m_disc ? int(m_disc->tracks().size()) : 0; }
+int DiscAudioDevice::Tracks() const { return m_disc ? int(m_disc->tracks().size()) : 0; }
 
-qint32 CdAudioDevice::TrackLength() const
+qint32 DiscAudioDevice::TrackLength() const
 {
     if (!m_disc || m_track < 1 || m_track > m_disc->tracks().size())
         return 0;
     return FramesToMs(m_disc->tracks().at(m_track - 1).frames);
 }
 
-qint32 CdAudioDevice::TrackPosition() const
+qint32 DiscAudioDevice::TrackPosition() const
 {
     if (!m_disc || m_track < 1 || m_track > m_disc->tracks().size())
         return 0;
     return FramesToMs(m_disc->tracks().at(m_track - 1).startFrame);
 }
 
-qint32 CdAudioDevice::Position() const { return FramesToMs(m_engine->heardFrame()); }
+qint32 DiscAudioDevice::Position() const { return FramesToMs(m_engine->heardFrame()); }
 
-void CdAudioDevice::setFrom(qint32 position)
+void DiscAudioDevice::setFrom(qint32 position)
 {
     m_fromFrame = MsToFrames(std::max<qint32>(position, 0));
     m_fromSet = true;
 }
 
-bool CdAudioDevice::isPlaying() const { return m_engine->isPlaying(); }
+bool DiscAudioDevice::isPlaying() const { return m_engine->isPlaying(); }
 
-bool CdAudioDevice::isSilent() const { return m_engine->isSilent(); }
+bool DiscAudioDevice::isSilent() const { return m_engine->isSilent(); }
 
 } // namespace verselet
