@@ -3,7 +3,9 @@
 #include "app/appicon.h"
 #include "app/editorlayout.h"
 #include "app/messages.h"
+#include "cd/discaudiodevice.h"
 #include "cd/drivedialog.h"
+#include "cd/sinkoutput.h"
 #include "document/lyricsformat.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
@@ -355,6 +357,13 @@ DriveDialog* MainWindow::Form8()
     if (!m_form8 || m_form8->isUnloaded())
         m_form8 = new DriveDialog(this);
     return m_form8;
+}
+
+std::unique_ptr<CdAudioDevice> MainWindow::makeCdAudioDevice() const
+{
+    if (m_deviceFactory)
+        return m_deviceFactory();
+    return std::make_unique<DiscAudioDevice>(SystemAudioOutputs());
 }
 
 void MainWindow::reportWorkFileError(const FileError& error)

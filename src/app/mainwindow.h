@@ -7,6 +7,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
+#include <memory>
+
 class QFileDialog;
 class QLabel;
 class QLineEdit;
@@ -14,6 +17,7 @@ class QPlainTextEdit;
 
 namespace verselet {
 
+class CdAudioDevice;
 class DriveDialog;
 
 // The editor window ("Form1"): the header, start and body texts of the
@@ -67,6 +71,13 @@ public:
     // last one chosen.
     QFileDialog* CommonDialog1();
     QString dialogFileName() const { return m_fileName; }
+    void setDialogFileName(const QString& name) { m_fileName = name; }
+
+    // The CD-audio device a timing window plays: the real one unless a test
+    // puts its own in place.
+    using DeviceFactory = std::function<std::unique_ptr<CdAudioDevice>()>;
+    std::unique_ptr<CdAudioDevice> makeCdAudioDevice() const;
+    void setDeviceFactory(DeviceFactory factory) { m_deviceFactory = std::move(factory); }
 
     // The drive dialog, created (and so filled from config.dat) when there is
     // none, without showing it: the timing window reads the drive name here.
@@ -96,6 +107,7 @@ private:
     QFileDialog* m_dialog = nullptr;
     QPointer<DriveDialog> m_form8;
     QString m_fileName;
+    DeviceFactory m_deviceFactory;
     QList<SelectionRow> m_selectionRows;
     int m_exitCode = 0;
 };

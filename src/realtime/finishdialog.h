@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace verselet {
+
+class MainWindow;
+class TimingWindow;
+
+// The finish dialog ("Form6"), shown while the timing window closes: keep the
+// stamped tags and return, drop them and return, or keep them and write the
+// finished lyrics text. Each of the three buttons ends the real-time input
+// (ReturnToEditor = 1) once it has done its part; closing the dialog by its
+// frame saves nothing and leaves the line selection open.
+class FinishDialog final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    FinishDialog(MainWindow* main, TimingWindow* timing);
+
+    void Command1_Click(); // 編集を保存してもどる
+    void Command2_Click(); // 編集を破棄してもどる
+    void Command3_Click(); // 歌詞テキストを作成する
+
+    // Writes the tag field of every timing-list row to the tag file.
+    // False (after telling the user) when the tag file could not be written.
+    bool SaveTimingTags();
+    // Writes the body to the text file, composes the staging file and lets
+    // the user save it; true once the file is saved.
+    bool CreateLyricsText();
+
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+
+private:
+    // Closes this dialog and the timing window and ends the real-time input.
+    void finish();
+
+    MainWindow* m_main;
+    TimingWindow* m_timing;
+};
+
+} // namespace verselet

@@ -1,0 +1,35 @@
+#pragma once
+
+// The timing list: one row per body line, its tag field followed directly by
+// its text, built from the work files and the marks of the line selection,
+// and saved back into the tag file when a timing run ends.
+
+#include "document/textfile.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace verselet {
+
+// Row i from text line i, tag line i and mark i, for as long as all three
+// last:
+//   marked,   tag counts      -> the tag and the text (a time is kept)
+//   marked,   tag not counted -> "[--:--]" and the text
+//   unmarked, tag counts      -> seven spaces and the text (the time is dropped)
+//   unmarked, tag not counted -> the tag and the text (usually "-------")
+QStringList BuildTimingList(const QStringList& textLines, const QStringList& tagLines,
+                            const QList<bool>& marks);
+
+// The same from the text file and the tag file; a file that cannot be read
+// gives no rows.
+QStringList BuildTimingList(const QString& tempRoot, const QList<bool>& marks);
+
+// The first seven characters of each row (the whole row when shorter).
+QStringList TimingTags(const QStringList& rows);
+
+// Writes one tag line per row, nothing more: the tag file then pairs with
+// exactly these rows.
+Result<void, FileError> SaveTimingTags(const QString& tempRoot, const QStringList& rows);
+
+} // namespace verselet

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "cd/cdaudiodevice.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+namespace verselet {
+
+class MainWindow;
+
+// The timing window ("Form3"): the lines to time, the track list and the
+// transport, and the buttons that stamp the lines with the play time while
+// the song plays. Its device is its own; the drive comes from the drive
+// dialog, the remembered track from the main window.
+//
+// The window opens the device and lists the tracks when it is created; the
+// line selection then fills the list (setTimingRows) and runs it modally.
+// Closing it stops and re-arms the disc, remembers the track and runs the
+// finish dialog, once.
+class TimingWindow final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TimingWindow(MainWindow* main, std::unique_ptr<CdAudioDevice> device, QWidget* parent = nullptr);
+    ~TimingWindow() override;
+
+    void setTimingRows(const QStringList& rows);
+    QStringList timingRows() const;
+
+    CdAudioDevice& device() { return *m_device; }
+
+    // Event handlers, named after their widgets.
+    void Form_Load();
+    void Command1_Click();  // 更新
+    void Combo1_Click();    // track selection
+    void Command2_Click();  // ＞
+    void Command3_Click();  // ||
+    void Command4_Click();  // □
+    void Command5_Click();  // =>
+    void Command6_Click();  // Set
+    void Command7_Click();  // Next
+    void Command10_Click(); // Top
+    void Command8_Click();  // ＞テスト
+    void Command9_Click();  // =>テスト
+    void Text1_Change();
+    void Timer1_Timer();
+    void ShowSelectedLine();
+    void ResetToTrackStart();
+    // The selected line's tag in milliseconds; 0 when none is selected.
+    double GetSelectedTagOffset() const;
+
+    QListWidget* List1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* Command10 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QLabel* Label2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command8 = nullptr;
+    QPushButton* Command9 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QTimer* Timer1 = nullptr;
+    // Says that playback is silent when there is no audio output.
+    QLabel* SilentLabel = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWidgets();
+    void listTracks();
+    void selectRememberedTrack();
+    int selectedTrackNumber() const;
+    void setRow(int row, const QString& text);
+
+    MainWindow* m_main;
+    std::unique_ptr<CdAudioDevice> m_device;
+    bool m_closing = false;
+};
+
+} // namespace verselet
