@@ -9,6 +9,7 @@
 #include "document/lyricsformat.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
+#include "realtime/lineselectiondialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -347,6 +348,9 @@ void MainWindow::リアルタイム入力_Click()
         return;
     }
     m_selectionRows = std::move(rows).value();
+    LineSelectionDialog selection(this);
+    selection.setRows(m_selectionRows);
+    selection.exec();
 }
 
 void MainWindow::設定_Click() { Form8()->exec(); }

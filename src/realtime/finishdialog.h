@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 class QPushButton;
 
@@ -8,6 +9,7 @@ namespace verselet {
 
 class MainWindow;
 class TimingWindow;
+struct FileError;
 
 // The finish dialog ("Form6"), shown while the timing window closes: keep the
 // stamped tags and return, drop them and return, or keep them and write the
@@ -40,7 +42,15 @@ private:
     // Closes this dialog and the timing window and ends the real-time input.
     void finish();
 
+    // The rows to save: the timing window's list, none without a window.
+    QStringList timingRows() const;
+    // The save dialog, switched to saving for this one use; empty when the
+    // user cancels.
+    QString chooseSaveTarget();
+    void reportFileError(const FileError& error, const QString& targetPath = {});
+
     MainWindow* m_main;
+    // May be null (no timing window): the dialog then saves no rows.
     TimingWindow* m_timing;
 };
 

@@ -4,6 +4,7 @@
 #include "realtime/workfiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace verselet {
@@ -32,6 +33,13 @@ Result<void, FileError> SaveLyricsText(const QString& tempRoot, const QString& t
     const QByteArray bytes = source.readAll();
     if (source.error() != QFileDevice::NoError)
         return FileError{FileErrorKind::Unreadable, staging};
+
+    // A lyrics text is a regular file. QSaveFile would rename its new file over
+    // whatever stands at the path, so a device node or a pipe there would be
+    // replaced, not written to (as root even /dev/full). Such a target is
+    // refused and left as it is.
+    if (const QFileInfo existing(targetPath); existing.exists() && !existing.isFile())
+        return FileError{FileErrorKind::Unwritable, targetPath};
 
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))

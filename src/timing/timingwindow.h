@@ -3,6 +3,7 @@
 #include "cd/cdaudiodevice.h"
 
 #include <QDialog>
+#include <QPushButton>
 #include <QStringList>
 
 #include <memory>
@@ -51,14 +52,14 @@ public:
     void Command6_Click();  // Set
     void Command7_Click();  // Next
     void Command10_Click(); // Top
-    void Command8_Click();  // ＞テスト
-    void Command9_Click();  // =>テスト
     void Text1_Change();
     void Timer1_Timer();
     void ShowSelectedLine();
     void ResetToTrackStart();
     // The selected line's tag in milliseconds; 0 when none is selected.
     double GetSelectedTagOffset() const;
+    // Escape closes the window as its frame does.
+    void reject() override;
 
     QListWidget* List1 = nullptr;
     QLineEdit* Text1 = nullptr;

@@ -17,15 +17,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "modalscript.h"
 #include "testfiles.h"
-#include <QTimer>
-
-#include <deque>
-#include <functional>
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
 using namespace testfiles;
+using namespace testmodal;
 
 namespace {
 
@@ -38,100 +36,6 @@ QByteArray withFillers(QByteArray tags)
         tags += "[--:--]\r\n";
     return tags;
 }
-
-struct Message
-{
-    QString text;
-    QString title;
-    int buttons = 0;
-};
-
-// Answers the modal windows a command opens, one handler for each, in order.
-// A modal window nobody expected is rejected, so a test never hangs on it, and
-// counted.
-class ModalScript final
-{
-public:
-    ModalScript()
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start();
-    }
-
-    void then(std::function<void(QWidget*)> handler) { m_handlers.push_back(std::move(handler)); }
-
-    // A message box: its text, caption and buttons are kept, OK is pressed.
-    void thenMessage()
-    {
-        then([this](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            if (!box) {
-                ++unexpected;
-                return;
-            }
-            messages.append({box->text(), box->windowTitle(), int(box->buttons().size())});
-            box->button(QMessageBox::Ok)->click();
-        });
-    }
-
-    void thenChoose(const QString& path)
-    {
-        then([this, path](QWidget* w) {
-            auto* dialog = qobject_cast<QFileDialog*>(w);
-            if (!dialog) {
-                ++unexpected;
-                return;
-            }
-            dialogFilters = dialog->nameFilters();
-            dialogNative = !dialog->testOption(QFileDialog::DontUseNativeDialog);
-            dialogSelection = dialog->selectedFiles();
-            if (auto* edit = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s))
-                dialogNameShown = edit->text();
-            dialogDirectory = dialog->directory().absolutePath();
-            dialog->selectFile(path);
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
-    }
-
-    void thenCancel()
-    {
-        then([](QWidget* w) {
-            if (auto* dialog = qobject_cast<QDialog*>(w))
-                dialog->reject();
-        });
-    }
-
-    bool done() const { return m_handlers.empty(); }
-
-    QList<Message> messages;
-    QStringList dialogFilters;
-    QStringList dialogSelection;
-    QString dialogNameShown;
-    QString dialogDirectory;
-    bool dialogNative = true;
-    int unexpected = 0;
-
-private:
-    void poll()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        if (m_handlers.empty()) {
-            ++unexpected;
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->reject();
-            return;
-        }
-        auto handler = std::move(m_handlers.front());
-        m_handlers.pop_front();
-        handler(modal);
-    }
-
-    QTimer m_timer;
-    std::deque<std::function<void(QWidget*)>> m_handlers;
-};
 
 struct MenuEntry
 {
@@ -625,7 +529,9 @@ void TestMainWindow::newAfterOpenRestoresTheEmptyDocument()
     script.thenChoose(path);
     w.OpenLyricsFile();
     QVERIFY(script.done());
+    script.thenClose();
     w.findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QCOMPARE(script.unexpected, 0);
     writeBytes(StagingFilePath(root()), "staged");
     QVERIFY(QFile::exists(TextFilePath(root())));
 
@@ -647,7 +553,12 @@ void TestMainWindow::realTimeInputListsTheLines()
     QVERIFY(w.Form_Load());
     w.state().ReturnToEditor = 1;
     w.setBodyText(kHyphens35 + u"\r\n一\r\n二"_s);
+    // The line selection opens modally over the editor; closing it returns.
+    ModalScript script;
+    script.thenClose();
     w.findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QCOMPARE(script.seen, QStringList{u"Form2"_s});
+    QCOMPARE(script.unexpected, 0);
     QCOMPARE(w.state().ReturnToEditor, qint16(0));
     QCOMPARE(readBytes(TextFilePath(root())),
              QByteArray(35, '-') + "\r\n\x88\xEA\r\n\x93\xF1\r\n");

@@ -1,0 +1,127 @@
+// The timing window at work on a disc image with the silent engine: the cost
+// of one timer tick (position read, format, compare), the CPU the window takes
+// while a track plays for 5 s, and the delay from a Set click to the stamped
+// row.
+
+#include "app/mainwindow.h"
+#include "cd/discaudiodevice.h"
+#include "timing/timingwindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "../tests/cd/discfixtures.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(msg));
+    });
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CACHE_HOME", (home.path() + u"/cache"_s).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());
+    QApplication app(argc, argv);
+
+    const QString image = fixtures::writeBinCue(home.path(), {75 * 60, 75 * 60});
+    MainWindow main;
+    if (!main.Form_Load())
+        return 1;
+    auto device = std::make_unique<DiscAudioDevice>();
+    DiscAudioDevice* disc = device.get();
+    disc->setFileName(image);
+    // The window opens what the drive dialog names; open the image here and
+    // hand over a device that has it.
+    TimingWindow window(&main, std::move(device));
+    disc->setFileName(image);
+    disc->setCommand(u"Open"_s);
+    window.Command1_Click();
+    QStringList rows;
+    for (int i = 0; i < 400; ++i)
+        rows.append(u"[--:--]歌詞の行 %1"_s.arg(i));
+    window.setTimingRows(rows);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+
+    window.Command2_Click();
+    QTest::qWait(200);
+    std::printf("timing window, disc image, silent engine (%s)\n",
+                disc->isSilent() ? "no audio output" : "audio output");
+
+    // One tick, called directly, many times.
+    constexpr int kTicks = 200000;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kTicks; ++i)
+        window.Timer1_Timer();
+    std::printf("  one timer tick                       %7.2f us (target 20)\n",
+                double(t.nsecsElapsed()) / kTicks / 1000.0);
+
+    // The window left alone while the track plays.
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    int ticksSeen = 0;
+    const QString before = window.Label2->text();
+    while (wall.elapsed() < 5000) {
+        QTest::qWait(50);
+        ++ticksSeen;
+    }
+    const double cpu = cpuSeconds() - cpu0;
+    std::printf("  CPU while playing 5 s                %7.2f %% of one core (target 3); display %s -> %s\n",
+                100.0 * cpu / (wall.nsecsElapsed() / 1e9), qPrintable(before),
+                qPrintable(window.Label2->text()));
+
+    // From the press of Set to the stamped row.
+    QList<double> delays;
+    for (int i = 0; i < 300; ++i) {
+        QElapsedTimer click;
+        click.start();
+        QTest::mouseClick(window.Command6, Qt::LeftButton);
+        const int row = window.List1->currentRow();
+        const bool stamped = row >= 0 && !window.List1->item(row)->text().startsWith(u"[--:--]"_s);
+        delays.append(click.nsecsElapsed() / 1e6);
+        if (!stamped) {
+            std::printf("FAILED: Set did not stamp row %d\n", row);
+            return 1;
+        }
+    }
+    QList<double> direct;
+    for (int i = 0; i < 50; ++i) {
+        QElapsedTimer c;
+        c.start();
+        window.Command6_Click();
+        direct.append(c.nsecsElapsed() / 1e6);
+    }
+    std::sort(direct.begin(), direct.end());
+    std::printf("  Set's handler alone               median %5.3f ms\n", direct.at(direct.size() / 2));
+    std::sort(delays.begin(), delays.end());
+    std::printf("  Set click to stamped row             median %5.3f ms, worst %5.3f ms (target 2)\n",
+                delays.at(delays.size() / 2), delays.last());
+    window.Command4_Click();
+    return 0;
+}

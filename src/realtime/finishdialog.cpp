@@ -1,0 +1,188 @@
+#include "realtime/finishdialog.h"
+
+#include "app/editorlayout.h"
+#include "app/mainwindow.h"
+#include "app/messages.h"
+#include "document/textfile.h"
+#include "realtime/lyricstext.h"
+#include "realtime/timinglist.h"
+#include "realtime/workfiles.h"
+#include "timing/timingwindow.h"
+
+#include <QFileDialog>
+#include <QPushButton>
+
+namespace verselet {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A fixed border with a caption and a close box, nothing to resize with.
+constexpr Qt::WindowFlags kFixedDialogFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, int topTwips)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(TwipsToPixels(240), TwipsToPixels(topTwips), TwipsToPixels(3495),
+                        TwipsToPixels(375));
+    return button;
+}
+
+QString tagFileNotSavedText(const QString& path)
+{
+    return u"タグファイル %1 を保存できませんでした。"_s.arg(path);
+}
+
+QString workFileNotReadText(const QString& path)
+{
+    return u"作業ファイル %1 を読み込めませんでした。"_s.arg(path);
+}
+
+QString workFileNotSavedText(const QString& path)
+{
+    return u"作業ファイル %1 を保存できませんでした。"_s.arg(path);
+}
+
+QString lyricsTextNotSavedText(const QString& path)
+{
+    return u"%1 を保存できませんでした。\r\n別の名前か場所を選んでください。"_s.arg(path);
+}
+
+} // namespace
+
+FinishDialog::FinishDialog(MainWindow* main, TimingWindow* timing)
+    : QDialog(timing ? static_cast<QWidget*>(timing) : main, kFixedDialogFlags), m_main(main),
+      m_timing(timing)
+{
+    setObjectName(u"Form6"_s);
+    setWindowTitle(u" "_s);
+    setFixedSize(TwipsToPixels(4050), TwipsToPixels(1620));
+
+    // Created in tab order.
+    Command1 = makeButton(this, u"Command1"_s, u"編集を保存してもどる"_s, 120);
+    Command2 = makeButton(this, u"Command2"_s, u"編集を破棄してもどる"_s, 600);
+    Command3 = makeButton(this, u"Command3"_s, u"歌詞テキストを作成する"_s, 1080);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Command3);
+    connect(Command1, &QPushButton::clicked, this, &FinishDialog::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &FinishDialog::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &FinishDialog::Command3_Click);
+    Command1->setFocus();
+}
+
+void FinishDialog::Command1_Click()
+{
+    setCursor(Qt::WaitCursor);
+    const auto saved = verselet::SaveTimingTags(m_main->state().TempRoot, timingRows());
+    setCursor(Qt::ArrowCursor);
+    // Returning as if the tags were kept when they were not would lose the
+    // run without a word: the user hears of it and may choose again.
+    if (!saved) {
+        reportFileError(saved.error());
+        return;
+    }
+    finish();
+}
+
+void FinishDialog::Command2_Click()
+{
+    finish();
+}
+
+void FinishDialog::Command3_Click()
+{
+    // A text is only made from the tags of this run: when they cannot be
+    // saved, the staging file would pair the lines with the old ones.
+    if (SaveTimingTags() && CreateLyricsText())
+        finish();
+}
+
+bool FinishDialog::SaveTimingTags()
+{
+    const auto saved = verselet::SaveTimingTags(m_main->state().TempRoot, timingRows());
+    if (!saved)
+        reportFileError(saved.error());
+    return saved.ok();
+}
+
+bool FinishDialog::CreateLyricsText()
+{
+    const QString& root = m_main->state().TempRoot;
+    if (const auto written = CreateLyricsTextFile(root, m_main->bodyText()); !written) {
+        reportFileError(written.error());
+        return false;
+    }
+    if (const auto composed = ComposeStagingFile(root, m_main->headerText(), m_main->startText());
+        !composed) {
+        reportFileError(composed.error());
+        return false;
+    }
+    const QString target = chooseSaveTarget();
+    if (target.isEmpty())
+        return false;
+    if (const auto saved = SaveLyricsText(root, target); !saved) {
+        reportFileError(saved.error(), target);
+        return false;
+    }
+    // The next open or save starts from the file just written. The document
+    // itself stays as it was: its caption and texts do not change.
+    m_main->setDialogFileName(target);
+    return true;
+}
+
+QString FinishDialog::chooseSaveTarget()
+{
+    // The one file dialog of the main window, with the filter it has and the
+    // name it last had. The open command expects it in open mode, so it goes
+    // back to that whatever the user does here.
+    QFileDialog* dialog = m_main->CommonDialog1();
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (const QString name = m_main->dialogFileName(); !name.isEmpty())
+        dialog->selectFile(name);
+    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
+    const QString target = chosen ? dialog->selectedFiles().constFirst() : QString();
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return target;
+}
+
+void FinishDialog::reportFileError(const FileError& error, const QString& targetPath)
+{
+    const QString& root = m_main->state().TempRoot;
+    QString text;
+    if (error.kind == FileErrorKind::Unmappable)
+        text = UnmappableCharacterText(error);
+    else if (!targetPath.isEmpty() && error.path == targetPath)
+        text = lyricsTextNotSavedText(targetPath);
+    else if (error.kind == FileErrorKind::NotFound || error.kind == FileErrorKind::Unreadable)
+        text = workFileNotReadText(error.path);
+    else if (error.path == TagFilePath(root))
+        text = tagFileNotSavedText(error.path);
+    else if (error.path == TextFilePath(root))
+        text = TextFileNotSavedText(root);
+    else
+        text = workFileNotSavedText(error.path);
+    ShowMessage(this, text, QMessageBox::Warning);
+}
+
+QStringList FinishDialog::timingRows() const
+{
+    return m_timing ? m_timing->timingRows() : QStringList();
+}
+
+void FinishDialog::finish()
+{
+    accept();
+    // The timing window is already closing (it runs this dialog from its
+    // close handler); this completes that closing and does not start another.
+    if (m_timing)
+        m_timing->close();
+    m_main->state().ReturnToEditor = 1;
+}
+
+} // namespace verselet

@@ -1,0 +1,470 @@
+#include "timing/timingwindow.h"
+
+#include "app/editorlayout.h"
+#include "app/mainwindow.h"
+#include "app/messages.h"
+#include "app/wrapbutton.h"
+#include "cd/drivedialog.h"
+#include "cd/openprogress.h"
+#include "document/lyricsformat.h"
+#include "realtime/finishdialog.h"
+#include "timing/lenientnumber.h"
+#include "timing/stamping.h"
+#include "timing/timetag.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+
+namespace verselet {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kNoDisc = u"ＣＤが挿入されてないか、またはこのドライブは使用できません\r\n"
+                        u"他のＣＤと交換し、更新ボタンを押してください"_s;
+const QString kStoppedDisplay = u"[00:00]"_s;
+
+QRect twips(int left, int top, int width, int height)
+{
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+}
+
+QFont terminalFont()
+{
+    QFont font(u"Noto Sans Mono CJK JP"_s);
+    font.setStyleHint(QFont::Monospace);
+    font.setPointSizeF(13.5);
+    return font;
+}
+
+} // namespace
+
+TimingWindow::TimingWindow(MainWindow* main, std::unique_ptr<CdAudioDevice> device, QWidget* parent)
+    : QDialog(parent ? parent : main), m_main(main), m_device(std::move(device))
+{
+    setObjectName(u"Form3"_s);
+    setWindowTitle(QString());
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(TwipsToPixels(8205), TwipsToPixels(5955));
+    buildWidgets();
+
+    // The device has no buttons of its own: this window's buttons are its
+    // transport. Were it to report its own, they would move PlayingFlag.
+    connect(m_device.get(), &CdAudioDevice::PlayClick, this, [this] { m_main->state().PlayingFlag = 1; });
+    connect(m_device.get(), &CdAudioDevice::StopClick, this, [this] { m_main->state().PlayingFlag = 0; });
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(u"Timer1"_s);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(1);
+    connect(Timer1, &QTimer::timeout, this, &TimingWindow::Timer1_Timer);
+    Timer1->start();
+
+    Form_Load();
+}
+
+TimingWindow::~TimingWindow() = default;
+
+void TimingWindow::buildWidgets()
+{
+    const auto button = [this](const QString& name, const QString& caption, const QString& tip,
+                               QRect place, bool wraps = false) {
+        QPushButton* b = wraps ? new WrapButton(caption, this) : new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setToolTip(tip);
+        b->setGeometry(place);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    List1 = new QListWidget(this);
+    List1->setObjectName(u"List1"_s);
+    List1->setFont(terminalFont());
+    List1->setToolTip(u"歌詞リスト"_s);
+    List1->setGeometry(twips(0, 0, 8175, 4380));
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One line per row: the list need not measure every row again when a
+    // stamp changes one.
+    List1->setUniformItemSizes(true);
+    List1->setMouseTracking(true);
+    List1->viewport()->setMouseTracking(true);
+    List1->installEventFilter(this);
+    List1->viewport()->installEventFilter(this);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(u"Text1"_s);
+    Text1->setFont(terminalFont());
+    Text1->setToolTip(u"直接タイムを書き換えます"_s);
+    Text1->setMaxLength(kTagFieldLength);
+    Text1->setGeometry(twips(0, 4440, 975, 375));
+    // Every change counts, typed or set by the program.
+    connect(Text1, &QLineEdit::textChanged, this, &TimingWindow::Text1_Change);
+
+    Label3 = new QLabel(this);
+    Label3->setObjectName(u"Label3"_s);
+    Label3->setFont(terminalFont());
+    Label3->setAutoFillBackground(true);
+    QPalette white = Label3->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    Label3->setPalette(white);
+    Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Label3->setLineWidth(1);
+    Label3->setGeometry(twips(1005, 4440, 7155, 375));
+
+    Label1 = new QLabel(u"再生するトラック"_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    QFont small = Label1->font();
+    small.setPointSizeF(8);
+    Label1->setFont(small);
+    Label1->setGeometry(twips(0, 4920, 1335, 255));
+
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(u"Combo1"_s);
+    Combo1->setToolTip(u"再生するトラックを選択してください"_s);
+    Combo1->setGeometry(twips(0, 5160, 2175, 300));
+    connect(Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
+
+    Command10 = button(u"Command10"_s, u"　　▼　　　 Top"_s,
+                       u"歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"_s,
+                       twips(2400, 4920, 855, 495), true);
+    Command6 = button(u"Command6"_s, u"　　▼　　　 Set"_s, u"タイミングをセットし一行進む"_s,
+                      twips(3360, 4920, 855, 495), true);
+    Command6->setEnabled(false);
+    Command6->installEventFilter(this);
+    Command7 = button(u"Command7"_s, u"　　▼　　　Next"_s, u"タイミングはセットせず一行進む"_s,
+                      twips(4320, 4920, 855, 495), true);
+
+    Label2 = new QLabel(u"[--:--]"_s, this);
+    Label2->setObjectName(u"Label2"_s);
+    Label2->setAlignment(Qt::AlignCenter);
+    Label2->setAutoFillBackground(true);
+    QPalette display = Label2->palette();
+    display.setColor(QPalette::Window, Qt::black);
+    display.setColor(QPalette::WindowText, QColor(128, 128, 0));
+    Label2->setPalette(display);
+    QFont big(u"Noto Sans CJK JP"_s);
+    big.setPointSizeF(21.75);
+    big.setBold(true);
+    Label2->setFont(big);
+    Label2->setGeometry(twips(5400, 4920, 2775, 495));
+
+    Command1 = button(u"Command1"_s, u"更新"_s, u"トラック情報を更新します"_s, twips(1200, 5520, 975, 375));
+    Command8 = button(u"Command8"_s, u"＞テスト"_s, u"最初からテストしてみる"_s, twips(2640, 5520, 855, 375));
+    Command9 = button(u"Command9"_s, u"=>テスト"_s, u"現在選択している場所からテストしてみる"_s,
+                      twips(3600, 5520, 855, 375));
+    Command9->setEnabled(false);
+    Command2 = button(u"Command2"_s, u"＞"_s, u"最初から再生します"_s, twips(5400, 5520, 615, 375));
+    Command5 = button(u"Command5"_s, u"=>"_s, u"現在選択されている歌詞のタイムから再生します"_s,
+                      twips(6120, 5520, 615, 375));
+    Command5->setEnabled(false);
+    Command3 = button(u"Command3"_s, u"||"_s, u"一時停止します"_s, twips(6840, 5520, 615, 375));
+    Command4 = button(u"Command4"_s, u"□"_s, u"停止します"_s, twips(7560, 5520, 615, 375));
+
+    // The free corner left of "更新" tells when nothing will be heard.
+    SilentLabel = new QLabel(u"無音再生"_s, this);
+    SilentLabel->setObjectName(u"SilentLabel"_s);
+    SilentLabel->setFont(small);
+    SilentLabel->setAlignment(Qt::AlignCenter);
+    SilentLabel->setStyleSheet(u"color: #a00000;"_s);
+    SilentLabel->setToolTip(u"音声出力が見つからないため、音を出さずに時間だけを進めて再生します"_s);
+    SilentLabel->setGeometry(twips(0, 5520, 1155, 375));
+
+    connect(Command1, &QPushButton::clicked, this, &TimingWindow::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &TimingWindow::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &TimingWindow::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &TimingWindow::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &TimingWindow::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &TimingWindow::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &TimingWindow::Command7_Click);
+    connect(Command10, &QPushButton::clicked, this, &TimingWindow::Command10_Click);
+}
+
+void TimingWindow::Form_Load()
+{
+    m_device->setFileName(m_main->Form8()->selectedDriveName());
+    OpenWithProgress(*m_device, parentWidget());
+    m_device->setCommand(u"Stop"_s);
+    m_device->setTimeFormat(0);
+    SilentLabel->setVisible(m_device->isSilent());
+    Combo1->clear();
+    if (m_device->Tracks() >= 1) {
+        listTracks();
+        selectRememberedTrack();
+        // The timer and the end-of-track check read the selected track: the
+        // device describes that one (track 1 when none is selected).
+        m_device->setTrack(selectedTrackNumber());
+    } else {
+        ShowMessage(parentWidget(), kNoDisc);
+    }
+}
+
+void TimingWindow::listTracks()
+{
+    for (int n = 1; n <= m_device->Tracks(); ++n) {
+        m_device->setTrack(n);
+        Combo1->addItem(u"ﾄﾗｯｸ%1 %2"_s.arg(n).arg(FormatTimeTag(m_device->TrackLength())));
+    }
+}
+
+void TimingWindow::selectRememberedTrack()
+{
+    const double index = RoundHalfEven(ReadLenientNumber(m_main->RememberedTrackIndex()));
+    if (index >= 0 && index < Combo1->count()) {
+        Combo1->setCurrentIndex(int(index));
+        Combo1_Click();
+    } else {
+        Combo1->setCurrentIndex(-1);
+    }
+}
+
+int TimingWindow::selectedTrackNumber() const
+{
+    // With no track selected the disc is played from its first track: no
+    // track 0 is ever asked for.
+    return std::max(Combo1->currentIndex(), 0) + 1;
+}
+
+void TimingWindow::ResetToTrackStart()
+{
+    m_device->setCommand(u"Stop"_s);
+    m_device->setTrack(selectedTrackNumber());
+    m_device->setFrom(m_device->TrackPosition());
+}
+
+void TimingWindow::setTimingRows(const QStringList& rows)
+{
+    List1->clear();
+    List1->addItems(rows);
+}
+
+QStringList TimingWindow::timingRows() const
+{
+    QStringList rows;
+    rows.reserve(List1->count());
+    for (int i = 0; i < List1->count(); ++i)
+        rows.append(List1->item(i)->text());
+    return rows;
+}
+
+void TimingWindow::setRow(int row, const QString& text)
+{
+    if (QListWidgetItem* item = List1->item(row); item && item->text() != text)
+        item->setText(text);
+}
+
+void TimingWindow::Command1_Click()
+{
+    Combo1->clear();
+    if (m_device->Tracks() >= 1) {
+        listTracks();
+        selectRememberedTrack();
+    }
+}
+
+void TimingWindow::Combo1_Click()
+{
+    Command6->setEnabled(false);
+    Command8->setEnabled(true);
+    ResetToTrackStart();
+    m_main->state().PlayingFlag = 0;
+}
+
+void TimingWindow::Command4_Click() { Combo1_Click(); }
+
+void TimingWindow::Command2_Click()
+{
+    Command8->setEnabled(false);
+    Command6->setEnabled(true);
+    // Back to the top with nothing selected: the next Set stamps the first
+    // line to be timed.
+    if (List1->count() > 0) {
+        List1->setCurrentRow(0);
+        List1->scrollToTop();
+    }
+    List1->setCurrentRow(-1);
+    m_device->setCommand(u"play"_s);
+    m_main->state().PlayingFlag = 1;
+    SilentLabel->setVisible(m_device->isSilent());
+}
+
+void TimingWindow::Command3_Click()
+{
+    Command6->setEnabled(false);
+    Command8->setEnabled(true);
+    m_device->setCommand(u"Stop"_s);
+}
+
+void TimingWindow::Command5_Click()
+{
+    Command8->setEnabled(false);
+    Command6->setEnabled(true);
+    m_device->setTrack(selectedTrackNumber());
+    m_device->setFrom(qint32(m_device->TrackPosition() + GetSelectedTagOffset()));
+    m_device->setCommand(u"Play"_s);
+    m_main->state().PlayingFlag = 1;
+    SilentLabel->setVisible(m_device->isSilent());
+}
+
+double TimingWindow::GetSelectedTagOffset() const
+{
+    const QListWidgetItem* item = List1->currentItem();
+    return TagToMilliseconds(item ? item->text() : QString());
+}
+
+void TimingWindow::Command6_Click()
+{
+    AppState& state = m_main->state();
+    state.EditGuard = 1;
+    QStringList rows = timingRows();
+    const SetStep step = PressSet(rows, List1->currentRow(), Label2->text());
+    if (step.runEnds) {
+        ResetToTrackStart();
+        Command8->setEnabled(true);
+        state.PlayingFlag = 0;
+        state.EditGuard = 0;
+        Command6->setEnabled(false);
+        return;
+    }
+    List1->setCurrentRow(step.selected);
+    setRow(step.selected, rows.at(step.selected));
+    state.EditGuard = 0;
+}
+
+void TimingWindow::Command7_Click()
+{
+    AppState& state = m_main->state();
+    state.EditGuard = 1;
+    const NextStep step = PressNext(timingRows(), List1->currentRow());
+    if (List1->count() > 0)
+        List1->setCurrentRow(step.selected);
+    if (step.showRow) {
+        const QString row = List1->item(step.selected)->text();
+        Text1->setEnabled(true);
+        Label3->setText(LineText(row));
+        Text1->setText(TagField(row));
+    }
+    state.EditGuard = 0;
+}
+
+void TimingWindow::Command10_Click()
+{
+    const int remembered = List1->currentRow();
+    if (remembered < 0)
+        return;
+    AppState& state = m_main->state();
+    state.EditGuard = 1;
+    List1->setCurrentRow(List1->count() - 1);
+    List1->setCurrentRow(remembered);
+    List1->scrollToItem(List1->item(remembered), QAbstractItemView::PositionAtTop);
+    state.EditGuard = 0;
+}
+
+void TimingWindow::ShowSelectedLine()
+{
+    const QListWidgetItem* item = List1->currentItem();
+    if (!item)
+        return;
+    const QString row = item->text();
+    if (IsTimedRow(row)) {
+        Text1->setEnabled(true);
+        Text1->setText(TagField(row));
+        Label3->setText(LineText(row));
+        Command5->setEnabled(true);
+        Command9->setEnabled(true);
+    } else {
+        Command5->setEnabled(false);
+        Command9->setEnabled(false);
+        Text1->setText(QString());
+        Label3->setText(LineText(row));
+        Text1->setEnabled(false);
+    }
+}
+
+void TimingWindow::Text1_Change()
+{
+    if (m_main->state().EditGuard == 1)
+        return;
+    const int selected = List1->currentRow();
+    if (selected < 0)
+        return;
+    QString row = List1->item(selected)->text();
+    if (ApplyDirectEdit(row, Text1->text()))
+        setRow(selected, row);
+}
+
+void TimingWindow::Timer1_Timer()
+{
+    AppState& state = m_main->state();
+    if (state.PlayingFlag == 1) {
+        const qint32 p = m_device->Position() - m_device->TrackPosition();
+        const QString tag = FormatTimeTag(p);
+        if (Label2->text() != tag)
+            Label2->setText(tag);
+        // The play time has reached the track's length, to the second.
+        if (Combo1->currentIndex() >= 0 && Combo1->currentText().right(kTagFieldLength) == tag) {
+            Command6->setEnabled(false);
+            Command8->setEnabled(true);
+            ResetToTrackStart();
+            state.PlayingFlag = 0;
+        }
+    } else if (Label2->text() != kStoppedDisplay) {
+        Label2->setText(kStoppedDisplay);
+    }
+}
+
+bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == Command6) {
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)
+            ShowSelectedLine();
+        // Enter presses Set as Space does, so a run can be timed from the keyboard.
+        if (type == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Command6->isEnabled()) {
+                Command6->click();
+                return true;
+            }
+        }
+    } else if (watched == List1 && type == QEvent::KeyPress) {
+        // Before the key moves the selection.
+        ShowSelectedLine();
+    } else if (watched == List1->viewport() && type == QEvent::MouseMove) {
+        ShowSelectedLine();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TimingWindow::closeEvent(QCloseEvent* event)
+{
+    // The finish dialog closes this window while it is already closing:
+    // that only completes the close under way.
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    m_closing = true;
+    m_main->setRememberedTrackIndex(QString::number(Combo1->currentIndex()));
+    Command6->setEnabled(false);
+    Command8->setEnabled(true);
+    ResetToTrackStart();
+    FinishDialog finish(m_main, this);
+    finish.exec();
+    event->accept();
+}
+
+void TimingWindow::reject()
+{
+    // Escape closes the window the way its frame does.
+    close();
+}
+
+} // namespace verselet

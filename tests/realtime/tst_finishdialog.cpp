@@ -1,0 +1,519 @@
+#include "realtime/finishdialog.h"
+
+#include "app/mainwindow.h"
+#include "realtime/workfiles.h"
+#include "timing/timingwindow.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "modalscript.h"
+#include "testfiles.h"
+#include "timing/scripteddevice.h"
+
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using namespace testfiles;
+using namespace testmodal;
+
+namespace {
+
+const QByteArray kHyphens35(35, '-');
+const QString kFilter = u"ﾃｷｽﾄ文書 (*txt)"_s;
+
+// The timing list of a run over a new document with two lyric lines, the
+// first stamped at 1:05, and the tag file it leaves.
+const QStringList kRows{u"-------"_s + QString(35, u'-'), u"[01:05]一行目"_s, u"[--:--]二行目"_s};
+const QByteArray kRowTags("-------\r\n[01:05]\r\n[--:--]\r\n");
+
+// The finished text of that run, with a title and an author above the start
+// text "前奏".
+const QByteArray kFinishedText =
+    "\x89\xCC\x82\xCC\x83\x5E\x83\x43\x83\x67\x83\x8B\r\n" // 歌のタイトル
+    "\x8D\xEC\x8E\xD2\r\n"                                 // 作者
+    "[00:00]\x91\x4F\x91\x74\r\n"                          // 前奏
+    "\r\n" +
+    QByteArray(42, '-') +
+    "\r\n"
+    "[01:05]\x88\xEA\x8D\x73\x96\xDA\r\n" // 一行目
+    "[--:--]\x93\xF1\x8D\x73\x96\xDA\r\n" // 二行目
+    + kHyphens35 + "\r\n";
+
+// Lowers the largest file this process may write, so that a write fails
+// part-way as on a full disk, even for root.
+class FileSizeLimit final
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit lowered{bytes, m_old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+};
+
+// What a step of the script saw of the finish dialog when it came back.
+struct Seen
+{
+    bool visible = false;
+    Qt::CursorShape cursor = Qt::BitmapCursor;
+    QByteArray tags;
+    qint16 returnToEditor = -1;
+};
+
+} // namespace
+
+class TestFinishDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void layoutAsTheDialogShowsIt();
+    void buttonsDecideWhatBecomesOfTheTags_data();
+    void buttonsDecideWhatBecomesOfTheTags();
+    void createdTextIsSavedWhereTheUserChose();
+    void afterCancellingTheTagsStaySaved_data();
+    void afterCancellingTheTagsStaySaved();
+    void replacingAFileIsAskedFirst_data();
+    void replacingAFileIsAskedFirst();
+    void targetThatCannotBeWrittenKeepsTheDialogOpen_data();
+    void targetThatCannotBeWrittenKeepsTheDialogOpen();
+    void failureBeforeTheSaveDialogKeepsTheDialogOpen_data();
+    void failureBeforeTheSaveDialogKeepsTheDialogOpen();
+
+private:
+    QString root() const { return m_main->state().TempRoot; }
+    // A timing window on screen with the rows of a run.
+    TimingWindow* openTiming(const QStringList& rows);
+    // The document the finished text above is made from.
+    void setDocument();
+    // A step that notes how the finish dialog looks when it comes back, then
+    // closes it by its frame.
+    void thenNoteAndClose(ModalScript& script, Seen& seen);
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<TimingWindow> m_timing;
+};
+
+void TestFinishDialog::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    QVERIFY(QDir().mkpath(m_home->path() + u"/files"_s));
+    m_main = std::make_unique<MainWindow>();
+    QVERIFY(m_main->Form_Load());
+}
+
+void TestFinishDialog::cleanup()
+{
+    m_timing.reset();
+    m_main.reset();
+    m_home.reset();
+}
+
+TimingWindow* TestFinishDialog::openTiming(const QStringList& rows)
+{
+    m_timing = std::make_unique<TimingWindow>(
+        m_main.get(), std::make_unique<ScriptedDevice>(QList<qint32>{240000}));
+    m_timing->setTimingRows(rows);
+    m_timing->show();
+    return m_timing.get();
+}
+
+void TestFinishDialog::setDocument()
+{
+    m_main->setHeaderText(u"歌のタイトル\r\n作者"_s);
+    m_main->setStartText(u"前奏"_s);
+    m_main->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
+}
+
+void TestFinishDialog::thenNoteAndClose(ModalScript& script, Seen& seen)
+{
+    script.then([this, &seen](QWidget* w) {
+        seen.visible = w->isVisible();
+        seen.cursor = w->cursor().shape();
+        seen.tags = readBytes(TagFilePath(root()));
+        seen.returnToEditor = m_main->state().ReturnToEditor;
+        QMetaObject::invokeMethod(w, &QWidget::close, Qt::QueuedConnection);
+    });
+}
+
+void TestFinishDialog::layoutAsTheDialogShowsIt()
+{
+    TimingWindow* timing = openTiming(kRows);
+    timing->move(40, 30);
+    FinishDialog dialog(m_main.get(), timing);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    QCOMPARE(dialog.objectName(), u"Form6"_s);
+    QCOMPARE(dialog.windowTitle(), u" "_s);
+    QCOMPARE(dialog.size(), QSize(270, 108));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(dialog.parentWidget(), timing);
+    // Centred on the timing window, to the pixel that rounding allows.
+    const QPoint offset = dialog.frameGeometry().center() - timing->frameGeometry().center();
+    QVERIFY2(std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1,
+             qPrintable(u"%1, %2"_s.arg(offset.x()).arg(offset.y())));
+
+    const QList<std::tuple<QPushButton*, QString, QString, QRect>> buttons{
+        {dialog.Command1, u"Command1"_s, u"編集を保存してもどる"_s, QRect(16, 8, 233, 25)},
+        {dialog.Command2, u"Command2"_s, u"編集を破棄してもどる"_s, QRect(16, 40, 233, 25)},
+        {dialog.Command3, u"Command3"_s, u"歌詞テキストを作成する"_s, QRect(16, 72, 233, 25)},
+    };
+    for (const auto& [button, name, text, place] : buttons) {
+        QCOMPARE(dialog.findChild<QPushButton*>(name), button);
+        QCOMPARE(button->text(), text);
+        QCOMPARE(button->geometry(), place);
+    }
+    QCOMPARE(dialog.Command1->nextInFocusChain(), dialog.Command2);
+    QCOMPARE(dialog.Command2->nextInFocusChain(), dialog.Command3);
+}
+
+void TestFinishDialog::buttonsDecideWhatBecomesOfTheTags_data()
+{
+    QTest::addColumn<QString>("button"); // empty: the frame's close box
+    QTest::addColumn<QByteArray>("tags");
+    QTest::addColumn<int>("returnToEditor");
+    QTest::newRow("編集を保存してもどる") << u"Command1"_s << kRowTags << 1;
+    QTest::newRow("編集を破棄してもどる") << u"Command2"_s << tagTemplateBytes() << 1;
+    QTest::newRow("closed by its frame") << QString() << tagTemplateBytes() << 0;
+}
+
+void TestFinishDialog::buttonsDecideWhatBecomesOfTheTags()
+{
+    QFETCH(QString, button);
+    QFETCH(QByteArray, tags);
+    QFETCH(int, returnToEditor);
+
+    TimingWindow* timing = openTiming(kRows);
+    ModalScript script;
+    if (button.isEmpty())
+        script.thenClose();
+    else
+        script.thenClick(button);
+    timing->close();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.seen, QStringList{u"Form6"_s});
+    QVERIFY(script.messages.isEmpty());
+    QVERIFY(!timing->isVisible());
+    QCOMPARE(readBytes(TagFilePath(root())), tags);
+    QCOMPARE(int(m_main->state().ReturnToEditor), returnToEditor);
+    QVERIFY(!QFile::exists(TextFilePath(root())));
+}
+
+void TestFinishDialog::createdTextIsSavedWhereTheUserChose()
+{
+    setDocument();
+    const QString caption = m_main->windowTitle();
+    const QString target = m_home->path() + u"/files/song.txt"_s;
+
+    TimingWindow* timing = openTiming(kRows);
+    ModalScript script;
+    script.thenClick(u"Command3"_s);
+    script.thenChoose(target);
+    timing->close();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.seen, (QStringList{u"Form6"_s, u"CommonDialog1"_s}));
+    QVERIFY(script.messages.isEmpty());
+    QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptSave);
+    QCOMPARE(script.dialogFileMode, QFileDialog::AnyFile);
+    QCOMPARE(script.dialogFilters, QStringList{kFilter});
+    QVERIFY(!script.dialogNative);
+
+    QCOMPARE(readBytes(target), kFinishedText);
+    QCOMPARE(readBytes(StagingFilePath(root())), kFinishedText);
+    QCOMPARE(readBytes(TagFilePath(root())), kRowTags);
+    // The whole body, its last line included.
+    QCOMPARE(readBytes(TextFilePath(root())),
+             kHyphens35 + "\r\n\x88\xEA\x8D\x73\x96\xDA\r\n\x93\xF1\x8D\x73\x96\xDA\r\n");
+    QCOMPARE(m_main->state().ReturnToEditor, qint16(1));
+    QVERIFY(!timing->isVisible());
+    // The document is not the saved file: the editor is as it was.
+    QCOMPARE(m_main->windowTitle(), caption);
+    QCOMPARE(m_main->bodyText(), QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
+
+    // The open command finds its dialog as it left it, starting from the
+    // file just saved.
+    QFileDialog* dialog = m_main->CommonDialog1();
+    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
+    QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+    QCOMPARE(m_main->dialogFileName(), target);
+    script.thenChoose(target);
+    m_main->OpenLyricsFile();
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.dialogNameShown, u"song.txt"_s);
+    QCOMPARE(script.dialogDirectory, QFileInfo(target).absolutePath());
+    QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptOpen);
+    QCOMPARE(m_main->headerText(), u"歌のタイトル\r\n作者"_s);
+    QCOMPARE(m_main->bodyText(),
+             QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-'));
+}
+
+void TestFinishDialog::afterCancellingTheTagsStaySaved_data()
+{
+    QTest::addColumn<QString>("then"); // the button pressed after the cancel
+    QTest::newRow("歌詞テキストを作成する again") << u"Command3"_s;
+    QTest::newRow("編集を破棄してもどる") << u"Command2"_s;
+}
+
+void TestFinishDialog::afterCancellingTheTagsStaySaved()
+{
+    QFETCH(QString, then);
+    setDocument();
+    const QString opened = m_home->path() + u"/files/opened.txt"_s;
+    m_main->setDialogFileName(opened);
+    const QString target = m_home->path() + u"/files/other.txt"_s;
+
+    TimingWindow* timing = openTiming(kRows);
+    ModalScript script;
+    script.thenClick(u"Command3"_s);
+    script.thenCancel();
+    Seen back;
+    script.then([&](QWidget* w) {
+        back.visible = w->isVisible();
+        back.tags = readBytes(TagFilePath(root()));
+        back.returnToEditor = m_main->state().ReturnToEditor;
+        // An edit the user could not make while the dialog is up, made here
+        // to see that the text file is written again.
+        m_main->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二"_s);
+        QMetaObject::invokeMethod(w->findChild<QPushButton*>(then), &QPushButton::click,
+                                  Qt::QueuedConnection);
+    });
+    if (then == u"Command3"_s)
+        script.thenChoose(target);
+    timing->close();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(script.messages.isEmpty());
+    QVERIFY(back.visible);
+    QCOMPARE(back.tags, kRowTags);
+    QCOMPARE(back.returnToEditor, qint16(0));
+    // The dialog starts from the file name it was given, both times.
+    QCOMPARE(script.dialogNameShown, u"opened.txt"_s);
+
+    QCOMPARE(readBytes(TagFilePath(root())), kRowTags);
+    QCOMPARE(m_main->state().ReturnToEditor, qint16(1));
+    QVERIFY(!timing->isVisible());
+    if (then == u"Command3"_s) {
+        QCOMPARE(script.seen,
+                 (QStringList{u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s, u"CommonDialog1"_s}));
+        QByteArray expected = kFinishedText;
+        expected.replace("[--:--]\x93\xF1\x8D\x73\x96\xDA", "[--:--]\x93\xF1");
+        QCOMPARE(readBytes(target), expected);
+        QCOMPARE(m_main->dialogFileName(), target);
+    } else {
+        QCOMPARE(script.seen, (QStringList{u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s}));
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(m_main->dialogFileName(), opened);
+    }
+    QCOMPARE(m_main->CommonDialog1()->acceptMode(), QFileDialog::AcceptOpen);
+}
+
+void TestFinishDialog::replacingAFileIsAskedFirst_data()
+{
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void TestFinishDialog::replacingAFileIsAskedFirst()
+{
+    QFETCH(bool, replace);
+    setDocument();
+    const QString target = m_home->path() + u"/files/song.txt"_s;
+    writeBytes(target, "an older song\r\n");
+
+    TimingWindow* timing = openTiming(kRows);
+    ModalScript script;
+    script.thenClick(u"Command3"_s);
+    script.thenChoose(target);
+    script.thenAnswer(replace ? QMessageBox::Yes : QMessageBox::No);
+    if (!replace) {
+        script.thenCancel(); // the file dialog, still open
+        script.thenClick(u"Command2"_s);
+    }
+    timing->close();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(readBytes(target), replace ? kFinishedText : QByteArray("an older song\r\n"));
+    QCOMPARE(m_main->state().ReturnToEditor, qint16(1));
+}
+
+void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen_data()
+{
+    QTest::addColumn<bool>("pipe"); // a pipe at the path; else a write that fails part-way
+    QTest::newRow("a pipe where the file would go") << true;
+    QTest::newRow("a write that fails part-way") << false;
+}
+
+void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
+{
+    QFETCH(bool, pipe);
+    setDocument();
+    // Larger than the file size the write may reach below.
+    m_main->setHeaderText(QString(4000, u'h'));
+    const QString target = m_home->path() + u"/files/song.txt"_s;
+    if (pipe)
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    else
+        writeBytes(target, "an older song\r\n");
+
+    TimingWindow* timing = openTiming(kRows);
+    ModalScript script;
+    std::optional<FileSizeLimit> limit;
+    script.thenClick(u"Command3"_s);
+    script.thenChoose(target);
+    // Replace it? Yes; then the write fails.
+    script.then([&](QWidget* w) {
+        if (!pipe)
+            limit.emplace(1000);
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QMetaObject::invokeMethod(box->button(QMessageBox::Yes), &QPushButton::click,
+                                  Qt::QueuedConnection);
+    });
+    script.then([&](QWidget* w) {
+        limit.reset();
+        auto* box = qobject_cast<QMessageBox*>(w);
+        script.messages.append({box->text(), box->windowTitle(), int(box->buttons().size())});
+        box->button(QMessageBox::Ok)->click();
+    });
+    Seen back;
+    thenNoteAndClose(script, back);
+    timing->close();
+    limit.reset();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.at(0).text,
+             target + u" を保存できませんでした。\n別の名前か場所を選んでください。"_s);
+    QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
+    QCOMPARE(script.messages.at(0).buttons, 1);
+    QVERIFY(back.visible);
+    QCOMPARE(back.returnToEditor, qint16(0));
+    QCOMPARE(m_main->state().ReturnToEditor, qint16(0));
+    QCOMPARE(QDir(m_home->path() + u"/files"_s)
+                 .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{u"song.txt"_s});
+    struct stat st = {};
+    QCOMPARE(::lstat(QFile::encodeName(target).constData(), &st), 0);
+    if (pipe)
+        QVERIFY(S_ISFIFO(st.st_mode));
+    else
+        QCOMPARE(readBytes(target), QByteArray("an older song\r\n"));
+    // The name the user could not save to is not where the next dialog starts.
+    QVERIFY(m_main->dialogFileName().isEmpty());
+}
+
+void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("folderAt"); // a work file with a folder in its place
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("message"); // %1: the work folder
+    QTest::addColumn<bool>("tagsSaved");
+
+    const QString body = QString(35, u'-') + u"\r\n一行目\r\n二行目"_s;
+    QTest::newRow("tag file, 編集を保存してもどる")
+        << u"Command1"_s << u"left.tmp"_s << QString() << body
+        << u"タグファイル %1/left.tmp を保存できませんでした。"_s << false;
+    QTest::newRow("tag file, 歌詞テキストを作成する")
+        << u"Command3"_s << u"left.tmp"_s << QString() << body
+        << u"タグファイル %1/left.tmp を保存できませんでした。"_s << false;
+    QTest::newRow("text file") << u"Command3"_s << u"rigth.tmp"_s << QString() << body
+                               << u"%1/rigth.tmptは保存できませんでした\n"
+                                  u"空き容量がたりないのか、書き込み禁止の可能性があります"_s
+                               << true;
+    QTest::newRow("staging file") << u"Command3"_s << u"zem.tmp"_s << QString() << body
+                                  << u"作業ファイル %1/zem.tmp を保存できませんでした。"_s << true;
+    QTest::newRow("wave dash in the header")
+        << u"Command3"_s << QString() << u"title\r\nby \u301C"_s << body
+        << u"2行目の4文字目「\u301C」(U+301C)はShift-JISで保存できない文字です。\n"
+           u"別の文字に置き換えてから、もう一度お試しください。"_s
+        << true;
+    QTest::newRow("emoji in the body")
+        << u"Command3"_s << QString() << QString() << QString(35, u'-') + u"\r\n一行目\U0001F3B5"_s
+        << u"2行目の4文字目「\U0001F3B5」(U+1F3B5)はShift-JISで保存できない文字です。\n"
+           u"別の文字に置き換えてから、もう一度お試しください。"_s
+        << true;
+}
+
+void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, folderAt);
+    QFETCH(QString, header);
+    QFETCH(QString, body);
+    QFETCH(QString, message);
+    QFETCH(bool, tagsSaved);
+    m_main->setHeaderText(header);
+    m_main->setBodyText(body);
+    const QString zem = WorkFolderPath(root());
+    if (!folderAt.isEmpty()) {
+        QFile::remove(zem + u'/' + folderAt);
+        QVERIFY(QDir().mkdir(zem + u'/' + folderAt));
+    }
+
+    TimingWindow* timing = openTiming(kRows);
+    ModalScript script;
+    script.thenClick(button);
+    script.thenMessage();
+    Seen back;
+    thenNoteAndClose(script, back);
+    timing->close();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    // No save dialog: the message, then the finish dialog again.
+    QCOMPARE(script.seen, (QStringList{u"Form6"_s, QString(), u"Form6"_s}));
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.at(0).text, QString(message).replace(u"%1"_s, zem));
+    QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
+    QVERIFY(back.visible);
+    QCOMPARE(back.cursor, Qt::ArrowCursor);
+    QCOMPARE(back.returnToEditor, qint16(0));
+    QCOMPARE(m_main->state().ReturnToEditor, qint16(0));
+    if (folderAt != u"left.tmp"_s)
+        QCOMPARE(readBytes(TagFilePath(root())), tagsSaved ? kRowTags : tagTemplateBytes());
+    // Without this run's tags no text is made from the old ones.
+    if (!tagsSaved)
+        QVERIFY(!QFile::exists(TextFilePath(root())));
+    QVERIFY(!QFile::exists(StagingFilePath(root())) || folderAt == u"zem.tmp"_s);
+}
+
+QTEST_MAIN(TestFinishDialog)
+#include "tst_finishdialog.moc"

@@ -1,0 +1,504 @@
+#include "app/mainwindow.h"
+#include "cd/cdaudiodevice.h"
+#include "realtime/lineselectiondialog.h"
+#include "realtime/workfiles.h"
+#include "timing/timingwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "modalscript.h"
+#include "testfiles.h"
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using namespace testfiles;
+using namespace testmodal;
+
+namespace {
+
+const QString kHyphens35(35, u'-');
+
+// A disc with one track of a minute that never plays: the timing window opens
+// it without a message and the tests decide when a run ends.
+class OneTrackDisc final : public CdAudioDevice
+{
+public:
+    void setFileName(const QString& name) override { m_name = name; }
+    QString FileName() const override { return m_name; }
+    void setCommand(const QString&) override {}
+    void setTimeFormat(int) override {}
+    int TimeFormat() const override { return 0; }
+    int Tracks() const override { return 1; }
+    void setTrack(int) override {}
+    int Track() const override { return 1; }
+    qint32 TrackLength() const override { return 60000; }
+    qint32 TrackPosition() const override { return 0; }
+    qint32 Position() const override { return 0; }
+    void setFrom(qint32) override {}
+    bool isPlaying() const override { return false; }
+    bool isSilent() const override { return true; }
+
+private:
+    QString m_name;
+};
+
+// A step of a modal script posts what it presses or closes before it looks
+// at the window: the windows open one inside the other, so the action must
+// run from the event loop after the step, and a check that fails half-way
+// still lets the command end.
+void press(QWidget* window, const QString& buttonName)
+{
+    if (auto* button = window->findChild<QPushButton*>(buttonName))
+        QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
+    else
+        QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+}
+
+void closeByFrame(QWidget* window)
+{
+    QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+}
+
+struct Row
+{
+    QString text;
+    bool marked;
+    friend bool operator==(const Row&, const Row&) = default;
+};
+
+QList<Row> rowsOf(const QListWidget* list)
+{
+    QList<Row> rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows.append({list->item(i)->text(), list->item(i)->checkState() == Qt::Checked});
+    return rows;
+}
+
+char* toString(const Row& row)
+{
+    return QTest::toString(u"%1 %2"_s.arg(row.marked ? u"[x]"_s : u"[ ]"_s, row.text));
+}
+
+void setMark(QListWidget* list, int row, bool marked)
+{
+    list->item(row)->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+}
+
+// The body lines and the tag file of the timing-list tests, line by line:
+//   tag        text   marked as listed, then by the user
+//   -------    (sep)  no, marked
+//   [01:05]    一     yes
+//   [00:10]    二     yes, unmarked
+//   [--:--]    ""     yes
+//   ""         ""     no
+//   ab         cd     no
+//   -------    三     no
+//   [--:--]    四     yes, unmarked
+//   [02:00]    五     yes
+// The text has one line more, 六, which has no tag line and takes no part.
+const QString kBody = kHyphens35 + u"\r\n一\r\n二\r\n\r\n\r\ncd\r\n三\r\n四\r\n五\r\n六"_s;
+const QByteArray kTags = "-------\r\n[01:05]\r\n[00:10]\r\n[--:--]\r\n\r\nab\r\n-------\r\n"
+                         "[--:--]\r\n[02:00]\r\n";
+const QList<Row> kListed = {{kHyphens35, false}, {u"一"_s, true},    {u"二"_s, true},
+                            {QString(), true},   {QString(), false}, {u"cd"_s, false},
+                            {u"三"_s, false},    {u"四"_s, true},    {u"五"_s, true}};
+
+void markAsTheUserDoes(QListWidget* list)
+{
+    setMark(list, 0, true);
+    setMark(list, 2, false);
+    setMark(list, 7, false);
+}
+
+const QStringList kTimingRows = {
+    u"[--:--]"_s + kHyphens35, // the separator, newly marked
+    u"[01:05]一"_s,            // kept marked: its time stays
+    u"       二"_s,            // unmarked: its time is dropped
+    u"[--:--]"_s,              // an empty line, marked: the tag alone
+    QString(),                 // an empty tag, unmarked, stays empty
+    u"abcd"_s,                 // a short tag, unmarked, is not filled up
+    u"-------三"_s,            // never counted
+    u"       四"_s,            // untimed, unmarked
+    u"[02:00]五"_s,
+};
+
+} // namespace
+
+class TestLineSelection : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void widgetsHaveTheirPlacesTextsAndFont();
+    void dialogIsCentredOnTheMainWindow();
+    void rowsCarryTheirOwnMarks();
+    void selectAllAndClearAllMarkEveryRowAndGoToTheTop();
+    void realTimeInputListsTheTagFileMarksModally();
+    void closingByTheFrameWritesNothing();
+    void okTimesTheRowsByTheMarksUntilARunEndsTheInput();
+    void savedRunIsWhatTheNextInputLists();
+
+private:
+    // A main window started on the test's own folders, with a disc that needs
+    // no drive.
+    std::unique_ptr<MainWindow> startMainWindow();
+    QString root() const { return m_cache->path() + u"/verselet/temp"_s; }
+
+    std::unique_ptr<QTemporaryDir> m_cache;
+    std::unique_ptr<QTemporaryDir> m_config;
+};
+
+void TestLineSelection::init()
+{
+    m_cache = std::make_unique<QTemporaryDir>();
+    m_config = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CACHE_HOME", m_cache->path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
+}
+
+void TestLineSelection::cleanup()
+{
+    m_cache.reset();
+    m_config.reset();
+}
+
+std::unique_ptr<MainWindow> TestLineSelection::startMainWindow()
+{
+    auto w = std::make_unique<MainWindow>();
+    if (!w->Form_Load())
+        return nullptr;
+    w->setDeviceFactory([] { return std::unique_ptr<CdAudioDevice>(new OneTrackDisc); });
+    return w;
+}
+
+void TestLineSelection::widgetsHaveTheirPlacesTextsAndFont()
+{
+    auto w = startMainWindow();
+    QVERIFY(w);
+    LineSelectionDialog d(w.get());
+    QCOMPARE(d.objectName(), u"Form2"_s);
+    QCOMPARE(d.parentWidget(), w.get());
+    QCOMPARE(d.windowTitle(), QString());
+    // 8205 x 5805 twips, and a border that does not resize.
+    QCOMPARE(d.size(), QSize(547, 387));
+    QCOMPARE(d.minimumSize(), QSize(547, 387));
+    QCOMPARE(d.maximumSize(), QSize(547, 387));
+    QVERIFY(!(d.windowFlags() & Qt::WindowContextHelpButtonHint));
+    QVERIFY(!(d.windowFlags() & Qt::WindowMaximizeButtonHint));
+
+    auto* label = d.findChild<QLabel*>(u"Label1"_s);
+    QCOMPARE(label, d.Label1);
+    QCOMPARE(label->text(), u"実際にカウントさせたい行を選択してください"_s);
+    QCOMPARE(label->geometry(), QRect(8, 16, 305, 17));
+
+    struct Button
+    {
+        QString name, text, tip;
+        QRect place;
+    };
+    const QList<Button> buttons = {
+        {u"Command3"_s, u"すべて解除"_s, QString(), QRect(312, 8, 73, 25)},
+        {u"Command2"_s, u"すべて選択"_s, QString(), QRect(392, 8, 73, 25)},
+        {u"Command1"_s, u"OK"_s, u"タイミング入力画面へ進む"_s, QRect(472, 8, 73, 25)},
+    };
+    for (const Button& expected : buttons) {
+        auto* button = d.findChild<QPushButton*>(expected.name);
+        QVERIFY2(button, qPrintable(expected.name));
+        QCOMPARE(button->text(), expected.text);
+        QCOMPARE(button->toolTip(), expected.tip);
+        QCOMPARE(button->geometry(), expected.place);
+    }
+    QCOMPARE(d.findChild<QPushButton*>(u"Command1"_s), d.Command1);
+    QCOMPARE(d.findChild<QPushButton*>(u"Command2"_s), d.Command2);
+    QCOMPARE(d.findChild<QPushButton*>(u"Command3"_s), d.Command3);
+
+    auto* list = d.findChild<QListWidget*>(u"List1"_s);
+    QCOMPARE(list, d.List1);
+    QCOMPARE(list->geometry(), QRect(0, 40, 545, 344));
+    QCOMPARE(list->toolTip(), u"実際に表示させたい行を選択してください"_s);
+    QCOMPARE(list->font().family(), u"Noto Sans Mono CJK JP"_s);
+    QCOMPARE(list->font().pointSizeF(), 13.5);
+    QCOMPARE(list->font().weight(), QFont::Normal);
+    QCOMPARE(QFontInfo(list->font()).family(), u"Noto Sans Mono CJK JP"_s);
+}
+
+void TestLineSelection::dialogIsCentredOnTheMainWindow()
+{
+    auto w = startMainWindow();
+    QVERIFY(w);
+    w->move(120, 40);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    LineSelectionDialog d(w.get());
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    const QPoint offset = d.frameGeometry().center() - w->frameGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 2, qPrintable(u"%1,%2"_s.arg(offset.x()).arg(offset.y())));
+}
+
+void TestLineSelection::rowsCarryTheirOwnMarks()
+{
+    auto w = startMainWindow();
+    QVERIFY(w);
+    LineSelectionDialog d(w.get());
+    d.setRows({{u"a"_s, true}, {u"b"_s, false}, {u"c"_s, true}});
+    QCOMPARE(rowsOf(d.List1), (QList<Row>{{u"a"_s, true}, {u"b"_s, false}, {u"c"_s, true}}));
+    QCOMPARE(d.List1->currentRow(), 0);
+    QCOMPARE(d.marks(), (QList<bool>{true, false, true}));
+    for (int i = 0; i < d.List1->count(); ++i)
+        QVERIFY(d.List1->item(i)->flags() & Qt::ItemIsUserCheckable);
+
+    // Space toggles the current row's mark, and no other.
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    d.List1->setFocus();
+    d.List1->setCurrentRow(1);
+    QTest::keyClick(d.List1, Qt::Key_Space);
+    QCOMPARE(d.marks(), (QList<bool>{true, true, true}));
+    QTest::keyClick(d.List1, Qt::Key_Space);
+    QCOMPARE(d.marks(), (QList<bool>{true, false, true}));
+    // Return in the list starts nothing: no button takes it.
+    QTest::keyClick(d.List1, Qt::Key_Return);
+    QVERIFY(d.isVisible());
+    QCOMPARE(d.marks(), (QList<bool>{true, false, true}));
+
+    // Filling again replaces the rows.
+    d.setRows({{u"x"_s, false}});
+    QCOMPARE(rowsOf(d.List1), (QList<Row>{{u"x"_s, false}}));
+    d.setRows({});
+    QCOMPARE(d.List1->count(), 0);
+    QCOMPARE(d.List1->currentRow(), -1);
+}
+
+void TestLineSelection::selectAllAndClearAllMarkEveryRowAndGoToTheTop()
+{
+    auto w = startMainWindow();
+    QVERIFY(w);
+    LineSelectionDialog d(w.get());
+    const QList<SelectionRow> rows = {
+        {u"一"_s, false}, {u"二"_s, true}, {QString(), false}, {u"四"_s, true}};
+    d.setRows(rows);
+
+    d.List1->setCurrentRow(3);
+    QTest::mouseClick(d.Command2, Qt::LeftButton);
+    QCOMPARE(rowsOf(d.List1),
+             (QList<Row>{{u"一"_s, true}, {u"二"_s, true}, {QString(), true}, {u"四"_s, true}}));
+    QCOMPARE(d.List1->currentRow(), 0);
+    QCOMPARE(d.cursor().shape(), Qt::ArrowCursor);
+
+    d.List1->setCurrentRow(2);
+    QTest::mouseClick(d.Command3, Qt::LeftButton);
+    QCOMPARE(
+        rowsOf(d.List1),
+        (QList<Row>{{u"一"_s, false}, {u"二"_s, false}, {QString(), false}, {u"四"_s, false}}));
+    QCOMPARE(d.List1->currentRow(), 0);
+
+    // An empty list has no row to make current.
+    d.setRows({});
+    QTest::mouseClick(d.Command2, Qt::LeftButton);
+    QTest::mouseClick(d.Command3, Qt::LeftButton);
+    QCOMPARE(d.List1->count(), 0);
+    QCOMPARE(d.List1->currentRow(), -1);
+}
+
+void TestLineSelection::realTimeInputListsTheTagFileMarksModally()
+{
+    auto w = startMainWindow();
+    QVERIFY(w);
+    // A new document of 300 lines: the tag template has 272 lines.
+    QString body = kHyphens35;
+    for (int i = 1; i < 300; ++i)
+        body += u"\r\n行%1"_s.arg(i);
+    w->setBodyText(body);
+
+    QList<Row> shown;
+    int current = -2;
+    bool modal = false;
+    QWidget* owner = nullptr;
+    ModalScript script;
+    script.then([&](QWidget* window) {
+        closeByFrame(window);
+        auto* d = qobject_cast<LineSelectionDialog*>(window);
+        QVERIFY(d);
+        shown = rowsOf(d->List1);
+        current = d->List1->currentRow();
+        modal = d->isModal();
+        owner = d->parentWidget();
+    });
+    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.seen, QStringList{u"Form2"_s});
+    QCOMPARE(script.unexpected, 0);
+
+    QCOMPARE(shown.size(), 272);
+    QCOMPARE(shown.at(0), (Row{kHyphens35, false}));
+    for (int i = 1; i < 272; ++i)
+        QCOMPARE(shown.at(i), (Row{u"行%1"_s.arg(i), true}));
+    QCOMPARE(current, 0);
+    QVERIFY(modal);
+    QCOMPARE(owner, w.get());
+    QCOMPARE(w->state().ReturnToEditor, qint16(0));
+}
+
+void TestLineSelection::closingByTheFrameWritesNothing()
+{
+    auto w = startMainWindow();
+    QVERIFY(w);
+    writeBytes(TagFilePath(root()), kTags);
+    w->setBodyText(kBody);
+
+    QList<Row> listed;
+    ModalScript script;
+    script.then([&](QWidget* window) {
+        closeByFrame(window);
+        auto* d = qobject_cast<LineSelectionDialog*>(window);
+        QVERIFY(d);
+        listed = rowsOf(d->List1);
+        d->Command2->click();
+    });
+    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.seen, QStringList{u"Form2"_s});
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(listed, kListed);
+    QCOMPARE(readBytes(TagFilePath(root())), kTags);
+    QVERIFY(!QFile::exists(StagingFilePath(root())));
+    QCOMPARE(w->bodyText(), kBody);
+    QCOMPARE(w->state().ReturnToEditor, qint16(0));
+}
+
+void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
+{
+    auto w = startMainWindow();
+    QVERIFY(w);
+    writeBytes(TagFilePath(root()), kTags);
+    w->setBodyText(kBody);
+
+    QPointer<LineSelectionDialog> selection;
+    QList<QStringList> timed;
+    QList<Qt::CursorShape> pointerDuringRun;
+    QList<bool> overSelection;
+    QList<Row> afterFirstRun;
+    Qt::CursorShape pointerAfterRun = Qt::BlankCursor;
+
+    ModalScript script;
+    auto expectRun = [&](const QString& finishButton) {
+        script.then([&](QWidget* window) {
+            closeByFrame(window);
+            auto* timing = qobject_cast<TimingWindow*>(window);
+            QVERIFY(timing);
+            timed.append(timing->timingRows());
+            overSelection.append(selection && timing->parentWidget() == selection.data());
+            pointerDuringRun.append(selection ? selection->cursor().shape() : Qt::BlankCursor);
+        });
+        if (finishButton.isEmpty())
+            script.thenClose();
+        else
+            script.thenClick(finishButton);
+    };
+
+    script.then([&](QWidget* window) {
+        press(window, u"Command1"_s);
+        selection = qobject_cast<LineSelectionDialog*>(window);
+        QVERIFY(selection);
+        QCOMPARE(rowsOf(selection->List1), kListed);
+        markAsTheUserDoes(selection->List1);
+    });
+    // The finish dialog closed by its frame: the input goes on.
+    expectRun(QString());
+    script.then([&](QWidget* window) {
+        press(window, u"Command1"_s);
+        QCOMPARE(window, selection.data());
+        afterFirstRun = rowsOf(selection->List1);
+        pointerAfterRun = selection->cursor().shape();
+    });
+    // 編集を破棄してもどる ends it.
+    expectRun(u"Command2"_s);
+
+    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.seen,
+             (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s, u"Form2"_s, u"Form3"_s, u"Form6"_s}));
+    QCOMPARE(script.unexpected, 0);
+
+    QCOMPARE(timed.size(), 2);
+    QCOMPARE(timed.at(0), kTimingRows);
+    // The run that was not kept changed nothing the next one starts from.
+    QCOMPARE(timed.at(1), kTimingRows);
+    QCOMPARE(overSelection, (QList<bool>{true, true}));
+    QCOMPARE(pointerDuringRun, (QList<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
+
+    // The marks stay the user's: OK changes neither them nor the texts.
+    QList<Row> marked = kListed;
+    marked[0].marked = true;
+    marked[2].marked = false;
+    marked[7].marked = false;
+    QCOMPARE(afterFirstRun, marked);
+    QCOMPARE(pointerAfterRun, Qt::ArrowCursor);
+
+    // The finished run closed the selection and the command returned.
+    QCOMPARE(w->state().ReturnToEditor, qint16(0));
+    QCOMPARE(readBytes(TagFilePath(root())), kTags);
+}
+
+void TestLineSelection::savedRunIsWhatTheNextInputLists()
+{
+    auto w = startMainWindow();
+    QVERIFY(w);
+    writeBytes(TagFilePath(root()), kTags);
+    w->setBodyText(kBody);
+
+    ModalScript script;
+    script.then([](QWidget* window) {
+        press(window, u"Command1"_s);
+        auto* d = qobject_cast<LineSelectionDialog*>(window);
+        QVERIFY(d);
+        markAsTheUserDoes(d->List1);
+    });
+    script.thenClose();
+    // 編集を保存してもどる keeps the tags of the run.
+    script.thenClick(u"Command1"_s);
+    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.seen, (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s}));
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(w->state().ReturnToEditor, qint16(0));
+    QCOMPARE(readBytes(TagFilePath(root())),
+             QByteArray("[--:--]\r\n[01:05]\r\n       \r\n[--:--]\r\n\r\nabcd\r\n-------\r\n"
+                        "       \r\n[02:00]\r\n"));
+
+    // The next input opens on the saved marks, not on the ones of the first.
+    QList<Row> listed;
+    script.then([&](QWidget* window) {
+        closeByFrame(window);
+        auto* d = qobject_cast<LineSelectionDialog*>(window);
+        QVERIFY(d);
+        listed = rowsOf(d->List1);
+    });
+    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.seen.size(), 4);
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(listed, (QList<Row>{{kHyphens35, true},
+                                 {u"一"_s, true},
+                                 {u"二"_s, false},
+                                 {QString(), true},
+                                 {QString(), false},
+                                 {u"cd"_s, false},
+                                 {u"三"_s, false},
+                                 {u"四"_s, false},
+                                 {u"五"_s, true}}));
+}
+
+QTEST_MAIN(TestLineSelection)
+#include "tst_lineselection.moc"

@@ -1,0 +1,97 @@
+#pragma once
+
+// A CD-audio device whose clock the test sets: tracks of given lengths laid
+// end to end, and a play position that moves only when the test advances the
+// clock. It keeps the device's rules: Stop halts without rewinding, Play
+// resumes unless From was set since, From counts for one Play.
+
+#include "cd/cdaudiodevice.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <algorithm>
+
+class ScriptedDevice final : public verselet::CdAudioDevice
+{
+public:
+    // Track lengths in milliseconds; the disc holds them once it is opened.
+    explicit ScriptedDevice(QList<qint32> lengths = {}) : m_lengths(std::move(lengths)) {}
+
+    void setTrackLengths(QList<qint32> lengths) { m_lengths = std::move(lengths); }
+    void advance(qint64 ms) { m_clock += ms; }
+    bool silent = true;
+    QStringList commands; // every command, as sent
+
+    void setFileName(const QString& name) override { m_fileName = name; }
+    QString FileName() const override { return m_fileName; }
+    void setCommand(const QString& command) override
+    {
+        commands.append(command);
+        const QString c = command.toLower();
+        if (c == QLatin1String("stop")) {
+            m_base = Position();
+            m_playing = false;
+        } else if (c == QLatin1String("play")) {
+            if (m_fromSet) {
+                m_base = m_from;
+                m_fromSet = false;
+            } else if (m_playing) {
+                return;
+            } else {
+                m_base = Position();
+            }
+            m_startedAt = m_clock;
+            m_playing = true;
+        } else if (c == QLatin1String("open")) {
+            m_playing = false;
+            m_base = 0;
+        }
+    }
+    void setTimeFormat(int format) override { m_format = format; }
+    int TimeFormat() const override { return m_format; }
+    int Tracks() const override { return int(m_lengths.size()); }
+    void setTrack(int track) override { m_track = track; }
+    int Track() const override { return m_track; }
+    qint32 TrackLength() const override { return valid() ? m_lengths.at(m_track - 1) : 0; }
+    qint32 TrackPosition() const override
+    {
+        qint32 start = 0;
+        for (int i = 1; i < m_track && i <= m_lengths.size(); ++i)
+            start += m_lengths.at(i - 1);
+        return valid() ? start : 0;
+    }
+    qint32 Position() const override
+    {
+        if (!m_playing)
+            return m_base;
+        qint32 end = 0;
+        for (qint32 l : m_lengths)
+            end += l;
+        return qint32(std::min<qint64>(m_base + (m_clock - m_startedAt), end));
+    }
+    void setFrom(qint32 position) override
+    {
+        m_from = position;
+        m_fromSet = true;
+    }
+    bool isPlaying() const override { return m_playing; }
+    bool isSilent() const override { return silent; }
+
+    qint32 from() const { return m_from; }
+    bool fromPending() const { return m_fromSet; }
+
+private:
+    bool valid() const { return m_track >= 1 && m_track <= m_lengths.size(); }
+
+    QList<qint32> m_lengths;
+    QString m_fileName;
+    int m_format = -1;
+    int m_track = 1;
+    qint64 m_clock = 0;
+    qint64 m_startedAt = 0;
+    qint32 m_base = 0;
+    qint32 m_from = 0;
+    bool m_fromSet = false;
+    bool m_playing = false;
+};

@@ -1,0 +1,557 @@
+#include "app/mainwindow.h"
+#include "timing/timingwindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "scripteddevice.h"
+
+#include <functional>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Presses a button of each modal window that opens (a message box's OK, the
+// finish dialog's button of the test's choice) and notes what it saw.
+class ModalAnswers final
+{
+public:
+    explicit ModalAnswers(QString finishButton = u"Command2"_s) : m_finishButton(std::move(finishButton))
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start();
+    }
+    QStringList messages;
+    int finishDialogs = 0;
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            messages.append(box->text());
+            box->button(QMessageBox::Ok)->click();
+        } else if (modal->objectName() == u"Form6"_s) {
+            ++finishDialogs;
+            modal->findChild<QPushButton*>(m_finishButton)->click();
+        }
+    }
+    QString m_finishButton;
+    QTimer m_timer;
+};
+
+} // namespace
+
+class TestTimingWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void widgetsAsTheWindowShowsThem();
+    void tracksAreListedWithTheirLengths();
+    void noDiscSaysSoOnceAndUpdateListsLater();
+    void transportStates();
+    void setStampsTheTimedLinesInTurn();
+    void twoSetsInOneSecondGiveTheSameTag();
+    void setOnAnEmptyListEndsTheRun();
+    void nextMovesWithoutStampingAndWraps();
+    void directEditAppliesAtTheSeventhCharacter();
+    void selectedLineIsShownOnItsEvents();
+    void playFromTheSelectedLine();
+    void endOfTrackStopsAndReArms();
+    void topBringsTheSelectionToTheTop();
+    void setAnswersSpaceAndEnter();
+    void closingRemembersTheTrackAndFinishesOnce();
+    void silentPlaybackIsShown();
+
+private:
+    // A window on a device with these tracks, over a started main window.
+    TimingWindow* open(QList<qint32> lengths, ScriptedDevice** device = nullptr);
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<TimingWindow> m_window;
+};
+
+void TestTimingWindow::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    m_main = std::make_unique<MainWindow>();
+    QVERIFY(m_main->Form_Load());
+}
+
+void TestTimingWindow::cleanup()
+{
+    m_window.reset();
+    m_main.reset();
+    m_home.reset();
+}
+
+TimingWindow* TestTimingWindow::open(QList<qint32> lengths, ScriptedDevice** device)
+{
+    auto d = std::make_unique<ScriptedDevice>(std::move(lengths));
+    if (device)
+        *device = d.get();
+    m_window = std::make_unique<TimingWindow>(m_main.get(), std::move(d));
+    return m_window.get();
+}
+
+void TestTimingWindow::widgetsAsTheWindowShowsThem()
+{
+    TimingWindow* w = open({60000});
+    QCOMPARE(w->objectName(), u"Form3"_s);
+    QCOMPARE(w->windowTitle(), QString());
+    QCOMPARE(w->size(), QSize(547, 397));
+    QCOMPARE(w->Label2->text(), u"[--:--]"_s);
+
+    struct Button
+    {
+        QPushButton* button;
+        QString caption;
+        QString tip;
+        QRect place;
+        bool enabled;
+    };
+    const QList<Button> buttons{
+        {w->Command10, u"　　▼　　　 Top"_s, u"歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"_s, {160, 328, 57, 33}, true},
+        {w->Command6, u"　　▼　　　 Set"_s, u"タイミングをセットし一行進む"_s, {224, 328, 57, 33}, false},
+        {w->Command7, u"　　▼　　　Next"_s, u"タイミングはセットせず一行進む"_s, {288, 328, 57, 33}, true},
+        {w->Command1, u"更新"_s, u"トラック情報を更新します"_s, {80, 368, 65, 25}, true},
+        {w->Command8, u"＞テスト"_s, u"最初からテストしてみる"_s, {176, 368, 57, 25}, true},
+        {w->Command9, u"=>テスト"_s, u"現在選択している場所からテストしてみる"_s, {240, 368, 57, 25}, false},
+        {w->Command2, u"＞"_s, u"最初から再生します"_s, {360, 368, 41, 25}, true},
+        {w->Command5, u"=>"_s, u"現在選択されている歌詞のタイムから再生します"_s, {408, 368, 41, 25}, false},
+        {w->Command3, u"||"_s, u"一時停止します"_s, {456, 368, 41, 25}, true},
+        {w->Command4, u"□"_s, u"停止します"_s, {504, 368, 41, 25}, true},
+    };
+    for (const Button& b : buttons) {
+        QCOMPARE(b.button->text(), b.caption);
+        QCOMPARE(b.button->toolTip(), b.tip);
+        QCOMPARE(b.button->geometry(), b.place);
+        QCOMPARE(b.button->isEnabled(), b.enabled);
+    }
+    QCOMPARE(w->List1->geometry(), QRect(0, 0, 545, 292));
+    QCOMPARE(w->List1->toolTip(), u"歌詞リスト"_s);
+    QCOMPARE(w->List1->font().pointSizeF(), 13.5);
+    QCOMPARE(w->Text1->geometry(), QRect(0, 296, 65, 25));
+    QCOMPARE(w->Text1->maxLength(), 7);
+    QCOMPARE(w->Text1->toolTip(), u"直接タイムを書き換えます"_s);
+    QCOMPARE(w->Label3->geometry(), QRect(67, 296, 477, 25));
+    QCOMPARE(w->Label3->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(w->Label3->frameShape(), QFrame::Box);
+    QCOMPARE(w->Label1->text(), u"再生するトラック"_s);
+    QCOMPARE(w->Combo1->toolTip(), u"再生するトラックを選択してください"_s);
+    QCOMPARE(w->Combo1->geometry(), QRect(0, 344, 145, 20));
+    QCOMPARE(w->Label2->geometry(), QRect(360, 328, 185, 33));
+    QCOMPARE(w->Label2->palette().color(QPalette::Window), QColor(Qt::black));
+    QCOMPARE(w->Label2->palette().color(QPalette::WindowText), QColor(128, 128, 0));
+    QCOMPARE(w->Label2->font().pointSizeF(), 21.75);
+    QVERIFY(w->Label2->font().bold());
+    QCOMPARE(w->Timer1->interval(), 1);
+    QCOMPARE(w->Timer1->timerType(), Qt::PreciseTimer);
+    QVERIFY(w->Timer1->isActive());
+    // Not playing: the display reads [00:00] from the first tick on.
+    QTRY_COMPARE(w->Label2->text(), u"[00:00]"_s);
+}
+
+void TestTimingWindow::tracksAreListedWithTheirLengths()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({245900, 60000, 6000000}, &device);
+    QCOMPARE(w->Combo1->count(), 3);
+    QCOMPARE(w->Combo1->itemText(0), u"ﾄﾗｯｸ1 [04:05]"_s);
+    QCOMPARE(w->Combo1->itemText(1), u"ﾄﾗｯｸ2 [01:00]"_s);
+    QCOMPARE(w->Combo1->itemText(2), u"ﾄﾗｯｸ3 [100:00]"_s);
+    // Opening: the drive from the drive dialog, Open, Stop, milliseconds,
+    // the remembered (first) track selected, armed at its start.
+    QVERIFY(!device->FileName().isEmpty());
+    QCOMPARE(device->commands.mid(0, 2), (QStringList{u"Open"_s, u"Stop"_s}));
+    QCOMPARE(device->TimeFormat(), 0);
+    QCOMPARE(w->Combo1->currentIndex(), 0);
+    QCOMPARE(device->Track(), 1);
+    QVERIFY(device->fromPending());
+    QCOMPARE(device->from(), 0);
+
+    // A remembered index selects that track, and the device describes it.
+    m_window.reset();
+    m_main->setRememberedTrackIndex(u"2"_s);
+    w = open({245900, 60000, 6000000}, &device);
+    QCOMPARE(w->Combo1->currentIndex(), 2);
+    QCOMPARE(device->Track(), 3);
+    QCOMPARE(device->from(), 305900);
+
+    // One that is not in the list selects none; no track 0 is asked for.
+    m_window.reset();
+    m_main->setRememberedTrackIndex(u"7"_s);
+    w = open({245900, 60000}, &device);
+    QCOMPARE(w->Combo1->currentIndex(), -1);
+    QCOMPARE(device->Track(), 1);
+    w->Command4_Click();
+    QCOMPARE(device->Track(), 1);
+}
+
+void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
+{
+    ModalAnswers answers;
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({}, &device);
+    QCOMPARE(answers.messages,
+             QStringList{u"ＣＤが挿入されてないか、またはこのドライブは使用できません\n"
+                         u"他のＣＤと交換し、更新ボタンを押してください"_s});
+    QCOMPARE(w->Combo1->count(), 0);
+
+    device->setTrackLengths({30000, 40000});
+    w->Command1->click();
+    QCOMPARE(w->Combo1->count(), 2);
+    QCOMPARE(w->Combo1->currentIndex(), 0);
+    QCOMPARE(answers.messages.size(), 1);
+}
+
+void TestTimingWindow::transportStates()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({100000, 100000}, &device);
+    m_main->setRememberedTrackIndex(u"1"_s);
+    w->Command1->click(); // 更新 selects the remembered second track
+    QCOMPARE(w->Combo1->currentIndex(), 1);
+    AppState& state = m_main->state();
+
+    w->Command2->click(); // ＞
+    QCOMPARE(state.PlayingFlag, qint16(1));
+    QVERIFY(w->Command6->isEnabled());
+    QVERIFY(!w->Command8->isEnabled());
+    device->advance(12500);
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:12]"_s);
+
+    w->Command3->click(); // || keeps the flag and the time
+    QCOMPARE(state.PlayingFlag, qint16(1));
+    QVERIFY(!w->Command6->isEnabled());
+    QVERIFY(w->Command8->isEnabled());
+    device->advance(5000);
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:12]"_s);
+
+    w->Command2->click(); // ＞ goes on from the pause
+    device->advance(3000);
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:15]"_s);
+
+    w->Command4->click(); // □ stops and re-arms at the track start
+    QCOMPARE(state.PlayingFlag, qint16(0));
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:00]"_s);
+    w->Command2->click();
+    device->advance(1000);
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:01]"_s);
+    QCOMPARE(device->Position(), 101000);
+
+    // Choosing a track stops too.
+    w->Combo1->setCurrentIndex(0);
+    w->Combo1_Click();
+    QCOMPARE(state.PlayingFlag, qint16(0));
+    QVERIFY(!device->isPlaying());
+    QCOMPARE(device->from(), 0);
+}
+
+void TestTimingWindow::setStampsTheTimedLinesInTurn()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({120000}, &device);
+    w->setTimingRows({u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[--:--]two"_s});
+    w->List1->setCurrentRow(2);
+    w->Command2->click();
+    QCOMPARE(w->List1->currentRow(), -1);
+
+    device->advance(5200);
+    w->Timer1_Timer();
+    w->Command6->click();
+    QCOMPARE(w->List1->currentRow(), 1);
+    device->advance(4000);
+    w->Timer1_Timer();
+    w->Command6->click();
+    QCOMPARE(w->List1->currentRow(), 3);
+    QCOMPARE(w->timingRows(),
+             (QStringList{u"       intro"_s, u"[00:05]one"_s, u"       gap"_s, u"[00:09]two"_s}));
+
+    // The last line is stamped: the next Set ends the run.
+    w->Command6->click();
+    QCOMPARE(w->List1->currentRow(), 3);
+    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QCOMPARE(m_main->state().EditGuard, qint16(0));
+    QVERIFY(!w->Command6->isEnabled());
+    QVERIFY(w->Command8->isEnabled());
+    QVERIFY(!device->isPlaying());
+    QCOMPARE(device->from(), 0);
+    QCOMPARE(w->timingRows().at(3), u"[00:09]two"_s);
+}
+
+void TestTimingWindow::twoSetsInOneSecondGiveTheSameTag()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({120000}, &device);
+    w->setTimingRows({u"[--:--]a"_s, u"[--:--]b"_s, u"[01:"_s, u"[--:--]c"_s});
+    w->Command2->click();
+    device->advance(61100);
+    w->Timer1_Timer();
+    w->Command6->click();
+    device->advance(800);
+    w->Timer1_Timer();
+    w->Command6->click();
+    // A line beginning with "[" whose seventh character is not "]" is
+    // selected but not changed.
+    w->Command6->click();
+    QCOMPARE(w->List1->currentRow(), 2);
+    QCOMPARE(w->timingRows(), (QStringList{u"[01:01]a"_s, u"[01:01]b"_s, u"[01:"_s, u"[--:--]c"_s}));
+}
+
+void TestTimingWindow::setOnAnEmptyListEndsTheRun()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({120000}, &device);
+    w->Command2->click();
+    QCOMPARE(w->List1->currentRow(), -1);
+    w->Command6->click();
+    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QVERIFY(!w->Command6->isEnabled());
+    w->Command7->click();
+    QCOMPARE(w->List1->currentRow(), -1);
+    w->Command10->click();
+    QCOMPARE(w->List1->currentRow(), -1);
+}
+
+void TestTimingWindow::nextMovesWithoutStampingAndWraps()
+{
+    TimingWindow* w = open({120000});
+    const QStringList rows{u"-------sep"_s, u"[00:03]first"_s, u"       skip"_s, u"[--:--]second"_s};
+    w->setTimingRows(rows);
+    w->Command7->click();
+    QCOMPARE(w->List1->currentRow(), 1);
+    QCOMPARE(w->Text1->text(), u"[00:03]"_s);
+    QCOMPARE(w->Label3->text(), u"first"_s);
+    QVERIFY(w->Text1->isEnabled());
+    w->Command7->click();
+    QCOMPARE(w->List1->currentRow(), 3);
+    QCOMPARE(w->Text1->text(), u"[--:--]"_s);
+    QCOMPARE(w->Label3->text(), u"second"_s);
+    // From the last line to line 0, whatever it is; the fields stay.
+    w->Command7->click();
+    QCOMPARE(w->List1->currentRow(), 0);
+    QCOMPARE(w->Text1->text(), u"[--:--]"_s);
+    QCOMPARE(w->Label3->text(), u"second"_s);
+    QCOMPARE(w->timingRows(), rows);
+    QCOMPARE(m_main->state().EditGuard, qint16(0));
+}
+
+void TestTimingWindow::directEditAppliesAtTheSeventhCharacter()
+{
+    TimingWindow* w = open({120000});
+    w->setTimingRows({u"[00:10]line"_s, u"       plain"_s});
+    w->List1->setCurrentRow(0);
+    w->ShowSelectedLine();
+    QCOMPARE(w->Text1->text(), u"[00:10]"_s);
+
+    w->Text1->selectAll();
+    QTest::keyClicks(w->Text1, u"[01:2"_s);
+    QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
+    QTest::keyClicks(w->Text1, u"3"_s);
+    QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
+    QTest::keyClicks(w->Text1, u"]"_s);
+    QCOMPARE(w->timingRows().at(0), u"[01:23]line"_s);
+    // Seven characters are all it takes.
+    QTest::keyClicks(w->Text1, u"9"_s);
+    QCOMPARE(w->Text1->text(), u"[01:23]"_s);
+
+    // A field that does not begin with "[" still replaces the tag; the line
+    // is then no longer one to be timed.
+    w->Text1->setText(u"abcdef]"_s);
+    QCOMPARE(w->timingRows().at(0), u"abcdef]line"_s);
+    w->Text1->setText(u"[02:00]"_s);
+    QCOMPARE(w->timingRows().at(0), u"abcdef]line"_s);
+}
+
+void TestTimingWindow::selectedLineIsShownOnItsEvents()
+{
+    TimingWindow* w = open({120000});
+    w->setTimingRows({u"[00:10]timed"_s, u"       plain"_s, u"[--:--]more"_s});
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+
+    // Moving the mouse over the list.
+    w->List1->setCurrentRow(0);
+    QTest::mouseMove(w->List1->viewport(), QPoint(20, 5));
+    QTRY_COMPARE(w->Label3->text(), u"timed"_s);
+    QVERIFY(w->Command5->isEnabled());
+    QVERIFY(w->Command9->isEnabled());
+
+    // A key in the list shows the line selected before the key moves on.
+    w->List1->setCurrentRow(1);
+    QTest::keyClick(w->List1, Qt::Key_Down);
+    QCOMPARE(w->List1->currentRow(), 2);
+    QCOMPARE(w->Label3->text(), u"plain"_s);
+    QCOMPARE(w->Text1->text(), QString());
+    QVERIFY(!w->Text1->isEnabled());
+    QVERIFY(!w->Command5->isEnabled());
+    QVERIFY(!w->Command9->isEnabled());
+
+    // The mouse on Set, even while it is disabled.
+    QTest::mousePress(w->Command6, Qt::LeftButton);
+    QCOMPARE(w->Label3->text(), u"more"_s);
+    QTest::mouseRelease(w->Command6, Qt::LeftButton);
+    QVERIFY(w->Command5->isEnabled());
+}
+
+void TestTimingWindow::playFromTheSelectedLine()
+{
+    ScriptedDevice* device = nullptr;
+    m_main->setRememberedTrackIndex(u"1"_s);
+    TimingWindow* w = open({200000, 300000}, &device);
+    w->setTimingRows({u"[01:05]here"_s, u"[--:--]next"_s});
+    w->List1->setCurrentRow(0);
+    w->ShowSelectedLine();
+    w->Command5->click();
+    QCOMPARE(device->Track(), 2);
+    QCOMPARE(device->Position(), 200000 + 65000);
+    QCOMPARE(m_main->state().PlayingFlag, qint16(1));
+    QVERIFY(w->Command6->isEnabled());
+    QVERIFY(!w->Command8->isEnabled());
+    device->advance(2000);
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[01:07]"_s);
+    // The selection stays: the next Set stamps the line after it.
+    w->Command6->click();
+    QCOMPARE(w->timingRows().at(1), u"[01:07]next"_s);
+
+    // A "[--:--]" line plays from the start of the track.
+    w->setTimingRows({u"[--:--]x"_s});
+    w->List1->setCurrentRow(0);
+    w->ShowSelectedLine();
+    w->Command5->click();
+    QCOMPARE(device->Position(), 200000);
+}
+
+void TestTimingWindow::endOfTrackStopsAndReArms()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({245900, 100000}, &device);
+    w->Command2->click();
+    device->advance(244990);
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[04:04]"_s);
+    QCOMPARE(m_main->state().PlayingFlag, qint16(1));
+    device->advance(20);
+    w->Timer1_Timer();
+    // [04:05] is the entry's length: the track is over.
+    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QVERIFY(!device->isPlaying());
+    QVERIFY(device->fromPending());
+    QCOMPARE(device->from(), 0);
+    QVERIFY(!w->Command6->isEnabled());
+    QVERIFY(w->Command8->isEnabled());
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:00]"_s);
+}
+
+void TestTimingWindow::topBringsTheSelectionToTheTop()
+{
+    TimingWindow* w = open({120000});
+    QStringList rows;
+    for (int i = 0; i < 100; ++i)
+        rows.append(u"[--:--]line %1"_s.arg(i));
+    w->setTimingRows(rows);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->List1->setCurrentRow(40);
+    w->Command10->click();
+    QCOMPARE(w->List1->currentRow(), 40);
+    QCOMPARE(w->List1->indexAt(QPoint(5, 2)).row(), 40);
+    QCOMPARE(m_main->state().EditGuard, qint16(0));
+    QCOMPARE(w->timingRows(), rows);
+}
+
+void TestTimingWindow::setAnswersSpaceAndEnter()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({120000}, &device);
+    w->setTimingRows({u"[--:--]a"_s, u"[--:--]b"_s, u"[--:--]c"_s, u"[--:--]d"_s});
+    w->show();
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    w->Command2->click();
+    w->Command6->setFocus();
+    device->advance(3000);
+    w->Timer1_Timer();
+    QTest::keyClick(w->Command6, Qt::Key_Space);
+    QTest::keyClick(w->Command6, Qt::Key_Return);
+    QTest::keyClick(w->Command6, Qt::Key_Enter);
+    QCOMPARE(w->timingRows(),
+             (QStringList{u"[00:03]a"_s, u"[00:03]b"_s, u"[00:03]c"_s, u"[--:--]d"_s}));
+}
+
+void TestTimingWindow::closingRemembersTheTrackAndFinishesOnce()
+{
+    ModalAnswers answers(u"Command2"_s);
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({10000, 20000, 30000}, &device);
+    w->Combo1->setCurrentIndex(2);
+    w->Combo1_Click();
+    w->Command2->click();
+    device->advance(1500);
+    w->show();
+    w->close();
+    QCOMPARE(answers.finishDialogs, 1);
+    QVERIFY(!w->isVisible());
+    QCOMPARE(m_main->RememberedTrackIndex(), u"2"_s);
+    // Stopped and armed at the start of the selected track.
+    QVERIFY(!device->isPlaying());
+    QCOMPARE(device->Track(), 3);
+    QCOMPARE(device->from(), 30000);
+    QVERIFY(w->Command8->isEnabled());
+
+    // The next window selects the remembered track.
+    m_window.reset();
+    w = open({10000, 20000, 30000}, &device);
+    QCOMPARE(w->Combo1->currentIndex(), 2);
+}
+
+void TestTimingWindow::silentPlaybackIsShown()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({10000}, &device);
+    w->show();
+    QVERIFY(w->SilentLabel->isVisible());
+    // It stands where no other widget of the window is.
+    for (QWidget* other : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other != w->SilentLabel && other->isVisible())
+            QVERIFY2(!other->geometry().intersects(w->SilentLabel->geometry()),
+                     qPrintable(other->objectName()));
+    }
+    m_window.reset();
+    auto loud = std::make_unique<ScriptedDevice>(QList<qint32>{10000});
+    loud->silent = false;
+    m_window = std::make_unique<TimingWindow>(m_main.get(), std::move(loud));
+    m_window->show();
+    QVERIFY(!m_window->SilentLabel->isVisible());
+}
+
+QTEST_MAIN(TestTimingWindow)
+#include "tst_timingwindow.moc"
