@@ -1,0 +1,136 @@
+// The whole road on a generated disc image with the silent engine: open a
+// timed lyrics text, start real-time input, play, stamp, close, create the
+// finished text and save it.
+
+#include "app/mainwindow.h"
+#include "cd/discaudiodevice.h"
+#include "cd/driveconfig.h"
+#include "cd/drivelist.h"
+#include "document/lyricsformat.h"
+#include "document/textfile.h"
+#include "timing/timingwindow.h"
+
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "../cd/discfixtures.h"
+#include "modalscript.h"
+#include "testfiles.h"
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using namespace testfiles;
+using testmodal::ModalScript;
+
+class TestWholeRoad : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void openMarkPlayStampCreateSave();
+    void writtenFileComesBackByteForByte();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<MainWindow> m_main;
+};
+
+void TestWholeRoad::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    // The disc: an image of two one-minute tracks, chosen in the drive list.
+    const QString image = fixtures::writeBinCue(m_home->path(), {75 * 60, 75 * 60});
+    QVERIFY(AddVirtualDisc(image));
+    QVERIFY(WriteDriveConfig(qint16(DriveListEntries().indexOf(image))));
+    m_main = std::make_unique<MainWindow>();
+    m_main->setDeviceFactory([] { return std::make_unique<DiscAudioDevice>(); });
+    QVERIFY(m_main->Form_Load());
+}
+
+void TestWholeRoad::cleanup()
+{
+    m_main.reset();
+    m_home.reset();
+}
+
+void TestWholeRoad::openMarkPlayStampCreateSave()
+{
+    const QString source = m_home->filePath(u"夜明け.txt"_s);
+    writeBytes(source, EncodeCp932(JoinLinesCrLf({u"夜明けの歌"_s, u"[00:00]（前奏）"_s, QString(),
+                                                  QString(42, u'-'), u"[--:--]一行目"_s,
+                                                  u"[--:--]二行目"_s, QString(35, u'-')}))
+                           .value());
+    const QString target = m_home->filePath(u"できあがり.txt"_s);
+
+    ModalScript script;
+    script.then([](QWidget* selection) { // the marks as loaded
+        QMetaObject::invokeMethod(selection->findChild<QPushButton*>(u"Command1"_s),
+                                  &QPushButton::click, Qt::QueuedConnection);
+    });
+    script.then([](QWidget* timing) {
+        auto* w = qobject_cast<TimingWindow*>(timing);
+        QPointer<TimingWindow> guard(w);
+        QTimer::singleShot(0, w, [w] { w->Command2->click(); });     // ＞
+        QTimer::singleShot(1300, w, [w] { w->Command6->click(); });  // Set at 1.3 s
+        QTimer::singleShot(2400, w, [w] { w->Command6->click(); });  // Set at 2.4 s
+        QTimer::singleShot(2600, w, [w] { w->close(); });
+    });
+    script.thenClick(u"Command3"_s); // 歌詞テキストを作成する
+    script.thenChoose(target);
+
+    m_main->LoadLyricsFile(source);
+    m_main->リアルタイム入力_Click();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.seen.mid(0, 3), (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s}));
+    QCOMPARE(readBytes(target),
+             EncodeCp932(JoinLinesCrLf({u"夜明けの歌"_s, u"[00:00]（前奏）"_s, QString(),
+                                        QString(42, u'-'), u"[00:01]一行目"_s, u"[00:02]二行目"_s,
+                                        QString(35, u'-')}))
+                 .value());
+    // Back in the editor, the document as it was; the real-time input is over.
+    QCOMPARE(m_main->state().ReturnToEditor, qint16(0));
+    QCOMPARE(m_main->bodyText(), QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-'));
+    QCOMPARE(m_main->dialogFileName(), target);
+}
+
+void TestWholeRoad::writtenFileComesBackByteForByte()
+{
+    // A file as the program writes them: a line stamped at zero seconds, an
+    // unmarked line, an empty marked line, an empty unmarked one.
+    const QByteArray written =
+        EncodeCp932(ComposeTimedText(u"タイトル\r\n作詞 ①"_s, u"はじまり～"_s,
+                                     {{u"-------"_s, QString(35, u'-')},
+                                      {u"[00:00]"_s, u"ゼロ秒の行"_s},
+                                      {u"[00:12]"_s, u"ふつうの行"_s},
+                                      {u"       "_s, u"数えない行"_s},
+                                      {u"[--:--]"_s, QString()},
+                                      {u"       "_s, QString()},
+                                      {u"[01:59]"_s, u"最後の行"_s}}))
+            .value();
+    const QString source = m_home->filePath(u"written.txt"_s);
+    writeBytes(source, written);
+    const QString again = m_home->filePath(u"again.txt"_s);
+
+    ModalScript script;
+    script.thenClick(u"Command1"_s);
+    script.thenClose();               // the timing window, without a stamp
+    script.thenClick(u"Command3"_s);  // 歌詞テキストを作成する
+    script.thenChoose(again);
+
+    m_main->LoadLyricsFile(source);
+    m_main->リアルタイム入力_Click();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(readBytes(again), written);
+}
+
+QTEST_MAIN(TestWholeRoad)
+#include "tst_wholeroad.moc"
