@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -79,6 +80,7 @@ private Q_SLOTS:
     void setAnswersSpaceAndEnter();
     void closingRemembersTheTrackAndFinishesOnce();
     void silentPlaybackIsShown();
+    void screenshot();
 
 private:
     // A window on a device with these tracks, over a started main window.
@@ -551,6 +553,27 @@ void TestTimingWindow::silentPlaybackIsShown()
     m_window = std::make_unique<TimingWindow>(m_main.get(), std::move(loud));
     m_window->show();
     QVERIFY(!m_window->SilentLabel->isVisible());
+}
+
+void TestTimingWindow::screenshot()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({245900, 198000}, &device);
+    w->setTimingRows({u"-------------------------------------------"_s, u"[00:12]窓をあけたら　まだ青い空"_s,
+                      u"[00:18]眠れない街に　風がひとつ"_s, u"[--:--]きのうの歌を　ポケットにしまって"_s,
+                      u"       （間奏）"_s, u"[--:--]はじまりの音を　数えてゆく"_s});
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->Command2->click();
+    device->advance(19400);
+    w->Timer1_Timer();
+    w->List1->setCurrentRow(2);
+    w->ShowSelectedLine();
+    const QImage image = w->grab().toImage();
+    QCOMPARE(image.size(), w->size());
+    const QString folder = QStringLiteral(SCREENSHOT_DIR);
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(image.save(folder + u"/timing-window.png"_s));
 }
 
 QTEST_MAIN(TestTimingWindow)
