@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench screenshots clean fuzz
 
 all: build
 
@@ -25,6 +25,24 @@ test: build
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+screenshots: build
+	$(BUILD_DIR)/tools/screenshots/make_screenshots docs
+
+# libFuzzer targets in build-fuzz (clang, ASan, UBSan), each run for
+# FUZZ_SECONDS (60 unless given) on a scratch copy of its corpus in fuzz/corpus.
+fuzz: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
+	  -DVERSELET_FUZZ=ON
+	cmake --build build-fuzz --target fuzzers
+	@status=0; for t in fuzz_user_text fuzz_work_lines fuzz_timing_list fuzz_drive_config fuzz_disc_sheets; do \
+	  run=build-fuzz/fuzz-run/$$t; rm -rf $$run; mkdir -p $$run/corpus; cp fuzz/corpus/$$t/* $$run/corpus/; \
+	  echo "== $$t ($(or $(FUZZ_SECONDS),60) s)"; \
+	  build-fuzz/fuzz/$$t $$run/corpus -max_len=65536 -max_total_time=$(or $(FUZZ_SECONDS),60) \
+	    -print_final_stats=1 -artifact_prefix=$$run/ </dev/null >$$run/log 2>&1 || status=1; \
+	  grep -E '^#[0-9]+ +DONE|number_of_executed_units|property broken|ERROR|SUMMARY|Test unit written' $$run/log; \
+	done; exit $$status
 
 clean:
 	rm -rf $(BUILD_DIR)

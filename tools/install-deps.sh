@@ -12,6 +12,8 @@ packages=(
   pulseaudio pulseaudio-utils
   sox libsox-fmt-all
   util-linux
+  desktop-file-utils appstream
+  clang libclang-rt-14-dev
 )
 
 missing=()

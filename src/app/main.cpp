@@ -1,17 +1,14 @@
-#include "app/appicon.h"
 #include "app/mainwindow.h"
+#include "app/program.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("verselet"));
-    QApplication::setWindowIcon(verselet::AppIcon());
-
-    verselet::MainWindow window;
-    if (!window.Form_Load())
-        return window.exitCode();
-    window.show();
+    int exitCode = 0;
+    const auto window = verselet::StartVerselet(&exitCode);
+    if (!window)
+        return exitCode;
     return QApplication::exec();
 }

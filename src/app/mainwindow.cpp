@@ -9,6 +9,8 @@
 #include "document/lyricsformat.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
+#include "help/aboutwindow.h"
+#include "help/datafiles.h"
 #include "realtime/lineselectiondialog.h"
 
 #include <QApplication>
@@ -180,13 +182,28 @@ void MainWindow::buildMenu()
             this, &MainWindow::リアルタイム入力_Click);
 
     QMenu* help = addMenu(u"HELP"_s, u"ﾍﾙﾌﾟ(&H)"_s);
-    addItem(help, u"ヘルプ"_s, u"Verseletヘルプ"_s);
-    addItem(help, u"バージョン情報"_s, u"ﾊﾞｰｼﾞｮﾝ情報(&A)"_s);
+    connect(addItem(help, u"ヘルプ"_s, u"Verseletヘルプ"_s), &QAction::triggered, this,
+            &MainWindow::ヘルプ_Click);
+    connect(addItem(help, u"バージョン情報"_s, u"ﾊﾞｰｼﾞｮﾝ情報(&A)"_s), &QAction::triggered,
+            this, &MainWindow::バージョン情報_Click);
+}
+
+void MainWindow::ヘルプ_Click()
+{
+    OpenHelpFile(this, HelpFilePath(), m_helpLauncher);
+}
+
+void MainWindow::バージョン情報_Click()
+{
+    AboutWindow about(this, m_helpLauncher);
+    about.exec();
 }
 
 bool MainWindow::Form_Load()
 {
-    if (!m_instanceLock.tryLock()) {
+    // Without a lock file (no cache folder can be made) there is no work
+    // folder either: the tag template step below says so and ends the run.
+    if (m_instanceLock.tryLock() == InstanceLock::Outcome::HeldByAnother) {
         // Another copy owns the work folder: leave it alone.
         ShowMessage(nullptr, kAlreadyRunning.toString());
         m_exitCode = 1;

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/startup.h"
+#include "help/helplauncher.h"
 #include "realtime/workfiles.h"
 
 #include <QMainWindow>
@@ -60,6 +61,14 @@ public:
     void リアルタイム入力_Click();
     // Shows the drive dialog modally.
     void 設定_Click();
+    // Opens the help document with the desktop's viewer.
+    void ヘルプ_Click();
+    // Shows the About window modally.
+    void バージョン情報_Click();
+
+    // How the help document is handed to the desktop: its viewer unless a
+    // test puts its own in place.
+    void setHelpLauncher(UrlLauncher launch) { m_helpLauncher = std::move(launch); }
 
     // Opening a lyrics file.
     void OpenLyricsFile();
@@ -108,6 +117,7 @@ private:
     QPointer<DriveDialog> m_form8;
     QString m_fileName;
     DeviceFactory m_deviceFactory;
+    UrlLauncher m_helpLauncher;
     QList<SelectionRow> m_selectionRows;
     int m_exitCode = 0;
 };

@@ -32,13 +32,18 @@ InstanceLock::InstanceLock(const QString& cacheFolder)
 {
 }
 
-bool InstanceLock::tryLock()
+InstanceLock::Outcome InstanceLock::tryLock()
 {
     QDir().mkpath(QFileInfo(m_path).path());
     m_lock = std::make_unique<QLockFile>(m_path);
     // Age alone never makes the lock stale: only a lock whose process is gone.
     m_lock->setStaleLockTime(0);
-    return m_lock->tryLock(0);
+    if (m_lock->tryLock(0))
+        return Outcome::Locked;
+    // Only a lock that is there and alive means another copy; a lock that
+    // cannot be made at all is not one.
+    return m_lock->error() == QLockFile::LockFailedError ? Outcome::HeldByAnother
+                                                          : Outcome::Unavailable;
 }
 
 } // namespace verselet

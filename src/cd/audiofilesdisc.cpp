@@ -122,8 +122,9 @@ private:
         }
         if (diskFrame == m_nextDiskFrame)
             return true;
-        // Position the file and the converter at the disc frame.
-        m_sourcePos = double(diskFrame) * file.rate / kFrameRate;
+        // Position the file and the converter at the disc frame, counted from
+        // where the file begins on the disc.
+        m_sourcePos = double(diskFrame - file.startFrame) * file.rate / kFrameRate;
         const qint64 first = qint64(std::floor(m_sourcePos));
         if (sf_seek(m_sndfile.get(), first, SEEK_SET) < 0)
             return false;
@@ -155,9 +156,11 @@ private:
         return m_windowStart + qint64(m_window.size() / 2) > upTo;
     }
 
+    // libsndfile scales 16-bit samples by 1/32768; scaling back by the same
+    // factor gives a 16-bit file's samples back unchanged.
     static qint16 toSample(float v)
     {
-        return qint16(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
+        return qint16(std::clamp(std::lround(std::clamp(v, -1.0f, 1.0f) * 32768.0f), -32768L, 32767L));
     }
 
     qint64 readFromFile(int index, qint64 fileFrame, qint16* out, qint64 frames)
@@ -275,6 +278,10 @@ CueSheet parseCue(const QString& path)
         } else if (const auto t = trackLine.match(line); t.hasMatch()) {
             cue.tracks.append({int(cue.files.size()) - 1, -1});
         } else if (const auto i = indexLine.match(line); i.hasMatch() && !cue.tracks.isEmpty()) {
+            // INDEX 01 counts in the file named last, which is not the track's
+            // first file when its pregap ends the file before (a rip with the
+            // gaps appended to the previous track).
+            cue.tracks.last().file = int(cue.files.size()) - 1;
             cue.tracks.last().indexSectors =
                 (i.captured(1).toLongLong() * 60 + i.captured(2).toLongLong()) * 75 +
                 i.captured(3).toLongLong();

@@ -1,8 +1,8 @@
 #include "cd/drivelist.h"
 
 #include "cd/cdiolog.h"
+#include "help/datafiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -23,7 +23,7 @@ struct DeviceListDeleter
     void operator()(char** list) const { cdio_free_device_list(list); }
 };
 
-const QString kDemoDiscName = u"verselet-demo.cue"_s;
+const QString kDemoDiscPath = u"demo/verselet-demo.cue"_s;
 
 } // namespace
 
@@ -105,17 +105,12 @@ bool AddVirtualDisc(const QString& path)
 
 QString DemoDiscPath()
 {
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QStringList candidates{
-        appDir + u"/data/demo/"_s + kDemoDiscName,
-        QDir::cleanPath(appDir + u"/../share/verselet/demo/"_s + kDemoDiscName),
-        QStringLiteral(VERSELET_BUILD_DATA_DIR) + u"/demo/"_s + kDemoDiscName,
-    };
-    for (const QString& candidate : candidates) {
-        if (QFile::exists(candidate))
-            return candidate;
-    }
-    return candidates.constFirst();
+    return FindDataFile(kDemoDiscPath);
+}
+
+QString DemoDiscPath(const QString& appDir)
+{
+    return FindDataFile(kDemoDiscPath, appDir);
 }
 
 QStringList DriveListEntries()

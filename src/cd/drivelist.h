@@ -33,10 +33,13 @@ QStringList ReadVirtualDiscs();
 // replaced whole, so a failed write leaves the old list as it was.
 bool AddVirtualDisc(const QString& path);
 
-// The demo disc's cue sheet: beside the executable in a build tree, in the
-// installed data folder, or in the build tree the program was built in. The
-// first of these that exists; the first candidate when none does.
+// The demo disc's cue sheet, found as every data file is (FindDataFile):
+// beside the executable in a build tree, in the installed data folder, or in
+// the build tree the program was built in. The first of these that exists;
+// the first candidate when none does.
 QString DemoDiscPath();
+// The same for a program whose executable lies in `appDir`.
+QString DemoDiscPath(const QString& appDir);
 
 // The drive dialog's list: the CD drives, then the added discs, then the demo
 // disc, always last. An added disc that names a drive or the demo disc is not

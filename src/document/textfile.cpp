@@ -209,6 +209,10 @@ Result<void, FileError> WriteWorkText(const QString& path, const QString& text)
         const UnmappableCharacter& u = encoded.error();
         return FileError{FileErrorKind::Unmappable, path, u.character, u.line, u.column};
     }
+    // A link planted where a work file belongs is replaced, not written
+    // through: whatever it points to stays as it is.
+    if (QFileInfo(path).isSymLink() && !QFile::remove(path))
+        return FileError{FileErrorKind::Unwritable, path};
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return FileError{FileErrorKind::Unwritable, path};

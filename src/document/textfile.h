@@ -84,7 +84,8 @@ Result<QStringList, FileError> ReadWorkFile(const QString& path);
 
 // Writes the text as it is, after it has been encoded whole: a text that holds
 // an unmappable character leaves the file untouched. Otherwise the file is
-// emptied first, never appended to.
+// emptied first, never appended to. A symbolic link at the path is replaced
+// by the file, never written through.
 Result<void, FileError> WriteWorkText(const QString& path, const QString& text);
 
 // Every line followed by CR LF, the last one included.

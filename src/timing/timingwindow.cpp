@@ -8,6 +8,7 @@
 #include "cd/openprogress.h"
 #include "document/lyricsformat.h"
 #include "realtime/finishdialog.h"
+#include "testdisplay/testdisplaywindow.h"
 #include "timing/lenientnumber.h"
 #include "timing/stamping.h"
 #include "timing/timetag.h"
@@ -185,6 +186,8 @@ void TimingWindow::buildWidgets()
     connect(Command6, &QPushButton::clicked, this, &TimingWindow::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &TimingWindow::Command7_Click);
     connect(Command10, &QPushButton::clicked, this, &TimingWindow::Command10_Click);
+    connect(Command8, &QPushButton::clicked, this, &TimingWindow::Command8_Click);
+    connect(Command9, &QPushButton::clicked, this, &TimingWindow::Command9_Click);
 }
 
 void TimingWindow::Form_Load()
@@ -365,6 +368,18 @@ void TimingWindow::Command10_Click()
     List1->setCurrentRow(remembered);
     List1->scrollToItem(List1->item(remembered), QAbstractItemView::PositionAtTop);
     state.EditGuard = 0;
+}
+
+void TimingWindow::Command8_Click()
+{
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, this, m_main);
+    display.exec();
+}
+
+void TimingWindow::Command9_Click()
+{
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, this, m_main);
+    display.exec();
 }
 
 void TimingWindow::ShowSelectedLine()

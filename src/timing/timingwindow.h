@@ -52,6 +52,8 @@ public:
     void Command6_Click();  // Set
     void Command7_Click();  // Next
     void Command10_Click(); // Top
+    void Command8_Click();  // ＞テスト
+    void Command9_Click();  // =>テスト
     void Text1_Change();
     void Timer1_Timer();
     void ShowSelectedLine();

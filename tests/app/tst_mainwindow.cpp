@@ -68,6 +68,7 @@ private Q_SLOTS:
     void startUpEmptiesTheWorkFolderAndShowsANewDocument();
     void secondCopyIsRefusedWithoutTouchingTheWorkFolder();
     void unwritableTagTemplateEndsTheProgram();
+    void cacheFolderThatCannotBeMadeEndsTheProgram();
     void menuHasEveryItemInOrder();
     void widgetsHaveTheirPlacesFontsAndTips();
     void tabGoesFromBodyToHeaderToStart();
@@ -182,6 +183,24 @@ void TestMainWindow::unwritableTagTemplateEndsTheProgram()
     QCOMPARE(script.messages.size(), 1);
     QVERIFY2(script.messages.at(0).text.contains(zem()), qPrintable(script.messages.at(0).text));
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
+}
+
+void TestMainWindow::cacheFolderThatCannotBeMadeEndsTheProgram()
+{
+    // The cache folder lies below a file: neither the lock nor the work
+    // folder can be made. That is no other running copy.
+    const QString blocked = m_cache->path() + u"/blocked"_s;
+    writeBytes(blocked, "a file");
+    qputenv("XDG_CACHE_HOME", blocked.toLocal8Bit());
+    ModalScript script;
+    script.thenMessage();
+    MainWindow w;
+    QVERIFY(!w.Form_Load());
+    QVERIFY(w.exitCode() != 0);
+    QCOMPARE(script.messages.size(), 1);
+    QVERIFY2(script.messages.at(0).text.contains(blocked + u"/verselet/temp/zem"_s),
+             qPrintable(script.messages.at(0).text));
+    QCOMPARE(readBytes(blocked), QByteArray("a file"));
 }
 
 void TestMainWindow::menuHasEveryItemInOrder()

@@ -92,10 +92,17 @@ void TestStartup::runningCopyHoldsTheLock()
 {
     QTemporaryDir dir;
     InstanceLock first(dir.path());
-    QVERIFY(first.tryLock());
+    QCOMPARE(first.tryLock(), InstanceLock::Outcome::Locked);
     QCOMPARE(first.path(), dir.path() + u"/verselet.lock"_s);
     InstanceLock second(dir.path());
-    QVERIFY(!second.tryLock());
+    QCOMPARE(second.tryLock(), InstanceLock::Outcome::HeldByAnother);
+
+    // A cache folder that cannot be made is no other copy.
+    QFile blocker(dir.path() + u"/file"_s);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    InstanceLock nowhere(dir.path() + u"/file/verselet"_s);
+    QCOMPARE(nowhere.tryLock(), InstanceLock::Outcome::Unavailable);
 }
 
 void TestStartup::lockOfACrashedRunIsTakenOver()
@@ -109,7 +116,7 @@ void TestStartup::lockOfACrashedRunIsTakenOver()
     QVERIFY(QFile::exists(path));
 
     InstanceLock lock(dir.path());
-    QVERIFY(lock.tryLock());
+    QCOMPARE(lock.tryLock(), InstanceLock::Outcome::Locked);
 }
 
 int main(int argc, char* argv[])

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void imageAudioReadsBackExactly_data();
     void imageAudioReadsBackExactly();
     void audioFilesReadBackExactlyAcrossFiles();
+    void laterFileIsReadFromItsOwnStart();
     void convertedAudioKeepsItsLength();
     void mp3LengthIsWhatDecodes();
     void measuringReportsProgress();
@@ -124,6 +125,12 @@ void TestCdAudioDevice::initTestCase()
     QVERIFY(fixtures::writeText(path(u"files.cue"_s),
                                 "FILE \"a.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
                                 "FILE \"b.flac\" FLAC\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"));
+    // The same two files with track 2's pregap at the end of the first file:
+    // its INDEX 01 is in the second.
+    QVERIFY(fixtures::writeText(path(u"gaps.cue"_s),
+                                "FILE \"a.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                                "  TRACK 02 AUDIO\n    INDEX 00 00:01:00\n"
+                                "FILE \"b.flac\" FLAC\n    INDEX 01 00:00:00\n"));
 }
 
 void TestCdAudioDevice::tableOfContents_data()
@@ -140,6 +147,8 @@ void TestCdAudioDevice::tableOfContents_data()
         << path(u"rip.cue"_s) << QList<TrackInfo>{{0, 3000}, {3000, 4493}, {7493, 1506}};
     QTest::newRow("cue sheet of two files") << path(u"files.cue"_s)
                                             << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
+    QTest::newRow("cue sheet whose second track starts in the second file")
+        << path(u"gaps.cue"_s) << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
     QTest::newRow("m3u8 playlist") << path(u"list.m3u8"_s)
                                    << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
     QTest::newRow("a single audio file") << path(u"b.flac"_s) << QList<TrackInfo>{{0, 3000}};
@@ -202,6 +211,30 @@ void TestCdAudioDevice::audioFilesReadBackExactlyAcrossFiles()
     QCOMPARE(reader->read(10, buf.data(), 5), 5);
     QCOMPARE(buf[0], fixtures::leftSample(10));
     QCOMPARE(buf[9], fixtures::rightSample(14));
+}
+
+void TestCdAudioDevice::laterFileIsReadFromItsOwnStart()
+{
+    // The second file begins 2 s into the disc; its frame 0 is disc frame
+    // 88200, not the file's frame 88200 (which it does not have).
+    QVERIFY(fixtures::writeAudio(path(u"second.wav"_s), 44100, kWav, 44100, 2, true));
+    QVERIFY(fixtures::writeText(path(u"two.m3u8"_s), "a.wav\nsecond.wav\n"));
+    const auto disc = OpenDisc(path(u"two.m3u8"_s));
+    QVERIFY(disc);
+    QCOMPARE(disc->tracks().at(1).startFrame, 2 * 44100);
+    auto reader = disc->openReader();
+    std::vector<qint16> buf(100 * 2);
+    QCOMPARE(reader->read(2 * 44100 + 10, buf.data(), 100), 100);
+    for (qint64 i = 0; i < 100; ++i) {
+        QCOMPARE(buf[size_t(i * 2)], fixtures::leftSample(10 + i));
+        QCOMPARE(buf[size_t(i * 2 + 1)], fixtures::rightSample(10 + i));
+    }
+    // Read on from the first file into the second without a jump; samples
+    // near the top of the 16-bit range come back unchanged too.
+    QCOMPARE(reader->read(2 * 44100 - 50, buf.data(), 100), 100);
+    QCOMPARE(buf[size_t(49 * 2)], fixtures::leftSample(2 * 44100 - 1));
+    QCOMPARE(buf[size_t(50 * 2)], fixtures::leftSample(0));
+    QCOMPARE(buf[size_t(99 * 2)], fixtures::leftSample(49));
 }
 
 void TestCdAudioDevice::convertedAudioKeepsItsLength()

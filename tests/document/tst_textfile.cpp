@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void writingEmptiesTheFileFirst();
     void unmappableTextLeavesTheFileUntouched();
     void writeFailuresAreReported();
+    void plantedLinkIsReplacedNotWrittenThrough();
 };
 
 void TestTextFile::cp932RoundTrips_data()
@@ -332,6 +334,19 @@ void TestTextFile::writeFailuresAreReported()
     auto full = WriteWorkText(u"/dev/full"_s, u"a"_s);
     QVERIFY(!full.ok());
     QCOMPARE(full.error().kind, FileErrorKind::Unwritable);
+}
+
+void TestTextFile::plantedLinkIsReplacedNotWrittenThrough()
+{
+    QTemporaryDir dir;
+    const QString outside = dir.filePath(u"precious.txt"_s);
+    writeBytes(outside, "keep me");
+    const QString work = dir.filePath(u"rigth.tmp"_s);
+    QVERIFY(QFile::link(outside, work));
+    QVERIFY(WriteWorkLines(work, {u"new"_s}).ok());
+    QCOMPARE(readBytes(outside), QByteArray("keep me"));
+    QVERIFY(!QFileInfo(work).isSymLink());
+    QCOMPARE(readBytes(work), QByteArray("new\r\n"));
 }
 
 // "--read PATH" reads a file the way the program opens one and exits with the

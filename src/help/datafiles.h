@@ -1,0 +1,31 @@
+#pragma once
+
+// Where the program finds the files it brings along (the help document, the
+// demo disc): beside the executable in a build tree, in the installed data
+// folder, or in the build tree the program was built in. One rule for all of
+// them, so that what the build makes and what `cmake --install` puts in place
+// are found the same way.
+
+#include <QString>
+#include <QStringList>
+
+namespace verselet {
+
+// The places looked at for a data file, in order, for a program whose
+// executable lies in `appDir`:
+//   appDir/data/<relative>                       (build tree)
+//   appDir/../share/verselet/<relative>          (installed: <prefix>/bin)
+//   <the build tree's data folder>/<relative>    (tests and tools in its subfolders)
+QStringList DataFileCandidates(const QString& relative, const QString& appDir);
+
+// The first candidate that exists; the first candidate when none does, so a
+// message can name the place where the file belongs.
+QString FindDataFile(const QString& relative, const QString& appDir);
+// The same for the running program (QCoreApplication::applicationDirPath()).
+QString FindDataFile(const QString& relative);
+
+// The help document, an HTML page in Japanese.
+QString HelpFilePath(const QString& appDir);
+QString HelpFilePath();
+
+} // namespace verselet

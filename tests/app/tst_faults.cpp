@@ -1,0 +1,212 @@
+// Faults from outside: a full disk, a read-only configuration, a disc image cut
+// short while it plays, a read-only target folder, a link planted in the work
+// folder. Each ends in a message or the documented silent outcome, with the
+// user's text and files intact.
+
+#include "app/mainwindow.h"
+#include "cd/discaudiodevice.h"
+#include "cd/drivedialog.h"
+#include "cd/drivelist.h"
+#include "realtime/lyricstext.h"
+#include "realtime/workfiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "../cd/discfixtures.h"
+#include "modalscript.h"
+#include "testfiles.h"
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using namespace testfiles;
+using testmodal::ModalScript;
+
+namespace {
+
+// Files may grow to `bytes` only, as on a disk that is full; a write past it
+// fails instead of ending the process.
+class DiskFull final
+{
+public:
+    explicit DiskFull(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~DiskFull() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void fullDiskKeepsTheText();
+    void readOnlyConfigurationIsNoFailure();
+    void imageCutShortWhilePlaying();
+    void readOnlyTargetFolder();
+    void linkPlantedInTheWorkFolder();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<MainWindow> m_main;
+};
+
+void TestFaults::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    m_main = std::make_unique<MainWindow>();
+    QVERIFY(m_main->Form_Load());
+}
+
+void TestFaults::cleanup()
+{
+    m_main.reset();
+    m_home.reset();
+}
+
+void TestFaults::fullDiskKeepsTheText()
+{
+    const QString body = QString(35, u'-') + u"\r\n満ちたディスクに書けない歌詞の行です"_s;
+    m_main->setBodyText(body);
+    ModalScript script;
+    script.thenMessage();
+    {
+        DiskFull full(16);
+        m_main->リアルタイム入力_Click();
+    }
+    QCOMPARE(script.messages.size(), 1);
+    QVERIFY(script.messages.at(0).text.startsWith(m_main->state().TempRoot + u"/zem/rigth.tmpt"_s));
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(m_main->bodyText(), body);
+    // The tag file of the start-up is still whole.
+    QCOMPARE(readBytes(TagFilePath(m_main->state().TempRoot)), tagTemplateBytes());
+}
+
+void TestFaults::readOnlyConfigurationIsNoFailure()
+{
+    // Nothing can be written below a file standing where the folder should be.
+    writeBytes(m_home->path() + u"/config"_s, "not a folder");
+    DriveDialog* drives = m_main->Form8();
+    QVERIFY(drives->Combo1->count() >= 1);
+    QCOMPARE(drives->Combo1->currentIndex(), 0);
+    drives->Command1->click();
+    QVERIFY(!QFileInfo(DriveConfigPath()).exists());
+    QCOMPARE(readBytes(m_home->path() + u"/config"_s), QByteArray("not a folder"));
+    QCOMPARE(drives->selectedDriveName(), drives->Combo1->itemText(0));
+}
+
+void TestFaults::imageCutShortWhilePlaying()
+{
+    const QString cue = fixtures::writeBinCue(m_home->path(), {75 * 10, 75 * 10});
+    DiscAudioDevice device;
+    device.setFileName(cue);
+    device.setCommand(u"Open"_s);
+    QCOMPARE(device.Tracks(), 2);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    QTest::qWait(100);
+    // The image loses everything after its first second.
+    QFile bin(m_home->filePath(u"disc.bin"_s));
+    QVERIFY(bin.resize(2352 * 75));
+    QTRY_VERIFY_WITH_TIMEOUT(!device.isPlaying(), 5000);
+    QVERIFY2(device.Position() < 5000, qPrintable(QString::number(device.Position())));
+    // Playing again from a place that is gone stops again, cleanly.
+    device.setFrom(12000);
+    device.setCommand(u"Play"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!device.isPlaying(), 5000);
+}
+
+void TestFaults::readOnlyTargetFolder()
+{
+    const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
+    if (geteuid() == 0 && setpriv.isEmpty())
+        QSKIP("setpriv (util-linux) is needed to drop root's privileges");
+    // A staging file, and a target folder its owner may not write into.
+    const QString root = m_home->path() + u"/child"_s;
+    QVERIFY(QDir().mkpath(WorkFolderPath(root)));
+    writeBytes(StagingFilePath(root), "[00:00]\r\n");
+    const QString folder = m_home->path() + u"/readonly"_s;
+    QVERIFY(QDir().mkpath(folder));
+    const QString target = folder + u"/old.txt"_s;
+    writeBytes(target, "the user's old file");
+    const auto open = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                      QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    for (const QString& f : {m_home->path(), root, WorkFolderPath(root), folder})
+        QVERIFY(QFile::setPermissions(f, open | QFileDevice::WriteOwner));
+    QVERIFY(QFile::setPermissions(StagingFilePath(root), QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    QVERIFY(QFile::setPermissions(folder, open));
+    QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadOther |
+                                              QFileDevice::WriteOwner | QFileDevice::WriteOther));
+
+    QProcess child;
+    QStringList args{QCoreApplication::applicationFilePath(), u"--save"_s, root, target};
+    if (geteuid() == 0)
+        child.start(setpriv, QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + args);
+    else
+        child.start(args.takeFirst(), args);
+    QVERIFY(child.waitForFinished(10000));
+    QCOMPARE(child.exitCode(), int(FileErrorKind::Unwritable));
+    QCOMPARE(readBytes(target), QByteArray("the user's old file"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"old.txt"_s});
+    QFile::setPermissions(folder, open | QFileDevice::WriteOwner);
+}
+
+void TestFaults::linkPlantedInTheWorkFolder()
+{
+    const QString outside = m_home->filePath(u"diary.txt"_s);
+    writeBytes(outside, "private");
+    const QString root = m_main->state().TempRoot;
+    QVERIFY(QFile::link(outside, TextFilePath(root)));
+    QVERIFY(QFile::link(outside, StagingFilePath(root)));
+    m_main->setBodyText(QString(35, u'-') + u"\r\n一行"_s);
+    ModalScript script;
+    script.thenClose();
+    m_main->リアルタイム入力_Click();
+    QCOMPARE(script.seen, QStringList{u"Form2"_s});
+    QCOMPARE(readBytes(outside), QByteArray("private"));
+    QVERIFY(!QFileInfo(TextFilePath(root)).isSymLink());
+    QVERIFY(ComposeStagingFile(root, QString(), QString()).ok());
+    QCOMPARE(readBytes(outside), QByteArray("private"));
+    QVERIFY(!QFileInfo(StagingFilePath(root)).isSymLink());
+}
+
+// "--save ROOT TARGET" copies ROOT's staging file to TARGET and exits with the
+// error kind, or 100 when it was saved.
+int main(int argc, char* argv[])
+{
+    if (argc == 4 && qstrcmp(argv[1], "--save") == 0) {
+        const auto saved = SaveLyricsText(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return saved.ok() ? 100 : int(saved.error().kind);
+    }
+    QApplication app(argc, argv);
+    TestFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faults.moc"

@@ -1,0 +1,202 @@
+#include "cd/drivelist.h"
+#include "help/datafiles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include "testfiles.h"
+
+#include <memory>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using namespace testfiles;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString output;
+};
+
+Run run(const QString& program, const QStringList& arguments, int timeoutMs = 120000)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
+        return {-1, QString::fromUtf8(process.readAll())};
+    return {process.exitCode(), QString::fromUtf8(process.readAll())};
+}
+
+// Width and height from a PNG file's header; an invalid size for anything else.
+QSize pngSize(const QByteArray& bytes)
+{
+    if (bytes.size() < 24 || !bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.mid(12, 4) != "IHDR")
+        return {};
+    return {int(qFromBigEndian<quint32>(bytes.constData() + 16)),
+            int(qFromBigEndian<quint32>(bytes.constData() + 20))};
+}
+
+} // namespace
+
+// `cmake --install` of this build into a fresh prefix, and the program run
+// from there.
+class TestInstall : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+
+    void filesLandInTheirPlaces_data();
+    void filesLandInTheirPlaces();
+    void iconsAreDrawnAtTheirSizes();
+    void desktopEntryIsValid();
+    void metainfoIsValid();
+    void dataIsFoundFromTheInstalledBinFolder();
+    void installedProgramStartsAndWritesItsWorkFolder();
+
+private:
+    QString installed(const QString& relative) const { return m_prefix->path() + u'/' + relative; }
+
+    std::unique_ptr<QTemporaryDir> m_prefix;
+};
+
+void TestInstall::initTestCase()
+{
+    m_prefix = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_prefix->isValid());
+    const Run install =
+        run(QStringLiteral(CMAKE_COMMAND_PATH),
+            {u"--install"_s, QStringLiteral(BUILD_DIR), u"--prefix"_s, m_prefix->path()});
+    QVERIFY2(install.exitCode == 0, qPrintable(install.output));
+}
+
+void TestInstall::filesLandInTheirPlaces_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("sameAs"); // the file it is a copy of; empty: none to compare
+
+    const QString data = QStringLiteral(SOURCE_DATA_DIR);
+    const QString built = QStringLiteral(BUILD_DIR) + u"/data"_s;
+    QTest::newRow("help") << u"share/verselet/help/index.html"_s << data + u"/help/index.html"_s;
+    QTest::newRow("help style") << u"share/verselet/help/style.css"_s
+                                << data + u"/help/style.css"_s;
+    QTest::newRow("demo cue") << u"share/verselet/demo/verselet-demo.cue"_s
+                              << built + u"/demo/verselet-demo.cue"_s;
+    QTest::newRow("demo bin") << u"share/verselet/demo/verselet-demo.bin"_s
+                              << built + u"/demo/verselet-demo.bin"_s;
+    QTest::newRow("demo timed") << u"share/verselet/demo/lyrics-timed.txt"_s
+                                << data + u"/demo/lyrics-timed.txt"_s;
+    QTest::newRow("demo plain") << u"share/verselet/demo/lyrics-plain.txt"_s
+                                << data + u"/demo/lyrics-plain.txt"_s;
+    QTest::newRow("desktop") << u"share/applications/verselet.desktop"_s
+                             << data + u"/verselet.desktop"_s;
+    QTest::newRow("metainfo") << u"share/metainfo/verselet.metainfo.xml"_s
+                              << data + u"/verselet.metainfo.xml"_s;
+    QTest::newRow("program") << u"bin/verselet"_s << QString();
+}
+
+void TestInstall::filesLandInTheirPlaces()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, sameAs);
+    const QFileInfo info(installed(file));
+    QVERIFY2(info.isFile(), qPrintable(info.filePath()));
+    QVERIFY(info.size() > 0);
+    if (!sameAs.isEmpty())
+        QCOMPARE(readBytes(info.filePath()), readBytes(sameAs));
+    else
+        QVERIFY(info.isExecutable());
+}
+
+void TestInstall::iconsAreDrawnAtTheirSizes()
+{
+    for (const int size : {256, 48}) {
+        const QString path = installed(u"share/icons/hicolor/%1x%1/apps/verselet.png"_s.arg(size));
+        QCOMPARE(pngSize(readBytes(path)), QSize(size, size));
+    }
+}
+
+void TestInstall::desktopEntryIsValid()
+{
+    const QString desktop = installed(u"share/applications/verselet.desktop"_s);
+    const QString text = QString::fromUtf8(readBytes(desktop));
+    for (const QString& line : {u"Exec=verselet"_s, u"Icon=verselet"_s, u"Type=Application"_s,
+                                u"Terminal=false"_s, u"Name=Verselet"_s})
+        QVERIFY2(text.split(u'\n').contains(line), qPrintable(line));
+
+    const QString validator = QStandardPaths::findExecutable(u"desktop-file-validate"_s);
+    if (validator.isEmpty())
+        QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
+    const Run check = run(validator, {desktop});
+    QVERIFY2(check.exitCode == 0 && check.output.trimmed().isEmpty(), qPrintable(check.output));
+}
+
+void TestInstall::metainfoIsValid()
+{
+    const QString validator = QStandardPaths::findExecutable(u"appstreamcli"_s);
+    if (validator.isEmpty())
+        QSKIP("appstreamcli is not installed (package appstream)");
+    const Run check = run(validator, {u"validate"_s, u"--no-net"_s,
+                                      installed(u"share/metainfo/verselet.metainfo.xml"_s)});
+    QVERIFY2(check.exitCode == 0, qPrintable(check.output));
+}
+
+void TestInstall::dataIsFoundFromTheInstalledBinFolder()
+{
+    const QString bin = installed(u"bin"_s);
+    const QString help = installed(u"share/verselet/help/index.html"_s);
+    const QString demo = installed(u"share/verselet/demo/verselet-demo.cue"_s);
+    QCOMPARE(HelpFilePath(bin), help);
+    QCOMPARE(DemoDiscPath(bin), demo);
+
+    // The same from a program that really runs in that folder.
+    const QString probe = bin + u"/datapathprobe"_s;
+    QVERIFY(QFile::copy(QStringLiteral(DATA_PATH_PROBE), probe));
+    const Run found = run(probe, {});
+    QFile::remove(probe);
+    QCOMPARE(found.exitCode, 0);
+    QCOMPARE(found.output, help + u'\n' + demo + u'\n');
+}
+
+void TestInstall::installedProgramStartsAndWritesItsWorkFolder()
+{
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    env.insert(u"XDG_CACHE_HOME"_s, home.filePath(u"cache"_s));
+    env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+    env.insert(u"XDG_RUNTIME_DIR"_s, home.path());
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(installed(u"bin/verselet"_s), {});
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+
+    // Start-up writes the tag template into the work folder, then the window
+    // shows and the program waits for the user.
+    const QString tags = home.filePath(u"cache/verselet/temp/zem/left.tmp"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(tags).size() == tagTemplateBytes().size(), 10000);
+    QTest::qWait(2000);
+    const bool running = program.state() == QProcess::Running;
+    program.terminate();
+    if (!program.waitForFinished(5000)) {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+    QVERIFY2(running, qPrintable(QString::fromUtf8(program.readAll())));
+    QCOMPARE(readBytes(tags), tagTemplateBytes());
+}
+
+QTEST_GUILESS_MAIN(TestInstall)
+#include "tst_install.moc"

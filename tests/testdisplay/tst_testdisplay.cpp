@@ -1,0 +1,197 @@
+#include "app/mainwindow.h"
+#include "testdisplay/testdisplaywindow.h"
+#include "timing/timingwindow.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "../timing/scripteddevice.h"
+#include "modalscript.h"
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using testmodal::ModalScript;
+
+class TestTestDisplay : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void windowLooksAsItShould();
+    void fromTheBeginningShowsTheStartTextThenEachLine();
+    void fromTheSelectedLinePlaysFromItsTag();
+    void closesWhenTheTrackIsOver();
+    void frameCloseStopsAndReArms();
+    void openedFromTheTimingWindowsButtons();
+    void screenshot();
+
+private:
+    // The timing window's clock and display move on by `ms`, then the
+    // display ticks.
+    void tick(TestDisplayWindow& display, qint64 ms);
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<TimingWindow> m_timing;
+    ScriptedDevice* m_device = nullptr;
+};
+
+void TestTestDisplay::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    m_main = std::make_unique<MainWindow>();
+    QVERIFY(m_main->Form_Load());
+    m_main->setStartText(u"（前奏）"_s);
+    m_main->setRememberedTrackIndex(u"1"_s);
+    auto device = std::make_unique<ScriptedDevice>(QList<qint32>{30000, 65500});
+    m_device = device.get();
+    m_timing = std::make_unique<TimingWindow>(m_main.get(), std::move(device));
+    m_timing->setTimingRows({u"-------"_s + QString(35, u'-'), u"[00:02]いち"_s, u"[00:02]に"_s,
+                             u"       （間奏）"_s, u"[01:05]さん"_s});
+}
+
+void TestTestDisplay::cleanup()
+{
+    m_timing.reset();
+    m_main.reset();
+    m_home.reset();
+}
+
+void TestTestDisplay::tick(TestDisplayWindow& display, qint64 ms)
+{
+    m_device->advance(ms);
+    m_timing->Timer1_Timer();
+    display.Timer1_Timer();
+}
+
+void TestTestDisplay::windowLooksAsItShould()
+{
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing.get(), m_main.get());
+    QCOMPARE(display.objectName(), u"Form4"_s);
+    QCOMPARE(display.windowTitle(), QString());
+    QCOMPARE(display.size(), QSize(544, 57));
+    QCOMPARE(display.Shape1->geometry(), QRect(8, 8, 529, 41));
+    QCOMPARE(display.Label1->geometry(), QRect(8, 16, 529, 25));
+    QCOMPARE(display.Label1->alignment(), Qt::AlignCenter);
+    QCOMPARE(display.Label1->palette().color(QPalette::WindowText), QColor(255, 255, 192));
+    QCOMPARE(display.Label1->palette().color(QPalette::Window), QColor(Qt::black));
+    QVERIFY(display.Label1->font().bold());
+    QCOMPARE(display.Label1->font().pointSizeF(), 13.5);
+    QCOMPARE(display.Timer1->interval(), 100);
+    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing.get(), m_main.get());
+    QCOMPARE(fromLine.objectName(), u"Form5"_s);
+    QCOMPARE(fromLine.Timer1->interval(), 10);
+}
+
+void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
+{
+    m_timing->List1->setCurrentRow(3);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing.get(), m_main.get());
+    // Opening: Set on, the test button off, playing from the track start,
+    // nothing selected, the start text shown.
+    QVERIFY(display.Timer1->isActive());
+    QVERIFY(!m_timing->Command8->isEnabled());
+    QVERIFY(m_timing->Command6->isEnabled());
+    QCOMPARE(m_main->state().PlayingFlag, qint16(1));
+    QCOMPARE(m_timing->List1->currentRow(), -1);
+    QVERIFY(m_device->isPlaying());
+    QCOMPARE(m_device->Position(), 30000);
+    QCOMPARE(display.Label1->text(), u"（前奏）"_s);
+
+    tick(display, 1500);
+    QCOMPARE(display.Label1->text(), u"（前奏）"_s);
+    tick(display, 600); // [00:02]: one line per tick
+    QCOMPARE(display.Label1->text(), u"いち"_s);
+    tick(display, 100);
+    QCOMPARE(display.Label1->text(), u"に"_s);
+    tick(display, 62000);
+    QCOMPARE(display.Label1->text(), u"に"_s);
+    tick(display, 1000); // [01:05]
+    QCOMPARE(display.Label1->text(), u"さん"_s);
+    QCOMPARE(display.ShownLineIndex, 4);
+}
+
+void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
+{
+    m_timing->List1->setCurrentRow(4);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing.get(), m_main.get());
+    QCOMPARE(display.ShownLineIndex, 3);
+    QCOMPARE(display.Label1->text(), QString());
+    QCOMPARE(m_device->Position(), 30000 + 65000);
+    QCOMPARE(m_timing->List1->currentRow(), 4);
+    tick(display, 10);
+    QCOMPARE(display.Label1->text(), u"さん"_s);
+}
+
+void TestTestDisplay::closesWhenTheTrackIsOver()
+{
+    ModalScript script;
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing.get(), m_main.get());
+    display.show();
+    tick(display, 64900);
+    QVERIFY(display.isVisible());
+    // The timing window sees [01:05], the length of the track, stops and
+    // re-arms; the display's tick sees it too and closes.
+    tick(display, 200);
+    QVERIFY(!display.isVisible());
+    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QVERIFY(!m_device->isPlaying());
+    QVERIFY(!display.Timer1->isActive());
+}
+
+void TestTestDisplay::frameCloseStopsAndReArms()
+{
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing.get(), m_main.get());
+    display.show();
+    tick(display, 3000);
+    display.close();
+    QVERIFY(!m_timing->Command6->isEnabled());
+    QVERIFY(m_timing->Command8->isEnabled());
+    QVERIFY(!m_device->isPlaying());
+    QVERIFY(m_device->fromPending());
+    QCOMPARE(m_device->from(), 30000);
+    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QVERIFY(!display.Timer1->isActive());
+}
+
+void TestTestDisplay::openedFromTheTimingWindowsButtons()
+{
+    ModalScript script;
+    script.thenClose();
+    script.thenClose();
+    m_timing->Command8->click();
+    m_timing->List1->setCurrentRow(1);
+    m_timing->ShowSelectedLine();
+    QVERIFY(m_timing->Command9->isEnabled());
+    m_timing->Command9->click();
+    QCOMPARE(script.seen, (QStringList{u"Form4"_s, u"Form5"_s}));
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(m_timing->Command8->isEnabled());
+}
+
+void TestTestDisplay::screenshot()
+{
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing.get(), m_main.get());
+    display.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&display));
+    tick(display, 2100);
+    const QImage image = display.grab().toImage();
+    QCOMPARE(image.size(), QSize(544, 57));
+    const QString folder = QStringLiteral(SCREENSHOT_DIR);
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(image.save(folder + u"/test-display.png"_s));
+}
+
+QTEST_MAIN(TestTestDisplay)
+#include "tst_testdisplay.moc"

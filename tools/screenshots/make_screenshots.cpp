@@ -1,0 +1,102 @@
+// Makes the README's pictures offscreen: the main window with the demo
+// lyrics, the timing window playing the demo disc, and a test display.
+// Usage: make_screenshots <folder>
+
+#include "app/mainwindow.h"
+#include "cd/discaudiodevice.h"
+#include "cd/drivelist.h"
+#include "realtime/timinglist.h"
+#include "realtime/workfiles.h"
+#include "testdisplay/testdisplaywindow.h"
+#include "timing/timingwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool save(QWidget& widget, const QString& path)
+{
+    QTest::qWait(50);
+    const bool ok = widget.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+void waitUntil(TimingWindow& timing, qint32 trackMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (timing.device().Position() - timing.device().TrackPosition() < trackMs && t.elapsed() < 20000)
+        QTest::qWait(5);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CACHE_HOME", (home.path() + u"/cache"_s).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: make_screenshots <folder>\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+
+    const QString demo = DemoDiscPath();
+    const QString lyrics = QFileInfo(demo).dir().filePath(u"lyrics-timed.txt"_s);
+    if (!QFileInfo::exists(demo) || !QFileInfo::exists(lyrics)) {
+        std::fprintf(stderr, "the demo disc is not built: %s\n", qPrintable(demo));
+        return 1;
+    }
+
+    MainWindow main;
+    main.setDeviceFactory([] { return std::make_unique<DiscAudioDevice>(); });
+    if (!main.Form_Load())
+        return 1;
+    main.LoadLyricsFile(lyrics);
+    main.show();
+    bool ok = save(main, folder + u"/main-window.png"_s);
+
+    // A real-time input with every line as loaded, on the demo disc.
+    const auto rows = PrepareLineSelection(main.state().TempRoot, main.bodyText());
+    if (!rows)
+        return 1;
+    QList<bool> marks;
+    for (const SelectionRow& row : rows.value())
+        marks.append(row.marked);
+    TimingWindow timing(&main, main.makeCdAudioDevice());
+    timing.setTimingRows(BuildTimingList(main.state().TempRoot, marks));
+    timing.show();
+    timing.Command2_Click();
+    waitUntil(timing, 13400);
+    timing.List1->setCurrentRow(2);
+    timing.ShowSelectedLine();
+    ok = save(timing, folder + u"/timing-window.png"_s) && ok;
+    timing.Command4_Click();
+
+    // The test display from the second line, a moment after it begins.
+    timing.List1->setCurrentRow(2);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, &timing, &main);
+    display.show();
+    waitUntil(timing, 13300);
+    QTest::qWait(100);
+    ok = save(display, folder + u"/test-display.png"_s) && ok;
+    display.close();
+    return ok ? 0 : 1;
+}
