@@ -3,6 +3,7 @@
 #include "app/appicon.h"
 #include "app/editorlayout.h"
 #include "app/messages.h"
+#include "app/widgetstyle.h"
 #include "cd/discaudiodevice.h"
 #include "cd/drivedialog.h"
 #include "cd/sinkoutput.h"
@@ -46,34 +47,11 @@ QString fromWidgetText(const QString& widgetText)
     return text;
 }
 
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
-}
-
-// "Terminal" of the original look: a monospaced font with Japanese glyphs.
-QFont terminalFont()
-{
-    QFont font(u"Noto Sans Mono CJK JP"_s);
-    font.setStyleHint(QFont::Monospace);
-    font.setPointSizeF(13.5);
-    return font;
-}
-
-// "ＭＳ Ｐゴシック": a proportional Japanese gothic.
-QFont gothicFont()
-{
-    QFont font(u"Noto Sans CJK JP"_s);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(11.25);
-    return font;
-}
-
 QPlainTextEdit* makeMultiLineBox(QWidget* parent, const QString& name, const QString& tip)
 {
     auto* box = new QPlainTextEdit(parent);
     box->setObjectName(name);
-    box->setFont(terminalFont());
+    box->setFont(TerminalFont());
     box->setToolTip(tip);
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -124,20 +102,20 @@ void MainWindow::buildWidgets()
     setCentralWidget(client);
 
     Text2 = makeMultiLineBox(client, u"Text2"_s, u"歌詞の作成者やタイトルなどを入力します"_s);
-    Text2->setGeometry(twipsRect(0, 0, 8250 - 120, 1575));
+    Text2->setGeometry(TwipsRect(0, 0, 8250 - 120, 1575));
 
     Text3 = new QLineEdit(client);
     Text3->setObjectName(u"Text3"_s);
-    Text3->setFont(gothicFont());
+    Text3->setFont(GothicFont(11.25));
     Text3->setToolTip(u"[00:00]のときに表示させたい文字を入力します"_s);
-    Text3->setGeometry(twipsRect(1080, 1680, 5895, 330));
+    Text3->setGeometry(TwipsRect(1080, 1680, 5895, 330));
 
     Text1 = makeMultiLineBox(client, u"Text1"_s, u"歌詞を入力します"_s);
-    Text1->setGeometry(twipsRect(0, 2040, 8250 - 120, 6000 - 2040));
+    Text1->setGeometry(TwipsRect(0, 2040, 8250 - 120, 6000 - 2040));
 
     Label1 = new QLabel(u"0"_s, client);
     Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(twipsRect(7080, 1680, 1095, 375));
+    Label1->setGeometry(TwipsRect(7080, 1680, 1095, 375));
     Label1->setVisible(false);
 
     // Text1 first, then the header, then the start text.

@@ -1,5 +1,6 @@
 #include "help/aboutwindow.h"
 
+#include "app/widgetstyle.h"
 #include "help/datafiles.h"
 
 #include <QLabel>
@@ -13,15 +14,6 @@ namespace {
 
 constexpr int kClientWidth = 311;
 constexpr int kClientHeight = 80;
-
-// "ＭＳ Ｐゴシック" of the original look.
-QFont gothicFont(double points)
-{
-    QFont font(u"Noto Sans CJK JP"_s);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    return font;
-}
 
 } // namespace
 
@@ -37,7 +29,7 @@ AboutWindow::AboutWindow(QWidget* owner, UrlLauncher launch)
 
     Label1 = new QLabel(u"Verselet Ver 1.03"_s, this);
     Label1->setObjectName(u"Label1"_s);
-    Label1->setFont(gothicFont(15.75));
+    Label1->setFont(GothicFont(15.75));
     // Centred across, from the top down: the link sits in the lower half of
     // the same area.
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -46,7 +38,7 @@ AboutWindow::AboutWindow(QWidget* owner, UrlLauncher launch)
     const QUrl help = QUrl::fromLocalFile(HelpFilePath());
     Hyperlink1 = new QLabel(this);
     Hyperlink1->setObjectName(u"Hyperlink1"_s);
-    QFont linkFont = gothicFont(9.75);
+    QFont linkFont = GothicFont(9.75);
     linkFont.setUnderline(true);
     Hyperlink1->setFont(linkFont);
     QPalette red = Hyperlink1->palette();

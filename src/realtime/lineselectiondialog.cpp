@@ -2,6 +2,7 @@
 
 #include "app/editorlayout.h"
 #include "app/mainwindow.h"
+#include "app/widgetstyle.h"
 #include "cd/cdaudiodevice.h"
 #include "realtime/timinglist.h"
 #include "timing/timingwindow.h"
@@ -16,21 +17,6 @@ namespace verselet {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
-}
-
-// The lines are shown as the editor and the timing list show them: in a
-// monospaced font with Japanese glyphs.
-QFont terminalFont()
-{
-    QFont font(u"Noto Sans Mono CJK JP"_s);
-    font.setStyleHint(QFont::Monospace);
-    font.setPointSizeF(13.5);
-    return font;
-}
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, QRect place)
 {
@@ -56,23 +42,23 @@ LineSelectionDialog::LineSelectionDialog(MainWindow* main)
 
     Label1 = new QLabel(u"実際にカウントさせたい行を選択してください"_s, this);
     Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(twipsRect(120, 240, 4575, 255));
+    Label1->setGeometry(TwipsRect(120, 240, 4575, 255));
 
-    Command3 = makeButton(this, u"Command3"_s, u"すべて解除"_s, twipsRect(4680, 120, 1095, 375));
+    Command3 = makeButton(this, u"Command3"_s, u"すべて解除"_s, TwipsRect(4680, 120, 1095, 375));
     connect(Command3, &QPushButton::clicked, this, &LineSelectionDialog::Command3_Click);
 
-    Command2 = makeButton(this, u"Command2"_s, u"すべて選択"_s, twipsRect(5880, 120, 1095, 375));
+    Command2 = makeButton(this, u"Command2"_s, u"すべて選択"_s, TwipsRect(5880, 120, 1095, 375));
     connect(Command2, &QPushButton::clicked, this, &LineSelectionDialog::Command2_Click);
 
-    Command1 = makeButton(this, u"Command1"_s, u"OK"_s, twipsRect(7080, 120, 1095, 375));
+    Command1 = makeButton(this, u"Command1"_s, u"OK"_s, TwipsRect(7080, 120, 1095, 375));
     Command1->setToolTip(u"タイミング入力画面へ進む"_s);
     connect(Command1, &QPushButton::clicked, this, &LineSelectionDialog::Command1_Click);
 
     List1 = new QListWidget(this);
     List1->setObjectName(u"List1"_s);
-    List1->setGeometry(twipsRect(0, 600, 8175, 5160));
+    List1->setGeometry(TwipsRect(0, 600, 8175, 5160));
     List1->setToolTip(u"実際に表示させたい行を選択してください"_s);
-    List1->setFont(terminalFont());
+    List1->setFont(TerminalFont());
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setFocus();
 }

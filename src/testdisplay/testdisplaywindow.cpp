@@ -2,6 +2,7 @@
 
 #include "app/editorlayout.h"
 #include "app/mainwindow.h"
+#include "app/widgetstyle.h"
 #include "testdisplay/displaysearch.h"
 #include "timing/timingwindow.h"
 
@@ -16,15 +17,6 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QRect twips(int left, int top, int width, int height)
-{
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
-}
-
-} // namespace
-
 TestDisplayWindow::TestDisplayWindow(Start start, TimingWindow* timing, MainWindow* main)
     : QDialog(timing), m_start(start), m_timing(timing), m_main(main)
 {
@@ -38,7 +30,7 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingWindow* timing, MainWind
     Shape1 = new QFrame(this);
     Shape1->setObjectName(u"Shape1"_s);
     Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Shape1->setGeometry(twips(120, 120, 7935, 615));
+    Shape1->setGeometry(TwipsRect(120, 120, 7935, 615));
     Shape1->setAutoFillBackground(true);
     QPalette black = Shape1->palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -55,7 +47,7 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingWindow* timing, MainWind
     font.setPointSizeF(13.5);
     font.setBold(true);
     Label1->setFont(font);
-    Label1->setGeometry(twips(120, 240, 7935, 375));
+    Label1->setGeometry(TwipsRect(120, 240, 7935, 375));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(u"Timer1"_s);

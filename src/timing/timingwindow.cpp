@@ -3,6 +3,7 @@
 #include "app/editorlayout.h"
 #include "app/mainwindow.h"
 #include "app/messages.h"
+#include "app/widgetstyle.h"
 #include "app/wrapbutton.h"
 #include "cd/drivedialog.h"
 #include "cd/openprogress.h"
@@ -30,19 +31,6 @@ namespace {
 const QString kNoDisc = u"ＣＤが挿入されてないか、またはこのドライブは使用できません\r\n"
                         u"他のＣＤと交換し、更新ボタンを押してください"_s;
 const QString kStoppedDisplay = u"[00:00]"_s;
-
-QRect twips(int left, int top, int width, int height)
-{
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
-}
-
-QFont terminalFont()
-{
-    QFont font(u"Noto Sans Mono CJK JP"_s);
-    font.setStyleHint(QFont::Monospace);
-    font.setPointSizeF(13.5);
-    return font;
-}
 
 } // namespace
 
@@ -87,9 +75,9 @@ void TimingWindow::buildWidgets()
 
     List1 = new QListWidget(this);
     List1->setObjectName(u"List1"_s);
-    List1->setFont(terminalFont());
+    List1->setFont(TerminalFont());
     List1->setToolTip(u"歌詞リスト"_s);
-    List1->setGeometry(twips(0, 0, 8175, 4380));
+    List1->setGeometry(TwipsRect(0, 0, 8175, 4380));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     // One line per row: the list need not measure every row again when a
     // stamp changes one.
@@ -101,16 +89,16 @@ void TimingWindow::buildWidgets()
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(u"Text1"_s);
-    Text1->setFont(terminalFont());
+    Text1->setFont(TerminalFont());
     Text1->setToolTip(u"直接タイムを書き換えます"_s);
     Text1->setMaxLength(kTagFieldLength);
-    Text1->setGeometry(twips(0, 4440, 975, 375));
+    Text1->setGeometry(TwipsRect(0, 4440, 975, 375));
     // Every change counts, typed or set by the program.
     connect(Text1, &QLineEdit::textChanged, this, &TimingWindow::Text1_Change);
 
     Label3 = new QLabel(this);
     Label3->setObjectName(u"Label3"_s);
-    Label3->setFont(terminalFont());
+    Label3->setFont(TerminalFont());
     Label3->setAutoFillBackground(true);
     QPalette white = Label3->palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -118,30 +106,30 @@ void TimingWindow::buildWidgets()
     Label3->setPalette(white);
     Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label3->setLineWidth(1);
-    Label3->setGeometry(twips(1005, 4440, 7155, 375));
+    Label3->setGeometry(TwipsRect(1005, 4440, 7155, 375));
 
     Label1 = new QLabel(u"再生するトラック"_s, this);
     Label1->setObjectName(u"Label1"_s);
     QFont small = Label1->font();
     small.setPointSizeF(8);
     Label1->setFont(small);
-    Label1->setGeometry(twips(0, 4920, 1335, 255));
+    Label1->setGeometry(TwipsRect(0, 4920, 1335, 255));
 
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(u"Combo1"_s);
     Combo1->setToolTip(u"再生するトラックを選択してください"_s);
-    Combo1->setGeometry(twips(0, 5160, 2175, 300));
+    Combo1->setGeometry(TwipsRect(0, 5160, 2175, 300));
     connect(Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
 
     Command10 = button(u"Command10"_s, u"　　▼　　　 Top"_s,
                        u"歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"_s,
-                       twips(2400, 4920, 855, 495), true);
+                       TwipsRect(2400, 4920, 855, 495), true);
     Command6 = button(u"Command6"_s, u"　　▼　　　 Set"_s, u"タイミングをセットし一行進む"_s,
-                      twips(3360, 4920, 855, 495), true);
+                      TwipsRect(3360, 4920, 855, 495), true);
     Command6->setEnabled(false);
     Command6->installEventFilter(this);
     Command7 = button(u"Command7"_s, u"　　▼　　　Next"_s, u"タイミングはセットせず一行進む"_s,
-                      twips(4320, 4920, 855, 495), true);
+                      TwipsRect(4320, 4920, 855, 495), true);
 
     Label2 = new QLabel(u"[--:--]"_s, this);
     Label2->setObjectName(u"Label2"_s);
@@ -155,19 +143,19 @@ void TimingWindow::buildWidgets()
     big.setPointSizeF(21.75);
     big.setBold(true);
     Label2->setFont(big);
-    Label2->setGeometry(twips(5400, 4920, 2775, 495));
+    Label2->setGeometry(TwipsRect(5400, 4920, 2775, 495));
 
-    Command1 = button(u"Command1"_s, u"更新"_s, u"トラック情報を更新します"_s, twips(1200, 5520, 975, 375));
-    Command8 = button(u"Command8"_s, u"＞テスト"_s, u"最初からテストしてみる"_s, twips(2640, 5520, 855, 375));
+    Command1 = button(u"Command1"_s, u"更新"_s, u"トラック情報を更新します"_s, TwipsRect(1200, 5520, 975, 375));
+    Command8 = button(u"Command8"_s, u"＞テスト"_s, u"最初からテストしてみる"_s, TwipsRect(2640, 5520, 855, 375));
     Command9 = button(u"Command9"_s, u"=>テスト"_s, u"現在選択している場所からテストしてみる"_s,
-                      twips(3600, 5520, 855, 375));
+                      TwipsRect(3600, 5520, 855, 375));
     Command9->setEnabled(false);
-    Command2 = button(u"Command2"_s, u"＞"_s, u"最初から再生します"_s, twips(5400, 5520, 615, 375));
+    Command2 = button(u"Command2"_s, u"＞"_s, u"最初から再生します"_s, TwipsRect(5400, 5520, 615, 375));
     Command5 = button(u"Command5"_s, u"=>"_s, u"現在選択されている歌詞のタイムから再生します"_s,
-                      twips(6120, 5520, 615, 375));
+                      TwipsRect(6120, 5520, 615, 375));
     Command5->setEnabled(false);
-    Command3 = button(u"Command3"_s, u"||"_s, u"一時停止します"_s, twips(6840, 5520, 615, 375));
-    Command4 = button(u"Command4"_s, u"□"_s, u"停止します"_s, twips(7560, 5520, 615, 375));
+    Command3 = button(u"Command3"_s, u"||"_s, u"一時停止します"_s, TwipsRect(6840, 5520, 615, 375));
+    Command4 = button(u"Command4"_s, u"□"_s, u"停止します"_s, TwipsRect(7560, 5520, 615, 375));
 
     // The free corner left of "更新" tells when nothing will be heard.
     SilentLabel = new QLabel(u"無音再生"_s, this);
@@ -176,7 +164,7 @@ void TimingWindow::buildWidgets()
     SilentLabel->setAlignment(Qt::AlignCenter);
     SilentLabel->setStyleSheet(u"color: #a00000;"_s);
     SilentLabel->setToolTip(u"音声出力が見つからないため、音を出さずに時間だけを進めて再生します"_s);
-    SilentLabel->setGeometry(twips(0, 5520, 1155, 375));
+    SilentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
 
     connect(Command1, &QPushButton::clicked, this, &TimingWindow::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &TimingWindow::Command2_Click);
