@@ -3,6 +3,8 @@
 //
 // Properties:
 //   - the decoded text holds only CR LF line ends, no lone CR or LF;
+//   - a text holding U+0000 is refused by ReadUserTextFile as not a text, and
+//     takes no further part;
 //   - a plain load: the body is the 35 hyphens, CR LF and the text itself, the
 //     tag lines are the template, header and start text are empty;
 //   - a timed load: the tag lines are one per body line followed by exactly
@@ -30,6 +32,9 @@
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
 #include "realtime/workfiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +98,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const UserText user = DecodeUserText(bytes);
     FUZZ_CHECK(onlyCrLfLineEnds(user.text), Show(user.text));
+    // A text holding a NUL is no text the program opens: ReadUserTextFile
+    // refuses it (NUL bytes, or NUL characters in UTF-16).
+    if (user.text.contains(QChar(0))) {
+        static QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("nul.txt"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+            std::abort();
+        file.close();
+        const auto read = ReadUserTextFile(path);
+        FUZZ_CHECK(!read && read.error().kind == FileErrorKind::NotText, Show(user.text));
+        return 0;
+    }
 
     const LoadedLyrics loaded = LoadLyricsText(user.text);
     FUZZ_CHECK(loaded.timed == IsTimedLyricsText(user.text), Show(user.text));

@@ -269,7 +269,9 @@ CueSheet parseCue(const QString& path)
                                              QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression trackLine(uR"(^\s*TRACK\s+\d+\s+(\S+))"_s,
                                               QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression indexLine(uR"(^\s*INDEX\s+0*1\s+(\d+):(\d+):(\d+))"_s,
+    // Minutes of six digits at most: far beyond any audio file, and the frame
+    // count of the index cannot overflow.
+    static const QRegularExpression indexLine(uR"(^\s*INDEX\s+0*1\s+(\d{1,6}):(\d{1,2}):(\d{1,2})(?!\d))"_s,
                                               QRegularExpression::CaseInsensitiveOption);
     for (const QString& line : text.split(QRegularExpression(u"\r\n|\r|\n"_s))) {
         if (const auto m = fileLine.match(line); m.hasMatch()) {

@@ -168,7 +168,13 @@ Result<UserText, FileError> ReadUserTextFile(const QString& path)
     const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
     if (!utf16 && bytes.contains('\0'))
         return FileError{FileErrorKind::NotText, path};
-    return DecodeUserText(bytes);
+    // In UTF-16 a NUL is a character, not a byte; it would be written as a NUL
+    // byte and read back from the work files as a character that cannot be
+    // written.
+    UserText decoded = DecodeUserText(bytes);
+    if (utf16 && decoded.text.contains(QChar(0)))
+        return FileError{FileErrorKind::NotText, path};
+    return decoded;
 }
 
 QStringList SplitWorkLines(const QString& text)

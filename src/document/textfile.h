@@ -16,7 +16,7 @@ enum class FileErrorKind {
     NotFound,   // the file does not exist
     Unreadable, // cannot be opened or read, or is a folder
     TooLarge,   // a file the user opens that is larger than kMaxUserTextBytes
-    NotText,    // a file the user opens that holds NUL bytes
+    NotText,    // a file the user opens that holds NUL bytes (in UTF-16, NUL characters)
     Unwritable, // cannot be opened for writing, or not every byte was written
     Unmappable, // the text holds a character code page 932 cannot hold
     EmptyText,  // there is nothing to write where at least one character is needed

@@ -305,6 +305,8 @@ void TestCdAudioDevice::badInput_data()
     QTest::newRow("folder without audio") << path(u"empty"_s);
     QTest::newRow("file libsndfile cannot read") << path(u"garbage.wav"_s);
     QTest::newRow("playlist of a missing file") << path(u"gone.m3u"_s);
+    // 31372013730798558 sectors: their frame count overflows 64 bits to 488.
+    QTest::newRow("cue with an index far past its file") << path(u"far.cue"_s);
 }
 
 void TestCdAudioDevice::badInput()
@@ -321,6 +323,8 @@ void TestCdAudioDevice::badInput()
     QVERIFY(fixtures::writeText(path(u"empty/readme.txt"_s), "no audio here"));
     QVERIFY(fixtures::writeText(path(u"garbage.wav"_s), QByteArray(5000, 'x')));
     QVERIFY(fixtures::writeText(path(u"gone.m3u"_s), "gone.flac\n"));
+    QVERIFY(fixtures::writeText(path(u"far.cue"_s), "FILE \"a.wav\" WAVE\n  TRACK 01 AUDIO\n"
+                                                    "    INDEX 01 6971558606844:07:33\n"));
 
     DiscAudioDevice device;
     device.setFileName(name);

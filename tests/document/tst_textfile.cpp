@@ -197,6 +197,18 @@ void TestTextFile::userFileFailures()
     QVERIFY(!notText.ok());
     QCOMPARE(notText.error().kind, FileErrorKind::NotText);
 
+    // A NUL character in UTF-16 is refused the same way.
+    const QString utf16Nul = dir.filePath(u"nul16.txt"_s);
+    writeBytes(utf16Nul, QByteArray("\xFF\xFE" "a\0\0\0b\0", 8));
+    auto notText16 = ReadUserTextFile(utf16Nul);
+    QVERIFY(!notText16.ok());
+    QCOMPARE(notText16.error().kind, FileErrorKind::NotText);
+    // UTF-16 as such holds zero bytes and is read.
+    writeBytes(utf16Nul, QByteArray("\xFF\xFE" "a\0b\0", 6));
+    auto utf16Text = ReadUserTextFile(utf16Nul);
+    QVERIFY(utf16Text.ok());
+    QCOMPARE(utf16Text.value().text, u"ab"_s);
+
     const QString large = dir.filePath(u"large.txt"_s);
     {
         QFile f(large);
