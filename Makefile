@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps configure build run test bench screenshots clean fuzz
+.PHONY: all deps configure build run test test-sanitize bench screenshots clean fuzz
 
 all: build
 
@@ -22,6 +22,15 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 600
+	@$(MAKE) --no-print-directory test-sanitize
+
+# The same tests built with ASan and UBSan in build-asan (preset "sanitize");
+# the suppressions and options are in tools/sanitizers and the tests' CTest
+# environment.
+test-sanitize: deps
+	@if [ ! -f build-asan/build.ninja ]; then cmake --preset sanitize; fi
+	cmake --build --preset sanitize
+	ctest --test-dir build-asan --output-on-failure --timeout 900
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
@@ -45,4 +54,4 @@ fuzz: deps
 	done; exit $$status
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-fuzz
