@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "../tests/cd/discfixtures.h"
+#include "benchclock.h"
 #include "../tests/cd/pulsenullsink.h"
 
 #include <algorithm>
@@ -24,20 +25,6 @@ using namespace verselet;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-qint64 monotonicNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
 
 // Notes when the first frames reach the output it wraps.
 std::atomic<qint64> g_firstWriteNs{0};

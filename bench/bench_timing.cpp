@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "../tests/cd/discfixtures.h"
+#include "benchclock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,17 +23,6 @@
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -2,9 +2,13 @@
 
 // Byte-level file helpers the tests share: files are compared as bytes.
 
+#include "realtime/workfiles.h"
+
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace testfiles {
@@ -32,5 +36,13 @@ inline QByteArray tagTemplateBytes()
         bytes += "[--:--]\r\n";
     return bytes;
 }
+
+// A TempRoot with its work folder, as start-up leaves it.
+struct WorkArea
+{
+    QTemporaryDir dir;
+    QString root;
+    WorkArea() : root(dir.path() + QStringLiteral("/temp")) { QDir().mkpath(verselet::WorkFolderPath(root)); }
+};
 
 } // namespace testfiles

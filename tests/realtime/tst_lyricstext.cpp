@@ -23,14 +23,6 @@ namespace {
 const QByteArray kHyphens35(35, '-');
 const QByteArray kHyphens42(42, '-');
 
-// A TempRoot with its work folder, as start-up leaves it.
-struct WorkArea
-{
-    QTemporaryDir dir;
-    QString root;
-    WorkArea() : root(dir.path() + u"/temp"_s) { QDir().mkpath(WorkFolderPath(root)); }
-};
-
 QStringList entriesOf(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |

@@ -11,18 +11,6 @@ using namespace verselet;
 using namespace Qt::StringLiterals;
 using namespace testfiles;
 
-namespace {
-
-// A TempRoot with its work folder, as start-up leaves it.
-struct WorkArea
-{
-    QTemporaryDir dir;
-    QString root;
-    WorkArea() : root(dir.path() + u"/temp"_s) { QDir().mkpath(WorkFolderPath(root)); }
-};
-
-} // namespace
-
 class TestTimingList : public QObject
 {
     Q_OBJECT

@@ -15,14 +15,6 @@ using namespace testfiles;
 namespace {
 
 
-// A TempRoot with its work folder, as start-up leaves it.
-struct WorkArea
-{
-    QTemporaryDir dir;
-    QString root;
-    WorkArea() : root(dir.path() + u"/temp"_s) { QDir().mkpath(WorkFolderPath(root)); }
-};
-
 QList<SelectionRow> rows(std::initializer_list<std::pair<const char16_t*, bool>> list)
 {
     QList<SelectionRow> out;
