@@ -56,6 +56,13 @@ Q_SIGNALS:
     void StopClick();
     // Open measures audio files: `done` of `total` files so far.
     void measuring(int done, int total);
+    // Playback stopped by itself, without a Stop: the end of the disc was
+    // reached, or the disc could no longer be read (an image deleted, a CD
+    // ejected). Position() stays where the playback stopped.
+    void playbackEnded();
+    // isSilent() has changed: the audio output failed and playback goes on,
+    // on the clock alone.
+    void silenceChanged();
 };
 
 } // namespace verselet
