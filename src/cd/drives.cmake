@@ -9,5 +9,5 @@ target_sources(verselet_ui PRIVATE
 # The demo disc the build makes, found from tests and tools that run in
 # subfolders of the build tree.
 target_compile_definitions(verselet_core PRIVATE
-    VERSELET_BUILD_DATA_DIR="${CMAKE_BINARY_DIR}/data"
+    VERSELET_BUILD_DIR="${CMAKE_BINARY_DIR}"
 )

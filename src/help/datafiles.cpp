@@ -14,13 +14,24 @@ const QString kHelpDocument = u"help/index.html"_s;
 
 } // namespace
 
+bool IsInBuildTree(const QString& appDir)
+{
+    const QString build = QDir::cleanPath(QStringLiteral(VERSELET_BUILD_DIR));
+    const QString dir = QDir::cleanPath(QDir(appDir).absolutePath());
+    return dir == build || dir.startsWith(build + u'/');
+}
+
 QStringList DataFileCandidates(const QString& relative, const QString& appDir)
 {
-    return {
+    QStringList candidates{
         QDir::cleanPath(appDir + u"/data/"_s + relative),
         QDir::cleanPath(appDir + u"/../share/verselet/"_s + relative),
-        QDir::cleanPath(QStringLiteral(VERSELET_BUILD_DATA_DIR) + u'/' + relative),
     };
+    // The build tree may be gone, or belong to someone else, by the time an
+    // installed copy runs: only programs that still live in it look there.
+    if (IsInBuildTree(appDir))
+        candidates.append(QDir::cleanPath(QStringLiteral(VERSELET_BUILD_DIR) + u"/data/"_s + relative));
+    return candidates;
 }
 
 QString FindDataFile(const QString& relative, const QString& appDir)

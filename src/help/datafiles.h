@@ -15,8 +15,12 @@ namespace verselet {
 // executable lies in `appDir`:
 //   appDir/data/<relative>                       (build tree)
 //   appDir/../share/verselet/<relative>          (installed: <prefix>/bin)
-//   <the build tree's data folder>/<relative>    (tests and tools in its subfolders)
+//   <the build tree's data folder>/<relative>    (tests and tools in its subfolders;
+//                                                 only for a program inside that tree)
 QStringList DataFileCandidates(const QString& relative, const QString& appDir);
+
+// True when `appDir` is the tree this program was built in, or a folder in it.
+bool IsInBuildTree(const QString& appDir);
 
 // The first candidate that exists; the first candidate when none does, so a
 // message can name the place where the file belongs.

@@ -23,7 +23,7 @@ private Q_SLOTS:
 
     void installedProgramFindsItsShareFolder();
     void aFileBesideTheProgramComesFirst();
-    void withNeitherTheBuildTreeIsUsed();
+    void onlyAProgramInTheBuildTreeLooksThere();
     void aFolderOfTheSameNameIsNoFile();
     void nothingAnywhereGivesTheFirstPlace();
 
@@ -76,14 +76,26 @@ void TestDataFiles::aFileBesideTheProgramComesFirst()
     QCOMPARE(DemoDiscPath(bin()), demo);
 }
 
-void TestDataFiles::withNeitherTheBuildTreeIsUsed()
+void TestDataFiles::onlyAProgramInTheBuildTreeLooksThere()
 {
-    // The build has made both in its data folder; a program in a folder with
-    // neither (a test in a subfolder of the build tree) takes those.
+    // The build has made both in its data folder. A program in a subfolder of
+    // the build tree with neither beside it (a test, a tool) takes those.
     const QString built = QStringLiteral(BUILD_DATA_DIR);
+    const QString buildTree = QFileInfo(built).path();
     QVERIFY(QFileInfo(built + u"/help/index.html"_s).isFile());
-    QCOMPARE(HelpFilePath(bin()), built + u"/help/index.html"_s);
-    QCOMPARE(DemoDiscPath(bin()), built + u"/demo/verselet-demo.cue"_s);
+    for (const QString& inside : {buildTree, buildTree + u"/tests/help"_s, buildTree + u"/x/../tools"_s}) {
+        QVERIFY(IsInBuildTree(inside));
+        QCOMPARE(HelpFilePath(inside), built + u"/help/index.html"_s);
+        QCOMPARE(DemoDiscPath(inside), built + u"/demo/verselet-demo.cue"_s);
+    }
+    // An installed program never does, even when its own data is missing: it
+    // names the place where the file belongs. Nor does a folder that only
+    // begins like the build tree.
+    for (const QString& outside : {bin(), buildTree + u"-other/bin"_s, buildTree + u"/../bin"_s}) {
+        QVERIFY2(!IsInBuildTree(outside), qPrintable(outside));
+        QVERIFY(!DataFileCandidates(u"help/index.html"_s, outside).join(u'|').contains(built));
+    }
+    QCOMPARE(HelpFilePath(bin()), prefix() + u"/bin/data/help/index.html"_s);
 }
 
 void TestDataFiles::aFolderOfTheSameNameIsNoFile()
@@ -97,8 +109,7 @@ void TestDataFiles::nothingAnywhereGivesTheFirstPlace()
 {
     QCOMPARE(FindDataFile(u"help/nothing.html"_s, bin()), bin() + u"/data/help/nothing.html"_s);
     QCOMPARE(DataFileCandidates(u"demo/x.cue"_s, bin()),
-             (QStringList{bin() + u"/data/demo/x.cue"_s, prefix() + u"/share/verselet/demo/x.cue"_s,
-                          QStringLiteral(BUILD_DATA_DIR) + u"/demo/x.cue"_s}));
+             (QStringList{bin() + u"/data/demo/x.cue"_s, prefix() + u"/share/verselet/demo/x.cue"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

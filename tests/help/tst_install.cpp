@@ -163,9 +163,18 @@ void TestInstall::dataIsFoundFromTheInstalledBinFolder()
     const QString probe = bin + u"/datapathprobe"_s;
     QVERIFY(QFile::copy(QStringLiteral(DATA_PATH_PROBE), probe));
     const Run found = run(probe, {});
-    QFile::remove(probe);
     QCOMPARE(found.exitCode, 0);
     QCOMPARE(found.output, help + u'\n' + demo + u'\n');
+
+    // With its data gone, an installed program names the place where its data
+    // belongs; it never reaches back into the build tree it was made in.
+    const QString share = installed(u"share/verselet"_s);
+    QVERIFY(QDir().rename(share, share + u".away"_s));
+    const Run missing = run(probe, {});
+    QDir().rename(share + u".away"_s, share);
+    QFile::remove(probe);
+    QCOMPARE(missing.exitCode, 0);
+    QCOMPARE(missing.output, bin + u"/data/help/index.html\n"_s + bin + u"/data/demo/verselet-demo.cue\n"_s);
 }
 
 void TestInstall::installedProgramStartsAndWritesItsWorkFolder()
