@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace testfiles {
 
 inline QByteArray readBytes(const QString& path)
@@ -43,6 +46,28 @@ struct WorkArea
     QTemporaryDir dir;
     QString root;
     WorkArea() : root(dir.path() + QStringLiteral("/temp")) { QDir().mkpath(verselet::WorkFolderPath(root)); }
+};
+
+// Lowers the largest file this process may write, so that a write fails
+// part-way as on a full disk, even for root. Restored when it goes.
+class FileSizeLimit final
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit lowered{bytes, m_old.rlim_max};
+        m_set = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_old{};
+    bool m_set = false;
 };
 
 } // namespace testfiles

@@ -318,6 +318,20 @@ void MainWindow::LoadLyricsFile(const QString& path)
 
     busy.emplace(this);
     const LoadedLyrics loaded = LoadLyricsText(content);
+    // The tag file first: the boxes only change once it holds the tags of
+    // their lines, and a tag file that cannot be written keeps the old ones,
+    // so the document as it was stays whole.
+    const auto written = ReplaceTagFile(m_state.TempRoot, loaded.tagLines);
+    if (!written) {
+        busy.reset();
+        const FileError& error = written.error();
+        const int tag = error.line - 1;
+        if (error.kind == FileErrorKind::Unmappable && tag >= 0 && tag < loaded.tagSourceLines.size())
+            ShowMessage(this, UnwritableTagText(loaded.tagSourceLines.at(tag), error));
+        else
+            ShowMessage(this, kCannotOpen.toString());
+        return;
+    }
     setWindowTitle(u"Verselet - "_s + fullPath);
     Text1->clear();
     Text2->clear();
@@ -325,12 +339,9 @@ void MainWindow::LoadLyricsFile(const QString& path)
     setBodyText(loaded.bodyText);
     setHeaderText(loaded.headerText);
     setStartText(loaded.startText);
-    const auto written = WriteTagFile(m_state.TempRoot, loaded.tagLines);
     busy.reset();
 
-    if (!written && written.error().kind == FileErrorKind::Unmappable)
-        ShowMessage(this, UnmappableCharacterText(written.error()));
-    else if (!written || !loaded.complete)
+    if (!loaded.complete)
         ShowMessage(this, kCannotOpen.toString());
 }
 
@@ -367,8 +378,9 @@ std::unique_ptr<CdAudioDevice> MainWindow::makeCdAudioDevice() const
 
 void MainWindow::reportWorkFileError(const FileError& error)
 {
+    // The text file is the body, line for line.
     if (error.kind == FileErrorKind::Unmappable)
-        ShowMessage(this, UnmappableCharacterText(error));
+        ShowMessage(this, UnwritableInBoxText(EditorBox::Body, error));
     else
         ShowMessage(this, TextFileNotSavedText(m_state.TempRoot));
 }

@@ -6,6 +6,10 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+const QString kCrLfText = u"\r\n"_s;
+} // namespace
+
 QString SixDigitWarningText()
 {
     return u"このファイルは6桁タイム付き歌詞テキストだと思われます。\r\n"
@@ -19,15 +23,47 @@ QString TextFileNotSavedText(const QString& tempRoot)
                       u"空き容量がたりないのか、書き込み禁止の可能性があります"_s;
 }
 
+namespace {
+
+const QString kReplaceAndRetry = u"別の文字に置き換えてから、もう一度お試しください。"_s;
+
+// 「x」(U+XXXX)はShift-JISで保存できない文字です。
+QString unwritableCharacter(char32_t c)
+{
+    const QString character = QString::fromUcs4(&c, 1);
+    const QString code = QString::number(uint(c), 16).toUpper().rightJustified(4, u'0');
+    return u"「%1」(U+%2)はShift-JISで保存できない文字です。"_s.arg(character, code);
+}
+
+} // namespace
+
 QString UnmappableCharacterText(const FileError& error)
 {
-    const QString character = QString::fromUcs4(&error.character, 1);
-    const QString code = QString::number(uint(error.character), 16).toUpper().rightJustified(4, u'0');
-    return u"%1行目の%2文字目「%3」(U+%4)はShift-JISで保存できない文字です。\r\n"
-           u"別の文字に置き換えてから、もう一度お試しください。"_s
-        .arg(error.line)
-        .arg(error.column)
-        .arg(character, code);
+    return u"%1行目の%2文字目"_s.arg(error.line).arg(error.column) +
+           unwritableCharacter(error.character) + kCrLfText + kReplaceAndRetry;
+}
+
+QString UnwritableInBoxText(EditorBox box, const FileError& error)
+{
+    QString where;
+    switch (box) {
+    case EditorBox::Body:
+        where = u"歌詞の%1行目の%2文字目"_s.arg(error.line).arg(error.column);
+        break;
+    case EditorBox::Header:
+        where = u"作成者・タイトル欄の%1行目の%2文字目"_s.arg(error.line).arg(error.column);
+        break;
+    case EditorBox::Start:
+        where = u"[00:00]の欄の%1文字目"_s.arg(error.column);
+        break;
+    }
+    return where + unwritableCharacter(error.character) + kCrLfText + kReplaceAndRetry;
+}
+
+QString UnwritableTagText(int fileLine, const FileError& error)
+{
+    return u"このファイルの%1行目の%2文字目"_s.arg(fileLine).arg(error.column) +
+           unwritableCharacter(error.character) + kCrLfText + kCannotOpen.toString();
 }
 
 QString WorkFolderUnwritableText(const QString& workFolder, bool programEnds)

@@ -18,6 +18,16 @@ QString SixDigitWarningText();
 QString TextFileNotSavedText(const QString& tempRoot);
 // Names the character code page 932 cannot hold and where it stands.
 QString UnmappableCharacterText(const FileError& error);
+
+// The editor's three boxes, as a message names them.
+enum class EditorBox { Body, Header, Start };
+// The same, by the box and the line the editor shows the character in
+// (error.line and error.column counted in that box's text).
+QString UnwritableInBoxText(EditorBox box, const FileError& error);
+// A tag field of a file being opened holds such a character. The tag fields
+// are not shown anywhere, so the file's own line is named, and the file is
+// not opened.
+QString UnwritableTagText(int fileLine, const FileError& error);
 // The tag template could not be written; at start-up the program then ends.
 QString WorkFolderUnwritableText(const QString& workFolder, bool programEnds);
 

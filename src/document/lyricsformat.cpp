@@ -81,7 +81,9 @@ TimedTextLines ClassifyTimedText(const QStringList& lines)
 {
     TimedTextLines result;
     TimedLineClassifier classifier;
+    int number = 0;
     for (const QString& line : lines) {
+        ++number;
         switch (classifier.classify(line)) {
         case LineRole::Header:
             result.headerLines.append(line);
@@ -92,6 +94,7 @@ TimedTextLines ClassifyTimedText(const QStringList& lines)
             break;
         case LineRole::Body:
             result.body.append(SplitTaggedLine(line));
+            result.bodyLineNumbers.append(number);
             break;
         case LineRole::Dropped:
             break;

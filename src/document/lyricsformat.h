@@ -88,6 +88,8 @@ struct TimedTextLines
     bool hasStartLine = false;
     QString startText;
     QList<TaggedLine> body;
+    // The 1-based line of the file each body line was read from.
+    QList<int> bodyLineNumbers;
 };
 
 TimedTextLines ClassifyTimedText(const QStringList& lines);

@@ -4,6 +4,8 @@
 #include "document/textfile.h"
 #include "realtime/workfiles.h"
 
+#include <algorithm>
+
 namespace verselet {
 
 LoadedLyrics LoadTimedLyrics(const QString& content)
@@ -22,6 +24,7 @@ LoadedLyrics LoadTimedLyrics(const QString& content)
         bodyTexts.append(line.text);
     }
     loaded.tagLines = TagsAfterTimedLoad(bodyTags);
+    loaded.tagSourceLines = read.bodyLineNumbers;
 
     if (bodyTexts.isEmpty()) {
         loaded.headerText = JoinLinesCrLf(read.headerLines);
@@ -50,9 +53,31 @@ LoadedLyrics LoadPlainLyrics(const QString& content)
     return loaded;
 }
 
+QString ResolveLineSeparators(const QString& content, bool timed)
+{
+    const auto isSeparator = [](QChar c) {
+        return c == QChar::LineSeparator || c == QChar::ParagraphSeparator || c == QChar(0x0085);
+    };
+    if (std::none_of(content.cbegin(), content.cend(), isSeparator))
+        return content;
+    QString out;
+    out.reserve(content.size() + (timed ? 0 : 16));
+    for (const QChar c : content) {
+        if (!isSeparator(c))
+            out += c;
+        else if (timed)
+            out += u' ';
+        else
+            out += kCrLf;
+    }
+    return out;
+}
+
 LoadedLyrics LoadLyricsText(const QString& content)
 {
-    return IsTimedLyricsText(content) ? LoadTimedLyrics(content) : LoadPlainLyrics(content);
+    const bool timed = IsTimedLyricsText(content);
+    const QString resolved = ResolveLineSeparators(content, timed);
+    return timed ? LoadTimedLyrics(resolved) : LoadPlainLyrics(resolved);
 }
 
 } // namespace verselet

@@ -19,6 +19,9 @@ struct LoadedLyrics
     QString startText;
     QString bodyText;
     QStringList tagLines; // the tag file's new content
+    // For a timed text, the 1-based line of the file each of the body's tag
+    // fields was read from (the filler lines after them have none).
+    QList<int> tagSourceLines;
 };
 
 // A recognised timed text, read line by line: header lines up to the start
@@ -34,7 +37,15 @@ LoadedLyrics LoadTimedLyrics(const QString& content);
 // the tag template.
 LoadedLyrics LoadPlainLyrics(const QString& content);
 
-// Recognises the format and loads. The content has CR LF line ends.
+// Line and paragraph separators (U+2028, U+2029) and NEL (U+0085) inside a
+// line of a file: the editor boxes would show each as a line break of their
+// own, so the body would no longer pair with the tag file line by line. In a
+// timed text each becomes one space, and the line stays one line; in any other
+// text each ends the line (CR LF).
+QString ResolveLineSeparators(const QString& content, bool timed);
+
+// Recognises the format and loads. The content has CR LF line ends; line
+// separators are resolved once the format is known.
 LoadedLyrics LoadLyricsText(const QString& content);
 
 } // namespace verselet

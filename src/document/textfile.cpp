@@ -67,6 +67,43 @@ bool hasNonAscii(const QByteArray& bytes)
 
 } // namespace
 
+QChar FoldForCp932(QChar c)
+{
+    switch (c.unicode()) {
+    case 0x301C: return QChar(0xFF5E); // wave dash → full-width tilde
+    case 0x2212: return QChar(0xFF0D); // minus sign → full-width hyphen-minus
+    case 0x2016: return QChar(0x2225); // double vertical line → parallel to
+    case 0x00A2: return QChar(0xFFE0); // cent sign
+    case 0x00A3: return QChar(0xFFE1); // pound sign
+    case 0x00AC: return QChar(0xFFE2); // not sign
+    case 0x2014: return QChar(0x2015); // em dash → horizontal bar
+    case 0x00A0: return QChar(u' ');   // no-break space
+    default: return c;
+    }
+}
+
+QString FoldForCp932(const QString& text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && FoldForCp932(text.at(i)) == text.at(i))
+        ++i;
+    if (i == n)
+        return text; // shares the data: nothing to fold
+    QString folded = text;
+    QChar* out = folded.data();
+    for (; i < n; ++i)
+        out[i] = FoldForCp932(out[i]);
+    return folded;
+}
+
+bool CanEncodeCp932(QStringView text)
+{
+    QStringEncoder encoder(kCp932Name, QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(FoldForCp932(text.toString()));
+    return !encoder.hasError();
+}
+
 DecodedText DecodeCp932(const QByteArray& bytes)
 {
     // Invalid bytes become NUL, and so do NUL bytes themselves; both then become
@@ -87,10 +124,11 @@ DecodedText DecodeCp932(const QByteArray& bytes)
 
 Result<QByteArray, UnmappableCharacter> EncodeCp932(const QString& text)
 {
+    const QString folded = FoldForCp932(text);
     QStringEncoder encoder(kCp932Name, QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
+    QByteArray bytes = encoder.encode(folded);
     if (encoder.hasError())
-        return locateUnmappable(text);
+        return locateUnmappable(folded);
     return bytes;
 }
 
@@ -141,6 +179,8 @@ UserText DecodeUserText(const QByteArray& bytes)
             result.hadInvalidBytes = decoded.hadInvalidBytes;
         }
     }
+    if (result.encoding != TextEncoding::Cp932)
+        result.text = FoldForCp932(result.text);
     result.text = NormalizeLineEnds(result.text);
     return result;
 }

@@ -46,6 +46,19 @@ struct DecodedText
 
 DecodedText DecodeCp932(const QByteArray& bytes);
 
+// Input methods and files from other systems write some characters as code
+// points that code page 932 does not have, for characters it does have under
+// another code point: the wave dash U+301C for U+FF5E, the minus sign U+2212
+// for U+FF0D, U+2016 for U+2225, the cent, pound and not signs for their
+// full-width forms, the em dash U+2014 for U+2015, and the no-break space for
+// a space. Each is folded to the character it stands for, one for one, so
+// positions in a text do not move. Everything else is left as it is.
+QChar FoldForCp932(QChar c);
+QString FoldForCp932(const QString& text);
+
+// True when the text, once folded, can be written in code page 932.
+bool CanEncodeCp932(QStringView text);
+
 struct UnmappableCharacter
 {
     char32_t character = 0;
@@ -53,8 +66,9 @@ struct UnmappableCharacter
     int column = 0;
 };
 
-// The whole text, or the first character code page 932 cannot hold. Nothing is
-// ever replaced by a look-alike or a substitute byte.
+// The whole text, folded, or the first character code page 932 cannot hold
+// even then. Nothing else is ever replaced by a look-alike or a substitute
+// byte.
 Result<QByteArray, UnmappableCharacter> EncodeCp932(const QString& text);
 
 enum class TextEncoding { Cp932, Utf8, Utf16 };
@@ -68,7 +82,8 @@ struct UserText
 
 // UTF-16 with a byte order mark, UTF-8 with a BOM or when the bytes are valid
 // UTF-8 holding non-ASCII bytes, code page 932 otherwise. CR LF, a lone LF and a
-// lone CR each end a line and all come back as CR LF.
+// lone CR each end a line and all come back as CR LF. UTF-8 and UTF-16 text is
+// folded (FoldForCp932).
 UserText DecodeUserText(const QByteArray& bytes);
 QString NormalizeLineEnds(const QString& text);
 

@@ -10,6 +10,7 @@
 #include "timing/timingwindow.h"
 
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace verselet {
@@ -74,6 +75,15 @@ FinishDialog::FinishDialog(MainWindow* main, TimingWindow* timing)
     Command1->setFocus();
 }
 
+void FinishDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void FinishDialog::Command1_Click()
 {
     setCursor(Qt::WaitCursor);
@@ -112,25 +122,42 @@ bool FinishDialog::SaveTimingTags()
 bool FinishDialog::CreateLyricsText()
 {
     const QString& root = m_main->state().TempRoot;
-    if (const auto written = CreateLyricsTextFile(root, m_main->bodyText()); !written) {
+    // A character that cannot be written is named in the box the editor
+    // shows it in, before any file is touched.
+    const QString header = m_main->headerText();
+    const QString start = m_main->startText();
+    const QString body = m_main->bodyText();
+    for (const auto& [box, text] : {std::pair{EditorBox::Header, &header}, std::pair{EditorBox::Start, &start},
+                                    std::pair{EditorBox::Body, &body}}) {
+        if (const auto encoded = EncodeCp932(*text); !encoded) {
+            const UnmappableCharacter& at = encoded.error();
+            ShowMessage(this,
+                        UnwritableInBoxText(box, FileError{FileErrorKind::Unmappable, {}, at.character,
+                                                           at.line, at.column}),
+                        QMessageBox::Warning);
+            return false;
+        }
+    }
+    if (const auto written = CreateLyricsTextFile(root, body); !written) {
         reportFileError(written.error());
         return false;
     }
-    if (const auto composed = ComposeStagingFile(root, m_main->headerText(), m_main->startText());
-        !composed) {
+    if (const auto composed = ComposeStagingFile(root, header, start); !composed) {
         reportFileError(composed.error());
         return false;
     }
     const QString target = chooseSaveTarget();
     if (target.isEmpty())
         return false;
+    // The dialog keeps the name chosen, as a file dialog does: the next open
+    // or save starts from it, and after a failed copy the user picks another
+    // name starting from this one. The document itself stays as it was: its
+    // caption and texts do not change.
+    m_main->setDialogFileName(target);
     if (const auto saved = SaveLyricsText(root, target); !saved) {
         reportFileError(saved.error(), target);
         return false;
     }
-    // The next open or save starts from the file just written. The document
-    // itself stays as it was: its caption and texts do not change.
-    m_main->setDialogFileName(target);
     return true;
 }
 

@@ -38,6 +38,12 @@ public:
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
 
+protected:
+    // Escape does nothing here: the dialog has no Cancel, and a second
+    // Escape after the one that closed the timing window must not throw the
+    // run's stamps away. The close box still closes it without saving.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     // Closes this dialog and the timing window and ends the real-time input.
     void finish();

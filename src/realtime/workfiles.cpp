@@ -65,6 +65,28 @@ Result<void, FileError> WriteTagFile(const QString& tempRoot, const QStringList&
     return WriteWorkLines(TagFilePath(tempRoot), tags);
 }
 
+Result<void, FileError> ReplaceTagFile(const QString& tempRoot, const QStringList& tags)
+{
+    // A text that cannot be encoded never touches the file; only a write that
+    // fails part of the way has something to put back.
+    const QString path = TagFilePath(tempRoot);
+    QFile old(path);
+    const bool existed = !QFileInfo(path).isSymLink() && old.open(QIODevice::ReadOnly);
+    const QByteArray before = existed ? old.readAll() : QByteArray();
+    old.close();
+    auto written = WriteTagFile(tempRoot, tags);
+    if (written || written.error().kind == FileErrorKind::Unmappable)
+        return written;
+    if (!existed) {
+        QFile::remove(path);
+    } else {
+        QFile back(path);
+        if (back.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            back.write(before);
+    }
+    return written;
+}
+
 QList<TaggedLine> PairLines(const QStringList& textLines, const QStringList& tagLines)
 {
     const qsizetype n = std::min(textLines.size(), tagLines.size());

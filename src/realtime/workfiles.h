@@ -41,6 +41,10 @@ Result<void, FileError> WriteTagTemplate(const QString& tempRoot);
 // The tag file after a timed load: the body's tag fields, then the filler.
 QStringList TagsAfterTimedLoad(const QStringList& bodyTags);
 Result<void, FileError> WriteTagFile(const QString& tempRoot, const QStringList& tags);
+// The same, all or nothing: when the new tags cannot be written (a character
+// code page 932 cannot hold, a full disk), the tag file keeps what it held,
+// so it still pairs with the lines it was written for.
+Result<void, FileError> ReplaceTagFile(const QString& tempRoot, const QStringList& tags);
 
 // Line n of the text file with line n of the tag file, for as many lines as
 // both have; surplus lines of the longer one take no part.

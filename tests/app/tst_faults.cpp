@@ -34,29 +34,6 @@ using namespace Qt::StringLiterals;
 using namespace testfiles;
 using testmodal::ModalScript;
 
-namespace {
-
-// Files may grow to `bytes` only, as on a disk that is full; a write past it
-// fails instead of ending the process.
-class DiskFull final
-{
-public:
-    explicit DiskFull(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~DiskFull() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
-
-} // namespace
-
 class TestFaults : public QObject
 {
     Q_OBJECT
@@ -97,7 +74,7 @@ void TestFaults::fullDiskKeepsTheText()
     ModalScript script;
     script.thenMessage();
     {
-        DiskFull full(16);
+        FileSizeLimit full(16);
         m_main->リアルタイム入力_Click();
     }
     QCOMPARE(script.messages.size(), 1);

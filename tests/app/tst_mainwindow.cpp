@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 #include "modalscript.h"
 #include "testfiles.h"
 
@@ -80,6 +82,10 @@ private Q_SLOTS:
     void incompleteTimedFilesShowWhatWasRead();
     void badFilesGetAClearOutcome_data();
     void badFilesGetAClearOutcome();
+    void filesFromOtherSystemsOpenLineForLine_data();
+    void filesFromOtherSystemsOpenLineForLine();
+    void anOpenThatCannotWriteItsTagsChangesNothing_data();
+    void anOpenThatCannotWriteItsTagsChangesNothing();
     void modelAfterLoadEqualsModelAfterUndoneEdit();
     void newAfterOpenRestoresTheEmptyDocument();
     void realTimeInputListsTheLines();
@@ -510,6 +516,104 @@ void TestMainWindow::badFilesGetAClearOutcome()
         QVERIFY(!QFile::exists(path));
 }
 
+void TestMainWindow::filesFromOtherSystemsOpenLineForLine_data()
+{
+    QTest::addColumn<QString>("file"); // written as UTF-8 with LF
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QByteArray>("tags"); // before the fillers
+    QTest::addColumn<QList<SelectionRow>>("rows");
+    // An input method's wave dash and minus sign are those of code page 932;
+    // a line of wave dashes keeps its seven in the (hidden) tag field.
+    QTest::newRow("wave dashes and a minus sign")
+        << u"曲 \u2212 作者\n[00:00]\n\n-------\n[00:10]空に\u301C\n\u301C\u301C\u301C\u301C\u301C\u301C\u301C\u301C\u301C\n[00:20]海へ\n"_s
+        << u"曲 \uFF0D 作者"_s << u"\r\n空に\uFF5E\r\n\uFF5E\uFF5E\r\n海へ"_s
+        << QByteArray("-------\r\n[00:10]\r\n") + QByteArray("\x81\x60").repeated(7) + "\r\n[00:20]\r\n"
+        << QList<SelectionRow>{{QString(), false}, {u"空に\uFF5E"_s, true}, {u"\uFF5E\uFF5E"_s, false},
+                               {u"海へ"_s, true}};
+    // A line separator inside a line stays in that line: every later line
+    // keeps its own tag.
+    QTest::newRow("a line separator inside a line")
+        << u"h\n[00:00]\n\n-------\n[00:10]A\u2028B\n[00:20]C\n[00:30]D"_s << u"h"_s
+        << u"\r\nA B\r\nC\r\nD"_s << QByteArray("-------\r\n[00:10]\r\n[00:20]\r\n[00:30]\r\n")
+        << QList<SelectionRow>{{QString(), false}, {u"A B"_s, true}, {u"C"_s, true}, {u"D"_s, true}};
+}
+
+void TestMainWindow::filesFromOtherSystemsOpenLineForLine()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, header);
+    QFETCH(QString, body);
+    QFETCH(QByteArray, tags);
+    QFETCH(QList<SelectionRow>, rows);
+    const QString path = writeFile(u"other.txt"_s, file.toUtf8());
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    w.LoadLyricsFile(path);
+    QVERIFY(script.messages.isEmpty());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(w.headerText(), header);
+    QCOMPARE(w.bodyText(), body);
+    QCOMPARE(readBytes(TagFilePath(root())), withFillers(tags));
+
+    // The line selection pairs each line the editor shows with its own tag.
+    script.thenClose();
+    w.リアルタイム入力_Click();
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(w.selectionRows(), rows);
+}
+
+void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("sizeLimit"); // 0: none
+    QTest::addColumn<QString>("message");
+    // Hangul in a tag field: no folding makes it code page 932, and the tag
+    // fields are shown nowhere, so the file's own line is named.
+    QTest::newRow("hangul in a tag field")
+        << u"曲\n[00:00]\n\n-------\n[00:05]一\n한국어 노래\n"_s.toUtf8() << 0
+        << u"このファイルの6行目の1文字目「한」(U+D55C)はShift-JISで保存できない文字です。\n"
+           u"このファイルは開けません"_s;
+    // The disk fills while the tag file is written: it gets back what it held.
+    QTest::newRow("the disk fills")
+        << QByteArray("title\r\n[00:00]\r\n\r\n-------\r\n[00:05]a\r\n") << 1024
+        << u"このファイルは開けません"_s;
+}
+
+void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, sizeLimit);
+    QFETCH(QString, message);
+    const QString path = writeFile(u"song.txt"_s, file);
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.setHeaderText(u"前の曲"_s);
+    w.setStartText(u"前奏"_s);
+    w.setBodyText(kHyphens35 + u"\r\n前の歌詞"_s);
+    writeBytes(TagFilePath(root()), "-------\r\n[00:07]\r\n");
+
+    ModalScript script;
+    script.thenMessage();
+    std::optional<FileSizeLimit> limit;
+    if (sizeLimit > 0)
+        limit.emplace(sizeLimit);
+    w.LoadLyricsFile(path);
+    limit.reset();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.at(0).text, message);
+    // The document as it was, and the tags of its lines.
+    QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
+    QCOMPARE(w.headerText(), u"前の曲"_s);
+    QCOMPARE(w.startText(), u"前奏"_s);
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n前の歌詞"_s);
+    QCOMPARE(readBytes(TagFilePath(root())), QByteArray("-------\r\n[00:07]\r\n"));
+    QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
+}
+
 void TestMainWindow::modelAfterLoadEqualsModelAfterUndoneEdit()
 {
     const QString path = writeFile(
@@ -612,13 +716,14 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n歌"_s);
     QVERIFY(QDir().rmdir(TextFilePath(root())));
 
-    // A character code page 932 cannot hold is named with its line.
-    w.setBodyText(kHyphens35 + u"\r\nOK\r\n波\u301Cダッシュ"_s);
+    // A character code page 932 cannot hold is named with its line in the
+    // body box.
+    w.setBodyText(kHyphens35 + u"\r\nOK\r\n한국어"_s);
     script.thenMessage();
     w.リアルタイム入力_Click();
     QCOMPARE(script.messages.size(), 3);
-    QVERIFY2(script.messages.at(2).text.startsWith(u"3行目の2文字目「\u301C」(U+301C)"_s),
-             qPrintable(script.messages.at(2).text));
+    QCOMPARE(script.messages.at(2).text, u"歌詞の3行目の1文字目「한」(U+D55C)はShift-JISで保存できない文字です。\n"
+                                         u"別の文字に置き換えてから、もう一度お試しください。"_s);
     QVERIFY(!QFile::exists(TextFilePath(root())));
     QVERIFY(w.selectionRows().isEmpty());
     QCOMPARE(script.unexpected, 0);

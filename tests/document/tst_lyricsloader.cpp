@@ -37,6 +37,8 @@ private Q_SLOTS:
     void timedTexts();
     void plainTexts_data();
     void plainTexts();
+    void lineSeparatorsKeepBodyAndTagsPaired_data();
+    void lineSeparatorsKeepBodyAndTagsPaired();
 };
 
 void TestLyricsLoader::timedTexts_data()
@@ -115,6 +117,48 @@ void TestLyricsLoader::plainTexts()
     QCOMPARE(loaded.startText, QString());
     QCOMPARE(loaded.bodyText, QString(35, u'-') + u"\r\n"_s + content);
     QCOMPARE(loaded.tagLines, tagTemplate());
+}
+
+void TestLyricsLoader::lineSeparatorsKeepBodyAndTagsPaired_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QStringList>("firstTags");
+    const QString sep(QChar::LineSeparator);
+    const QString para(QChar::ParagraphSeparator);
+    const QString nel(QChar(0x0085));
+    // In a timed text each is one space: B stays on A's line, and C and D keep
+    // their own tags.
+    QTest::newRow("timed: line separator")
+        << u"h\r\n[00:00]\r\n-------\r\n[00:10]A"_s + sep + u"B\r\n[00:20]C\r\n[00:30]D"_s << u"h"_s
+        << u"\r\nA B\r\nC\r\nD"_s << QStringList{u"-------"_s, u"[00:10]"_s, u"[00:20]"_s, u"[00:30]"_s};
+    QTest::newRow("timed: paragraph separator and NEL, header too")
+        << u"t"_s + para + u"a\r\n[00:00]\r\n-------\r\n[00:01]x"_s + nel + nel + u"y\r\n[00:02]z"_s
+        << u"t a"_s << u"\r\nx  y\r\nz"_s << QStringList{u"-------"_s, u"[00:01]"_s, u"[00:02]"_s};
+    // In a plain text each ends its line: the editor shows what the tag file
+    // pairs with.
+    QTest::newRow("plain: each ends the line")
+        << u"A"_s + sep + u"B\r\nC"_s + para + u"D"_s + nel << QString()
+        << QString(35, u'-') + u"\r\nA\r\nB\r\nC\r\nD\r\n"_s << QStringList{u"-------"_s, u"[--:--]"_s};
+}
+
+void TestLyricsLoader::lineSeparatorsKeepBodyAndTagsPaired()
+{
+    QFETCH(QString, content);
+    QFETCH(QString, header);
+    QFETCH(QString, body);
+    QFETCH(QStringList, firstTags);
+    const LoadedLyrics loaded = LoadLyricsText(content);
+    QCOMPARE(loaded.headerText, header);
+    QCOMPARE(loaded.bodyText, body);
+    QCOMPARE(loaded.tagLines.mid(0, firstTags.size()), firstTags);
+    // Nothing is left that a text box would break a line at.
+    for (const QString& text : {loaded.headerText, loaded.bodyText}) {
+        QVERIFY(!text.contains(QChar::LineSeparator));
+        QVERIFY(!text.contains(QChar::ParagraphSeparator));
+        QVERIFY(!text.contains(QChar(0x0085)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestLyricsLoader)

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void invalidBytesBecomeReplacementCharacters();
     void unmappableCharacterIsLocated_data();
     void unmappableCharacterIsLocated();
+    void foldedCharactersTakeTheirCp932Codes_data();
+    void foldedCharactersTakeTheirCp932Codes();
     void userTextEncodingIsDetected_data();
     void userTextEncodingIsDetected();
     void everyLineEndBecomesCrLf_data();
@@ -102,7 +104,10 @@ void TestTextFile::unmappableCharacterIsLocated_data()
     QTest::addColumn<uint>("character");
     QTest::addColumn<int>("line");
     QTest::addColumn<int>("column");
-    QTest::newRow("wave dash U+301C") << u"\u301C"_s << 0x301Cu << 1 << 1;
+    QTest::newRow("hangul") << u"\uD55C"_s << 0xD55Cu << 1 << 1;
+    QTest::newRow("yen sign has no look-alike to fold to") << u"\u00A5100"_s << 0xA5u << 1 << 1;
+    QTest::newRow("folded characters before it keep the columns")
+        << u"\u301C\u2212\u00A0\u2028"_s << 0x2028u << 1 << 4;
     QTest::newRow("emoji on the second line")
         << u"abc\r\nd\U0001F600e"_s << 0x1F600u << 2 << 2;
     QTest::newRow("after an emoji on the same line columns count characters")
@@ -122,6 +127,45 @@ void TestTextFile::unmappableCharacterIsLocated()
     QCOMPARE(uint(encoded.error().character), character);
     QCOMPARE(encoded.error().line, line);
     QCOMPARE(encoded.error().column, column);
+}
+
+void TestTextFile::foldedCharactersTakeTheirCp932Codes_data()
+{
+    QTest::addColumn<QString>("original");
+    QTest::addColumn<QString>("folded");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("wave dash") << u"\u301C"_s << u"\uFF5E"_s << QByteArray("\x81\x60");
+    QTest::newRow("minus sign") << u"\u2212"_s << u"\uFF0D"_s << QByteArray("\x81\x7C");
+    QTest::newRow("double vertical line") << u"\u2016"_s << u"\u2225"_s << QByteArray("\x81\x61");
+    QTest::newRow("cent sign") << u"\u00A2"_s << u"\uFFE0"_s << QByteArray("\x81\x91");
+    QTest::newRow("pound sign") << u"\u00A3"_s << u"\uFFE1"_s << QByteArray("\x81\x92");
+    QTest::newRow("not sign") << u"\u00AC"_s << u"\uFFE2"_s << QByteArray("\x81\xCA");
+    QTest::newRow("em dash") << u"\u2014"_s << u"\u2015"_s << QByteArray("\x81\x5C");
+    QTest::newRow("no-break space") << u"\u00A0"_s << u" "_s << QByteArray(" ");
+    QTest::newRow("in a line") << u"[01:05]\u3042\u301C\u3044"_s << u"[01:05]\u3042\uFF5E\u3044"_s
+                               << QByteArray("[01:05]\x82\xA0\x81\x60\x82\xA2");
+}
+
+void TestTextFile::foldedCharactersTakeTheirCp932Codes()
+{
+    QFETCH(QString, original);
+    QFETCH(QString, folded);
+    QFETCH(QByteArray, bytes);
+    // Typed text is folded whenever it is written...
+    QCOMPARE(FoldForCp932(original), folded);
+    QVERIFY(CanEncodeCp932(original));
+    const auto encoded = EncodeCp932(original);
+    QVERIFY(encoded.ok());
+    QCOMPARE(encoded.value(), bytes);
+    // ...and UTF-8 and UTF-16 files as they are read, so the boxes show
+    // what will be written.
+    const UserText utf8 = DecodeUserText(original.toUtf8());
+    QCOMPARE(utf8.text, folded);
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char*>(original.utf16()), original.size() * 2);
+    QCOMPARE(DecodeUserText(utf16).text, folded);
+    // Code page 932 text already holds the codes.
+    QCOMPARE(DecodeUserText(bytes).text, folded);
 }
 
 void TestTextFile::userTextEncodingIsDetected_data()
@@ -325,11 +369,11 @@ void TestTextFile::unmappableTextLeavesTheFileUntouched()
     QTemporaryDir dir;
     const QString path = dir.filePath(u"w.tmp"_s);
     writeBytes(path, "old\r\n");
-    auto written = WriteWorkLines(path, {u"ok"_s, u"a\u301Cb"_s});
+    auto written = WriteWorkLines(path, {u"ok"_s, u"a\uD55Cb"_s});
     QVERIFY(!written.ok());
     QCOMPARE(written.error().kind, FileErrorKind::Unmappable);
     QCOMPARE(written.error().path, path);
-    QCOMPARE(uint(written.error().character), 0x301Cu);
+    QCOMPARE(uint(written.error().character), 0xD55Cu);
     QCOMPARE(written.error().line, 2);
     QCOMPARE(written.error().column, 2);
     QCOMPARE(readBytes(path), QByteArray("old\r\n"));

@@ -48,26 +48,6 @@ const QByteArray kFinishedText =
     "[--:--]\x93\xF1\x8D\x73\x96\xDA\r\n" // 二行目
     + kHyphens35 + "\r\n";
 
-// Lowers the largest file this process may write, so that a write fails
-// part-way as on a full disk, even for root.
-class FileSizeLimit final
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        const rlimit lowered{bytes, m_old.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old{};
-};
-
 // What a step of the script saw of the finish dialog when it came back.
 struct Seen
 {
@@ -99,6 +79,7 @@ private Q_SLOTS:
     void targetThatCannotBeWrittenKeepsTheDialogOpen();
     void failureBeforeTheSaveDialogKeepsTheDialogOpen_data();
     void failureBeforeTheSaveDialogKeepsTheDialogOpen();
+    void escapeKeepsTheDialogAndTheStamps();
 
 private:
     QString root() const { return m_main->state().TempRoot; }
@@ -434,8 +415,29 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
         QVERIFY(S_ISFIFO(st.st_mode));
     else
         QCOMPARE(readBytes(target), QByteArray("an older song\r\n"));
-    // The name the user could not save to is not where the next dialog starts.
-    QVERIFY(m_main->dialogFileName().isEmpty());
+    // The dialog keeps the name chosen: the next try starts from it.
+    QCOMPARE(m_main->dialogFileName(), target);
+}
+
+void TestFinishDialog::escapeKeepsTheDialogAndTheStamps()
+{
+    TimingWindow* timing = openTiming(kRows);
+    ModalScript script;
+    bool openAfterEscape = false;
+    script.then([&](QWidget* w) {
+        QTest::keyClick(w, Qt::Key_Escape);
+        QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
+        openAfterEscape = w->isVisible();
+        QMetaObject::invokeMethod(w->findChild<QPushButton*>(u"Command1"_s), &QPushButton::click,
+                                  Qt::QueuedConnection);
+    });
+    timing->close();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(openAfterEscape);
+    QCOMPARE(readBytes(TagFilePath(root())), kRowTags);
+    QCOMPARE(m_main->state().ReturnToEditor, qint16(1));
 }
 
 void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen_data()
@@ -460,14 +462,15 @@ void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen_data()
                                << true;
     QTest::newRow("staging file") << u"Command3"_s << u"zem.tmp"_s << QString() << body
                                   << u"作業ファイル %1/zem.tmp を保存できませんでした。"_s << true;
-    QTest::newRow("wave dash in the header")
-        << u"Command3"_s << QString() << u"title\r\nby \u301C"_s << body
-        << u"2行目の4文字目「\u301C」(U+301C)はShift-JISで保存できない文字です。\n"
+    // A character that cannot be written is named where the editor shows it.
+    QTest::newRow("hangul in the header")
+        << u"Command3"_s << QString() << u"title\r\nby \uD55C"_s << body
+        << u"作成者・タイトル欄の2行目の4文字目「\uD55C」(U+D55C)はShift-JISで保存できない文字です。\n"
            u"別の文字に置き換えてから、もう一度お試しください。"_s
         << true;
     QTest::newRow("emoji in the body")
         << u"Command3"_s << QString() << QString() << QString(35, u'-') + u"\r\n一行目\U0001F3B5"_s
-        << u"2行目の4文字目「\U0001F3B5」(U+1F3B5)はShift-JISで保存できない文字です。\n"
+        << u"歌詞の2行目の4文字目「\U0001F3B5」(U+1F3B5)はShift-JISで保存できない文字です。\n"
            u"別の文字に置き換えてから、もう一度お試しください。"_s
         << true;
 }

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 #include "testfiles.h"
 
 using namespace verselet;
@@ -37,6 +39,8 @@ private Q_SLOTS:
     void snapshotDropsOnlyATrailingLoneCr();
     void emptyTextIsRefusedBeforeWriting();
     void unmappableTextIsReportedAndNotWritten();
+    void tagFileIsReplacedAllOrNothing_data();
+    void tagFileIsReplacedAllOrNothing();
     void newDocumentWith300LinesOffers272Rows();
     void pairingStopsAtTheShorterFile_data();
     void pairingStopsAtTheShorterFile();
@@ -129,6 +133,53 @@ void TestWorkFiles::unmappableTextIsReportedAndNotWritten()
     QCOMPARE(listed.error().line, 3);
     QCOMPARE(listed.error().column, 3);
     QVERIFY(!QFile::exists(TextFilePath(area.root)));
+}
+
+void TestWorkFiles::tagFileIsReplacedAllOrNothing_data()
+{
+    QTest::addColumn<QStringList>("tags");
+    QTest::addColumn<int>("sizeLimit"); // 0: none
+    QTest::addColumn<bool>("hadFile");
+    QTest::addColumn<int>("kind");      // -1: written
+    QStringList many;
+    for (int i = 0; i < 300; ++i)
+        many.append(u"[--:--]"_s);
+    QTest::newRow("written") << many << 0 << true << -1;
+    QTest::newRow("a character it cannot hold")
+        << QStringList{u"[00:01]"_s, u"\uD55C"_s} << 0 << true << int(FileErrorKind::Unmappable);
+    QTest::newRow("the disk fills part of the way")
+        << many << 1024 << true << int(FileErrorKind::Unwritable);
+    QTest::newRow("the disk fills, and there was no tag file")
+        << many << 1024 << false << int(FileErrorKind::Unwritable);
+}
+
+void TestWorkFiles::tagFileIsReplacedAllOrNothing()
+{
+    QFETCH(QStringList, tags);
+    QFETCH(int, sizeLimit);
+    QFETCH(bool, hadFile);
+    QFETCH(int, kind);
+    WorkArea area;
+    const QByteArray before("-------\r\n[00:01]\r\n");
+    if (hadFile)
+        writeBytes(TagFilePath(area.root), before);
+    std::optional<FileSizeLimit> limit;
+    if (sizeLimit > 0)
+        limit.emplace(sizeLimit);
+    const auto replaced = ReplaceTagFile(area.root, tags);
+    limit.reset();
+    if (kind < 0) {
+        QVERIFY(replaced.ok());
+        QCOMPARE(readBytes(TagFilePath(area.root)).size(), tags.size() * 9);
+        return;
+    }
+    QVERIFY(!replaced.ok());
+    QCOMPARE(int(replaced.error().kind), kind);
+    // What the tag file held, it holds again; none means none.
+    if (hadFile)
+        QCOMPARE(readBytes(TagFilePath(area.root)), before);
+    else
+        QVERIFY(!QFile::exists(TagFilePath(area.root)));
 }
 
 void TestWorkFiles::newDocumentWith300LinesOffers272Rows()
