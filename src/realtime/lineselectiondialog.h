@@ -48,6 +48,8 @@ private:
     void markAll(bool marked);
 
     MainWindow* m_main;
+    // From OK until its timing window has closed.
+    bool m_starting = false;
 };
 
 } // namespace verselet

@@ -17,7 +17,8 @@ struct SetStep
 {
     int selected = -1;
     // The run is over: there was no row after the selection to stamp. The
-    // selection is then where it was.
+    // selection is then on the last row when rows not to be timed were passed
+    // over on the way, else where it was.
     bool runEnds = false;
 };
 

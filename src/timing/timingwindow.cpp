@@ -8,12 +8,14 @@
 #include "cd/drivedialog.h"
 #include "cd/openprogress.h"
 #include "document/lyricsformat.h"
+#include "document/textfile.h"
 #include "realtime/finishdialog.h"
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/lenientnumber.h"
 #include "timing/stamping.h"
 #include "timing/timetag.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
+#include <QValidator>
 
 namespace verselet {
 
@@ -31,6 +34,21 @@ namespace {
 const QString kNoDisc = u"ＣＤが挿入されてないか、またはこのドライブは使用できません\r\n"
                         u"他のＣＤと交換し、更新ボタンを押してください"_s;
 const QString kStoppedDisplay = u"[00:00]"_s;
+
+// The time field takes only what the tag file can hold. A character code page
+// 932 has no form for would let the tags be kept by no way out of the run, so
+// it is refused as it is typed; a look-alike an input method typed becomes the
+// character it stands for.
+class WritableTagValidator final : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        input = FoldForCp932(input);
+        return CanEncodeCp932(input) ? Acceptable : Invalid;
+    }
+};
 
 } // namespace
 
@@ -48,6 +66,11 @@ TimingWindow::TimingWindow(MainWindow* main, std::unique_ptr<CdAudioDevice> devi
     // transport. Were it to report its own, they would move PlayingFlag.
     connect(m_device.get(), &CdAudioDevice::PlayClick, this, [this] { m_main->state().PlayingFlag = 1; });
     connect(m_device.get(), &CdAudioDevice::StopClick, this, [this] { m_main->state().PlayingFlag = 0; });
+    connect(m_device.get(), &CdAudioDevice::playbackEnded, this, &TimingWindow::Device_PlaybackEnded);
+    // The device may fall silent only once playback has begun (no sound
+    // output to be had): the corner says so when it does.
+    connect(m_device.get(), &CdAudioDevice::silenceChanged, this,
+            [this] { SilentLabel->setVisible(m_device->isSilent()); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(u"Timer1"_s);
@@ -93,6 +116,8 @@ void TimingWindow::buildWidgets()
     Text1->setToolTip(u"直接タイムを書き換えます"_s);
     Text1->setMaxLength(kTagFieldLength);
     Text1->setGeometry(TwipsRect(0, 4440, 975, 375));
+    Text1->setValidator(new WritableTagValidator(Text1));
+    connect(Text1, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
     // Every change counts, typed or set by the program.
     connect(Text1, &QLineEdit::textChanged, this, &TimingWindow::Text1_Change);
 
@@ -253,10 +278,15 @@ void TimingWindow::setRow(int row, const QString& text)
 
 void TimingWindow::Command1_Click()
 {
+    // The device answers for the disc in the drive as it is now: one that
+    // arrived or was swapped since the window opened is listed here.
     Combo1->clear();
     if (m_device->Tracks() >= 1) {
         listTracks();
         selectRememberedTrack();
+        // As on opening: the device describes the selected track, not the
+        // last one listed (track 1 when none is selected).
+        m_device->setTrack(selectedTrackNumber());
     }
 }
 
@@ -317,6 +347,10 @@ void TimingWindow::Command6_Click()
     QStringList rows = timingRows();
     const SetStep step = PressSet(rows, List1->currentRow(), Label2->text());
     if (step.runEnds) {
+        // Lines not to be timed that were passed over on the way: the
+        // selection stands on the last line.
+        if (step.selected >= 0 && step.selected != List1->currentRow())
+            List1->setCurrentRow(step.selected);
         ResetToTrackStart();
         Command8->setEnabled(true);
         state.PlayingFlag = 0;
@@ -403,6 +437,19 @@ void TimingWindow::Text1_Change()
         setRow(selected, row);
 }
 
+void TimingWindow::Device_PlaybackEnded()
+{
+    // The disc could not be read on (an image deleted, a CD taken out), or it
+    // ended: the position no longer moves, so the window goes to Stopped, as
+    // at the end of a track, instead of showing a frozen time to stamp.
+    if (m_main->state().PlayingFlag != 1)
+        return;
+    Command6->setEnabled(false);
+    Command8->setEnabled(true);
+    ResetToTrackStart();
+    m_main->state().PlayingFlag = 0;
+}
+
 void TimingWindow::Timer1_Timer()
 {
     AppState& state = m_main->state();
@@ -427,7 +474,9 @@ bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (watched == Command6) {
-        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)
+        // A disabled button takes no press, so it refreshes nothing either.
+        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
+            Command6->isEnabled())
             ShowSelectedLine();
         // Enter presses Set as Space does, so a run can be timed from the keyboard.
         if (type == QEvent::KeyPress) {

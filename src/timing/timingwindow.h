@@ -56,6 +56,8 @@ public:
     void Command9_Click();  // =>テスト
     void Text1_Change();
     void Timer1_Timer();
+    // Playback stopped by itself while playing: the window goes to Stopped.
+    void Device_PlaybackEnded();
     void ShowSelectedLine();
     void ResetToTrackStart();
     // The selected line's tag in milliseconds; 0 when none is selected.

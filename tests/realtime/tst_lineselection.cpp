@@ -6,12 +6,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 #include "modalscript.h"
 #include "testfiles.h"
@@ -47,6 +51,39 @@ public:
 
 private:
     QString m_name;
+};
+
+// Reads its disc the way a real drive does: the event loop runs meanwhile,
+// for as long as a slow disc takes.
+class SlowDisc final : public CdAudioDevice
+{
+public:
+    explicit SlowDisc(std::function<void()> whileOpening) : m_whileOpening(std::move(whileOpening)) {}
+    void setFileName(const QString&) override {}
+    QString FileName() const override { return {}; }
+    void setCommand(const QString& command) override
+    {
+        if (command != u"Open"_s)
+            return;
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, m_whileOpening);
+        QTimer::singleShot(300, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    void setTimeFormat(int) override {}
+    int TimeFormat() const override { return 0; }
+    int Tracks() const override { return 1; }
+    void setTrack(int) override {}
+    int Track() const override { return 1; }
+    qint32 TrackLength() const override { return 60000; }
+    qint32 TrackPosition() const override { return 0; }
+    qint32 Position() const override { return 0; }
+    void setFrom(qint32) override {}
+    bool isPlaying() const override { return false; }
+    bool isSilent() const override { return true; }
+
+private:
+    std::function<void()> m_whileOpening;
 };
 
 // A step of a modal script posts what it presses or closes before it looks
@@ -147,6 +184,7 @@ private Q_SLOTS:
     void closingByTheFrameWritesNothing();
     void okTimesTheRowsByTheMarksUntilARunEndsTheInput();
     void savedRunIsWhatTheNextInputLists();
+    void whileTheDiscIsReadTheDialogTakesNoInput();
 
 private:
     // A main window started on the test's own folders, with a disc that needs
@@ -449,6 +487,48 @@ void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
     // The finished run closed the selection and the command returned.
     QCOMPARE(w->state().ReturnToEditor, qint16(0));
     QCOMPARE(readBytes(TagFilePath(root())), kTags);
+}
+
+void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
+{
+    auto w = startMainWindow();
+    QVERIFY(w);
+    w->setBodyText(kHyphens35 + u"\r\n一\r\n二"_s);
+    QPointer<LineSelectionDialog> selection;
+    int devices = 0;
+    bool marksKept = false;
+    bool openAfterwards = false;
+    // While the first OK's disc is read: OK again, a mark, Escape, the close box.
+    w->setDeviceFactory([&] {
+        ++devices;
+        return std::make_unique<SlowDisc>([&] {
+            if (!selection || devices > 1)
+                return;
+            QTest::mouseClick(selection->Command1, Qt::LeftButton);
+            QTest::mouseClick(selection->Command3, Qt::LeftButton);
+            QTest::keyClick(selection, Qt::Key_Escape);
+            selection->close();
+            marksKept = rowsOf(selection->List1).at(1).marked;
+            openAfterwards = selection->isVisible();
+        });
+    });
+
+    ModalScript script;
+    script.then([&](QWidget* window) {
+        selection = qobject_cast<LineSelectionDialog*>(window);
+        QVERIFY(selection);
+        QMetaObject::invokeMethod(selection->Command1, &QPushButton::click, Qt::QueuedConnection);
+    });
+    script.then([&](QWidget* window) { closeByFrame(window); }); // the one timing window
+    script.thenClick(u"Command2"_s);                              // 編集を破棄してもどる
+    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.seen, (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s}));
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(devices, 1);
+    QVERIFY(marksKept);
+    QVERIFY(openAfterwards);
 }
 
 void TestLineSelection::savedRunIsWhatTheNextInputLists()

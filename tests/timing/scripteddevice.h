@@ -3,7 +3,9 @@
 // A CD-audio device whose clock the test sets: tracks of given lengths laid
 // end to end, and a play position that moves only when the test advances the
 // clock. It keeps the device's rules: Stop halts without rewinding, Play
-// resumes unless From was set since, From counts for one Play.
+// resumes unless From was set since, From counts for one Play; the table of
+// contents is read by Open, and read again when Tracks is asked for while
+// nothing plays and the disc in the drive has changed.
 
 #include "cd/cdaudiodevice.h"
 
@@ -15,11 +17,27 @@
 class ScriptedDevice final : public verselet::CdAudioDevice
 {
 public:
-    // Track lengths in milliseconds; the disc holds them once it is opened.
-    explicit ScriptedDevice(QList<qint32> lengths = {}) : m_lengths(std::move(lengths)) {}
+    // The disc in the drive: track lengths in milliseconds (none: no disc).
+    explicit ScriptedDevice(QList<qint32> lengths = {}) : m_medium(std::move(lengths)) {}
 
-    void setTrackLengths(QList<qint32> lengths) { m_lengths = std::move(lengths); }
+    // Another disc goes into the drive (none: the disc is taken out).
+    void changeDisc(QList<qint32> lengths) { m_medium = std::move(lengths); }
     void advance(qint64 ms) { m_clock += ms; }
+    // Playback stops by itself where it is, as when the disc can no longer
+    // be read.
+    void failReading()
+    {
+        if (!m_playing)
+            return;
+        m_base = Position();
+        m_playing = false;
+        Q_EMIT playbackEnded();
+    }
+    void setSilent(bool s)
+    {
+        silent = s;
+        Q_EMIT silenceChanged();
+    }
     bool silent = true;
     QStringList commands; // every command, as sent
 
@@ -46,11 +64,20 @@ public:
         } else if (c == QLatin1String("open")) {
             m_playing = false;
             m_base = 0;
+            m_lengths = m_medium;
+            ++tableReads;
         }
     }
     void setTimeFormat(int format) override { m_format = format; }
     int TimeFormat() const override { return m_format; }
-    int Tracks() const override { return int(m_lengths.size()); }
+    int Tracks() const override
+    {
+        if (!m_playing && m_lengths != m_medium) {
+            m_lengths = m_medium;
+            ++tableReads;
+        }
+        return int(m_lengths.size());
+    }
     void setTrack(int track) override { m_track = track; }
     int Track() const override { return m_track; }
     qint32 TrackLength() const override { return valid() ? m_lengths.at(m_track - 1) : 0; }
@@ -80,11 +107,14 @@ public:
 
     qint32 from() const { return m_from; }
     bool fromPending() const { return m_fromSet; }
+    // How often the table of contents was read.
+    mutable int tableReads = 0;
 
 private:
     bool valid() const { return m_track >= 1 && m_track <= m_lengths.size(); }
 
-    QList<qint32> m_lengths;
+    QList<qint32> m_medium;
+    mutable QList<qint32> m_lengths;
     QString m_fileName;
     int m_format = -1;
     int m_track = 1;

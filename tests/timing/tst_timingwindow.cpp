@@ -3,12 +3,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -54,6 +56,18 @@ private:
     QTimer m_timer;
 };
 
+// Types each character as a key that carries it, as a keyboard layout or an
+// input method delivers characters QTest has no key for.
+void typeText(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
 } // namespace
 
 class TestTimingWindow : public QObject
@@ -70,12 +84,15 @@ private Q_SLOTS:
     void transportStates();
     void setStampsTheTimedLinesInTurn();
     void twoSetsInOneSecondGiveTheSameTag();
+    void setPassingOverTheLastLinesEndsOnTheLastLine();
+    void timeFieldRefusesWhatTheTagFileCannotHold();
     void setOnAnEmptyListEndsTheRun();
     void nextMovesWithoutStampingAndWraps();
     void directEditAppliesAtTheSeventhCharacter();
     void selectedLineIsShownOnItsEvents();
     void playFromTheSelectedLine();
     void endOfTrackStopsAndReArms();
+    void discThatCannotBeReadOnStopsTheWindow();
     void topBringsTheSelectionToTheTop();
     void setAnswersSpaceAndEnter();
     void closingRemembersTheTrackAndFinishesOnce();
@@ -220,10 +237,38 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
                          u"他のＣＤと交換し、更新ボタンを押してください"_s});
     QCOMPARE(w->Combo1->count(), 0);
 
-    device->setTrackLengths({30000, 40000});
+    // A disc goes in; "更新" lists it, without opening the device again.
+    device->changeDisc({30000, 40000});
     w->Command1->click();
     QCOMPARE(w->Combo1->count(), 2);
     QCOMPARE(w->Combo1->currentIndex(), 0);
+    QCOMPARE(answers.messages.size(), 1);
+    QCOMPARE(device->commands.count(u"Open"_s), 1);
+
+    // Another disc in its place: its own tracks.
+    device->changeDisc({50000});
+    w->Command1->click();
+    QCOMPARE(w->Combo1->count(), 1);
+    QCOMPARE(w->Combo1->itemText(0), u"ﾄﾗｯｸ1 [00:50]"_s);
+
+    // A remembered track the new disc does not have selects none; the device
+    // then describes track 1, as after opening, not the last one listed.
+    device->changeDisc({10000, 20000, 30000});
+    m_main->setRememberedTrackIndex(u"5"_s);
+    w->Command1->click();
+    QCOMPARE(w->Combo1->count(), 3);
+    QCOMPARE(w->Combo1->currentIndex(), -1);
+    QCOMPARE(device->Track(), 1);
+    w->Command2->click();
+    device->advance(2500);
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:02]"_s);
+
+    // The disc taken out: nothing is listed, and no message comes.
+    w->Command4->click();
+    device->changeDisc({});
+    w->Command1->click();
+    QCOMPARE(w->Combo1->count(), 0);
     QCOMPARE(answers.messages.size(), 1);
 }
 
@@ -326,6 +371,54 @@ void TestTimingWindow::twoSetsInOneSecondGiveTheSameTag()
     QCOMPARE(w->timingRows(), (QStringList{u"[01:01]a"_s, u"[01:01]b"_s, u"[01:"_s, u"[--:--]c"_s}));
 }
 
+void TestTimingWindow::setPassingOverTheLastLinesEndsOnTheLastLine()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({120000}, &device);
+    w->setTimingRows({u"[--:--]one"_s, u"       gap"_s, u"-------"_s});
+    w->Command2->click();
+    device->advance(3000);
+    w->Timer1_Timer();
+    w->Command6->click();
+    QCOMPARE(w->List1->currentRow(), 0);
+    // Only lines not to be timed follow: the press passes over them to the
+    // last line and the run ends at once.
+    w->Command6->click();
+    QCOMPARE(w->List1->currentRow(), 2);
+    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QVERIFY(!w->Command6->isEnabled());
+    QVERIFY(!device->isPlaying());
+    QCOMPARE(w->timingRows(), (QStringList{u"[00:03]one"_s, u"       gap"_s, u"-------"_s}));
+}
+
+void TestTimingWindow::timeFieldRefusesWhatTheTagFileCannotHold()
+{
+    TimingWindow* w = open({120000});
+    w->setTimingRows({u"[00:10]line"_s, u"[00:20]next"_s});
+    w->List1->setCurrentRow(0);
+    w->ShowSelectedLine();
+    QSignalSpy rejected(w->Text1, &QLineEdit::inputRejected);
+
+    // Hangul has no code page 932 form: the key is refused, and the tag
+    // typed without it is not complete, so the row keeps its tag.
+    w->Text1->selectAll();
+    typeText(w->Text1, u"[0\uD55C:00]"_s);
+    QCOMPARE(rejected.size(), 1);
+    QCOMPARE(w->Text1->text(), u"[0:00]"_s);
+    QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
+    // Pasted, the same.
+    w->Text1->selectAll();
+    w->Text1->insert(u"[01:\uD55C0]"_s);
+    QCOMPARE(rejected.size(), 2);
+    QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
+
+    // An input method's wave dash is taken as the one code page 932 has.
+    w->Text1->selectAll();
+    typeText(w->Text1, u"\u301C\u301C\u301C\u301C\u301C\u301C]"_s);
+    QCOMPARE(w->timingRows().at(0), u"\uFF5E\uFF5E\uFF5E\uFF5E\uFF5E\uFF5E]line"_s);
+    QCOMPARE(rejected.size(), 2);
+}
+
 void TestTimingWindow::setOnAnEmptyListEndsTheRun()
 {
     ScriptedDevice* device = nullptr;
@@ -415,11 +508,20 @@ void TestTimingWindow::selectedLineIsShownOnItsEvents()
     QVERIFY(!w->Command5->isEnabled());
     QVERIFY(!w->Command9->isEnabled());
 
-    // The mouse on Set, even while it is disabled.
+    // A press on Set while it is disabled does nothing at all.
+    QVERIFY(!w->Command6->isEnabled());
+    QTest::mousePress(w->Command6, Qt::LeftButton);
+    QTest::mouseRelease(w->Command6, Qt::LeftButton);
+    QCOMPARE(w->Label3->text(), u"plain"_s);
+    QVERIFY(!w->Command5->isEnabled());
+
+    // While it plays, the mouse on Set shows the line before the click moves on.
+    w->Command2->click();
+    w->List1->setCurrentRow(2);
     QTest::mousePress(w->Command6, Qt::LeftButton);
     QCOMPARE(w->Label3->text(), u"more"_s);
-    QTest::mouseRelease(w->Command6, Qt::LeftButton);
     QVERIFY(w->Command5->isEnabled());
+    QTest::mouseRelease(w->Command6, Qt::LeftButton);
 }
 
 void TestTimingWindow::playFromTheSelectedLine()
@@ -469,6 +571,28 @@ void TestTimingWindow::endOfTrackStopsAndReArms()
     QCOMPARE(device->from(), 0);
     QVERIFY(!w->Command6->isEnabled());
     QVERIFY(w->Command8->isEnabled());
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:00]"_s);
+}
+
+void TestTimingWindow::discThatCannotBeReadOnStopsTheWindow()
+{
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({60000, 60000}, &device);
+    w->Combo1->setCurrentIndex(1);
+    w->Combo1_Click();
+    w->Command2->click();
+    device->advance(5000);
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:05]"_s);
+
+    // The image is deleted, the CD taken out: playback ends where it was.
+    device->failReading();
+    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QVERIFY(!w->Command6->isEnabled());
+    QVERIFY(w->Command8->isEnabled());
+    QVERIFY(device->fromPending());
+    QCOMPARE(device->from(), 60000);
     w->Timer1_Timer();
     QCOMPARE(w->Label2->text(), u"[00:00]"_s);
 }
@@ -550,9 +674,15 @@ void TestTimingWindow::silentPlaybackIsShown()
     m_window.reset();
     auto loud = std::make_unique<ScriptedDevice>(QList<qint32>{10000});
     loud->silent = false;
+    ScriptedDevice* output = loud.get();
     m_window = std::make_unique<TimingWindow>(m_main.get(), std::move(loud));
     m_window->show();
     QVERIFY(!m_window->SilentLabel->isVisible());
+    // The sound output fails once playback has begun: the corner says so.
+    m_window->Command2->click();
+    QVERIFY(!m_window->SilentLabel->isVisible());
+    output->setSilent(true);
+    QVERIFY(m_window->SilentLabel->isVisible());
 }
 
 void TestTimingWindow::screenshot()
