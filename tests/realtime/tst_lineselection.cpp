@@ -31,7 +31,7 @@ const QString kHyphens35(35, u'-');
 
 // A disc with one track of a minute that never plays: the timing window opens
 // it without a message and the tests decide when a run ends.
-class OneTrackDisc final : public CdAudioDevice
+class OneTrackDisc : public CdAudioDevice
 {
 public:
     void setFileName(const QString& name) override { m_name = name; }
@@ -55,12 +55,10 @@ private:
 
 // Reads its disc the way a real drive does: the event loop runs meanwhile,
 // for as long as a slow disc takes.
-class SlowDisc final : public CdAudioDevice
+class SlowDisc final : public OneTrackDisc
 {
 public:
     explicit SlowDisc(std::function<void()> whileOpening) : m_whileOpening(std::move(whileOpening)) {}
-    void setFileName(const QString&) override {}
-    QString FileName() const override { return {}; }
     void setCommand(const QString& command) override
     {
         if (command != u"Open"_s)
@@ -70,17 +68,6 @@ public:
         QTimer::singleShot(300, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    void setTimeFormat(int) override {}
-    int TimeFormat() const override { return 0; }
-    int Tracks() const override { return 1; }
-    void setTrack(int) override {}
-    int Track() const override { return 1; }
-    qint32 TrackLength() const override { return 60000; }
-    qint32 TrackPosition() const override { return 0; }
-    qint32 Position() const override { return 0; }
-    void setFrom(qint32) override {}
-    bool isPlaying() const override { return false; }
-    bool isSilent() const override { return true; }
 
 private:
     std::function<void()> m_whileOpening;
