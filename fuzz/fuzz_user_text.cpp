@@ -2,11 +2,15 @@
 // a document (header, start text, body, tag lines).
 //
 // Properties:
-//   - the decoded text holds only CR LF line ends, no lone CR or LF;
+//   - the decoded text holds only CR LF line ends, no lone CR or LF, and no
+//     character that folds to a code page 932 one (it is folded already);
+//   - the loaded texts hold no line separator (U+2028, U+2029, U+0085): a
+//     text box would break the line there and shift every later tag;
 //   - a text holding U+0000 is refused by ReadUserTextFile as not a text, and
 //     takes no further part;
-//   - a plain load: the body is the 35 hyphens, CR LF and the text itself, the
-//     tag lines are the template, header and start text are empty;
+//   - a plain load: the body is the 35 hyphens, CR LF and the text itself
+//     (each line separator a line end), the tag lines are the template,
+//     header and start text are empty;
 //   - a timed load: the tag lines are one per body line followed by exactly
 //     224 "[--:--]"; the body text holds no CR outside its CR LF;
 //   - the round trip of a complete timed load: the body lines paired with the
@@ -98,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const UserText user = DecodeUserText(bytes);
     FUZZ_CHECK(onlyCrLfLineEnds(user.text), Show(user.text));
+    FUZZ_CHECK(FoldForCp932(user.text) == user.text, Show(user.text));
     // A text holding a NUL is no text the program opens: ReadUserTextFile
     // refuses it (NUL bytes, or NUL characters in UTF-16).
     if (user.text.contains(QChar(0))) {
@@ -114,8 +119,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const LoadedLyrics loaded = LoadLyricsText(user.text);
     FUZZ_CHECK(loaded.timed == IsTimedLyricsText(user.text), Show(user.text));
+    for (const QString& text : {loaded.headerText, loaded.startText, loaded.bodyText}) {
+        FUZZ_CHECK(!text.contains(QChar::LineSeparator) && !text.contains(QChar::ParagraphSeparator) &&
+                       !text.contains(QChar(0x0085)),
+                   Show(text));
+    }
     if (!loaded.timed) {
-        FUZZ_CHECK(loaded.bodyText == kSeparatorLine.toString() + crLf() + user.text, Show(loaded.bodyText));
+        FUZZ_CHECK(loaded.bodyText == kSeparatorLine.toString() + crLf() + ResolveLineSeparators(user.text, false),
+                   Show(loaded.bodyText));
         FUZZ_CHECK(loaded.tagLines == TagTemplateLines(), Show(loaded.tagLines));
         FUZZ_CHECK(loaded.headerText.isEmpty() && loaded.startText.isEmpty() && loaded.complete,
                    Show(loaded.headerText));
