@@ -6,10 +6,6 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-const QString kCrLfText = u"\r\n"_s;
-} // namespace
-
 QString SixDigitWarningText()
 {
     return u"このファイルは6桁タイム付き歌詞テキストだと思われます。\r\n"
@@ -25,6 +21,7 @@ QString TextFileNotSavedText(const QString& tempRoot)
 
 namespace {
 
+const QString kCrLfText = u"\r\n"_s;
 const QString kReplaceAndRetry = u"別の文字に置き換えてから、もう一度お試しください。"_s;
 
 // 「x」(U+XXXX)はShift-JISで保存できない文字です。

@@ -100,7 +100,7 @@ QString FoldForCp932(const QString& text)
 bool CanEncodeCp932(QStringView text)
 {
     QStringEncoder encoder(kCp932Name, QStringConverter::Flag::Stateless);
-    const QByteArray bytes = encoder.encode(FoldForCp932(text.toString()));
+    [[maybe_unused]] const QByteArray bytes = encoder.encode(FoldForCp932(text.toString())); // converts only when kept
     return !encoder.hasError();
 }
 
