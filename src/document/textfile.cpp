@@ -84,24 +84,30 @@ QChar FoldForCp932(QChar c)
 
 QString FoldForCp932(const QString& text)
 {
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n && FoldForCp932(text.at(i)) == text.at(i))
-        ++i;
-    if (i == n)
+    // Every character that folds lies in one of three narrow ranges; a text
+    // is mostly scanned without looking further (this runs on every write).
+    const auto mayFold = [](char16_t u) {
+        return (u >= 0x00A0 && u <= 0x00AC) || (u >= 0x2014 && u <= 0x2212) || u == 0x301C;
+    };
+    const char16_t* const begin = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* const end = begin + text.size();
+    const char16_t* p = begin;
+    while (p != end && !(mayFold(*p) && FoldForCp932(QChar(*p)) != QChar(*p)))
+        ++p;
+    if (p == end)
         return text; // shares the data: nothing to fold
     QString folded = text;
     QChar* out = folded.data();
-    for (; i < n; ++i)
-        out[i] = FoldForCp932(out[i]);
+    for (qsizetype i = p - begin; i < folded.size(); ++i) {
+        if (mayFold(out[i].unicode()))
+            out[i] = FoldForCp932(out[i]);
+    }
     return folded;
 }
 
 bool CanEncodeCp932(QStringView text)
 {
-    QStringEncoder encoder(kCp932Name, QStringConverter::Flag::Stateless);
-    [[maybe_unused]] const QByteArray bytes = encoder.encode(FoldForCp932(text.toString())); // converts only when kept
-    return !encoder.hasError();
+    return EncodeCp932(text.toString()).ok();
 }
 
 DecodedText DecodeCp932(const QByteArray& bytes)
@@ -124,10 +130,19 @@ DecodedText DecodeCp932(const QByteArray& bytes)
 
 Result<QByteArray, UnmappableCharacter> EncodeCp932(const QString& text)
 {
-    const QString folded = FoldForCp932(text);
+    // Every character that folds is one the encoder refuses, so a text that
+    // encodes as it is needs no folding: only a refused one is folded and
+    // tried again.
     QStringEncoder encoder(kCp932Name, QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(folded);
-    if (encoder.hasError())
+    QByteArray bytes = encoder.encode(text);
+    if (!encoder.hasError())
+        return bytes;
+    const QString folded = FoldForCp932(text);
+    if (folded.constData() == text.constData())
+        return locateUnmappable(text);
+    QStringEncoder again(kCp932Name, QStringConverter::Flag::Stateless);
+    bytes = again.encode(folded);
+    if (again.hasError())
         return locateUnmappable(folded);
     return bytes;
 }
