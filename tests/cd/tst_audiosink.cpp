@@ -41,6 +41,7 @@ private Q_SLOTS:
     void nullSinkIsTheDefaultOutput();
     void heardPositionFollowsTheClock();
     void stopAndResumeThroughTheSink();
+    void everySeekThroughTheSinkPlaysOn();
 
 private:
     QTemporaryDir m_dir;
@@ -112,6 +113,46 @@ void TestAudioSink::stopAndResumeThroughTheSink()
     const qint32 resumed = positionAfter(device, 400);
     QVERIFY2(resumed > stopped + 200 && resumed < stopped + 500,
              qPrintable(u"%1 after %2"_s.arg(resumed).arg(stopped)));
+    device.setCommand(u"Stop"_s);
+}
+
+void TestAudioSink::everySeekThroughTheSinkPlaysOn()
+{
+    // Three hundred seeks (From + Play), three at a time with a Stop before
+    // the last, a few milliseconds apart, the way a user jumps about. After
+    // each round the heard position must move on from the last place, by
+    // more than the sink's buffer could still play of a stream nobody feeds.
+    DiscAudioDevice device(SystemAudioOutputs());
+    device.setFileName(m_image);
+    device.setCommand(u"Open"_s);
+    QCOMPARE(device.Tracks(), 2);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(device.Position() > 50, 2000);
+    for (int round = 0; round < 100; ++round) {
+        device.setFrom(1000 + (round * 613) % 15000);
+        device.setCommand(u"Play"_s);
+        QTest::qWait(round % 3);
+        device.setFrom(1000 + (round * 877) % 15000);
+        device.setCommand(u"Play"_s);
+        QTest::qWait(round % 2);
+        device.setCommand(u"Stop"_s);
+        QTest::qWait(round % 5);
+        const qint32 last = 1000 + (round * 1259 + 7000) % 15000;
+        device.setFrom(last);
+        device.setCommand(u"Play"_s);
+        QTRY_VERIFY2_WITH_TIMEOUT(device.Position() > last + 150,
+                                  qPrintable(u"round %1: stuck at %2 after a seek to %3"_s.arg(round)
+                                                 .arg(device.Position())
+                                                 .arg(last)),
+                                  2000);
+        QVERIFY(device.isPlaying());
+    }
+    QVERIFY2(!device.isSilent(), "the sink did not start; the engine fell back to the clock");
+    const qint32 before = device.Position();
+    const qint32 after = positionAfter(device, 300);
+    QVERIFY2(after >= before + 250 && after <= before + 350,
+             qPrintable(u"%1 then %2"_s.arg(before).arg(after)));
     device.setCommand(u"Stop"_s);
 }
 

@@ -10,10 +10,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include "discfixtures.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -59,6 +63,85 @@ qint32 positionAfter(DiscAudioDevice& device, int ms)
     return device.Position();
 }
 
+// Lets a test hold the output thread inside the output's stop() until it has
+// given the next command.
+class StopGate
+{
+public:
+    void arm()
+    {
+        std::lock_guard lock(m_mutex);
+        m_armed = true;
+        m_inside = false;
+    }
+    // True once the output thread waits inside stop().
+    bool waitInside(int ms)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_inside; });
+    }
+    void release()
+    {
+        std::lock_guard lock(m_mutex);
+        m_armed = false;
+        m_wake.notify_all();
+    }
+    // Output thread.
+    void pass()
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_armed)
+            return;
+        m_inside = true;
+        m_wake.notify_all();
+        m_wake.wait_for(lock, std::chrono::seconds(5), [this] { return !m_armed; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_armed = false;
+    bool m_inside = false;
+};
+
+// Keeps time as a sound card would, and runs the output thread's events in
+// the middle of stop() and start(), as Qt's PulseAudio sink does while it is
+// destroyed: whatever is queued to that thread runs inside the output's call.
+class EventfulOutput final : public AudioOutput
+{
+public:
+    explicit EventfulOutput(std::shared_ptr<StopGate> gate) : m_gate(std::move(gate)) {}
+    bool start() override
+    {
+        QCoreApplication::processEvents();
+        return m_clock->start();
+    }
+    void stop() override
+    {
+        m_clock->stop();
+        m_gate->pass();
+        // Closing takes a moment, long enough for the next command to arrive.
+        QThread::usleep(2000);
+        QCoreApplication::processEvents();
+    }
+    qint64 writableFrames() override { return m_clock->writableFrames(); }
+    qint64 write(const qint16* frames, qint64 count) override
+    {
+        return m_clock->write(frames, count);
+    }
+    qint64 heldFrames() override { return m_clock->heldFrames(); }
+    bool isSilent() const override { return false; }
+
+private:
+    std::shared_ptr<StopGate> m_gate;
+    std::unique_ptr<AudioOutput> m_clock = MakeSilentOutput();
+};
+
+AudioOutputFactory eventfulOutputs(std::shared_ptr<StopGate> gate = std::make_shared<StopGate>())
+{
+    return [gate] { return std::make_unique<EventfulOutput>(gate); };
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QList<TrackInfo>)
@@ -88,6 +171,10 @@ private Q_SLOTS:
     void playbackEndsAtTheEndOfTheDisc();
     void deletedFileStopsPlaybackCleanly();
     void clockOnlyWithoutAnOutput();
+    void playWhileTheOutputClosesPlaysOn_data();
+    void playWhileTheOutputClosesPlaysOn();
+    void manySeeksPlayOnWhenTheOutputRunsEvents_data();
+    void manySeeksPlayOnWhenTheOutputRunsEvents();
 
 private:
     QTemporaryDir m_dir;
@@ -480,6 +567,93 @@ void TestCdAudioDevice::clockOnlyWithoutAnOutput()
     broken.setCommand(u"Play"_s);
     QVERIFY(positionAfter(broken, 200) >= 100);
     QVERIFY(broken.isSilent());
+}
+
+void TestCdAudioDevice::playWhileTheOutputClosesPlaysOn_data()
+{
+    QTest::addColumn<bool>("atTheEnd");
+    QTest::addColumn<QList<qint32>>("froms");
+    // The output thread is held inside the output's stop() (after a Stop, or
+    // as the disc runs out) while the next Plays are given; the last one wins.
+    QTest::newRow("Play after a Stop") << false << QList<qint32>{2000};
+    QTest::newRow("two Plays after a Stop") << false << QList<qint32>{6000, 2000};
+    QTest::newRow("Play as the disc ends") << true << QList<qint32>{2000};
+}
+
+void TestCdAudioDevice::playWhileTheOutputClosesPlaysOn()
+{
+    QFETCH(bool, atTheEnd);
+    QFETCH(QList<qint32>, froms);
+    auto gate = std::make_shared<StopGate>();
+    DiscAudioDevice device(eventfulOutputs(gate));
+    openAndList(device, m_image);
+    device.setTrack(2);
+    const qint32 end = device.TrackPosition() + device.TrackLength();
+    const qint32 start = atTheEnd ? end - 300 : 1000;
+    device.setFrom(start);
+    device.setCommand(u"Play"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(device.Position() > start + 20, 1000);
+    gate->arm();
+    if (!atTheEnd)
+        device.setCommand(u"Stop"_s);
+    QVERIFY(gate->waitInside(2000));
+    for (qint32 from : froms) {
+        device.setFrom(from);
+        device.setCommand(u"Play"_s);
+    }
+    gate->release();
+    const qint32 from = froms.last();
+    // More than the output's buffer: a session nobody feeds any more still
+    // moves on that far.
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        device.Position() > from + 100,
+        qPrintable(u"stuck at %1 after a Play from %2"_s.arg(device.Position()).arg(from)), 1000);
+    const qint32 before = device.Position();
+    const qint32 after = positionAfter(device, 200);
+    QVERIFY2(before < from + 400 && after >= before + 150 && after <= before + 300,
+             qPrintable(u"%1 then %2"_s.arg(before).arg(after)));
+    QVERIFY(device.isPlaying());
+    device.setCommand(u"Stop"_s);
+}
+
+void TestCdAudioDevice::manySeeksPlayOnWhenTheOutputRunsEvents_data()
+{
+    QTest::addColumn<bool>("stopFirst");
+    // Each round seeks twice, 0 to 3 ms apart (with a Stop in between in the
+    // second row); the playback must go on from the second place.
+    QTest::newRow("From + Play, twice") << false;
+    QTest::newRow("From + Play, Stop, From + Play") << true;
+}
+
+void TestCdAudioDevice::manySeeksPlayOnWhenTheOutputRunsEvents()
+{
+    QFETCH(bool, stopFirst);
+    DiscAudioDevice device(eventfulOutputs());
+    openAndList(device, m_image);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(device.Position() > 50, 1000);
+    for (int round = 0; round < 40; ++round) {
+        const qint32 first = 500 + (round * 613) % 8000;
+        const qint32 second = 500 + (round * 1259 + 4000) % 8000;
+        device.setFrom(first);
+        device.setCommand(u"Play"_s);
+        if (stopFirst) {
+            QTest::qWait(round % 3);
+            device.setCommand(u"Stop"_s);
+        }
+        QTest::qWait(round % 4);
+        device.setFrom(second);
+        device.setCommand(u"Play"_s);
+        QTRY_VERIFY2_WITH_TIMEOUT(device.Position() > second + 100,
+                                  qPrintable(u"round %1: stuck at %2 after a seek to %3"_s.arg(round)
+                                                 .arg(device.Position())
+                                                 .arg(second)),
+                                  1000);
+        QVERIFY(device.Position() < second + 600);
+        QVERIFY(device.isPlaying());
+    }
+    device.setCommand(u"Stop"_s);
 }
 
 int main(int argc, char* argv[])
