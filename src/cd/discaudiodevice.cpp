@@ -36,11 +36,24 @@ std::shared_ptr<const Disc> OpenDisc(const QString& name, const std::function<vo
 }
 
 DiscAudioDevice::DiscAudioDevice(AudioOutputFactory outputs, QObject* parent)
-    : CdAudioDevice(parent), m_engine(std::make_unique<PlaybackEngine>(std::move(outputs)))
+    : CdAudioDevice(parent)
 {
+    // The engine's threads post to this object: Qt delivers the calls on this
+    // object's thread, and drops those still pending when it is destroyed.
+    PlaybackEvents events;
+    events.post = [this](std::function<void()> call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    };
+    events.ended = [this] { Q_EMIT playbackEnded(); };
+    events.silenceChanged = [this] { Q_EMIT silenceChanged(); };
+    m_engine = std::make_unique<PlaybackEngine>(std::move(outputs), std::move(events));
 }
 
-DiscAudioDevice::~DiscAudioDevice() = default;
+DiscAudioDevice::~DiscAudioDevice()
+{
+    // Its threads end here, while this is still whole to post to.
+    m_engine.reset();
+}
 
 void DiscAudioDevice::setCommand(const QString& command)
 {

@@ -14,7 +14,9 @@ class PlaybackEngine;
 // The device for real discs: a CD drive, a disc image or a set of audio files
 // (named by FileName), played through the playback engine. Open runs on a
 // thread of its own and reports measuring() while audio files are measured;
-// the event loop keeps running meanwhile.
+// the event loop keeps running meanwhile. playbackEnded() and silenceChanged()
+// come from the engine's threads by way of this object's event queue, so they
+// are emitted on the thread this object lives on.
 class DiscAudioDevice final : public CdAudioDevice
 {
     Q_OBJECT

@@ -170,7 +170,12 @@ private Q_SLOTS:
     void positionAdvancesInRealTime();
     void playbackEndsAtTheEndOfTheDisc();
     void deletedFileStopsPlaybackCleanly();
-    void clockOnlyWithoutAnOutput();
+    void playbackEndedWhenPlaybackStopsByItself_data();
+    void playbackEndedWhenPlaybackStopsByItself();
+    void noEndReportedAfterStopOrANewPlay_data();
+    void noEndReportedAfterStopOrANewPlay();
+    void outputThatCannotStartFallsBackToTheClock_data();
+    void outputThatCannotStartFallsBackToTheClock();
     void playWhileTheOutputClosesPlaysOn_data();
     void playWhileTheOutputClosesPlaysOn();
     void manySeeksPlayOnWhenTheOutputRunsEvents_data();
@@ -546,27 +551,115 @@ void TestCdAudioDevice::deletedFileStopsPlaybackCleanly()
     QVERIFY(device.Position() < 1000);
 }
 
-void TestCdAudioDevice::clockOnlyWithoutAnOutput()
+void TestCdAudioDevice::playbackEndedWhenPlaybackStopsByItself_data()
 {
+    QTest::addColumn<bool>("cutShort");
+    QTest::newRow("the end of the disc") << false;
+    QTest::newRow("the image cut short while playing") << true;
+}
+
+void TestCdAudioDevice::playbackEndedWhenPlaybackStopsByItself()
+{
+    QFETCH(bool, cutShort);
+    QTemporaryDir dir;
+    const QString cue = fixtures::writeBinCue(dir.path(), {75 * 10});
     DiscAudioDevice device;
-    QVERIFY(device.isSilent());
-    // An output that cannot start falls back to the clock.
-    struct Broken final : AudioOutput
+    QSignalSpy ended(&device, &CdAudioDevice::playbackEnded);
+    openAndList(device, cue);
+    device.setFrom(cutShort ? 0 : 10000 - 200);
+    device.setCommand(u"Play"_s);
+    if (cutShort) {
+        QTest::qWait(100);
+        // Only its first second is left; the ring holds two more at most.
+        QVERIFY(QFile::resize(dir.filePath(u"disc.bin"_s), 2352 * 75));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    QVERIFY(!device.isPlaying());
+    const qint32 stopped = device.Position();
+    if (cutShort)
+        QVERIFY2(stopped >= 1000 && stopped < 3500, qPrintable(QString::number(stopped)));
+    else
+        QCOMPARE(stopped, 10000);
+    QCOMPARE(positionAfter(device, 200), stopped);
+    QCOMPARE(ended.size(), 1);
+}
+
+void TestCdAudioDevice::noEndReportedAfterStopOrANewPlay_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("fromSet");
+    QTest::newRow("Stop") << u"Stop"_s << false;
+    QTest::newRow("Play from elsewhere") << u"Play"_s << true;
+    QTest::newRow("Open") << u"Open"_s << false;
+}
+
+void TestCdAudioDevice::noEndReportedAfterStopOrANewPlay()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, fromSet);
+    DiscAudioDevice device;
+    QSignalSpy ended(&device, &CdAudioDevice::playbackEnded);
+    openAndList(device, m_image);
+    device.setFrom(10013 - 100);
+    device.setCommand(u"Play"_s);
+    // The playback runs out while this thread is busy; the command comes
+    // before the news of the end does, and takes its place.
+    QThread::msleep(500);
+    if (fromSet)
+        device.setFrom(0);
+    device.setCommand(command);
+    QTest::qWait(300);
+    QCOMPARE(ended.size(), 0);
+    device.setCommand(u"Stop"_s);
+}
+
+void TestCdAudioDevice::outputThatCannotStartFallsBackToTheClock_data()
+{
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<bool>("silentAtLast");
+    QTest::addColumn<int>("changes");
+    QTest::newRow("an output that never starts") << 1000 << true << 1;
+    QTest::newRow("an output that starts at the second Play") << 1 << false << 2;
+}
+
+void TestCdAudioDevice::outputThatCannotStartFallsBackToTheClock()
+{
+    QFETCH(int, failures);
+    QFETCH(bool, silentAtLast);
+    QFETCH(int, changes);
+    DiscAudioDevice clockOnly;
+    QVERIFY(clockOnly.isSilent());
+
+    // Fails its first `failures` starts, then plays like a sound card.
+    struct Flaky final : AudioOutput
     {
-        bool start() override { return false; }
-        void stop() override {}
-        qint64 writableFrames() override { return 0; }
-        qint64 write(const qint16*, qint64) override { return 0; }
-        qint64 heldFrames() override { return 0; }
+        explicit Flaky(int failures) : failuresLeft(failures) {}
+        bool start() override { return failuresLeft-- <= 0 && clock->start(); }
+        void stop() override { clock->stop(); }
+        qint64 writableFrames() override { return clock->writableFrames(); }
+        qint64 write(const qint16* f, qint64 n) override { return clock->write(f, n); }
+        qint64 heldFrames() override { return clock->heldFrames(); }
         bool isSilent() const override { return false; }
+        int failuresLeft;
+        std::unique_ptr<AudioOutput> clock = MakeSilentOutput();
     };
-    DiscAudioDevice broken([] { return std::make_unique<Broken>(); });
-    QVERIFY(!broken.isSilent());
-    openAndList(broken, m_image);
-    broken.setFrom(0);
-    broken.setCommand(u"Play"_s);
-    QVERIFY(positionAfter(broken, 200) >= 100);
-    QVERIFY(broken.isSilent());
+    DiscAudioDevice device([failures] { return std::make_unique<Flaky>(failures); });
+    QSignalSpy changed(&device, &CdAudioDevice::silenceChanged);
+    QVERIFY(!device.isSilent());
+    openAndList(device, m_image);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    QTRY_COMPARE(changed.size(), 1);
+    QVERIFY(device.isSilent());
+    QVERIFY(positionAfter(device, 200) >= 100);
+
+    device.setCommand(u"Stop"_s);
+    device.setCommand(u"Play"_s);
+    QTRY_COMPARE(changed.size(), changes);
+    QCOMPARE(device.isSilent(), silentAtLast);
+    QTest::qWait(100);
+    QCOMPARE(changed.size(), changes);
+    device.setCommand(u"Stop"_s);
 }
 
 void TestCdAudioDevice::playWhileTheOutputClosesPlaysOn_data()
