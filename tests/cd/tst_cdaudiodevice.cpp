@@ -38,13 +38,9 @@ struct TrackInfo
     }
 };
 
-// Opens as the timing window does: Open, Stop, milliseconds, every track.
-QList<TrackInfo> openAndList(DiscAudioDevice& device, const QString& name)
+// Lists the tracks as the timing window does, reading Tracks() for each.
+QList<TrackInfo> listTracks(DiscAudioDevice& device)
 {
-    device.setFileName(name);
-    device.setCommand(u"Open"_s);
-    device.setCommand(u"Stop"_s);
-    device.setTimeFormat(0);
     QList<TrackInfo> tracks;
     for (int i = 1; i <= device.Tracks(); ++i) {
         device.setTrack(i);
@@ -52,6 +48,25 @@ QList<TrackInfo> openAndList(DiscAudioDevice& device, const QString& name)
     }
     return tracks;
 }
+
+// Opens as the timing window does: Open, Stop, milliseconds, every track.
+QList<TrackInfo> openAndList(DiscAudioDevice& device, const QString& name)
+{
+    device.setFileName(name);
+    device.setCommand(u"Open"_s);
+    device.setCommand(u"Stop"_s);
+    device.setTimeFormat(0);
+    return listTracks(device);
+}
+
+// Long enough for Tracks() to look at the medium again.
+void waitForTheNextLook()
+{
+    QTest::qWait(DiscAudioDevice::kMediumLookIntervalMs + 50);
+}
+
+// A time for files whose times a test sets, in whole seconds.
+const QDateTime kFileTime = QDateTime::fromSecsSinceEpoch(1600000000);
 
 // Polls Position for a while on this thread, as a timer would.
 qint32 positionAfter(DiscAudioDevice& device, int ms)
@@ -176,6 +191,11 @@ private Q_SLOTS:
     void noEndReportedAfterStopOrANewPlay();
     void outputThatCannotStartFallsBackToTheClock_data();
     void outputThatCannotStartFallsBackToTheClock();
+    void changedMediumIsReadAgain_data();
+    void changedMediumIsReadAgain();
+    void unchangedMediumIsNotReadAgain_data();
+    void unchangedMediumIsNotReadAgain();
+    void mediumIsNotReadAgainWhilePlaying();
     void playWhileTheOutputClosesPlaysOn_data();
     void playWhileTheOutputClosesPlaysOn();
     void manySeeksPlayOnWhenTheOutputRunsEvents_data();
@@ -660,6 +680,167 @@ void TestCdAudioDevice::outputThatCannotStartFallsBackToTheClock()
     QTest::qWait(100);
     QCOMPARE(changed.size(), changes);
     device.setCommand(u"Stop"_s);
+}
+
+namespace {
+
+// Makes the medium of one case in a fresh folder, as it is at Open (step 0)
+// and after it changed (step 1). Returns the name to open. Files that are not
+// meant to change keep their times across the steps.
+QString stageMedium(const QString& kind, const QDir& dir, int step)
+{
+    const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+    const auto wav = [&](const char* name, qint64 ms) {
+        return fixtures::writeAudio(path(name), 44100 * ms / 1000, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    };
+    bool ok = true;
+    if (kind == u"image created") {
+        if (step == 1)
+            ok = !fixtures::writeBinCue(dir.path(), {301, 450}).isEmpty();
+        return ok ? path("disc.cue") : QString();
+    }
+    if (kind == u"cue rewritten" || kind == u"bin rewritten" || kind == u"image deleted") {
+        if (step == 0)
+            ok = !fixtures::writeBinCue(dir.path(), {301, 450}).isEmpty();
+        else if (kind == u"cue rewritten")
+            ok = !fixtures::writeBinCue(dir.path(), {200, 551}).isEmpty();
+        else if (kind == u"bin rewritten")
+            ok = !fixtures::writeBinCue(dir.path(), {301, 600}).isEmpty(); // the same cue text
+        else
+            ok = QFile::remove(path("disc.bin"));
+        if (kind == u"bin rewritten" || step == 0)
+            ok = ok && fixtures::setModified(path("disc.cue"), kFileTime);
+        return ok ? path("disc.cue") : QString();
+    }
+    if (kind == u"toc data rewritten") {
+        ok = !fixtures::writeBinCue(dir.path(), {step == 0 ? 751 : 901}, u"data"_s).isEmpty();
+        if (step == 0)
+            ok = ok && fixtures::writeText(path("disc.toc"),
+                                           "CD_DA\n\nTRACK AUDIO\nFILE \"data.bin\" 0\n");
+        ok = ok && fixtures::setModified(path("disc.toc"), kFileTime);
+        return ok ? path("disc.toc") : QString();
+    }
+    if (kind == u"folder gains a file") {
+        ok = QDir().mkpath(path("album")) &&
+             (step == 0 ? wav("album/1.wav", 1000) : wav("album/2.wav", 2000));
+        return ok ? path("album") : QString();
+    }
+    if (kind == u"playlist entry rewritten") {
+        ok = wav("a.wav", step == 0 ? 1000 : 3000) &&
+             (step == 1 ||
+              (wav("b.wav", 2000) && fixtures::writeText(path("list.m3u"), "a.wav\nb.wav\n")));
+        ok = ok && fixtures::setModified(path("list.m3u"), kFileTime);
+        return ok ? path("list.m3u") : QString();
+    }
+    if (kind == u"audio file rewritten") {
+        ok = wav("song.wav", step == 0 ? 1000 : 2000);
+        return ok ? path("song.wav") : QString();
+    }
+    return {};
+}
+
+} // namespace
+
+void TestCdAudioDevice::changedMediumIsReadAgain_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QList<TrackInfo>>("before");
+    QTest::addColumn<QList<TrackInfo>>("after");
+    QTest::addColumn<int>("measured"); // files the new reading measures
+    const QList<TrackInfo> image{{0, 4013}, {4013, 6000}};
+    QTest::newRow("an image created after Open found nothing")
+        << u"image created"_s << QList<TrackInfo>{} << image << 0;
+    QTest::newRow("a cue sheet rewritten with other tracks")
+        << u"cue rewritten"_s << image << QList<TrackInfo>{{0, 2666}, {2666, 7346}} << 0;
+    QTest::newRow("the bin a cue sheet names rewritten longer")
+        << u"bin rewritten"_s << image << QList<TrackInfo>{{0, 4013}, {4013, 8000}} << 0;
+    QTest::newRow("the bin of an image deleted")
+        << u"image deleted"_s << image << QList<TrackInfo>{} << 0;
+    QTest::newRow("the data file of a toc rewritten longer")
+        << u"toc data rewritten"_s << QList<TrackInfo>{{0, 10013}} << QList<TrackInfo>{{0, 12013}} << 0;
+    QTest::newRow("a folder that gains an audio file")
+        << u"folder gains a file"_s << QList<TrackInfo>{{0, 1000}}
+        << QList<TrackInfo>{{0, 1000}, {1000, 2000}} << 2;
+    QTest::newRow("a file a playlist names rewritten longer")
+        << u"playlist entry rewritten"_s << QList<TrackInfo>{{0, 1000}, {1000, 2000}}
+        << QList<TrackInfo>{{0, 3000}, {3000, 2000}} << 2;
+    QTest::newRow("an audio file rewritten longer")
+        << u"audio file rewritten"_s << QList<TrackInfo>{{0, 1000}} << QList<TrackInfo>{{0, 2000}} << 1;
+}
+
+void TestCdAudioDevice::changedMediumIsReadAgain()
+{
+    QFETCH(QString, kind);
+    QFETCH(QList<TrackInfo>, before);
+    QFETCH(QList<TrackInfo>, after);
+    QFETCH(int, measured);
+    QTemporaryDir dir;
+    const QString name = stageMedium(kind, QDir(dir.path()), 0);
+    QVERIFY(!name.isEmpty());
+    DiscAudioDevice device;
+    QCOMPARE(openAndList(device, name), before);
+
+    QVERIFY(!stageMedium(kind, QDir(dir.path()), 1).isEmpty());
+    waitForTheNextLook();
+    // The window's "update": Tracks() and every track, without Open.
+    QSignalSpy measuring(&device, &CdAudioDevice::measuring);
+    QCOMPARE(listTracks(device), after);
+    // The listing read the medium once.
+    QCOMPARE(measuring.size(), measured);
+    QCOMPARE(device.Position(), after.isEmpty() ? 0 : after.first().position);
+}
+
+void TestCdAudioDevice::unchangedMediumIsNotReadAgain_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QList<TrackInfo>>("tracks");
+    QTest::newRow("an image") << u"same.cue"_s << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
+    QTest::newRow("a folder of audio files")
+        << u"album"_s << QList<TrackInfo>{{0, 2000}, {2000, 500}, {2500, 1000}};
+}
+
+void TestCdAudioDevice::unchangedMediumIsNotReadAgain()
+{
+    QFETCH(QString, name);
+    QFETCH(QList<TrackInfo>, tracks);
+    const auto keepTimes = [this] {
+        return fixtures::setModified(path(u"same.cue"_s), kFileTime) &&
+               fixtures::setModified(path(u"same.bin"_s), kFileTime);
+    };
+    QVERIFY(!fixtures::writeBinCue(m_dir.path(), {301, 450}, u"same"_s).isEmpty());
+    QVERIFY(keepTimes());
+    DiscAudioDevice device;
+    QSignalSpy measuring(&device, &CdAudioDevice::measuring);
+    QCOMPARE(openAndList(device, path(name)), tracks);
+    measuring.clear();
+
+    // A cue sheet of other tracks, of the same size and time (and the same
+    // bin again): only a reading of the sheet would see it.
+    QVERIFY(!fixtures::writeBinCue(m_dir.path(), {200, 551}, u"same"_s).isEmpty());
+    QVERIFY(keepTimes());
+    for (int look = 0; look < 2; ++look) {
+        waitForTheNextLook();
+        QCOMPARE(listTracks(device), tracks);
+    }
+    QCOMPARE(measuring.size(), 0);
+}
+
+void TestCdAudioDevice::mediumIsNotReadAgainWhilePlaying()
+{
+    QTemporaryDir dir;
+    const QString cue = fixtures::writeBinCue(dir.path(), {301, 450});
+    DiscAudioDevice device;
+    QCOMPARE(openAndList(device, cue).size(), 2);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    QVERIFY(!fixtures::writeBinCue(dir.path(), {100, 100, 100}).isEmpty());
+    waitForTheNextLook();
+    QCOMPARE(device.Tracks(), 2);
+    QVERIFY(device.isPlaying());
+    QVERIFY(device.Position() > 300);
+
+    device.setCommand(u"Stop"_s);
+    QCOMPARE(device.Tracks(), 3);
 }
 
 void TestCdAudioDevice::playWhileTheOutputClosesPlaysOn_data()
