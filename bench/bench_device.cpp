@@ -15,6 +15,7 @@
 #include "../tests/cd/discfixtures.h"
 #include "benchclock.h"
 #include "../tests/cd/pulsenullsink.h"
+#include "../tests/cd/sinkmonitor.h"
 
 #include <algorithm>
 #include <atomic>
@@ -113,76 +114,34 @@ void measure(const char* label, AudioOutputFactory outputs, const QString& image
     device.setCommand(u"Stop"_s);
 }
 
-// Records the null sink's monitor: what the sink has played, as it plays it.
-// Compares the device's heard position with the frames the monitor has
-// delivered since the first non-silent one, sampled many times.
+// Compares the device's heard position with what the null sink has played,
+// as its monitor records it, sampled many times.
 void compareWithSink(const QString& image)
 {
-    const QString parec = QStandardPaths::findExecutable(u"parec"_s);
-    if (parec.isEmpty()) {
-        std::printf("  heard position against the sink: parec is not installed\n");
+    SinkMonitor monitor;
+    if (!monitor.start()) {
+        std::printf("  heard position against the sink: %s\n", qPrintable(monitor.why()));
         return;
     }
-    QProcess recorder;
-    recorder.start(parec, {u"--device=nullsink.monitor"_s, u"--raw"_s, u"--rate=44100"_s,
-                           u"--channels=2"_s, u"--format=s16le"_s, u"--latency-msec=2"_s});
-    if (!recorder.waitForStarted(3000)) {
-        std::printf("  heard position against the sink: parec did not start\n");
-        return;
-    }
-    waitMs(500);
-    recorder.readAllStandardOutput();
-
     DiscAudioDevice device(SystemAudioOutputs());
     device.setFileName(image);
     device.setCommand(u"Open"_s);
     device.setFrom(0);
     device.setCommand(u"Play"_s);
-    qint64 startMonitorFrames = -1; // frames recorded before our audio began
-    qint64 recorded = 0;
-    QByteArray pending;
-    QList<double> diffs;
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 4000) {
-        QTest::qWait(1);
-        if (recorder.bytesAvailable() <= 0)
-            continue;
-        pending += recorder.readAllStandardOutput();
-        const qint64 frames = pending.size() / 4;
-        if (startMonitorFrames < 0) {
-            const auto* s = reinterpret_cast<const qint16*>(pending.constData());
-            for (qint64 i = 0; i < frames; ++i) {
-                if (s[i * 2] != 0 || s[i * 2 + 1] != 0) {
-                    startMonitorFrames = recorded + i;
-                    break;
-                }
-            }
-        }
-        recorded += frames;
-        pending = pending.mid(frames * 4);
-        if (startMonitorFrames >= 0 && t.elapsed() > 500) {
-            const double sinkMs = double(recorded - startMonitorFrames) * 1000.0 / 44100.0;
-            diffs.append(double(device.Position()) - sinkMs);
-        }
-    }
+    const QList<double> diffs =
+        HeardMinusRendered(monitor, [&device] { return double(device.Position()); }, 4000);
     device.setCommand(u"Stop"_s);
-    recorder.kill();
-    recorder.waitForFinished();
     if (diffs.isEmpty()) {
         std::printf("  heard position against the sink: the monitor delivered nothing\n");
         return;
     }
-    QList<double> sorted = diffs;
-    std::sort(sorted.begin(), sorted.end());
     QList<double> absolute;
     for (double d : diffs)
         absolute.append(std::abs(d));
-    std::sort(absolute.begin(), absolute.end());
     std::printf("  heard position - sink's played audio: median %+6.1f ms, |diff| median %5.1f ms, "
                 "95th %5.1f ms over %lld samples (target 10)\n",
-                sorted.at(sorted.size() / 2), absolute.at(absolute.size() / 2),
-                absolute.at(absolute.size() * 95 / 100), static_cast<long long>(diffs.size()));
+                Quantile(diffs, 0.5), Quantile(absolute, 0.5), Quantile(absolute, 0.95),
+                static_cast<long long>(diffs.size()));
 }
 
 } // namespace

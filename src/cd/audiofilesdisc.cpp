@@ -446,6 +446,28 @@ bool CueNamesAudioFiles(const QString& cuePath)
                        [](const QString& t) { return t != u"BINARY"_s && t != u"MOTOROLA"_s; });
 }
 
+QStringList CueSheetFiles(const QString& cuePath)
+{
+    QStringList files;
+    for (const QString& name : parseCue(cuePath).files)
+        files.append(resolve(cuePath, name));
+    return files;
+}
+
+QStringList AudioFilesDiscFiles(const QString& name)
+{
+    const QFileInfo info(name);
+    const QString suffix = info.suffix().toLower();
+    QStringList files{name};
+    if (info.isDir())
+        files += AudioFilesInFolder(name);
+    else if (suffix == u"m3u"_s || suffix == u"m3u8"_s)
+        files += playlistEntries(name);
+    else if (suffix == u"cue"_s)
+        files += CueSheetFiles(name);
+    return files;
+}
+
 std::unique_ptr<Disc> OpenAudioFilesDisc(const QString& name, const MeasureProgress& progress)
 {
     const QFileInfo info(name);

@@ -23,6 +23,14 @@ using MeasureProgress = std::function<void(int done, int total)>;
 // missing or unreadable, or when there is no audio at all.
 std::unique_ptr<Disc> OpenAudioFilesDisc(const QString& name, const MeasureProgress& progress = {});
 
+// What such a disc is made of, as OpenAudioFilesDisc would read it now: the
+// name itself, then a folder's audio files, a playlist's entries or the files
+// a cue sheet names. Files that are missing are listed too.
+QStringList AudioFilesDiscFiles(const QString& name);
+
+// The files a cue sheet's FILE lines name, in order, found beside it.
+QStringList CueSheetFiles(const QString& cuePath);
+
 // Whether a .cue sheet describes audio files (WAVE, MP3, FLAC, AIFF) rather
 // than a BINARY image.
 bool CueNamesAudioFiles(const QString& cuePath);

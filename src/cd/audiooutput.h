@@ -14,8 +14,11 @@ class AudioOutput
 {
 public:
     virtual ~AudioOutput() = default;
-    // Starts taking frames. False when the output cannot play.
+    // Starts taking frames, for one playback. False when the output cannot
+    // play; it is asked again at the next playback.
     virtual bool start() = 0;
+    // Ends the playback; what the output still holds need not be heard.
+    // start() and stop() may run the output thread's events.
     virtual void stop() = 0;
     // Frames it takes now without blocking.
     virtual qint64 writableFrames() = 0;

@@ -1,5 +1,6 @@
 #include "cd/cdiodisc.h"
 
+#include "cd/audiofilesdisc.h"
 #include "cd/cdiolog.h"
 
 #include <QDir>
@@ -51,6 +52,14 @@ CdioPtr openCdio(const QString& name)
     return CdioPtr(cdio_open(QFile::encodeName(name).constData(), driver));
 }
 
+// A data file's name in a cdrdao .toc: FILE, AUDIOFILE or DATAFILE "name".
+const QRegularExpression& tocFileName()
+{
+    static const QRegularExpression fileName(
+        QStringLiteral(R"re(\b((?:AUDIO|DATA)?FILE)\s+"([^"]+)")re"));
+    return fileName;
+}
+
 // libcdio finds the data files a cdrdao .toc names relative to the current
 // folder, not to the .toc. A copy of the .toc with those names made absolute
 // reads the same disc from anywhere.
@@ -61,8 +70,7 @@ std::unique_ptr<QTemporaryFile> absoluteTocCopy(const QString& tocPath)
         return nullptr;
     QString text = QString::fromLocal8Bit(toc.readAll());
     const QDir base = QFileInfo(tocPath).absoluteDir();
-    static const QRegularExpression fileName(
-        QStringLiteral(R"re(\b((?:AUDIO|DATA)?FILE)\s+"([^"]+)")re"));
+    const QRegularExpression& fileName = tocFileName();
     QString out;
     qsizetype last = 0;
     for (auto it = fileName.globalMatch(text); it.hasNext();) {
@@ -208,6 +216,25 @@ private:
 };
 
 } // namespace
+
+QStringList ImageFiles(const QString& name)
+{
+    QStringList files{name};
+    if (name.endsWith(QLatin1String(".cue"), Qt::CaseInsensitive)) {
+        files += CueSheetFiles(name);
+    } else if (name.endsWith(QLatin1String(".toc"), Qt::CaseInsensitive)) {
+        QFile toc(name);
+        if (toc.open(QIODevice::ReadOnly)) {
+            const QString text = QString::fromLocal8Bit(toc.readAll());
+            const QDir base = QFileInfo(name).absoluteDir();
+            for (auto it = tocFileName().globalMatch(text); it.hasNext();) {
+                const QString file = it.next().captured(2);
+                files.append(QFileInfo(file).isAbsolute() ? file : base.absoluteFilePath(file));
+            }
+        }
+    }
+    return files;
+}
 
 std::unique_ptr<Disc> OpenCdioDisc(const QString& given, bool paranoia)
 {

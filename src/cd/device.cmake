@@ -5,6 +5,7 @@ target_sources(verselet_core PRIVATE
     framering.h
     audiooutput.h silentoutput.cpp
     playbackengine.h playbackengine.cpp
+    mediumwatch.h mediumwatch.cpp
     cdaudiodevice.h
     discaudiodevice.h discaudiodevice.cpp
 )

@@ -3,6 +3,7 @@
 #include "cd/audiofilesdisc.h"
 #include "cd/cdiodisc.h"
 #include "cd/disc.h"
+#include "cd/mediumwatch.h"
 #include "cd/playbackengine.h"
 
 #include <QEventLoop>
@@ -15,32 +16,69 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+enum class Backend { AudioFiles, Image, Drive };
+
+// Which backend reads what a name names.
+Backend BackendFor(const QString& name)
+{
+    const QFileInfo info(name);
+    const QString suffix = info.suffix().toLower();
+    if (info.isDir() || suffix == u"m3u"_s || suffix == u"m3u8"_s ||
+        (suffix == u"cue"_s && CueNamesAudioFiles(name)))
+        return Backend::AudioFiles;
+    if ((info.exists() && !info.isFile()) || name.startsWith(u"/dev/"_s))
+        return Backend::Drive;
+    if (suffix == u"cue"_s || suffix == u"toc"_s || suffix == u"nrg"_s)
+        return Backend::Image;
+    return Backend::AudioFiles;
+}
+
+// A watch on the medium a name names, as it is now. What a cue sheet names
+// decides its backend, so that is asked again at every look too.
+std::unique_ptr<MediumWatch> WatchMediumOf(const QString& name)
+{
+    if (BackendFor(name) == Backend::Drive)
+        return WatchDrive(name);
+    return WatchFiles([name] {
+        return BackendFor(name) == Backend::Image ? ImageFiles(name) : AudioFilesDiscFiles(name);
+    });
+}
+
+} // namespace
+
 std::shared_ptr<const Disc> OpenDisc(const QString& name, const std::function<void(int, int)>& progress)
 {
     if (name.isEmpty())
         return nullptr;
-    const QFileInfo info(name);
-    const QString suffix = info.suffix().toLower();
-    std::unique_ptr<Disc> disc;
-    if (info.isDir() || suffix == u"m3u"_s || suffix == u"m3u8"_s ||
-        (suffix == u"cue"_s && CueNamesAudioFiles(name)))
-        disc = OpenAudioFilesDisc(name, progress);
-    else if ((info.exists() && !info.isFile()) || suffix == u"cue"_s || suffix == u"toc"_s ||
-             suffix == u"nrg"_s || name.startsWith(u"/dev/"_s))
-        disc = OpenCdioDisc(name);
-    else
-        disc = OpenAudioFilesDisc(name, progress);
+    std::unique_ptr<Disc> disc = BackendFor(name) == Backend::AudioFiles
+                                     ? OpenAudioFilesDisc(name, progress)
+                                     : OpenCdioDisc(name);
     if (disc && disc->tracks().isEmpty())
         disc.reset();
     return disc;
 }
 
 DiscAudioDevice::DiscAudioDevice(AudioOutputFactory outputs, QObject* parent)
-    : CdAudioDevice(parent), m_engine(std::make_unique<PlaybackEngine>(std::move(outputs)))
+    : CdAudioDevice(parent)
 {
+    // The engine's threads post to this object: Qt delivers the calls on this
+    // object's thread, and drops those still pending when it is destroyed.
+    PlaybackEvents events;
+    events.post = [this](std::function<void()> call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    };
+    events.ended = [this] { Q_EMIT playbackEnded(); };
+    events.silenceChanged = [this] { Q_EMIT silenceChanged(); };
+    m_engine = std::make_unique<PlaybackEngine>(std::move(outputs), std::move(events));
 }
 
-DiscAudioDevice::~DiscAudioDevice() = default;
+DiscAudioDevice::~DiscAudioDevice()
+{
+    // Its threads end here, while this is still whole to post to.
+    m_engine.reset();
+}
 
 void DiscAudioDevice::setCommand(const QString& command)
 {
@@ -48,7 +86,8 @@ void DiscAudioDevice::setCommand(const QString& command)
         return;
     const QString c = command.trimmed().toLower();
     if (c == u"open"_s) {
-        open();
+        m_mediumName = m_fileName;
+        readMedium();
     } else if (c == u"stop"_s) {
         m_engine->stop();
     } else if (c == u"play"_s) {
@@ -63,7 +102,7 @@ void DiscAudioDevice::setCommand(const QString& command)
     }
 }
 
-void DiscAudioDevice::open()
+void DiscAudioDevice::readMedium()
 {
     m_engine->setDisc(nullptr);
     m_disc.reset();
@@ -73,10 +112,12 @@ void DiscAudioDevice::open()
     // runs on a thread of its own while this thread's events go on.
     m_opening = true;
     std::shared_ptr<const Disc> disc;
+    std::unique_ptr<MediumWatch> watch;
     QEventLoop loop;
     QPointer<DiscAudioDevice> self(this);
-    const QString name = m_fileName;
-    std::thread worker([&disc, &loop, self, name] {
+    const QString name = m_mediumName;
+    std::thread worker([&disc, &watch, &loop, self, name] {
+        watch = WatchMediumOf(name);
         disc = OpenDisc(name, [self](int done, int total) {
             QMetaObject::invokeMethod(self.data(), [self, done, total] {
                 if (self)
@@ -90,10 +131,29 @@ void DiscAudioDevice::open()
     m_opening = false;
 
     m_disc = std::move(disc);
+    m_watch = std::move(watch);
+    m_lastLook.start();
     m_engine->setDisc(m_disc);
 }
 
-int DiscAudioDevice::Tracks() const { return m_disc ? int(m_disc->tracks().size()) : 0; }
+void DiscAudioDevice::lookAtTheMedium()
+{
+    if (m_opening || !m_watch || m_engine->isPlaying() ||
+        m_lastLook.elapsed() < kMediumLookIntervalMs)
+        return;
+    const bool changed = m_watch->changed();
+    m_lastLook.start();
+    if (changed)
+        readMedium();
+}
+
+int DiscAudioDevice::Tracks() const
+{
+    // The count answers for the medium as it is now (see the header): reading
+    // it may read the medium again, as Open would.
+    const_cast<DiscAudioDevice*>(this)->lookAtTheMedium();
+    return m_disc ? int(m_disc->tracks().size()) : 0;
+}
 
 qint32 DiscAudioDevice::TrackLength() const
 {

@@ -3,18 +3,23 @@
 #include "cd/audiooutput.h"
 #include "cd/cdaudiodevice.h"
 
+#include <QElapsedTimer>
+
 #include <functional>
 #include <memory>
 
 namespace verselet {
 
 class Disc;
+class MediumWatch;
 class PlaybackEngine;
 
 // The device for real discs: a CD drive, a disc image or a set of audio files
 // (named by FileName), played through the playback engine. Open runs on a
 // thread of its own and reports measuring() while audio files are measured;
-// the event loop keeps running meanwhile.
+// the event loop keeps running meanwhile. playbackEnded() and silenceChanged()
+// come from the engine's threads by way of this object's event queue, so they
+// are emitted on the thread this object lives on.
 class DiscAudioDevice final : public CdAudioDevice
 {
     Q_OBJECT
@@ -31,7 +36,16 @@ public:
 
     void setTimeFormat(int format) override { m_timeFormat = format; }
     int TimeFormat() const override { return m_timeFormat; }
+    // Answers for the medium as it is now, not as it was at Open. Read while
+    // nothing plays, it looks whether the medium Open read has changed since
+    // (another CD in the drive, an image or audio files written anew, a disc
+    // where Open found none) and if so reads it again as Open does, with
+    // measuring() and the event loop running. A look is taken only when the
+    // last one, or the last Open, ended at least kMediumLookIntervalMs ago:
+    // a window that lists the tracks reads Tracks() once per track, and one
+    // listing looks once. While playing it never looks.
     int Tracks() const override;
+    static constexpr int kMediumLookIntervalMs = 500;
     void setTrack(int track) override { m_track = track; }
     int Track() const override { return m_track; }
     qint32 TrackLength() const override;
@@ -43,10 +57,15 @@ public:
     bool isSilent() const override;
 
 private:
-    void open();
+    // Reads m_mediumName's table of contents on a thread of its own.
+    void readMedium();
+    void lookAtTheMedium();
 
     std::unique_ptr<PlaybackEngine> m_engine;
     std::shared_ptr<const Disc> m_disc;
+    std::unique_ptr<MediumWatch> m_watch; // on what m_disc was read from
+    QElapsedTimer m_lastLook;
+    QString m_mediumName; // FileName at the last Open
     QString m_fileName;
     int m_timeFormat = 0;
     int m_track = 1;

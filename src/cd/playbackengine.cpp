@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <utility>
 #include <vector>
 
 namespace verselet {
@@ -83,100 +84,187 @@ struct PlaySession
 };
 
 // Lives on the output thread: owns the audio output and moves frames to it.
+//
+// An output may run this thread's events inside its own calls (Qt's
+// PulseAudio sink does as it is destroyed), so a timer tick or the next
+// begin() can arrive while a session is being opened or closed. Nothing runs
+// inside anything else here: a tick that arrives meanwhile is skipped (the
+// timer comes back), and a begin() or end() only leaves its wish, which the
+// change under way takes up when it is done — the newest begin() wins; the
+// sessions it passes over were cancelled by the calling thread already.
 class OutputWorker final : public QObject
 {
 public:
-    OutputWorker(AudioOutputFactory factory, std::atomic<bool>& silent)
-        : m_factory(std::move(factory)), m_silent(silent), m_timer(new QTimer(this))
+    struct Hooks
+    {
+        // A session played out by itself: its end, or its reader gave out.
+        std::function<void(const std::shared_ptr<PlaySession>&)> ended;
+        std::function<void()> silenceChanged;
+    };
+
+    OutputWorker(AudioOutputFactory factory, std::atomic<bool>& silent, Hooks hooks)
+        : m_factory(std::move(factory)), m_silent(silent), m_hooks(std::move(hooks)),
+          m_buffer(size_t(kReadChunk) * 2), m_timer(new QTimer(this))
     {
         m_timer->setTimerType(Qt::PreciseTimer);
         m_timer->setInterval(5);
         QObject::connect(m_timer, &QTimer::timeout, this, [this] { tick(); });
     }
 
-    // Runs on the output thread once it is up.
+    // Runs on the output thread once it is up. The output is kept for the
+    // engine's life and only started and stopped between sessions.
     void createOutput()
     {
         m_output = m_factory ? m_factory() : nullptr;
         if (!m_output)
             m_output = MakeSilentOutput();
+        m_clock = MakeSilentOutput();
         m_silent.store(m_output->isSilent());
     }
 
-    void begin(const std::shared_ptr<PlaySession>& session)
+    void begin(std::shared_ptr<PlaySession> session)
     {
-        finish();
-        m_session = session;
-        m_handed = 0;
-        if (!m_output->start()) {
-            // No sound to be had: play on the clock rather than not at all.
-            m_output = MakeSilentOutput();
-            m_silent.store(true);
-            m_output->start();
-        }
-        m_buffer.resize(size_t(kReadChunk) * 2);
-        m_timer->start();
+        if (m_closed)
+            return;
+        m_next = std::move(session);
+        m_beginAsked = true;
+        settle();
+        // The first frames go out at once, not at the next tick.
         tick();
     }
 
+    // Stops for good and lets the output go.
     void end()
     {
-        finish();
-        m_timer->stop();
-        m_output.reset();
+        m_endAsked = true;
+        settle();
     }
 
 private:
-    void finish()
+    // Carries out what was asked, one change at a time, until nothing more is.
+    void settle()
     {
-        if (m_session) {
-            m_output->stop();
-            m_session.reset();
+        if (m_busy)
+            return;
+        m_busy = true;
+        while (!m_closed && (m_closeAsked || m_beginAsked || m_endAsked)) {
+            m_closeAsked = false;
+            closeSession();
+            if (m_endAsked) {
+                m_closed = true;
+                m_next.reset();
+                m_timer->stop();
+                m_output.reset();
+                m_clock.reset();
+            } else if (m_beginAsked) {
+                m_beginAsked = false;
+                std::shared_ptr<PlaySession> next = std::move(m_next);
+                if (!next->cancelled.load(std::memory_order_acquire))
+                    openSession(std::move(next));
+            }
         }
+        m_busy = false;
+    }
+
+    void openSession(std::shared_ptr<PlaySession> session)
+    {
+        m_session = std::move(session);
+        m_handed = 0;
+        if (m_output->start()) {
+            m_playing = m_output.get();
+        } else {
+            // No sound to be had: play on the clock rather than not at all.
+            // The next session tries the output again.
+            m_clock->start();
+            m_playing = m_clock.get();
+        }
+        setSilent(m_playing->isSilent());
+        m_timer->start();
+    }
+
+    void closeSession()
+    {
+        if (!m_session)
+            return;
+        m_session.reset();
+        m_timer->stop();
+        std::exchange(m_playing, nullptr)->stop();
     }
 
     void tick()
     {
+        if (m_busy)
+            return;
         if (!m_session) {
             m_timer->stop();
             return;
         }
-        PlaySession& s = *m_session;
-        if (s.cancelled.load(std::memory_order_acquire)) {
-            finish();
-            m_timer->stop();
-            return;
-        }
+        m_busy = true;
+        m_closeAsked = !step();
+        m_busy = false;
+        settle();
+    }
+
+    // Moves what the ring holds to the output and publishes what has been
+    // heard. False once the session is over.
+    bool step()
+    {
+        const std::shared_ptr<PlaySession> session = m_session;
+        PlaySession& s = *session;
+        if (s.cancelled.load(std::memory_order_acquire))
+            return false;
         for (;;) {
-            const qint64 n = std::min({m_output->writableFrames(), s.ring.available(), kReadChunk});
+            const qint64 n =
+                std::min({m_playing->writableFrames(), s.ring.available(), kReadChunk});
             if (n <= 0)
                 break;
             s.ring.pop(m_buffer.data(), n);
-            m_handed += m_output->write(m_buffer.data(), n);
+            m_handed += m_playing->write(m_buffer.data(), n);
         }
-        const qint64 held = m_output->heldFrames();
+        const qint64 held = m_playing->heldFrames();
         s.publish(m_handed - held, m_handed, monotonicNs());
         if (s.readerDone.load(std::memory_order_acquire) && s.ring.available() == 0 && held == 0) {
             s.finished.store(true, std::memory_order_release);
-            finish();
-            m_timer->stop();
+            if (m_hooks.ended)
+                m_hooks.ended(session);
+            return false;
         }
+        return true;
+    }
+
+    void setSilent(bool silent)
+    {
+        if (m_silent.exchange(silent) != silent && m_hooks.silenceChanged)
+            m_hooks.silenceChanged();
     }
 
     AudioOutputFactory m_factory;
     std::atomic<bool>& m_silent;
+    Hooks m_hooks;
     std::unique_ptr<AudioOutput> m_output;
+    std::unique_ptr<AudioOutput> m_clock; // when the output cannot start
+    AudioOutput* m_playing = nullptr;     // one of the two, while a session plays
     std::shared_ptr<PlaySession> m_session;
+    std::shared_ptr<PlaySession> m_next;
+    bool m_busy = false;
+    bool m_beginAsked = false;
+    bool m_closeAsked = false;
+    bool m_endAsked = false;
+    bool m_closed = false;
     std::vector<qint16> m_buffer;
     qint64 m_handed = 0;
     QTimer* m_timer;
 };
 
-PlaybackEngine::PlaybackEngine(AudioOutputFactory outputs)
+PlaybackEngine::PlaybackEngine(AudioOutputFactory outputs, PlaybackEvents events)
+    : m_events(std::move(events))
 {
     m_outputThread = new QThread;
     m_outputThread->setObjectName(QStringLiteral("verselet-audio-output"));
-    m_worker = new OutputWorker(std::move(outputs), m_silent);
+    OutputWorker::Hooks hooks;
+    hooks.ended = [this](const std::shared_ptr<PlaySession>& s) { endedByItself(s); };
+    hooks.silenceChanged = [this] { silenceChanged(); };
+    m_worker = new OutputWorker(std::move(outputs), m_silent, std::move(hooks));
     m_worker->moveToThread(m_outputThread);
     m_outputThread->start(QThread::TimeCriticalPriority);
     QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->createOutput(); },
@@ -198,6 +286,25 @@ PlaybackEngine::~PlaybackEngine()
     m_outputThread->wait();
     delete m_worker;
     delete m_outputThread;
+}
+
+void PlaybackEngine::endedByItself(const std::shared_ptr<PlaySession>& session)
+{
+    if (!m_events.post || !m_events.ended)
+        return;
+    m_events.post([this, ended = std::weak_ptr<PlaySession>(session)] {
+        // A Stop, a new Play or another disc since then: that playback did
+        // not end by itself as far as the owner is concerned.
+        const std::shared_ptr<PlaySession> s = ended.lock();
+        if (s && s == m_session)
+            m_events.ended();
+    });
+}
+
+void PlaybackEngine::silenceChanged()
+{
+    if (m_events.post && m_events.silenceChanged)
+        m_events.post([this] { m_events.silenceChanged(); });
 }
 
 void PlaybackEngine::setDisc(std::shared_ptr<const Disc> disc)

@@ -4,6 +4,8 @@
 // output thread hands them to the audio output, and the position is what has
 // been heard. The calling (GUI) thread only starts, stops and asks where the
 // playback is; asking takes a clock read and a few atomic loads, never a lock.
+// What happens by itself (the playback ends, the output falls silent) comes
+// back to the calling thread through PlaybackEvents.
 
 #include "cd/audiooutput.h"
 #include "cd/disc.h"
@@ -12,6 +14,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -23,10 +26,27 @@ namespace verselet {
 class OutputWorker;
 struct PlaySession;
 
+// What the engine tells its owner. `ended` and `silenceChanged` run on the
+// owner's thread, by way of `post`.
+struct PlaybackEvents
+{
+    // Runs a function later on the owner's thread; called from the engine's
+    // threads. What it runs uses the engine, so nothing still pending may run
+    // once the engine is gone: posting to the object that owns the engine
+    // does that, as Qt drops an object's pending calls when it is destroyed.
+    std::function<void(std::function<void()>)> post;
+    // The playback ended by itself: it reached the end of the disc, or the
+    // disc could not be read on. Never after stop(), nor for a playback that
+    // a later play() or setDisc() replaced.
+    std::function<void()> ended;
+    // isSilent() has changed.
+    std::function<void()> silenceChanged;
+};
+
 class PlaybackEngine final
 {
 public:
-    explicit PlaybackEngine(AudioOutputFactory outputs);
+    explicit PlaybackEngine(AudioOutputFactory outputs, PlaybackEvents events = {});
     ~PlaybackEngine();
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
@@ -48,7 +68,11 @@ public:
 
 private:
     void readerLoop();
+    // Output thread: tell the owner, on its thread.
+    void endedByItself(const std::shared_ptr<PlaySession>& session);
+    void silenceChanged();
 
+    PlaybackEvents m_events;
     std::shared_ptr<const Disc> m_disc;
     std::shared_ptr<PlaySession> m_session; // the GUI thread's view
     qint64 m_stoppedFrame = 0;

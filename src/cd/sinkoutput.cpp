@@ -17,6 +17,12 @@ constexpr int kBytesPerFrame = kChannels * 2;
 // sink says it has played (processedUSecs: the sound server's own clock of
 // the stream, its latency included); the rest of what was handed over is
 // still on its way.
+//
+// One QAudioSink serves every session. Stopping it closes its stream and
+// drops what the stream still held, so a new Play is heard at once; starting
+// it opens a new stream, whose clock starts again from zero. Destroying it is
+// what must not happen between sessions: Qt's PulseAudio sink runs the
+// thread's events as it is destroyed.
 class SinkOutput final : public AudioOutput
 {
 public:
@@ -26,13 +32,15 @@ public:
     bool start() override
     {
         stop();
-        QAudioFormat format;
-        format.setSampleRate(kFrameRate);
-        format.setChannelCount(kChannels);
-        format.setSampleFormat(QAudioFormat::Int16);
-        if (!m_device.isFormatSupported(format))
-            return false;
-        m_sink = std::make_unique<QAudioSink>(m_device, format);
+        if (!m_sink) {
+            QAudioFormat format;
+            format.setSampleRate(kFrameRate);
+            format.setChannelCount(kChannels);
+            format.setSampleFormat(QAudioFormat::Int16);
+            if (!m_device.isFormatSupported(format))
+                return false;
+            m_sink = std::make_unique<QAudioSink>(m_device, format);
+        }
         m_sink->setBufferSize(kFrameRate / 10 * kBytesPerFrame); // 100 ms
         m_io = m_sink->start();
         m_handed = 0;
@@ -45,18 +53,12 @@ public:
 
     void stop() override
     {
-        if (m_sink) {
-            m_sink->reset();
+        if (m_io)
             m_sink->stop();
-        }
         m_io = nullptr;
-        m_sink.reset();
     }
 
-    qint64 writableFrames() override
-    {
-        return m_sink && m_io ? m_sink->bytesFree() / kBytesPerFrame : 0;
-    }
+    qint64 writableFrames() override { return m_io ? m_sink->bytesFree() / kBytesPerFrame : 0; }
 
     qint64 write(const qint16* frames, qint64 count) override
     {
@@ -71,7 +73,7 @@ public:
 
     qint64 heldFrames() override
     {
-        if (!m_sink)
+        if (!m_io)
             return 0;
         const qint64 played = m_sink->processedUSecs() * kFrameRate / 1000000;
         return std::clamp<qint64>(m_handed - played, 0, m_handed);
@@ -82,7 +84,7 @@ public:
 private:
     QAudioDevice m_device;
     std::unique_ptr<QAudioSink> m_sink;
-    QIODevice* m_io = nullptr;
+    QIODevice* m_io = nullptr; // the open stream, owned by m_sink
     qint64 m_handed = 0;
 };
 

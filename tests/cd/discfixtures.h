@@ -6,6 +6,7 @@
 // that what is read is what is at that place.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QList>
@@ -91,6 +92,13 @@ inline bool writeText(const QString& path, const QByteArray& text)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+}
+
+// Sets a file's modification time, as a copy that keeps times would.
+inline bool setModified(const QString& path, const QDateTime& when)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime);
 }
 
 } // namespace fixtures

@@ -10,10 +10,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include "discfixtures.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <semaphore>
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -34,13 +38,9 @@ struct TrackInfo
     }
 };
 
-// Opens as the timing window does: Open, Stop, milliseconds, every track.
-QList<TrackInfo> openAndList(DiscAudioDevice& device, const QString& name)
+// Lists the tracks as the timing window does, reading Tracks() for each.
+QList<TrackInfo> listTracks(DiscAudioDevice& device)
 {
-    device.setFileName(name);
-    device.setCommand(u"Open"_s);
-    device.setCommand(u"Stop"_s);
-    device.setTimeFormat(0);
     QList<TrackInfo> tracks;
     for (int i = 1; i <= device.Tracks(); ++i) {
         device.setTrack(i);
@@ -48,6 +48,25 @@ QList<TrackInfo> openAndList(DiscAudioDevice& device, const QString& name)
     }
     return tracks;
 }
+
+// Opens as the timing window does: Open, Stop, milliseconds, every track.
+QList<TrackInfo> openAndList(DiscAudioDevice& device, const QString& name)
+{
+    device.setFileName(name);
+    device.setCommand(u"Open"_s);
+    device.setCommand(u"Stop"_s);
+    device.setTimeFormat(0);
+    return listTracks(device);
+}
+
+// Long enough for Tracks() to look at the medium again.
+void waitForTheNextLook()
+{
+    QTest::qWait(DiscAudioDevice::kMediumLookIntervalMs + 50);
+}
+
+// A time for files whose times a test sets, in whole seconds.
+const QDateTime kFileTime = QDateTime::fromSecsSinceEpoch(1600000000);
 
 // Polls Position for a while on this thread, as a timer would.
 qint32 positionAfter(DiscAudioDevice& device, int ms)
@@ -57,6 +76,56 @@ qint32 positionAfter(DiscAudioDevice& device, int ms)
     while (t.elapsed() < ms)
         QTest::qWait(1);
     return device.Position();
+}
+
+// Lets a test hold the output thread inside the output's stop() while it
+// gives the next commands.
+struct StopGate
+{
+    std::atomic<bool> armed{false};
+    std::binary_semaphore inside{0};
+    std::binary_semaphore released{0};
+};
+
+// Keeps time as a sound card would, and runs the output thread's events in
+// the middle of stop() and start(), as Qt's PulseAudio sink does while it is
+// destroyed: whatever is queued to that thread runs inside the output's call.
+class EventfulOutput final : public AudioOutput
+{
+public:
+    explicit EventfulOutput(std::shared_ptr<StopGate> gate) : m_gate(std::move(gate)) {}
+    bool start() override
+    {
+        QCoreApplication::processEvents();
+        return m_clock->start();
+    }
+    void stop() override
+    {
+        m_clock->stop();
+        if (m_gate->armed.exchange(false)) {
+            m_gate->inside.release();
+            m_gate->released.try_acquire_for(std::chrono::seconds(5));
+        }
+        // Closing takes a moment, long enough for the next command to arrive.
+        QThread::usleep(2000);
+        QCoreApplication::processEvents();
+    }
+    qint64 writableFrames() override { return m_clock->writableFrames(); }
+    qint64 write(const qint16* frames, qint64 count) override
+    {
+        return m_clock->write(frames, count);
+    }
+    qint64 heldFrames() override { return m_clock->heldFrames(); }
+    bool isSilent() const override { return false; }
+
+private:
+    std::shared_ptr<StopGate> m_gate;
+    std::unique_ptr<AudioOutput> m_clock = MakeSilentOutput();
+};
+
+AudioOutputFactory eventfulOutputs(std::shared_ptr<StopGate> gate = std::make_shared<StopGate>())
+{
+    return [gate] { return std::make_unique<EventfulOutput>(gate); };
 }
 
 } // namespace
@@ -87,7 +156,20 @@ private Q_SLOTS:
     void positionAdvancesInRealTime();
     void playbackEndsAtTheEndOfTheDisc();
     void deletedFileStopsPlaybackCleanly();
-    void clockOnlyWithoutAnOutput();
+    void playbackEndedWhenPlaybackStopsByItself_data();
+    void playbackEndedWhenPlaybackStopsByItself();
+    void noEndReportedAfterStopOrANewPlay_data();
+    void noEndReportedAfterStopOrANewPlay();
+    void outputThatCannotStartFallsBackToTheClock_data();
+    void outputThatCannotStartFallsBackToTheClock();
+    void changedMediumIsReadAgain_data();
+    void changedMediumIsReadAgain();
+    void unchangedMediumIsNotReadAgain_data();
+    void unchangedMediumIsNotReadAgain();
+    void mediumIsNotReadAgainWhilePlaying();
+    void playWhileTheOutputClosesPlaysOn_data();
+    void playWhileTheOutputClosesPlaysOn();
+    void manySeeksPlayOnWhenTheOutputRunsEvents();
 
 private:
     QTemporaryDir m_dir;
@@ -459,27 +541,353 @@ void TestCdAudioDevice::deletedFileStopsPlaybackCleanly()
     QVERIFY(device.Position() < 1000);
 }
 
-void TestCdAudioDevice::clockOnlyWithoutAnOutput()
+void TestCdAudioDevice::playbackEndedWhenPlaybackStopsByItself_data()
 {
+    QTest::addColumn<bool>("cutShort");
+    QTest::newRow("the end of the disc") << false;
+    QTest::newRow("the image cut short while playing") << true;
+}
+
+void TestCdAudioDevice::playbackEndedWhenPlaybackStopsByItself()
+{
+    QFETCH(bool, cutShort);
+    QTemporaryDir dir;
+    const QString cue = fixtures::writeBinCue(dir.path(), {75 * 10});
     DiscAudioDevice device;
-    QVERIFY(device.isSilent());
-    // An output that cannot start falls back to the clock.
-    struct Broken final : AudioOutput
+    QSignalSpy ended(&device, &CdAudioDevice::playbackEnded);
+    openAndList(device, cue);
+    device.setFrom(cutShort ? 0 : 10000 - 200);
+    device.setCommand(u"Play"_s);
+    if (cutShort) {
+        QTest::qWait(100);
+        // Only its first second is left; the ring holds two more at most.
+        QVERIFY(QFile::resize(dir.filePath(u"disc.bin"_s), 2352 * 75));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    QVERIFY(!device.isPlaying());
+    const qint32 stopped = device.Position();
+    if (cutShort)
+        QVERIFY2(stopped >= 1000 && stopped < 3500, qPrintable(QString::number(stopped)));
+    else
+        QCOMPARE(stopped, 10000);
+    QCOMPARE(positionAfter(device, 200), stopped);
+    QCOMPARE(ended.size(), 1);
+}
+
+void TestCdAudioDevice::noEndReportedAfterStopOrANewPlay_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("fromSet");
+    QTest::newRow("Stop") << u"Stop"_s << false;
+    QTest::newRow("Play from elsewhere") << u"Play"_s << true;
+    QTest::newRow("Open") << u"Open"_s << false;
+}
+
+void TestCdAudioDevice::noEndReportedAfterStopOrANewPlay()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, fromSet);
+    DiscAudioDevice device;
+    QSignalSpy ended(&device, &CdAudioDevice::playbackEnded);
+    openAndList(device, m_image);
+    device.setFrom(10013 - 100);
+    device.setCommand(u"Play"_s);
+    // The playback runs out while this thread is busy; the command comes
+    // before the news of the end does, and takes its place.
+    QThread::msleep(500);
+    if (fromSet)
+        device.setFrom(0);
+    device.setCommand(command);
+    QTest::qWait(300);
+    QCOMPARE(ended.size(), 0);
+    device.setCommand(u"Stop"_s);
+}
+
+void TestCdAudioDevice::outputThatCannotStartFallsBackToTheClock_data()
+{
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<bool>("silentAtLast");
+    QTest::addColumn<int>("changes");
+    QTest::newRow("an output that never starts") << 1000 << true << 1;
+    QTest::newRow("an output that starts at the second Play") << 1 << false << 2;
+}
+
+void TestCdAudioDevice::outputThatCannotStartFallsBackToTheClock()
+{
+    QFETCH(int, failures);
+    QFETCH(bool, silentAtLast);
+    QFETCH(int, changes);
+    DiscAudioDevice clockOnly;
+    QVERIFY(clockOnly.isSilent());
+
+    // Fails its first `failures` starts, then plays like a sound card.
+    struct Flaky final : AudioOutput
     {
-        bool start() override { return false; }
-        void stop() override {}
-        qint64 writableFrames() override { return 0; }
-        qint64 write(const qint16*, qint64) override { return 0; }
-        qint64 heldFrames() override { return 0; }
+        explicit Flaky(int failures) : failuresLeft(failures) {}
+        bool start() override { return failuresLeft-- <= 0 && clock->start(); }
+        void stop() override { clock->stop(); }
+        qint64 writableFrames() override { return clock->writableFrames(); }
+        qint64 write(const qint16* f, qint64 n) override { return clock->write(f, n); }
+        qint64 heldFrames() override { return clock->heldFrames(); }
         bool isSilent() const override { return false; }
+        int failuresLeft;
+        std::unique_ptr<AudioOutput> clock = MakeSilentOutput();
     };
-    DiscAudioDevice broken([] { return std::make_unique<Broken>(); });
-    QVERIFY(!broken.isSilent());
-    openAndList(broken, m_image);
-    broken.setFrom(0);
-    broken.setCommand(u"Play"_s);
-    QVERIFY(positionAfter(broken, 200) >= 100);
-    QVERIFY(broken.isSilent());
+    DiscAudioDevice device([failures] { return std::make_unique<Flaky>(failures); });
+    QSignalSpy changed(&device, &CdAudioDevice::silenceChanged);
+    QVERIFY(!device.isSilent());
+    openAndList(device, m_image);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    QTRY_COMPARE(changed.size(), 1);
+    QVERIFY(device.isSilent());
+    QVERIFY(positionAfter(device, 200) >= 100);
+
+    device.setCommand(u"Stop"_s);
+    device.setCommand(u"Play"_s);
+    QTRY_COMPARE(changed.size(), changes);
+    QCOMPARE(device.isSilent(), silentAtLast);
+    QTest::qWait(100);
+    QCOMPARE(changed.size(), changes);
+    device.setCommand(u"Stop"_s);
+}
+
+namespace {
+
+// Makes the medium of one case in a fresh folder, as it is at Open (step 0)
+// and after it changed (step 1). Returns the name to open. Files that are not
+// meant to change keep their times across the steps.
+QString stageMedium(const QString& kind, const QDir& dir, int step)
+{
+    const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+    const auto wav = [&](const char* name, qint64 ms) {
+        return fixtures::writeAudio(path(name), 44100 * ms / 1000, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    };
+    bool ok = true;
+    if (kind == u"image created") {
+        if (step == 1)
+            ok = !fixtures::writeBinCue(dir.path(), {301, 450}).isEmpty();
+        return ok ? path("disc.cue") : QString();
+    }
+    if (kind == u"cue rewritten" || kind == u"bin rewritten" || kind == u"image deleted") {
+        if (step == 0)
+            ok = !fixtures::writeBinCue(dir.path(), {301, 450}).isEmpty();
+        else if (kind == u"cue rewritten")
+            ok = !fixtures::writeBinCue(dir.path(), {200, 551}).isEmpty();
+        else if (kind == u"bin rewritten")
+            ok = !fixtures::writeBinCue(dir.path(), {301, 600}).isEmpty(); // the same cue text
+        else
+            ok = QFile::remove(path("disc.bin"));
+        if (kind == u"bin rewritten" || step == 0)
+            ok = ok && fixtures::setModified(path("disc.cue"), kFileTime);
+        return ok ? path("disc.cue") : QString();
+    }
+    if (kind == u"toc data rewritten") {
+        ok = !fixtures::writeBinCue(dir.path(), {step == 0 ? 751 : 901}, u"data"_s).isEmpty();
+        if (step == 0)
+            ok = ok && fixtures::writeText(path("disc.toc"),
+                                           "CD_DA\n\nTRACK AUDIO\nFILE \"data.bin\" 0\n");
+        ok = ok && fixtures::setModified(path("disc.toc"), kFileTime);
+        return ok ? path("disc.toc") : QString();
+    }
+    if (kind == u"folder gains a file") {
+        ok = QDir().mkpath(path("album")) &&
+             (step == 0 ? wav("album/1.wav", 1000) : wav("album/2.wav", 2000));
+        return ok ? path("album") : QString();
+    }
+    if (kind == u"playlist entry rewritten") {
+        ok = wav("a.wav", step == 0 ? 1000 : 3000) &&
+             (step == 1 ||
+              (wav("b.wav", 2000) && fixtures::writeText(path("list.m3u"), "a.wav\nb.wav\n")));
+        ok = ok && fixtures::setModified(path("list.m3u"), kFileTime);
+        return ok ? path("list.m3u") : QString();
+    }
+    if (kind == u"audio file rewritten") {
+        ok = wav("song.wav", step == 0 ? 1000 : 2000);
+        return ok ? path("song.wav") : QString();
+    }
+    return {};
+}
+
+} // namespace
+
+void TestCdAudioDevice::changedMediumIsReadAgain_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QList<TrackInfo>>("before");
+    QTest::addColumn<QList<TrackInfo>>("after");
+    QTest::addColumn<int>("measured"); // files the new reading measures
+    const QList<TrackInfo> image{{0, 4013}, {4013, 6000}};
+    QTest::newRow("an image created after Open found nothing")
+        << u"image created"_s << QList<TrackInfo>{} << image << 0;
+    QTest::newRow("a cue sheet rewritten with other tracks")
+        << u"cue rewritten"_s << image << QList<TrackInfo>{{0, 2666}, {2666, 7346}} << 0;
+    QTest::newRow("the bin a cue sheet names rewritten longer")
+        << u"bin rewritten"_s << image << QList<TrackInfo>{{0, 4013}, {4013, 8000}} << 0;
+    QTest::newRow("the bin of an image deleted")
+        << u"image deleted"_s << image << QList<TrackInfo>{} << 0;
+    QTest::newRow("the data file of a toc rewritten longer")
+        << u"toc data rewritten"_s << QList<TrackInfo>{{0, 10013}} << QList<TrackInfo>{{0, 12013}} << 0;
+    QTest::newRow("a folder that gains an audio file")
+        << u"folder gains a file"_s << QList<TrackInfo>{{0, 1000}}
+        << QList<TrackInfo>{{0, 1000}, {1000, 2000}} << 2;
+    QTest::newRow("a file a playlist names rewritten longer")
+        << u"playlist entry rewritten"_s << QList<TrackInfo>{{0, 1000}, {1000, 2000}}
+        << QList<TrackInfo>{{0, 3000}, {3000, 2000}} << 2;
+    QTest::newRow("an audio file rewritten longer")
+        << u"audio file rewritten"_s << QList<TrackInfo>{{0, 1000}} << QList<TrackInfo>{{0, 2000}} << 1;
+}
+
+void TestCdAudioDevice::changedMediumIsReadAgain()
+{
+    QFETCH(QString, kind);
+    QFETCH(QList<TrackInfo>, before);
+    QFETCH(QList<TrackInfo>, after);
+    QFETCH(int, measured);
+    QTemporaryDir dir;
+    const QString name = stageMedium(kind, QDir(dir.path()), 0);
+    QVERIFY(!name.isEmpty());
+    DiscAudioDevice device;
+    QCOMPARE(openAndList(device, name), before);
+
+    QVERIFY(!stageMedium(kind, QDir(dir.path()), 1).isEmpty());
+    waitForTheNextLook();
+    // The window's "update": Tracks() and every track, without Open.
+    QSignalSpy measuring(&device, &CdAudioDevice::measuring);
+    QCOMPARE(listTracks(device), after);
+    // The listing read the medium once.
+    QCOMPARE(measuring.size(), measured);
+    QCOMPARE(device.Position(), after.isEmpty() ? 0 : after.first().position);
+}
+
+void TestCdAudioDevice::unchangedMediumIsNotReadAgain_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QList<TrackInfo>>("tracks");
+    QTest::newRow("an image") << u"same.cue"_s << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
+    QTest::newRow("a folder of audio files")
+        << u"album"_s << QList<TrackInfo>{{0, 2000}, {2000, 500}, {2500, 1000}};
+}
+
+void TestCdAudioDevice::unchangedMediumIsNotReadAgain()
+{
+    QFETCH(QString, name);
+    QFETCH(QList<TrackInfo>, tracks);
+    const auto keepTimes = [this] {
+        return fixtures::setModified(path(u"same.cue"_s), kFileTime) &&
+               fixtures::setModified(path(u"same.bin"_s), kFileTime);
+    };
+    QVERIFY(!fixtures::writeBinCue(m_dir.path(), {301, 450}, u"same"_s).isEmpty());
+    QVERIFY(keepTimes());
+    DiscAudioDevice device;
+    QSignalSpy measuring(&device, &CdAudioDevice::measuring);
+    QCOMPARE(openAndList(device, path(name)), tracks);
+    measuring.clear();
+
+    // A cue sheet of other tracks, of the same size and time (and the same
+    // bin again): only a reading of the sheet would see it.
+    QVERIFY(!fixtures::writeBinCue(m_dir.path(), {200, 551}, u"same"_s).isEmpty());
+    QVERIFY(keepTimes());
+    for (int look = 0; look < 2; ++look) {
+        waitForTheNextLook();
+        QCOMPARE(listTracks(device), tracks);
+    }
+    QCOMPARE(measuring.size(), 0);
+}
+
+void TestCdAudioDevice::mediumIsNotReadAgainWhilePlaying()
+{
+    QTemporaryDir dir;
+    const QString cue = fixtures::writeBinCue(dir.path(), {301, 450});
+    DiscAudioDevice device;
+    QCOMPARE(openAndList(device, cue).size(), 2);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    QVERIFY(!fixtures::writeBinCue(dir.path(), {100, 100, 100}).isEmpty());
+    waitForTheNextLook();
+    QCOMPARE(device.Tracks(), 2);
+    QVERIFY(device.isPlaying());
+    QVERIFY(device.Position() > 300);
+
+    device.setCommand(u"Stop"_s);
+    QCOMPARE(device.Tracks(), 3);
+}
+
+void TestCdAudioDevice::playWhileTheOutputClosesPlaysOn_data()
+{
+    QTest::addColumn<bool>("atTheEnd");
+    QTest::addColumn<QList<qint32>>("froms");
+    // The output thread is held inside the output's stop() (after a Stop, or
+    // as the disc runs out) while the next Plays are given; the last one wins.
+    QTest::newRow("Play after a Stop") << false << QList<qint32>{2000};
+    QTest::newRow("two Plays after a Stop") << false << QList<qint32>{6000, 2000};
+    QTest::newRow("Play as the disc ends") << true << QList<qint32>{2000};
+}
+
+void TestCdAudioDevice::playWhileTheOutputClosesPlaysOn()
+{
+    QFETCH(bool, atTheEnd);
+    QFETCH(QList<qint32>, froms);
+    auto gate = std::make_shared<StopGate>();
+    DiscAudioDevice device(eventfulOutputs(gate));
+    openAndList(device, m_image);
+    device.setTrack(2);
+    const qint32 end = device.TrackPosition() + device.TrackLength();
+    const qint32 start = atTheEnd ? end - 300 : 1000;
+    device.setFrom(start);
+    device.setCommand(u"Play"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(device.Position() > start + 20, 1000);
+    gate->armed = true;
+    if (!atTheEnd)
+        device.setCommand(u"Stop"_s);
+    QVERIFY(gate->inside.try_acquire_for(std::chrono::seconds(2)));
+    for (qint32 from : froms) {
+        device.setFrom(from);
+        device.setCommand(u"Play"_s);
+    }
+    gate->released.release();
+    const qint32 from = froms.last();
+    // More than the output's buffer: a session nobody feeds any more still
+    // moves on that far.
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        device.Position() > from + 100,
+        qPrintable(u"stuck at %1 after a Play from %2"_s.arg(device.Position()).arg(from)), 1000);
+    const qint32 before = device.Position();
+    const qint32 after = positionAfter(device, 200);
+    QVERIFY2(before < from + 400 && after >= before + 150 && after <= before + 300,
+             qPrintable(u"%1 then %2"_s.arg(before).arg(after)));
+    QVERIFY(device.isPlaying());
+    device.setCommand(u"Stop"_s);
+}
+
+void TestCdAudioDevice::manySeeksPlayOnWhenTheOutputRunsEvents()
+{
+    // Each round seeks, stops and seeks again, 0 to 3 ms apart; the playback
+    // must go on from the second place.
+    DiscAudioDevice device(eventfulOutputs());
+    openAndList(device, m_image);
+    device.setFrom(0);
+    device.setCommand(u"Play"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(device.Position() > 50, 1000);
+    for (int round = 0; round < 40; ++round) {
+        const qint32 first = 500 + (round * 613) % 8000;
+        const qint32 second = 500 + (round * 1259 + 4000) % 8000;
+        device.setFrom(first);
+        device.setCommand(u"Play"_s);
+        QTest::qWait(round % 3);
+        device.setCommand(u"Stop"_s);
+        QTest::qWait(round % 4);
+        device.setFrom(second);
+        device.setCommand(u"Play"_s);
+        QTRY_VERIFY2_WITH_TIMEOUT(device.Position() > second + 100,
+                                  qPrintable(u"round %1: stuck at %2 after a seek to %3"_s.arg(round)
+                                                 .arg(device.Position())
+                                                 .arg(second)),
+                                  1000);
+        QVERIFY(device.Position() < second + 600);
+        QVERIFY(device.isPlaying());
+    }
+    device.setCommand(u"Stop"_s);
 }
 
 int main(int argc, char* argv[])
