@@ -10,6 +10,11 @@ using namespace Qt::StringLiterals;
 
 void OpenWithProgress(CdAudioDevice& device, QWidget* parent)
 {
+    ReadDiscWithProgress(device, parent, [&device] { device.setCommand(u"Open"_s); });
+}
+
+void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent, const std::function<void()>& read)
+{
     QProgressDialog progress(u"ディスクを読み込んでいます..."_s, QString(), 0, 0, parent);
     progress.setObjectName(u"OpenProgress"_s);
     progress.setWindowTitle(u"Verselet"_s);
@@ -23,7 +28,7 @@ void OpenWithProgress(CdAudioDevice& device, QWidget* parent)
             progress.setLabelText(u"ディスクを読み込んでいます... (%1 / %2)"_s.arg(done).arg(total));
             progress.setValue(done);
         });
-    device.setCommand(u"Open"_s);
+    read();
     QObject::disconnect(connection);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 namespace verselet {
@@ -10,5 +12,9 @@ class CdAudioDevice;
 // half a second, a progress dialog over `parent` shows how far it has come;
 // the window stays responsive meanwhile, as Open keeps the events going.
 void OpenWithProgress(CdAudioDevice& device, QWidget* parent);
+
+// The same for any step that may have the device read its disc, such as
+// asking for Tracks() after the disc was changed.
+void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent, const std::function<void()>& read);
 
 } // namespace verselet

@@ -279,9 +279,12 @@ void TimingWindow::setRow(int row, const QString& text)
 void TimingWindow::Command1_Click()
 {
     // The device answers for the disc in the drive as it is now: one that
-    // arrived or was swapped since the window opened is listed here.
+    // arrived or was swapped since the window opened is read here, with the
+    // progress shown when that takes a while.
     Combo1->clear();
-    if (m_device->Tracks() >= 1) {
+    int tracks = 0;
+    ReadDiscWithProgress(*m_device, this, [this, &tracks] { tracks = m_device->Tracks(); });
+    if (tracks >= 1) {
         listTracks();
         selectRememberedTrack();
         // As on opening: the device describes the selected track, not the

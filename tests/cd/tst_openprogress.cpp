@@ -2,6 +2,7 @@
 #include "cd/openprogress.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProgressDialog>
@@ -96,6 +97,25 @@ void TestOpenProgress::slowDiscShowsProgressAndKeepsTheWindowAlive()
     QVERIFY(watch.lastValue >= 1);
     // It is gone once the disc is open.
     QVERIFY(!window.findChild<QProgressDialog*>(u"OpenProgress"_s));
+
+    // A file of the album written anew: asking for the tracks reads the
+    // album again, with the same progress.
+    QTest::qWait(DiscAudioDevice::kMediumLookIntervalMs + 100);
+    QVERIFY(fixtures::setModified(dir.filePath(u"album/07.mp3"_s),
+                                  QDateTime::currentDateTime().addSecs(60)));
+    Watch again;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&again, &window] {
+        ++again.ticks;
+        if (auto* p = window.findChild<QProgressDialog*>(u"OpenProgress"_s); p && p->isVisible())
+            again.progressSeen = true;
+    });
+    poll.start();
+    int tracks = 0;
+    ReadDiscWithProgress(device, &window, [&] { tracks = device.Tracks(); });
+    QCOMPARE(tracks, 24);
+    QVERIFY(again.progressSeen);
 }
 
 void TestOpenProgress::quickDiscShowsNothing()
