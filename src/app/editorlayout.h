@@ -1,16 +1,14 @@
 #pragma once
 
-// The main window's layout rule, in pixels. Its sizes come in twips; fifteen
-// twips are one pixel.
+// The main window's layout rule, in pixels. Its sizes come in twips.
+
+#include "widgets/twips.h"
 
 #include <QSize>
 
 #include <optional>
 
 namespace verselet {
-
-// Rounds up, so that a minimum is never undercut.
-constexpr int TwipsToPixels(int twips) { return (twips + 14) / 15; }
 
 inline constexpr int kMinimumOuterHeight = TwipsToPixels(4300); // 287
 inline constexpr int kWidthMargin = TwipsToPixels(120);         // 8

@@ -1,9 +1,6 @@
 #include "app/mainwindow.h"
 
-#include "app/appicon.h"
 #include "app/editorlayout.h"
-#include "app/messages.h"
-#include "app/widgetstyle.h"
 #include "cd/discaudiodevice.h"
 #include "cd/drivedialog.h"
 #include "cd/sinkoutput.h"
@@ -13,6 +10,9 @@
 #include "help/aboutwindow.h"
 #include "help/datafiles.h"
 #include "realtime/lineselectiondialog.h"
+#include "widgets/appicon.h"
+#include "widgets/messages.h"
+#include "widgets/widgetstyle.h"
 
 #include <QApplication>
 #include <QCloseEvent>

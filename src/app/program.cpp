@@ -1,7 +1,7 @@
 #include "app/program.h"
 
-#include "app/appicon.h"
 #include "app/mainwindow.h"
+#include "widgets/appicon.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "cd/driveconfig.h"
 
 #include "cd/drivelist.h"
-#include "timing/lenientnumber.h"
+#include "document/lenientnumber.h"
 
 #include <QDir>
 #include <QFile>

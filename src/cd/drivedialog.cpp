@@ -1,8 +1,8 @@
 #include "cd/drivedialog.h"
 
-#include "app/messages.h"
 #include "cd/driveconfig.h"
 #include "cd/drivelist.h"
+#include "widgets/messages.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

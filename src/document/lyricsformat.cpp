@@ -23,6 +23,25 @@ bool isBlank(QStringView tag)
 
 } // namespace
 
+QStringList TagTemplateLines()
+{
+    QStringList lines;
+    lines.reserve(1 + kTemplateUntimedLines);
+    lines.append(kSeparatorTag.toString());
+    for (int i = 0; i < kTemplateUntimedLines; ++i)
+        lines.append(kUntimedTag.toString());
+    return lines;
+}
+
+QStringList TagsAfterTimedLoad(const QStringList& bodyTags)
+{
+    QStringList tags = bodyTags;
+    tags.reserve(bodyTags.size() + kLoadFillerLines);
+    for (int i = 0; i < kLoadFillerLines; ++i)
+        tags.append(kUntimedTag.toString());
+    return tags;
+}
+
 QString TagField(QStringView line) { return line.left(kTagFieldLength).toString(); }
 
 QString LineText(QStringView line)

@@ -24,6 +24,17 @@ inline constexpr QStringView kUnmarkedTag = u"       ";
 inline constexpr QStringView kSeparatorLine = u"-----------------------------------";
 inline constexpr QStringView kCrLf = u"\r\n";
 
+// The tag template, the tag file of a new document, offers the separator line
+// unmarked and the next 271 lines marked: "-------" and 271 "[--:--]".
+inline constexpr int kTemplateUntimedLines = 271;
+// After a timed lyrics text is loaded, its own tags are followed by this many
+// "[--:--]" lines, so lines typed below the loaded ones are offered marked.
+inline constexpr int kLoadFillerLines = 224;
+
+QStringList TagTemplateLines();
+// The tag file after a timed load: the body's tag fields, then the filler.
+QStringList TagsAfterTimedLoad(const QStringList& bodyTags);
+
 // A body line split at its eighth character; also a pair of a text-file line
 // and a tag-file line.
 struct TaggedLine

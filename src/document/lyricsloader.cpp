@@ -2,7 +2,6 @@
 
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
-#include "realtime/workfiles.h"
 
 #include <algorithm>
 

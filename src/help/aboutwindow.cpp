@@ -1,7 +1,7 @@
 #include "help/aboutwindow.h"
 
-#include "app/widgetstyle.h"
 #include "help/datafiles.h"
+#include "widgets/widgetstyle.h"
 
 #include <QLabel>
 #include <QUrl>

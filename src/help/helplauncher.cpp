@@ -1,6 +1,6 @@
 #include "help/helplauncher.h"
 
-#include "app/messages.h"
+#include "widgets/messages.h"
 
 #include <QDesktopServices>
 #include <QDir>

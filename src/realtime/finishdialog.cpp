@@ -1,13 +1,13 @@
 #include "realtime/finishdialog.h"
 
-#include "app/editorlayout.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
 #include "document/textfile.h"
 #include "realtime/lyricstext.h"
 #include "realtime/timinglist.h"
 #include "realtime/workfiles.h"
 #include "timing/timingwindow.h"
+#include "widgets/messages.h"
+#include "widgets/twips.h"
 
 #include <QFileDialog>
 #include <QKeyEvent>

@@ -1,11 +1,11 @@
 #include "realtime/lineselectiondialog.h"
 
-#include "app/editorlayout.h"
 #include "app/mainwindow.h"
-#include "app/widgetstyle.h"
 #include "cd/cdaudiodevice.h"
 #include "realtime/timinglist.h"
 #include "timing/timingwindow.h"
+#include "widgets/twips.h"
+#include "widgets/widgetstyle.h"
 
 #include <QApplication>
 #include <QEvent>

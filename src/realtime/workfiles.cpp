@@ -36,28 +36,9 @@ void ClearWorkFolder(const QString& tempRoot)
     }
 }
 
-QStringList TagTemplateLines()
-{
-    QStringList lines;
-    lines.reserve(1 + kTemplateUntimedLines);
-    lines.append(kSeparatorTag.toString());
-    for (int i = 0; i < kTemplateUntimedLines; ++i)
-        lines.append(kUntimedTag.toString());
-    return lines;
-}
-
 Result<void, FileError> WriteTagTemplate(const QString& tempRoot)
 {
     return WriteWorkLines(TagFilePath(tempRoot), TagTemplateLines());
-}
-
-QStringList TagsAfterTimedLoad(const QStringList& bodyTags)
-{
-    QStringList tags = bodyTags;
-    tags.reserve(bodyTags.size() + kLoadFillerLines);
-    for (int i = 0; i < kLoadFillerLines; ++i)
-        tags.append(kUntimedTag.toString());
-    return tags;
 }
 
 Result<void, FileError> WriteTagFile(const QString& tempRoot, const QStringList& tags)

@@ -17,13 +17,6 @@
 
 namespace verselet {
 
-// The tag template offers the separator line unmarked and the next 271 lines
-// marked: "-------" and 271 "[--:--]", 2448 bytes.
-inline constexpr int kTemplateUntimedLines = 271;
-// After a timed lyrics text is loaded, its own tags are followed by this many
-// "[--:--]" lines, so lines typed below the loaded ones are offered marked.
-inline constexpr int kLoadFillerLines = 224;
-
 QString WorkFolderPath(const QString& tempRoot);
 QString TagFilePath(const QString& tempRoot);
 QString TextFilePath(const QString& tempRoot);
@@ -35,11 +28,9 @@ QString StagingFilePath(const QString& tempRoot);
 void PrepareWorkFolder(const QString& tempRoot);
 void ClearWorkFolder(const QString& tempRoot);
 
-QStringList TagTemplateLines();
+// The tag template (TagTemplateLines) into the tag file.
 Result<void, FileError> WriteTagTemplate(const QString& tempRoot);
 
-// The tag file after a timed load: the body's tag fields, then the filler.
-QStringList TagsAfterTimedLoad(const QStringList& bodyTags);
 Result<void, FileError> WriteTagFile(const QString& tempRoot, const QStringList& tags);
 // The same, all or nothing: when the new tags cannot be written (a character
 // code page 932 cannot hold, a full disk), the tag file keeps what it held,

@@ -1,10 +1,10 @@
 #include "testdisplay/testdisplaywindow.h"
 
-#include "app/editorlayout.h"
 #include "app/mainwindow.h"
-#include "app/widgetstyle.h"
 #include "testdisplay/displaysearch.h"
 #include "timing/timingwindow.h"
+#include "widgets/twips.h"
+#include "widgets/widgetstyle.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "timing/timetag.h"
 
-#include "timing/lenientnumber.h"
+#include "document/lenientnumber.h"
 
 namespace verselet {
 

@@ -1,19 +1,19 @@
 #include "timing/timingwindow.h"
 
-#include "app/editorlayout.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
-#include "app/widgetstyle.h"
-#include "app/wrapbutton.h"
 #include "cd/drivedialog.h"
 #include "cd/openprogress.h"
+#include "document/lenientnumber.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
 #include "realtime/finishdialog.h"
 #include "testdisplay/testdisplaywindow.h"
-#include "timing/lenientnumber.h"
 #include "timing/stamping.h"
 #include "timing/timetag.h"
+#include "widgets/messages.h"
+#include "widgets/twips.h"
+#include "widgets/widgetstyle.h"
+#include "widgets/wrapbutton.h"
 
 #include <QApplication>
 #include <QCloseEvent>

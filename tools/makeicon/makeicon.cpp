@@ -3,7 +3,7 @@
 // The icon is drawn by the program's own code, so the installed icon and the
 // one on its windows are the same picture.
 
-#include "app/appicon.h"
+#include "widgets/appicon.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/appicon.h"
+#include "widgets/appicon.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
-#include "app/widgetstyle.h"
+#include "widgets/widgetstyle.h"
 
-#include "app/editorlayout.h"
+#include "widgets/twips.h"
 
 namespace verselet {
 

@@ -1,4 +1,4 @@
-#include "timing/lenientnumber.h"
+#include "document/lenientnumber.h"
 
 #include <cmath>
 
