@@ -1,0 +1,283 @@
+#include "timing/timingsession.h"
+
+#include "document/lenientnumber.h"
+#include "document/lyricsformat.h"
+#include "timing/timetag.h"
+
+namespace verselet {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kStoppedDisplay = u"[00:00]"_s;
+
+} // namespace
+
+TimingSession::TimingSession(CdAudioDevice& device, QObject* parent)
+    : QObject(parent), m_device(device), m_playTime(u"[--:--]"_s)
+{
+    // The device has no buttons of its own; were it to report them, they
+    // would move the flag and nothing else.
+    connect(&m_device, &CdAudioDevice::PlayClick, this, [this] { m_playingFlag = 1; });
+    connect(&m_device, &CdAudioDevice::StopClick, this, [this] { m_playingFlag = 0; });
+    connect(&m_device, &CdAudioDevice::playbackEnded, this, &TimingSession::playbackEnded);
+}
+
+void TimingSession::setRows(const QStringList& rows)
+{
+    m_rows = rows;
+    m_exact = QList<std::optional<qint32>>(rows.size());
+    m_selected = -1;
+    Q_EMIT rowsReset();
+    Q_EMIT selectionChanged(-1);
+}
+
+std::optional<qint32> TimingSession::exactTime(int row) const
+{
+    return row >= 0 && row < m_exact.size() ? m_exact.at(row) : std::nullopt;
+}
+
+void TimingSession::selectRow(int row)
+{
+    if (row < 0 || row >= rowCount())
+        row = -1;
+    if (row == m_selected)
+        return;
+    m_selected = row;
+    Q_EMIT selectionChanged(row);
+}
+
+void TimingSession::selectNone() { selectRow(-1); }
+
+bool TimingSession::loadDisc(QStringView rememberedIndex)
+{
+    m_device.setCommand(u"Stop"_s);
+    m_device.setTimeFormat(0);
+    return relistTracks(rememberedIndex);
+}
+
+bool TimingSession::relistTracks(QStringView rememberedIndex)
+{
+    m_tracks.clear();
+    m_selectedTrack = -1;
+    const bool any = m_device.Tracks() >= 1;
+    if (any) {
+        for (int n = 1; n <= m_device.Tracks(); ++n) {
+            m_device.setTrack(n);
+            m_tracks.append(u"ﾄﾗｯｸ%1 %2"_s.arg(n).arg(FormatTimeTag(m_device.TrackLength())));
+        }
+    }
+    Q_EMIT tracksChanged();
+    if (any) {
+        chooseRememberedTrack(rememberedIndex);
+        // The timer and the end-of-track check read the chosen track: the
+        // device describes that one, not the last one listed.
+        m_device.setTrack(selectedTrackNumber());
+    }
+    return any;
+}
+
+void TimingSession::chooseRememberedTrack(QStringView rememberedIndex)
+{
+    const double index = RoundHalfEven(ReadLenientNumber(rememberedIndex));
+    if (index >= 0 && index < m_tracks.size())
+        chooseTrack(int(index));
+}
+
+int TimingSession::selectedTrackNumber() const
+{
+    // With no track chosen the disc plays from its first track: no track 0 is
+    // ever asked for.
+    return std::max(m_selectedTrack, 0) + 1;
+}
+
+void TimingSession::setControls(bool canSet, bool canTest)
+{
+    if (canSet == m_canSet && canTest == m_canTest)
+        return;
+    m_canSet = canSet;
+    m_canTest = canTest;
+    Q_EMIT controlsChanged();
+}
+
+void TimingSession::setPlayTime(const QString& tag)
+{
+    if (m_playTime == tag)
+        return;
+    m_playTime = tag;
+    Q_EMIT playTimeChanged(tag);
+}
+
+void TimingSession::ResetToTrackStart()
+{
+    m_device.setCommand(u"Stop"_s);
+    m_device.setTrack(selectedTrackNumber());
+    m_device.setFrom(m_device.TrackPosition());
+}
+
+void TimingSession::goStopped()
+{
+    setControls(false, true);
+    ResetToTrackStart();
+    m_playingFlag = 0;
+}
+
+void TimingSession::chooseTrack(int index)
+{
+    if (index < -1 || index >= m_tracks.size())
+        index = -1;
+    m_selectedTrack = index;
+    Q_EMIT trackChosen(index);
+    goStopped();
+}
+
+void TimingSession::play()
+{
+    setControls(true, false);
+    // Back to the top with nothing selected: the next Set stamps the first
+    // line to be timed.
+    if (!m_rows.isEmpty()) {
+        selectRow(0);
+        Q_EMIT rowShownAtTop(0);
+    }
+    selectNone();
+    m_device.setCommand(u"play"_s);
+    m_playingFlag = 1;
+}
+
+void TimingSession::pause()
+{
+    setControls(false, true);
+    m_device.setCommand(u"Stop"_s);
+}
+
+void TimingSession::stop() { chooseTrack(m_selectedTrack); }
+
+void TimingSession::playFromSelectedRow()
+{
+    setControls(true, false);
+    m_device.setTrack(selectedTrackNumber());
+    m_device.setFrom(qint32(m_device.TrackPosition() + GetSelectedTagOffset()));
+    m_device.setCommand(u"Play"_s);
+    m_playingFlag = 1;
+}
+
+double TimingSession::GetSelectedTagOffset() const
+{
+    return TagToMilliseconds(m_selected >= 0 ? m_rows.at(m_selected) : QString());
+}
+
+SetStep TimingSession::set()
+{
+    m_editGuard = 1;
+    const int before = m_selected;
+    const SetStep step = PressSet(m_rows, m_selected, m_playTime);
+    if (step.runEnds) {
+        // Lines not to be timed passed over on the way: the selection stands
+        // on the last line.
+        if (step.selected != before)
+            selectRow(step.selected);
+        goStopped();
+        m_editGuard = 0;
+        return step;
+    }
+    selectRow(step.selected);
+    Q_EMIT rowChanged(step.selected);
+    m_editGuard = 0;
+    return step;
+}
+
+NextStep TimingSession::next()
+{
+    m_editGuard = 1;
+    const NextStep step = PressNext(m_rows, m_selected);
+    if (!m_rows.isEmpty())
+        selectRow(step.selected);
+    if (step.showRow)
+        Q_EMIT lineShownForEditing(step.selected);
+    m_editGuard = 0;
+    return step;
+}
+
+bool TimingSession::top()
+{
+    if (m_selected < 0)
+        return false;
+    m_editGuard = 1;
+    Q_EMIT rowShownAtTop(m_selected);
+    m_editGuard = 0;
+    return true;
+}
+
+bool TimingSession::editTag(const QString& editText)
+{
+    if (m_editGuard == 1 || m_selected < 0)
+        return false;
+    QString row = m_rows.at(m_selected);
+    if (!ApplyDirectEdit(row, editText))
+        return false;
+    if (row != m_rows.at(m_selected)) {
+        m_rows[m_selected] = row;
+        Q_EMIT rowChanged(m_selected);
+    }
+    return true;
+}
+
+bool TimingSession::atTrackEnd() const
+{
+    return m_selectedTrack >= 0 && m_tracks.at(m_selectedTrack).right(kTagFieldLength) == m_playTime;
+}
+
+void TimingSession::tick()
+{
+    if (m_playingFlag != 1) {
+        setPlayTime(kStoppedDisplay);
+        return;
+    }
+    setPlayTime(FormatTimeTag(m_device.Position() - m_device.TrackPosition()));
+    // The play time has reached the track's length, to the second.
+    if (atTrackEnd()) {
+        goStopped();
+        Q_EMIT endOfTrack();
+    }
+}
+
+void TimingSession::playbackEnded()
+{
+    // The position no longer moves: Stopped, as at the end of a track,
+    // instead of a frozen time to stamp.
+    if (m_playingFlag != 1)
+        return;
+    goStopped();
+}
+
+void TimingSession::beginTest(bool fromBeginning)
+{
+    setControls(true, false);
+    if (fromBeginning) {
+        if (!m_rows.isEmpty()) {
+            selectRow(0);
+            Q_EMIT rowShownAtTop(0);
+        }
+        selectNone();
+        // Where the last reset put the device, or on from a pause.
+        m_device.setCommand(u"play"_s);
+    } else {
+        m_device.setFrom(qint32(m_device.TrackPosition() + GetSelectedTagOffset()));
+        m_device.setCommand(u"Play"_s);
+    }
+    m_playingFlag = 1;
+}
+
+void TimingSession::endTest() { goStopped(); }
+
+QString TimingSession::finishRun()
+{
+    const QString remembered = QString::number(m_selectedTrack);
+    setControls(false, true);
+    ResetToTrackStart();
+    return remembered;
+}
+
+} // namespace verselet

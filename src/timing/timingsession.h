@@ -1,0 +1,145 @@
+#pragma once
+
+// One run of real-time input, without a window: the lines to time, the
+// selected line, the track list of the disc, the transport and the play time
+// as a tag. The timing window and the test displays are its views; they call
+// its operations and follow its signals, and none of them reads another's
+// widgets.
+//
+// Rows are kept as the timing list has them: a tag field (normally seven
+// characters) followed directly by the line's text, so the tag file receives
+// the first seven characters of each, as it always has. Each row has room for
+// an exact time beside its tag.
+
+#include "cd/cdaudiodevice.h"
+#include "timing/stamping.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace verselet {
+
+class TimingSession final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Drives `device`, which outlives the session.
+    explicit TimingSession(CdAudioDevice& device, QObject* parent = nullptr);
+
+    CdAudioDevice& device() { return m_device; }
+
+    // ---- The lines of the run
+    void setRows(const QStringList& rows);
+    const QStringList& rows() const { return m_rows; }
+    int rowCount() const { return int(m_rows.size()); }
+    // An exact time (milliseconds into the track) beside a row's tag; none yet.
+    std::optional<qint32> exactTime(int row) const;
+
+    // The selected row, -1 for none. The user's choice in a view comes here.
+    int selectedRow() const { return m_selected; }
+    void selectRow(int row);
+
+    // ---- The disc: "ﾄﾗｯｸn [mm:ss]" per track, and the chosen one (-1: none).
+    const QStringList& trackEntries() const { return m_tracks; }
+    int selectedTrack() const { return m_selectedTrack; }
+
+    // ---- State the views show
+    // 1 while a track plays for timing (and while it is paused); 0 when stopped.
+    qint16 PlayingFlag() const { return m_playingFlag; }
+    // 1 while Set, Next or Top move the selection: an edit of the time field
+    // is then not written back.
+    qint16 EditGuard() const { return m_editGuard; }
+    void setEditGuard(qint16 guard) { m_editGuard = guard; }
+    // Set is usable (Playing), and the test from the start is.
+    bool canSet() const { return m_canSet; }
+    bool canTest() const { return m_canTest; }
+    // The play time as a tag: "[--:--]" at first, "[00:00]" when stopped.
+    QString playTime() const { return m_playTime; }
+
+    // ---- Operations
+    // After the device has opened the disc: stop, milliseconds, list the tracks
+    // and choose the remembered one (`rememberedIndex` is read the lenient
+    // way). False when there is no track: no disc, or none that can be used.
+    bool loadDisc(QStringView rememberedIndex);
+    // "更新": lists the tracks of the disc as it is now and chooses the
+    // remembered one again; the device describes the chosen track (track 1
+    // when none is chosen). False when there is no track.
+    bool relistTracks(QStringView rememberedIndex);
+    // Choosing a track (and "□"): Stopped, armed at the start of that track.
+    void chooseTrack(int index);
+    void play();               // "＞": from the track start, or on from a pause
+    void pause();              // "||"
+    void stop();               // "□"
+    void playFromSelectedRow(); // "=>": from the selected line's time
+    SetStep set();             // "Set"
+    NextStep next();           // "Next"
+    // "Top": the selected line to the top of the view; false with none.
+    bool top();
+    // The time field's text, typed or set: applies once its seventh
+    // character is "]" and the selected line is one to be timed.
+    bool editTag(const QString& editText);
+    // The timer: the play time, and the end of the track.
+    void tick();
+    // The device stopped by itself (the disc ended or could not be read on).
+    void playbackEnded();
+
+    // A test display starts (from the beginning, or from the selected line)
+    // and ends; the session plays and stops as the display needs.
+    void beginTest(bool fromBeginning);
+    void endTest();
+    // True when the play time reads the chosen track's length.
+    bool atTrackEnd() const;
+
+    // The run ends: the device stops, armed at the start of the chosen track.
+    // Returns the chosen track index, to be remembered ("-1" when none).
+    QString finishRun();
+
+    // Stop, track = the chosen one (track 1 when none), From = its start.
+    void ResetToTrackStart();
+    // The selected line's tag in milliseconds; 0 with no line selected.
+    double GetSelectedTagOffset() const;
+
+Q_SIGNALS:
+    void rowsReset();
+    void rowChanged(int row);
+    void selectionChanged(int row);
+    // The view brings this row to the top of what it shows.
+    void rowShownAtTop(int row);
+    // Next moved to a line that can take a stamp: the time field and the
+    // text display show it (EditGuard is 1 meanwhile).
+    void lineShownForEditing(int row);
+    void playTimeChanged(const QString& tag);
+    // canSet() or canTest() changed.
+    void controlsChanged();
+    void tracksChanged();
+    void trackChosen(int index);
+    // The play time has reached the length of the chosen track.
+    void endOfTrack();
+
+private:
+    int selectedTrackNumber() const;
+    void setControls(bool canSet, bool canTest);
+    void setPlayTime(const QString& tag);
+    void selectNone();
+    void chooseRememberedTrack(QStringView rememberedIndex);
+    void goStopped();
+
+    CdAudioDevice& m_device;
+    QStringList m_rows;
+    QList<std::optional<qint32>> m_exact;
+    int m_selected = -1;
+    QStringList m_tracks;
+    int m_selectedTrack = -1;
+    qint16 m_playingFlag = 0;
+    qint16 m_editGuard = 0;
+    bool m_canSet = false;
+    bool m_canTest = true;
+    QString m_playTime;
+};
+
+} // namespace verselet

@@ -1,0 +1,302 @@
+#include "timing/timinglistmodel.h"
+#include "timing/timingsession.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "scripteddevice.h"
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+// A run of real-time input without any window: the session against a device
+// whose clock the test moves.
+class TestTimingSession : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void tracksAndTheRememberedOne_data();
+    void tracksAndTheRememberedOne();
+    void transportStatesAndThePlayTime();
+    void setStampsTheLinesToTimeAndEndsTheRun();
+    void nextShowsLinesWhileTheEditIsGuarded();
+    void playFromTheSelectedLineAndTheTrackEnd();
+    void playbackThatEndsByItselfStops();
+    void testDisplaysPlayAndStop();
+    void modelFollowsTheRows();
+};
+
+void TestTimingSession::tracksAndTheRememberedOne_data()
+{
+    QTest::addColumn<QString>("remembered");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<int>("deviceTrack");
+    QTest::newRow("first run") << u"0"_s << 0 << 1;
+    QTest::newRow("third track") << u"2"_s << 2 << 3;
+    QTest::newRow("read the lenient way, halves to even") << u" 1.5"_s << 2 << 3;
+    QTest::newRow("not on this disc") << u"7"_s << -1 << 1;
+    QTest::newRow("none") << u"-1"_s << -1 << 1;
+    QTest::newRow("letters read as 0") << u"abc"_s << 0 << 1;
+}
+
+void TestTimingSession::tracksAndTheRememberedOne()
+{
+    QFETCH(QString, remembered);
+    QFETCH(int, chosen);
+    QFETCH(int, deviceTrack);
+    ScriptedDevice device({245900, 60000, 6000000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    QSignalSpy tracks(&session, &TimingSession::tracksChanged);
+    QVERIFY(session.loadDisc(remembered));
+    QCOMPARE(session.trackEntries(),
+             (QStringList{u"ﾄﾗｯｸ1 [04:05]"_s, u"ﾄﾗｯｸ2 [01:00]"_s, u"ﾄﾗｯｸ3 [100:00]"_s}));
+    QCOMPARE(tracks.size(), 1);
+    QCOMPARE(session.selectedTrack(), chosen);
+    QCOMPARE(device.TimeFormat(), 0);
+    // The device describes the chosen track, armed at its start when one is.
+    QCOMPARE(device.Track(), deviceTrack);
+    QCOMPARE(device.fromPending(), chosen >= 0);
+    QCOMPARE(session.PlayingFlag(), qint16(0));
+
+    // Another disc: "更新" lists it; none at all lists nothing.
+    device.changeDisc({30000});
+    QVERIFY(session.relistTracks(remembered));
+    QCOMPARE(session.trackEntries(), QStringList{u"ﾄﾗｯｸ1 [00:30]"_s});
+    QCOMPARE(device.Track(), 1);
+    device.changeDisc({});
+    QVERIFY(!session.relistTracks(remembered));
+    QVERIFY(session.trackEntries().isEmpty());
+    QCOMPARE(session.selectedTrack(), -1);
+}
+
+void TestTimingSession::transportStatesAndThePlayTime()
+{
+    ScriptedDevice device({100000, 100000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    QCOMPARE(session.playTime(), u"[--:--]"_s);
+    session.tick();
+    QCOMPARE(session.playTime(), u"[00:00]"_s);
+    QVERIFY(session.loadDisc(u"1"_s));
+    QSignalSpy times(&session, &TimingSession::playTimeChanged);
+
+    struct Expect
+    {
+        qint16 flag;
+        bool canSet;
+        bool canTest;
+        QString time;
+    };
+    const auto check = [&](const Expect& e, int line) {
+        session.tick();
+        QVERIFY2(session.PlayingFlag() == e.flag && session.canSet() == e.canSet &&
+                     session.canTest() == e.canTest && session.playTime() == e.time,
+                 qPrintable(u"line %1: flag %2, set %3, test %4, %5"_s.arg(line)
+                                .arg(session.PlayingFlag())
+                                .arg(session.canSet())
+                                .arg(session.canTest())
+                                .arg(session.playTime())));
+    };
+    session.play(); // from the start of the second track
+    device.advance(12500);
+    check({1, true, false, u"[00:12]"_s}, __LINE__);
+    session.pause(); // the flag and the time stay
+    device.advance(5000);
+    check({1, false, true, u"[00:12]"_s}, __LINE__);
+    session.play(); // on from the pause
+    device.advance(3000);
+    check({1, true, false, u"[00:15]"_s}, __LINE__);
+    session.stop();
+    check({0, false, true, u"[00:00]"_s}, __LINE__);
+    session.play();
+    device.advance(1000);
+    check({1, true, false, u"[00:01]"_s}, __LINE__);
+    QCOMPARE(device.Position(), 101000);
+    session.chooseTrack(0);
+    check({0, false, true, u"[00:00]"_s}, __LINE__);
+    QVERIFY(device.fromPending());
+    QCOMPARE(device.from(), 0);
+    // Each change of the time told once.
+    QCOMPARE(times.size(), 5);
+}
+
+void TestTimingSession::setStampsTheLinesToTimeAndEndsTheRun()
+{
+    ScriptedDevice device({120000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"0"_s);
+    session.setRows({u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[--:--]two"_s, u"-------"_s});
+    QSignalSpy changed(&session, &TimingSession::rowChanged);
+    session.play();
+    QCOMPARE(session.selectedRow(), -1);
+
+    device.advance(5200);
+    session.tick();
+    SetStep step = session.set();
+    QCOMPARE(step.selected, 1);
+    device.advance(4000);
+    session.tick();
+    step = session.set();
+    QCOMPARE(step.selected, 3);
+    QCOMPARE(session.rows(),
+             (QStringList{u"       intro"_s, u"[00:05]one"_s, u"       gap"_s, u"[00:09]two"_s, u"-------"_s}));
+    QCOMPARE(changed.size(), 2);
+    QCOMPARE(changed.at(1).at(0).toInt(), 3);
+
+    // Only a line not to be timed follows: the press passes over it to the
+    // last line, and the run ends there.
+    step = session.set();
+    QVERIFY(step.runEnds);
+    QCOMPARE(session.selectedRow(), 4);
+    QCOMPARE(session.PlayingFlag(), qint16(0));
+    QCOMPARE(session.EditGuard(), qint16(0));
+    QVERIFY(!session.canSet());
+    QVERIFY(!device.isPlaying());
+    QCOMPARE(device.from(), 0);
+    QCOMPARE(changed.size(), 2);
+}
+
+void TestTimingSession::nextShowsLinesWhileTheEditIsGuarded()
+{
+    ScriptedDevice device({120000});
+    TimingSession session(device);
+    session.setRows({u"-------sep"_s, u"[00:03]first"_s, u"       skip"_s, u"[01:"_s});
+    QList<std::pair<int, qint16>> shown; // row, EditGuard as it was shown
+    connect(&session, &TimingSession::lineShownForEditing, this,
+            [&](int row) { shown.append({row, session.EditGuard()}); });
+
+    QCOMPARE(session.next().selected, 1);
+    // The edit a view makes of the field while Next shows it is not taken.
+    QCOMPARE(shown, (QList<std::pair<int, qint16>>{{1, qint16(1)}}));
+    QVERIFY(session.next().selected == 3); // to be timed, but cannot take a stamp
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(session.next().selected, 0); // wraps to the first line, whatever it is
+    QCOMPARE(session.EditGuard(), qint16(0));
+
+    // The time field's text, once its seventh character is "]".
+    session.selectRow(1);
+    QVERIFY(!session.editTag(u"[01:2"_s));
+    QVERIFY(session.editTag(u"[01:23]"_s));
+    QCOMPARE(session.rows().at(1), u"[01:23]first"_s);
+    session.setEditGuard(1);
+    QVERIFY(!session.editTag(u"[09:09]"_s));
+    session.setEditGuard(0);
+    session.selectRow(2);
+    QVERIFY(!session.editTag(u"[09:09]"_s)); // not a line to be timed
+    QCOMPARE(session.rows().at(2), u"       skip"_s);
+    QCOMPARE(session.exactTime(1), std::nullopt);
+}
+
+void TestTimingSession::playFromTheSelectedLineAndTheTrackEnd()
+{
+    ScriptedDevice device({200000, 245900});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"1"_s);
+    session.setRows({u"[01:05]here"_s, u"[--:--]next"_s, u"[04:04]end"_s});
+    session.selectRow(0);
+    session.playFromSelectedRow();
+    QCOMPARE(device.Track(), 2);
+    QCOMPARE(device.Position(), 200000 + 65000);
+    QVERIFY(session.canSet());
+    device.advance(2000);
+    session.tick();
+    QCOMPARE(session.playTime(), u"[01:07]"_s);
+    // The selection stays: the next Set stamps the line after it.
+    session.set();
+    QCOMPARE(session.rows().at(1), u"[01:07]next"_s);
+
+    // Played to the track's length, to the second: Stopped, re-armed.
+    QSignalSpy ended(&session, &TimingSession::endOfTrack);
+    session.selectRow(2);
+    session.playFromSelectedRow();
+    device.advance(900);
+    session.tick();
+    QVERIFY(ended.isEmpty());
+    device.advance(200);
+    session.tick();
+    QCOMPARE(ended.size(), 1);
+    QCOMPARE(session.PlayingFlag(), qint16(0));
+    QVERIFY(device.fromPending());
+    QCOMPARE(device.from(), 200000);
+}
+
+void TestTimingSession::playbackThatEndsByItselfStops()
+{
+    ScriptedDevice device({60000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"0"_s);
+    session.play();
+    device.advance(5000);
+    session.tick();
+    device.failReading();
+    QCOMPARE(session.PlayingFlag(), qint16(0));
+    QVERIFY(!session.canSet());
+    QVERIFY(session.canTest());
+    session.tick();
+    QCOMPARE(session.playTime(), u"[00:00]"_s);
+}
+
+void TestTimingSession::testDisplaysPlayAndStop()
+{
+    ScriptedDevice device({30000, 65500});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"1"_s);
+    session.setRows({u"[00:01]a"_s, u"[00:02]b"_s});
+
+    session.selectRow(1);
+    session.beginTest(false); // from the selected line
+    QCOMPARE(device.Position(), 30000 + 2000);
+    QVERIFY(session.canSet() && !session.canTest());
+    QCOMPARE(session.PlayingFlag(), qint16(1));
+    QCOMPARE(session.selectedRow(), 1);
+    session.endTest();
+    QVERIFY(!session.canSet() && session.canTest());
+    QCOMPARE(session.PlayingFlag(), qint16(0));
+    QCOMPARE(device.from(), 30000);
+
+    session.beginTest(true); // from the start: nothing selected
+    QCOMPARE(session.selectedRow(), -1);
+    QCOMPARE(device.Position(), 30000);
+    device.advance(65500);
+    session.tick();
+    // The session's own end check has stopped and re-armed the device; the
+    // time reads the track's length until the next tick, which is when a
+    // display's own check can see it.
+    QVERIFY(session.atTrackEnd());
+    QVERIFY(!device.isPlaying());
+    session.tick();
+    QVERIFY(!session.atTrackEnd());
+    QCOMPARE(session.playTime(), u"[00:00]"_s);
+
+    // The run ends: stopped and armed, and the chosen track to remember.
+    QCOMPARE(session.finishRun(), u"1"_s);
+    QVERIFY(!device.isPlaying());
+}
+
+void TestTimingSession::modelFollowsTheRows()
+{
+    ScriptedDevice device({120000});
+    TimingSession session(device);
+    TimingListModel model(session);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy data(&model, &QAbstractItemModel::dataChanged);
+    session.setRows({u"[--:--]a"_s, u"[--:--]b"_s});
+    QCOMPARE(reset.size(), 1);
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.data(model.index(1)).toString(), u"[--:--]b"_s);
+    session.selectRow(1);
+    QVERIFY(session.editTag(u"[00:42]"_s));
+    QCOMPARE(data.size(), 1);
+    QCOMPARE(data.at(0).at(0).toModelIndex().row(), 1);
+    QCOMPARE(model.data(model.index(1)).toString(), u"[00:42]b"_s);
+    QVERIFY(!model.data(model.index(5)).isValid());
+}
+
+QTEST_GUILESS_MAIN(TestTimingSession)
+#include "tst_timingsession.moc"
