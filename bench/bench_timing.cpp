@@ -92,8 +92,8 @@ int main(int argc, char* argv[])
         QElapsedTimer click;
         click.start();
         QTest::mouseClick(window.Command6, Qt::LeftButton);
-        const int row = window.List1->currentRow();
-        const bool stamped = row >= 0 && !window.List1->item(row)->text().startsWith(u"[--:--]"_s);
+        const int row = window.session().selectedRow();
+        const bool stamped = row >= 0 && !window.session().rows().at(row).startsWith(u"[--:--]"_s);
         delays.append(click.nsecsElapsed() / 1e6);
         if (!stamped) {
             std::printf("FAILED: Set did not stamp row %d\n", row);

@@ -14,10 +14,7 @@ struct AppState
     QString TempRoot;
     // 1 once the finished text is written: the line selection closes itself.
     qint16 ReturnToEditor = 0;
-    // 1 while the timing window plays a track.
-    qint16 PlayingFlag = 0;
-    // 1 while a tag of the timing list is being edited by hand.
-    qint16 EditGuard = 0;
+    // PlayingFlag and EditGuard belong to the run: TimingSession holds them.
 };
 
 } // namespace verselet

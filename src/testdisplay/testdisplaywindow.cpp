@@ -1,24 +1,22 @@
 #include "testdisplay/testdisplaywindow.h"
 
-#include "app/mainwindow.h"
 #include "testdisplay/displaysearch.h"
-#include "timing/timingwindow.h"
+#include "timing/timingsession.h"
 #include "widgets/twips.h"
 #include "widgets/widgetstyle.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QListWidget>
 #include <QTimer>
 
 namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-TestDisplayWindow::TestDisplayWindow(Start start, TimingWindow* timing, MainWindow* main)
-    : QDialog(timing), m_start(start), m_timing(timing), m_main(main)
+TestDisplayWindow::TestDisplayWindow(Start start, TimingSession& session, const QString& startText,
+                                     QWidget* parent)
+    : QDialog(parent), m_start(start), m_session(session), m_startText(startText)
 {
     setObjectName(start == Start::FromBeginning ? u"Form4"_s : u"Form5"_s);
     setWindowTitle(QString());
@@ -63,39 +61,25 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingWindow* timing, MainWind
 void TestDisplayWindow::Form_Load()
 {
     const bool fromBeginning = m_start == Start::FromBeginning;
-    ShownLineIndex = fromBeginning ? -1 : m_timing->List1->currentRow() - 1;
+    ShownLineIndex = fromBeginning ? -1 : m_session.selectedRow() - 1;
     if (fromBeginning)
         Timer1->start();
-    m_timing->Command8->setEnabled(false);
-    m_timing->Command6->setEnabled(true);
-    CdAudioDevice& device = m_timing->device();
-    if (fromBeginning) {
-        if (m_timing->List1->count() > 0) {
-            m_timing->List1->setCurrentRow(0);
-            m_timing->List1->scrollToTop();
-        }
-        m_timing->List1->setCurrentRow(-1);
-        // Where the last reset put the device, or on from a pause.
-        device.setCommand(u"play"_s);
-    } else {
-        device.setFrom(qint32(device.TrackPosition() + m_timing->GetSelectedTagOffset()));
-        device.setCommand(u"Play"_s);
-    }
-    m_main->state().PlayingFlag = 1;
+    m_session.beginTest(fromBeginning);
     if (fromBeginning)
-        Label1->setText(m_main->startText());
+        Label1->setText(m_startText);
+    // The session notices the end of the track on its own, faster timer: the
+    // display ends with it even when none of its own ticks sees the length.
+    connect(&m_session, &TimingSession::endOfTrack, this, &QWidget::close);
 }
 
 void TestDisplayWindow::Timer1_Timer()
 {
-    const QString display = m_timing->Label2->text();
-    const DisplayStep step = NextDisplayLine(m_timing->timingRows(), ShownLineIndex, display);
+    const DisplayStep step = NextDisplayLine(m_session.rows(), ShownLineIndex, m_session.playTime());
     ShownLineIndex = step.shownLineIndex;
     if (step.show)
         Label1->setText(*step.show);
-    // The track is over when the display reads its length.
-    const QComboBox* tracks = m_timing->Combo1;
-    if (tracks->currentIndex() >= 0 && tracks->currentText().right(7) == display)
+    // The track is over when the play time reads its length.
+    if (m_session.atTrackEnd())
         close();
 }
 
@@ -103,10 +87,7 @@ void TestDisplayWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_unloaded) {
         m_unloaded = true;
-        m_timing->Command6->setEnabled(false);
-        m_timing->Command8->setEnabled(true);
-        m_timing->ResetToTrackStart();
-        m_main->state().PlayingFlag = 0;
+        m_session.endTest();
         Timer1->stop();
     }
     event->accept();

@@ -8,14 +8,12 @@ class QTimer;
 
 namespace verselet {
 
-class MainWindow;
-class TimingWindow;
+class TimingSession;
 
 // A test display ("Form4" from the start, "Form5" from the selected line):
-// plays the track and shows each timed line of the timing list when the
-// timing window's play-time display reaches its tag, the way a lyrics
-// display would. It reads the timing window's list, track list and display,
-// and drives its device.
+// plays the track and shows each timed line of the run when the session's
+// play time reaches its tag, the way a lyrics display would. It follows the
+// session's rows, play time and end of track; the session plays and stops.
 class TestDisplayWindow final : public QDialog
 {
     Q_OBJECT
@@ -23,7 +21,9 @@ class TestDisplayWindow final : public QDialog
 public:
     enum class Start { FromBeginning, FromSelectedLine };
 
-    TestDisplayWindow(Start start, TimingWindow* timing, MainWindow* main);
+    // `startText` is shown first by the display from the beginning (the text
+    // of [00:00]).
+    TestDisplayWindow(Start start, TimingSession& session, const QString& startText, QWidget* parent);
 
     void Form_Load();
     void Timer1_Timer();
@@ -41,8 +41,8 @@ protected:
 
 private:
     Start m_start;
-    TimingWindow* m_timing;
-    MainWindow* m_main;
+    TimingSession& m_session;
+    QString m_startText;
     bool m_unloaded = false;
 };
 

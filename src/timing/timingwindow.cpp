@@ -3,13 +3,14 @@
 #include "app/mainwindow.h"
 #include "cd/drivedialog.h"
 #include "cd/openprogress.h"
-#include "document/lenientnumber.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
 #include "realtime/finishdialog.h"
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/stamping.h"
 #include "timing/timetag.h"
+#include "timing/timinglistmodel.h"
+#include "timing/timingsession.h"
 #include "widgets/messages.h"
 #include "widgets/twips.h"
 #include "widgets/widgetstyle.h"
@@ -21,7 +22,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTimer>
 #include <QValidator>
 
@@ -33,7 +34,6 @@ namespace {
 
 const QString kNoDisc = u"ＣＤが挿入されてないか、またはこのドライブは使用できません\r\n"
                         u"他のＣＤと交換し、更新ボタンを押してください"_s;
-const QString kStoppedDisplay = u"[00:00]"_s;
 
 // The time field takes only what the tag file can hold. A character code page
 // 932 has no form for would let the tags be kept by no way out of the run, so
@@ -53,7 +53,8 @@ public:
 } // namespace
 
 TimingWindow::TimingWindow(MainWindow* main, std::unique_ptr<CdAudioDevice> device, QWidget* parent)
-    : QDialog(parent ? parent : main), m_main(main), m_device(std::move(device))
+    : QDialog(parent ? parent : main), m_main(main), m_device(std::move(device)),
+      m_session(new TimingSession(*m_device, this)), m_model(new TimingListModel(*m_session, this))
 {
     setObjectName(u"Form3"_s);
     setWindowTitle(QString());
@@ -61,12 +62,8 @@ TimingWindow::TimingWindow(MainWindow* main, std::unique_ptr<CdAudioDevice> devi
                    Qt::WindowCloseButtonHint);
     setFixedSize(TwipsToPixels(8205), TwipsToPixels(5955));
     buildWidgets();
+    followSession();
 
-    // The device has no buttons of its own: this window's buttons are its
-    // transport. Were it to report its own, they would move PlayingFlag.
-    connect(m_device.get(), &CdAudioDevice::PlayClick, this, [this] { m_main->state().PlayingFlag = 1; });
-    connect(m_device.get(), &CdAudioDevice::StopClick, this, [this] { m_main->state().PlayingFlag = 0; });
-    connect(m_device.get(), &CdAudioDevice::playbackEnded, this, &TimingWindow::Device_PlaybackEnded);
     // The device may fall silent only once playback has begun (no sound
     // output to be had): the corner says so when it does.
     connect(m_device.get(), &CdAudioDevice::silenceChanged, this,
@@ -82,7 +79,13 @@ TimingWindow::TimingWindow(MainWindow* main, std::unique_ptr<CdAudioDevice> devi
     Form_Load();
 }
 
-TimingWindow::~TimingWindow() = default;
+TimingWindow::~TimingWindow()
+{
+    // The session drives the device: it goes first.
+    Timer1->stop();
+    delete m_model;
+    delete m_session;
+}
 
 void TimingWindow::buildWidgets()
 {
@@ -96,8 +99,9 @@ void TimingWindow::buildWidgets()
         return b;
     };
 
-    List1 = new QListWidget(this);
+    List1 = new QListView(this);
     List1->setObjectName(u"List1"_s);
+    List1->setModel(m_model);
     List1->setFont(TerminalFont());
     List1->setToolTip(u"歌詞リスト"_s);
     List1->setGeometry(TwipsRect(0, 0, 8175, 4380));
@@ -145,6 +149,8 @@ void TimingWindow::buildWidgets()
     Combo1->setToolTip(u"再生するトラックを選択してください"_s);
     Combo1->setGeometry(TwipsRect(0, 5160, 2175, 300));
     connect(Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
+    // Typed or set, every change of the time field goes to the session, which
+    // takes it once the tag is complete.
 
     Command10 = button(u"Command10"_s, u"　　▼　　　 Top"_s,
                        u"歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"_s,
@@ -156,7 +162,7 @@ void TimingWindow::buildWidgets()
     Command7 = button(u"Command7"_s, u"　　▼　　　Next"_s, u"タイミングはセットせず一行進む"_s,
                       TwipsRect(4320, 4920, 855, 495), true);
 
-    Label2 = new QLabel(u"[--:--]"_s, this);
+    Label2 = new QLabel(m_session->playTime(), this);
     Label2->setObjectName(u"Label2"_s);
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setAutoFillBackground(true);
@@ -203,216 +209,115 @@ void TimingWindow::buildWidgets()
     connect(Command9, &QPushButton::clicked, this, &TimingWindow::Command9_Click);
 }
 
+void TimingWindow::followSession()
+{
+    TimingSession* session = m_session;
+    // The list shows the session's selection; a line the user picks is the
+    // session's selection.
+    connect(session, &TimingSession::selectionChanged, this, [this](int row) {
+        if (List1->currentIndex().row() == row && (row >= 0 || !List1->currentIndex().isValid()))
+            return;
+        if (row < 0)
+            List1->selectionModel()->clear();
+        else
+            List1->setCurrentIndex(m_model->index(row));
+    });
+    connect(List1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { m_session->selectRow(current.isValid() ? current.row() : -1); });
+    connect(session, &TimingSession::rowShownAtTop, this, [this](int row) {
+        // Down to the last line first, so that the line can stand at the top
+        // even on the list's last page, as far as the end allows.
+        List1->scrollToBottom();
+        List1->scrollTo(m_model->index(row), QAbstractItemView::PositionAtTop);
+    });
+    connect(session, &TimingSession::lineShownForEditing, this, [this](int row) {
+        const QString line = m_session->rows().at(row);
+        Text1->setEnabled(true);
+        Label3->setText(LineText(line));
+        Text1->setText(TagField(line));
+    });
+    connect(session, &TimingSession::playTimeChanged, Label2, &QLabel::setText);
+    connect(session, &TimingSession::controlsChanged, this, [this] {
+        Command6->setEnabled(m_session->canSet());
+        Command8->setEnabled(m_session->canTest());
+    });
+    connect(session, &TimingSession::tracksChanged, this, [this] {
+        Combo1->clear();
+        Combo1->addItems(m_session->trackEntries());
+        Combo1->setCurrentIndex(-1);
+    });
+    connect(session, &TimingSession::trackChosen, Combo1, &QComboBox::setCurrentIndex);
+}
+
 void TimingWindow::Form_Load()
 {
     m_device->setFileName(m_main->Form8()->selectedDriveName());
     OpenWithProgress(*m_device, parentWidget());
-    m_device->setCommand(u"Stop"_s);
-    m_device->setTimeFormat(0);
+    const bool tracks = m_session->loadDisc(m_main->RememberedTrackIndex());
     SilentLabel->setVisible(m_device->isSilent());
-    Combo1->clear();
-    if (m_device->Tracks() >= 1) {
-        listTracks();
-        selectRememberedTrack();
-        // The timer and the end-of-track check read the selected track: the
-        // device describes that one (track 1 when none is selected).
-        m_device->setTrack(selectedTrackNumber());
-    } else {
+    if (!tracks)
         ShowMessage(parentWidget(), kNoDisc);
-    }
 }
 
-void TimingWindow::listTracks()
-{
-    for (int n = 1; n <= m_device->Tracks(); ++n) {
-        m_device->setTrack(n);
-        Combo1->addItem(u"ﾄﾗｯｸ%1 %2"_s.arg(n).arg(FormatTimeTag(m_device->TrackLength())));
-    }
-}
+void TimingWindow::setTimingRows(const QStringList& rows) { m_session->setRows(rows); }
 
-void TimingWindow::selectRememberedTrack()
-{
-    const double index = RoundHalfEven(ReadLenientNumber(m_main->RememberedTrackIndex()));
-    if (index >= 0 && index < Combo1->count()) {
-        Combo1->setCurrentIndex(int(index));
-        Combo1_Click();
-    } else {
-        Combo1->setCurrentIndex(-1);
-    }
-}
+QStringList TimingWindow::timingRows() const { return m_session->rows(); }
 
-int TimingWindow::selectedTrackNumber() const
-{
-    // With no track selected the disc is played from its first track: no
-    // track 0 is ever asked for.
-    return std::max(Combo1->currentIndex(), 0) + 1;
-}
+void TimingWindow::ResetToTrackStart() { m_session->ResetToTrackStart(); }
 
-void TimingWindow::ResetToTrackStart()
-{
-    m_device->setCommand(u"Stop"_s);
-    m_device->setTrack(selectedTrackNumber());
-    m_device->setFrom(m_device->TrackPosition());
-}
-
-void TimingWindow::setTimingRows(const QStringList& rows)
-{
-    List1->clear();
-    List1->addItems(rows);
-}
-
-QStringList TimingWindow::timingRows() const
-{
-    QStringList rows;
-    rows.reserve(List1->count());
-    for (int i = 0; i < List1->count(); ++i)
-        rows.append(List1->item(i)->text());
-    return rows;
-}
-
-void TimingWindow::setRow(int row, const QString& text)
-{
-    if (QListWidgetItem* item = List1->item(row); item && item->text() != text)
-        item->setText(text);
-}
+double TimingWindow::GetSelectedTagOffset() const { return m_session->GetSelectedTagOffset(); }
 
 void TimingWindow::Command1_Click()
 {
     // The device answers for the disc in the drive as it is now: one that
     // arrived or was swapped since the window opened is read here, with the
     // progress shown when that takes a while.
-    Combo1->clear();
-    int tracks = 0;
-    ReadDiscWithProgress(*m_device, this, [this, &tracks] { tracks = m_device->Tracks(); });
-    if (tracks >= 1) {
-        listTracks();
-        selectRememberedTrack();
-        // As on opening: the device describes the selected track, not the
-        // last one listed (track 1 when none is selected).
-        m_device->setTrack(selectedTrackNumber());
-    }
+    ReadDiscWithProgress(*m_device, this,
+                         [this] { m_session->relistTracks(m_main->RememberedTrackIndex()); });
 }
 
-void TimingWindow::Combo1_Click()
-{
-    Command6->setEnabled(false);
-    Command8->setEnabled(true);
-    ResetToTrackStart();
-    m_main->state().PlayingFlag = 0;
-}
+void TimingWindow::Combo1_Click() { m_session->chooseTrack(Combo1->currentIndex()); }
 
-void TimingWindow::Command4_Click() { Combo1_Click(); }
+void TimingWindow::Command4_Click() { m_session->stop(); }
 
 void TimingWindow::Command2_Click()
 {
-    Command8->setEnabled(false);
-    Command6->setEnabled(true);
-    // Back to the top with nothing selected: the next Set stamps the first
-    // line to be timed.
-    if (List1->count() > 0) {
-        List1->setCurrentRow(0);
-        List1->scrollToTop();
-    }
-    List1->setCurrentRow(-1);
-    m_device->setCommand(u"play"_s);
-    m_main->state().PlayingFlag = 1;
+    m_session->play();
     SilentLabel->setVisible(m_device->isSilent());
 }
 
-void TimingWindow::Command3_Click()
-{
-    Command6->setEnabled(false);
-    Command8->setEnabled(true);
-    m_device->setCommand(u"Stop"_s);
-}
+void TimingWindow::Command3_Click() { m_session->pause(); }
 
 void TimingWindow::Command5_Click()
 {
-    Command8->setEnabled(false);
-    Command6->setEnabled(true);
-    m_device->setTrack(selectedTrackNumber());
-    m_device->setFrom(qint32(m_device->TrackPosition() + GetSelectedTagOffset()));
-    m_device->setCommand(u"Play"_s);
-    m_main->state().PlayingFlag = 1;
+    m_session->playFromSelectedRow();
     SilentLabel->setVisible(m_device->isSilent());
 }
 
-double TimingWindow::GetSelectedTagOffset() const
-{
-    const QListWidgetItem* item = List1->currentItem();
-    return TagToMilliseconds(item ? item->text() : QString());
-}
+void TimingWindow::Command6_Click() { m_session->set(); }
 
-void TimingWindow::Command6_Click()
-{
-    AppState& state = m_main->state();
-    state.EditGuard = 1;
-    QStringList rows = timingRows();
-    const SetStep step = PressSet(rows, List1->currentRow(), Label2->text());
-    if (step.runEnds) {
-        // Lines not to be timed that were passed over on the way: the
-        // selection stands on the last line.
-        if (step.selected >= 0 && step.selected != List1->currentRow())
-            List1->setCurrentRow(step.selected);
-        ResetToTrackStart();
-        Command8->setEnabled(true);
-        state.PlayingFlag = 0;
-        state.EditGuard = 0;
-        Command6->setEnabled(false);
-        return;
-    }
-    List1->setCurrentRow(step.selected);
-    setRow(step.selected, rows.at(step.selected));
-    state.EditGuard = 0;
-}
+void TimingWindow::Command7_Click() { m_session->next(); }
 
-void TimingWindow::Command7_Click()
-{
-    AppState& state = m_main->state();
-    state.EditGuard = 1;
-    const NextStep step = PressNext(timingRows(), List1->currentRow());
-    if (List1->count() > 0)
-        List1->setCurrentRow(step.selected);
-    if (step.showRow) {
-        const QString row = List1->item(step.selected)->text();
-        Text1->setEnabled(true);
-        Label3->setText(LineText(row));
-        Text1->setText(TagField(row));
-    }
-    state.EditGuard = 0;
-}
-
-void TimingWindow::Command10_Click()
-{
-    const int remembered = List1->currentRow();
-    if (remembered < 0)
-        return;
-    AppState& state = m_main->state();
-    state.EditGuard = 1;
-    List1->setCurrentRow(List1->count() - 1);
-    List1->setCurrentRow(remembered);
-    List1->scrollToItem(List1->item(remembered), QAbstractItemView::PositionAtTop);
-    state.EditGuard = 0;
-}
+void TimingWindow::Command10_Click() { m_session->top(); }
 
 void TimingWindow::Command8_Click()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, this, m_main);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, *m_session, m_main->startText(), this);
     display.exec();
 }
 
 void TimingWindow::Command9_Click()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, this, m_main);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, *m_session, m_main->startText(), this);
     display.exec();
 }
 
 void TimingWindow::ShowSelectedLine()
 {
-    const QListWidgetItem* item = List1->currentItem();
-    if (!item)
+    const int selected = m_session->selectedRow();
+    if (selected < 0)
         return;
-    const QString row = item->text();
+    const QString row = m_session->rows().at(selected);
     if (IsTimedRow(row)) {
         Text1->setEnabled(true);
         Text1->setText(TagField(row));
@@ -428,50 +333,9 @@ void TimingWindow::ShowSelectedLine()
     }
 }
 
-void TimingWindow::Text1_Change()
-{
-    if (m_main->state().EditGuard == 1)
-        return;
-    const int selected = List1->currentRow();
-    if (selected < 0)
-        return;
-    QString row = List1->item(selected)->text();
-    if (ApplyDirectEdit(row, Text1->text()))
-        setRow(selected, row);
-}
+void TimingWindow::Text1_Change() { m_session->editTag(Text1->text()); }
 
-void TimingWindow::Device_PlaybackEnded()
-{
-    // The disc could not be read on (an image deleted, a CD taken out), or it
-    // ended: the position no longer moves, so the window goes to Stopped, as
-    // at the end of a track, instead of showing a frozen time to stamp.
-    if (m_main->state().PlayingFlag != 1)
-        return;
-    Command6->setEnabled(false);
-    Command8->setEnabled(true);
-    ResetToTrackStart();
-    m_main->state().PlayingFlag = 0;
-}
-
-void TimingWindow::Timer1_Timer()
-{
-    AppState& state = m_main->state();
-    if (state.PlayingFlag == 1) {
-        const qint32 p = m_device->Position() - m_device->TrackPosition();
-        const QString tag = FormatTimeTag(p);
-        if (Label2->text() != tag)
-            Label2->setText(tag);
-        // The play time has reached the track's length, to the second.
-        if (Combo1->currentIndex() >= 0 && Combo1->currentText().right(kTagFieldLength) == tag) {
-            Command6->setEnabled(false);
-            Command8->setEnabled(true);
-            ResetToTrackStart();
-            state.PlayingFlag = 0;
-        }
-    } else if (Label2->text() != kStoppedDisplay) {
-        Label2->setText(kStoppedDisplay);
-    }
-}
+void TimingWindow::Timer1_Timer() { m_session->tick(); }
 
 bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
 {
@@ -507,10 +371,7 @@ void TimingWindow::closeEvent(QCloseEvent* event)
         return;
     }
     m_closing = true;
-    m_main->setRememberedTrackIndex(QString::number(Combo1->currentIndex()));
-    Command6->setEnabled(false);
-    Command8->setEnabled(true);
-    ResetToTrackStart();
+    m_main->setRememberedTrackIndex(m_session->finishRun());
     FinishDialog finish(m_main, this);
     finish.exec();
     event->accept();

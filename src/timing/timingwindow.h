@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cd/cdaudiodevice.h"
+#include "timing/timingsession.h"
 
 #include <QDialog>
 #include <QPushButton>
@@ -11,13 +12,14 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPushButton;
 class QTimer;
 
 namespace verselet {
 
 class MainWindow;
+class TimingListModel;
 
 // The timing window ("Form3"): the lines to time, the track list and the
 // transport, and the buttons that stamp the lines with the play time while
@@ -40,8 +42,11 @@ public:
     QStringList timingRows() const;
 
     CdAudioDevice& device() { return *m_device; }
+    // The run this window shows.
+    TimingSession& session() { return *m_session; }
 
-    // Event handlers, named after their widgets.
+    // Event handlers, named after their widgets; each hands the user's act to
+    // the session.
     void Form_Load();
     void Command1_Click();  // 更新
     void Combo1_Click();    // track selection
@@ -56,8 +61,6 @@ public:
     void Command9_Click();  // =>テスト
     void Text1_Change();
     void Timer1_Timer();
-    // Playback stopped by itself while playing: the window goes to Stopped.
-    void Device_PlaybackEnded();
     void ShowSelectedLine();
     void ResetToTrackStart();
     // The selected line's tag in milliseconds; 0 when none is selected.
@@ -65,7 +68,7 @@ public:
     // Escape closes the window as its frame does.
     void reject() override;
 
-    QListWidget* List1 = nullptr;
+    QListView* List1 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label1 = nullptr;
@@ -91,13 +94,13 @@ protected:
 
 private:
     void buildWidgets();
-    void listTracks();
-    void selectRememberedTrack();
-    int selectedTrackNumber() const;
-    void setRow(int row, const QString& text);
+    // The widgets show what the session holds, as it changes.
+    void followSession();
 
     MainWindow* m_main;
     std::unique_ptr<CdAudioDevice> m_device;
+    TimingSession* m_session;
+    TimingListModel* m_model;
     bool m_closing = false;
 };
 

@@ -77,7 +77,7 @@ void TestTestDisplay::tick(TestDisplayWindow& display, qint64 ms)
 
 void TestTestDisplay::windowLooksAsItShould()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing.get(), m_main.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(), m_timing.get());
     QCOMPARE(display.objectName(), u"Form4"_s);
     QCOMPARE(display.windowTitle(), QString());
     QCOMPARE(display.size(), QSize(544, 57));
@@ -89,22 +89,22 @@ void TestTestDisplay::windowLooksAsItShould()
     QVERIFY(display.Label1->font().bold());
     QCOMPARE(display.Label1->font().pointSizeF(), 13.5);
     QCOMPARE(display.Timer1->interval(), 100);
-    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing.get(), m_main.get());
+    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_main->startText(), m_timing.get());
     QCOMPARE(fromLine.objectName(), u"Form5"_s);
     QCOMPARE(fromLine.Timer1->interval(), 10);
 }
 
 void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
 {
-    m_timing->List1->setCurrentRow(3);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing.get(), m_main.get());
+    m_timing->session().selectRow(3);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(), m_timing.get());
     // Opening: Set on, the test button off, playing from the track start,
     // nothing selected, the start text shown.
     QVERIFY(display.Timer1->isActive());
     QVERIFY(!m_timing->Command8->isEnabled());
     QVERIFY(m_timing->Command6->isEnabled());
-    QCOMPARE(m_main->state().PlayingFlag, qint16(1));
-    QCOMPARE(m_timing->List1->currentRow(), -1);
+    QCOMPARE(m_timing->session().PlayingFlag(), qint16(1));
+    QCOMPARE(m_timing->session().selectedRow(), -1);
     QVERIFY(m_device->isPlaying());
     QCOMPARE(m_device->Position(), 30000);
     QCOMPARE(display.Label1->text(), u"（前奏）"_s);
@@ -124,12 +124,12 @@ void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
 
 void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
 {
-    m_timing->List1->setCurrentRow(4);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing.get(), m_main.get());
+    m_timing->session().selectRow(4);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_main->startText(), m_timing.get());
     QCOMPARE(display.ShownLineIndex, 3);
     QCOMPARE(display.Label1->text(), QString());
     QCOMPARE(m_device->Position(), 30000 + 65000);
-    QCOMPARE(m_timing->List1->currentRow(), 4);
+    QCOMPARE(m_timing->session().selectedRow(), 4);
     tick(display, 10);
     QCOMPARE(display.Label1->text(), u"さん"_s);
 }
@@ -137,7 +137,7 @@ void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
 void TestTestDisplay::closesWhenTheTrackIsOver()
 {
     ModalScript script;
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing.get(), m_main.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(), m_timing.get());
     display.show();
     tick(display, 64900);
     QVERIFY(display.isVisible());
@@ -145,14 +145,25 @@ void TestTestDisplay::closesWhenTheTrackIsOver()
     // re-arms; the display's tick sees it too and closes.
     tick(display, 200);
     QVERIFY(!display.isVisible());
-    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QCOMPARE(m_timing->session().PlayingFlag(), qint16(0));
     QVERIFY(!m_device->isPlaying());
     QVERIFY(!display.Timer1->isActive());
+
+    // The display ends with the track even when none of its own ticks falls
+    // while the time reads the track's length: the session says so.
+    TestDisplayWindow late(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(),
+                           m_timing.get());
+    late.show();
+    m_device->advance(65100);
+    m_timing->Timer1_Timer();
+    m_timing->Timer1_Timer();
+    QVERIFY(!late.isVisible());
+    QVERIFY(!late.Timer1->isActive());
 }
 
 void TestTestDisplay::frameCloseStopsAndReArms()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing.get(), m_main.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_main->startText(), m_timing.get());
     display.show();
     tick(display, 3000);
     display.close();
@@ -161,7 +172,7 @@ void TestTestDisplay::frameCloseStopsAndReArms()
     QVERIFY(!m_device->isPlaying());
     QVERIFY(m_device->fromPending());
     QCOMPARE(m_device->from(), 30000);
-    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QCOMPARE(m_timing->session().PlayingFlag(), qint16(0));
     QVERIFY(!display.Timer1->isActive());
 }
 
@@ -171,7 +182,7 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
     script.thenClose();
     script.thenClose();
     m_timing->Command8->click();
-    m_timing->List1->setCurrentRow(1);
+    m_timing->session().selectRow(1);
     m_timing->ShowSelectedLine();
     QVERIFY(m_timing->Command9->isEnabled());
     m_timing->Command9->click();
@@ -182,7 +193,7 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
 
 void TestTestDisplay::screenshot()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing.get(), m_main.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(), m_timing.get());
     display.show();
     QVERIFY(QTest::qWaitForWindowExposed(&display));
     tick(display, 2100);

@@ -282,7 +282,7 @@ void TestTimingWindow::transportStates()
     AppState& state = m_main->state();
 
     w->Command2->click(); // ＞
-    QCOMPARE(state.PlayingFlag, qint16(1));
+    QCOMPARE(w->session().PlayingFlag(), qint16(1));
     QVERIFY(w->Command6->isEnabled());
     QVERIFY(!w->Command8->isEnabled());
     device->advance(12500);
@@ -290,7 +290,7 @@ void TestTimingWindow::transportStates()
     QCOMPARE(w->Label2->text(), u"[00:12]"_s);
 
     w->Command3->click(); // || keeps the flag and the time
-    QCOMPARE(state.PlayingFlag, qint16(1));
+    QCOMPARE(w->session().PlayingFlag(), qint16(1));
     QVERIFY(!w->Command6->isEnabled());
     QVERIFY(w->Command8->isEnabled());
     device->advance(5000);
@@ -303,7 +303,7 @@ void TestTimingWindow::transportStates()
     QCOMPARE(w->Label2->text(), u"[00:15]"_s);
 
     w->Command4->click(); // □ stops and re-arms at the track start
-    QCOMPARE(state.PlayingFlag, qint16(0));
+    QCOMPARE(w->session().PlayingFlag(), qint16(0));
     w->Timer1_Timer();
     QCOMPARE(w->Label2->text(), u"[00:00]"_s);
     w->Command2->click();
@@ -315,7 +315,7 @@ void TestTimingWindow::transportStates()
     // Choosing a track stops too.
     w->Combo1->setCurrentIndex(0);
     w->Combo1_Click();
-    QCOMPARE(state.PlayingFlag, qint16(0));
+    QCOMPARE(w->session().PlayingFlag(), qint16(0));
     QVERIFY(!device->isPlaying());
     QCOMPARE(device->from(), 0);
 }
@@ -325,26 +325,26 @@ void TestTimingWindow::setStampsTheTimedLinesInTurn()
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
     w->setTimingRows({u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[--:--]two"_s});
-    w->List1->setCurrentRow(2);
+    w->session().selectRow(2);
     w->Command2->click();
-    QCOMPARE(w->List1->currentRow(), -1);
+    QCOMPARE(w->session().selectedRow(), -1);
 
     device->advance(5200);
     w->Timer1_Timer();
     w->Command6->click();
-    QCOMPARE(w->List1->currentRow(), 1);
+    QCOMPARE(w->session().selectedRow(), 1);
     device->advance(4000);
     w->Timer1_Timer();
     w->Command6->click();
-    QCOMPARE(w->List1->currentRow(), 3);
+    QCOMPARE(w->session().selectedRow(), 3);
     QCOMPARE(w->timingRows(),
              (QStringList{u"       intro"_s, u"[00:05]one"_s, u"       gap"_s, u"[00:09]two"_s}));
 
     // The last line is stamped: the next Set ends the run.
     w->Command6->click();
-    QCOMPARE(w->List1->currentRow(), 3);
-    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
-    QCOMPARE(m_main->state().EditGuard, qint16(0));
+    QCOMPARE(w->session().selectedRow(), 3);
+    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
+    QCOMPARE(m_window->session().EditGuard(), qint16(0));
     QVERIFY(!w->Command6->isEnabled());
     QVERIFY(w->Command8->isEnabled());
     QVERIFY(!device->isPlaying());
@@ -367,7 +367,7 @@ void TestTimingWindow::twoSetsInOneSecondGiveTheSameTag()
     // A line beginning with "[" whose seventh character is not "]" is
     // selected but not changed.
     w->Command6->click();
-    QCOMPARE(w->List1->currentRow(), 2);
+    QCOMPARE(w->session().selectedRow(), 2);
     QCOMPARE(w->timingRows(), (QStringList{u"[01:01]a"_s, u"[01:01]b"_s, u"[01:"_s, u"[--:--]c"_s}));
 }
 
@@ -380,12 +380,12 @@ void TestTimingWindow::setPassingOverTheLastLinesEndsOnTheLastLine()
     device->advance(3000);
     w->Timer1_Timer();
     w->Command6->click();
-    QCOMPARE(w->List1->currentRow(), 0);
+    QCOMPARE(w->session().selectedRow(), 0);
     // Only lines not to be timed follow: the press passes over them to the
     // last line and the run ends at once.
     w->Command6->click();
-    QCOMPARE(w->List1->currentRow(), 2);
-    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QCOMPARE(w->session().selectedRow(), 2);
+    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
     QVERIFY(!w->Command6->isEnabled());
     QVERIFY(!device->isPlaying());
     QCOMPARE(w->timingRows(), (QStringList{u"[00:03]one"_s, u"       gap"_s, u"-------"_s}));
@@ -395,7 +395,7 @@ void TestTimingWindow::timeFieldRefusesWhatTheTagFileCannotHold()
 {
     TimingWindow* w = open({120000});
     w->setTimingRows({u"[00:10]line"_s, u"[00:20]next"_s});
-    w->List1->setCurrentRow(0);
+    w->session().selectRow(0);
     w->ShowSelectedLine();
     QSignalSpy rejected(w->Text1, &QLineEdit::inputRejected);
 
@@ -424,14 +424,14 @@ void TestTimingWindow::setOnAnEmptyListEndsTheRun()
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
     w->Command2->click();
-    QCOMPARE(w->List1->currentRow(), -1);
+    QCOMPARE(w->session().selectedRow(), -1);
     w->Command6->click();
-    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
     QVERIFY(!w->Command6->isEnabled());
     w->Command7->click();
-    QCOMPARE(w->List1->currentRow(), -1);
+    QCOMPARE(w->session().selectedRow(), -1);
     w->Command10->click();
-    QCOMPARE(w->List1->currentRow(), -1);
+    QCOMPARE(w->session().selectedRow(), -1);
 }
 
 void TestTimingWindow::nextMovesWithoutStampingAndWraps()
@@ -440,28 +440,28 @@ void TestTimingWindow::nextMovesWithoutStampingAndWraps()
     const QStringList rows{u"-------sep"_s, u"[00:03]first"_s, u"       skip"_s, u"[--:--]second"_s};
     w->setTimingRows(rows);
     w->Command7->click();
-    QCOMPARE(w->List1->currentRow(), 1);
+    QCOMPARE(w->session().selectedRow(), 1);
     QCOMPARE(w->Text1->text(), u"[00:03]"_s);
     QCOMPARE(w->Label3->text(), u"first"_s);
     QVERIFY(w->Text1->isEnabled());
     w->Command7->click();
-    QCOMPARE(w->List1->currentRow(), 3);
+    QCOMPARE(w->session().selectedRow(), 3);
     QCOMPARE(w->Text1->text(), u"[--:--]"_s);
     QCOMPARE(w->Label3->text(), u"second"_s);
     // From the last line to line 0, whatever it is; the fields stay.
     w->Command7->click();
-    QCOMPARE(w->List1->currentRow(), 0);
+    QCOMPARE(w->session().selectedRow(), 0);
     QCOMPARE(w->Text1->text(), u"[--:--]"_s);
     QCOMPARE(w->Label3->text(), u"second"_s);
     QCOMPARE(w->timingRows(), rows);
-    QCOMPARE(m_main->state().EditGuard, qint16(0));
+    QCOMPARE(m_window->session().EditGuard(), qint16(0));
 }
 
 void TestTimingWindow::directEditAppliesAtTheSeventhCharacter()
 {
     TimingWindow* w = open({120000});
     w->setTimingRows({u"[00:10]line"_s, u"       plain"_s});
-    w->List1->setCurrentRow(0);
+    w->session().selectRow(0);
     w->ShowSelectedLine();
     QCOMPARE(w->Text1->text(), u"[00:10]"_s);
 
@@ -492,16 +492,16 @@ void TestTimingWindow::selectedLineIsShownOnItsEvents()
     QVERIFY(QTest::qWaitForWindowExposed(w));
 
     // Moving the mouse over the list.
-    w->List1->setCurrentRow(0);
+    w->session().selectRow(0);
     QTest::mouseMove(w->List1->viewport(), QPoint(20, 5));
     QTRY_COMPARE(w->Label3->text(), u"timed"_s);
     QVERIFY(w->Command5->isEnabled());
     QVERIFY(w->Command9->isEnabled());
 
     // A key in the list shows the line selected before the key moves on.
-    w->List1->setCurrentRow(1);
+    w->session().selectRow(1);
     QTest::keyClick(w->List1, Qt::Key_Down);
-    QCOMPARE(w->List1->currentRow(), 2);
+    QCOMPARE(w->session().selectedRow(), 2);
     QCOMPARE(w->Label3->text(), u"plain"_s);
     QCOMPARE(w->Text1->text(), QString());
     QVERIFY(!w->Text1->isEnabled());
@@ -517,7 +517,7 @@ void TestTimingWindow::selectedLineIsShownOnItsEvents()
 
     // While it plays, the mouse on Set shows the line before the click moves on.
     w->Command2->click();
-    w->List1->setCurrentRow(2);
+    w->session().selectRow(2);
     QTest::mousePress(w->Command6, Qt::LeftButton);
     QCOMPARE(w->Label3->text(), u"more"_s);
     QVERIFY(w->Command5->isEnabled());
@@ -530,12 +530,12 @@ void TestTimingWindow::playFromTheSelectedLine()
     m_main->setRememberedTrackIndex(u"1"_s);
     TimingWindow* w = open({200000, 300000}, &device);
     w->setTimingRows({u"[01:05]here"_s, u"[--:--]next"_s});
-    w->List1->setCurrentRow(0);
+    w->session().selectRow(0);
     w->ShowSelectedLine();
     w->Command5->click();
     QCOMPARE(device->Track(), 2);
     QCOMPARE(device->Position(), 200000 + 65000);
-    QCOMPARE(m_main->state().PlayingFlag, qint16(1));
+    QCOMPARE(m_window->session().PlayingFlag(), qint16(1));
     QVERIFY(w->Command6->isEnabled());
     QVERIFY(!w->Command8->isEnabled());
     device->advance(2000);
@@ -547,7 +547,7 @@ void TestTimingWindow::playFromTheSelectedLine()
 
     // A "[--:--]" line plays from the start of the track.
     w->setTimingRows({u"[--:--]x"_s});
-    w->List1->setCurrentRow(0);
+    w->session().selectRow(0);
     w->ShowSelectedLine();
     w->Command5->click();
     QCOMPARE(device->Position(), 200000);
@@ -561,11 +561,11 @@ void TestTimingWindow::endOfTrackStopsAndReArms()
     device->advance(244990);
     w->Timer1_Timer();
     QCOMPARE(w->Label2->text(), u"[04:04]"_s);
-    QCOMPARE(m_main->state().PlayingFlag, qint16(1));
+    QCOMPARE(m_window->session().PlayingFlag(), qint16(1));
     device->advance(20);
     w->Timer1_Timer();
     // [04:05] is the entry's length: the track is over.
-    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
     QVERIFY(!device->isPlaying());
     QVERIFY(device->fromPending());
     QCOMPARE(device->from(), 0);
@@ -588,7 +588,7 @@ void TestTimingWindow::discThatCannotBeReadOnStopsTheWindow()
 
     // The image is deleted, the CD taken out: playback ends where it was.
     device->failReading();
-    QCOMPARE(m_main->state().PlayingFlag, qint16(0));
+    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
     QVERIFY(!w->Command6->isEnabled());
     QVERIFY(w->Command8->isEnabled());
     QVERIFY(device->fromPending());
@@ -606,11 +606,11 @@ void TestTimingWindow::topBringsTheSelectionToTheTop()
     w->setTimingRows(rows);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    w->List1->setCurrentRow(40);
+    w->session().selectRow(40);
     w->Command10->click();
-    QCOMPARE(w->List1->currentRow(), 40);
+    QCOMPARE(w->session().selectedRow(), 40);
     QCOMPARE(w->List1->indexAt(QPoint(5, 2)).row(), 40);
-    QCOMPARE(m_main->state().EditGuard, qint16(0));
+    QCOMPARE(m_window->session().EditGuard(), qint16(0));
     QCOMPARE(w->timingRows(), rows);
 }
 
@@ -697,7 +697,7 @@ void TestTimingWindow::screenshot()
     w->Command2->click();
     device->advance(19400);
     w->Timer1_Timer();
-    w->List1->setCurrentRow(2);
+    w->session().selectRow(2);
     w->ShowSelectedLine();
     const QImage image = w->grab().toImage();
     QCOMPARE(image.size(), w->size());

@@ -85,14 +85,15 @@ int main(int argc, char* argv[])
     timing.show();
     timing.Command2_Click();
     waitUntil(timing, 13400);
-    timing.List1->setCurrentRow(2);
+    timing.session().selectRow(2);
     timing.ShowSelectedLine();
     ok = save(timing, folder + u"/timing-window.png"_s) && ok;
     timing.Command4_Click();
 
     // The test display from the second line, a moment after it begins.
-    timing.List1->setCurrentRow(2);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, &timing, &main);
+    timing.session().selectRow(2);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, timing.session(), main.startText(),
+                              &timing);
     display.show();
     waitUntil(timing, 13300);
     QTest::qWait(100);
