@@ -42,13 +42,7 @@ int main(int argc, char* argv[])
         return 1;
     auto device = std::make_unique<DiscAudioDevice>();
     DiscAudioDevice* disc = device.get();
-    disc->setFileName(image);
-    // The window opens what the drive dialog names; open the image here and
-    // hand over a device that has it.
-    TimingWindow window(&main, std::move(device));
-    disc->setFileName(image);
-    disc->setCommand(u"Open"_s);
-    window.Command1_Click();
+    TimingWindow window(std::move(device), image, main.RememberedTrackIndex());
     QStringList rows;
     for (int i = 0; i < 400; ++i)
         rows.append(u"[--:--]歌詞の行 %1"_s.arg(i));

@@ -12,9 +12,8 @@ struct AppState
     // The folder above the work folder: the cache folder + "/temp". Set once
     // at start-up.
     QString TempRoot;
-    // 1 once the finished text is written: the line selection closes itself.
-    qint16 ReturnToEditor = 0;
-    // PlayingFlag and EditGuard belong to the run: TimingSession holds them.
+    // Whether a real-time input has ended is what its windows return;
+    // PlayingFlag and EditGuard belong to the run (TimingSession).
 };
 
 } // namespace verselet

@@ -3,13 +3,15 @@
 #include "app/editorlayout.h"
 #include "cd/discaudiodevice.h"
 #include "cd/drivedialog.h"
+#include "cd/drivelist.h"
 #include "cd/sinkoutput.h"
 #include "document/lyricsformat.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
 #include "help/aboutwindow.h"
 #include "help/datafiles.h"
-#include "realtime/lineselectiondialog.h"
+#include "realtime/realtimecontext.h"
+#include "realtime/realtimeinput.h"
 #include "widgets/appicon.h"
 #include "widgets/messages.h"
 #include "widgets/widgetstyle.h"
@@ -347,16 +349,54 @@ void MainWindow::LoadLyricsFile(const QString& path)
 
 void MainWindow::リアルタイム入力_Click()
 {
-    m_state.ReturnToEditor = 0;
     auto rows = PrepareLineSelection(m_state.TempRoot, bodyText());
     if (!rows) {
         reportWorkFileError(rows.error());
         return;
     }
     m_selectionRows = std::move(rows).value();
-    LineSelectionDialog selection(this);
-    selection.setRows(m_selectionRows);
-    selection.exec();
+    // The input works on values of the document as it stands: the editor is
+    // blocked while it runs. What it hands back is the track to remember.
+    RealtimeContext context;
+    context.tempRoot = m_state.TempRoot;
+    context.headerText = headerText();
+    context.startText = startText();
+    context.bodyText = bodyText();
+    context.driveName = chosenDriveName();
+    context.rememberedTrack = RememberedTrackIndex();
+    context.makeDevice = [this] { return makeCdAudioDevice(); };
+    context.chooseSaveTarget = [this] { return ChooseSaveTarget(); };
+    RealtimeInput(context).run(m_selectionRows, this);
+    setRememberedTrackIndex(context.rememberedTrack);
+}
+
+QString MainWindow::ChooseSaveTarget()
+{
+    // The one file dialog of this window, with the filter it has and the name
+    // it last had, which becomes the name chosen. The open command expects it
+    // in open mode, so it goes back to that whatever the user does here.
+    QFileDialog* dialog = CommonDialog1();
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (!m_fileName.isEmpty())
+        dialog->selectFile(m_fileName);
+    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
+    const QString target = chosen ? dialog->selectedFiles().constFirst() : QString();
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    if (chosen)
+        m_fileName = target;
+    return target;
+}
+
+QString MainWindow::chosenDriveName()
+{
+    // The choice made with OK holds for the run even when config.dat could
+    // not be written; until then, and again once the dialog has been closed
+    // without OK, it is what config.dat says.
+    if (!m_chosenDrive)
+        m_chosenDrive = ChosenDriveName();
+    return *m_chosenDrive;
 }
 
 void MainWindow::設定_Click() { Form8()->exec(); }
@@ -364,8 +404,11 @@ void MainWindow::設定_Click() { Form8()->exec(); }
 DriveDialog* MainWindow::Form8()
 {
     // A dialog closed without OK is on its way out; the next use is a new one.
-    if (!m_form8 || m_form8->isUnloaded())
+    if (!m_form8 || m_form8->isUnloaded()) {
         m_form8 = new DriveDialog(this);
+        connect(m_form8, &DriveDialog::driveChosen, this, [this](const QString& name) { m_chosenDrive = name; });
+        connect(m_form8, &DriveDialog::unloaded, this, [this] { m_chosenDrive.reset(); });
+    }
     return m_form8;
 }
 

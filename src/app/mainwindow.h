@@ -9,6 +9,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 #include <memory>
 
 class QFileDialog;
@@ -89,8 +90,15 @@ public:
     void setDeviceFactory(DeviceFactory factory) { m_deviceFactory = std::move(factory); }
 
     // The drive dialog, created (and so filled from config.dat) when there is
-    // none, without showing it: the timing window reads the drive name here.
+    // none, without showing it.
     DriveDialog* Form8();
+    // The name the device plays from: the choice made in the drive dialog
+    // with OK, or what config.dat says.
+    QString chosenDriveName();
+    // The save dialog of a finished text: the file dialog in save mode,
+    // starting from the name it keeps; "" when cancelled. A chosen name is
+    // kept.
+    QString ChooseSaveTarget();
 
     // The rows the last real-time input command listed for line selection.
     const QList<SelectionRow>& selectionRows() const { return m_selectionRows; }
@@ -115,6 +123,7 @@ private:
     InstanceLock m_instanceLock;
     QFileDialog* m_dialog = nullptr;
     QPointer<DriveDialog> m_form8;
+    std::optional<QString> m_chosenDrive;
     QString m_fileName;
     DeviceFactory m_deviceFactory;
     UrlLauncher m_helpLauncher;

@@ -109,6 +109,7 @@ void DriveDialog::WriteDriveConfig()
 void DriveDialog::Command1_Click()
 {
     WriteDriveConfig();
+    Q_EMIT driveChosen(selectedDriveName());
     accept();
 }
 
@@ -161,6 +162,7 @@ void DriveDialog::reject()
     // Closed without OK: nothing is saved and the dialog goes; the next use
     // builds it again from config.dat.
     m_unloaded = true;
+    Q_EMIT unloaded();
     QDialog::reject();
     deleteLater();
 }

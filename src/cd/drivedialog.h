@@ -53,6 +53,12 @@ public:
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
 
+Q_SIGNALS:
+    // OK: the name of the entry chosen.
+    void driveChosen(const QString& name);
+    // Closed without OK: the dialog goes, and with it the choice it held.
+    void unloaded();
+
 public Q_SLOTS:
     void reject() override;
 

@@ -1,6 +1,7 @@
 #include "cd/drivelist.h"
 
 #include "cd/cdiolog.h"
+#include "cd/driveconfig.h"
 #include "help/datafiles.h"
 
 #include <QDir>
@@ -123,6 +124,13 @@ QStringList DriveListEntries()
     }
     entries.append(demo);
     return entries;
+}
+
+QString ChosenDriveName()
+{
+    const QStringList entries = DriveListEntries();
+    const int index = ReadDriveConfig(int(entries.size()));
+    return index >= 0 && index < entries.size() ? entries.at(index) : QString();
 }
 
 } // namespace verselet

@@ -46,4 +46,8 @@ QString DemoDiscPath(const QString& appDir);
 // listed a second time.
 QStringList DriveListEntries();
 
+// The entry config.dat chooses in that list, as the drive dialog would select
+// it when it is created; "" when it chooses none.
+QString ChosenDriveName();
+
 } // namespace verselet

@@ -1,15 +1,13 @@
 #include "realtime/finishdialog.h"
 
-#include "app/mainwindow.h"
 #include "document/textfile.h"
 #include "realtime/lyricstext.h"
+#include "realtime/realtimecontext.h"
 #include "realtime/timinglist.h"
 #include "realtime/workfiles.h"
-#include "timing/timingwindow.h"
 #include "widgets/messages.h"
 #include "widgets/twips.h"
 
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -55,9 +53,8 @@ QString lyricsTextNotSavedText(const QString& path)
 
 } // namespace
 
-FinishDialog::FinishDialog(MainWindow* main, TimingWindow* timing)
-    : QDialog(timing ? static_cast<QWidget*>(timing) : main, kFixedDialogFlags), m_main(main),
-      m_timing(timing)
+FinishDialog::FinishDialog(const RealtimeContext& context, QStringList rows, QWidget* parent)
+    : QDialog(parent, kFixedDialogFlags), m_context(context), m_rows(std::move(rows))
 {
     setObjectName(u"Form6"_s);
     setWindowTitle(u" "_s);
@@ -87,7 +84,7 @@ void FinishDialog::keyPressEvent(QKeyEvent* event)
 void FinishDialog::Command1_Click()
 {
     setCursor(Qt::WaitCursor);
-    const auto saved = verselet::SaveTimingTags(m_main->state().TempRoot, timingRows());
+    const auto saved = verselet::SaveTimingTags(m_context.tempRoot, m_rows);
     setCursor(Qt::ArrowCursor);
     // Returning as if the tags were kept when they were not would lose the
     // run without a word: the user hears of it and may choose again.
@@ -95,12 +92,12 @@ void FinishDialog::Command1_Click()
         reportFileError(saved.error());
         return;
     }
-    finish();
+    done(Kept);
 }
 
 void FinishDialog::Command2_Click()
 {
-    finish();
+    done(Discarded);
 }
 
 void FinishDialog::Command3_Click()
@@ -108,12 +105,12 @@ void FinishDialog::Command3_Click()
     // A text is only made from the tags of this run: when they cannot be
     // saved, the staging file would pair the lines with the old ones.
     if (SaveTimingTags() && CreateLyricsText())
-        finish();
+        done(Created);
 }
 
 bool FinishDialog::SaveTimingTags()
 {
-    const auto saved = verselet::SaveTimingTags(m_main->state().TempRoot, timingRows());
+    const auto saved = verselet::SaveTimingTags(m_context.tempRoot, m_rows);
     if (!saved)
         reportFileError(saved.error());
     return saved.ok();
@@ -121,12 +118,12 @@ bool FinishDialog::SaveTimingTags()
 
 bool FinishDialog::CreateLyricsText()
 {
-    const QString& root = m_main->state().TempRoot;
+    const QString& root = m_context.tempRoot;
     // A character that cannot be written is named in the box the editor
     // shows it in, before any file is touched.
-    const QString header = m_main->headerText();
-    const QString start = m_main->startText();
-    const QString body = m_main->bodyText();
+    const QString& header = m_context.headerText;
+    const QString& start = m_context.startText;
+    const QString& body = m_context.bodyText;
     for (const auto& [box, text] : {std::pair{EditorBox::Header, &header}, std::pair{EditorBox::Start, &start},
                                     std::pair{EditorBox::Body, &body}}) {
         if (const auto encoded = EncodeCp932(*text); !encoded) {
@@ -146,14 +143,13 @@ bool FinishDialog::CreateLyricsText()
         reportFileError(composed.error());
         return false;
     }
-    const QString target = chooseSaveTarget();
+    // The editor's file dialog keeps the name chosen, as a file dialog does:
+    // after a failed copy the user picks another name starting from this one.
+    // The document itself stays as it was: its caption and texts do not
+    // change.
+    const QString target = m_context.chooseSaveTarget ? m_context.chooseSaveTarget() : QString();
     if (target.isEmpty())
         return false;
-    // The dialog keeps the name chosen, as a file dialog does: the next open
-    // or save starts from it, and after a failed copy the user picks another
-    // name starting from this one. The document itself stays as it was: its
-    // caption and texts do not change.
-    m_main->setDialogFileName(target);
     if (const auto saved = SaveLyricsText(root, target); !saved) {
         reportFileError(saved.error(), target);
         return false;
@@ -161,26 +157,9 @@ bool FinishDialog::CreateLyricsText()
     return true;
 }
 
-QString FinishDialog::chooseSaveTarget()
-{
-    // The one file dialog of the main window, with the filter it has and the
-    // name it last had. The open command expects it in open mode, so it goes
-    // back to that whatever the user does here.
-    QFileDialog* dialog = m_main->CommonDialog1();
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    if (const QString name = m_main->dialogFileName(); !name.isEmpty())
-        dialog->selectFile(name);
-    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
-    const QString target = chosen ? dialog->selectedFiles().constFirst() : QString();
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    return target;
-}
-
 void FinishDialog::reportFileError(const FileError& error, const QString& targetPath)
 {
-    const QString& root = m_main->state().TempRoot;
+    const QString& root = m_context.tempRoot;
     QString text;
     if (error.kind == FileErrorKind::Unmappable)
         text = UnmappableCharacterText(error);
@@ -195,21 +174,6 @@ void FinishDialog::reportFileError(const FileError& error, const QString& target
     else
         text = workFileNotSavedText(error.path);
     ShowMessage(this, text, QMessageBox::Warning);
-}
-
-QStringList FinishDialog::timingRows() const
-{
-    return m_timing ? m_timing->timingRows() : QStringList();
-}
-
-void FinishDialog::finish()
-{
-    accept();
-    // The timing window is already closing (it runs this dialog from its
-    // close handler); this completes that closing and does not start another.
-    if (m_timing)
-        m_timing->close();
-    m_main->state().ReturnToEditor = 1;
 }
 
 } // namespace verselet

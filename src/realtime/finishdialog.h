@@ -7,21 +7,22 @@ class QPushButton;
 
 namespace verselet {
 
-class MainWindow;
-class TimingWindow;
 struct FileError;
+struct RealtimeContext;
 
 // The finish dialog ("Form6"), shown while the timing window closes: keep the
 // stamped tags and return, drop them and return, or keep them and write the
-// finished lyrics text. Each of the three buttons ends the real-time input
-// (ReturnToEditor = 1) once it has done its part; closing the dialog by its
-// frame saves nothing and leaves the line selection open.
+// finished lyrics text. exec() says which ended the real-time input; closing
+// the dialog by its frame saves nothing and ends nothing (Closed).
 class FinishDialog final : public QDialog
 {
     Q_OBJECT
 
 public:
-    FinishDialog(MainWindow* main, TimingWindow* timing);
+    enum Outcome { Closed = QDialog::Rejected, Kept = 2, Discarded, Created };
+
+    // The rows are the timing list of the run that ends.
+    FinishDialog(const RealtimeContext& context, QStringList rows, QWidget* parent);
 
     void Command1_Click(); // 編集を保存してもどる
     void Command2_Click(); // 編集を破棄してもどる
@@ -45,19 +46,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Closes this dialog and the timing window and ends the real-time input.
-    void finish();
-
-    // The rows to save: the timing window's list, none without a window.
-    QStringList timingRows() const;
-    // The save dialog, switched to saving for this one use; empty when the
-    // user cancels.
-    QString chooseSaveTarget();
     void reportFileError(const FileError& error, const QString& targetPath = {});
 
-    MainWindow* m_main;
-    // May be null (no timing window): the dialog then saves no rows.
-    TimingWindow* m_timing;
+    const RealtimeContext& m_context;
+    QStringList m_rows;
 };
 
 } // namespace verselet

@@ -1,17 +1,10 @@
 #include "realtime/lineselectiondialog.h"
 
-#include "app/mainwindow.h"
-#include "cd/cdaudiodevice.h"
-#include "realtime/timinglist.h"
-#include "timing/timingwindow.h"
 #include "widgets/twips.h"
 #include "widgets/widgetstyle.h"
 
-#include <QApplication>
-#include <QEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 
 namespace verselet {
@@ -30,56 +23,11 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     return button;
 }
 
-// Holds the user's input back from one window (its close box and every
-// widget in it) while it lives. Windows opened meanwhile, such as a progress
-// dialog or a message, take their input as usual.
-class InputHold final : public QObject
-{
-public:
-    explicit InputHold(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
-    ~InputHold() override { qApp->removeEventFilter(this); }
-    InputHold(const InputHold&) = delete;
-    InputHold& operator=(const InputHold&) = delete;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != m_window)
-            return false;
-        switch (event->type()) {
-        case QEvent::Close:
-            event->ignore();
-            return true;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::InputMethod:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::Drop:
-            return true;
-        default:
-            return false;
-        }
-    }
-
-private:
-    QWidget* m_window;
-};
-
 } // namespace
 
-LineSelectionDialog::LineSelectionDialog(MainWindow* main)
-    : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                        Qt::WindowCloseButtonHint),
-      m_main(main)
+LineSelectionDialog::LineSelectionDialog(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint)
 {
     setObjectName(u"Form2"_s);
     setWindowTitle(QString());
@@ -130,43 +78,16 @@ QList<bool> LineSelectionDialog::marks() const
     return marks;
 }
 
-void LineSelectionDialog::Form_Activate()
-{
-    if (m_main->state().ReturnToEditor == 1) {
-        m_main->state().ReturnToEditor = 0;
-        accept();
-    }
-}
-
 void LineSelectionDialog::Command1_Click()
 {
-    // One timing window at a time: a second one's save would overwrite the
-    // first one's stamps.
+    // One timing run at a time.
     if (m_starting)
         return;
     m_starting = true;
     setCursor(Qt::WaitCursor);
-    // Built from the work files as they are now: after a run whose tags were
-    // not kept, the next OK starts again from the unchanged tag file.
-    const QStringList rows = BuildTimingList(m_main->state().TempRoot, marks());
-    // The window opens the device and lists the tracks as it is created,
-    // with the event loop running while a disc is read. Until it is up, this
-    // dialog takes no input: no second OK, no marks that the run would not
-    // have, no closing it from under the run. It may delete itself when it
-    // closes, hence the guard.
-    QPointer<TimingWindow> timing;
-    {
-        const InputHold hold(this);
-        timing = new TimingWindow(m_main, m_main->makeCdAudioDevice(), this);
-    }
-    timing->setTimingRows(rows);
-    timing->exec();
-    delete timing.data();
+    Q_EMIT timingRequested();
     setCursor(Qt::ArrowCursor);
     m_starting = false;
-    // The timing window is gone and this dialog is the active window again;
-    // this is where a finished real-time input returns to the editor.
-    Form_Activate();
 }
 
 void LineSelectionDialog::Command2_Click()

@@ -1,12 +1,8 @@
 #include "timing/timingwindow.h"
 
-#include "app/mainwindow.h"
-#include "cd/drivedialog.h"
 #include "cd/openprogress.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
-#include "realtime/finishdialog.h"
-#include "testdisplay/testdisplaywindow.h"
 #include "timing/stamping.h"
 #include "timing/timetag.h"
 #include "timing/timinglistmodel.h"
@@ -20,6 +16,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -52,8 +49,9 @@ public:
 
 } // namespace
 
-TimingWindow::TimingWindow(MainWindow* main, std::unique_ptr<CdAudioDevice> device, QWidget* parent)
-    : QDialog(parent ? parent : main), m_main(main), m_device(std::move(device)),
+TimingWindow::TimingWindow(std::unique_ptr<CdAudioDevice> device, const QString& driveName,
+                           const QString& rememberedTrack, QWidget* parent)
+    : QDialog(parent), m_driveName(driveName), m_rememberedTrack(rememberedTrack), m_device(std::move(device)),
       m_session(new TimingSession(*m_device, this)), m_model(new TimingListModel(*m_session, this))
 {
     setObjectName(u"Form3"_s);
@@ -251,9 +249,9 @@ void TimingWindow::followSession()
 
 void TimingWindow::Form_Load()
 {
-    m_device->setFileName(m_main->Form8()->selectedDriveName());
+    m_device->setFileName(m_driveName);
     OpenWithProgress(*m_device, parentWidget());
-    const bool tracks = m_session->loadDisc(m_main->RememberedTrackIndex());
+    const bool tracks = m_session->loadDisc(m_rememberedTrack);
     SilentLabel->setVisible(m_device->isSilent());
     if (!tracks)
         ShowMessage(parentWidget(), kNoDisc);
@@ -273,7 +271,7 @@ void TimingWindow::Command1_Click()
     // arrived or was swapped since the window opened is read here, with the
     // progress shown when that takes a while.
     ReadDiscWithProgress(*m_device, this,
-                         [this] { m_session->relistTracks(m_main->RememberedTrackIndex()); });
+                         [this] { m_session->relistTracks(m_rememberedTrack); });
 }
 
 void TimingWindow::Combo1_Click() { m_session->chooseTrack(Combo1->currentIndex()); }
@@ -300,17 +298,9 @@ void TimingWindow::Command7_Click() { m_session->next(); }
 
 void TimingWindow::Command10_Click() { m_session->top(); }
 
-void TimingWindow::Command8_Click()
-{
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, *m_session, m_main->startText(), this);
-    display.exec();
-}
+void TimingWindow::Command8_Click() { Q_EMIT testRequested(true); }
 
-void TimingWindow::Command9_Click()
-{
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, *m_session, m_main->startText(), this);
-    display.exec();
-}
+void TimingWindow::Command9_Click() { Q_EMIT testRequested(false); }
 
 void TimingWindow::ShowSelectedLine()
 {
@@ -364,17 +354,30 @@ bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
 
 void TimingWindow::closeEvent(QCloseEvent* event)
 {
-    // The finish dialog closes this window while it is already closing:
-    // that only completes the close under way.
-    if (m_closing) {
+    if (m_closeAllowed) {
         event->accept();
         return;
     }
-    m_closing = true;
-    m_main->setRememberedTrackIndex(m_session->finishRun());
-    FinishDialog finish(m_main, this);
-    finish.exec();
-    event->accept();
+    // The closing steps run once: the disc stops and is armed at the start
+    // of the chosen track, and that track is kept to be remembered.
+    if (!m_closeAsked) {
+        m_closeAsked = true;
+        m_rememberedTrack = m_session->finishRun();
+        // Alone, the window simply closes; in a real-time input it stays on
+        // screen until whoever runs the input has finished with it.
+        if (!isSignalConnected(QMetaMethod::fromSignal(&TimingWindow::closeRequested))) {
+            event->accept();
+            return;
+        }
+        Q_EMIT closeRequested();
+    }
+    event->ignore();
+}
+
+void TimingWindow::finishClosing()
+{
+    m_closeAllowed = true;
+    close();
 }
 
 void TimingWindow::reject()

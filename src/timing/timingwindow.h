@@ -18,24 +18,26 @@ class QTimer;
 
 namespace verselet {
 
-class MainWindow;
 class TimingListModel;
 
 // The timing window ("Form3"): the lines to time, the track list and the
 // transport, and the buttons that stamp the lines with the play time while
-// the song plays. Its device is its own; the drive comes from the drive
-// dialog, the remembered track from the main window.
+// the song plays. It is a view of its TimingSession, which drives the
+// window's own device.
 //
-// The window opens the device and lists the tracks when it is created; the
-// line selection then fills the list (setTimingRows) and runs it modally.
-// Closing it stops and re-arms the disc, remembers the track and runs the
-// finish dialog, once.
+// The window opens the device on the drive it is given and lists the tracks
+// as it is created, choosing the remembered track; the rows come after
+// (setTimingRows). Its test buttons ask for a test display
+// (testRequested). Closing it stops and re-arms the disc and keeps the track
+// to remember (rememberedTrack); in a real-time input it then asks to close
+// (closeRequested) and stays on screen until finishClosing().
 class TimingWindow final : public QDialog
 {
     Q_OBJECT
 
 public:
-    TimingWindow(MainWindow* main, std::unique_ptr<CdAudioDevice> device, QWidget* parent = nullptr);
+    TimingWindow(std::unique_ptr<CdAudioDevice> device, const QString& driveName,
+                 const QString& rememberedTrack, QWidget* parent = nullptr);
     ~TimingWindow() override;
 
     void setTimingRows(const QStringList& rows);
@@ -68,6 +70,12 @@ public:
     // Escape closes the window as its frame does.
     void reject() override;
 
+    // The track index to remember, as decimal text: the one the window
+    // started on, and once it has closed the one chosen then ("-1": none).
+    QString rememberedTrack() const { return m_rememberedTrack; }
+    // Completes the close that closeRequested() announced.
+    void finishClosing();
+
     QListView* List1 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLabel* Label3 = nullptr;
@@ -88,6 +96,13 @@ public:
     // Says that playback is silent when there is no audio output.
     QLabel* SilentLabel = nullptr;
 
+Q_SIGNALS:
+    // "＞テスト" (true: from the beginning) or "=>テスト" (from the selected line).
+    void testRequested(bool fromBeginning);
+    // The user closed the window and its closing steps are done; the finish
+    // of the run may follow, then finishClosing().
+    void closeRequested();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,11 +112,13 @@ private:
     // The widgets show what the session holds, as it changes.
     void followSession();
 
-    MainWindow* m_main;
+    QString m_driveName;
+    QString m_rememberedTrack;
     std::unique_ptr<CdAudioDevice> m_device;
     TimingSession* m_session;
     TimingListModel* m_model;
-    bool m_closing = false;
+    bool m_closeAsked = false;
+    bool m_closeAllowed = false;
 };
 
 } // namespace verselet

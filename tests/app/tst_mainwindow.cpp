@@ -674,7 +674,6 @@ void TestMainWindow::realTimeInputListsTheLines()
 {
     MainWindow w;
     QVERIFY(w.Form_Load());
-    w.state().ReturnToEditor = 1;
     w.setBodyText(kHyphens35 + u"\r\n一\r\n二"_s);
     // The line selection opens modally over the editor; closing it returns.
     ModalScript script;
@@ -682,7 +681,6 @@ void TestMainWindow::realTimeInputListsTheLines()
     w.findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
     QCOMPARE(script.seen, QStringList{u"Form2"_s});
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(w.state().ReturnToEditor, qint16(0));
     QCOMPARE(readBytes(TextFilePath(root())),
              QByteArray(35, '-') + "\r\n\x88\xEA\r\n\x93\xF1\r\n");
     QCOMPARE(w.selectionRows(), (QList<SelectionRow>{{kHyphens35, false}, {u"一"_s, true}, {u"二"_s, true}}));

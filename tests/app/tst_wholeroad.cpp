@@ -95,8 +95,7 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
                                         QString(42, u'-'), u"[00:01]一行目"_s, u"[00:02]二行目"_s,
                                         QString(35, u'-')}))
                  .value());
-    // Back in the editor, the document as it was; the real-time input is over.
-    QCOMPARE(m_main->state().ReturnToEditor, qint16(0));
+    // Back in the editor (the command has returned), the document as it was.
     QCOMPARE(m_main->bodyText(), QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-'));
     QCOMPARE(m_main->dialogFileName(), target);
 }

@@ -1,6 +1,8 @@
 #include "realtime/finishdialog.h"
 
 #include "app/mainwindow.h"
+#include "realtime/realtimecontext.h"
+#include "realtime/realtimeinput.h"
 #include "realtime/workfiles.h"
 #include "timing/timingwindow.h"
 
@@ -54,7 +56,6 @@ struct Seen
     bool visible = false;
     Qt::CursorShape cursor = Qt::BitmapCursor;
     QByteArray tags;
-    qint16 returnToEditor = -1;
 };
 
 } // namespace
@@ -83,8 +84,9 @@ private Q_SLOTS:
 
 private:
     QString root() const { return m_main->state().TempRoot; }
-    // A timing window on screen with the rows of a run.
-    TimingWindow* openTiming(const QStringList& rows);
+    // What the editor hands a real-time input, as it stands now; its device
+    // has one track of four minutes.
+    RealtimeContext context();
     // The document the finished text above is made from.
     void setDocument();
     // A step that notes how the finish dialog looks when it comes back, then
@@ -93,7 +95,6 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<MainWindow> m_main;
-    std::unique_ptr<TimingWindow> m_timing;
 };
 
 void TestFinishDialog::init()
@@ -108,18 +109,20 @@ void TestFinishDialog::init()
 
 void TestFinishDialog::cleanup()
 {
-    m_timing.reset();
     m_main.reset();
     m_home.reset();
 }
 
-TimingWindow* TestFinishDialog::openTiming(const QStringList& rows)
+RealtimeContext TestFinishDialog::context()
 {
-    m_timing = std::make_unique<TimingWindow>(
-        m_main.get(), std::make_unique<ScriptedDevice>(QList<qint32>{240000}));
-    m_timing->setTimingRows(rows);
-    m_timing->show();
-    return m_timing.get();
+    RealtimeContext run;
+    run.tempRoot = root();
+    run.headerText = m_main->headerText();
+    run.startText = m_main->startText();
+    run.bodyText = m_main->bodyText();
+    run.makeDevice = [] { return std::make_unique<ScriptedDevice>(QList<qint32>{240000}); };
+    run.chooseSaveTarget = [this] { return m_main->ChooseSaveTarget(); };
+    return run;
 }
 
 void TestFinishDialog::setDocument()
@@ -135,16 +138,18 @@ void TestFinishDialog::thenNoteAndClose(ModalScript& script, Seen& seen)
         seen.visible = w->isVisible();
         seen.cursor = w->cursor().shape();
         seen.tags = readBytes(TagFilePath(root()));
-        seen.returnToEditor = m_main->state().ReturnToEditor;
         QMetaObject::invokeMethod(w, &QWidget::close, Qt::QueuedConnection);
     });
 }
 
 void TestFinishDialog::layoutAsTheDialogShowsIt()
 {
-    TimingWindow* timing = openTiming(kRows);
+    TimingWindow timingWindow(std::make_unique<ScriptedDevice>(QList<qint32>{240000}), QString(), u"0"_s);
+    TimingWindow* timing = &timingWindow;
+    timing->show();
     timing->move(40, 30);
-    FinishDialog dialog(m_main.get(), timing);
+    const RealtimeContext run = context();
+    FinishDialog dialog(run, kRows, timing);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
@@ -192,21 +197,21 @@ void TestFinishDialog::buttonsDecideWhatBecomesOfTheTags()
     QFETCH(QByteArray, tags);
     QFETCH(int, returnToEditor);
 
-    TimingWindow* timing = openTiming(kRows);
+    RealtimeContext run = context();
     ModalScript script;
+    script.thenClose(); // the timing window
     if (button.isEmpty())
         script.thenClose();
     else
         script.thenClick(button);
-    timing->close();
+    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(script.seen, QStringList{u"Form6"_s});
+    QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form6"_s}));
     QVERIFY(script.messages.isEmpty());
-    QVERIFY(!timing->isVisible());
     QCOMPARE(readBytes(TagFilePath(root())), tags);
-    QCOMPARE(int(m_main->state().ReturnToEditor), returnToEditor);
+    QCOMPARE(int(ended), returnToEditor);
     QVERIFY(!QFile::exists(TextFilePath(root())));
 }
 
@@ -216,15 +221,16 @@ void TestFinishDialog::createdTextIsSavedWhereTheUserChose()
     const QString caption = m_main->windowTitle();
     const QString target = m_home->path() + u"/files/song.txt"_s;
 
-    TimingWindow* timing = openTiming(kRows);
+    RealtimeContext run = context();
     ModalScript script;
+    script.thenClose(); // the timing window
     script.thenClick(u"Command3"_s);
     script.thenChoose(target);
-    timing->close();
+    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(script.seen, (QStringList{u"Form6"_s, u"CommonDialog1"_s}));
+    QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form6"_s, u"CommonDialog1"_s}));
     QVERIFY(script.messages.isEmpty());
     QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptSave);
     QCOMPARE(script.dialogFileMode, QFileDialog::AnyFile);
@@ -237,8 +243,7 @@ void TestFinishDialog::createdTextIsSavedWhereTheUserChose()
     // The whole body, its last line included.
     QCOMPARE(readBytes(TextFilePath(root())),
              kHyphens35 + "\r\n\x88\xEA\x8D\x73\x96\xDA\r\n\x93\xF1\x8D\x73\x96\xDA\r\n");
-    QCOMPARE(m_main->state().ReturnToEditor, qint16(1));
-    QVERIFY(!timing->isVisible());
+    QVERIFY(ended);
     // The document is not the saved file: the editor is as it was.
     QCOMPARE(m_main->windowTitle(), caption);
     QCOMPARE(m_main->bodyText(), QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
@@ -275,46 +280,44 @@ void TestFinishDialog::afterCancellingTheTagsStaySaved()
     m_main->setDialogFileName(opened);
     const QString target = m_home->path() + u"/files/other.txt"_s;
 
-    TimingWindow* timing = openTiming(kRows);
+    RealtimeContext run = context();
     ModalScript script;
+    script.thenClose(); // the timing window
     script.thenClick(u"Command3"_s);
     script.thenCancel();
     Seen back;
     script.then([&](QWidget* w) {
         back.visible = w->isVisible();
         back.tags = readBytes(TagFilePath(root()));
-        back.returnToEditor = m_main->state().ReturnToEditor;
         // An edit the user could not make while the dialog is up, made here
         // to see that the text file is written again.
-        m_main->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二"_s);
+        run.bodyText = QString(35, u'-') + u"\r\n一行目\r\n二"_s;
         QMetaObject::invokeMethod(w->findChild<QPushButton*>(then), &QPushButton::click,
                                   Qt::QueuedConnection);
     });
     if (then == u"Command3"_s)
         script.thenChoose(target);
-    timing->close();
+    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QVERIFY(script.messages.isEmpty());
     QVERIFY(back.visible);
     QCOMPARE(back.tags, kRowTags);
-    QCOMPARE(back.returnToEditor, qint16(0));
     // The dialog starts from the file name it was given, both times.
     QCOMPARE(script.dialogNameShown, u"opened.txt"_s);
 
     QCOMPARE(readBytes(TagFilePath(root())), kRowTags);
-    QCOMPARE(m_main->state().ReturnToEditor, qint16(1));
-    QVERIFY(!timing->isVisible());
+    QVERIFY(ended);
     if (then == u"Command3"_s) {
         QCOMPARE(script.seen,
-                 (QStringList{u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s, u"CommonDialog1"_s}));
+                 (QStringList{u"Form3"_s, u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s, u"CommonDialog1"_s}));
         QByteArray expected = kFinishedText;
         expected.replace("[--:--]\x93\xF1\x8D\x73\x96\xDA", "[--:--]\x93\xF1");
         QCOMPARE(readBytes(target), expected);
         QCOMPARE(m_main->dialogFileName(), target);
     } else {
-        QCOMPARE(script.seen, (QStringList{u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s}));
+        QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s}));
         QVERIFY(!QFile::exists(target));
         QCOMPARE(m_main->dialogFileName(), opened);
     }
@@ -335,8 +338,9 @@ void TestFinishDialog::replacingAFileIsAskedFirst()
     const QString target = m_home->path() + u"/files/song.txt"_s;
     writeBytes(target, "an older song\r\n");
 
-    TimingWindow* timing = openTiming(kRows);
+    RealtimeContext run = context();
     ModalScript script;
+    script.thenClose(); // the timing window
     script.thenClick(u"Command3"_s);
     script.thenChoose(target);
     script.thenAnswer(replace ? QMessageBox::Yes : QMessageBox::No);
@@ -344,13 +348,13 @@ void TestFinishDialog::replacingAFileIsAskedFirst()
         script.thenCancel(); // the file dialog, still open
         script.thenClick(u"Command2"_s);
     }
-    timing->close();
+    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(readBytes(target), replace ? kFinishedText : QByteArray("an older song\r\n"));
-    QCOMPARE(m_main->state().ReturnToEditor, qint16(1));
+    QVERIFY(ended);
 }
 
 void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen_data()
@@ -372,8 +376,9 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
     else
         writeBytes(target, "an older song\r\n");
 
-    TimingWindow* timing = openTiming(kRows);
+    RealtimeContext run = context();
     ModalScript script;
+    script.thenClose(); // the timing window
     std::optional<FileSizeLimit> limit;
     script.thenClick(u"Command3"_s);
     script.thenChoose(target);
@@ -393,7 +398,7 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
     });
     Seen back;
     thenNoteAndClose(script, back);
-    timing->close();
+    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
     limit.reset();
 
     QVERIFY(script.done());
@@ -404,8 +409,7 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
     QCOMPARE(script.messages.at(0).buttons, 1);
     QVERIFY(back.visible);
-    QCOMPARE(back.returnToEditor, qint16(0));
-    QCOMPARE(m_main->state().ReturnToEditor, qint16(0));
+    QVERIFY(!ended);
     QCOMPARE(QDir(m_home->path() + u"/files"_s)
                  .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
              QStringList{u"song.txt"_s});
@@ -421,8 +425,9 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
 
 void TestFinishDialog::escapeKeepsTheDialogAndTheStamps()
 {
-    TimingWindow* timing = openTiming(kRows);
+    RealtimeContext run = context();
     ModalScript script;
+    script.thenClose(); // the timing window
     bool openAfterEscape = false;
     script.then([&](QWidget* w) {
         QTest::keyClick(w, Qt::Key_Escape);
@@ -431,13 +436,13 @@ void TestFinishDialog::escapeKeepsTheDialogAndTheStamps()
         QMetaObject::invokeMethod(w->findChild<QPushButton*>(u"Command1"_s), &QPushButton::click,
                                   Qt::QueuedConnection);
     });
-    timing->close();
+    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QVERIFY(openAfterEscape);
     QCOMPARE(readBytes(TagFilePath(root())), kRowTags);
-    QCOMPARE(m_main->state().ReturnToEditor, qint16(1));
+    QVERIFY(ended);
 }
 
 void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen_data()
@@ -491,25 +496,25 @@ void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen()
         QVERIFY(QDir().mkdir(zem + u'/' + folderAt));
     }
 
-    TimingWindow* timing = openTiming(kRows);
+    RealtimeContext run = context();
     ModalScript script;
+    script.thenClose(); // the timing window
     script.thenClick(button);
     script.thenMessage();
     Seen back;
     thenNoteAndClose(script, back);
-    timing->close();
+    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     // No save dialog: the message, then the finish dialog again.
-    QCOMPARE(script.seen, (QStringList{u"Form6"_s, QString(), u"Form6"_s}));
+    QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form6"_s, QString(), u"Form6"_s}));
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.at(0).text, QString(message).replace(u"%1"_s, zem));
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
     QVERIFY(back.visible);
     QCOMPARE(back.cursor, Qt::ArrowCursor);
-    QCOMPARE(back.returnToEditor, qint16(0));
-    QCOMPARE(m_main->state().ReturnToEditor, qint16(0));
+    QVERIFY(!ended);
     if (folderAt != u"left.tmp"_s)
         QCOMPARE(readBytes(TagFilePath(root())), tagsSaved ? kRowTags : tagTemplateBytes());
     // Without this run's tags no text is made from the old ones.

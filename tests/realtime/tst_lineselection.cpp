@@ -372,7 +372,6 @@ void TestLineSelection::realTimeInputListsTheTagFileMarksModally()
     QCOMPARE(current, 0);
     QVERIFY(modal);
     QCOMPARE(owner, w.get());
-    QCOMPARE(w->state().ReturnToEditor, qint16(0));
 }
 
 void TestLineSelection::closingByTheFrameWritesNothing()
@@ -399,7 +398,6 @@ void TestLineSelection::closingByTheFrameWritesNothing()
     QCOMPARE(readBytes(TagFilePath(root())), kTags);
     QVERIFY(!QFile::exists(StagingFilePath(root())));
     QCOMPARE(w->bodyText(), kBody);
-    QCOMPARE(w->state().ReturnToEditor, qint16(0));
 }
 
 void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
@@ -472,7 +470,6 @@ void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
     QCOMPARE(pointerAfterRun, Qt::ArrowCursor);
 
     // The finished run closed the selection and the command returned.
-    QCOMPARE(w->state().ReturnToEditor, qint16(0));
     QCOMPARE(readBytes(TagFilePath(root())), kTags);
 }
 
@@ -539,7 +536,6 @@ void TestLineSelection::savedRunIsWhatTheNextInputLists()
     QVERIFY(script.done());
     QCOMPARE(script.seen, (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s}));
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(w->state().ReturnToEditor, qint16(0));
     QCOMPARE(readBytes(TagFilePath(root())),
              QByteArray("[--:--]\r\n[01:05]\r\n       \r\n[--:--]\r\n\r\nabcd\r\n-------\r\n"
                         "       \r\n[02:00]\r\n"));

@@ -1,4 +1,6 @@
 #include "app/mainwindow.h"
+#include "realtime/realtimecontext.h"
+#include "realtime/realtimeinput.h"
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/timingwindow.h"
 
@@ -8,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -56,7 +59,7 @@ void TestTestDisplay::init()
     m_main->setRememberedTrackIndex(u"1"_s);
     auto device = std::make_unique<ScriptedDevice>(QList<qint32>{30000, 65500});
     m_device = device.get();
-    m_timing = std::make_unique<TimingWindow>(m_main.get(), std::move(device));
+    m_timing = std::make_unique<TimingWindow>(std::move(device), QString(), m_main->RememberedTrackIndex());
     m_timing->setTimingRows({u"-------"_s + QString(35, u'-'), u"[00:02]いち"_s, u"[00:02]に"_s,
                              u"       （間奏）"_s, u"[01:05]さん"_s});
 }
@@ -178,17 +181,37 @@ void TestTestDisplay::frameCloseStopsAndReArms()
 
 void TestTestDisplay::openedFromTheTimingWindowsButtons()
 {
+    // In a real-time input, over the timing window it runs.
+    RealtimeContext context;
+    context.tempRoot = m_main->state().TempRoot;
+    context.startText = u"（前奏）"_s;
+    context.makeDevice = [] { return std::make_unique<ScriptedDevice>(QList<qint32>{30000}); };
+    QStringList opened;
     ModalScript script;
-    script.thenClose();
-    script.thenClose();
-    m_timing->Command8->click();
-    m_timing->session().selectRow(1);
-    m_timing->ShowSelectedLine();
-    QVERIFY(m_timing->Command9->isEnabled());
-    m_timing->Command9->click();
-    QCOMPARE(script.seen, (QStringList{u"Form4"_s, u"Form5"_s}));
+    script.then([](QWidget* timing) {
+        QMetaObject::invokeMethod(timing->findChild<QPushButton*>(u"Command8"_s), &QPushButton::click,
+                                  Qt::QueuedConnection);
+    });
+    script.then([&opened](QWidget* display) {
+        opened.append(display->objectName() + u' ' + display->parentWidget()->objectName());
+        QMetaObject::invokeMethod(display, &QWidget::close, Qt::QueuedConnection);
+    });
+    script.then([](QWidget* window) {
+        auto* timing = qobject_cast<TimingWindow*>(window);
+        timing->session().selectRow(1);
+        timing->ShowSelectedLine();
+        QMetaObject::invokeMethod(timing->Command9, &QPushButton::click, Qt::QueuedConnection);
+    });
+    script.then([&opened](QWidget* display) {
+        opened.append(display->objectName() + u' ' + display->parentWidget()->objectName());
+        QMetaObject::invokeMethod(display, &QWidget::close, Qt::QueuedConnection);
+    });
+    script.thenClose();               // the timing window
+    script.thenClick(u"Command2"_s); // 編集を破棄してもどる
+    QVERIFY(RealtimeInput(context).runTiming({u"[00:01]a"_s, u"[00:02]b"_s}, nullptr));
+    QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form4"_s, u"Form3"_s, u"Form5"_s, u"Form3"_s, u"Form6"_s}));
     QCOMPARE(script.unexpected, 0);
-    QVERIFY(m_timing->Command8->isEnabled());
+    QCOMPARE(opened, (QStringList{u"Form4 Form3"_s, u"Form5 Form3"_s}));
 }
 
 void TestTestDisplay::screenshot()

@@ -95,7 +95,7 @@ private Q_SLOTS:
     void discThatCannotBeReadOnStopsTheWindow();
     void topBringsTheSelectionToTheTop();
     void setAnswersSpaceAndEnter();
-    void closingRemembersTheTrackAndFinishesOnce();
+    void closingRemembersTheTrackAndAsksToFinishOnce();
     void silentPlaybackIsShown();
     void screenshot();
 
@@ -129,7 +129,8 @@ TimingWindow* TestTimingWindow::open(QList<qint32> lengths, ScriptedDevice** dev
     auto d = std::make_unique<ScriptedDevice>(std::move(lengths));
     if (device)
         *device = d.get();
-    m_window = std::make_unique<TimingWindow>(m_main.get(), std::move(d));
+    m_window = std::make_unique<TimingWindow>(std::move(d), m_main->chosenDriveName(),
+                                              m_main->RememberedTrackIndex());
     return m_window.get();
 }
 
@@ -231,6 +232,7 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
 {
     ModalAnswers answers;
     ScriptedDevice* device = nullptr;
+    m_main->setRememberedTrackIndex(u"1"_s);
     TimingWindow* w = open({}, &device);
     QCOMPARE(answers.messages,
              QStringList{u"ＣＤが挿入されてないか、またはこのドライブは使用できません\n"
@@ -241,24 +243,21 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
     device->changeDisc({30000, 40000});
     w->Command1->click();
     QCOMPARE(w->Combo1->count(), 2);
-    QCOMPARE(w->Combo1->currentIndex(), 0);
+    QCOMPARE(w->Combo1->currentIndex(), 1);
     QCOMPARE(answers.messages.size(), 1);
     QCOMPARE(device->commands.count(u"Open"_s), 1);
 
-    // Another disc in its place: its own tracks.
+    // Another disc in its place: its own tracks. The remembered second track
+    // is not on it, so none is selected; the device then describes track 1,
+    // as after opening, not the last one listed.
     device->changeDisc({50000});
     w->Command1->click();
     QCOMPARE(w->Combo1->count(), 1);
     QCOMPARE(w->Combo1->itemText(0), u"ﾄﾗｯｸ1 [00:50]"_s);
-
-    // A remembered track the new disc does not have selects none; the device
-    // then describes track 1, as after opening, not the last one listed.
-    device->changeDisc({10000, 20000, 30000});
-    m_main->setRememberedTrackIndex(u"5"_s);
-    w->Command1->click();
-    QCOMPARE(w->Combo1->count(), 3);
     QCOMPARE(w->Combo1->currentIndex(), -1);
     QCOMPARE(device->Track(), 1);
+    // The display follows the track the device describes.
+    w->Command4->click();
     w->Command2->click();
     device->advance(2500);
     w->Timer1_Timer();
@@ -275,11 +274,10 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
 void TestTimingWindow::transportStates()
 {
     ScriptedDevice* device = nullptr;
-    TimingWindow* w = open({100000, 100000}, &device);
     m_main->setRememberedTrackIndex(u"1"_s);
-    w->Command1->click(); // 更新 selects the remembered second track
+    TimingWindow* w = open({100000, 100000}, &device);
+    w->Command1->click(); // 更新 selects the remembered second track again
     QCOMPARE(w->Combo1->currentIndex(), 1);
-    AppState& state = m_main->state();
 
     w->Command2->click(); // ＞
     QCOMPARE(w->session().PlayingFlag(), qint16(1));
@@ -633,9 +631,8 @@ void TestTimingWindow::setAnswersSpaceAndEnter()
              (QStringList{u"[00:03]a"_s, u"[00:03]b"_s, u"[00:03]c"_s, u"[--:--]d"_s}));
 }
 
-void TestTimingWindow::closingRemembersTheTrackAndFinishesOnce()
+void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
 {
-    ModalAnswers answers(u"Command2"_s);
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({10000, 20000, 30000}, &device);
     w->Combo1->setCurrentIndex(2);
@@ -643,20 +640,34 @@ void TestTimingWindow::closingRemembersTheTrackAndFinishesOnce()
     w->Command2->click();
     device->advance(1500);
     w->show();
+    // In a real-time input the window asks to close, once, and stays on
+    // screen until the run is finished with it.
+    int asked = 0;
+    connect(w, &TimingWindow::closeRequested, this, [&asked] { ++asked; });
     w->close();
-    QCOMPARE(answers.finishDialogs, 1);
-    QVERIFY(!w->isVisible());
-    QCOMPARE(m_main->RememberedTrackIndex(), u"2"_s);
+    QTest::keyClick(w, Qt::Key_Escape);
+    QCOMPARE(asked, 1);
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->rememberedTrack(), u"2"_s);
     // Stopped and armed at the start of the selected track.
     QVERIFY(!device->isPlaying());
     QCOMPARE(device->Track(), 3);
     QCOMPARE(device->from(), 30000);
     QVERIFY(w->Command8->isEnabled());
+    w->finishClosing();
+    QVERIFY(!w->isVisible());
 
     // The next window selects the remembered track.
+    m_main->setRememberedTrackIndex(w->rememberedTrack());
     m_window.reset();
     w = open({10000, 20000, 30000}, &device);
     QCOMPARE(w->Combo1->currentIndex(), 2);
+
+    // Alone, with nobody to finish a run, it simply closes.
+    w->show();
+    w->close();
+    QVERIFY(!w->isVisible());
+    QCOMPARE(w->rememberedTrack(), u"2"_s);
 }
 
 void TestTimingWindow::silentPlaybackIsShown()
@@ -675,7 +686,7 @@ void TestTimingWindow::silentPlaybackIsShown()
     auto loud = std::make_unique<ScriptedDevice>(QList<qint32>{10000});
     loud->silent = false;
     ScriptedDevice* output = loud.get();
-    m_window = std::make_unique<TimingWindow>(m_main.get(), std::move(loud));
+    m_window = std::make_unique<TimingWindow>(std::move(loud), QString(), u"0"_s);
     m_window->show();
     QVERIFY(!m_window->SilentLabel->isVisible());
     // The sound output fails once playback has begun: the corner says so.

@@ -80,7 +80,7 @@ int main(int argc, char* argv[])
     QList<bool> marks;
     for (const SelectionRow& row : rows.value())
         marks.append(row.marked);
-    TimingWindow timing(&main, main.makeCdAudioDevice());
+    TimingWindow timing(main.makeCdAudioDevice(), main.chosenDriveName(), main.RememberedTrackIndex());
     timing.setTimingRows(BuildTimingList(main.state().TempRoot, marks));
     timing.show();
     timing.Command2_Click();

@@ -1,0 +1,35 @@
+#pragma once
+
+// What a real-time input needs of the editor, handed in once: the work folder,
+// the document as it stands (the editor is blocked while the input runs), the
+// drive to play from, the track the last run ended on, a way to make the
+// device and a way to ask for the file to save to. No window of the input
+// reaches into the editor's widgets.
+
+#include "cd/cdaudiodevice.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace verselet {
+
+struct RealtimeContext
+{
+    QString tempRoot;
+    QString headerText;
+    QString startText;
+    QString bodyText;
+    // The name the device opens: a drive, an image, a folder of audio files.
+    QString driveName;
+    // The track list index a timing window starts on, as decimal text; each
+    // timing window that closes leaves its own here.
+    QString rememberedTrack = QStringLiteral("0");
+    std::function<std::unique_ptr<CdAudioDevice>()> makeDevice;
+    // The editor's file dialog for saving, with the name it keeps; the chosen
+    // path, or "" when the user cancels.
+    std::function<QString()> chooseSaveTarget;
+};
+
+} // namespace verselet
