@@ -69,7 +69,7 @@ void measure(const char* label, AudioOutputFactory outputs, const QString& image
 {
     DiscAudioDevice device(watched(std::move(outputs)));
     device.setFileName(image);
-    device.setCommand(u"Open"_s);
+    fixtures::open(device);
     std::printf("%s (%s)\n", label, device.isSilent() ? "silent clock" : "audio output");
 
     // Play to the first frame handed to the output, over several starts.
@@ -125,7 +125,7 @@ void compareWithSink(const QString& image)
     }
     DiscAudioDevice device(SystemAudioOutputs());
     device.setFileName(image);
-    device.setCommand(u"Open"_s);
+    fixtures::open(device);
     device.setFrom(0);
     device.setCommand(u"Play"_s);
     const QList<double> diffs =

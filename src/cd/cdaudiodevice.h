@@ -23,7 +23,10 @@ public:
     virtual QString FileName() const = 0;
 
     // "Open", "Stop" or "Play", in any letter case; anything else is ignored.
-    //   Open: loads the disc and stops; Tracks() < 1 when there is none.
+    //   Open: starts reading the disc and returns; opened() says when it is
+    //         read (at once for a device that needs no time). Until then the
+    //         device takes no command and has no tracks; after, it stands
+    //         stopped, Tracks() < 1 when there is no disc.
     //   Stop: halts where the playback is, without rewinding.
     //   Play: plays from From when it was set since the last Play, else on
     //         from where the playback stopped; to the end of the disc.
@@ -56,6 +59,8 @@ Q_SIGNALS:
     void StopClick();
     // Open measures audio files: `done` of `total` files so far.
     void measuring(int done, int total);
+    // The disc Open asked for has been read: `found` when it has tracks.
+    void opened(bool found);
     // Playback stopped by itself, without a Stop: the end of the disc was
     // reached, or the disc could no longer be read (an image deleted, a CD
     // ejected). Position() stays where the playback stopped.

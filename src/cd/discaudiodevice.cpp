@@ -76,7 +76,11 @@ DiscAudioDevice::DiscAudioDevice(AudioOutputFactory outputs, QObject* parent)
 
 DiscAudioDevice::~DiscAudioDevice()
 {
-    // Its threads end here, while this is still whole to post to.
+    // Its threads end here, while this is still whole to post to. A disc
+    // being read is read to its end first; what it posts back is dropped
+    // with this object.
+    if (m_reader.joinable())
+        m_reader.join();
     m_engine.reset();
 }
 
@@ -87,7 +91,7 @@ void DiscAudioDevice::setCommand(const QString& command)
     const QString c = command.trimmed().toLower();
     if (c == u"open"_s) {
         m_mediumName = m_fileName;
-        readMedium();
+        startReading();
     } else if (c == u"stop"_s) {
         m_engine->stop();
     } else if (c == u"play"_s) {
@@ -102,38 +106,48 @@ void DiscAudioDevice::setCommand(const QString& command)
     }
 }
 
-void DiscAudioDevice::readMedium()
+struct DiscAudioDevice::Reading
+{
+    std::shared_ptr<const Disc> disc;
+    std::unique_ptr<MediumWatch> watch;
+};
+
+void DiscAudioDevice::startReading()
 {
     m_engine->setDisc(nullptr);
     m_disc.reset();
     m_fromSet = false;
 
     // Reading a table of contents or measuring files may take a while: it
-    // runs on a thread of its own while this thread's events go on.
+    // runs on a thread of its own, and this thread's events go on.
     m_opening = true;
-    std::shared_ptr<const Disc> disc;
-    std::unique_ptr<MediumWatch> watch;
-    QEventLoop loop;
+    auto reading = std::make_shared<Reading>();
     QPointer<DiscAudioDevice> self(this);
     const QString name = m_mediumName;
-    std::thread worker([&disc, &watch, &loop, self, name] {
-        watch = WatchMediumOf(name);
-        disc = OpenDisc(name, [self](int done, int total) {
+    m_reader = std::thread([reading, self, name] {
+        reading->watch = WatchMediumOf(name);
+        reading->disc = OpenDisc(name, [self](int done, int total) {
             QMetaObject::invokeMethod(self.data(), [self, done, total] {
                 if (self)
                     Q_EMIT self->measuring(done, total);
             });
         });
-        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+        // This object waits for this thread before it goes, so it is there
+        // to post to.
+        QMetaObject::invokeMethod(
+            self.data(), [self, reading] { self->finishReading(reading); }, Qt::QueuedConnection);
     });
-    loop.exec();
-    worker.join();
-    m_opening = false;
+}
 
-    m_disc = std::move(disc);
-    m_watch = std::move(watch);
+void DiscAudioDevice::finishReading(const std::shared_ptr<Reading>& reading)
+{
+    m_reader.join();
+    m_opening = false;
+    m_disc = reading->disc;
+    m_watch = std::move(reading->watch);
     m_lastLook.start();
     m_engine->setDisc(m_disc);
+    Q_EMIT opened(m_disc != nullptr);
 }
 
 void DiscAudioDevice::lookAtTheMedium()
@@ -143,8 +157,14 @@ void DiscAudioDevice::lookAtTheMedium()
         return;
     const bool changed = m_watch->changed();
     m_lastLook.start();
-    if (changed)
-        readMedium();
+    if (!changed)
+        return;
+    // The answer is wanted now: the medium is read again and waited for.
+    QEventLoop loop;
+    connect(this, &CdAudioDevice::opened, &loop, &QEventLoop::quit);
+    startReading();
+    if (m_opening)
+        loop.exec();
 }
 
 int DiscAudioDevice::Tracks() const

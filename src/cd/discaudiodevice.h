@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace verselet {
 
@@ -15,9 +16,9 @@ class MediumWatch;
 class PlaybackEngine;
 
 // The device for real discs: a CD drive, a disc image or a set of audio files
-// (named by FileName), played through the playback engine. Open runs on a
-// thread of its own and reports measuring() while audio files are measured;
-// the event loop keeps running meanwhile. playbackEnded() and silenceChanged()
+// (named by FileName), played through the playback engine. Open reads the
+// disc on a thread of its own, reports measuring() while audio files are
+// measured and opened() when it is done; it returns at once. playbackEnded() and silenceChanged()
 // come from the engine's threads by way of this object's event queue, so they
 // are emitted on the thread this object lives on.
 class DiscAudioDevice final : public CdAudioDevice
@@ -40,7 +41,8 @@ public:
     // nothing plays, it looks whether the medium Open read has changed since
     // (another CD in the drive, an image or audio files written anew, a disc
     // where Open found none) and if so reads it again as Open does, with
-    // measuring() and the event loop running. A look is taken only when the
+    // measuring() and opened(), and waits for it with the event loop running.
+    // A look is taken only when the
     // last one, or the last Open, ended at least kMediumLookIntervalMs ago:
     // a window that lists the tracks reads Tracks() once per track, and one
     // listing looks once. While playing it never looks.
@@ -57,8 +59,11 @@ public:
     bool isSilent() const override;
 
 private:
-    // Reads m_mediumName's table of contents on a thread of its own.
-    void readMedium();
+    struct Reading;
+    // Reads m_mediumName's table of contents on a thread of its own;
+    // finishReading() takes the result on this object's thread.
+    void startReading();
+    void finishReading(const std::shared_ptr<Reading>& reading);
     void lookAtTheMedium();
 
     std::unique_ptr<PlaybackEngine> m_engine;
@@ -72,6 +77,7 @@ private:
     qint64 m_fromFrame = 0;
     bool m_fromSet = false;
     bool m_opening = false;
+    std::thread m_reader;
 };
 
 // Opens what a name names, choosing the backend by it. nullptr when there is

@@ -8,26 +8,53 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-void OpenWithProgress(CdAudioDevice& device, QWidget* parent)
+namespace {
+
+const QString kReading = u"ディスクを読み込んでいます..."_s;
+
+void prepare(QProgressDialog& progress)
 {
-    ReadDiscWithProgress(device, parent, [&device] { device.setCommand(u"Open"_s); });
+    progress.setObjectName(u"OpenProgress"_s);
+    progress.setWindowTitle(u"Verselet"_s);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+}
+
+QMetaObject::Connection followMeasuring(CdAudioDevice& device, QProgressDialog& progress)
+{
+    return QObject::connect(&device, &CdAudioDevice::measuring, &progress, [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setLabelText(kReading + u" (%1 / %2)"_s.arg(done).arg(total));
+        progress.setValue(done);
+    });
+}
+
+} // namespace
+
+QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent)
+{
+    auto* progress = new QProgressDialog(kReading, QString(), 0, 0, parent);
+    prepare(*progress);
+    followMeasuring(device, *progress);
+    QObject::connect(
+        &device, &CdAudioDevice::opened, progress,
+        [progress] {
+            progress->hide();
+            progress->deleteLater();
+        },
+        Qt::SingleShotConnection);
+    progress->show();
+    return progress;
 }
 
 void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent, const std::function<void()>& read)
 {
-    QProgressDialog progress(u"ディスクを読み込んでいます..."_s, QString(), 0, 0, parent);
-    progress.setObjectName(u"OpenProgress"_s);
-    progress.setWindowTitle(u"Verselet"_s);
-    progress.setWindowModality(Qt::WindowModal);
+    QProgressDialog progress(kReading, QString(), 0, 0, parent);
+    prepare(progress);
     progress.setMinimumDuration(500);
-    progress.setAutoReset(false);
     progress.setValue(0);
-    const auto connection =
-        QObject::connect(&device, &CdAudioDevice::measuring, &progress, [&progress](int done, int total) {
-            progress.setMaximum(total);
-            progress.setLabelText(u"ディスクを読み込んでいます... (%1 / %2)"_s.arg(done).arg(total));
-            progress.setValue(done);
-        });
+    const auto connection = followMeasuring(device, progress);
     read();
     QObject::disconnect(connection);
 }

@@ -2,19 +2,23 @@
 
 #include <functional>
 
+class QProgressDialog;
 class QWidget;
 
 namespace verselet {
 
 class CdAudioDevice;
 
-// Sends Open to the device. When measuring its audio files takes longer than
-// half a second, a progress dialog over `parent` shows how far it has come;
-// the window stays responsive meanwhile, as Open keeps the events going.
-void OpenWithProgress(CdAudioDevice& device, QWidget* parent);
+// While the device reads its disc (after Open), a progress over `parent`,
+// window-modal from the first moment, shows how far measuring audio files has
+// come. It closes itself and goes when the device reports opened(). Returns
+// the dialog, which `parent` owns.
+QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent);
 
-// The same for any step that may have the device read its disc, such as
-// asking for Tracks() after the disc was changed.
+// A step that may have the device read its disc again and wait for it, such
+// as asking for Tracks() after the disc was changed: when measuring takes
+// longer than half a second, a progress over `parent` shows how far it has
+// come; the window stays responsive meanwhile.
 void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent, const std::function<void()>& read);
 
 } // namespace verselet

@@ -6,58 +6,8 @@
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/timingwindow.h"
 
-#include <QApplication>
-#include <QEvent>
 
 namespace verselet {
-
-namespace {
-
-// Holds the user's input back from one window (its close box and every
-// widget in it) while it lives. Windows opened meanwhile, such as a progress
-// dialog or a message, take their input as usual.
-class InputHold final : public QObject
-{
-public:
-    explicit InputHold(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
-    ~InputHold() override { qApp->removeEventFilter(this); }
-    InputHold(const InputHold&) = delete;
-    InputHold& operator=(const InputHold&) = delete;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (!m_window || !watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != m_window)
-            return false;
-        switch (event->type()) {
-        case QEvent::Close:
-            event->ignore();
-            return true;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::InputMethod:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::Drop:
-            return true;
-        default:
-            return false;
-        }
-    }
-
-private:
-    QWidget* m_window;
-};
-
-} // namespace
 
 RealtimeInput::RealtimeInput(RealtimeContext& context) : m_context(context) {}
 
@@ -80,17 +30,11 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
 
 bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over)
 {
-    // The window opens the device and lists the tracks as it is created, with
-    // the event loop running while a disc is read. Until it is up, the window
-    // below takes no input: no second OK (a second timing window would
-    // overwrite this one's stamps when it saves), no closing it from under
-    // the run.
-    std::unique_ptr<TimingWindow> timing;
-    {
-        const InputHold hold(over);
-        timing = std::make_unique<TimingWindow>(m_context.makeDevice(), m_context.driveName,
-                                                m_context.rememberedTrack, over);
-    }
+    // The window starts reading the disc as it is created and is shown, modal
+    // over `over`, at once: nothing below it takes input (no second OK, whose
+    // window would overwrite this one's stamps) while the disc is read.
+    auto timing = std::make_unique<TimingWindow>(m_context.makeDevice(), m_context.driveName,
+                                                 m_context.rememberedTrack, over);
     timing->setTimingRows(rows);
 
     TimingWindow* window = timing.get();

@@ -17,6 +17,8 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QMetaMethod>
+#include <QProgressDialog>
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -249,13 +251,35 @@ void TimingWindow::followSession()
 
 void TimingWindow::Form_Load()
 {
+    // The disc is read while the window is up: a progress over the window
+    // blocks it until the disc is read, then the tracks are listed or the
+    // user hears that there is no disc.
     m_device->setFileName(m_driveName);
-    OpenWithProgress(*m_device, parentWidget());
+    m_opening = true;
+    connect(m_device.get(), &CdAudioDevice::opened, this, &TimingWindow::discOpened,
+            Qt::SingleShotConnection);
+    m_device->setCommand(u"Open"_s);
+}
+
+void TimingWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_opening && !m_openProgress)
+        m_openProgress = ShowOpenProgress(*m_device, this);
+}
+
+void TimingWindow::discOpened()
+{
+    m_opening = false;
     const bool tracks = m_session->loadDisc(m_rememberedTrack);
     SilentLabel->setVisible(m_device->isSilent());
+    // A device that needs no time to read has answered before the window is
+    // shown: the message then stands over the window below.
     if (!tracks)
-        ShowMessage(parentWidget(), kNoDisc);
+        ShowMessage(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), kNoDisc);
 }
+
+bool TimingWindow::isOpening() const { return m_opening; }
 
 void TimingWindow::setTimingRows(const QStringList& rows) { m_session->setRows(rows); }
 

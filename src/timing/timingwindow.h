@@ -4,6 +4,7 @@
 #include "timing/timingsession.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QPushButton>
 #include <QStringList>
 
@@ -13,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QProgressDialog;
 class QPushButton;
 class QTimer;
 
@@ -75,6 +77,8 @@ public:
     QString rememberedTrack() const { return m_rememberedTrack; }
     // Completes the close that closeRequested() announced.
     void finishClosing();
+    // True from creation until the device has read its disc.
+    bool isOpening() const;
 
     QListView* List1 = nullptr;
     QLineEdit* Text1 = nullptr;
@@ -105,18 +109,23 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidgets();
     // The widgets show what the session holds, as it changes.
     void followSession();
+    // The device has read its disc: list the tracks, or say there is none.
+    void discOpened();
 
     QString m_driveName;
     QString m_rememberedTrack;
     std::unique_ptr<CdAudioDevice> m_device;
     TimingSession* m_session;
     TimingListModel* m_model;
+    bool m_opening = false;
+    QPointer<QProgressDialog> m_openProgress;
     bool m_closeAsked = false;
     bool m_closeAllowed = false;
 };

@@ -103,7 +103,7 @@ void TestFaults::imageCutShortWhilePlaying()
     const QString cue = fixtures::writeBinCue(m_home->path(), {75 * 10, 75 * 10});
     DiscAudioDevice device;
     device.setFileName(cue);
-    device.setCommand(u"Open"_s);
+    fixtures::open(device);
     QCOMPARE(device.Tracks(), 2);
     device.setFrom(0);
     device.setCommand(u"Play"_s);

@@ -15,9 +15,21 @@
 
 #include <sndfile.h>
 
+#include "cd/cdaudiodevice.h"
+
+#include <QSignalSpy>
+
 #include <vector>
 
 namespace fixtures {
+
+// Open, and the wait until the disc is read (Open returns at once).
+inline bool open(verselet::CdAudioDevice& device, int timeoutMs = 120000)
+{
+    QSignalSpy opened(&device, &verselet::CdAudioDevice::opened);
+    device.setCommand(QStringLiteral("Open"));
+    return !opened.isEmpty() || opened.wait(timeoutMs);
+}
 
 inline qint16 leftSample(qint64 frame) { return qint16(frame % 30000); }
 inline qint16 rightSample(qint64 frame) { return qint16(-(frame % 30000)); }

@@ -72,7 +72,7 @@ void TestAudioSink::heardPositionMatchesWhatTheSinkRendered()
         QSKIP(qPrintable(u"what the sink renders cannot be recorded: "_s + monitor.why()));
     DiscAudioDevice device(SystemAudioOutputs());
     device.setFileName(m_image);
-    device.setCommand(u"Open"_s);
+    fixtures::open(device);
     QCOMPARE(device.Tracks(), 2);
     device.setFrom(0);
     device.setCommand(u"Play"_s);
@@ -108,7 +108,7 @@ void TestAudioSink::stopAndResumeThroughTheSink()
 {
     DiscAudioDevice device(SystemAudioOutputs());
     device.setFileName(m_image);
-    device.setCommand(u"Open"_s);
+    fixtures::open(device);
     device.setTrack(2);
     device.setFrom(device.TrackPosition());
     device.setCommand(u"Play"_s);
@@ -132,7 +132,7 @@ void TestAudioSink::everySeekThroughTheSinkPlaysOn()
     // more than the sink's buffer could still play of a stream nobody feeds.
     DiscAudioDevice device(SystemAudioOutputs());
     device.setFileName(m_image);
-    device.setCommand(u"Open"_s);
+    fixtures::open(device);
     QCOMPARE(device.Tracks(), 2);
     device.setFrom(0);
     device.setCommand(u"Play"_s);

@@ -53,7 +53,7 @@ QList<TrackInfo> listTracks(DiscAudioDevice& device)
 QList<TrackInfo> openAndList(DiscAudioDevice& device, const QString& name)
 {
     device.setFileName(name);
-    device.setCommand(u"Open"_s);
+    fixtures::open(device);
     device.setCommand(u"Stop"_s);
     device.setTimeFormat(0);
     return listTracks(device);
@@ -370,7 +370,7 @@ void TestCdAudioDevice::measuringReportsProgress()
     DiscAudioDevice device;
     QSignalSpy spy(&device, &CdAudioDevice::measuring);
     device.setFileName(path(u"album"_s));
-    device.setCommand(u"open"_s);
+    QVERIFY(fixtures::open(device));
     QCOMPARE(device.Tracks(), 3);
     QTRY_COMPARE(spy.size(), 3);
     QCOMPARE(spy.at(2), (QList<QVariant>{3, 3}));
@@ -410,7 +410,7 @@ void TestCdAudioDevice::badInput()
 
     DiscAudioDevice device;
     device.setFileName(name);
-    device.setCommand(u"Open"_s);
+    fixtures::open(device);
     QVERIFY(device.Tracks() < 1);
     // Playing nothing does nothing.
     device.setCommand(u"Play"_s);
@@ -897,7 +897,7 @@ int main(int argc, char* argv[])
         for (int i = 2; i < argc; ++i) {
             DiscAudioDevice device;
             device.setFileName(QString::fromLocal8Bit(argv[i]));
-            device.setCommand(QStringLiteral("Open"));
+            fixtures::open(device);
             if (device.Tracks() > 0)
                 return 1;
         }

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <QWindow>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
@@ -36,7 +37,11 @@ class OneTrackDisc : public CdAudioDevice
 public:
     void setFileName(const QString& name) override { m_name = name; }
     QString FileName() const override { return m_name; }
-    void setCommand(const QString&) override {}
+    void setCommand(const QString& command) override
+    {
+        if (command == u"Open"_s)
+            Q_EMIT opened(true);
+    }
     void setTimeFormat(int) override {}
     int TimeFormat() const override { return 0; }
     int Tracks() const override { return 1; }
@@ -53,8 +58,8 @@ private:
     QString m_name;
 };
 
-// Reads its disc the way a real drive does: the event loop runs meanwhile,
-// for as long as a slow disc takes.
+// Reads its disc the way a real drive does: Open returns at once, and the
+// disc is read a while later, the event loop running meanwhile.
 class SlowDisc final : public OneTrackDisc
 {
 public:
@@ -63,10 +68,8 @@ public:
     {
         if (command != u"Open"_s)
             return;
-        QEventLoop loop;
-        QTimer::singleShot(0, &loop, m_whileOpening);
-        QTimer::singleShot(300, &loop, &QEventLoop::quit);
-        loop.exec();
+        QTimer::singleShot(50, this, m_whileOpening);
+        QTimer::singleShot(300, this, [this] { Q_EMIT opened(true); });
     }
 
 private:
@@ -482,16 +485,19 @@ void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
     int devices = 0;
     bool marksKept = false;
     bool openAfterwards = false;
-    // While the first OK's disc is read: OK again, a mark, Escape, the close box.
+    // While the first OK's disc is read, as the window system delivers them
+    // (so the way a user makes them): OK again, すべて解除, Escape. The timing
+    // window is up and modal from the first moment.
     w->setDeviceFactory([&] {
         ++devices;
         return std::make_unique<SlowDisc>([&] {
             if (!selection || devices > 1)
                 return;
-            QTest::mouseClick(selection->Command1, Qt::LeftButton);
-            QTest::mouseClick(selection->Command3, Qt::LeftButton);
-            QTest::keyClick(selection, Qt::Key_Escape);
-            selection->close();
+            QWindow* window = selection->windowHandle();
+            const auto centre = [&](QWidget* widget) { return widget->mapTo(selection, widget->rect().center()); };
+            QTest::mouseClick(window, Qt::LeftButton, {}, centre(selection->Command1));
+            QTest::mouseClick(window, Qt::LeftButton, {}, centre(selection->Command3));
+            QTest::keyClick(window, Qt::Key_Escape);
             marksKept = rowsOf(selection->List1).at(1).marked;
             openAfterwards = selection->isVisible();
         });
@@ -503,7 +509,11 @@ void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
         QVERIFY(selection);
         QMetaObject::invokeMethod(selection->Command1, &QPushButton::click, Qt::QueuedConnection);
     });
-    script.then([&](QWidget* window) { closeByFrame(window); }); // the one timing window
+    // The one timing window, closed once its disc has been read.
+    script.then([&](QWidget* window) {
+        QVERIFY(qobject_cast<TimingWindow*>(window)->isOpening());
+        QTimer::singleShot(400, window, [window] { closeByFrame(window); });
+    });
     script.thenClick(u"Command2"_s);                              // 編集を破棄してもどる
     w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
 
