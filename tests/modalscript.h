@@ -27,6 +27,18 @@
 
 namespace testmodal {
 
+// Chooses a path in a file dialog that is up, and accepts it (posted, so that
+// a question the dialog asks then is answered by the next step). selectFile
+// leaves the name box alone while it has the focus, as it has once the dialog
+// is up: the name is typed in as well.
+inline void chooseIn(QFileDialog* dialog, const QString& path)
+{
+    dialog->selectFile(path);
+    if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setText(QFileInfo(path).fileName());
+    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+}
+
 struct Message
 {
     QString text;
@@ -80,12 +92,7 @@ public:
                 return;
             }
             noteFileDialog(dialog);
-            // selectFile leaves the name box alone while it has the focus, as
-            // it has once the dialog is up: the name is typed in as well.
-            dialog->selectFile(path);
-            if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-                edit->setText(QFileInfo(path).fileName());
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            chooseIn(dialog, path);
         });
     }
 

@@ -40,12 +40,26 @@ inline QByteArray tagTemplateBytes()
     return bytes;
 }
 
-// A TempRoot with its work folder, as start-up leaves it.
+// A home of the test's own: the program's cache folder ($XDG_CACHE_HOME is
+// made to point into it), with TempRoot and its work folder as start-up leaves
+// them, and its configuration folder ($XDG_CONFIG_HOME). Files of the user's
+// go anywhere else in it. Core tests use the work folder; window tests start
+// a main window on it.
 struct WorkArea
 {
     QTemporaryDir dir;
-    QString root;
-    WorkArea() : root(dir.path() + QStringLiteral("/temp")) { QDir().mkpath(verselet::WorkFolderPath(root)); }
+    QString root; // TempRoot
+
+    WorkArea() : root(dir.path() + QStringLiteral("/cache/verselet/temp"))
+    {
+        qputenv("XDG_CACHE_HOME", (dir.path() + QStringLiteral("/cache")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
+        QDir().mkpath(verselet::WorkFolderPath(root));
+    }
+    QString path() const { return dir.path(); }
+    QString filePath(const QString& name) const { return dir.filePath(name); }
+    QString cacheFolder() const { return dir.path() + QStringLiteral("/cache/verselet"); }
+    QString configFolder() const { return dir.path() + QStringLiteral("/config/verselet"); }
 };
 
 // Lowers the largest file this process may write, so that a write fails

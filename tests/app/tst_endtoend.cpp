@@ -34,9 +34,7 @@ private Q_SLOTS:
 
 void TestEndToEnd::demoLyricsOnTheDemoDisc()
 {
-    QTemporaryDir home;
-    qputenv("XDG_CACHE_HOME", (home.path() + u"/cache"_s).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());
+    WorkArea home;
     const QString demo = DemoDiscPath();
     QVERIFY2(QFileInfo::exists(demo), qPrintable(demo));
     const QString lyrics = QFileInfo(demo).dir().filePath(u"lyrics-plain.txt"_s);

@@ -48,15 +48,13 @@ private Q_SLOTS:
     void linkPlantedInTheWorkFolder();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
 };
 
 void TestFaults::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    m_home = std::make_unique<WorkArea>();
     m_main = std::make_unique<MainWindow>();
     QVERIFY(m_main->Form_Load());
 }

@@ -94,7 +94,7 @@ private Q_SLOTS:
     void screenshot();
 
 private:
-    QString root() const { return m_cache->path() + u"/verselet/temp"_s; }
+    QString root() const { return m_home->root; }
     QString zem() const { return root() + u"/zem"_s; }
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
@@ -103,20 +103,19 @@ private:
         return path;
     }
 
-    std::unique_ptr<QTemporaryDir> m_cache;
+    std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<QTemporaryDir> m_files;
 };
 
 void TestMainWindow::init()
 {
-    m_cache = std::make_unique<QTemporaryDir>();
+    m_home = std::make_unique<WorkArea>();
     m_files = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CACHE_HOME", m_cache->path().toLocal8Bit());
 }
 
 void TestMainWindow::cleanup()
 {
-    m_cache.reset();
+    m_home.reset();
     m_files.reset();
 }
 
@@ -157,7 +156,7 @@ void TestMainWindow::secondCopyIsRefusedWithoutTouchingTheWorkFolder()
 {
     QVERIFY(QDir().mkpath(zem()));
     writeBytes(zem() + u"/rigth.tmp"_s, "running copy's");
-    QLockFile running(m_cache->path() + u"/verselet/verselet.lock"_s);
+    QLockFile running(m_home->cacheFolder() + u"/verselet.lock"_s);
     QVERIFY(running.tryLock(0));
 
     ModalScript script;
@@ -178,7 +177,7 @@ void TestMainWindow::unwritableTagTemplateEndsTheProgram()
 {
     // A file where TempRoot should be: nothing can be created below it, even
     // for root.
-    QVERIFY(QDir().mkpath(m_cache->path() + u"/verselet"_s));
+    QVERIFY(QDir(root()).removeRecursively());
     writeBytes(root(), "not a folder");
 
     ModalScript script;
@@ -195,7 +194,7 @@ void TestMainWindow::cacheFolderThatCannotBeMadeEndsTheProgram()
 {
     // The cache folder lies below a file: neither the lock nor the work
     // folder can be made. That is no other running copy.
-    const QString blocked = m_cache->path() + u"/blocked"_s;
+    const QString blocked = m_home->filePath(u"blocked"_s);
     writeBytes(blocked, "a file");
     qputenv("XDG_CACHE_HOME", blocked.toLocal8Bit());
     ModalScript script;

@@ -35,15 +35,13 @@ private Q_SLOTS:
     void writtenFileComesBackByteForByte();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
 };
 
 void TestWholeRoad::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    m_home = std::make_unique<WorkArea>();
     // The disc: an image of two one-minute tracks, chosen in the drive list.
     const QString image = fixtures::writeBinCue(m_home->path(), {75 * 60, 75 * 60});
     QVERIFY(AddVirtualDisc(image));

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "modalscript.h"
 #include "testfiles.h"
 
 #include <deque>
@@ -24,46 +25,9 @@
 using namespace verselet;
 using namespace Qt::StringLiterals;
 using namespace testfiles;
+using testmodal::ModalScript;
 
 namespace {
-
-// Answers the modal windows that open, one handler for each, in order. One
-// nobody expected is rejected, so a test never hangs on it, and counted.
-class ModalScript final
-{
-public:
-    ModalScript()
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start();
-    }
-
-    void then(std::function<void(QWidget*)> handler) { m_handlers.push_back(std::move(handler)); }
-    bool done() const { return m_handlers.empty(); }
-
-    int unexpected = 0;
-
-private:
-    void poll()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        if (m_handlers.empty()) {
-            ++unexpected;
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->reject();
-            return;
-        }
-        auto handler = std::move(m_handlers.front());
-        m_handlers.pop_front();
-        handler(modal);
-    }
-
-    QTimer m_timer;
-    std::deque<std::function<void(QWidget*)>> m_handlers;
-};
 
 QStringList items(const QComboBox* combo)
 {
@@ -99,8 +63,8 @@ private Q_SLOTS:
     void settingsItemOpensTheDialogModally();
 
 private:
-    QString config() const { return m_home->path() + u"/verselet/config.dat"_s; }
-    QString discs() const { return m_home->path() + u"/verselet/discs.txt"_s; }
+    QString config() const { return m_home->configFolder() + u"/config.dat"_s; }
+    QString discs() const { return m_home->configFolder() + u"/discs.txt"_s; }
     QString file(const QString& name)
     {
         const QString path = m_files->filePath(name);
@@ -114,18 +78,16 @@ private:
         writeBytes(discs(), (paths.join(u'\n') + u'\n').toUtf8());
     }
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<QTemporaryDir> m_files;
 };
 
 void TestDriveDialog::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
+    m_home = std::make_unique<WorkArea>();
     m_files = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid() && m_files->isValid());
-    qputenv("XDG_CONFIG_HOME", m_home->path().toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
-    QVERIFY(QDir().mkpath(m_home->path() + u"/verselet"_s));
+    QVERIFY(m_home->dir.isValid() && m_files->isValid());
+    QVERIFY(QDir().mkpath(m_home->configFolder()));
 }
 
 void TestDriveDialog::cleanup()
@@ -284,8 +246,7 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
         // is no new showing: neither is read again.
         writeDiscs({u"/a.cue"_s, u"/meanwhile"_s});
         writeConfig(" 1 \r\n");
-        dialog->selectFile(chosenPath);
-        QMetaObject::invokeMethod(dialog, "accept");
+        testmodal::chooseIn(dialog, chosenPath);
     });
     d.Command2->click();
 
@@ -357,8 +318,7 @@ void TestDriveDialog::discThatCannotBeKeptIsNotListed()
     script.then([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         QVERIFY(dialog);
-        dialog->selectFile(chosen);
-        QMetaObject::invokeMethod(dialog, "accept");
+        testmodal::chooseIn(dialog, chosen);
     });
     script.then([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);

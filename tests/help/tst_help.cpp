@@ -128,14 +128,12 @@ private Q_SLOTS:
     void aboutMenuItemShowsTheWindowCentredAndModal();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<WorkArea> m_home;
 };
 
 void TestHelp::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    m_home = std::make_unique<WorkArea>();
 }
 
 void TestHelp::cleanup()

@@ -93,15 +93,13 @@ private:
     // closes it by its frame.
     void thenNoteAndClose(ModalScript& script, Seen& seen);
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
 };
 
 void TestFinishDialog::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    m_home = std::make_unique<WorkArea>();
     QVERIFY(QDir().mkpath(m_home->path() + u"/files"_s));
     m_main = std::make_unique<MainWindow>();
     QVERIFY(m_main->Form_Load());

@@ -180,24 +180,19 @@ private:
     // A main window started on the test's own folders, with a disc that needs
     // no drive.
     std::unique_ptr<MainWindow> startMainWindow();
-    QString root() const { return m_cache->path() + u"/verselet/temp"_s; }
+    QString root() const { return m_home->root; }
 
-    std::unique_ptr<QTemporaryDir> m_cache;
-    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<WorkArea> m_home;
 };
 
 void TestLineSelection::init()
 {
-    m_cache = std::make_unique<QTemporaryDir>();
-    m_config = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CACHE_HOME", m_cache->path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
+    m_home = std::make_unique<WorkArea>();
 }
 
 void TestLineSelection::cleanup()
 {
-    m_cache.reset();
-    m_config.reset();
+    m_home.reset();
 }
 
 std::unique_ptr<MainWindow> TestLineSelection::startMainWindow()

@@ -17,9 +17,11 @@
 
 #include "../timing/scripteddevice.h"
 #include "modalscript.h"
+#include "testfiles.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
+using namespace testfiles;
 using testmodal::ModalScript;
 
 class TestTestDisplay : public QObject
@@ -42,7 +44,7 @@ private:
     // display ticks.
     void tick(TestDisplayWindow& display, qint64 ms);
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
     std::unique_ptr<TimingWindow> m_timing;
     ScriptedDevice* m_device = nullptr;
@@ -50,9 +52,7 @@ private:
 
 void TestTestDisplay::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    m_home = std::make_unique<WorkArea>();
     m_main = std::make_unique<MainWindow>();
     QVERIFY(m_main->Form_Load());
     m_main->setStartText(u"（前奏）"_s);

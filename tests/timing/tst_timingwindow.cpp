@@ -15,46 +15,18 @@
 #include <QTest>
 #include <QTimer>
 
+#include "modalscript.h"
+#include "testfiles.h"
 #include "scripteddevice.h"
 
 #include <functional>
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
+using namespace testfiles;
+using testmodal::ModalScript;
 
 namespace {
-
-// Presses a button of each modal window that opens (a message box's OK, the
-// finish dialog's button of the test's choice) and notes what it saw.
-class ModalAnswers final
-{
-public:
-    explicit ModalAnswers(QString finishButton = u"Command2"_s) : m_finishButton(std::move(finishButton))
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start();
-    }
-    QStringList messages;
-    int finishDialogs = 0;
-
-private:
-    void poll()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            messages.append(box->text());
-            box->button(QMessageBox::Ok)->click();
-        } else if (modal->objectName() == u"Form6"_s) {
-            ++finishDialogs;
-            modal->findChild<QPushButton*>(m_finishButton)->click();
-        }
-    }
-    QString m_finishButton;
-    QTimer m_timer;
-};
 
 // Types each character as a key that carries it, as a keyboard layout or an
 // input method delivers characters QTest has no key for.
@@ -103,16 +75,14 @@ private:
     // A window on a device with these tracks, over a started main window.
     TimingWindow* open(QList<qint32> lengths, ScriptedDevice** device = nullptr);
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
     std::unique_ptr<TimingWindow> m_window;
 };
 
 void TestTimingWindow::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CACHE_HOME", (m_home->path() + u"/cache"_s).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (m_home->path() + u"/config"_s).toLocal8Bit());
+    m_home = std::make_unique<WorkArea>();
     m_main = std::make_unique<MainWindow>();
     QVERIFY(m_main->Form_Load());
 }
@@ -230,13 +200,15 @@ void TestTimingWindow::tracksAreListedWithTheirLengths()
 
 void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
 {
-    ModalAnswers answers;
+    ModalScript answers;
+    answers.thenMessage();
     ScriptedDevice* device = nullptr;
     m_main->setRememberedTrackIndex(u"1"_s);
     TimingWindow* w = open({}, &device);
-    QCOMPARE(answers.messages,
-             QStringList{u"ＣＤが挿入されてないか、またはこのドライブは使用できません\n"
-                         u"他のＣＤと交換し、更新ボタンを押してください"_s});
+    QVERIFY(answers.done());
+    QCOMPARE(answers.messages.size(), 1);
+    QCOMPARE(answers.messages.at(0).text, u"ＣＤが挿入されてないか、またはこのドライブは使用できません\n"
+                                          u"他のＣＤと交換し、更新ボタンを押してください"_s);
     QCOMPARE(w->Combo1->count(), 0);
 
     // A disc goes in; "更新" lists it, without opening the device again.
@@ -269,6 +241,7 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
     w->Command1->click();
     QCOMPARE(w->Combo1->count(), 0);
     QCOMPARE(answers.messages.size(), 1);
+    QCOMPARE(answers.unexpected, 0);
 }
 
 void TestTimingWindow::transportStates()
