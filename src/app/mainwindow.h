@@ -9,8 +9,8 @@
 #include <QPointer>
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 
 class QFileDialog;
 class QLabel;

@@ -6,7 +6,6 @@
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/timingwindow.h"
 
-
 namespace verselet {
 
 RealtimeInput::RealtimeInput(RealtimeContext& context) : m_context(context) {}

@@ -4,7 +4,6 @@
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
 #include "timing/stamping.h"
-#include "timing/timetag.h"
 #include "timing/timinglistmodel.h"
 #include "timing/timingsession.h"
 #include "widgets/messages.h"
@@ -16,12 +15,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QMetaMethod>
-#include <QProgressDialog>
-#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMetaMethod>
+#include <QProgressDialog>
+#include <QShowEvent>
 #include <QTimer>
 #include <QValidator>
 
@@ -284,10 +283,6 @@ bool TimingWindow::isOpening() const { return m_opening; }
 void TimingWindow::setTimingRows(const QStringList& rows) { m_session->setRows(rows); }
 
 QStringList TimingWindow::timingRows() const { return m_session->rows(); }
-
-void TimingWindow::ResetToTrackStart() { m_session->ResetToTrackStart(); }
-
-double TimingWindow::GetSelectedTagOffset() const { return m_session->GetSelectedTagOffset(); }
 
 void TimingWindow::Command1_Click()
 {

@@ -66,9 +66,6 @@ public:
     void Text1_Change();
     void Timer1_Timer();
     void ShowSelectedLine();
-    void ResetToTrackStart();
-    // The selected line's tag in milliseconds; 0 when none is selected.
-    double GetSelectedTagOffset() const;
     // Escape closes the window as its frame does.
     void reject() override;
 
