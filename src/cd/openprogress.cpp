@@ -2,6 +2,7 @@
 
 #include "cd/cdaudiodevice.h"
 
+#include <QKeyEvent>
 #include <QProgressDialog>
 
 namespace verselet {
@@ -30,12 +31,32 @@ QMetaObject::Connection followMeasuring(CdAudioDevice& device, QProgressDialog& 
     });
 }
 
+// The progress of an open stands until the disc is read: Escape and the
+// close box would only uncover a window whose disc is not there yet.
+class StaysUp final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        return event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    }
+};
+
 } // namespace
 
 QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent)
 {
     auto* progress = new QProgressDialog(kReading, QString(), 0, 0, parent);
     prepare(*progress);
+    progress->installEventFilter(new StaysUp(progress));
     followMeasuring(device, *progress);
     QObject::connect(
         &device, &CdAudioDevice::opened, progress,
