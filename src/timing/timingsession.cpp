@@ -50,6 +50,17 @@ void TimingSession::selectRow(int row)
 
 void TimingSession::selectNone() { selectRow(-1); }
 
+void TimingSession::backToTop()
+{
+    // Back to the top with nothing selected: the next Set stamps the first
+    // line to be timed.
+    if (!m_rows.isEmpty()) {
+        selectRow(0);
+        Q_EMIT rowShownAtTop(0);
+    }
+    selectNone();
+}
+
 bool TimingSession::loadDisc(QStringView rememberedIndex)
 {
     m_device.setCommand(u"Stop"_s);
@@ -135,13 +146,7 @@ void TimingSession::chooseTrack(int index)
 void TimingSession::play()
 {
     setControls(true, false);
-    // Back to the top with nothing selected: the next Set stamps the first
-    // line to be timed.
-    if (!m_rows.isEmpty()) {
-        selectRow(0);
-        Q_EMIT rowShownAtTop(0);
-    }
-    selectNone();
+    backToTop();
     m_device.setCommand(u"play"_s);
     m_playingFlag = 1;
 }
@@ -256,11 +261,7 @@ void TimingSession::beginTest(bool fromBeginning)
 {
     setControls(true, false);
     if (fromBeginning) {
-        if (!m_rows.isEmpty()) {
-            selectRow(0);
-            Q_EMIT rowShownAtTop(0);
-        }
-        selectNone();
+        backToTop();
         // Where the last reset put the device, or on from a pause.
         m_device.setCommand(u"play"_s);
     } else {

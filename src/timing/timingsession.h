@@ -126,6 +126,8 @@ private:
     void setControls(bool canSet, bool canTest);
     void setPlayTime(const QString& tag);
     void selectNone();
+    // Row 0 shown at the top, then nothing selected.
+    void backToTop();
     void chooseRememberedTrack(QStringView rememberedIndex);
     void goStopped();
 
