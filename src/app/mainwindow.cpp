@@ -261,6 +261,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::新規作成_Click()
 {
     PrepareWorkFolder(m_state.TempRoot);
+    m_exactTimes.clear();
     if (!WriteTagTemplate(m_state.TempRoot))
         ShowMessage(this, WorkFolderUnwritableText(WorkFolderPath(m_state.TempRoot), false),
                     QMessageBox::Warning);
@@ -334,6 +335,7 @@ void MainWindow::LoadLyricsFile(const QString& path)
             ShowMessage(this, kCannotOpen.toString());
         return;
     }
+    m_exactTimes.clear();
     setWindowTitle(u"Verselet - "_s + fullPath);
     Text1->clear();
     Text2->clear();
@@ -365,9 +367,12 @@ void MainWindow::リアルタイム入力_Click()
     context.driveName = chosenDriveName();
     context.rememberedTrack = RememberedTrackIndex();
     context.makeDevice = [this] { return makeCdAudioDevice(); };
+    context.exactTimes = m_exactTimes;
     context.chooseSaveTarget = [this] { return ChooseSaveTarget(); };
+    context.keptFileName = [this] { return m_fileName; };
     RealtimeInput(context).run(m_selectionRows, this);
     setRememberedTrackIndex(context.rememberedTrack);
+    m_exactTimes = context.exactTimes;
 }
 
 QString MainWindow::ChooseSaveTarget()

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/startup.h"
+#include "document/exacttimes.h"
 #include "help/helplauncher.h"
 #include "realtime/workfiles.h"
 
@@ -100,6 +101,10 @@ public:
     // kept.
     QString ChooseSaveTarget();
 
+    // The exact times beside the tag file, one per tag-file line: what the
+    // last run that wrote the tag file left; none after New or an open.
+    const ExactTimes& exactTimes() const { return m_exactTimes; }
+
     // The rows the last real-time input command listed for line selection.
     const QList<SelectionRow>& selectionRows() const { return m_selectionRows; }
 
@@ -128,6 +133,7 @@ private:
     DeviceFactory m_deviceFactory;
     UrlLauncher m_helpLauncher;
     QList<SelectionRow> m_selectionRows;
+    ExactTimes m_exactTimes;
     int m_exitCode = 0;
 };
 

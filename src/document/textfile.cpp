@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -303,6 +304,29 @@ QString JoinLinesCrLf(const QStringList& lines)
 Result<void, FileError> WriteWorkLines(const QString& path, const QStringList& lines)
 {
     return WriteWorkText(path, JoinLinesCrLf(lines));
+}
+
+Result<void, FileError> ReplaceUserFile(const QString& path, const QByteArray& bytes)
+{
+    // QSaveFile would rename its new file over whatever stands at the path,
+    // so a device node or a pipe there would be replaced, not written to (as
+    // root even /dev/full).
+    if (const QFileInfo existing(path); existing.exists() && !existing.isFile())
+        return FileError{FileErrorKind::Unwritable, path};
+
+    QSaveFile target(path);
+    if (!target.open(QIODevice::WriteOnly))
+        return FileError{FileErrorKind::Unwritable, path};
+    // QSaveFile commits even when its last buffered write failed: flush first
+    // and give up the new file if anything did not reach the disk.
+    if (target.write(bytes) != bytes.size() || !target.flush()) {
+        target.cancelWriting();
+        target.commit();
+        return FileError{FileErrorKind::Unwritable, path};
+    }
+    if (!target.commit())
+        return FileError{FileErrorKind::Unwritable, path};
+    return {};
 }
 
 } // namespace verselet

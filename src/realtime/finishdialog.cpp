@@ -1,6 +1,7 @@
 #include "realtime/finishdialog.h"
 
 #include "document/textfile.h"
+#include "realtime/lrcexport.h"
 #include "realtime/lyricstext.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/timinglist.h"
@@ -8,6 +9,7 @@
 #include "widgets/messages.h"
 #include "widgets/twips.h"
 
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -51,24 +53,36 @@ QString lyricsTextNotSavedText(const QString& path)
     return u"%1 を保存できませんでした。\r\n別の名前か場所を選んでください。"_s.arg(path);
 }
 
+QString untimedLyricsQuestion(int lines)
+{
+    return u"タイムが入っていない歌詞が %1 行あります。このままLRCファイルを作成しますか？"_s.arg(lines);
+}
+
+const QString kLrcFilter = u"LRCファイル (*.lrc)"_s;
+
 } // namespace
 
-FinishDialog::FinishDialog(const RealtimeContext& context, QStringList rows, QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags), m_context(context), m_rows(std::move(rows))
+FinishDialog::FinishDialog(const RealtimeContext& context, QStringList rows, ExactTimes exactTimes,
+                           QWidget* parent)
+    : QDialog(parent, kFixedDialogFlags), m_context(context), m_rows(std::move(rows)),
+      m_exactTimes(std::move(exactTimes))
 {
     setObjectName(u"Form6"_s);
     setWindowTitle(u" "_s);
-    setFixedSize(TwipsToPixels(4050), TwipsToPixels(1620));
+    setFixedSize(TwipsToPixels(4050), TwipsToPixels(2100));
 
     // Created in tab order.
     Command1 = makeButton(this, u"Command1"_s, u"編集を保存してもどる"_s, 120);
     Command2 = makeButton(this, u"Command2"_s, u"編集を破棄してもどる"_s, 600);
     Command3 = makeButton(this, u"Command3"_s, u"歌詞テキストを作成する"_s, 1080);
+    Command4 = makeButton(this, u"Command4"_s, u"LRCファイルを作成する"_s, 1560);
     setTabOrder(Command1, Command2);
     setTabOrder(Command2, Command3);
+    setTabOrder(Command3, Command4);
     connect(Command1, &QPushButton::clicked, this, &FinishDialog::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &FinishDialog::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &FinishDialog::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &FinishDialog::Command4_Click);
     Command1->setFocus();
 }
 
@@ -84,15 +98,12 @@ void FinishDialog::keyPressEvent(QKeyEvent* event)
 void FinishDialog::Command1_Click()
 {
     setCursor(Qt::WaitCursor);
-    const auto saved = verselet::SaveTimingTags(m_context.tempRoot, m_rows);
+    const bool saved = SaveTimingTags();
     setCursor(Qt::ArrowCursor);
     // Returning as if the tags were kept when they were not would lose the
-    // run without a word: the user hears of it and may choose again.
-    if (!saved) {
-        reportFileError(saved.error());
-        return;
-    }
-    done(Kept);
+    // run without a word: the user has heard of it and may choose again.
+    if (saved)
+        done(Kept);
 }
 
 void FinishDialog::Command2_Click()
@@ -108,12 +119,24 @@ void FinishDialog::Command3_Click()
         done(Created);
 }
 
+void FinishDialog::Command4_Click()
+{
+    if (SaveTimingTags() && CreateLrcFile())
+        done(LrcCreated);
+}
+
 bool FinishDialog::SaveTimingTags()
 {
     const auto saved = verselet::SaveTimingTags(m_context.tempRoot, m_rows);
-    if (!saved)
+    if (!saved) {
         reportFileError(saved.error());
-    return saved.ok();
+        return false;
+    }
+    // The exact times go with the tags they belong to, row for row.
+    ExactTimes exact = m_exactTimes;
+    exact.resize(m_rows.size());
+    m_savedExactTimes = std::move(exact);
+    return true;
 }
 
 bool FinishDialog::CreateLyricsText()
@@ -155,6 +178,46 @@ bool FinishDialog::CreateLyricsText()
         return false;
     }
     return true;
+}
+
+bool FinishDialog::CreateLrcFile()
+{
+    // The lines paired as the finished text pairs them: the whole body with
+    // the tags just saved. An LRC file is UTF-8, so the body is not held to
+    // what the text file can take.
+    const QList<TaggedLine> pairs =
+        PairLines(SplitWorkLines(m_context.bodyText + kCrLf.toString()), TimingTags(m_rows));
+    if (const int untimed = CountUntimedLyrics(pairs); untimed > 0) {
+        if (!AskYesNo(this, untimedLyricsQuestion(untimed)))
+            return false;
+    }
+    const QString target = chooseLrcTarget();
+    if (target.isEmpty())
+        return false;
+    const LrcDocument lrc =
+        LrcFromRun(m_context.headerText, m_context.startText, pairs, *m_savedExactTimes);
+    if (const auto written = ReplaceUserFile(target, EncodeLrc(lrc)); !written) {
+        reportFileError(written.error(), target);
+        return false;
+    }
+    return true;
+}
+
+QString FinishDialog::chooseLrcTarget()
+{
+    QFileDialog dialog(this);
+    dialog.setObjectName(u"LrcDialog"_s);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(kLrcFilter);
+    dialog.setDefaultSuffix(u"lrc"_s);
+    const QString kept = m_context.keptFileName ? m_context.keptFileName() : QString();
+    if (const QString offered = LrcFileNameFor(kept); !offered.isEmpty())
+        dialog.selectFile(offered);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 void FinishDialog::reportFileError(const FileError& error, const QString& targetPath)

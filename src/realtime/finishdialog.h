@@ -1,7 +1,11 @@
 #pragma once
 
+#include "document/exacttimes.h"
+
 #include <QDialog>
 #include <QStringList>
+
+#include <optional>
 
 class QPushButton;
 
@@ -12,21 +16,29 @@ struct RealtimeContext;
 
 // The finish dialog ("Form6"), shown while the timing window closes: keep the
 // stamped tags and return, drop them and return, or keep them and write the
-// finished lyrics text. exec() says which ended the real-time input; closing
-// the dialog by its frame saves nothing and ends nothing (Closed).
+// finished lyrics text or an LRC file. exec() says which ended the real-time
+// input; closing the dialog by its frame saves nothing and ends nothing
+// (Closed).
 class FinishDialog final : public QDialog
 {
     Q_OBJECT
 
 public:
-    enum Outcome { Closed = QDialog::Rejected, Kept = 2, Discarded, Created };
+    enum Outcome { Closed = QDialog::Rejected, Kept = 2, Discarded, Created, LrcCreated };
 
-    // The rows are the timing list of the run that ends.
-    FinishDialog(const RealtimeContext& context, QStringList rows, QWidget* parent);
+    // The rows are the timing list of the run that ends, with their exact
+    // times.
+    FinishDialog(const RealtimeContext& context, QStringList rows, ExactTimes exactTimes,
+                 QWidget* parent);
+    FinishDialog(const RealtimeContext& context, QStringList rows, QWidget* parent)
+        : FinishDialog(context, std::move(rows), {}, parent)
+    {
+    }
 
     void Command1_Click(); // 編集を保存してもどる
     void Command2_Click(); // 編集を破棄してもどる
     void Command3_Click(); // 歌詞テキストを作成する
+    void Command4_Click(); // LRCファイルを作成する
 
     // Writes the tag field of every timing-list row to the tag file.
     // False (after telling the user) when the tag file could not be written.
@@ -34,10 +46,19 @@ public:
     // Writes the body to the text file, composes the staging file and lets
     // the user save it; true once the file is saved.
     bool CreateLyricsText();
+    // The same run as standard LRC, after asking about lyrics without a
+    // time, into a file chosen in a save dialog of its own; true once the
+    // file is written.
+    bool CreateLrcFile();
+
+    // Once the tag file has been written, the exact times that now stand
+    // beside it, row for row; none while it has not been.
+    const std::optional<ExactTimes>& savedExactTimes() const { return m_savedExactTimes; }
 
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
 
 protected:
     // Escape does nothing here: the dialog has no Cancel, and a second
@@ -47,9 +68,12 @@ protected:
 
 private:
     void reportFileError(const FileError& error, const QString& targetPath = {});
+    QString chooseLrcTarget();
 
     const RealtimeContext& m_context;
     QStringList m_rows;
+    ExactTimes m_exactTimes;
+    std::optional<ExactTimes> m_savedExactTimes;
 };
 
 } // namespace verselet

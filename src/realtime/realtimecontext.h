@@ -2,11 +2,12 @@
 
 // What a real-time input needs of the editor, handed in once: the work folder,
 // the document as it stands (the editor is blocked while the input runs), the
-// drive to play from, the track the last run ended on, a way to make the
-// device and a way to ask for the file to save to. No window of the input
-// reaches into the editor's widgets.
+// drive to play from, the track the last run ended on, the exact times kept
+// beside the tags, a way to make the device and a way to ask for the file to
+// save to. No window of the input reaches into the editor's widgets.
 
 #include "cd/cdaudiodevice.h"
+#include "document/exacttimes.h"
 
 #include <QString>
 
@@ -27,9 +28,14 @@ struct RealtimeContext
     // timing window that closes leaves its own here.
     QString rememberedTrack = QStringLiteral("0");
     std::function<std::unique_ptr<CdAudioDevice>()> makeDevice;
+    // The exact times beside the tag file, one per tag-file line; replaced
+    // whenever a run writes the tag file.
+    ExactTimes exactTimes;
     // The editor's file dialog for saving, with the name it keeps; the chosen
     // path, or "" when the user cancels.
     std::function<QString()> chooseSaveTarget;
+    // The name that dialog keeps now ("" for none).
+    std::function<QString()> keptFileName;
 };
 
 } // namespace verselet

@@ -18,23 +18,25 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
         // Built from the work files as they are now: after a run whose tags
         // were not kept, the next OK starts again from the unchanged tag file.
         const QStringList timingRows = BuildTimingList(m_context.tempRoot, selection.marks());
+        const ExactTimes exactTimes =
+            TimingExactTimes(m_context.exactTimes, selection.marks(), timingRows.size());
         // A run that ended the input ends the selection too; after one that
         // was closed by the finish dialog's frame, the selection stays, marks
         // and all, for another run.
-        if (runTiming(timingRows, &selection))
+        if (runTiming(timingRows, &selection, exactTimes))
             selection.accept();
     });
     selection.exec();
 }
 
-bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over)
+bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const ExactTimes& exactTimes)
 {
     // The window starts reading the disc as it is created and is shown, modal
     // over `over`, at once: nothing below it takes input (no second OK, whose
     // window would overwrite this one's stamps) while the disc is read.
     auto timing = std::make_unique<TimingWindow>(m_context.makeDevice(), m_context.driveName,
                                                  m_context.rememberedTrack, over);
-    timing->setTimingRows(rows);
+    timing->setTimingRows(rows, exactTimes);
 
     TimingWindow* window = timing.get();
     QObject::connect(window, &TimingWindow::testRequested, window, [this, window](bool fromBeginning) {
@@ -51,8 +53,13 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over)
         window, &TimingWindow::closeRequested, window,
         [this, window, &ended] {
             m_context.rememberedTrack = window->rememberedTrack();
-            FinishDialog finish(m_context, window->session().rows(), window);
+            FinishDialog finish(m_context, window->session().rows(), window->session().exactTimes(),
+                                window);
             ended = finish.exec() != FinishDialog::Closed;
+            // The tag file may have been written even when the input goes
+            // on (a save dialog cancelled): its exact times go with it.
+            if (finish.savedExactTimes())
+                m_context.exactTimes = *finish.savedExactTimes();
             window->finishClosing();
         },
         Qt::QueuedConnection);

@@ -26,9 +26,10 @@ public:
     // input (any of the finish dialog's buttons) or the selection is closed.
     void run(const QList<SelectionRow>& rows, QWidget* owner);
 
-    // One timing run on these timing-list rows, over `over`. True when the
-    // finish dialog ended the input; false when it was closed by its frame.
-    bool runTiming(const QStringList& rows, QWidget* over);
+    // One timing run on these timing-list rows and their exact times, over
+    // `over`. True when the finish dialog ended the input; false when it was
+    // closed by its frame.
+    bool runTiming(const QStringList& rows, QWidget* over, const ExactTimes& exactTimes = {});
 
 private:
     RealtimeContext& m_context;

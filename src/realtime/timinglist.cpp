@@ -32,6 +32,16 @@ QStringList BuildTimingList(const QString& tempRoot, const QList<bool>& marks)
     return BuildTimingList(text.value(), tags.value(), marks);
 }
 
+ExactTimes TimingExactTimes(const ExactTimes& stored, const QList<bool>& marks, qsizetype rowCount)
+{
+    ExactTimes times(rowCount);
+    for (qsizetype i = 0; i < rowCount && i < stored.size() && i < marks.size(); ++i) {
+        if (marks.at(i))
+            times[i] = stored.at(i);
+    }
+    return times;
+}
+
 QStringList TimingTags(const QStringList& rows)
 {
     QStringList tags;

@@ -4,6 +4,7 @@
 // its text, built from the work files and the marks of the line selection,
 // and saved back into the tag file when a timing run ends.
 
+#include "document/exacttimes.h"
 #include "document/textfile.h"
 
 #include <QList>
@@ -24,6 +25,11 @@ QStringList BuildTimingList(const QStringList& textLines, const QStringList& tag
 // The same from the text file and the tag file; a file that cannot be read
 // gives no rows.
 QStringList BuildTimingList(const QString& tempRoot, const QList<bool>& marks);
+
+// The exact times of those rows, from the ones kept beside the tag file: a
+// row left marked keeps its line's, an unmarked row has none (its time is
+// dropped with its tag).
+ExactTimes TimingExactTimes(const ExactTimes& stored, const QList<bool>& marks, qsizetype rowCount);
 
 // The first seven characters of each row (the whole row when shorter).
 QStringList TimingTags(const QStringList& rows);

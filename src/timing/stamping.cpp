@@ -20,9 +20,10 @@ SetStep PressSet(QStringList& rows, int selected, const QString& stamp)
         ++selected;
         if (!IsTimedRow(rows.at(selected)))
             continue;
-        if (CanTakeStamp(rows.at(selected)))
-            rows[selected] = stamp + LineText(rows.at(selected));
-        return {selected, false};
+        if (!CanTakeStamp(rows.at(selected)))
+            return {selected, false, false};
+        rows[selected] = stamp + LineText(rows.at(selected));
+        return {selected, false, true};
     }
 }
 

@@ -20,6 +20,8 @@ struct SetStep
     // selection is then on the last row when rows not to be timed were passed
     // over on the way, else where it was.
     bool runEnds = false;
+    // The selected row took the stamp.
+    bool stamped = false;
 };
 
 // Set: moves to the next row to be timed, passing over the others, and

@@ -4,6 +4,8 @@
 // milliseconds; a tag is "[mm:ss]" counted from the start of the track, at
 // one-second resolution.
 
+#include "document/exacttimes.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -23,5 +25,19 @@ QString FormatTimeTag(qint32 milliseconds);
 // minutes. The seconds are rounded to whole seconds, halves to the even
 // neighbour; the result is a whole number of seconds times 1000.
 double TagToMilliseconds(QStringView text);
+
+// "[", two digits, ":", two digits, "]": a tag that holds a time, as Set and
+// a loaded file write them.
+bool IsTimeTag(QStringView tag);
+
+// An exact time counts only while the line's tag field (its first seven
+// characters; a whole timing-list row serves as well) is still its
+// truncation: an edit of the tag, or a tag that ended up on another line,
+// leaves it behind.
+ExactTime CurrentExactTime(QStringView tagField, ExactTime exact);
+
+// When a line begins: its exact time while that counts, else the whole
+// seconds of a time tag; none for a line without a time.
+ExactTime LineTime(QStringView tagField, ExactTime exact);
 
 } // namespace verselet

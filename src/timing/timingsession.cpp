@@ -24,18 +24,30 @@ TimingSession::TimingSession(CdAudioDevice& device, QObject* parent)
     connect(&m_device, &CdAudioDevice::playbackEnded, this, &TimingSession::playbackEnded);
 }
 
-void TimingSession::setRows(const QStringList& rows)
+void TimingSession::setRows(const QStringList& rows, const ExactTimes& exactTimes)
 {
     m_rows = rows;
-    m_exact = QList<std::optional<qint32>>(rows.size());
+    m_exact = exactTimes.mid(0, rows.size());
+    m_exact.resize(rows.size());
     m_selected = -1;
     Q_EMIT rowsReset();
     Q_EMIT selectionChanged(-1);
 }
 
-std::optional<qint32> TimingSession::exactTime(int row) const
+ExactTime TimingSession::exactTime(int row) const
 {
-    return row >= 0 && row < m_exact.size() ? m_exact.at(row) : std::nullopt;
+    if (row < 0 || row >= rowCount())
+        return std::nullopt;
+    return CurrentExactTime(m_rows.at(row), m_exact.at(row));
+}
+
+ExactTimes TimingSession::exactTimes() const
+{
+    ExactTimes times;
+    times.reserve(rowCount());
+    for (int row = 0; row < rowCount(); ++row)
+        times.append(exactTime(row));
+    return times;
 }
 
 void TimingSession::selectRow(int row)
@@ -177,7 +189,12 @@ SetStep TimingSession::set()
 {
     m_editGuard = 1;
     const int before = m_selected;
-    const SetStep step = PressSet(m_rows, m_selected, m_playTime);
+    // Read at the press, not at the last tick: the tag is the same text as
+    // the play time shown but for the time since that tick.
+    const qint32 heard = std::max(m_device.Position() - m_device.TrackPosition(), 0);
+    const SetStep step = PressSet(m_rows, m_selected, FormatTimeTag(heard));
+    if (step.stamped)
+        m_exact[step.selected] = heard;
     if (step.runEnds) {
         // Lines not to be timed passed over on the way: the selection stands
         // on the last line.
@@ -223,6 +240,12 @@ bool TimingSession::editTag(const QString& editText)
     if (!ApplyDirectEdit(row, editText))
         return false;
     if (row != m_rows.at(m_selected)) {
+        // Writing the same tag again (as every move over the list does)
+        // keeps the exact time; another tag has only its whole seconds.
+        if (TagField(row) != TagField(m_rows.at(m_selected))) {
+            const QString tag = TagField(row);
+            m_exact[m_selected] = IsTimeTag(tag) ? ExactTime(qint32(TagToMilliseconds(tag))) : std::nullopt;
+        }
         m_rows[m_selected] = row;
         Q_EMIT rowChanged(m_selected);
     }

@@ -8,18 +8,18 @@
 //
 // Rows are kept as the timing list has them: a tag field (normally seven
 // characters) followed directly by the line's text, so the tag file receives
-// the first seven characters of each, as it always has. Each row has room for
-// an exact time beside its tag.
+// the first seven characters of each, as it always has. Beside its tag a row
+// may have an exact time, in milliseconds: Set keeps the heard position there
+// and stamps its truncation.
 
 #include "cd/cdaudiodevice.h"
+#include "document/exacttimes.h"
 #include "timing/stamping.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 namespace verselet {
 
@@ -34,11 +34,15 @@ public:
     CdAudioDevice& device() { return m_device; }
 
     // ---- The lines of the run
-    void setRows(const QStringList& rows);
+    // The rows and their exact times, row for row (missing ones are none).
+    void setRows(const QStringList& rows, const ExactTimes& exactTimes = {});
     const QStringList& rows() const { return m_rows; }
     int rowCount() const { return int(m_rows.size()); }
-    // An exact time (milliseconds into the track) beside a row's tag; none yet.
-    std::optional<qint32> exactTime(int row) const;
+    // A row's exact time (milliseconds into the track), while its tag is
+    // still the truncation of it; none otherwise.
+    ExactTime exactTime(int row) const;
+    // Every row's, as exactTime() gives them.
+    ExactTimes exactTimes() const;
 
     // The selected row, -1 for none. The user's choice in a view comes here.
     int selectedRow() const { return m_selected; }
@@ -76,12 +80,15 @@ public:
     void pause();              // "||"
     void stop();               // "□"
     void playFromSelectedRow(); // "=>": from the selected line's time
-    SetStep set();             // "Set"
+    // "Set": the row stamped keeps the heard position at the press as its
+    // exact time, and its truncation as its tag.
+    SetStep set();
     NextStep next();           // "Next"
     // "Top": the selected line to the top of the view; false with none.
     bool top();
     // The time field's text, typed or set: applies once its seventh
-    // character is "]" and the selected line is one to be timed.
+    // character is "]" and the selected line is one to be timed. A tag that
+    // changes takes its whole seconds as the exact time.
     bool editTag(const QString& editText);
     // The timer: the play time, and the end of the track.
     void tick();
@@ -133,7 +140,7 @@ private:
 
     CdAudioDevice& m_device;
     QStringList m_rows;
-    QList<std::optional<qint32>> m_exact;
+    ExactTimes m_exact;
     int m_selected = -1;
     QStringList m_tracks;
     int m_selectedTrack = -1;

@@ -280,7 +280,10 @@ void TimingWindow::discOpened()
 
 bool TimingWindow::isOpening() const { return m_opening; }
 
-void TimingWindow::setTimingRows(const QStringList& rows) { m_session->setRows(rows); }
+void TimingWindow::setTimingRows(const QStringList& rows, const ExactTimes& exactTimes)
+{
+    m_session->setRows(rows, exactTimes);
+}
 
 QStringList TimingWindow::timingRows() const { return m_session->rows(); }
 

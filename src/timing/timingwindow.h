@@ -42,7 +42,7 @@ public:
                  const QString& rememberedTrack, QWidget* parent = nullptr);
     ~TimingWindow() override;
 
-    void setTimingRows(const QStringList& rows);
+    void setTimingRows(const QStringList& rows, const ExactTimes& exactTimes = {});
     QStringList timingRows() const;
 
     CdAudioDevice& device() { return *m_device; }

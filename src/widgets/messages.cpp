@@ -2,6 +2,8 @@
 
 #include "document/textfile.h"
 
+#include <QAbstractButton>
+
 namespace verselet {
 
 using namespace Qt::StringLiterals;
@@ -77,6 +79,19 @@ void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon)
     shown.replace(u"\r\n"_s, u"\n"_s);
     QMessageBox box(icon, u"Verselet"_s, shown, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool AskYesNo(QWidget* parent, const QString& text)
+{
+    QString shown = text;
+    shown.replace(u"\r\n"_s, u"\n"_s);
+    QMessageBox box(QMessageBox::Question, u"Verselet"_s, shown, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.button(QMessageBox::Yes)->setText(u"はい"_s);
+    box.button(QMessageBox::No)->setText(u"いいえ"_s);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 } // namespace verselet

@@ -32,5 +32,7 @@ QString UnwritableTagText(int fileLine, const FileError& error);
 QString WorkFolderUnwritableText(const QString& workFolder, bool programEnds);
 
 void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
+// A question with "はい" and "いいえ"; true for はい. Escape answers いいえ.
+bool AskYesNo(QWidget* parent, const QString& text);
 
 } // namespace verselet

@@ -153,7 +153,7 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
 
     QCOMPARE(dialog.objectName(), u"Form6"_s);
     QCOMPARE(dialog.windowTitle(), u" "_s);
-    QCOMPARE(dialog.size(), QSize(270, 108));
+    QCOMPARE(dialog.size(), QSize(270, 140));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     const Qt::WindowFlags flags = dialog.windowFlags();
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
@@ -169,6 +169,7 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
         {dialog.Command1, u"Command1"_s, u"編集を保存してもどる"_s, QRect(16, 8, 233, 25)},
         {dialog.Command2, u"Command2"_s, u"編集を破棄してもどる"_s, QRect(16, 40, 233, 25)},
         {dialog.Command3, u"Command3"_s, u"歌詞テキストを作成する"_s, QRect(16, 72, 233, 25)},
+        {dialog.Command4, u"Command4"_s, u"LRCファイルを作成する"_s, QRect(16, 104, 233, 25)},
     };
     for (const auto& [button, name, text, place] : buttons) {
         QCOMPARE(dialog.findChild<QPushButton*>(name), button);
@@ -177,6 +178,7 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
     }
     QCOMPARE(dialog.Command1->nextInFocusChain(), dialog.Command2);
     QCOMPARE(dialog.Command2->nextInFocusChain(), dialog.Command3);
+    QCOMPARE(dialog.Command3->nextInFocusChain(), dialog.Command4);
 }
 
 void TestFinishDialog::buttonsDecideWhatBecomesOfTheTags_data()

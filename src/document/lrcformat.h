@@ -1,0 +1,42 @@
+#pragma once
+
+// Standard LRC, the format lyrics players read: "[mm:ss.xx]text" lines after
+// a few metadata tags. Unlike everything else the program writes, an LRC file
+// is UTF-8 (without a byte order mark) with LF line ends.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace verselet {
+
+struct LrcLine
+{
+    qint32 milliseconds = 0;
+    QString text;
+    friend bool operator==(const LrcLine&, const LrcLine&) = default;
+};
+
+struct LrcDocument
+{
+    // [ti:], [ar:], [al:]; an empty one is not written.
+    QString title;
+    QString artist;
+    QString album;
+    // The line at [00:00.00].
+    QString startText;
+    QList<LrcLine> lines;
+    friend bool operator==(const LrcDocument&, const LrcDocument&) = default;
+};
+
+// "[mm:ss.xx]": hundredths truncated, as whole seconds are in a [mm:ss] tag,
+// so both show the same second. Minutes take two digits below 100 and as many
+// as they need from there on. A negative time is 0.
+QString FormatLrcTime(qint32 milliseconds);
+
+// The metadata, "[re:Verselet]", the start line and the lines in the order
+// given, each ended by LF.
+QString ComposeLrc(const LrcDocument& document);
+QByteArray EncodeLrc(const LrcDocument& document);
+
+} // namespace verselet

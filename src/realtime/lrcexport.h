@@ -1,0 +1,31 @@
+#pragma once
+
+// A finished run written as standard LRC: the same pairing of body lines and
+// tags as the finished lyrics text, with the exact times where the lines
+// still carry them.
+
+#include "document/exacttimes.h"
+#include "document/lrcformat.h"
+#include "document/lyricsformat.h"
+
+#include <QList>
+#include <QString>
+
+namespace verselet {
+
+// The header's lines 1, 2 and 3 as title, artist and album; the start text;
+// and, in body order, each pair whose tag holds a time and whose text is a
+// lyric, at its exact time (`exactTimes` runs with the pairs) or at the
+// whole seconds of its tag. Separator lines, empty lines, unmarked lines and
+// lines still at "[--:--]" are left out.
+LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
+                       const QList<TaggedLine>& pairs, const ExactTimes& exactTimes);
+
+// Lyric lines whose tag is still "[--:--]".
+int CountUntimedLyrics(const QList<TaggedLine>& pairs);
+
+// The name an LRC file is offered under: the kept file name with ".lrc" in
+// place of its extension; "" when there is none.
+QString LrcFileNameFor(const QString& keptFileName);
+
+} // namespace verselet
