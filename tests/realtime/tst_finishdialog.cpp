@@ -81,6 +81,9 @@ private Q_SLOTS:
     void failureBeforeTheSaveDialogKeepsTheDialogOpen_data();
     void failureBeforeTheSaveDialogKeepsTheDialogOpen();
     void escapeKeepsTheDialogAndTheStamps();
+    void lrcFileOfTheRun_data();
+    void lrcFileOfTheRun();
+    void lrcTargetThatCannotBeWrittenKeepsTheDialogOpen();
 
 private:
     QString root() const { return m_main->state().TempRoot; }
@@ -120,6 +123,7 @@ RealtimeContext TestFinishDialog::context()
     run.bodyText = m_main->bodyText();
     run.makeDevice = [] { return std::make_unique<ScriptedDevice>(QList<qint32>{240000}); };
     run.chooseSaveTarget = [this] { return m_main->ChooseSaveTarget(); };
+    run.keptFileName = [this] { return m_main->dialogFileName(); };
     return run;
 }
 
@@ -443,6 +447,137 @@ void TestFinishDialog::escapeKeepsTheDialogAndTheStamps()
     QVERIFY(openAfterEscape);
     QCOMPARE(readBytes(TagFilePath(root())), kRowTags);
     QVERIFY(ended);
+}
+
+void TestFinishDialog::lrcFileOfTheRun_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<ExactTimes>("exact");
+    QTest::addColumn<QStringList>("steps"); // after the button: yes, no, choose, cancel
+    QTest::addColumn<QString>("question");  // empty: none asked
+    QTest::addColumn<QByteArray>("lrc");    // empty: no file written
+
+    const QString question = u"タイムが入っていない歌詞が 1 行あります。このままLRCファイルを作成しますか？"_s;
+    const QByteArray head = "[ti:\xE6\xAD\x8C\xE3\x81\xAE\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\x88\xE3\x83\xAB]\n" // 歌のタイトル
+                            "[ar:\xE4\xBD\x9C\xE8\x80\x85]\n"                                                   // 作者
+                            "[re:Verselet]\n"
+                            "[00:00.00]\xE5\x89\x8D\xE5\xA5\x8F\n"; // 前奏
+    const QByteArray line1 = "\xE4\xB8\x80\xE8\xA1\x8C\xE7\x9B\xAE\n"; // 一行目
+    const QByteArray line2 = "\xE4\xBA\x8C\xE8\xA1\x8C\xE7\x9B\xAE\n"; // 二行目
+    const ExactTimes stamped{std::nullopt, 65432, std::nullopt};
+
+    QTest::newRow("a line without a time, はい")
+        << kRows << stamped << QStringList{u"yes"_s, u"choose"_s} << question
+        << head + "[01:05.43]" + line1;
+    QTest::newRow("every line timed: no question")
+        << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{std::nullopt, 65432, 120999}
+        << QStringList{u"choose"_s} << QString() << head + "[01:05.43]" + line1 + "[02:00.99]" + line2;
+    QTest::newRow("no exact times: whole seconds")
+        << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{}
+        << QStringList{u"choose"_s} << QString() << head + "[01:05.00]" + line1 + "[02:00.00]" + line2;
+    QTest::newRow("いいえ returns to the dialog")
+        << kRows << stamped << QStringList{u"no"_s} << question << QByteArray();
+    QTest::newRow("the save dialog cancelled")
+        << kRows << stamped << QStringList{u"yes"_s, u"cancel"_s} << question << QByteArray();
+}
+
+void TestFinishDialog::lrcFileOfTheRun()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(ExactTimes, exact);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, question);
+    QFETCH(QByteArray, lrc);
+
+    setDocument();
+    const QString kept = m_home->path() + u"/files/song.txt"_s;
+    m_main->setDialogFileName(kept);
+    const QString target = m_home->path() + u"/files/song.lrc"_s;
+
+    RealtimeContext run = context();
+    ModalScript script;
+    script.thenClose(); // the timing window
+    script.thenClick(u"Command4"_s);
+    for (const QString& step : steps) {
+        if (step == u"yes"_s)
+            script.thenAnswer(QMessageBox::Yes);
+        else if (step == u"no"_s)
+            script.thenAnswer(QMessageBox::No);
+        else if (step == u"choose"_s)
+            script.thenChoose(target);
+        else
+            script.thenCancel();
+    }
+    Seen back;
+    if (lrc.isEmpty())
+        thenNoteAndClose(script, back);
+    const bool ended = RealtimeInput(run).runTiming(rows, nullptr, exact);
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.messages.size(), question.isEmpty() ? 0 : 1);
+    if (!question.isEmpty()) {
+        QCOMPARE(script.messages.at(0).text, question);
+        QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
+        QCOMPARE(script.messages.at(0).buttons, 2);
+    }
+    // The tags are saved first, whatever follows; the exact times with them.
+    const QByteArray tags = "-------\r\n" + TagField(rows.at(1)).toLatin1() + "\r\n" +
+                            TagField(rows.at(2)).toLatin1() + "\r\n";
+    QCOMPARE(readBytes(TagFilePath(root())), tags);
+    ExactTimes saved = exact;
+    saved.resize(3);
+    QCOMPARE(run.exactTimes, saved);
+    if (steps.contains(u"choose"_s) || steps.contains(u"cancel"_s)) {
+        QCOMPARE(script.seen.mid(0, 2), (QStringList{u"Form3"_s, u"Form6"_s}));
+        QCOMPARE(script.seen.last(lrc.isEmpty() ? 2 : 1).constFirst(), u"LrcDialog"_s);
+        QCOMPARE(script.dialogFilters, QStringList{u"LRCファイル (*.lrc)"_s});
+        QCOMPARE(script.dialogNameShown, u"song.lrc"_s);
+        QCOMPARE(script.dialogDirectory, QFileInfo(kept).absolutePath());
+        QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptSave);
+        QVERIFY(!script.dialogNative);
+    }
+    if (lrc.isEmpty()) {
+        QVERIFY(back.visible);
+        QCOMPARE(back.tags, tags);
+        QVERIFY(!ended);
+        QVERIFY(!QFile::exists(target));
+    } else {
+        QVERIFY(ended);
+        QCOMPARE(readBytes(target), lrc);
+    }
+    // A dialog of its own: the editor's keeps its name.
+    QCOMPARE(m_main->dialogFileName(), kept);
+}
+
+void TestFinishDialog::lrcTargetThatCannotBeWrittenKeepsTheDialogOpen()
+{
+    setDocument();
+    const QString target = m_home->path() + u"/files/song.lrc"_s;
+    QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    const QStringList rows{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s};
+
+    RealtimeContext run = context();
+    ModalScript script;
+    script.thenClose(); // the timing window
+    script.thenClick(u"Command4"_s);
+    script.thenChoose(target);
+    script.thenAnswer(QMessageBox::Yes); // replace it?
+    script.thenMessage();
+    Seen back;
+    thenNoteAndClose(script, back);
+    const bool ended = RealtimeInput(run).runTiming(rows, nullptr);
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.messages.size(), 2);
+    QCOMPARE(script.messages.at(1).text,
+             target + u" を保存できませんでした。\n別の名前か場所を選んでください。"_s);
+    QVERIFY(back.visible);
+    QVERIFY(!ended);
+    struct stat st = {};
+    QCOMPARE(::lstat(QFile::encodeName(target).constData(), &st), 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
 }
 
 void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen_data()

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void rowsFromTheWorkFiles();
     void missingWorkFileGivesNoRows();
     void tagsAreTheFirstSevenCharacters();
+    void exactTimesStayWithMarkedRows();
     void savedTagFileHoldsOneLinePerRow_data();
     void savedTagFileHoldsOneLinePerRow();
     void threeHundredRowsSaveThreeHundredLines();
@@ -212,6 +213,17 @@ void TestTimingList::unwritableTagFileIsReported()
     QCOMPARE(saved.error().kind, FileErrorKind::Unwritable);
     QCOMPARE(saved.error().path, TagFilePath(area.root));
     QVERIFY(QFileInfo(TagFilePath(area.root)).isDir());
+}
+
+void TestTimingList::exactTimesStayWithMarkedRows()
+{
+    const ExactTimes stored{12987, 65432, std::nullopt, 3000, 4000};
+    // Row 1 unmarked loses its time; rows past the stored ones have none;
+    // rows past the marks have none.
+    QCOMPARE(TimingExactTimes(stored, {true, false, true, true}, 6),
+             (ExactTimes{12987, std::nullopt, std::nullopt, 3000, std::nullopt, std::nullopt}));
+    QCOMPARE(TimingExactTimes({}, {true, true}, 2), (ExactTimes{std::nullopt, std::nullopt}));
+    QCOMPARE(TimingExactTimes(stored, {true, true}, 0), ExactTimes());
 }
 
 QTEST_APPLESS_MAIN(TestTimingList)

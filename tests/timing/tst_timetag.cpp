@@ -17,6 +17,8 @@ private Q_SLOTS:
     void tagReadsBackFromFixedPositions_data();
     void tagReadsBackFromFixedPositions();
     void formatThenReadGivesTheTruncatedPosition();
+    void exactTimeCountsWhileItsTagTruncatesIt_data();
+    void exactTimeCountsWhileItsTagTruncatesIt();
 };
 
 void TestTimeTag::formatTruncatesToWholeSeconds_data()
@@ -90,6 +92,36 @@ void TestTimeTag::formatThenReadGivesTheTruncatedPosition()
         QCOMPARE(tag.size(), 7);
         QCOMPARE(TagToMilliseconds(tag), double(ms / 1000 * 1000));
     }
+}
+
+void TestTimeTag::exactTimeCountsWhileItsTagTruncatesIt_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<ExactTime>("exact");
+    QTest::addColumn<ExactTime>("current"); // CurrentExactTime
+    QTest::addColumn<ExactTime>("start");   // LineTime
+    const ExactTime none;
+    QTest::newRow("stamped") << u"[00:12]one"_s << ExactTime(12987) << ExactTime(12987) << ExactTime(12987);
+    QTest::newRow("bare tag") << u"[00:12]"_s << ExactTime(12000) << ExactTime(12000) << ExactTime(12000);
+    QTest::newRow("tag edited since") << u"[00:13]one"_s << ExactTime(12987) << none << ExactTime(13000);
+    QTest::newRow("no exact time") << u"[01:05]one"_s << none << none << ExactTime(65000);
+    QTest::newRow("tag dropped") << u"[--:--]one"_s << ExactTime(12987) << none << none;
+    QTest::newRow("unmarked") << u"       one"_s << ExactTime(12987) << none << none;
+    QTest::newRow("a tag that holds no time") << u"[0a:12]x"_s << none << none << none;
+    QTest::newRow("short row") << u"[00:1"_s << none << none << none;
+    QTest::newRow("100 minutes, seven characters of the tag")
+        << u"[100:02]x"_s << ExactTime(6002345) << ExactTime(6002345) << ExactTime(6002345);
+    QTest::newRow("negative") << u"[00:00]x"_s << ExactTime(-1) << none << ExactTime(0);
+}
+
+void TestTimeTag::exactTimeCountsWhileItsTagTruncatesIt()
+{
+    QFETCH(QString, row);
+    QFETCH(ExactTime, exact);
+    QFETCH(ExactTime, current);
+    QFETCH(ExactTime, start);
+    QCOMPARE(CurrentExactTime(row, exact), current);
+    QCOMPARE(LineTime(row, exact), start);
 }
 
 QTEST_APPLESS_MAIN(TestTimeTag)

@@ -20,6 +20,8 @@ private Q_SLOTS:
     void tracksAndTheRememberedOne();
     void transportStatesAndThePlayTime();
     void setStampsTheLinesToTimeAndEndsTheRun();
+    void setKeepsTheHeardPositionAsTheExactTime_data();
+    void setKeepsTheHeardPositionAsTheExactTime();
     void nextShowsLinesWhileTheEditIsGuarded();
     void playFromTheSelectedLineAndTheTrackEnd();
     void playbackThatEndsByItselfStops();
@@ -159,6 +161,55 @@ void TestTimingSession::setStampsTheLinesToTimeAndEndsTheRun()
     QCOMPARE(changed.size(), 2);
 }
 
+void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime_data()
+{
+    QTest::addColumn<int>("track");        // 0-based, of two of 200 s
+    QTest::addColumn<QList<qint32>>("at"); // ms since play, one Set each
+    QTest::addColumn<bool>("tickFirst");   // a tick just before each Set
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<ExactTimes>("exact");
+    const QStringList three{u"[--:--]a"_s, u"[01:05]b"_s, u"[--:--]c"_s};
+    QTest::newRow("stamps the truncation")
+        << 0 << QList<qint32>{12987, 65009} << true
+        << QStringList{u"[00:12]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{12987, 65009, {}};
+    QTest::newRow("second track: counted from its start")
+        << 1 << QList<qint32>{999, 1000, 61500} << true
+        << QStringList{u"[00:00]a"_s, u"[00:01]b"_s, u"[01:01]c"_s} << ExactTimes{999, 1000, 61500};
+    // The time shown is a tick old; the stamp is the position at the press.
+    QTest::newRow("between ticks, the press counts") << 0 << QList<qint32>{12999, 13000} << false
+        << QStringList{u"[00:12]a"_s, u"[00:13]b"_s, u"[--:--]c"_s} << ExactTimes{12999, 13000, {}};
+}
+
+void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime()
+{
+    QFETCH(int, track);
+    QFETCH(QList<qint32>, at);
+    QFETCH(bool, tickFirst);
+    QFETCH(QStringList, rows);
+    QFETCH(ExactTimes, exact);
+
+    ScriptedDevice device({200000, 200000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(QString::number(track));
+    // Row 1 comes with an exact time of an earlier run.
+    session.setRows({u"[--:--]a"_s, u"[01:05]b"_s, u"[--:--]c"_s}, {std::nullopt, 65432});
+    QCOMPARE(session.exactTime(1), ExactTime(65432));
+    session.play();
+    device.advance(500);
+    session.tick(); // [00:00]
+    qint32 now = 500;
+    for (const qint32 ms : at) {
+        device.advance(ms - now);
+        now = ms;
+        if (tickFirst)
+            session.tick();
+        session.set();
+    }
+    QCOMPARE(session.rows(), rows);
+    QCOMPARE(session.exactTimes(), exact);
+}
+
 void TestTimingSession::nextShowsLinesWhileTheEditIsGuarded()
 {
     ScriptedDevice device({120000});
@@ -187,8 +238,12 @@ void TestTimingSession::nextShowsLinesWhileTheEditIsGuarded()
     session.selectRow(2);
     QVERIFY(!session.editTag(u"[09:09]"_s)); // not a line to be timed
     QCOMPARE(session.rows().at(2), u"       skip"_s);
-    // The tag typed has its whole seconds as the exact time.
+    // The tag typed has its whole seconds as the exact time; a tag without
+    // a time has none.
     QCOMPARE(session.exactTime(1), ExactTime(83000));
+    session.selectRow(1);
+    QVERIFY(session.editTag(u"[--:--]"_s));
+    QCOMPARE(session.exactTimes(), (ExactTimes{{}, {}, {}, {}}));
 }
 
 void TestTimingSession::playFromTheSelectedLineAndTheTrackEnd()

@@ -1,0 +1,215 @@
+// The exact times of a document's lines from one real-time input to the
+// next: kept by Set, carried beside the tag file when the run's tags are
+// saved, dropped with them, and gone after New and an open.
+
+#include "app/mainwindow.h"
+#include "realtime/lineselectiondialog.h"
+#include "realtime/workfiles.h"
+#include "timing/timingwindow.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "modalscript.h"
+#include "testfiles.h"
+#include "timing/scripteddevice.h"
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using namespace testfiles;
+using testmodal::ModalScript;
+
+namespace {
+
+const QString kBody = QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n三行目"_s;
+
+// The exact times given, then none up to `count`.
+ExactTimes firstRows(ExactTimes times, qsizetype count)
+{
+    times.resize(count);
+    return times;
+}
+
+} // namespace
+
+class TestExactTimes : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void howTheRunEndsDecidesWhatIsKept_data();
+    void howTheRunEndsDecidesWhatIsKept();
+    void nextRunStartsFromTheKeptTimes();
+    void newAndOpenDropThem();
+
+private:
+    // The timing window's part of a run: play, Set at 12.987 s and at
+    // 65.432 s (the first two lyric lines), then close the window.
+    void thenStampTwoLines(ModalScript& script);
+    // A whole run with the two stamps, ended by the finish dialog's Command1.
+    void keepARun();
+
+    std::unique_ptr<WorkArea> m_home;
+    std::unique_ptr<MainWindow> m_main;
+    ScriptedDevice* m_device = nullptr;
+};
+
+void TestExactTimes::init()
+{
+    m_home = std::make_unique<WorkArea>();
+    m_main = std::make_unique<MainWindow>();
+    m_main->setDeviceFactory([this] {
+        auto device = std::make_unique<ScriptedDevice>(QList<qint32>{240000});
+        m_device = device.get();
+        return device;
+    });
+    QVERIFY(m_main->Form_Load());
+    m_main->setHeaderText(u"題名"_s);
+    m_main->setBodyText(kBody);
+}
+
+void TestExactTimes::cleanup()
+{
+    m_main.reset();
+    m_home.reset();
+}
+
+void TestExactTimes::thenStampTwoLines(ModalScript& script)
+{
+    script.then([this](QWidget* w) {
+        auto* timing = qobject_cast<TimingWindow*>(w);
+        QVERIFY(timing);
+        timing->Command2_Click(); // ＞
+        m_device->advance(12987);
+        timing->Command6_Click(); // Set
+        m_device->advance(65432 - 12987);
+        timing->Command6_Click();
+        QMetaObject::invokeMethod(timing, &QWidget::close, Qt::QueuedConnection);
+    });
+}
+
+void TestExactTimes::keepARun()
+{
+    ModalScript script;
+    script.thenClick(u"Command1"_s); // the marks as they are
+    thenStampTwoLines(script);
+    script.thenClick(u"Command1"_s); // 編集を保存してもどる
+    m_main->リアルタイム入力_Click();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+}
+
+void TestExactTimes::howTheRunEndsDecidesWhatIsKept_data()
+{
+    QTest::addColumn<QStringList>("finish"); // what is done in and after the finish dialog
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("編集を保存してもどる") << QStringList{u"Command1"_s} << true;
+    QTest::newRow("編集を破棄してもどる") << QStringList{u"Command2"_s} << false;
+    QTest::newRow("closed by its frame") << QStringList{u"close"_s, u"close selection"_s} << false;
+    QTest::newRow("歌詞テキストを作成する, cancelled, then closed")
+        << QStringList{u"Command3"_s, u"cancel"_s, u"close"_s, u"close selection"_s} << true;
+    QTest::newRow("LRCファイルを作成する")
+        << QStringList{u"Command4"_s, u"yes"_s, u"choose"_s} << true;
+    QTest::newRow("LRCファイルを作成する, いいえ, then 編集を破棄してもどる")
+        << QStringList{u"Command4"_s, u"no"_s, u"Command2"_s} << true;
+}
+
+void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
+{
+    QFETCH(QStringList, finish);
+    QFETCH(bool, kept);
+
+    ModalScript script;
+    script.thenClick(u"Command1"_s);
+    thenStampTwoLines(script);
+    for (const QString& step : finish) {
+        if (step == u"close"_s || step == u"close selection"_s)
+            script.thenClose();
+        else if (step == u"cancel"_s)
+            script.thenCancel();
+        else if (step == u"yes"_s)
+            script.thenAnswer(QMessageBox::Yes);
+        else if (step == u"no"_s)
+            script.thenAnswer(QMessageBox::No);
+        else if (step == u"choose"_s)
+            script.thenChoose(m_home->filePath(u"song.lrc"_s));
+        else
+            script.thenClick(step);
+    }
+    m_main->リアルタイム入力_Click();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+
+    // Rows 1 and 2 were stamped; the tag file has one line per row of the
+    // timing list (one per body line), and the exact times run with it.
+    const ExactTimes stamped = firstRows({std::nullopt, 12987, 65432}, 4);
+    QCOMPARE(m_main->exactTimes(), kept ? stamped : ExactTimes());
+    const QStringList tags = SplitWorkLines(QString::fromLatin1(readBytes(TagFilePath(m_main->state().TempRoot))));
+    QCOMPARE(tags.mid(0, 4), kept ? (QStringList{u"-------"_s, u"[00:12]"_s, u"[01:05]"_s, u"[--:--]"_s})
+                                  : (QStringList{u"-------"_s, u"[--:--]"_s, u"[--:--]"_s, u"[--:--]"_s}));
+    QCOMPARE(tags.size(), kept ? 4 : 272); // the template stays when nothing was saved
+}
+
+void TestExactTimes::nextRunStartsFromTheKeptTimes()
+{
+    keepARun();
+
+    ExactTimes seen;
+    ModalScript script;
+    script.then([](QWidget* w) {
+        // Row 2, stamped at 65.432 s, is unmarked: its time goes.
+        auto* selection = qobject_cast<LineSelectionDialog*>(w);
+        QVERIFY(selection);
+        selection->List1->item(2)->setCheckState(Qt::Unchecked);
+        QMetaObject::invokeMethod(selection->Command1, &QPushButton::click, Qt::QueuedConnection);
+    });
+    script.then([&seen](QWidget* w) {
+        auto* timing = qobject_cast<TimingWindow*>(w);
+        QVERIFY(timing);
+        TimingSession& session = timing->session();
+        seen = session.exactTimes().mid(0, 4);
+        // Showing the selected line writes its tag into the time field
+        // again; that keeps the exact time.
+        session.selectRow(1);
+        timing->ShowSelectedLine();
+        QCOMPARE(timing->Text1->text(), u"[00:12]"_s);
+        QCOMPARE(session.exactTime(1), ExactTime(12987));
+        // A tag typed over it has its whole seconds.
+        session.selectRow(3);
+        timing->ShowSelectedLine();
+        timing->Text1->setText(u"[02:30]"_s);
+        QCOMPARE(session.exactTime(3), ExactTime(150000));
+        QMetaObject::invokeMethod(timing, &QWidget::close, Qt::QueuedConnection);
+    });
+    script.thenClick(u"Command1"_s);
+    m_main->リアルタイム入力_Click();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+
+    QCOMPARE(seen, (ExactTimes{std::nullopt, 12987, std::nullopt, std::nullopt}));
+    QCOMPARE(m_main->exactTimes(), (ExactTimes{std::nullopt, 12987, std::nullopt, 150000}));
+}
+
+void TestExactTimes::newAndOpenDropThem()
+{
+    keepARun();
+    QVERIFY(!m_main->exactTimes().isEmpty());
+    m_main->新規作成_Click();
+    QCOMPARE(m_main->exactTimes(), ExactTimes());
+
+    m_main->setBodyText(kBody);
+    keepARun();
+    QVERIFY(!m_main->exactTimes().isEmpty());
+    const QString file = m_home->filePath(u"plain.txt"_s);
+    writeBytes(file, "one\r\ntwo\r\n");
+    m_main->LoadLyricsFile(file);
+    QCOMPARE(m_main->exactTimes(), ExactTimes());
+}
+
+QTEST_MAIN(TestExactTimes)
+#include "tst_exacttimes.moc"
