@@ -8,6 +8,7 @@
 #include "cd/drivelist.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
+#include "realtime/workfiles.h"
 #include "timing/timingwindow.h"
 
 #include <QPointer>
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void cleanup();
     void openMarkPlayStampCreateSave();
     void writtenFileComesBackByteForByte();
+    void stampsKeepTheirMillisecondsIntoTheLrcFile();
 
 private:
     std::unique_ptr<WorkArea> m_home;
@@ -127,6 +129,50 @@ void TestWholeRoad::writtenFileComesBackByteForByte()
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(readBytes(again), written);
+}
+
+void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
+{
+    m_main->setHeaderText(u"夜明けの歌\r\n歌う人"_s);
+    m_main->setStartText(u"（前奏）"_s);
+    m_main->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
+    const QString target = m_home->filePath(u"夜明け.lrc"_s);
+
+    ExactTimes stamped;
+    ModalScript script;
+    script.thenClick(u"Command1"_s);
+    script.then([&stamped](QWidget* timing) {
+        auto* w = qobject_cast<TimingWindow*>(timing);
+        QTimer::singleShot(0, w, [w] { w->Command2->click(); });    // ＞
+        QTimer::singleShot(1500, w, [w] { w->Command6->click(); }); // Set
+        QTimer::singleShot(2500, w, [w] { w->Command6->click(); }); // Set
+        QTimer::singleShot(2700, w, [w, &stamped] {
+            stamped = w->session().exactTimes();
+            w->close();
+        });
+    });
+    script.thenClick(u"Command4"_s); // LRCファイルを作成する
+    script.thenChoose(target);
+    m_main->リアルタイム入力_Click();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+
+    // The stamps as the engine heard them, near the presses (the timers run
+    // late, never early; playback starts a little after the first), and
+    // each row's tag their truncation.
+    QCOMPARE(stamped.size(), 3);
+    QVERIFY(stamped.at(1) && stamped.at(2));
+    QVERIFY2(*stamped.at(1) >= 1300 && *stamped.at(1) < 2000, qPrintable(QString::number(*stamped.at(1))));
+    QVERIFY2(*stamped.at(2) >= 2300 && *stamped.at(2) < 3000, qPrintable(QString::number(*stamped.at(2))));
+    QCOMPARE(m_main->exactTimes(), stamped);
+    const auto hundredths = [](qint32 ms) {
+        return QString::asprintf("[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
+    };
+    QCOMPARE(QString::fromUtf8(readBytes(target)),
+             u"[ti:夜明けの歌]\n[ar:歌う人]\n[re:Verselet]\n[00:00.00]（前奏）\n"_s +
+                 hundredths(*stamped.at(1)) + u"一行目\n"_s + hundredths(*stamped.at(2)) + u"二行目\n"_s);
+    const QStringList tags = SplitWorkLines(QString::fromLatin1(readBytes(TagFilePath(m_main->state().TempRoot))));
+    QCOMPARE(tags, (QStringList{u"-------"_s, u"[00:01]"_s, u"[00:02]"_s}));
 }
 
 QTEST_MAIN(TestWholeRoad)

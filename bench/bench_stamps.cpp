@@ -1,0 +1,163 @@
+// How exact a stamp is and how soon it shows. A timing window plays a disc
+// image through a PulseAudio null sink of its own; Set is pressed from the
+// keyboard (Space on the focused button) right after the sink's monitor has
+// delivered, and the exact time kept for the row is held against what the
+// sink had rendered by then. Then the time from a key press to the repainted
+// row of the list.
+
+#include "cd/discaudiodevice.h"
+#include "cd/sinkoutput.h"
+#include "timing/timingwindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "../tests/cd/discfixtures.h"
+#include "../tests/cd/pulsenullsink.h"
+#include "../tests/cd/sinkmonitor.h"
+
+#include <cstdio>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Counts the paints of a widget.
+class PaintCounter final : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+QStringList untimedRows(int count)
+{
+    QStringList rows;
+    for (int i = 0; i < count; ++i)
+        rows.append(u"[--:--]歌詞の行 %1"_s.arg(i));
+    return rows;
+}
+
+// Exact time kept minus the position the sink had rendered, one per Set.
+QList<double> stampsAgainstTheSink(TimingWindow& window, SinkMonitor& monitor, int presses)
+{
+    QList<double> diffs;
+    window.Command6->setFocus();
+    QElapsedTimer t;
+    t.start();
+    qint64 lastPress = 0;
+    while (diffs.size() < presses && t.elapsed() < 40000) {
+        QTest::qWait(1);
+        // The sink's count is exact right after a delivery; one press every
+        // 20 ms or so, after the stream has settled.
+        if (!monitor.poll() || monitor.renderedMs() < 0 || t.elapsed() < 500 || t.elapsed() - lastPress < 20)
+            continue;
+        const double rendered = monitor.renderedMs();
+        QTest::keyClick(window.Command6, Qt::Key_Space);
+        lastPress = t.elapsed();
+        const int row = window.session().selectedRow();
+        const ExactTime exact = window.session().exactTime(row);
+        if (!exact) {
+            std::printf("FAILED: Set kept no exact time for row %d\n", row);
+            return {};
+        }
+        diffs.append(*exact - rendered);
+    }
+    return diffs;
+}
+
+// From a key press on Set to the stamped row painted again, in ms.
+QList<double> pressToRepaint(TimingWindow& window, int presses)
+{
+    PaintCounter counter;
+    window.List1->viewport()->installEventFilter(&counter);
+    window.Command6->setFocus();
+    QList<double> delays;
+    for (int i = 0; i < presses; ++i) {
+        QTest::qWait(5);
+        const int before = counter.paints;
+        QElapsedTimer t;
+        t.start();
+        QTest::keyClick(window.Command6, Qt::Key_Space);
+        while (counter.paints == before && t.elapsed() < 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        if (counter.paints == before) {
+            std::printf("FAILED: the list was not painted after Set\n");
+            return {};
+        }
+        delays.append(t.nsecsElapsed() / 1e6);
+    }
+    window.List1->viewport()->removeEventFilter(&counter);
+    return delays;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(msg));
+    });
+    PulseNullSink pulse;
+    const bool pulseUp = pulse.start();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CACHE_HOME", (home.path() + u"/cache"_s).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());
+    QApplication app(argc, argv);
+
+    const QString image = fixtures::writeBinCue(home.path(), {75 * 60, 75 * 60});
+    std::printf("stamps from the keyboard (Space on Set), disc image\n");
+    if (!pulseUp) {
+        std::printf("  the null sink cannot be started here: %s\n", qPrintable(pulse.why()));
+        return 0;
+    }
+    SinkMonitor monitor;
+    if (!monitor.start()) {
+        std::printf("  the sink's monitor cannot be recorded: %s\n", qPrintable(monitor.why()));
+        return 0;
+    }
+
+    TimingWindow window(std::make_unique<DiscAudioDevice>(SystemAudioOutputs()), image, u"0"_s);
+    window.setTimingRows(untimedRows(600));
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+    QTest::qWait(200);
+    if (window.device().isSilent()) {
+        std::printf("  no audio output: nothing to hold the stamps against\n");
+        return 0;
+    }
+    window.Command2_Click(); // ＞ from the track start
+    const QList<double> diffs = stampsAgainstTheSink(window, monitor, 200);
+    if (diffs.isEmpty())
+        return 1;
+    QList<double> absolute;
+    for (double d : diffs)
+        absolute.append(std::abs(d));
+    std::printf("  exact time kept - sink's rendered audio at the press: median %+6.1f ms, "
+                "|diff| median %5.1f ms, 95th %5.1f ms over %lld Sets (target 5 at the 95th)\n",
+                Quantile(diffs, 0.5), Quantile(absolute, 0.5), Quantile(absolute, 0.95),
+                static_cast<long long>(diffs.size()));
+
+    // A new list, the track playing on.
+    window.setTimingRows(untimedRows(600));
+    window.Command2_Click();
+    const QList<double> delays = pressToRepaint(window, 200);
+    if (delays.isEmpty())
+        return 1;
+    std::printf("  key press to repainted row: median %5.3f ms, 95th %5.3f ms, worst %5.3f ms\n",
+                Quantile(delays, 0.5), Quantile(delays, 0.95), Quantile(delays, 1.0));
+    window.Command4_Click();
+    return 0;
+}
