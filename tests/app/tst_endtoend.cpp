@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -30,6 +31,7 @@ class TestEndToEnd : public QObject
 
 private Q_SLOTS:
     void demoLyricsOnTheDemoDisc();
+    void demoTimedLyricsToAnLrcFile();
 };
 
 void TestEndToEnd::demoLyricsOnTheDemoDisc()
@@ -93,6 +95,71 @@ void TestEndToEnd::demoLyricsOnTheDemoDisc()
     expected.append(u"[--:--]"_s);
     expected.append(QString(35, u'-'));
     QCOMPARE(readBytes(target), EncodeCp932(JoinLinesCrLf(expected)).value());
+}
+
+void TestEndToEnd::demoTimedLyricsToAnLrcFile()
+{
+    WorkArea home;
+    const QString demo = DemoDiscPath();
+    QVERIFY2(QFileInfo::exists(demo), qPrintable(demo));
+    // The timed demo lyrics, copied where the user keeps files.
+    const QString lyrics = home.filePath(u"ひかりのステップ.txt"_s);
+    QVERIFY(QFile::copy(QFileInfo(demo).dir().filePath(u"lyrics-timed.txt"_s), lyrics));
+    const QString lrcFile = home.filePath(u"ひかりのステップ.lrc"_s);
+
+    int exitCode = -1;
+    const std::unique_ptr<MainWindow> main = StartVerselet(&exitCode);
+    QVERIFY(main);
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+
+    ModalScript script;
+    script.then([](QWidget* drives) {
+        auto* combo = drives->findChild<QComboBox*>(u"Combo1"_s);
+        combo->setCurrentIndex(combo->count() - 1);
+        QMetaObject::invokeMethod(drives->findChild<QPushButton*>(u"Command1"_s),
+                                  &QPushButton::click, Qt::QueuedConnection);
+    });
+    main->findChild<QAction*>(u"設定"_s)->trigger();
+    script.thenChoose(lyrics);
+    main->findChild<QAction*>(u"開く"_s)->trigger();
+    QVERIFY(script.done());
+
+    // The first two lines stamped again at about 1.5 s and 2.5 s; the other
+    // lines keep the seconds of the file.
+    ExactTimes stamped;
+    script.thenClick(u"Command1"_s);
+    script.then([&stamped](QWidget* window) {
+        auto* timing = qobject_cast<TimingWindow*>(window);
+        QTimer::singleShot(0, timing, [timing] { timing->Command2->click(); });
+        for (int i = 0; i < 2; ++i)
+            QTimer::singleShot(1500 + 1000 * i, timing, [timing] { timing->Command6->click(); });
+        QTimer::singleShot(2800, timing, [timing, &stamped] {
+            stamped = timing->session().exactTimes();
+            timing->close();
+        });
+    });
+    script.thenClick(u"Command4"_s);
+    script.thenChoose(lrcFile);
+    main->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.seen.mid(2), (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s, u"LrcDialog"_s}));
+    // Offered under the name of the file opened.
+    QCOMPARE(script.dialogNameShown, u"ひかりのステップ.lrc"_s);
+
+    QVERIFY(stamped.size() > 2 && stamped.at(1) && stamped.at(2));
+    const auto at = [](qint32 ms) {
+        return QString::asprintf("[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
+    };
+    const QString expected = u"[ti:ひかりのステップ]\n[ar:作詞・作曲：Verselet]\n[re:Verselet]\n"
+                             u"[00:00.00]（前奏）\n"_s +
+                             at(*stamped.at(1)) + u"朝の窓をあけたら\n"_s + at(*stamped.at(2)) +
+                             u"青い風がおどりだす\n"
+                             u"[00:17.00]小さなくつをはいて\n[00:21.00]きょうも町へかけだそう\n"
+                             u"[00:26.00]ラララ　ひかりのステップ\n[00:30.00]手をたたいてリズムに乗って\n"
+                             u"[00:34.00]ラララ　きみとならんで\n[00:37.00]どこまでも歩いてゆこう\n"
+                             u"[00:41.00]夕焼けの坂道で\n[00:46.00]また明日ねと手をふろう\n"_s;
+    QCOMPARE(QString::fromUtf8(readBytes(lrcFile)), expected);
 }
 
 QTEST_MAIN(TestEndToEnd)
