@@ -48,7 +48,7 @@ ExactTime LineTime(QStringView tagField, ExactTime exact)
 {
     if (const ExactTime current = CurrentExactTime(tagField, exact))
         return current;
-    const QStringView tag = TagField(tagField);
+    const QStringView tag = tagField.left(kTagFieldLength);
     if (!IsTimeTag(tag))
         return std::nullopt;
     return qint32(TagToMilliseconds(tag));
