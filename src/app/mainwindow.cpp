@@ -12,6 +12,7 @@
 #include "help/datafiles.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/realtimeinput.h"
+#include "timing/lrcimport.h"
 #include "widgets/appicon.h"
 #include "widgets/messages.h"
 #include "widgets/widgetstyle.h"
@@ -34,6 +35,7 @@ namespace {
 
 const QString kNewCaption = u"Verselet - 新規作成.txt"_s;
 const QString kOpenFilter = u"ﾃｷｽﾄ文書 (*txt)"_s;
+const QString kLrcFilter = u"LRCファイル (*.lrc)"_s;
 
 QString toWidgetText(const QString& crlfText)
 {
@@ -286,16 +288,22 @@ QFileDialog* MainWindow::CommonDialog1()
 void MainWindow::OpenLyricsFile()
 {
     QFileDialog* dialog = CommonDialog1();
-    dialog->setNameFilter(kOpenFilter);
+    dialog->setNameFilters({kOpenFilter, kLrcFilter});
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     if (!m_fileName.isEmpty())
         dialog->selectFile(m_fileName);
+    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
+    // The save dialog of a finished text offers text files only.
+    dialog->setNameFilter(kOpenFilter);
     // Cancelling leaves the document as it was.
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+    if (!chosen)
         return;
     m_fileName = dialog->selectedFiles().constFirst();
     LoadLyricsFile(m_fileName);
+    // A timed text saved from an LRC file goes beside it, never over it.
+    if (IsLrcFileName(m_fileName))
+        m_fileName = TextFileNameForLrc(m_fileName);
     setCursor(Qt::ArrowCursor);
 }
 
@@ -317,10 +325,23 @@ void MainWindow::LoadLyricsFile(const QString& path)
         return;
     }
     const QString& content = read.value().text;
-    WarnSixDigitTimes(content);
+    // [mm:ss:xx] is one of LRC's own forms.
+    const bool lrc = IsLrcFileName(fullPath);
+    if (!lrc)
+        WarnSixDigitTimes(content);
 
     busy.emplace(this);
-    const LoadedLyrics loaded = LoadLyricsText(content);
+    std::optional<LoadedLyrics> lrcLoaded;
+    if (lrc) {
+        lrcLoaded = LoadLrcLyrics(ResolveLineSeparators(content, true));
+        // A file without a single time is no LRC file: the document stays.
+        if (!lrcLoaded) {
+            busy.reset();
+            ShowMessage(this, kCannotOpen.toString());
+            return;
+        }
+    }
+    const LoadedLyrics loaded = lrc ? std::move(*lrcLoaded) : LoadLyricsText(content);
     // The tag file first: the boxes only change once it holds the tags of
     // their lines, and a tag file that cannot be written keeps the old ones,
     // so the document as it was stays whole.
@@ -335,7 +356,7 @@ void MainWindow::LoadLyricsFile(const QString& path)
             ShowMessage(this, kCannotOpen.toString());
         return;
     }
-    m_exactTimes.clear();
+    m_exactTimes = loaded.exactTimes;
     setWindowTitle(u"Verselet - "_s + fullPath);
     Text1->clear();
     Text2->clear();

@@ -1,8 +1,108 @@
 #include "document/lrcformat.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace verselet {
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// The digits from `at` on, at most `most` of them; their count is `length`.
+qint64 readDigits(QStringView text, qsizetype at, qsizetype most, qsizetype& length)
+{
+    qint64 value = 0;
+    length = 0;
+    while (at + length < text.size() && length < most && isDigit(text.at(at + length))) {
+        value = value * 10 + (text.at(at + length).unicode() - u'0');
+        ++length;
+    }
+    return value;
+}
+
+struct TimeMark
+{
+    qint64 milliseconds = 0;
+    qsizetype end = 0; // just after the closing bracket
+};
+
+// A time between `open` and `close` at `at`: minutes of any length, ":", one
+// or two digits of seconds below 60, then nothing, "." and one to three
+// digits of a fraction, or ":" and two digits of hundredths.
+std::optional<TimeMark> readTimeMark(QStringView text, qsizetype at, QChar open, QChar close)
+{
+    if (at >= text.size() || text.at(at) != open)
+        return std::nullopt;
+    qsizetype i = at + 1;
+    qsizetype n = 0;
+    // Nine digits of minutes are more than any track; more are not a time.
+    const qint64 minutes = readDigits(text, i, 9, n);
+    if (n == 0 || i + n >= text.size() || text.at(i + n) != u':')
+        return std::nullopt;
+    i += n + 1;
+    const qint64 seconds = readDigits(text, i, 2, n);
+    if (n == 0 || seconds >= 60)
+        return std::nullopt;
+    i += n;
+    qint64 fraction = 0;
+    if (i < text.size() && (text.at(i) == u'.' || text.at(i) == u':')) {
+        const bool hundredths = text.at(i) == u':';
+        fraction = readDigits(text, i + 1, hundredths ? 2 : 3, n);
+        if (n == 0 || (hundredths && n != 2))
+            return std::nullopt;
+        for (qsizetype scale = n; scale < 3; ++scale)
+            fraction *= 10;
+        i += 1 + n;
+    }
+    if (i >= text.size() || text.at(i) != close)
+        return std::nullopt;
+    return TimeMark{(minutes * 60 + seconds) * 1000 + fraction, i + 1};
+}
+
+QString withoutWordMarks(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (const auto mark = readTimeMark(text, i, u'<', u'>')) {
+            i = mark->end;
+            continue;
+        }
+        out += text.at(i++);
+    }
+    return out;
+}
+
+struct Metadata
+{
+    QString key; // lower case
+    QString value;
+};
+
+// "[key:value]" filling the whole line, the key made of letters.
+std::optional<Metadata> readMetadata(QStringView line)
+{
+    if (!line.startsWith(u'[') || !line.endsWith(u']'))
+        return std::nullopt;
+    const qsizetype colon = line.indexOf(u':');
+    if (colon < 2)
+        return std::nullopt;
+    const QStringView key = line.sliced(1, colon - 1);
+    if (!std::all_of(key.begin(), key.end(), [](QChar c) { return c.isLetter(); }))
+        return std::nullopt;
+    return Metadata{key.toString().toLower(),
+                    line.sliced(colon + 1, line.size() - colon - 2).trimmed().toString()};
+}
+
+qint32 clampToPosition(qint64 ms)
+{
+    return qint32(std::clamp<qint64>(ms, 0, std::numeric_limits<qint32>::max()));
+}
+
+} // namespace
 
 QString FormatLrcTime(qint32 milliseconds)
 {
@@ -29,5 +129,60 @@ QString ComposeLrc(const LrcDocument& document)
 }
 
 QByteArray EncodeLrc(const LrcDocument& document) { return ComposeLrc(document).toUtf8(); }
+
+std::optional<LrcDocument> ParseLrc(const QString& content)
+{
+    struct Timed
+    {
+        qint64 ms;
+        QString text;
+    };
+    QList<Timed> timed;
+    LrcDocument lrc;
+    qint64 offset = 0;
+    for (const QStringView line : QStringView(content).split(u"\r\n")) {
+        // Blanks before the first tag are no part of it.
+        qsizetype at = 0;
+        while (at < line.size() && (line.at(at) == u' ' || line.at(at) == u'\t'))
+            ++at;
+        QList<qint64> times;
+        while (const auto mark = readTimeMark(line, at, u'[', u']')) {
+            times.append(mark->milliseconds);
+            at = mark->end;
+        }
+        if (!times.isEmpty()) {
+            const QString text = withoutWordMarks(line.sliced(at));
+            for (const qint64 ms : times)
+                timed.append({ms, text});
+            continue;
+        }
+        const auto meta = readMetadata(line.sliced(at).trimmed());
+        if (!meta)
+            continue;
+        if (meta->key == u"ti")
+            lrc.title = meta->value;
+        else if (meta->key == u"ar")
+            lrc.artist = meta->value;
+        else if (meta->key == u"al")
+            lrc.album = meta->value;
+        else if (meta->key == u"offset") {
+            bool ok = false;
+            const qint64 value = meta->value.toLongLong(&ok);
+            if (ok)
+                offset = value;
+        }
+    }
+    if (timed.isEmpty())
+        return std::nullopt;
+
+    std::stable_sort(timed.begin(), timed.end(),
+                     [](const Timed& a, const Timed& b) { return a.ms < b.ms; });
+    lrc.lines.reserve(timed.size());
+    for (const Timed& line : timed)
+        lrc.lines.append({clampToPosition(line.ms - offset), line.text});
+    if (lrc.lines.constFirst().milliseconds == 0)
+        lrc.startText = lrc.lines.takeFirst().text;
+    return lrc;
+}
 
 } // namespace verselet

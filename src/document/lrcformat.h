@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace verselet {
 
 struct LrcLine
@@ -38,5 +40,15 @@ QString FormatLrcTime(qint32 milliseconds);
 // given, each ended by LF.
 QString ComposeLrc(const LrcDocument& document);
 QByteArray EncodeLrc(const LrcDocument& document);
+
+// Reads an LRC text (lines ended by CR LF). A line begins with one or more
+// time tags, [m:ss], [mm:ss.x], [mm:ss.xx], [mm:ss.xxx] or [mm:ss:xx], with
+// minutes of any length, and gives one line per tag. Word marks <mm:ss.xx>
+// are taken out of the text. [offset:+n] makes every time n ms earlier (not
+// below 0). [ti:], [ar:] and [al:] give the title, artist and album; other
+// metadata and lines without a time tag are left out. The lines are sorted by
+// time, lines of the same time keeping their order, and a first line at 0
+// becomes the start text. None when no line has a time tag.
+std::optional<LrcDocument> ParseLrc(const QString& content);
 
 } // namespace verselet

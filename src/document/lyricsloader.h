@@ -3,6 +3,8 @@
 // Turning the text of an opened file into a document: header, start and body
 // texts (CR LF between lines) and the lines the tag file receives.
 
+#include "document/exacttimes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,9 @@ struct LoadedLyrics
     // For a timed text, the 1-based line of the file each of the body's tag
     // fields was read from (the filler lines after them have none).
     QList<int> tagSourceLines;
+    // The exact times beside the new tag file; none for a file that has only
+    // whole seconds.
+    ExactTimes exactTimes;
 };
 
 // A recognised timed text, read line by line: header lines up to the start

@@ -339,7 +339,7 @@ void TestMainWindow::openTimedFileThroughTheDialog()
     w.findChild<QAction*>(u"開く"_s)->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(script.dialogFilters, QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s});
+    QCOMPARE(script.dialogFilters, (QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s, u"LRCファイル (*.lrc)"_s}));
     QVERIFY(!script.dialogNative);
 
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
