@@ -46,6 +46,8 @@ private Q_SLOTS:
     void howTheRunEndsDecidesWhatIsKept();
     void nextRunStartsFromTheKeptTimes();
     void newAndOpenDropThem();
+    void lrcFileComesBackFromARunWithoutStamps_data();
+    void lrcFileComesBackFromARunWithoutStamps();
 
 private:
     // The timing window's part of a run: play, Set at 12.987 s and at
@@ -209,6 +211,49 @@ void TestExactTimes::newAndOpenDropThem()
     writeBytes(file, "one\r\ntwo\r\n");
     m_main->LoadLyricsFile(file);
     QCOMPARE(m_main->exactTimes(), ExactTimes());
+}
+
+void TestExactTimes::lrcFileComesBackFromARunWithoutStamps_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("written");
+
+    const QByteArray own = "[ti:\xE5\xA4\x9C\xE6\x98\x8E\xE3\x81\x91]\n[ar:Singer]\n[al:Album]\n"
+                           "[re:Verselet]\n[00:00.00]intro\n[00:00.00]at zero\n[00:12.34]one\n"
+                           "[01:05.99]two\n[100:02.50]long\n"_ba;
+    QTest::newRow("a file of its own comes back byte for byte") << own << own;
+    QTest::newRow("another editor's file comes back in time order")
+        << "\xEF\xBB\xBF[ti:T]\r\n[by:x]\r\n[offset:+100]\r\n"
+           "[00:10.22][00:30.22]<00:10.22>cho<00:11.00>rus\r\n[00:20.10]verse\r\n[00:05.10]first\r\n"_ba
+        << "[ti:T]\n[re:Verselet]\n[00:00.00]\n[00:05.00]first\n[00:10.12]chorus\n[00:20.00]verse\n"
+           "[00:30.12]chorus\n"_ba;
+    QTest::newRow("milliseconds keep their hundredths")
+        << "[ar:A]\r[00:01.239]a\r[00:02.5]b\r"_ba
+        << "[ar:A]\n[re:Verselet]\n[00:00.00]\n[00:01.23]a\n[00:02.50]b\n"_ba;
+}
+
+void TestExactTimes::lrcFileComesBackFromARunWithoutStamps()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, written);
+    const QString path = m_home->filePath(u"song.lrc"_s);
+    writeBytes(path, file);
+    const QString again = m_home->filePath(u"again.lrc"_s);
+
+    ModalScript script;
+    script.thenChoose(path);
+    m_main->OpenLyricsFile();
+    script.thenClick(u"Command1"_s); // every timed line is marked
+    script.thenClose();              // the timing window, without a stamp
+    script.thenClick(u"Command4"_s);
+    script.thenChoose(again);
+    m_main->リアルタイム入力_Click();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(script.messages.isEmpty());
+    // Offered under the file's own name.
+    QCOMPARE(script.dialogNameShown, u"song.lrc"_s);
+    QCOMPARE(readBytes(again), written);
 }
 
 QTEST_MAIN(TestExactTimes)

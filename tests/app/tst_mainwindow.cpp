@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
@@ -79,6 +80,7 @@ private Q_SLOTS:
     void openPlainUtf8FileWithLfLineEnds();
     void sixDigitFileIsWarnedAboutThenReadAsPlain();
     void cancelledDialogLeavesEverything();
+    void lrcFileOpensWithItsTimesAndKeepsATextName();
     void incompleteTimedFilesShowWhatWasRead();
     void badFilesGetAClearOutcome_data();
     void badFilesGetAClearOutcome();
@@ -398,6 +400,47 @@ void TestMainWindow::sixDigitFileIsWarnedAboutThenReadAsPlain()
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\ntitle\r\n[00:00:00]intro\r\n[01:02:03]line\r\n"_s);
     QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+}
+
+void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
+{
+    // [mm:ss:xx] is LRC's own: no six-digit warning for an .lrc file.
+    const QString path =
+        writeFile(u"six.LRC"_s, "[ti:Title]\r\ntitle\r\n[00:00:00]intro\r\n[01:02:03]line\r\n");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    script.thenChoose(path);
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(script.messages.isEmpty());
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
+    QCOMPARE(w.headerText(), u"Title"_s);
+    QCOMPARE(w.startText(), u"intro"_s);
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nline"_s);
+    QCOMPARE(readBytes(TagFilePath(root())), withFillers("-------\r\n[01:02]\r\n"));
+    QCOMPARE(w.exactTimes(), (ExactTimes{std::nullopt, 62030}));
+    // A text saved from it goes beside it, under the text filter.
+    const QString dir = QFileInfo(path).absolutePath();
+    QCOMPARE(w.dialogFileName(), dir + u"/six.txt"_s);
+    QCOMPARE(w.CommonDialog1()->nameFilters(), QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s});
+
+    // A file with no time in it is no LRC file: the document stays.
+    const QString words = writeFile(u"words.lrc"_s, "[ti:Other]\r\nno times here\r\n");
+    script.thenChoose(words);
+    script.thenMessage();
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.at(0).text, u"このファイルは開けません"_s);
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
+    QCOMPARE(w.headerText(), u"Title"_s);
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nline"_s);
+    QCOMPARE(readBytes(TagFilePath(root())), withFillers("-------\r\n[01:02]\r\n"));
+    QCOMPARE(w.exactTimes(), (ExactTimes{std::nullopt, 62030}));
+    QCOMPARE(w.dialogFileName(), dir + u"/words.txt"_s);
 }
 
 void TestMainWindow::cancelledDialogLeavesEverything()
