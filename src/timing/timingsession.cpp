@@ -4,6 +4,9 @@
 #include "document/lyricsformat.h"
 #include "timing/timetag.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace verselet {
 
 using namespace Qt::StringLiterals;
@@ -11,6 +14,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kStoppedDisplay = u"[00:00]"_s;
+// A retake starts this long before the line, to hear it coming.
+constexpr qint32 kRetakeLeadMs = 3000;
 
 } // namespace
 
@@ -30,6 +35,8 @@ void TimingSession::setRows(const QStringList& rows, const ExactTimes& exactTime
     m_exact = exactTimes.mid(0, rows.size());
     m_exact.resize(rows.size());
     m_selected = -1;
+    m_undo.clear();
+    m_redo.clear();
     Q_EMIT rowsReset();
     Q_EMIT selectionChanged(-1);
 }
@@ -171,13 +178,20 @@ void TimingSession::pause()
 
 void TimingSession::stop() { chooseTrack(m_selectedTrack); }
 
-void TimingSession::playFromSelectedRow()
+void TimingSession::playFromSelectedRow() { playFrom(qint32(GetSelectedTagOffset())); }
+
+void TimingSession::playFrom(qint32 trackMilliseconds)
 {
     setControls(true, false);
     m_device.setTrack(selectedTrackNumber());
-    m_device.setFrom(qint32(m_device.TrackPosition() + GetSelectedTagOffset()));
+    m_device.setFrom(m_device.TrackPosition() + trackMilliseconds);
     m_device.setCommand(u"Play"_s);
     m_playingFlag = 1;
+}
+
+qint32 TimingSession::heardPosition() const
+{
+    return std::max(m_device.Position() - m_device.TrackPosition(), 0);
 }
 
 double TimingSession::GetSelectedTagOffset() const
@@ -191,10 +205,13 @@ SetStep TimingSession::set()
     const int before = m_selected;
     // Read at the press, not at the last tick: the tag is the same text as
     // the play time shown but for the time since that tick.
-    const qint32 heard = std::max(m_device.Position() - m_device.TrackPosition(), 0);
+    const qint32 heard = heardPosition();
+    Snapshot unstamped = snapshot();
     const SetStep step = PressSet(m_rows, m_selected, FormatTimeTag(heard));
-    if (step.stamped)
+    if (step.stamped) {
         m_exact[step.selected] = heard;
+        remember(std::move(unstamped));
+    }
     if (step.runEnds) {
         // Lines not to be timed passed over on the way: the selection stands
         // on the last line.
@@ -240,6 +257,7 @@ bool TimingSession::editTag(const QString& editText)
     if (!ApplyDirectEdit(row, editText))
         return false;
     if (row != m_rows.at(m_selected)) {
+        remember(snapshot());
         // Writing the same tag again (as every move over the list does)
         // keeps the exact time; another tag has only its whole seconds.
         if (TagField(row) != TagField(m_rows.at(m_selected))) {
@@ -295,6 +313,92 @@ void TimingSession::beginTest(bool fromBeginning)
 }
 
 void TimingSession::endTest() { goStopped(); }
+
+bool TimingSession::nudge(qint32 deltaMs)
+{
+    if (m_selected < 0)
+        return false;
+    const ExactTime time = LineTime(m_rows.at(m_selected), m_exact.at(m_selected));
+    if (!time)
+        return false;
+    remember(snapshot());
+    retime(m_selected, qint32(std::max<qint64>(qint64(*time) + deltaMs, 0)));
+    return true;
+}
+
+bool TimingSession::retake()
+{
+    if (m_selected < 0)
+        return false;
+    const ExactTime time = LineTime(m_rows.at(m_selected), m_exact.at(m_selected));
+    if (!time)
+        return false;
+    playFrom(std::max(*time - kRetakeLeadMs, 0));
+    // Set goes on from the line before, and so stamps this one next.
+    selectRow(m_selected - 1);
+    return true;
+}
+
+bool TimingSession::shiftFromHere()
+{
+    if (!m_canSet || m_playingFlag != 1 || m_selected < 0)
+        return false;
+    const ExactTime time = LineTime(m_rows.at(m_selected), m_exact.at(m_selected));
+    if (!time)
+        return false;
+    const qint32 now = heardPosition();
+    const qint64 delta = qint64(now) - *time;
+    remember(snapshot());
+    retime(m_selected, now);
+    for (int row = m_selected + 1; row < rowCount(); ++row) {
+        if (const ExactTime later = LineTime(m_rows.at(row), m_exact.at(row)))
+            retime(row, qint32(std::clamp<qint64>(*later + delta, 0, std::numeric_limits<qint32>::max())));
+    }
+    return true;
+}
+
+void TimingSession::retime(int row, qint32 milliseconds)
+{
+    m_rows[row] = FormatTimeTag(milliseconds) + LineText(m_rows.at(row));
+    m_exact[row] = milliseconds;
+    Q_EMIT rowChanged(row);
+}
+
+void TimingSession::remember(Snapshot before)
+{
+    m_undo.append(std::move(before));
+    m_redo.clear();
+}
+
+void TimingSession::restore(const Snapshot& state)
+{
+    const Snapshot now = snapshot();
+    m_rows = state.rows;
+    m_exact = state.exact;
+    for (int row = 0; row < rowCount(); ++row) {
+        if (m_rows.at(row) != now.rows.at(row) || m_exact.at(row) != now.exact.at(row))
+            Q_EMIT rowChanged(row);
+    }
+    selectRow(state.selected);
+}
+
+bool TimingSession::undo()
+{
+    if (m_undo.isEmpty())
+        return false;
+    m_redo.append(snapshot());
+    restore(m_undo.takeLast());
+    return true;
+}
+
+bool TimingSession::redo()
+{
+    if (m_redo.isEmpty())
+        return false;
+    m_undo.append(snapshot());
+    restore(m_redo.takeLast());
+    return true;
+}
 
 QString TimingSession::finishRun()
 {

@@ -102,6 +102,27 @@ public:
     // True when the play time reads the chosen track's length.
     bool atTrackEnd() const;
 
+    // ---- Corrections, each one step that undo takes back
+    // The selected row's time moved by `deltaMs`, not below 0; its tag
+    // follows by truncation. False when the row has no time.
+    bool nudge(qint32 deltaMs);
+    // Plays from 3 s before the selected row's time (from the track start
+    // when that is sooner) and selects the row before it, so that the next
+    // Set stamps the row again. Changes no row; false when the selected row
+    // has no time.
+    bool retake();
+    // While playing: the selected row takes the heard position, and every
+    // later row with a time moves by as much (not below 0). False otherwise,
+    // or when the selected row has no time.
+    bool shiftFromHere();
+    // Every change of the rows in this run (Set, direct edit, nudge, shift)
+    // is a step: undo and redo restore the rows, their exact times and the
+    // selection, never playback. setRows() starts a new history.
+    bool canUndo() const { return !m_undo.isEmpty(); }
+    bool canRedo() const { return !m_redo.isEmpty(); }
+    bool undo();
+    bool redo();
+
     // The run ends: the device stops, armed at the start of the chosen track.
     // Returns the chosen track index, to be remembered ("-1" when none).
     QString finishRun();
@@ -129,6 +150,21 @@ Q_SIGNALS:
     void endOfTrack();
 
 private:
+    struct Snapshot
+    {
+        QStringList rows;
+        ExactTimes exact;
+        int selected = -1;
+    };
+    Snapshot snapshot() const { return {m_rows, m_exact, m_selected}; }
+    // `before` becomes the step undo goes back to; what was undone is gone.
+    void remember(Snapshot before);
+    void restore(const Snapshot& state);
+    // The track time heard now, not below 0.
+    qint32 heardPosition() const;
+    // The row's tag and exact time become this time.
+    void retime(int row, qint32 milliseconds);
+    void playFrom(qint32 trackMilliseconds);
     int selectedTrackNumber() const;
     void setControls(bool canSet, bool canTest);
     void setPlayTime(const QString& tag);
@@ -149,6 +185,8 @@ private:
     bool m_canSet = false;
     bool m_canTest = true;
     QString m_playTime;
+    QList<Snapshot> m_undo;
+    QList<Snapshot> m_redo;
 };
 
 } // namespace verselet

@@ -30,6 +30,41 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A nudge moves a time by a tenth of a second, or with Shift by a second.
+constexpr qint32 kNudgeMs = 100;
+constexpr qint32 kNudgeSecondMs = 1000;
+
+enum class TimingKey { None, Set, Back, On, BackSecond, OnSecond, Retake, Shift, Undo, Redo };
+
+TimingKey timingKeyOf(const QKeyEvent& event)
+{
+    // The keypad's arrows are arrows too.
+    const Qt::KeyboardModifiers mods = event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                                            Qt::AltModifier | Qt::MetaModifier);
+    const bool plain = mods == Qt::NoModifier;
+    const bool shift = mods == Qt::ShiftModifier;
+    const bool ctrl = mods == Qt::ControlModifier;
+    switch (event.key()) {
+    case Qt::Key_Space:
+        return plain ? TimingKey::Set : TimingKey::None;
+    case Qt::Key_Left:
+        return plain ? TimingKey::Back : shift ? TimingKey::BackSecond : TimingKey::None;
+    case Qt::Key_Right:
+        return plain ? TimingKey::On : shift ? TimingKey::OnSecond : TimingKey::None;
+    case Qt::Key_R:
+        return plain || shift ? TimingKey::Retake : TimingKey::None;
+    case Qt::Key_S:
+        return plain || shift ? TimingKey::Shift : TimingKey::None;
+    case Qt::Key_Z:
+        return ctrl ? TimingKey::Undo
+                    : mods == (Qt::ControlModifier | Qt::ShiftModifier) ? TimingKey::Redo : TimingKey::None;
+    case Qt::Key_Y:
+        return ctrl ? TimingKey::Redo : TimingKey::None;
+    default:
+        return TimingKey::None;
+    }
+}
+
 const QString kNoDisc = u"ＣＤが挿入されてないか、またはこのドライブは使用できません\r\n"
                         u"他のＣＤと交換し、更新ボタンを押してください"_s;
 
@@ -206,6 +241,14 @@ void TimingWindow::buildWidgets()
     connect(Command10, &QPushButton::clicked, this, &TimingWindow::Command10_Click);
     connect(Command8, &QPushButton::clicked, this, &TimingWindow::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &TimingWindow::Command9_Click);
+
+    // The timing keys reach the window before whatever has the focus would
+    // take them (a button pressed by Space, the list's own arrows and
+    // search); the time field keeps its own typing.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child != Text1 && child->focusPolicy() != Qt::NoFocus)
+            child->installEventFilter(this);
+    }
 }
 
 void TimingWindow::followSession()
@@ -365,13 +408,72 @@ bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         }
-    } else if (watched == List1 && type == QEvent::KeyPress) {
+    }
+    if (type == QEvent::KeyPress && watched != Text1 && timingKey(*static_cast<QKeyEvent*>(event)))
+        return true;
+    if (watched == List1 && type == QEvent::KeyPress) {
         // Before the key moves the selection.
         ShowSelectedLine();
     } else if (watched == List1->viewport() && type == QEvent::MouseMove) {
         ShowSelectedLine();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TimingWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A key the time field let through (one it has no use for) is still
+    // the field's.
+    if (QApplication::focusWidget() != Text1 && timingKey(*event))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+bool TimingWindow::timingKey(const QKeyEvent& event)
+{
+    const TimingKey key = timingKeyOf(event);
+    if (key == TimingKey::None)
+        return false;
+    ShowSelectedLine();
+    bool changed = false;
+    switch (key) {
+    case TimingKey::Set:
+        // Only while Set can be pressed; never the button that has the focus.
+        if (Command6->isEnabled())
+            Command6_Click();
+        return true;
+    case TimingKey::Back:
+        changed = m_session->nudge(-kNudgeMs);
+        break;
+    case TimingKey::On:
+        changed = m_session->nudge(kNudgeMs);
+        break;
+    case TimingKey::BackSecond:
+        changed = m_session->nudge(-kNudgeSecondMs);
+        break;
+    case TimingKey::OnSecond:
+        changed = m_session->nudge(kNudgeSecondMs);
+        break;
+    case TimingKey::Retake:
+        changed = m_session->retake();
+        SilentLabel->setVisible(m_device->isSilent());
+        break;
+    case TimingKey::Shift:
+        changed = m_session->shiftFromHere();
+        break;
+    case TimingKey::Undo:
+        changed = m_session->undo();
+        break;
+    case TimingKey::Redo:
+        changed = m_session->redo();
+        break;
+    case TimingKey::None:
+        break;
+    }
+    // The time field and the text display show the line as it is now.
+    if (changed)
+        ShowSelectedLine();
+    return true;
 }
 
 void TimingWindow::closeEvent(QCloseEvent* event)

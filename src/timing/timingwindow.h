@@ -106,6 +106,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -115,6 +116,10 @@ private:
     void followSession();
     // The device has read its disc: list the tracks, or say there is none.
     void discOpened();
+    // The timing keys, wherever the focus is but in the time field: Space
+    // (Set), the arrows (nudge), R (retake), S (shift from here), Ctrl+Z and
+    // Ctrl+Y or Ctrl+Shift+Z (undo, redo). True when the key was one of them.
+    bool timingKey(const QKeyEvent& event);
 
     QString m_driveName;
     QString m_rememberedTrack;

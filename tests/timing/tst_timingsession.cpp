@@ -23,6 +23,10 @@ private Q_SLOTS:
     void setKeepsTheHeardPositionAsTheExactTime_data();
     void setKeepsTheHeardPositionAsTheExactTime();
     void nextShowsLinesWhileTheEditIsGuarded();
+    void nudgeMovesATimeAndItsTag_data();
+    void nudgeMovesATimeAndItsTag();
+    void retakeAndShiftFromHere();
+    void undoAndRedoGoStepByStep();
     void playFromTheSelectedLineAndTheTrackEnd();
     void playbackThatEndsByItselfStops();
     void testDisplaysPlayAndStop();
@@ -208,6 +212,161 @@ void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime()
     }
     QCOMPARE(session.rows(), rows);
     QCOMPARE(session.exactTimes(), exact);
+}
+
+namespace {
+
+// Rows with and without exact times, and rows that have no time.
+const QStringList kTimedRows{u"-------sep"_s, u"[00:12]one"_s, u"[--:--]two"_s,
+                             u"[01:05]three"_s, u"       skip"_s, u"[00:40]four"_s};
+const ExactTimes kTimedExact{std::nullopt, 12950, std::nullopt, std::nullopt, std::nullopt, 40500};
+
+} // namespace
+
+void TestTimingSession::nudgeMovesATimeAndItsTag_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<qint32>("delta");
+    QTest::addColumn<QString>("after"); // empty: nothing changes
+    QTest::addColumn<ExactTime>("exact");
+    QTest::newRow("on across a second") << 1 << 100 << u"[00:13]one"_s << ExactTime(13050);
+    QTest::newRow("back a second") << 1 << -1000 << u"[00:11]one"_s << ExactTime(11950);
+    QTest::newRow("a tag of whole seconds") << 3 << -100 << u"[01:04]three"_s << ExactTime(64900);
+    QTest::newRow("not below 0") << 1 << -20000 << u"[00:00]one"_s << ExactTime(0);
+    QTest::newRow("a row without a time") << 2 << 100 << QString() << ExactTime();
+    QTest::newRow("a row not to be timed") << 0 << 100 << QString() << ExactTime();
+    QTest::newRow("no row selected") << -1 << 100 << QString() << ExactTime();
+}
+
+void TestTimingSession::nudgeMovesATimeAndItsTag()
+{
+    QFETCH(int, row);
+    QFETCH(qint32, delta);
+    QFETCH(QString, after);
+    QFETCH(ExactTime, exact);
+
+    ScriptedDevice device({200000});
+    TimingSession session(device);
+    session.setRows(kTimedRows, kTimedExact);
+    session.selectRow(row);
+    QCOMPARE(session.nudge(delta), !after.isEmpty());
+    QStringList rows = kTimedRows;
+    ExactTimes times = session.exactTimes();
+    if (!after.isEmpty()) {
+        rows[row] = after;
+        QCOMPARE(times.at(row), exact);
+    }
+    QCOMPARE(session.rows(), rows);
+    QCOMPARE(session.selectedRow(), row);
+    QCOMPARE(session.canUndo(), !after.isEmpty());
+}
+
+void TestTimingSession::retakeAndShiftFromHere()
+{
+    ScriptedDevice device({100000, 200000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"1"_s);
+    session.setRows(kTimedRows, kTimedExact);
+
+    // R: from 3 s before the line, the selection on the line before it; no
+    // row changes and nothing is to undo.
+    session.selectRow(5);
+    QVERIFY(session.retake());
+    QCOMPARE(device.from(), 100000 + 37500);
+    QVERIFY(device.isPlaying() && session.canSet());
+    QCOMPARE(session.selectedRow(), 4);
+    QCOMPARE(session.rows(), kTimedRows);
+    QVERIFY(!session.canUndo());
+    session.selectRow(2); // no time
+    QVERIFY(!session.retake());
+    session.setRows({u"[00:02]first"_s}, {2000});
+    session.selectRow(0);
+    QVERIFY(session.retake());
+    QCOMPARE(device.from(), 100000); // the track start
+    QCOMPARE(session.selectedRow(), -1);
+
+    // S: the selected line takes the time heard now, the later timed lines
+    // move by as much.
+    session.setRows(kTimedRows, kTimedExact);
+    session.chooseTrack(1);
+    session.play();
+    device.advance(30000);
+    session.selectRow(1);
+    QVERIFY(session.shiftFromHere());
+    QCOMPARE(session.rows(), (QStringList{u"-------sep"_s, u"[00:30]one"_s, u"[--:--]two"_s, u"[01:22]three"_s,
+                                          u"       skip"_s, u"[00:57]four"_s}));
+    QCOMPARE(session.exactTimes(),
+             (ExactTimes{std::nullopt, 30000, std::nullopt, 82050, std::nullopt, 57550}));
+    // Earlier: later lines stop at 0.
+    session.stop();
+    session.play();
+    device.advance(500);
+    session.selectRow(3);
+    QVERIFY(session.shiftFromHere());
+    QCOMPARE(session.exactTimes(), (ExactTimes{std::nullopt, 30000, std::nullopt, 500, std::nullopt, 0}));
+    QCOMPARE(session.rows().at(5), u"[00:00]four"_s);
+    // Only while playing.
+    session.pause();
+    QVERIFY(!session.shiftFromHere());
+}
+
+void TestTimingSession::undoAndRedoGoStepByStep()
+{
+    ScriptedDevice device({200000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"0"_s);
+    session.setRows({u"[--:--]a"_s, u"[--:--]b"_s, u"       c"_s});
+    struct State
+    {
+        QStringList rows;
+        ExactTimes exact;
+        int selected;
+        bool operator==(const State&) const = default;
+    };
+    const auto state = [&session] { return State{session.rows(), session.exactTimes(), session.selectedRow()}; };
+    QList<State> states{state()};
+    session.play();
+    device.advance(1000);
+    session.set(); // a at 1.0 s
+    states.append(state());
+    device.advance(1000);
+    session.set(); // b at 2.0 s
+    states.append(state());
+    QVERIFY(session.editTag(u"[00:05]"_s));
+    // A choice of line is no step of its own; undo comes back to the line
+    // that was selected when the change was made.
+    session.selectRow(0);
+    states.append(state());
+    QVERIFY(session.nudge(-100));
+    states.append(state());
+    QCOMPARE(states.last().rows, (QStringList{u"[00:00]a"_s, u"[00:05]b"_s, u"       c"_s}));
+    QCOMPARE(states.last().exact, (ExactTimes{900, 5000, std::nullopt}));
+
+    const QStringList commands = device.commands;
+    const qint32 position = device.Position();
+    for (qsizetype i = states.size() - 2; i >= 0; --i) {
+        QVERIFY(session.undo());
+        QCOMPARE(state(), states.at(i));
+    }
+    QVERIFY(!session.undo());
+    QVERIFY(session.redo());
+    QVERIFY(session.redo());
+    QCOMPARE(state(), states.at(2));
+    // Playback is untouched by all of it.
+    QCOMPARE(device.commands, commands);
+    QCOMPARE(device.Position(), position);
+    QVERIFY(device.isPlaying());
+    // A new change drops what was undone.
+    session.selectRow(1);
+    QVERIFY(session.nudge(1000));
+    QVERIFY(!session.canRedo());
+    QVERIFY(session.undo());
+    QCOMPARE(state(), (State{states.at(2).rows, states.at(2).exact, 1}));
+    // A new run, a new history.
+    session.setRows({u"[--:--]x"_s});
+    QVERIFY(!session.canUndo() && !session.canRedo());
 }
 
 void TestTimingSession::nextShowsLinesWhileTheEditIsGuarded()
