@@ -10,6 +10,8 @@
 
 namespace verselet {
 
+class EnvelopeCache;
+
 class CdAudioDevice : public QObject
 {
     Q_OBJECT
@@ -52,6 +54,10 @@ public:
     virtual bool isPlaying() const = 0;
     // True when no sound is heard and playback runs on the clock alone.
     virtual bool isSilent() const = 0;
+
+    // The envelope of the open disc's audio, for a waveform; none when the
+    // device has no audio to show.
+    virtual EnvelopeCache* envelopes() { return nullptr; }
 
 Q_SIGNALS:
     // The device's own Play and Stop buttons.

@@ -208,6 +208,8 @@ public:
         return std::make_unique<CdioReader>(std::move(cdio), m_tracks, m_drive);
     }
 
+    bool isDrive() const override { return m_drive; }
+
 private:
     QString m_name;
     QList<DiscTrack> m_tracks;

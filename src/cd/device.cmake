@@ -8,6 +8,7 @@ target_sources(verselet_core PRIVATE
     mediumwatch.h mediumwatch.cpp
     cdaudiodevice.h
     discaudiodevice.h discaudiodevice.cpp
+    envelope.h envelope.cpp
 )
 
 target_sources(verselet_audio PRIVATE

@@ -45,6 +45,8 @@ public:
     virtual const QList<DiscTrack>& tracks() const = 0;
     // A reader of its own for the player's reader thread.
     virtual std::unique_ptr<DiscReader> openReader() const = 0;
+    // A CD in a drive: one reader at a time, or playback would stutter.
+    virtual bool isDrive() const { return false; }
     // Where the disc's time line ends.
     qint64 endFrame() const
     {

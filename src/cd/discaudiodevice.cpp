@@ -3,6 +3,7 @@
 #include "cd/audiofilesdisc.h"
 #include "cd/cdiodisc.h"
 #include "cd/disc.h"
+#include "cd/envelope.h"
 #include "cd/mediumwatch.h"
 #include "cd/playbackengine.h"
 
@@ -72,6 +73,7 @@ DiscAudioDevice::DiscAudioDevice(AudioOutputFactory outputs, QObject* parent)
     events.ended = [this] { Q_EMIT playbackEnded(); };
     events.silenceChanged = [this] { Q_EMIT silenceChanged(); };
     m_engine = std::make_unique<PlaybackEngine>(std::move(outputs), std::move(events));
+    m_envelopes = new EnvelopeCache(this);
 }
 
 DiscAudioDevice::~DiscAudioDevice()
@@ -147,6 +149,16 @@ void DiscAudioDevice::finishReading(const std::shared_ptr<Reading>& reading)
     m_watch = std::move(reading->watch);
     m_lastLook.start();
     m_engine->setDisc(m_disc);
+    // A drive has one reader, the player's: its envelope is what it plays.
+    // Images and audio files are read ahead by a reader of their own.
+    const bool drive = m_disc && m_disc->isDrive();
+    m_envelopes->setDisc(m_disc, !drive);
+    if (drive)
+        m_engine->setTap([envelopes = m_envelopes](qint64 at, const qint16* frames, qint64 count) {
+            envelopes->feed(at, frames, count);
+        });
+    else
+        m_engine->setTap({});
     Q_EMIT opened(m_disc != nullptr);
 }
 

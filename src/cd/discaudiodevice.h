@@ -57,6 +57,7 @@ public:
     void setFrom(qint32 position) override;
     bool isPlaying() const override;
     bool isSilent() const override;
+    EnvelopeCache* envelopes() override { return m_envelopes; }
 
 private:
     struct Reading;
@@ -67,6 +68,8 @@ private:
     void lookAtTheMedium();
 
     std::unique_ptr<PlaybackEngine> m_engine;
+    // A child: it goes after the engine, whose tap may feed it.
+    EnvelopeCache* m_envelopes;
     std::shared_ptr<const Disc> m_disc;
     std::unique_ptr<MediumWatch> m_watch; // on what m_disc was read from
     QElapsedTimer m_lastLook;

@@ -307,6 +307,12 @@ void PlaybackEngine::silenceChanged()
         m_events.post([this] { m_events.silenceChanged(); });
 }
 
+void PlaybackEngine::setTap(FrameTap tap)
+{
+    std::lock_guard lock(m_tapMutex);
+    m_tap = std::move(tap);
+}
+
 void PlaybackEngine::setDisc(std::shared_ptr<const Disc> disc)
 {
     stop();
@@ -401,6 +407,11 @@ void PlaybackEngine::readerLoop()
         const qint64 got = want > 0 && reader ? reader->read(position, buffer.data(), want) : 0;
         if (got > 0) {
             session->ring.push(buffer.data(), got);
+            {
+                std::lock_guard tapLock(m_tapMutex);
+                if (m_tap)
+                    m_tap(position, buffer.data(), got);
+            }
             position += got;
         }
         if (got <= 0 || position >= session->endFrame)

@@ -66,6 +66,12 @@ public:
     // True when the frames go nowhere and only the clock plays.
     bool isSilent() const { return m_silent.load(std::memory_order_relaxed); }
 
+    // Sees every run of frames read for playback, on the reader thread, as
+    // (disc frame, frames, count). Once setTap() returns, the tap it
+    // replaced is no longer running and is not called again.
+    using FrameTap = std::function<void(qint64, const qint16*, qint64)>;
+    void setTap(FrameTap tap);
+
 private:
     void readerLoop();
     // Output thread: tell the owner, on its thread.
@@ -85,6 +91,8 @@ private:
     std::shared_ptr<const Disc> m_readerDisc;
     bool m_quit = false;
     std::thread m_reader;
+    std::mutex m_tapMutex; // held while the tap runs
+    FrameTap m_tap;
 
     // Output thread.
     QThread* m_outputThread = nullptr;

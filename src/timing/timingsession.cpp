@@ -148,6 +148,7 @@ void TimingSession::ResetToTrackStart()
 
 void TimingSession::goStopped()
 {
+    m_cue.reset();
     setControls(false, true);
     ResetToTrackStart();
     m_playingFlag = 0;
@@ -164,6 +165,7 @@ void TimingSession::chooseTrack(int index)
 
 void TimingSession::play()
 {
+    m_cue.reset();
     setControls(true, false);
     backToTop();
     m_device.setCommand(u"play"_s);
@@ -182,6 +184,7 @@ void TimingSession::playFromSelectedRow() { playFrom(qint32(GetSelectedTagOffset
 
 void TimingSession::playFrom(qint32 trackMilliseconds)
 {
+    m_cue.reset();
     setControls(true, false);
     m_device.setTrack(selectedTrackNumber());
     m_device.setFrom(m_device.TrackPosition() + trackMilliseconds);
@@ -192,6 +195,39 @@ void TimingSession::playFrom(qint32 trackMilliseconds)
 qint32 TimingSession::heardPosition() const
 {
     return std::max(m_device.Position() - m_device.TrackPosition(), 0);
+}
+
+qint32 TimingSession::stampPosition() const
+{
+    return qint32(std::max<qint64>(qint64(heardPosition()) - m_lagOffset, 0));
+}
+
+qint32 TimingSession::headPosition() const { return m_cue ? *m_cue : heardPosition(); }
+
+void TimingSession::seek(qint32 trackMilliseconds)
+{
+    const qint32 at = std::max(trackMilliseconds, 0);
+    if (m_canSet && m_playingFlag == 1) {
+        playFrom(at);
+        return;
+    }
+    // Paused, as "||" leaves it: the flag stays up, "＞" plays on.
+    m_device.setCommand(u"Stop"_s);
+    m_device.setTrack(selectedTrackNumber());
+    m_device.setFrom(m_device.TrackPosition() + at);
+    m_playingFlag = 1;
+    setControls(false, true);
+    m_cue = at;
+    setPlayTime(FormatTimeTag(at));
+}
+
+bool TimingSession::setRowTime(int row, qint32 milliseconds)
+{
+    if (row < 0 || row >= rowCount() || !LineTime(m_rows.at(row), m_exact.at(row)))
+        return false;
+    remember(snapshot());
+    retime(row, std::max(milliseconds, 0));
+    return true;
 }
 
 double TimingSession::GetSelectedTagOffset() const
@@ -205,7 +241,7 @@ SetStep TimingSession::set()
     const int before = m_selected;
     // Read at the press, not at the last tick: the tag is the same text as
     // the play time shown but for the time since that tick.
-    const qint32 heard = heardPosition();
+    const qint32 heard = stampPosition();
     Snapshot unstamped = snapshot();
     const SetStep step = PressSet(m_rows, m_selected, FormatTimeTag(heard));
     if (step.stamped) {
@@ -281,6 +317,10 @@ void TimingSession::tick()
         setPlayTime(kStoppedDisplay);
         return;
     }
+    if (m_cue) {
+        setPlayTime(FormatTimeTag(*m_cue));
+        return;
+    }
     setPlayTime(FormatTimeTag(m_device.Position() - m_device.TrackPosition()));
     // The play time has reached the track's length, to the second.
     if (atTrackEnd()) {
@@ -300,6 +340,7 @@ void TimingSession::playbackEnded()
 
 void TimingSession::beginTest(bool fromBeginning)
 {
+    m_cue.reset();
     setControls(true, false);
     if (fromBeginning) {
         backToTop();
@@ -346,7 +387,7 @@ bool TimingSession::shiftFromHere()
     const ExactTime time = LineTime(m_rows.at(m_selected), m_exact.at(m_selected));
     if (!time)
         return false;
-    const qint32 now = heardPosition();
+    const qint32 now = stampPosition();
     const qint64 delta = qint64(now) - *time;
     remember(snapshot());
     retime(m_selected, now);

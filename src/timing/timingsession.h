@@ -21,6 +21,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace verselet {
 
 class TimingSession final : public QObject
@@ -102,6 +104,22 @@ public:
     // True when the play time reads the chosen track's length.
     bool atTrackEnd() const;
 
+    // ---- The user's own lag: every stamp keeps the heard position less
+    // this many milliseconds (not below 0).
+    void setLagOffset(qint32 milliseconds) { m_lagOffset = milliseconds; }
+    qint32 lagOffset() const { return m_lagOffset; }
+
+    // ---- The waveform
+    // A click at a time of the chosen track: while playing, plays on from
+    // there; otherwise Paused there, and "＞" goes on from it.
+    void seek(qint32 trackMilliseconds);
+    // Where the play head stands in the track: the time heard, or the point
+    // a click paused at.
+    qint32 headPosition() const;
+    // A row's time set outright (its mark dragged): one step, like a nudge.
+    // False when the row has no time.
+    bool setRowTime(int row, qint32 milliseconds);
+
     // ---- Corrections, each one step that undo takes back
     // The selected row's time moved by `deltaMs`, not below 0; its tag
     // follows by truncation. False when the row has no time.
@@ -162,6 +180,8 @@ private:
     void restore(const Snapshot& state);
     // The track time heard now, not below 0.
     qint32 heardPosition() const;
+    // The heard position as a stamp: less the user's lag, not below 0.
+    qint32 stampPosition() const;
     // The row's tag and exact time become this time.
     void retime(int row, qint32 milliseconds);
     void playFrom(qint32 trackMilliseconds);
@@ -185,6 +205,9 @@ private:
     bool m_canSet = false;
     bool m_canTest = true;
     QString m_playTime;
+    qint32 m_lagOffset = 0;
+    // Paused by a click on the waveform, at this track time.
+    std::optional<qint32> m_cue;
     QList<Snapshot> m_undo;
     QList<Snapshot> m_redo;
 };
