@@ -6,6 +6,7 @@
 #include "timing/stamping.h"
 #include "timing/timinglistmodel.h"
 #include "timing/timingsession.h"
+#include "timing/waveformstrip.h"
 #include "widgets/messages.h"
 #include "widgets/twips.h"
 #include "widgets/widgetstyle.h"
@@ -94,7 +95,7 @@ TimingWindow::TimingWindow(std::unique_ptr<CdAudioDevice> device, const QString&
     setWindowTitle(QString());
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(TwipsToPixels(8205), TwipsToPixels(5955));
+    setFixedSize(TwipsToPixels(8205), TwipsToPixels(7215));
     buildWidgets();
     followSession();
 
@@ -230,6 +231,11 @@ void TimingWindow::buildWidgets()
     SilentLabel->setStyleSheet(u"color: #a00000;"_s);
     SilentLabel->setToolTip(u"音声出力が見つからないため、音を出さずに時間だけを進めて再生します"_s);
     SilentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
+
+    Waveform = new WaveformStrip(*m_session, *m_device, this);
+    Waveform->setGeometry(TwipsRect(120, 5985, 7965, 1110));
+    Waveform->setToolTip(u"クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"_s);
+    connect(Waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
 
     connect(Command1, &QPushButton::clicked, this, &TimingWindow::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &TimingWindow::Command2_Click);

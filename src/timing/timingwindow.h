@@ -20,6 +20,8 @@ class QTimer;
 
 namespace verselet {
 
+class WaveformStrip;
+
 class TimingListModel;
 
 // The timing window ("Form3"): the lines to time, the track list and the
@@ -96,6 +98,7 @@ public:
     QTimer* Timer1 = nullptr;
     // Says that playback is silent when there is no audio output.
     QLabel* SilentLabel = nullptr;
+    WaveformStrip* Waveform = nullptr;
 
 Q_SIGNALS:
     // "＞テスト" (true: from the beginning) or "=>テスト" (from the selected line).

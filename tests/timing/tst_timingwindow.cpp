@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "timing/timingwindow.h"
+#include "timing/waveformstrip.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -109,8 +110,10 @@ void TestTimingWindow::widgetsAsTheWindowShowsThem()
     TimingWindow* w = open({60000});
     QCOMPARE(w->objectName(), u"Form3"_s);
     QCOMPARE(w->windowTitle(), QString());
-    QCOMPARE(w->size(), QSize(547, 397));
+    QCOMPARE(w->size(), QSize(547, 481));
     QCOMPARE(w->Label2->text(), u"[--:--]"_s);
+    QCOMPARE(w->findChild<QWidget*>(u"Waveform"_s), static_cast<QWidget*>(w->Waveform));
+    QCOMPARE(w->Waveform->geometry(), QRect(8, 399, 531, 74));
 
     struct Button
     {

@@ -1,0 +1,238 @@
+#include "timing/waveformstrip.h"
+
+#include "cd/cdaudiodevice.h"
+#include "cd/disc.h"
+#include "cd/envelope.h"
+#include "timing/timetag.h"
+#include "timing/timingsession.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace verselet {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The narrowest view, in ms, and how much one wheel step zooms.
+constexpr qint32 kNarrowestSpan = 1000;
+constexpr double kZoomStep = 1.25;
+// A mark is taken up within this many pixels.
+constexpr int kMarkReach = 4;
+// A press that moves this far is a drag.
+constexpr int kDragDistance = 3;
+
+} // namespace
+
+WaveformStrip::WaveformStrip(TimingSession& session, CdAudioDevice& device, QWidget* parent)
+    : QWidget(parent), m_session(session), m_device(device), m_repaint(new QTimer(this))
+{
+    setObjectName(u"Waveform"_s);
+    setMouseTracking(false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // 25 pictures a second while the track plays, none while it does not.
+    m_repaint->setInterval(40);
+    connect(m_repaint, &QTimer::timeout, this, [this] {
+        if (!m_device.isPlaying() && !m_pressed)
+            m_repaint->stop();
+        followHead();
+        update();
+    });
+    const auto refresh = [this] {
+        if (m_device.isPlaying() && !m_repaint->isActive())
+            m_repaint->start();
+        update();
+    };
+    connect(&m_session, &TimingSession::rowChanged, this, refresh);
+    connect(&m_session, &TimingSession::rowsReset, this, refresh);
+    connect(&m_session, &TimingSession::selectionChanged, this, refresh);
+    connect(&m_session, &TimingSession::controlsChanged, this, refresh);
+    connect(&m_session, &TimingSession::playTimeChanged, this, refresh);
+    connect(&m_session, &TimingSession::trackChosen, this, [this] { showWholeTrack(); });
+    connect(&m_session, &TimingSession::tracksChanged, this, [this] { showWholeTrack(); });
+    if (EnvelopeCache* envelopes = m_device.envelopes())
+        connect(envelopes, &EnvelopeCache::changed, this, qOverload<>(&QWidget::update));
+}
+
+qint32 WaveformStrip::trackLength() const { return std::max(m_device.TrackLength(), 0); }
+
+void WaveformStrip::showWholeTrack()
+{
+    m_viewStart = 0;
+    m_viewSpan = std::max(trackLength(), 1);
+    if (EnvelopeCache* envelopes = m_device.envelopes())
+        envelopes->request(m_device.Track());
+    update();
+}
+
+qint32 WaveformStrip::timeAt(int x) const
+{
+    const int w = std::max(width(), 1);
+    return m_viewStart + qint32(qint64(std::clamp(x, 0, w)) * m_viewSpan / w);
+}
+
+int WaveformStrip::xAt(qint32 trackMs) const
+{
+    return int(qint64(trackMs - m_viewStart) * width() / std::max(m_viewSpan, 1));
+}
+
+int WaveformStrip::markAt(int x) const
+{
+    int best = -1;
+    int bestDistance = kMarkReach + 1;
+    for (int row = 0; row < m_session.rowCount(); ++row) {
+        const ExactTime time = LineTime(m_session.rows().at(row), m_session.exactTime(row));
+        if (!time)
+            continue;
+        const int distance = std::abs(xAt(*time) - x);
+        if (distance < bestDistance) {
+            best = row;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+void WaveformStrip::followHead()
+{
+    const qint32 length = trackLength();
+    if (m_viewSpan >= length || m_pressed)
+        return;
+    const qint32 head = m_session.headPosition();
+    if (head >= m_viewStart && head < m_viewStart + m_viewSpan)
+        return;
+    // The next page, with a little of the last one still in view.
+    m_viewStart = std::clamp(head - m_viewSpan / 10, 0, std::max(length - m_viewSpan, 0));
+}
+
+void WaveformStrip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QRect area = rect();
+    p.fillRect(area, QColor(16, 16, 16));
+    const int mid = area.height() / 2;
+
+    // The envelope, one column per pixel.
+    if (EnvelopeCache* envelopes = m_device.envelopes()) {
+        const Envelope& envelope = envelopes->envelope();
+        const qint64 trackStart = MsToFrames(m_device.TrackPosition());
+        p.setPen(QColor(90, 170, 90));
+        const double scale = double(mid - 2) / 32768.0;
+        for (int x = 0; x < area.width(); ++x) {
+            const qint64 from = trackStart + MsToFrames(timeAt(x));
+            const qint64 to = trackStart + MsToFrames(timeAt(x + 1));
+            qint16 lo = 0;
+            qint16 hi = 0;
+            if (!envelope.extremes(from / kEnvelopeBlockFrames, std::max(from, to - 1) / kEnvelopeBlockFrames,
+                                   lo, hi))
+                continue;
+            p.drawLine(x, mid - int(hi * scale), x, mid - int(lo * scale));
+        }
+    }
+    p.setPen(QColor(60, 60, 60));
+    p.drawLine(0, mid, area.width(), mid);
+
+    // A mark for each line with a time, its line number beside it.
+    QFont small = font();
+    small.setPointSizeF(7);
+    p.setFont(small);
+    const int selected = m_session.selectedRow();
+    for (int row = 0; row < m_session.rowCount(); ++row) {
+        ExactTime time = LineTime(m_session.rows().at(row), m_session.exactTime(row));
+        if (row == m_dragRow && m_dragged)
+            time = m_dragMs;
+        if (!time)
+            continue;
+        const int x = xAt(*time);
+        if (x < -20 || x > area.width())
+            continue;
+        p.setPen(row == selected ? QColor(255, 220, 80) : QColor(80, 160, 255));
+        p.drawLine(x, 0, x, area.height());
+        p.drawText(x + 2, small.pointSize() + 4, QString::number(row + 1));
+    }
+
+    // The play head.
+    const int head = xAt(m_session.headPosition());
+    p.setPen(QColor(230, 60, 60));
+    p.drawLine(head, 0, head, area.height());
+
+    // The user's lag, when it is taken off the stamps.
+    if (const qint32 offset = m_session.lagOffset(); offset != 0) {
+        const QString text = u"補正 %1%2 ms"_s.arg(offset > 0 ? u"+"_s : QString()).arg(offset);
+        p.setPen(QColor(200, 200, 200));
+        p.drawText(area.adjusted(0, 2, -4, 0), Qt::AlignRight | Qt::AlignTop, text);
+    }
+}
+
+void WaveformStrip::wheelEvent(QWheelEvent* event)
+{
+    const int steps = event->angleDelta().y() / 120;
+    const qint32 length = std::max(trackLength(), 1);
+    if (steps == 0) {
+        event->ignore();
+        return;
+    }
+    const int x = int(event->position().x());
+    const qint32 at = timeAt(x);
+    double span = m_viewSpan;
+    for (int i = 0; i < std::abs(steps); ++i)
+        span = steps > 0 ? span / kZoomStep : span * kZoomStep;
+    m_viewSpan = std::clamp(qint32(span), std::min(kNarrowestSpan, length), length);
+    // The time under the pointer stays under it.
+    const qint32 start = at - qint32(qint64(x) * m_viewSpan / std::max(width(), 1));
+    m_viewStart = std::clamp(start, 0, std::max(length - m_viewSpan, 0));
+    event->accept();
+    update();
+}
+
+void WaveformStrip::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pressed = true;
+    m_dragged = false;
+    m_pressX = int(event->position().x());
+    m_dragRow = markAt(int(event->position().x()));
+    m_dragMs = timeAt(int(event->position().x()));
+}
+
+void WaveformStrip::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_pressed || m_dragRow < 0)
+        return;
+    const int x = int(event->position().x());
+    if (!m_dragged) {
+        if (std::abs(x - m_pressX) < kDragDistance)
+            return;
+        m_dragged = true;
+    }
+    m_dragMs = timeAt(x);
+    update();
+}
+
+void WaveformStrip::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_pressed)
+        return;
+    m_pressed = false;
+    const int row = m_dragRow;
+    m_dragRow = -1;
+    if (m_dragged) {
+        m_dragged = false;
+        if (m_session.setRowTime(row, timeAt(int(event->position().x()))))
+            Q_EMIT markMoved(row);
+        update();
+        return;
+    }
+    m_session.seek(timeAt(int(event->position().x())));
+    if (m_device.isPlaying() && !m_repaint->isActive())
+        m_repaint->start();
+    update();
+}
+
+} // namespace verselet

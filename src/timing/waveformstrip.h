@@ -1,0 +1,64 @@
+#pragma once
+
+// The waveform strip of the timing window ("Waveform"): the chosen track's
+// envelope, the play head, and a mark for each line that has a time,
+// labelled with its line number. The whole track is in view at first; the
+// wheel zooms around the pointer, and a zoomed view follows the play head. A
+// click plays from that point (or pauses there when not playing); dragging a
+// mark moves that line's time.
+
+#include <QWidget>
+
+class QTimer;
+
+namespace verselet {
+
+class CdAudioDevice;
+class TimingSession;
+
+class WaveformStrip final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    WaveformStrip(TimingSession& session, CdAudioDevice& device, QWidget* parent);
+
+    // The part of the track in view, in ms.
+    qint32 viewStart() const { return m_viewStart; }
+    qint32 viewSpan() const { return m_viewSpan; }
+    // The track time at a column, and the column of a track time.
+    qint32 timeAt(int x) const;
+    int xAt(qint32 trackMs) const;
+    // The whole track in view, and its envelope asked for.
+    void showWholeTrack();
+
+Q_SIGNALS:
+    // A line's time was moved by dragging its mark.
+    void markMoved(int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    qint32 trackLength() const;
+    // The row whose mark is under the column, -1 for none.
+    int markAt(int x) const;
+    void followHead();
+
+    TimingSession& m_session;
+    CdAudioDevice& m_device;
+    QTimer* m_repaint;
+    qint32 m_viewStart = 0;
+    qint32 m_viewSpan = 0;
+    int m_pressX = 0;
+    int m_dragRow = -1;
+    qint32 m_dragMs = 0;
+    bool m_dragged = false;
+    bool m_pressed = false;
+};
+
+} // namespace verselet
