@@ -172,16 +172,22 @@ void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime_data()
     QTest::addColumn<bool>("tickFirst");   // a tick just before each Set
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<ExactTimes>("exact");
-    const QStringList three{u"[--:--]a"_s, u"[01:05]b"_s, u"[--:--]c"_s};
+    QTest::addColumn<qint32>("lag"); // the user's own, calibrated
     QTest::newRow("stamps the truncation")
         << 0 << QList<qint32>{12987, 65009} << true
-        << QStringList{u"[00:12]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{12987, 65009, {}};
+        << QStringList{u"[00:12]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{12987, 65009, {}} << 0;
     QTest::newRow("second track: counted from its start")
         << 1 << QList<qint32>{999, 1000, 61500} << true
-        << QStringList{u"[00:00]a"_s, u"[00:01]b"_s, u"[01:01]c"_s} << ExactTimes{999, 1000, 61500};
+        << QStringList{u"[00:00]a"_s, u"[00:01]b"_s, u"[01:01]c"_s} << ExactTimes{999, 1000, 61500} << 0;
     // The time shown is a tick old; the stamp is the position at the press.
     QTest::newRow("between ticks, the press counts") << 0 << QList<qint32>{12999, 13000} << false
-        << QStringList{u"[00:12]a"_s, u"[00:13]b"_s, u"[--:--]c"_s} << ExactTimes{12999, 13000, {}};
+        << QStringList{u"[00:12]a"_s, u"[00:13]b"_s, u"[--:--]c"_s} << ExactTimes{12999, 13000, {}} << 0;
+    QTest::newRow("a late presser's lag is taken off") << 0 << QList<qint32>{13100, 20100} << true
+        << QStringList{u"[00:12]a"_s, u"[00:19]b"_s, u"[--:--]c"_s} << ExactTimes{12968, 19968, {}} << 132;
+    QTest::newRow("an early presser's is added") << 0 << QList<qint32>{13100} << true
+        << QStringList{u"[00:13]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{13140, 65432, {}} << -40;
+    QTest::newRow("not below the track start") << 1 << QList<qint32>{600} << true
+        << QStringList{u"[00:00]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{0, 65432, {}} << 700;
 }
 
 void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime()
@@ -191,6 +197,7 @@ void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime()
     QFETCH(bool, tickFirst);
     QFETCH(QStringList, rows);
     QFETCH(ExactTimes, exact);
+    QFETCH(qint32, lag);
 
     ScriptedDevice device({200000, 200000});
     device.setCommand(u"Open"_s);
@@ -199,6 +206,7 @@ void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime()
     // Row 1 comes with an exact time of an earlier run.
     session.setRows({u"[--:--]a"_s, u"[01:05]b"_s, u"[--:--]c"_s}, {std::nullopt, 65432});
     QCOMPARE(session.exactTime(1), ExactTime(65432));
+    session.setLagOffset(lag);
     session.play();
     device.advance(500);
     session.tick(); // [00:00]

@@ -1,0 +1,162 @@
+// The waveform strip in the real timing window, offscreen: a click plays
+// there or pauses there, a mark dragged moves its line's time as one step,
+// the wheel zooms around the pointer and a zoomed view follows the play head.
+
+#include "app/mainwindow.h"
+#include "timing/timingwindow.h"
+#include "timing/waveformstrip.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "scripteddevice.h"
+#include "testfiles.h"
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using namespace testfiles;
+
+class TestWaveform : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void clickPausesOrPlaysThere();
+    void markDraggedIsOneStep();
+    void wheelZoomsAroundThePointerAndTheViewFollows();
+
+private:
+    // A shown window on a device of two tracks, 120 s and 60 s, with the
+    // second chosen.
+    TimingWindow* open(const QStringList& rows, const ExactTimes& exact = {});
+
+    std::unique_ptr<WorkArea> m_home;
+    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<TimingWindow> m_window;
+    ScriptedDevice* m_device = nullptr;
+};
+
+void TestWaveform::init()
+{
+    m_home = std::make_unique<WorkArea>();
+    m_main = std::make_unique<MainWindow>();
+    QVERIFY(m_main->Form_Load());
+}
+
+void TestWaveform::cleanup()
+{
+    m_window.reset();
+    m_main.reset();
+    m_home.reset();
+}
+
+TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exact)
+{
+    auto device = std::make_unique<ScriptedDevice>(QList<qint32>{60000, 120000});
+    m_device = device.get();
+    m_window = std::make_unique<TimingWindow>(std::move(device), QString(), u"1"_s);
+    TimingWindow* w = m_window.get();
+    w->setTimingRows(rows, exact);
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w))
+        return nullptr;
+    return w;
+}
+
+void TestWaveform::clickPausesOrPlaysThere()
+{
+    TimingWindow* w = open({u"[--:--]a"_s});
+    QVERIFY(w);
+    WaveformStrip* strip = w->Waveform;
+    QCOMPARE(strip->viewStart(), 0);
+    QCOMPARE(strip->viewSpan(), 120000); // the whole track
+    // Stopped: a click pauses at that point.
+    const int x = strip->xAt(30000);
+    const qint32 at = strip->timeAt(x);
+    QVERIFY(std::abs(at - 30000) < 300);
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(x, 30));
+    QVERIFY(!m_device->isPlaying());
+    QVERIFY(m_device->fromPending());
+    QCOMPARE(m_device->from(), 60000 + at);
+    QCOMPARE(w->session().PlayingFlag(), qint16(1));
+    QVERIFY(!w->Command6->isEnabled());
+    QVERIFY(w->Command8->isEnabled());
+    QCOMPARE(w->session().headPosition(), at);
+    w->Timer1_Timer();
+    QCOMPARE(w->Label2->text(), u"[00:%1]"_s.arg(at / 1000, 2, 10, QLatin1Char('0')));
+    // "＞" goes on from there.
+    w->Command2->click();
+    QVERIFY(m_device->isPlaying());
+    QCOMPARE(m_device->Position(), 60000 + at);
+    // Playing: a click plays from the point clicked, and Set goes on.
+    m_device->advance(2000);
+    const int later = strip->xAt(90000);
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(later, 30));
+    QVERIFY(m_device->isPlaying());
+    QCOMPARE(m_device->Position(), 60000 + strip->timeAt(later));
+    QVERIFY(w->Command6->isEnabled());
+}
+
+void TestWaveform::markDraggedIsOneStep()
+{
+    TimingWindow* w = open({u"[00:10]a"_s, u"[00:40]b"_s, u"[--:--]c"_s}, {10500, 40250});
+    QVERIFY(w);
+    WaveformStrip* strip = w->Waveform;
+    const int from = strip->xAt(40250);
+    const int to = strip->xAt(50000);
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(from + 1, 30));
+    QTest::mouseMove(strip, QPoint(from + 20, 30));
+    QTest::mouseMove(strip, QPoint(to, 30));
+    // Nothing moves until the mark is let go.
+    QCOMPARE(w->session().exactTime(1), ExactTime(40250));
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(to, 30));
+    const qint32 moved = strip->timeAt(to);
+    QCOMPARE(w->session().exactTime(1), ExactTime(moved));
+    QCOMPARE(w->session().rows().at(1), u"[00:%1]b"_s.arg(moved / 1000));
+    QCOMPARE(w->session().rows().at(0), u"[00:10]a"_s);
+    QCOMPARE(w->session().PlayingFlag(), qint16(0)); // a drag is no click: still stopped
+    w->session().undo();
+    QCOMPARE(w->session().rows().at(1), u"[00:40]b"_s);
+    QCOMPARE(w->session().exactTime(1), ExactTime(40250));
+    QVERIFY(!w->session().canUndo());
+}
+
+void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
+{
+    TimingWindow* w = open({u"[--:--]a"_s});
+    QVERIFY(w);
+    WaveformStrip* strip = w->Waveform;
+    const auto wheel = [strip](int x, int steps) {
+        QWheelEvent event(QPointF(x, 30), strip->mapToGlobal(QPointF(x, 30)), QPoint(), QPoint(0, 120 * steps),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(strip, &event);
+    };
+    const int x = strip->width() / 4;
+    const qint32 under = strip->timeAt(x);
+    wheel(x, 3);
+    QVERIFY(strip->viewSpan() < 120000 / 1.9);
+    QVERIFY(std::abs(strip->timeAt(x) - under) <= strip->viewSpan() / strip->width() + 1);
+    wheel(x, -20); // not wider than the track
+    QCOMPARE(strip->viewStart(), 0);
+    QCOMPARE(strip->viewSpan(), 120000);
+    wheel(0, 8);
+    const qint32 span = strip->viewSpan();
+    QCOMPARE(strip->viewStart(), 0);
+
+    // Playing past the view, the view turns the page.
+    w->Command2->click();
+    m_device->advance(span + 5000);
+    QTRY_VERIFY(strip->viewStart() > 0);
+    const qint32 head = w->session().headPosition();
+    QVERIFY(head >= strip->viewStart() && head < strip->viewStart() + strip->viewSpan());
+    QCOMPARE(strip->viewSpan(), span);
+}
+
+QTEST_MAIN(TestWaveform)
+#include "tst_waveform.moc"
