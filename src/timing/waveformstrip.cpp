@@ -6,12 +6,14 @@
 #include "timing/timetag.h"
 #include "timing/timingsession.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <limits>
 
 namespace verselet {
 
@@ -41,22 +43,79 @@ WaveformStrip::WaveformStrip(TimingSession& session, CdAudioDevice& device, QWid
         if (!m_device.isPlaying() && !m_pressed)
             m_repaint->stop();
         followHead();
-        update();
+        // A whole track in view moves the head by a pixel every few tenths
+        // of a second: only a head that has moved is drawn again.
+        if (xAt(m_session.headPosition()) != m_headX || m_viewStart != m_pictureStart)
+            update();
     });
     const auto refresh = [this] {
         if (m_device.isPlaying() && !m_repaint->isActive())
             m_repaint->start();
         update();
     };
-    connect(&m_session, &TimingSession::rowChanged, this, refresh);
-    connect(&m_session, &TimingSession::rowsReset, this, refresh);
+    connect(&m_session, &TimingSession::rowChanged, this, [this, refresh](int row) {
+        if (!m_marksStale && row >= 0 && row < m_markTimes.size())
+            m_markTimes[row] = LineTime(m_session.rows().at(row), m_session.exactTime(row));
+        refresh();
+    });
+    connect(&m_session, &TimingSession::rowsReset, this, [this, refresh] {
+        m_marksStale = true;
+        refresh();
+    });
     connect(&m_session, &TimingSession::selectionChanged, this, refresh);
     connect(&m_session, &TimingSession::controlsChanged, this, refresh);
     connect(&m_session, &TimingSession::playTimeChanged, this, refresh);
     connect(&m_session, &TimingSession::trackChosen, this, [this] { showWholeTrack(); });
     connect(&m_session, &TimingSession::tracksChanged, this, [this] { showWholeTrack(); });
     if (EnvelopeCache* envelopes = m_device.envelopes())
-        connect(envelopes, &EnvelopeCache::changed, this, qOverload<>(&QWidget::update));
+        connect(envelopes, &EnvelopeCache::changed, this, [this] {
+            m_pictureStale = true;
+            update();
+        });
+}
+
+const ExactTimes& WaveformStrip::markTimes()
+{
+    if (m_marksStale || m_markTimes.size() != m_session.rowCount()) {
+        m_markTimes.clear();
+        m_markTimes.reserve(m_session.rowCount());
+        for (int row = 0; row < m_session.rowCount(); ++row)
+            m_markTimes.append(LineTime(m_session.rows().at(row), m_session.exactTime(row)));
+        m_marksStale = false;
+    }
+    return m_markTimes;
+}
+
+void WaveformStrip::drawEnvelope()
+{
+    if (!m_pictureStale && m_picture.size() == size() && m_pictureStart == m_viewStart &&
+        m_pictureSpan == m_viewSpan)
+        return;
+    m_picture = QImage(size(), QImage::Format_RGB32);
+    m_picture.fill(QColor(16, 16, 16));
+    m_pictureStale = false;
+    m_pictureStart = m_viewStart;
+    m_pictureSpan = m_viewSpan;
+    QPainter p(&m_picture);
+    const int mid = height() / 2;
+    if (EnvelopeCache* envelopes = m_device.envelopes()) {
+        const Envelope& envelope = envelopes->envelope();
+        const qint64 trackStart = MsToFrames(m_device.TrackPosition());
+        p.setPen(QColor(90, 170, 90));
+        const double scale = double(mid - 2) / 32768.0;
+        for (int x = 0; x < width(); ++x) {
+            const qint64 from = trackStart + MsToFrames(timeAt(x));
+            const qint64 to = trackStart + MsToFrames(timeAt(x + 1));
+            qint16 lo = 0;
+            qint16 hi = 0;
+            if (!envelope.extremes(from / kEnvelopeBlockFrames, std::max(from, to - 1) / kEnvelopeBlockFrames,
+                                   lo, hi))
+                continue;
+            p.drawLine(x, mid - int(hi * scale), x, mid - int(lo * scale));
+        }
+    }
+    p.setPen(QColor(60, 60, 60));
+    p.drawLine(0, mid, width(), mid);
 }
 
 qint32 WaveformStrip::trackLength() const { return std::max(m_device.TrackLength(), 0); }
@@ -65,6 +124,7 @@ void WaveformStrip::showWholeTrack()
 {
     m_viewStart = 0;
     m_viewSpan = std::max(trackLength(), 1);
+    m_pictureStale = true;
     if (EnvelopeCache* envelopes = m_device.envelopes())
         envelopes->request(m_device.Track());
     update();
@@ -81,12 +141,13 @@ int WaveformStrip::xAt(qint32 trackMs) const
     return int(qint64(trackMs - m_viewStart) * width() / std::max(m_viewSpan, 1));
 }
 
-int WaveformStrip::markAt(int x) const
+int WaveformStrip::markAt(int x)
 {
     int best = -1;
     int bestDistance = kMarkReach + 1;
-    for (int row = 0; row < m_session.rowCount(); ++row) {
-        const ExactTime time = LineTime(m_session.rows().at(row), m_session.exactTime(row));
+    const ExactTimes& marks = markTimes();
+    for (int row = 0; row < marks.size(); ++row) {
+        const ExactTime time = marks.at(row);
         if (!time)
             continue;
         const int distance = std::abs(xAt(*time) - x);
@@ -112,38 +173,23 @@ void WaveformStrip::followHead()
 
 void WaveformStrip::paintEvent(QPaintEvent*)
 {
+    drawEnvelope();
     QPainter p(this);
     const QRect area = rect();
-    p.fillRect(area, QColor(16, 16, 16));
-    const int mid = area.height() / 2;
-
-    // The envelope, one column per pixel.
-    if (EnvelopeCache* envelopes = m_device.envelopes()) {
-        const Envelope& envelope = envelopes->envelope();
-        const qint64 trackStart = MsToFrames(m_device.TrackPosition());
-        p.setPen(QColor(90, 170, 90));
-        const double scale = double(mid - 2) / 32768.0;
-        for (int x = 0; x < area.width(); ++x) {
-            const qint64 from = trackStart + MsToFrames(timeAt(x));
-            const qint64 to = trackStart + MsToFrames(timeAt(x + 1));
-            qint16 lo = 0;
-            qint16 hi = 0;
-            if (!envelope.extremes(from / kEnvelopeBlockFrames, std::max(from, to - 1) / kEnvelopeBlockFrames,
-                                   lo, hi))
-                continue;
-            p.drawLine(x, mid - int(hi * scale), x, mid - int(lo * scale));
-        }
-    }
-    p.setPen(QColor(60, 60, 60));
-    p.drawLine(0, mid, area.width(), mid);
+    p.drawImage(0, 0, m_picture);
 
     // A mark for each line with a time, its line number beside it.
     QFont small = font();
     small.setPointSizeF(7);
     p.setFont(small);
     const int selected = m_session.selectedRow();
-    for (int row = 0; row < m_session.rowCount(); ++row) {
-        ExactTime time = LineTime(m_session.rows().at(row), m_session.exactTime(row));
+    const QFontMetrics metrics(small);
+    const int baseline = metrics.ascent() + 1;
+    // A number is written only where the last one has left room.
+    int freeFrom = std::numeric_limits<int>::min();
+    const ExactTimes& marks = markTimes();
+    for (int row = 0; row < marks.size(); ++row) {
+        ExactTime time = marks.at(row);
         if (row == m_dragRow && m_dragged)
             time = m_dragMs;
         if (!time)
@@ -153,11 +199,16 @@ void WaveformStrip::paintEvent(QPaintEvent*)
             continue;
         p.setPen(row == selected ? QColor(255, 220, 80) : QColor(80, 160, 255));
         p.drawLine(x, 0, x, area.height());
-        p.drawText(x + 2, small.pointSize() + 4, QString::number(row + 1));
+        if (x + 2 < freeFrom && row != selected)
+            continue;
+        const QString number = QString::number(row + 1);
+        p.drawText(x + 2, baseline, number);
+        freeFrom = x + 2 + metrics.horizontalAdvance(number) + 2;
     }
 
     // The play head.
     const int head = xAt(m_session.headPosition());
+    m_headX = head;
     p.setPen(QColor(230, 60, 60));
     p.drawLine(head, 0, head, area.height());
 

@@ -7,6 +7,9 @@
 // click plays from that point (or pauses there when not playing); dragging a
 // mark moves that line's time.
 
+#include "document/exacttimes.h"
+
+#include <QImage>
 #include <QWidget>
 
 class QTimer;
@@ -45,8 +48,13 @@ protected:
 
 private:
     qint32 trackLength() const;
+    // The envelope drawn for the view, kept until the view or the envelope
+    // changes: a picture of the play head needs only the head redrawn.
+    void drawEnvelope();
+    // When each line begins, kept as the rows change.
+    const ExactTimes& markTimes();
     // The row whose mark is under the column, -1 for none.
-    int markAt(int x) const;
+    int markAt(int x);
     void followHead();
 
     TimingSession& m_session;
@@ -59,6 +67,13 @@ private:
     qint32 m_dragMs = 0;
     bool m_dragged = false;
     bool m_pressed = false;
+    QImage m_picture;
+    bool m_pictureStale = true;
+    qint32 m_pictureStart = -1;
+    qint32 m_pictureSpan = -1;
+    ExactTimes m_markTimes;
+    bool m_marksStale = true;
+    int m_headX = -1;
 };
 
 } // namespace verselet
