@@ -7,7 +7,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     int exitCode = 0;
-    const auto window = verselet::StartVerselet(&exitCode);
+    const auto window =
+        verselet::StartVerselet(&exitCode, verselet::FileArgument(QApplication::arguments()));
     if (!window)
         return exitCode;
     return QApplication::exec();

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/editorlayout.h"
+#include "app/handover.h"
 #include "cd/discaudiodevice.h"
 #include "cd/drivedialog.h"
 #include "cd/drivelist.h"
@@ -19,6 +20,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -126,6 +130,12 @@ void MainWindow::buildWidgets()
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
     Text1->setFocus();
+
+    // A file dropped on a box opens; text dropped on it is typed in.
+    setAcceptDrops(true);
+    for (QWidget* box : {static_cast<QWidget*>(Text1->viewport()), static_cast<QWidget*>(Text2->viewport()),
+                         static_cast<QWidget*>(Text3)})
+        box->installEventFilter(this);
 }
 
 void MainWindow::buildMenu()
@@ -186,7 +196,13 @@ bool MainWindow::Form_Load()
     // Without a lock file (no cache folder can be made) there is no work
     // folder either: the tag template step below says so and ends the run.
     if (m_instanceLock.tryLock() == InstanceLock::Outcome::HeldByAnother) {
-        // Another copy owns the work folder: leave it alone.
+        // Another copy owns the work folder: leave it alone. A file this copy
+        // was started with goes to that copy when it takes it.
+        if (!m_fileToHandOver.isEmpty() &&
+            HandOverFile(HandoverSocketPath(CacheFolder()), m_fileToHandOver) == Handover::Opened) {
+            m_exitCode = 0;
+            return false;
+        }
         ShowMessage(nullptr, kAlreadyRunning.toString());
         m_exitCode = 1;
         return false;
@@ -202,6 +218,15 @@ bool MainWindow::Form_Load()
     }
     showNewDocument();
     Text1->setFocus();
+    // Files a second copy is started with come here.
+    auto* handover = new HandoverServer([this] { return canOpenFromDesktop(); },
+                                        [this](const QString& path) {
+                                            raise();
+                                            activateWindow();
+                                            openFile(path);
+                                        },
+                                        this);
+    handover->listen(HandoverSocketPath(CacheFolder()));
     return true;
 }
 
@@ -299,12 +324,65 @@ void MainWindow::OpenLyricsFile()
     // Cancelling leaves the document as it was.
     if (!chosen)
         return;
-    m_fileName = dialog->selectedFiles().constFirst();
+    openFile(dialog->selectedFiles().constFirst());
+}
+
+void MainWindow::openFile(const QString& path)
+{
+    // The dialog keeps the name chosen, and starts from it next time.
+    m_fileName = QFileInfo(path).absoluteFilePath();
     LoadLyricsFile(m_fileName);
     // A timed text saved from an LRC file goes beside it, never over it.
     if (IsLrcFileName(m_fileName))
         m_fileName = TextFileNameForLrc(m_fileName);
     setCursor(Qt::ArrowCursor);
+}
+
+bool MainWindow::canOpenFromDesktop() const { return QApplication::activeModalWidget() == nullptr; }
+
+QString MainWindow::droppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (!droppedFile(drag->mimeData()).isEmpty()) {
+            drag->acceptProposedAction();
+            return true;
+        }
+    } else if (type == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (const QString file = droppedFile(drop->mimeData()); !file.isEmpty()) {
+            drop->acceptProposedAction();
+            openFile(file);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    if (const QString file = droppedFile(event->mimeData()); !file.isEmpty()) {
+        event->acceptProposedAction();
+        openFile(file);
+    }
 }
 
 void MainWindow::WarnSixDigitTimes(const QString& content)

@@ -13,7 +13,10 @@
 #include <memory>
 #include <optional>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QFileDialog;
+class QMimeData;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -72,8 +75,14 @@ public:
     // test puts its own in place.
     void setHelpLauncher(UrlLauncher launch) { m_helpLauncher = std::move(launch); }
 
-    // Opening a lyrics file.
+    // Opening a lyrics file: the open command, and a file from the desktop
+    // (the command line, a drop, a second copy), which takes the same way
+    // from the chosen name on.
     void OpenLyricsFile();
+    void openFile(const QString& path);
+    // A file the program was started with: when another copy runs, start-up
+    // hands it over to that copy instead of refusing to start.
+    void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
     void LoadLyricsFile(const QString& path);
     // Warns when the content looks like the unsupported six-digit format.
     void WarnSixDigitTimes(const QString& content);
@@ -116,6 +125,11 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A file dropped anywhere on the window opens; dropped text goes into
+    // the box it is dropped on, as before.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildWidgets();
@@ -123,6 +137,11 @@ private:
     void Form_Resize();
     void showNewDocument();
     void reportWorkFileError(const FileError& error);
+    // Whether a file can be opened from the desktop now: not while a window
+    // of this program waits for an answer (a real-time input, a dialog).
+    bool canOpenFromDesktop() const;
+    // The local file a drag carries, "" for none.
+    static QString droppedFile(const QMimeData* data);
 
     AppState m_state;
     InstanceLock m_instanceLock;
@@ -134,6 +153,7 @@ private:
     UrlLauncher m_helpLauncher;
     QList<SelectionRow> m_selectionRows;
     ExactTimes m_exactTimes;
+    QString m_fileToHandOver;
     int m_exitCode = 0;
 };
 

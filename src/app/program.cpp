@@ -1,22 +1,50 @@
 #include "app/program.h"
 
 #include "app/mainwindow.h"
+#include "cd/drivelist.h"
+#include "help/datafiles.h"
 #include "widgets/appicon.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QUrl>
 
 namespace verselet {
 
-std::unique_ptr<MainWindow> StartVerselet(int* exitCode)
+namespace {
+
+// Where the program found its data; QT_LOGGING_RULES=verselet.data.debug=true
+// shows it.
+Q_LOGGING_CATEGORY(lcData, "verselet.data", QtWarningMsg)
+
+} // namespace
+
+QString FileArgument(const QStringList& arguments)
+{
+    if (arguments.size() < 2 || arguments.at(1).isEmpty())
+        return {};
+    const QString given = arguments.at(1);
+    const QUrl url(given);
+    const QString path = url.isLocalFile() ? url.toLocalFile() : given;
+    return QFileInfo(path).absoluteFilePath();
+}
+
+std::unique_ptr<MainWindow> StartVerselet(int* exitCode, const QString& file)
 {
     QApplication::setApplicationName(QStringLiteral("verselet"));
     QApplication::setWindowIcon(AppIcon());
+    qCDebug(lcData).noquote() << "help" << HelpFilePath();
+    qCDebug(lcData).noquote() << "demo disc" << DemoDiscPath();
     auto window = std::make_unique<MainWindow>();
+    window->setFileToHandOver(file);
     if (!window->Form_Load()) {
         *exitCode = window->exitCode();
         return nullptr;
     }
     window->show();
+    if (!file.isEmpty())
+        window->openFile(file);
     *exitCode = 0;
     return window;
 }
