@@ -123,6 +123,12 @@ bool IsSignedDecimal(const QByteArray& text)
     return true;
 }
 
+// "+132", "+0", "-40".
+QString SignedMs(qint32 ms)
+{
+    return ms < 0 ? QString::number(ms) : u"+"_s + QString::number(ms);
+}
+
 } // namespace
 
 QList<qint32> CalibrationClickTimes(quint32 seed)
@@ -194,13 +200,7 @@ std::optional<CalibrationResult> SummarizeLags(const QList<qint32>& lagsMs)
     CalibrationResult result;
     result.lagMs = qint32(std::lround(median));
     result.spreadMs = qint32(std::lround(Median(std::move(deviations))));
-    result.presses = int(lagsMs.size());
     return result;
-}
-
-QString SignedMs(qint32 ms)
-{
-    return ms < 0 ? QString::number(ms) : u"+"_s + QString::number(ms);
 }
 
 QString CalibrationText(const CalibrationResult& result)

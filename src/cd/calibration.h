@@ -38,18 +38,18 @@ inline constexpr qint32 kCalibrationLimitMs = 500;
 // from the seeded generator. The same seed gives the same times.
 QList<qint32> CalibrationClickTimes(quint32 seed);
 
+// Frames in one click's burst (25 ms).
+inline constexpr qint64 kClickFrames = kFrameRate / 40;
+
 // One audio track (CD frames, 16-bit stereo) that is silent except for a short
 // decaying burst at each click. A burst's first frame is MsToFrames(click) and
 // is never zero; the track ends kCalibrationTailMs after the last click.
 std::shared_ptr<const Disc> MakeClickTrack(const QList<qint32>& clickTimesMs);
-// Frames in one click's burst (25 ms).
-inline constexpr qint64 kClickFrames = kFrameRate / 40;
 
 struct CalibrationResult
 {
     qint32 lagMs = 0;    // median of press - click: positive when late
     qint32 spreadMs = 0; // median absolute deviation from that median
-    int presses = 0;     // the lags it was taken from
     friend bool operator==(const CalibrationResult&, const CalibrationResult&) = default;
 };
 
@@ -69,8 +69,6 @@ std::optional<CalibrationResult> SummarizeLags(const QList<qint32>& lagsMs);
 
 // "補正 +132 ms (±18)": the sign is always written, "+0" for no lag.
 QString CalibrationText(const CalibrationResult& result);
-// "+132", "+0", "-40".
-QString SignedMs(qint32 ms);
 
 // ConfigFolder() + "/calibration.dat".
 QString CalibrationPath();

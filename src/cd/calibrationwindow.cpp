@@ -62,9 +62,9 @@ CalibrationWindow::CalibrationWindow(AudioOutputFactory outputs, QWidget* parent
     ResultLabel = new QLabel(this);
     ResultLabel->setObjectName(u"ResultLabel"_s);
     // Room for the longest text it shows, so that the window need not grow.
-    ResultLabel->setMinimumWidth(ResultLabel->fontMetrics().horizontalAdvance(
-                                     CalibrationText({-kCalibrationLimitMs, 999, 0})) +
-                                 8);
+    ResultLabel->setMinimumWidth(
+        ResultLabel->fontMetrics().horizontalAdvance(CalibrationText({-kCalibrationLimitMs, 999})) +
+        8);
 
     auto* offsetCaption = new QLabel(u"補正値:"_s, this);
     OffsetSpin = new QSpinBox(this);
