@@ -48,7 +48,7 @@ CalibrationWindow::CalibrationWindow(AudioOutputFactory outputs, QWidget* parent
     Instructions =
         new QLabel(u"スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。\n"
                    u"「測定開始」を押すと、クリック音が不規則な間隔で %1 回鳴ります。\n"
-                   u"音が聞こえるたびに、スペースキーを1回押してください。\n"
+                   u"音が聞こえるたびに、スペースキーを 1 回押してください。\n"
                    u"リズムを予想せず、聞こえてから押すのがこつです。\n"
                    u"測った値が補正値に入ります。OK で保存します。"_s.arg(kCalibrationClicks),
                    this);
