@@ -1,7 +1,9 @@
 #include "cd/drivedialog.h"
 
+#include "cd/calibrationwindow.h"
 #include "cd/driveconfig.h"
 #include "cd/drivelist.h"
+#include "cd/sinkoutput.h"
 #include "widgets/messages.h"
 
 #include <QAbstractItemView>
@@ -19,7 +21,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Three rows: the prompt, the list, the buttons. Wide enough to read a path,
-// and to hold "追加..." and OK in one row.
+// and to hold "追加...", "タイミング補正..." and OK in one row.
 constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 88;
 constexpr int kMargin = 8;
@@ -36,9 +38,12 @@ bool isDiscImage(const QFileInfo& info)
 
 } // namespace
 
-DriveDialog::DriveDialog(QWidget* parent)
+DriveDialog::DriveDialog(QWidget* parent) : DriveDialog(SystemAudioOutputs(), parent) {}
+
+DriveDialog::DriveDialog(AudioOutputFactory outputs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint)
+                          Qt::WindowCloseButtonHint),
+      m_outputs(std::move(outputs))
 {
     setObjectName(u"Form8"_s);
     setWindowTitle(QString());
@@ -62,6 +67,12 @@ DriveDialog::DriveDialog(QWidget* parent)
     Command2->setAutoDefault(false);
     Command2->setGeometry(kMargin, 56, 73, 25);
     connect(Command2, &QPushButton::clicked, this, &DriveDialog::Command2_Click);
+
+    Calibrate = new QPushButton(u"タイミング補正..."_s, this);
+    Calibrate->setObjectName(u"Calibrate"_s);
+    Calibrate->setAutoDefault(false);
+    Calibrate->setGeometry(87, 56, 121, 25);
+    connect(Calibrate, &QPushButton::clicked, this, &DriveDialog::Calibrate_Click);
 
     Command1 = new QPushButton(u"OK"_s, this);
     Command1->setObjectName(u"Command1"_s);
@@ -157,6 +168,12 @@ bool DriveDialog::addDisc(const QString& path)
     return true;
 }
 
+void DriveDialog::Calibrate_Click()
+{
+    CalibrationWindow window(m_outputs, this);
+    window.exec();
+}
+
 void DriveDialog::reject()
 {
     // Closed without OK: nothing is saved and the dialog goes; the next use
@@ -171,7 +188,8 @@ void DriveDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // Every showing is a new start from the file. Coming back from the file
-    // dialog of "追加..." is no showing: the dialog never hid.
+    // dialog of "追加..." or from the calibration window is no showing: the
+    // dialog never hid, and a choice made in the list before stays.
     if (!event->spontaneous())
         Form_Activate();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cd/audiooutput.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -14,13 +16,17 @@ namespace verselet {
 // built anew, and the saved choice read again, whenever the dialog is created
 // and whenever it is shown. OK saves the choice and hides the dialog, which
 // keeps it; closing it any other way saves nothing and ends the dialog, so the
-// next use builds it again from the file.
+// next use builds it again from the file. "タイミング補正..." opens the
+// calibration window over it.
 class DriveDialog final : public QDialog
 {
     Q_OBJECT
 
 public:
+    // The calibration window plays on the system's audio output.
     explicit DriveDialog(QWidget* parent = nullptr);
+    // ...or on an output made by `outputs`.
+    explicit DriveDialog(AudioOutputFactory outputs, QWidget* parent = nullptr);
 
     // The text of the selected entry, the name the device opens; "" when
     // nothing is selected.
@@ -44,6 +50,8 @@ public:
     // selects it. False, with the list unchanged, when discs.txt cannot be
     // written.
     bool addDisc(const QString& path);
+    // Opens the calibration window, modal, and waits for it to close.
+    void Calibrate_Click();
 
     // The file dialog of Command2, created on first use.
     QFileDialog* discDialog();
@@ -52,6 +60,7 @@ public:
     QComboBox* Combo1 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
+    QPushButton* Calibrate = nullptr;
 
 Q_SIGNALS:
     // OK: the name of the entry chosen.
@@ -66,6 +75,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    AudioOutputFactory m_outputs;
     QFileDialog* m_discDialog = nullptr;
     bool m_unloaded = false;
 };

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void closingWithoutOkWritesNothingAndEndsTheDialog();
     void mainWindowGivesTheDriveNameWithoutShowingTheDialog();
     void settingsItemOpensTheDialogModally();
+    void calibrateOpensTheWindowAndKeepsTheChoice();
 
 private:
     QString config() const { return m_home->configFolder() + u"/config.dat"_s; }
@@ -109,10 +110,12 @@ void TestDriveDialog::widgetsHaveTheirNamesTextsAndPlaces()
     QCOMPARE(d.findChild<QComboBox*>(u"Combo1"_s), d.Combo1);
     QCOMPARE(d.findChild<QPushButton*>(u"Command1"_s), d.Command1);
     QCOMPARE(d.findChild<QPushButton*>(u"Command2"_s), d.Command2);
+    QCOMPARE(d.findChild<QPushButton*>(u"Calibrate"_s), d.Calibrate);
     QCOMPARE(d.Label1->text(), u"CD-ROMドライブを選択してください"_s);
     QCOMPARE(d.Label1->alignment(), Qt::AlignCenter);
     QCOMPARE(d.Command1->text(), u"OK"_s);
     QCOMPARE(d.Command2->text(), u"追加..."_s);
+    QCOMPARE(d.Calibrate->text(), u"タイミング補正..."_s);
     QVERIFY(!d.Combo1->isEditable());
     QVERIFY(d.Command1->isDefault());
 
@@ -130,6 +133,10 @@ void TestDriveDialog::widgetsHaveTheirNamesTextsAndPlaces()
     QVERIFY(d.Combo1->geometry().bottom() < d.Command1->y());
     QCOMPARE(d.Command1->geometry(), QRect(415, 56, 57, 25));
     QCOMPARE(d.Command2->geometry(), QRect(8, 56, 73, 25));
+    // Between the two, where its text fits.
+    QCOMPARE(d.Calibrate->geometry(), QRect(87, 56, 121, 25));
+    QVERIFY2(d.Calibrate->sizeHint().width() <= d.Calibrate->width(),
+             qPrintable(QString::number(d.Calibrate->sizeHint().width())));
 }
 
 void TestDriveDialog::savedChoiceIsSelected_data()
@@ -420,6 +427,39 @@ void TestDriveDialog::settingsItemOpensTheDialogModally()
     QVERIFY(shown->isHidden());
     QCOMPARE(w.Form8(), shown.data());
     QCOMPARE(w.Form8()->selectedDriveName(), shown->Combo1->itemText(1));
+}
+
+void TestDriveDialog::calibrateOpensTheWindowAndKeepsTheChoice()
+{
+    writeDiscs({u"/a.cue"_s, u"/b"_s});
+    writeConfig(" 0 \r\n");
+    DriveDialog d([] { return MakeSilentOutput(); });
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    d.Combo1->setCurrentIndex(2);
+    const QStringList before = items(d.Combo1);
+
+    ModalScript script;
+    QString title;
+    script.then([&](QWidget* window) {
+        title = window->windowTitle();
+        QVERIFY(window->isModal());
+        QCOMPARE(window->parentWidget(), &d);
+        // Both files change while the window is up. Coming back is no new
+        // showing of the drive dialog: neither is read again.
+        writeDiscs({u"/a.cue"_s, u"/meanwhile"_s});
+        writeConfig(" 1 \r\n");
+        QMetaObject::invokeMethod(window, "reject", Qt::QueuedConnection);
+    });
+    QTest::mouseClick(d.Calibrate, Qt::LeftButton);
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.seen, QStringList{u"Calibration"_s});
+    QCOMPARE(title, u"タイミング補正"_s);
+    QVERIFY(d.isVisible());
+    QCOMPARE(items(d.Combo1), before);
+    QCOMPARE(d.Combo1->currentIndex(), 2);
 }
 
 QTEST_MAIN(TestDriveDialog)

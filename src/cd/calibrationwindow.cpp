@@ -1,0 +1,233 @@
+#include "cd/calibrationwindow.h"
+
+#include "cd/calibration.h"
+#include "cd/playbackengine.h"
+#include "widgets/messages.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace verselet {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kMeasure = u"測定開始"_s;
+const QString kStop = u"停止"_s;
+
+const QString kNoSound = u"音声を出力できないため、測定できません。\r\n"
+                         u"補正値は数値を入力して設定できます。"_s;
+
+QString TooFewText(int matched)
+{
+    return u"クリック音に合わせて押された回数が足りないため、測定できませんでした。\r\n"
+           u"(%1 回、%2 回以上必要です)"_s.arg(matched)
+               .arg(kCalibrationMinPresses);
+}
+
+QString MeasuringText(int presses)
+{
+    return u"測定中... %1 回"_s.arg(presses);
+}
+
+} // namespace
+
+CalibrationWindow::CalibrationWindow(AudioOutputFactory outputs, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
+{
+    setObjectName(u"Calibration"_s);
+    setWindowTitle(u"タイミング補正"_s);
+
+    Instructions =
+        new QLabel(u"スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。\n"
+                   u"「測定開始」を押すと、クリック音が不規則な間隔で %1 回鳴ります。\n"
+                   u"音が聞こえるたびに、スペースキーを 1 回押してください。\n"
+                   u"リズムを予想せず、聞こえてから押すのがこつです。\n"
+                   u"測った値が補正値に入ります。OK で保存します。"_s.arg(kCalibrationClicks),
+                   this);
+    Instructions->setObjectName(u"Instructions"_s);
+
+    Measure = new QPushButton(kMeasure, this);
+    Measure->setObjectName(u"Measure"_s);
+    Measure->setAutoDefault(false);
+    connect(Measure, &QPushButton::clicked, this, &CalibrationWindow::Measure_Click);
+
+    ResultLabel = new QLabel(this);
+    ResultLabel->setObjectName(u"ResultLabel"_s);
+    // Room for the longest text it shows, so that the window need not grow.
+    ResultLabel->setMinimumWidth(
+        ResultLabel->fontMetrics().horizontalAdvance(CalibrationText({-kCalibrationLimitMs, 999})) +
+        8);
+
+    auto* offsetCaption = new QLabel(u"補正値:"_s, this);
+    OffsetSpin = new QSpinBox(this);
+    OffsetSpin->setObjectName(u"OffsetSpin"_s);
+    OffsetSpin->setRange(-kCalibrationLimitMs, kCalibrationLimitMs);
+    OffsetSpin->setSuffix(u" ms"_s);
+    OffsetSpin->setValue(ReadCalibration());
+    offsetCaption->setBuddy(OffsetSpin);
+
+    Command2 = new QPushButton(u"リセット"_s, this);
+    Command2->setObjectName(u"Command2"_s);
+    Command2->setAutoDefault(false);
+    connect(Command2, &QPushButton::clicked, this, &CalibrationWindow::Command2_Click);
+
+    Command1 = new QPushButton(u"OK"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    Command1->setDefault(true);
+    connect(Command1, &QPushButton::clicked, this, &CalibrationWindow::Command1_Click);
+
+    auto* measureRow = new QHBoxLayout;
+    measureRow->addWidget(Measure);
+    measureRow->addWidget(ResultLabel, 1);
+
+    auto* offsetRow = new QHBoxLayout;
+    offsetRow->addWidget(offsetCaption);
+    offsetRow->addWidget(OffsetSpin);
+    offsetRow->addWidget(Command2);
+    offsetRow->addStretch(1);
+
+    auto* okRow = new QHBoxLayout;
+    okRow->addStretch(1);
+    okRow->addWidget(Command1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Instructions);
+    layout->addSpacing(4);
+    layout->addLayout(measureRow);
+    layout->addLayout(offsetRow);
+    layout->addSpacing(4);
+    layout->addLayout(okRow);
+    setFixedSize(sizeHint());
+
+    // Space is the answer to a click wherever the focus is; the buttons must
+    // not take it as a click of theirs.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+
+    // The engine's threads post to this object: Qt delivers the calls on this
+    // thread, and drops those still pending when the window goes.
+    PlaybackEvents events;
+    events.post = [this](std::function<void()> call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    };
+    events.ended = [this] {
+        if (m_measuring)
+            finishMeasuring();
+    };
+    events.silenceChanged = [this] { silenceChanged(); };
+    m_engine = std::make_unique<PlaybackEngine>(std::move(outputs), std::move(events));
+}
+
+CalibrationWindow::~CalibrationWindow() = default;
+
+void CalibrationWindow::Measure_Click()
+{
+    if (m_measuring) {
+        m_engine->stop();
+        finishMeasuring();
+        return;
+    }
+    if (m_engine->isSilent()) {
+        ShowMessage(this, kNoSound, QMessageBox::Warning);
+        return;
+    }
+    // New times each run, so that nobody learns them.
+    m_clicks = CalibrationClickTimes(QRandomGenerator::global()->generate());
+    m_presses.clear();
+    m_engine->setDisc(MakeClickTrack(m_clicks));
+    setMeasuring(true);
+    m_engine->play(0);
+}
+
+void CalibrationWindow::Command1_Click()
+{
+    OffsetSpin->interpretText();
+    if (!WriteCalibration(OffsetSpin->value())) {
+        ShowMessage(this, u"補正値を保存できませんでした\r\n"_s + CalibrationPath(),
+                    QMessageBox::Warning);
+        return;
+    }
+    accept();
+}
+
+void CalibrationWindow::Command2_Click()
+{
+    OffsetSpin->setValue(0);
+}
+
+void CalibrationWindow::done(int result)
+{
+    // Closed while the clicks play: the run is dropped unmeasured.
+    if (m_measuring) {
+        m_engine->stop();
+        setMeasuring(false);
+        ResultLabel->clear();
+    }
+    QDialog::done(result);
+}
+
+bool CalibrationWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_measuring || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Space)
+        return QDialog::eventFilter(watched, event);
+    // A key held down repeats; only its first press is an answer.
+    if (event->type() == QEvent::KeyPress && !key->isAutoRepeat())
+        pressed();
+    return true;
+}
+
+void CalibrationWindow::setMeasuring(bool measuring)
+{
+    m_measuring = measuring;
+    Measure->setText(measuring ? kStop : kMeasure);
+    OffsetSpin->setEnabled(!measuring);
+    Command1->setEnabled(!measuring);
+    Command2->setEnabled(!measuring);
+    if (measuring)
+        ResultLabel->setText(MeasuringText(0));
+}
+
+void CalibrationWindow::pressed()
+{
+    m_presses.append(FramesToMs(m_engine->heardFrame()));
+    ResultLabel->setText(MeasuringText(int(m_presses.size())));
+}
+
+void CalibrationWindow::finishMeasuring()
+{
+    setMeasuring(false);
+    const QList<qint32> lags = MatchPresses(m_clicks, m_presses);
+    if (const std::optional<CalibrationResult> result = SummarizeLags(lags)) {
+        ResultLabel->setText(CalibrationText(*result));
+        OffsetSpin->setValue(result->lagMs);
+        return;
+    }
+    ResultLabel->clear();
+    ShowMessage(this, TooFewText(int(lags.size())), QMessageBox::Warning);
+}
+
+void CalibrationWindow::silenceChanged()
+{
+    // The output gave out on starting: the clicks are not heard, and what
+    // the clock says was heard means nothing.
+    if (!m_measuring || !m_engine->isSilent())
+        return;
+    m_engine->stop();
+    setMeasuring(false);
+    ResultLabel->clear();
+    ShowMessage(this, kNoSound, QMessageBox::Warning);
+}
+
+} // namespace verselet
