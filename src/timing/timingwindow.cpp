@@ -1,5 +1,6 @@
 #include "timing/timingwindow.h"
 
+#include "cd/calibration.h"
 #include "cd/openprogress.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
@@ -98,6 +99,8 @@ TimingWindow::TimingWindow(std::unique_ptr<CdAudioDevice> device, const QString&
     setFixedSize(TwipsToPixels(8205), TwipsToPixels(7215));
     buildWidgets();
     followSession();
+    // The user's own lag, measured in the drive dialog, comes off every stamp.
+    m_session->setLagOffset(ReadCalibration());
 
     // The device may fall silent only once playback has begun (no sound
     // output to be had): the corner says so when it does.

@@ -3,6 +3,7 @@
 // the wheel zooms around the pointer and a zoomed view follows the play head.
 
 #include "app/mainwindow.h"
+#include "cd/calibration.h"
 #include "timing/timingwindow.h"
 #include "timing/waveformstrip.h"
 
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void clickPausesOrPlaysThere();
     void markDraggedIsOneStep();
     void wheelZoomsAroundThePointerAndTheViewFollows();
+    void calibratedLagComesOffTheStamps();
 
 private:
     // A shown window on a device of two tracks, 120 s and 60 s, with the
@@ -156,6 +158,29 @@ void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
     const qint32 head = w->session().headPosition();
     QVERIFY(head >= strip->viewStart() && head < strip->viewStart() + strip->viewSpan());
     QCOMPARE(strip->viewSpan(), span);
+}
+
+void TestWaveform::calibratedLagComesOffTheStamps()
+{
+    QVERIFY(WriteCalibration(132));
+    TimingWindow* w = open({u"[--:--]a"_s, u"[--:--]b"_s});
+    QVERIFY(w);
+    QCOMPARE(w->session().lagOffset(), 132);
+    w->Command2->click();
+    m_device->advance(4100);
+    w->Command6->click();
+    QCOMPARE(w->session().exactTime(0), ExactTime(3968));
+    QCOMPARE(w->session().rows().at(0), u"[00:03]a"_s);
+    // Shown in the strip's corner.
+    const QImage picture = w->Waveform->grab().toImage();
+    QImage without;
+    m_window.reset();
+    QVERIFY(WriteCalibration(0));
+    w = open({u"[--:--]a"_s, u"[--:--]b"_s});
+    QCOMPARE(w->session().lagOffset(), 0);
+    without = w->Waveform->grab().toImage();
+    const QRect corner(picture.width() - 80, 0, 80, 16);
+    QVERIFY(picture.copy(corner) != without.copy(corner));
 }
 
 QTEST_MAIN(TestWaveform)
