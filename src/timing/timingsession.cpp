@@ -90,12 +90,16 @@ bool TimingSession::loadDisc(QStringView rememberedIndex)
 bool TimingSession::relistTracks(QStringView rememberedIndex)
 {
     m_tracks.clear();
+    m_trackStarts.clear();
+    m_trackLengths.clear();
     m_selectedTrack = -1;
     const bool any = m_device.Tracks() >= 1;
     if (any) {
         for (int n = 1; n <= m_device.Tracks(); ++n) {
             m_device.setTrack(n);
             m_tracks.append(u"ﾄﾗｯｸ%1 %2"_s.arg(n).arg(FormatTimeTag(m_device.TrackLength())));
+            m_trackStarts.append(m_device.TrackPosition());
+            m_trackLengths.append(m_device.TrackLength());
         }
     }
     Q_EMIT tracksChanged();
@@ -113,6 +117,18 @@ void TimingSession::chooseRememberedTrack(QStringView rememberedIndex)
     const double index = RoundHalfEven(ReadLenientNumber(rememberedIndex));
     if (index >= 0 && index < m_tracks.size())
         chooseTrack(int(index));
+}
+
+qint32 TimingSession::playingTrackStart() const
+{
+    const int index = selectedTrackNumber() - 1;
+    return index < m_trackStarts.size() ? m_trackStarts.at(index) : 0;
+}
+
+qint32 TimingSession::playingTrackLength() const
+{
+    const int index = selectedTrackNumber() - 1;
+    return index < m_trackLengths.size() ? m_trackLengths.at(index) : 0;
 }
 
 int TimingSession::selectedTrackNumber() const

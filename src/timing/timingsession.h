@@ -53,6 +53,11 @@ public:
     // ---- The disc: "ﾄﾗｯｸn [mm:ss]" per track, and the chosen one (-1: none).
     const QStringList& trackEntries() const { return m_tracks; }
     int selectedTrack() const { return m_selectedTrack; }
+    // The track that plays (the chosen one, the first when none is): its
+    // number, where it starts on the disc and how long it is, in ms.
+    int playingTrackNumber() const { return selectedTrackNumber(); }
+    qint32 playingTrackStart() const;
+    qint32 playingTrackLength() const;
 
     // ---- State the views show
     // 1 while a track plays for timing (and while it is paused); 0 when stopped.
@@ -199,6 +204,8 @@ private:
     ExactTimes m_exact;
     int m_selected = -1;
     QStringList m_tracks;
+    QList<qint32> m_trackStarts;
+    QList<qint32> m_trackLengths;
     int m_selectedTrack = -1;
     qint16 m_playingFlag = 0;
     qint16 m_editGuard = 0;

@@ -100,7 +100,7 @@ void WaveformStrip::drawEnvelope()
     const int mid = height() / 2;
     if (EnvelopeCache* envelopes = m_device.envelopes()) {
         const Envelope& envelope = envelopes->envelope();
-        const qint64 trackStart = MsToFrames(m_device.TrackPosition());
+        const qint64 trackStart = MsToFrames(m_session.playingTrackStart());
         p.setPen(QColor(90, 170, 90));
         const double scale = double(mid - 2) / 32768.0;
         for (int x = 0; x < width(); ++x) {
@@ -118,7 +118,7 @@ void WaveformStrip::drawEnvelope()
     p.drawLine(0, mid, width(), mid);
 }
 
-qint32 WaveformStrip::trackLength() const { return std::max(m_device.TrackLength(), 0); }
+qint32 WaveformStrip::trackLength() const { return std::max(m_session.playingTrackLength(), 0); }
 
 void WaveformStrip::showWholeTrack()
 {
@@ -126,7 +126,7 @@ void WaveformStrip::showWholeTrack()
     m_viewSpan = std::max(trackLength(), 1);
     m_pictureStale = true;
     if (EnvelopeCache* envelopes = m_device.envelopes())
-        envelopes->request(m_device.Track());
+        envelopes->request(m_session.playingTrackNumber());
     update();
 }
 

@@ -34,9 +34,9 @@ private Q_SLOTS:
     void calibratedLagComesOffTheStamps();
 
 private:
-    // A shown window on a device of two tracks, 120 s and 60 s, with the
-    // second chosen.
-    TimingWindow* open(const QStringList& rows, const ExactTimes& exact = {});
+    // A shown window on a device of two tracks, 60 s and 120 s, with the
+    // second chosen (or the one `track` says).
+    TimingWindow* open(const QStringList& rows, const ExactTimes& exact = {}, const QString& track = u"1"_s);
 
     std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
@@ -58,11 +58,11 @@ void TestWaveform::cleanup()
     m_home.reset();
 }
 
-TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exact)
+TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exact, const QString& track)
 {
     auto device = std::make_unique<ScriptedDevice>(QList<qint32>{60000, 120000});
     m_device = device.get();
-    m_window = std::make_unique<TimingWindow>(std::move(device), QString(), u"1"_s);
+    m_window = std::make_unique<TimingWindow>(std::move(device), QString(), track);
     TimingWindow* w = m_window.get();
     w->setTimingRows(rows, exact);
     w->show();
@@ -78,6 +78,15 @@ void TestWaveform::clickPausesOrPlaysThere()
     WaveformStrip* strip = w->Waveform;
     QCOMPARE(strip->viewStart(), 0);
     QCOMPARE(strip->viewSpan(), 120000); // the whole track
+    // The first track, listed before the last: still its own length.
+    m_window.reset();
+    w = open({u"[--:--]a"_s}, {}, u"0"_s);
+    QVERIFY(w);
+    strip = w->Waveform;
+    QCOMPARE(strip->viewSpan(), 60000);
+    w->Combo1->setCurrentIndex(1);
+    w->Combo1_Click();
+    QCOMPARE(strip->viewSpan(), 120000);
     // Stopped: a click pauses at that point.
     const int x = strip->xAt(30000);
     const qint32 at = strip->timeAt(x);

@@ -83,6 +83,12 @@ int main(int argc, char* argv[])
     TimingWindow timing(main.makeCdAudioDevice(), main.chosenDriveName(), main.RememberedTrackIndex());
     timing.setTimingRows(BuildTimingList(main.state().TempRoot, marks));
     timing.show();
+    // The disc is read while the window is up; its waveform is read ahead.
+    QElapsedTimer opening;
+    opening.start();
+    while (timing.isOpening() && opening.elapsed() < 20000)
+        QTest::qWait(10);
+    QTest::qWait(300);
     timing.Command2_Click();
     waitUntil(timing, 13400);
     timing.session().selectRow(2);
