@@ -8,6 +8,7 @@
 #include "timing/waveformstrip.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
