@@ -1,10 +1,14 @@
 // Makes the README's pictures offscreen: the main window with the demo
-// lyrics, the timing window playing the demo disc, and a test display.
+// lyrics, the timing window playing the demo disc, a test display, the
+// finish dialog and the lag calibration.
 // Usage: make_screenshots <folder>
 
 #include "app/mainwindow.h"
+#include "cd/calibrationwindow.h"
 #include "cd/discaudiodevice.h"
 #include "cd/drivelist.h"
+#include "realtime/finishdialog.h"
+#include "realtime/realtimecontext.h"
 #include "realtime/timinglist.h"
 #include "realtime/workfiles.h"
 #include "testdisplay/testdisplaywindow.h"
@@ -105,5 +109,16 @@ int main(int argc, char* argv[])
     QTest::qWait(100);
     ok = save(display, folder + u"/test-display.png"_s) && ok;
     display.close();
+
+    // The finish dialog, and the lag calibration of the drive dialog.
+    RealtimeContext context;
+    context.tempRoot = main.state().TempRoot;
+    FinishDialog finish(context, timing.session().rows(), &timing);
+    finish.show();
+    ok = save(finish, folder + u"/finish-dialog.png"_s) && ok;
+    finish.close();
+    CalibrationWindow calibration(MakeSilentOutput, &main);
+    calibration.show();
+    ok = save(calibration, folder + u"/calibration.png"_s) && ok;
     return ok ? 0 : 1;
 }
