@@ -13,7 +13,7 @@ packages=(
   sox libsox-fmt-all
   util-linux
   desktop-file-utils appstream shared-mime-info groff-base
-  dpkg-dev
+  dpkg-dev binutils xdg-utils
   clang libclang-rt-14-dev
 )
 
