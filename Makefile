@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps configure build run test test-sanitize bench screenshots clean fuzz
+.PHONY: all deps configure build package run test test-sanitize bench screenshots clean fuzz
 
 all: build
 
@@ -16,6 +16,11 @@ configure: deps
 
 build: configure
 	cmake --build $(BUILD_DIR)
+
+# verselet_<version>_<arch>.deb in the build folder, made by CPack
+# (cmake/packaging.cmake) from what `cmake --install` puts under /usr.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 run: build
 	$(BUILD_DIR)/verselet

@@ -12,7 +12,8 @@ packages=(
   pulseaudio pulseaudio-utils
   sox libsox-fmt-all
   util-linux
-  desktop-file-utils appstream
+  desktop-file-utils appstream shared-mime-info groff-base
+  dpkg-dev binutils xdg-utils
   clang libclang-rt-14-dev
 )
 

@@ -8,8 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
+#include "installtree.h"
 #include "testfiles.h"
 
 #include <memory>
@@ -17,35 +17,7 @@
 using namespace verselet;
 using namespace Qt::StringLiterals;
 using namespace testfiles;
-
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QString output;
-};
-
-Run run(const QString& program, const QStringList& arguments, int timeoutMs = 120000)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
-        return {-1, QString::fromUtf8(process.readAll())};
-    return {process.exitCode(), QString::fromUtf8(process.readAll())};
-}
-
-// Width and height from a PNG file's header; an invalid size for anything else.
-QSize pngSize(const QByteArray& bytes)
-{
-    if (bytes.size() < 24 || !bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.mid(12, 4) != "IHDR")
-        return {};
-    return {int(qFromBigEndian<quint32>(bytes.constData() + 16)),
-            int(qFromBigEndian<quint32>(bytes.constData() + 20))};
-}
-
-} // namespace
+using namespace installtree;
 
 // `cmake --install` of this build into a fresh prefix, and the program run
 // from there.
@@ -86,23 +58,11 @@ void TestInstall::filesLandInTheirPlaces_data()
     QTest::addColumn<QString>("sameAs"); // the file it is a copy of; empty: none to compare
 
     const QString data = QStringLiteral(SOURCE_DATA_DIR);
-    const QString built = QStringLiteral(BUILD_DIR) + u"/data"_s;
+    for (const InstalledFile& file : installedFiles(data, QStringLiteral(BUILD_DIR)))
+        QTest::newRow(qPrintable(file.name)) << file.path << file.sameAs;
     QTest::newRow("help") << u"share/verselet/help/index.html"_s << data + u"/help/index.html"_s;
     QTest::newRow("help style") << u"share/verselet/help/style.css"_s
                                 << data + u"/help/style.css"_s;
-    QTest::newRow("demo cue") << u"share/verselet/demo/verselet-demo.cue"_s
-                              << built + u"/demo/verselet-demo.cue"_s;
-    QTest::newRow("demo bin") << u"share/verselet/demo/verselet-demo.bin"_s
-                              << built + u"/demo/verselet-demo.bin"_s;
-    QTest::newRow("demo timed") << u"share/verselet/demo/lyrics-timed.txt"_s
-                                << data + u"/demo/lyrics-timed.txt"_s;
-    QTest::newRow("demo plain") << u"share/verselet/demo/lyrics-plain.txt"_s
-                                << data + u"/demo/lyrics-plain.txt"_s;
-    QTest::newRow("desktop") << u"share/applications/verselet.desktop"_s
-                             << data + u"/verselet.desktop"_s;
-    QTest::newRow("metainfo") << u"share/metainfo/verselet.metainfo.xml"_s
-                              << data + u"/verselet.metainfo.xml"_s;
-    QTest::newRow("program") << u"bin/verselet"_s << QString();
 }
 
 void TestInstall::filesLandInTheirPlaces()
@@ -130,7 +90,7 @@ void TestInstall::desktopEntryIsValid()
 {
     const QString desktop = installed(u"share/applications/verselet.desktop"_s);
     const QString text = QString::fromUtf8(readBytes(desktop));
-    for (const QString& line : {u"Exec=verselet"_s, u"Icon=verselet"_s, u"Type=Application"_s,
+    for (const QString& line : {u"Exec=verselet %f"_s, u"Icon=verselet"_s, u"Type=Application"_s,
                                 u"Terminal=false"_s, u"Name=Verselet"_s})
         QVERIFY2(text.split(u'\n').contains(line), qPrintable(line));
 
