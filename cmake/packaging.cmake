@@ -19,6 +19,9 @@ set(VERSELET_RUNTIME_DEPENDS
     xdg-utils
 )
 
+# A change of the metadata configures again, so the package says what it says.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/verselet.metainfo.xml)
+
 # The long description is the English text of the AppStream metadata, so that
 # the two never tell different stories: its <p> paragraphs without xml:lang,
 # with their white space made single and wrapped for dpkg.
