@@ -41,7 +41,10 @@ function(verselet_appstream_description metainfo out)
         string(REPLACE "&lt;" "<" paragraph "${paragraph}")
         string(REPLACE "&gt;" ">" paragraph "${paragraph}")
         string(REPLACE "&amp;" "&" paragraph "${paragraph}")
-        # Lines of at most 72 characters.
+        # Lines of at most 72 characters. A ";" would split the word list.
+        if(paragraph MATCHES ";")
+            message(FATAL_ERROR "${metainfo}: no \";\" in the description, please")
+        endif()
         string(REPLACE " " ";" words "${paragraph}")
         set(line "")
         foreach(word IN LISTS words)

@@ -265,7 +265,7 @@ void TestPackage::descriptionIsTheAppStreamText()
     }
     QCOMPARE(paragraphs, appstreamParagraphs(QStringLiteral(SOURCE_DATA_DIR)
                                              + u"/verselet.metainfo.xml"_s));
-    QCOMPARE(paragraphs.size(), 2);
+    QCOMPARE(paragraphs.size(), 3);
 }
 
 void TestPackage::dependsCoversLinkedLibrariesAndRuntimePackages()
