@@ -25,6 +25,22 @@ using namespace Qt::StringLiterals;
 using namespace testfiles;
 using testmodal::ModalScript;
 
+namespace {
+
+// 設定, and the demo disc chosen there: it is always the last entry.
+void chooseTheDemoDisc(MainWindow& main, ModalScript& script)
+{
+    script.then([](QWidget* drives) {
+        auto* combo = drives->findChild<QComboBox*>(u"Combo1"_s);
+        combo->setCurrentIndex(combo->count() - 1);
+        QMetaObject::invokeMethod(drives->findChild<QPushButton*>(u"Command1"_s),
+                                  &QPushButton::click, Qt::QueuedConnection);
+    });
+    main.findChild<QAction*>(u"設定"_s)->trigger();
+}
+
+} // namespace
+
 class TestEndToEnd : public QObject
 {
     Q_OBJECT
@@ -54,13 +70,7 @@ void TestEndToEnd::demoLyricsOnTheDemoDisc()
 
     // 設定: the demo disc, last in the list.
     ModalScript script;
-    script.then([](QWidget* drives) {
-        auto* combo = drives->findChild<QComboBox*>(u"Combo1"_s);
-        combo->setCurrentIndex(combo->count() - 1);
-        QMetaObject::invokeMethod(drives->findChild<QPushButton*>(u"Command1"_s),
-                                  &QPushButton::click, Qt::QueuedConnection);
-    });
-    main->findChild<QAction*>(u"設定"_s)->trigger();
+    chooseTheDemoDisc(*main, script);
     QVERIFY(script.done());
 
     // 開く: the demo lyrics.
@@ -113,13 +123,7 @@ void TestEndToEnd::demoTimedLyricsToAnLrcFile()
     QVERIFY(QTest::qWaitForWindowExposed(main.get()));
 
     ModalScript script;
-    script.then([](QWidget* drives) {
-        auto* combo = drives->findChild<QComboBox*>(u"Combo1"_s);
-        combo->setCurrentIndex(combo->count() - 1);
-        QMetaObject::invokeMethod(drives->findChild<QPushButton*>(u"Command1"_s),
-                                  &QPushButton::click, Qt::QueuedConnection);
-    });
-    main->findChild<QAction*>(u"設定"_s)->trigger();
+    chooseTheDemoDisc(*main, script);
     script.thenChoose(lyrics);
     main->findChild<QAction*>(u"開く"_s)->trigger();
     QVERIFY(script.done());
