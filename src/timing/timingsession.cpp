@@ -337,7 +337,7 @@ void TimingSession::tick()
         setPlayTime(FormatTimeTag(*m_cue));
         return;
     }
-    setPlayTime(FormatTimeTag(m_device.Position() - m_device.TrackPosition()));
+    setPlayTime(FormatTimeTag(heardPosition()));
     // The play time has reached the track's length, to the second.
     if (atTrackEnd()) {
         goStopped();
