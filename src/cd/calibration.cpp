@@ -1,12 +1,12 @@
 #include "cd/calibration.h"
 
 #include "cd/drivelist.h"
+#include "document/textfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -249,20 +249,9 @@ qint32 ReadCalibration()
 
 bool WriteCalibration(const QString& path, qint32 offsetMs)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    // Written beside the old file and moved over it only when complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // A failure to put the buffered bytes into the file shows only at the
-    // flush, and must not let an empty new file replace the old one.
-    const QByteArray bytes = CalibrationBytes(offsetMs);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // Replaced whole or not at all, as config.dat is.
+    return QDir().mkpath(QFileInfo(path).absolutePath()) &&
+           ReplaceUserFile(path, CalibrationBytes(offsetMs)).ok();
 }
 
 bool WriteCalibration(qint32 offsetMs)

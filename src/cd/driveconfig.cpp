@@ -2,11 +2,11 @@
 
 #include "cd/drivelist.h"
 #include "document/lenientnumber.h"
+#include "document/textfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <limits>
 
@@ -75,21 +75,9 @@ qint16 ReadDriveConfig(int entryCount)
 
 bool WriteDriveConfig(const QString& path, qint16 index)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
     // Written beside the old file and moved over it only when complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // The bytes sit in a buffer until flushed; a failure to put them into the
-    // file shows only then, and must not let the empty new file replace the
-    // old one.
-    const QByteArray bytes = DriveConfigBytes(index);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return QDir().mkpath(QFileInfo(path).absolutePath()) &&
+           ReplaceUserFile(path, DriveConfigBytes(index)).ok();
 }
 
 bool WriteDriveConfig(qint16 index)

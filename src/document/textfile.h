@@ -103,9 +103,10 @@ Result<QStringList, FileError> ReadWorkFile(const QString& path);
 // by the file, never written through.
 Result<void, FileError> WriteWorkText(const QString& path, const QString& text);
 
-// A file the user chose to write, replaced as a whole or not at all: a
-// failure leaves it as it was. Only a regular file (or nothing) may stand at
-// the path; a device node or a pipe there is refused and left alone.
+// A file replaced as a whole or not at all (a file the user chose, a
+// setting): a failure leaves it as it was. Only a regular file (or nothing)
+// may stand at the path; a device node or a pipe there is refused and left
+// alone.
 Result<void, FileError> ReplaceUserFile(const QString& path, const QByteArray& bytes);
 
 // Every line followed by CR LF, the last one included.
