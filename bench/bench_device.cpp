@@ -148,10 +148,7 @@ void compareWithSink(const QString& image)
 
 int main(int argc, char* argv[])
 {
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(msg));
-    });
+    ShowOnlyFailures();
     PulseNullSink pulse;
     const bool pulseUp = pulse.start();
     qputenv("QT_QPA_PLATFORM", "offscreen");

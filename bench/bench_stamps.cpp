@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include "../tests/cd/discfixtures.h"
+#include "benchclock.h"
 #include "../tests/cd/pulsenullsink.h"
 #include "../tests/cd/sinkmonitor.h"
 
@@ -104,16 +105,10 @@ QList<double> pressToRepaint(TimingWindow& window, QWidget* focus, Qt::Key key, 
 
 int main(int argc, char* argv[])
 {
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(msg));
-    });
+    ShowOnlyFailures();
     PulseNullSink pulse;
     const bool pulseUp = pulse.start();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CACHE_HOME", (home.path() + u"/cache"_s).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());
+    OffscreenHome home;
     QApplication app(argc, argv);
 
     const QString image = fixtures::writeBinCue(home.path(), {75 * 60, 75 * 60});

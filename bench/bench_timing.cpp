@@ -26,14 +26,8 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char* argv[])
 {
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(msg));
-    });
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CACHE_HOME", (home.path() + u"/cache"_s).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());
+    ShowOnlyFailures();
+    OffscreenHome home;
     QApplication app(argc, argv);
 
     const QString image = fixtures::writeBinCue(home.path(), {75 * 60, 75 * 60});
