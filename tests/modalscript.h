@@ -44,6 +44,7 @@ struct Message
     QString text;
     QString title;
     int buttons = 0;
+    QString defaultButton; // its text, "" for none
 };
 
 // Answers the modal windows a command opens, one handler for each, in order.
@@ -73,7 +74,8 @@ public:
                     dialog->reject();
                 return;
             }
-            messages.append({box->text(), box->windowTitle(), int(box->buttons().size())});
+            messages.append({box->text(), box->windowTitle(), int(box->buttons().size()),
+                             box->defaultButton() ? box->defaultButton()->text() : QString()});
             box->button(button)->click();
         });
     }

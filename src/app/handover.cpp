@@ -1,6 +1,7 @@
 #include "app/handover.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
@@ -15,6 +16,20 @@ const QByteArray kOpened = "opened\n";
 const QByteArray kBusy = "busy\n";
 // A path, far longer than any file name, is all a copy ever sends.
 constexpr qint64 kMaxRequest = 64 * 1024;
+// How soon a copy that found nobody listening tries again.
+constexpr int kRetryMs = 25;
+
+QByteArray encodeRequest(const QString& file)
+{
+    // The path's own bytes, percent-encoded: a line break or any other byte
+    // a file name may hold arrives as it was, and the line ends the request.
+    return QFile::encodeName(file).toPercentEncoding() + '\n';
+}
+
+QString decodeRequest(const QByteArray& line)
+{
+    return QFile::decodeName(QByteArray::fromPercentEncoding(line.endsWith('\n') ? line.chopped(1) : line));
+}
 
 } // namespace
 
@@ -24,21 +39,34 @@ Handover HandOverFile(const QString& socketPath, const QString& file, int timeou
 {
     QLocalSocket socket;
     QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QTimer again;
+    again.setSingleShot(true);
+    again.setInterval(kRetryMs);
     QByteArray reply;
-    QObject::connect(&socket, &QLocalSocket::connected, &loop,
-                     [&socket, &file] { socket.write(file.toUtf8() + '\n'); });
+    QObject::connect(&socket, &QLocalSocket::connected, &loop, [&socket, &file] { socket.write(encodeRequest(file)); });
     QObject::connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
         reply += socket.readAll();
         if (reply.contains('\n'))
             loop.quit();
     });
-    QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
-    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, [&](QLocalSocket::LocalSocketError error) {
+        // The copy that holds the lock listens once its window is built: a
+        // copy started at the same moment finds nobody there yet, and tries
+        // again until its time is up.
+        const bool notYet = error == QLocalSocket::ServerNotFoundError ||
+                            error == QLocalSocket::ConnectionRefusedError;
+        if (notYet && deadline.remainingTime() > kRetryMs)
+            again.start();
+        else
+            loop.quit();
+    });
+    QObject::connect(&again, &QTimer::timeout, &loop, [&socket, &socketPath] { socket.connectToServer(socketPath); });
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(timeoutMs);
     socket.connectToServer(socketPath);
-    timeout.start(timeoutMs);
-    if (!reply.contains('\n') && socket.state() != QLocalSocket::UnconnectedState)
+    if (!reply.contains('\n') && (again.isActive() || socket.state() != QLocalSocket::UnconnectedState))
         loop.exec();
     if (reply == kOpened)
         return Handover::Opened;
@@ -73,7 +101,7 @@ void HandoverServer::take()
                     socket->abort();
                 return;
             }
-            const QString file = QString::fromUtf8(socket->readLine()).chopped(1);
+            const QString file = decodeRequest(socket->readLine());
             const bool open = !file.isEmpty() && m_canOpen();
             socket->write(open ? kOpened : kBusy);
             socket->flush();

@@ -40,6 +40,7 @@ namespace {
 const QString kNewCaption = u"Verselet - 新規作成.txt"_s;
 const QString kOpenFilter = u"ﾃｷｽﾄ文書 (*txt)"_s;
 const QString kLrcFilter = u"LRCファイル (*.lrc)"_s;
+const QString kReplaceEditedQuestion = u"編集中の歌詞を閉じて、このファイルを開きますか？"_s;
 
 QString toWidgetText(const QString& crlfText)
 {
@@ -223,7 +224,7 @@ bool MainWindow::Form_Load()
                                         [this](const QString& path) {
                                             raise();
                                             activateWindow();
-                                            openFile(path);
+                                            openFromDesktop(path);
                                         },
                                         this);
     handover->listen(HandoverSocketPath(CacheFolder()));
@@ -237,7 +238,14 @@ void MainWindow::showNewDocument()
     Text2->clear();
     Text3->clear();
     setBodyText(kSeparatorLine.toString());
+    rememberTextsAsSaved();
 }
+
+MainWindow::Texts MainWindow::currentTexts() const { return {headerText(), startText(), bodyText()}; }
+
+void MainWindow::rememberTextsAsSaved() { m_savedTexts = currentTexts(); }
+
+bool MainWindow::hasUnsavedEdits() const { return currentTexts() != m_savedTexts; }
 
 QString MainWindow::bodyText() const { return fromWidgetText(Text1->toPlainText()); }
 void MainWindow::setBodyText(const QString& text) { Text1->setPlainText(toWidgetText(text)); }
@@ -338,6 +346,24 @@ void MainWindow::openFile(const QString& path)
     setCursor(Qt::ArrowCursor);
 }
 
+void MainWindow::openFromDesktop(const QString& path)
+{
+    m_desktopFiles.append(path);
+    // An open may ask or tell the user something, and meanwhile the next
+    // file can arrive: it waits here for the one before to end.
+    if (m_openingFromDesktop)
+        return;
+    m_openingFromDesktop = true;
+    while (!m_desktopFiles.isEmpty()) {
+        const QString file = m_desktopFiles.takeFirst();
+        // A stray drop or a double click elsewhere must not throw typing
+        // away: the boxes' text is nowhere else.
+        if (!hasUnsavedEdits() || AskYesNo(this, kReplaceEditedQuestion, DefaultAnswer::No))
+            openFile(file);
+    }
+    m_openingFromDesktop = false;
+}
+
 bool MainWindow::canOpenFromDesktop() const { return QApplication::activeModalWidget() == nullptr; }
 
 QString MainWindow::droppedFile(const QMimeData* data)
@@ -364,7 +390,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         auto* drop = static_cast<QDropEvent*>(event);
         if (const QString file = droppedFile(drop->mimeData()); !file.isEmpty()) {
             drop->acceptProposedAction();
-            openFile(file);
+            openFromDesktop(file);
             return true;
         }
     }
@@ -381,7 +407,7 @@ void MainWindow::dropEvent(QDropEvent* event)
 {
     if (const QString file = droppedFile(event->mimeData()); !file.isEmpty()) {
         event->acceptProposedAction();
-        openFile(file);
+        openFromDesktop(file);
     }
 }
 
@@ -442,6 +468,7 @@ void MainWindow::LoadLyricsFile(const QString& path)
     setBodyText(loaded.bodyText);
     setHeaderText(loaded.headerText);
     setStartText(loaded.startText);
+    rememberTextsAsSaved();
     busy.reset();
 
     if (!loaded.complete)
@@ -451,8 +478,10 @@ void MainWindow::LoadLyricsFile(const QString& path)
 void MainWindow::リアルタイム入力_Click()
 {
     auto rows = PrepareLineSelection(m_state.TempRoot, bodyText());
+    // The text file takes every character the body holds: what fails is
+    // the folder, or an empty text.
     if (!rows) {
-        reportWorkFileError(rows.error());
+        ShowMessage(this, TextFileNotSavedText(m_state.TempRoot));
         return;
     }
     m_selectionRows = std::move(rows).value();
@@ -472,6 +501,8 @@ void MainWindow::リアルタイム入力_Click()
     RealtimeInput(context).run(m_selectionRows, this);
     setRememberedTrackIndex(context.rememberedTrack);
     m_exactTimes = context.exactTimes;
+    if (context.lyricsTextSaved)
+        rememberTextsAsSaved();
 }
 
 QString MainWindow::ChooseSaveTarget()
@@ -521,15 +552,6 @@ std::unique_ptr<CdAudioDevice> MainWindow::makeCdAudioDevice() const
     if (m_deviceFactory)
         return m_deviceFactory();
     return std::make_unique<DiscAudioDevice>(SystemAudioOutputs());
-}
-
-void MainWindow::reportWorkFileError(const FileError& error)
-{
-    // The text file is the body, line for line.
-    if (error.kind == FileErrorKind::Unmappable)
-        ShowMessage(this, UnwritableInBoxText(EditorBox::Body, error));
-    else
-        ShowMessage(this, TextFileNotSavedText(m_state.TempRoot));
 }
 
 } // namespace verselet

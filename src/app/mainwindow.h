@@ -80,6 +80,14 @@ public:
     // from the chosen name on.
     void OpenLyricsFile();
     void openFile(const QString& path);
+    // A file from outside the window: dropped on it, or handed over by a
+    // second copy. When the boxes hold edits that were never saved, the user
+    // is asked first. Such files open one after another, each to its end,
+    // however many arrive at once.
+    void openFromDesktop(const QString& path);
+    // Whether the boxes differ from what was last opened, created with New
+    // or saved as a finished text.
+    bool hasUnsavedEdits() const;
     // A file the program was started with: when another copy runs, start-up
     // hands it over to that copy instead of refusing to start.
     void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
@@ -136,7 +144,8 @@ private:
     void buildMenu();
     void Form_Resize();
     void showNewDocument();
-    void reportWorkFileError(const FileError& error);
+    // The boxes as they are now are what is on disk (or new).
+    void rememberTextsAsSaved();
     // Whether a file can be opened from the desktop now: not while a window
     // of this program waits for an answer (a real-time input, a dialog).
     bool canOpenFromDesktop() const;
@@ -154,6 +163,17 @@ private:
     QList<SelectionRow> m_selectionRows;
     ExactTimes m_exactTimes;
     QString m_fileToHandOver;
+    struct Texts
+    {
+        QString header;
+        QString start;
+        QString body;
+        friend bool operator==(const Texts&, const Texts&) = default;
+    };
+    Texts currentTexts() const;
+    Texts m_savedTexts;
+    QStringList m_desktopFiles;
+    bool m_openingFromDesktop = false;
     int m_exitCode = 0;
 };
 

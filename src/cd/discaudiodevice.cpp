@@ -154,8 +154,11 @@ void DiscAudioDevice::finishReading(const std::shared_ptr<Reading>& reading)
     const bool drive = m_disc && m_disc->isDrive();
     m_envelopes->setDisc(m_disc, !drive);
     if (drive)
-        m_engine->setTap([envelopes = m_envelopes](qint64 at, const qint16* frames, qint64 count) {
-            envelopes->feed(at, frames, count);
+        // The tap of the disc before may still be reading when this one
+        // comes: its frames say that they are of that disc.
+        m_engine->setTap([envelopes = m_envelopes, generation = m_envelopes->generation()](
+                             qint64 at, const qint16* frames, qint64 count) {
+            envelopes->feed(generation, at, frames, count);
         });
     else
         m_engine->setTap({});

@@ -148,11 +148,16 @@ void EnvelopeCache::readNext()
     });
 }
 
-void EnvelopeCache::feed(qint64 at, const qint16* frames, qint64 count)
+void EnvelopeCache::feed(int generation, qint64 at, const qint16* frames, qint64 count)
 {
     EnvelopeBlocks blocks = MeasureBlocks(at, frames, count);
     QMetaObject::invokeMethod(
-        this, [this, blocks = std::move(blocks)] { arrive(blocks); }, Qt::QueuedConnection);
+        this,
+        [this, generation, blocks = std::move(blocks)] {
+            if (generation == m_generation)
+                arrive(blocks);
+        },
+        Qt::QueuedConnection);
 }
 
 void EnvelopeCache::arrive(const EnvelopeBlocks& blocks)

@@ -71,8 +71,11 @@ public:
     // Reads the 1-based track ahead, unless it is read or being read.
     void request(int track);
     const Envelope& envelope() const { return m_envelope; }
-    // Frames of the disc as they were heard; from any thread.
-    void feed(qint64 at, const qint16* frames, qint64 count);
+    // Which disc setDisc() took last; a feed says which one its frames are of.
+    int generation() const { return m_generation; }
+    // Frames of the disc of `generation` as they were heard; from any thread.
+    // Frames of a disc that has been replaced since are dropped.
+    void feed(int generation, qint64 at, const qint16* frames, qint64 count);
 
 Q_SIGNALS:
     void changed();

@@ -2,6 +2,7 @@
 
 #include "cd/cdaudiodevice.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QProgressDialog>
 
@@ -50,6 +51,47 @@ protected:
     }
 };
 
+// Keeps the user's input from one window while it is there, as a modal
+// window over it would: clicks, keys, the wheel and the close box.
+class InputBlock final : public QObject
+{
+public:
+    explicit InputBlock(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
+    ~InputBlock() override { qApp->removeEventFilter(this); }
+    InputBlock(const InputBlock&) = delete;
+    InputBlock& operator=(const InputBlock&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            break;
+        case QEvent::Close:
+            if (!event->spontaneous())
+                return false;
+            break;
+        default:
+            return false;
+        }
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        return widget && widget->window() == m_window;
+    }
+
+private:
+    QWidget* m_window;
+};
+
 } // namespace
 
 QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent)
@@ -76,6 +118,9 @@ void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent, const std::fun
     progress.setMinimumDuration(500);
     progress.setValue(0);
     const auto connection = followMeasuring(device, progress);
+    // Until the progress shows, the window takes no input all the same: a
+    // button pressed while the disc is not there would act on no disc.
+    const InputBlock block(parent->window());
     read();
     QObject::disconnect(connection);
 }

@@ -18,7 +18,8 @@ QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent);
 // A step that may have the device read its disc again and wait for it, such
 // as asking for Tracks() after the disc was changed: when measuring takes
 // longer than half a second, a progress over `parent` shows how far it has
-// come; the window stays responsive meanwhile.
+// come. The window goes on drawing and ticking meanwhile, but takes no input
+// until the step is done, from the first moment as during an open.
 void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent, const std::function<void()>& read);
 
 } // namespace verselet

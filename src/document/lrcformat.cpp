@@ -1,5 +1,7 @@
 #include "document/lrcformat.h"
 
+#include "document/exacttimes.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -30,8 +32,9 @@ struct TimeMark
 };
 
 // A time between `open` and `close` at `at`: minutes of any length, ":", one
-// or two digits of seconds below 60, then nothing, "." and one to three
-// digits of a fraction, or ":" and two digits of hundredths.
+// or two digits of seconds below 60, then nothing, "." (or ",", as some
+// programs write it) and one or more digits of a fraction, of which the first
+// three count, or ":" and two digits of hundredths.
 std::optional<TimeMark> readTimeMark(QStringView text, qsizetype at, QChar open, QChar close)
 {
     if (at >= text.size() || text.at(at) != open)
@@ -48,7 +51,7 @@ std::optional<TimeMark> readTimeMark(QStringView text, qsizetype at, QChar open,
         return std::nullopt;
     i += n;
     qint64 fraction = 0;
-    if (i < text.size() && (text.at(i) == u'.' || text.at(i) == u':')) {
+    if (i < text.size() && (text.at(i) == u'.' || text.at(i) == u',' || text.at(i) == u':')) {
         const bool hundredths = text.at(i) == u':';
         fraction = readDigits(text, i + 1, hundredths ? 2 : 3, n);
         if (n == 0 || (hundredths && n != 2))
@@ -56,6 +59,9 @@ std::optional<TimeMark> readTimeMark(QStringView text, qsizetype at, QChar open,
         for (qsizetype scale = n; scale < 3; ++scale)
             fraction *= 10;
         i += 1 + n;
+        // Digits past the millisecond say nothing a stamp can keep.
+        while (!hundredths && i < text.size() && isDigit(text.at(i)))
+            ++i;
     }
     if (i >= text.size() || text.at(i) != close)
         return std::nullopt;
@@ -97,9 +103,15 @@ std::optional<Metadata> readMetadata(QStringView line)
                     line.sliced(colon + 1, line.size() - colon - 2).trimmed().toString()};
 }
 
-qint32 clampToPosition(qint64 ms)
+// Blanks, and byte order marks: a file saved twice with one, or files joined
+// together, carry a second one at the start of a line.
+bool isLeadingFiller(QChar c) { return c == u' ' || c == u'\t' || c == QChar(0xFEFF); }
+
+qsizetype skipFiller(QStringView line, qsizetype at)
 {
-    return qint32(std::clamp<qint64>(ms, 0, std::numeric_limits<qint32>::max()));
+    while (at < line.size() && isLeadingFiller(line.at(at)))
+        ++at;
+    return at;
 }
 
 } // namespace
@@ -122,7 +134,8 @@ QString ComposeLrc(const LrcDocument& document)
             out += u"[%1:%2]\n"_s.arg(key, *value);
     }
     out += u"[re:Verselet]\n"_s;
-    out += FormatLrcTime(0) + document.startText + u'\n';
+    if (!document.startText.isEmpty())
+        out += FormatLrcTime(0) + document.startText + u'\n';
     for (const LrcLine& line : document.lines)
         out += FormatLrcTime(line.milliseconds) + line.text + u'\n';
     return out;
@@ -138,20 +151,30 @@ std::optional<LrcDocument> ParseLrc(const QString& content)
         QString text;
     };
     QList<Timed> timed;
+    // A line with many tags gives a line for each, all of its text: the size
+    // of the document is counted as it grows, before it is built.
+    qint64 characters = 0;
     LrcDocument lrc;
     qint64 offset = 0;
     for (const QStringView line : QStringView(content).split(u"\r\n")) {
-        // Blanks before the first tag are no part of it.
-        qsizetype at = 0;
-        while (at < line.size() && (line.at(at) == u' ' || line.at(at) == u'\t'))
-            ++at;
+        qsizetype at = skipFiller(line, 0);
         QList<qint64> times;
         while (const auto mark = readTimeMark(line, at, u'[', u']')) {
+            if (timed.size() + times.size() >= kMaxLrcLines)
+                return std::nullopt;
             times.append(mark->milliseconds);
             at = mark->end;
+            // Blanks between two tags belong to neither; before the text
+            // they are the text's.
+            const qsizetype next = skipFiller(line, at);
+            if (next > at && readTimeMark(line, next, u'[', u']'))
+                at = next;
         }
         if (!times.isEmpty()) {
             const QString text = withoutWordMarks(line.sliced(at));
+            characters += qint64(text.size()) * times.size();
+            if (characters > kMaxLrcCharacters)
+                return std::nullopt;
             for (const qint64 ms : times)
                 timed.append({ms, text});
             continue;
@@ -168,8 +191,10 @@ std::optional<LrcDocument> ParseLrc(const QString& content)
         else if (meta->key == u"offset") {
             bool ok = false;
             const qint64 value = meta->value.toLongLong(&ok);
+            // Past a day either way it is no offset any song has; bounded,
+            // the subtraction below cannot overflow.
             if (ok)
-                offset = value;
+                offset = std::clamp<qint64>(value, -kMaxLrcOffsetMs, kMaxLrcOffsetMs);
         }
     }
     if (timed.isEmpty())
@@ -179,8 +204,10 @@ std::optional<LrcDocument> ParseLrc(const QString& content)
                      [](const Timed& a, const Timed& b) { return a.ms < b.ms; });
     lrc.lines.reserve(timed.size());
     for (const Timed& line : timed)
-        lrc.lines.append({clampToPosition(line.ms - offset), line.text});
-    if (lrc.lines.constFirst().milliseconds == 0)
+        lrc.lines.append({ClampToPosition(line.ms - offset), line.text});
+    // An empty line at 0 clears the screen like any timed blank line: it stays
+    // a line, so that writing the file back gives it again.
+    if (lrc.lines.constFirst().milliseconds == 0 && !lrc.lines.constFirst().text.isEmpty())
         lrc.startText = lrc.lines.takeFirst().text;
     return lrc;
 }

@@ -4,6 +4,8 @@
 // a few metadata tags. Unlike everything else the program writes, an LRC file
 // is UTF-8 (without a byte order mark) with LF line ends.
 
+#include "document/textfile.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -36,19 +38,31 @@ struct LrcDocument
 // as they need from there on. A negative time is 0.
 QString FormatLrcTime(qint32 milliseconds);
 
-// The metadata, "[re:Verselet]", the start line and the lines in the order
-// given, each ended by LF.
+// The metadata, "[re:Verselet]", the start line (none for an empty start
+// text) and the lines in the order given, each ended by LF.
 QString ComposeLrc(const LrcDocument& document);
 QByteArray EncodeLrc(const LrcDocument& document);
 
+// The largest document an LRC file may give: no more lines, and no more
+// characters of text in all of them, than the largest text file the program
+// opens could hold.
+inline constexpr qsizetype kMaxLrcLines = 100000;
+inline constexpr qint64 kMaxLrcCharacters = kMaxUserTextBytes;
+// An [offset:] is taken up to a day either way.
+inline constexpr qint64 kMaxLrcOffsetMs = 24 * 60 * 60 * 1000;
+
 // Reads an LRC text (lines ended by CR LF). A line begins with one or more
-// time tags, [m:ss], [mm:ss.x], [mm:ss.xx], [mm:ss.xxx] or [mm:ss:xx], with
-// minutes of any length, and gives one line per tag. Word marks <mm:ss.xx>
-// are taken out of the text. [offset:+n] makes every time n ms earlier (not
-// below 0). [ti:], [ar:] and [al:] give the title, artist and album; other
-// metadata and lines without a time tag are left out. The lines are sorted by
-// time, lines of the same time keeping their order, and a first line at 0
-// becomes the start text. None when no line has a time tag.
+// time tags, [m:ss], [mm:ss.x] to [mm:ss.xxx] (more digits are cut to the
+// millisecond; a comma may stand for the point) or [mm:ss:xx], with minutes
+// of any length, and gives one line per tag. Blanks and byte order marks
+// before the first tag, and blanks between tags, are no part of the text.
+// Word marks <mm:ss.xx> are taken out of the text. [offset:+n] makes every
+// time n ms earlier (not below 0). [ti:], [ar:] and [al:] give the title,
+// artist and album; other metadata and lines without a time tag are left out.
+// The lines are sorted by time, lines of the same time keeping their order,
+// and a first line at 0 with a text becomes the start text. None when no line
+// has a time tag, or when the lines would be more than kMaxLrcLines or their
+// texts more than kMaxLrcCharacters characters.
 std::optional<LrcDocument> ParseLrc(const QString& content);
 
 } // namespace verselet

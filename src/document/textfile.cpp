@@ -6,12 +6,19 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace verselet {
 
 namespace {
 
 constexpr char kCp932Name[] = "CP932";
 constexpr QChar kReplacement{0xFFFD};
+// Begins a work file that holds a text code page 932 cannot: EF is no lead
+// byte of code page 932, so no text in it begins so.
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 bool isLineBreak(QChar c) { return c == u'\r' || c == u'\n'; }
 
@@ -211,9 +218,24 @@ Result<UserText, FileError> ReadUserTextFile(const QString& path)
     if (info.size() > kMaxUserTextBytes)
         return FileError{FileErrorKind::TooLarge, path};
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file holds a text. A pipe would keep open() waiting for
+    // a writer, and a device for ever: the path is opened without waiting,
+    // and what it turned out to be is asked of the open file itself, so that
+    // nothing swapped in after the look above is read either.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return FileError{FileErrorKind::Unreadable, path};
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return FileError{FileErrorKind::Unreadable, path};
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileError{FileErrorKind::Unreadable, path};
+    }
     // The size may have changed since it was looked at; read one byte past the
     // limit to know.
     const QByteArray bytes = file.read(kMaxUserTextBytes + 1);
@@ -261,8 +283,31 @@ Result<QStringList, FileError> ReadWorkFile(const QString& path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return FileError{FileErrorKind::Unreadable, path};
+    if (bytes.startsWith(kUtf8Bom))
+        return SplitWorkLines(QString::fromUtf8(bytes.sliced(kUtf8Bom.size())));
     return SplitWorkLines(DecodeCp932(bytes).text);
 }
+
+namespace {
+
+Result<void, FileError> writeWorkBytes(const QString& path, const QByteArray& bytes)
+{
+    // A link planted where a work file belongs is replaced, not written
+    // through: whatever it points to stays as it is.
+    if (QFileInfo(path).isSymLink() && !QFile::remove(path))
+        return FileError{FileErrorKind::Unwritable, path};
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return FileError{FileErrorKind::Unwritable, path};
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return FileError{FileErrorKind::Unwritable, path};
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return FileError{FileErrorKind::Unwritable, path};
+    return {};
+}
+
+} // namespace
 
 Result<void, FileError> WriteWorkText(const QString& path, const QString& text)
 {
@@ -271,20 +316,14 @@ Result<void, FileError> WriteWorkText(const QString& path, const QString& text)
         const UnmappableCharacter& u = encoded.error();
         return FileError{FileErrorKind::Unmappable, path, u.character, u.line, u.column};
     }
-    // A link planted where a work file belongs is replaced, not written
-    // through: whatever it points to stays as it is.
-    if (QFileInfo(path).isSymLink() && !QFile::remove(path))
-        return FileError{FileErrorKind::Unwritable, path};
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return FileError{FileErrorKind::Unwritable, path};
-    const QByteArray& bytes = encoded.value();
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return FileError{FileErrorKind::Unwritable, path};
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return FileError{FileErrorKind::Unwritable, path};
-    return {};
+    return writeWorkBytes(path, encoded.value());
+}
+
+Result<void, FileError> WriteWorkTextWhole(const QString& path, const QString& text)
+{
+    if (auto encoded = EncodeCp932(text))
+        return writeWorkBytes(path, encoded.value());
+    return writeWorkBytes(path, kUtf8Bom + text.toUtf8());
 }
 
 QString JoinLinesCrLf(const QStringList& lines)

@@ -14,7 +14,7 @@ namespace verselet {
 
 enum class FileErrorKind {
     NotFound,   // the file does not exist
-    Unreadable, // cannot be opened or read, or is a folder
+    Unreadable, // cannot be opened or read, or is a folder, a pipe or a device
     TooLarge,   // a file the user opens that is larger than kMaxUserTextBytes
     NotText,    // a file the user opens that holds NUL bytes (in UTF-16, NUL characters)
     Unwritable, // cannot be opened for writing, or not every byte was written
@@ -87,7 +87,8 @@ struct UserText
 UserText DecodeUserText(const QByteArray& bytes);
 QString NormalizeLineEnds(const QString& text);
 
-// A file the user chose to open.
+// A file the user chose to open. Only a regular file is read: a pipe, a
+// device or a socket is Unreadable, and is never waited on.
 Result<UserText, FileError> ReadUserTextFile(const QString& path);
 
 // The lines of a work file: a CR ends a line and is not part of it, an LF right
@@ -95,6 +96,8 @@ Result<UserText, FileError> ReadUserTextFile(const QString& path);
 // line without a line end is still a line.
 QStringList SplitWorkLines(const QString& text);
 
+// A work file's lines: code page 932, or UTF-8 when the file begins with a
+// byte order mark (WriteWorkTextWhole).
 Result<QStringList, FileError> ReadWorkFile(const QString& path);
 
 // Writes the text as it is, after it has been encoded whole: a text that holds
@@ -102,6 +105,11 @@ Result<QStringList, FileError> ReadWorkFile(const QString& path);
 // emptied first, never appended to. A symbolic link at the path is replaced
 // by the file, never written through.
 Result<void, FileError> WriteWorkText(const QString& path, const QString& text);
+// The same for a text that must be kept whole even where code page 932 cannot
+// hold it (the lines of an LRC file are timed and written to LRC again): such
+// a text is written as UTF-8 after a byte order mark, which ReadWorkFile
+// reads back. Any other text gives the same bytes as WriteWorkText.
+Result<void, FileError> WriteWorkTextWhole(const QString& path, const QString& text);
 
 // A file replaced as a whole or not at all (a file the user chose, a
 // setting): a failure leaves it as it was. Only a regular file (or nothing)

@@ -38,11 +38,6 @@ QString tagFileNotSavedText(const QString& path)
     return u"タグファイル %1 を保存できませんでした。"_s.arg(path);
 }
 
-QString workFileNotReadText(const QString& path)
-{
-    return u"作業ファイル %1 を読み込めませんでした。"_s.arg(path);
-}
-
 QString workFileNotSavedText(const QString& path)
 {
     return u"作業ファイル %1 を保存できませんでした。"_s.arg(path);
@@ -229,7 +224,7 @@ void FinishDialog::reportFileError(const FileError& error, const QString& target
     else if (!targetPath.isEmpty() && error.path == targetPath)
         text = lyricsTextNotSavedText(targetPath);
     else if (error.kind == FileErrorKind::NotFound || error.kind == FileErrorKind::Unreadable)
-        text = workFileNotReadText(error.path);
+        text = WorkFileNotReadText(error.path);
     else if (error.path == TagFilePath(root))
         text = tagFileNotSavedText(error.path);
     else if (error.path == TextFilePath(root))

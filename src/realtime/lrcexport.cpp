@@ -33,8 +33,6 @@ LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
     lrc.startText = startText;
     for (qsizetype i = 0; i < pairs.size(); ++i) {
         const TaggedLine& pair = pairs.at(i);
-        if (!isLyric(pair.text))
-            continue;
         const ExactTime exact = i < exactTimes.size() ? exactTimes.at(i) : std::nullopt;
         if (const ExactTime time = LineTime(pair.tag, exact))
             lrc.lines.append({*time, pair.text});

@@ -14,10 +14,10 @@
 namespace verselet {
 
 // The header's lines 1, 2 and 3 as title, artist and album; the start text;
-// and, in body order, each pair whose tag holds a time and whose text is a
-// lyric, at its exact time (`exactTimes` runs with the pairs) or at the
-// whole seconds of its tag. Separator lines, empty lines, unmarked lines and
-// lines still at "[--:--]" are left out.
+// and, in body order, each pair whose tag holds a time, whatever its text (a
+// timed empty line clears a player's screen), at its exact time (`exactTimes`
+// runs with the pairs) or at the whole seconds of its tag. The separator,
+// unmarked lines and lines still at "[--:--]" have no time and are left out.
 LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
                        const QList<TaggedLine>& pairs, const ExactTimes& exactTimes);
 

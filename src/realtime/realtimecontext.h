@@ -36,6 +36,9 @@ struct RealtimeContext
     std::function<QString()> chooseSaveTarget;
     // The name that dialog keeps now ("" for none).
     std::function<QString()> keptFileName;
+    // Set once a finish dialog has written the finished lyrics text: the
+    // document is then saved as it stands.
+    bool lyricsTextSaved = false;
 };
 
 } // namespace verselet

@@ -5,6 +5,7 @@
 #include "realtime/timinglist.h"
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/timingwindow.h"
+#include "widgets/messages.h"
 
 namespace verselet {
 
@@ -17,13 +18,18 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
     QObject::connect(&selection, &LineSelectionDialog::timingRequested, &selection, [this, &selection] {
         // Built from the work files as they are now: after a run whose tags
         // were not kept, the next OK starts again from the unchanged tag file.
-        const QStringList timingRows = BuildTimingList(m_context.tempRoot, selection.marks());
+        const auto timingRows = BuildTimingList(m_context.tempRoot, selection.marks());
+        if (!timingRows) {
+            // No run starts, and the tag file stays as it is.
+            ShowMessage(&selection, WorkFileNotReadText(timingRows.error().path), QMessageBox::Warning);
+            return;
+        }
         const ExactTimes exactTimes =
-            TimingExactTimes(m_context.exactTimes, selection.marks(), timingRows.size());
+            TimingExactTimes(m_context.exactTimes, selection.marks(), timingRows.value().size());
         // A run that ended the input ends the selection too; after one that
         // was closed by the finish dialog's frame, the selection stays, marks
         // and all, for another run.
-        if (runTiming(timingRows, &selection, exactTimes))
+        if (runTiming(timingRows.value(), &selection, exactTimes))
             selection.accept();
     });
     selection.exec();
@@ -55,7 +61,10 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
             m_context.rememberedTrack = window->rememberedTrack();
             FinishDialog finish(m_context, window->session().rows(), window->session().exactTimes(),
                                 window);
-            ended = finish.exec() != FinishDialog::Closed;
+            const int outcome = finish.exec();
+            ended = outcome != FinishDialog::Closed;
+            if (outcome == FinishDialog::Created)
+                m_context.lyricsTextSaved = true;
             // The tag file may have been written even when the input goes
             // on (a save dialog cancelled): its exact times go with it.
             if (finish.savedExactTimes())

@@ -23,12 +23,14 @@ QStringList BuildTimingList(const QStringList& textLines, const QStringList& tag
     return rows;
 }
 
-QStringList BuildTimingList(const QString& tempRoot, const QList<bool>& marks)
+Result<QStringList, FileError> BuildTimingList(const QString& tempRoot, const QList<bool>& marks)
 {
     const auto text = ReadWorkFile(TextFilePath(tempRoot));
+    if (!text)
+        return text.error();
     const auto tags = ReadWorkFile(TagFilePath(tempRoot));
-    if (!text || !tags)
-        return {};
+    if (!tags)
+        return tags.error();
     return BuildTimingList(text.value(), tags.value(), marks);
 }
 

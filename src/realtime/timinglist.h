@@ -22,9 +22,9 @@ namespace verselet {
 QStringList BuildTimingList(const QStringList& textLines, const QStringList& tagLines,
                             const QList<bool>& marks);
 
-// The same from the text file and the tag file; a file that cannot be read
-// gives no rows.
-QStringList BuildTimingList(const QString& tempRoot, const QList<bool>& marks);
+// The same from the text file and the tag file. A file that cannot be read
+// is an error: a run without its rows would save an empty tag file.
+Result<QStringList, FileError> BuildTimingList(const QString& tempRoot, const QList<bool>& marks);
 
 // The exact times of those rows, from the ones kept beside the tag file: a
 // row left marked keeps its line's, an unmarked row has none (its time is

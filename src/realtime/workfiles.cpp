@@ -115,7 +115,9 @@ Result<QList<SelectionRow>, FileError> PrepareLineSelection(const QString& tempR
 {
     if (bodyText.isEmpty())
         return FileError{FileErrorKind::EmptyText, TextFilePath(tempRoot)};
-    if (auto written = WriteWorkText(TextFilePath(tempRoot), SelectionSnapshot(bodyText));
+    // Every character is timed, and kept for an LRC file, even one that a
+    // timed text cannot hold (that text refuses it when it is made).
+    if (auto written = WriteWorkTextWhole(TextFilePath(tempRoot), SelectionSnapshot(bodyText));
         !written)
         return written.error();
     return LoadSelectionList(tempRoot);

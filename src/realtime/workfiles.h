@@ -6,7 +6,8 @@
 //   rigth.tmp  the text file: one body line per line (the name is spelled so)
 //   zem.tmp    the staging file: the finished text before it is copied
 // Line n of the text file belongs to line n of the tag file; nothing else ties
-// them together. All three are code page 932 with CR LF.
+// them together. All three are code page 932 with CR LF, but for a text file
+// whose body code page 932 cannot hold (see PrepareLineSelection).
 
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
@@ -61,8 +62,9 @@ QString SelectionSnapshot(const QString& bodyText);
 // file that is missing or unreadable gives no rows.
 QList<SelectionRow> LoadSelectionList(const QString& tempRoot);
 
-// Writes the snapshot of the body text into the text file and lists the rows.
-// An empty body text is refused before anything is written (EmptyText).
+// Writes the snapshot of the body text into the text file, whole even when
+// code page 932 cannot hold it (WriteWorkTextWhole), and lists the rows. An
+// empty body text is refused before anything is written (EmptyText).
 Result<QList<SelectionRow>, FileError> PrepareLineSelection(const QString& tempRoot,
                                                             const QString& bodyText);
 

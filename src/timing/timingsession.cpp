@@ -5,7 +5,6 @@
 #include "timing/timetag.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace verselet {
 
@@ -203,7 +202,7 @@ void TimingSession::playFrom(qint32 trackMilliseconds)
     m_cue.reset();
     setControls(true, false);
     m_device.setTrack(selectedTrackNumber());
-    m_device.setFrom(m_device.TrackPosition() + trackMilliseconds);
+    m_device.setFrom(ClampToPosition(qint64(m_device.TrackPosition()) + trackMilliseconds));
     m_device.setCommand(u"Play"_s);
     m_playingFlag = 1;
 }
@@ -230,7 +229,7 @@ void TimingSession::seek(qint32 trackMilliseconds)
     // Paused, as "||" leaves it: the flag stays up, "＞" plays on.
     m_device.setCommand(u"Stop"_s);
     m_device.setTrack(selectedTrackNumber());
-    m_device.setFrom(m_device.TrackPosition() + at);
+    m_device.setFrom(ClampToPosition(qint64(m_device.TrackPosition()) + at));
     m_playingFlag = 1;
     setControls(false, true);
     m_cue = at;
@@ -379,7 +378,7 @@ bool TimingSession::nudge(qint32 deltaMs)
     if (!time)
         return false;
     remember(snapshot());
-    retime(m_selected, qint32(std::max<qint64>(qint64(*time) + deltaMs, 0)));
+    retime(m_selected, ClampToPosition(qint64(*time) + deltaMs));
     return true;
 }
 
@@ -409,7 +408,7 @@ bool TimingSession::shiftFromHere()
     retime(m_selected, now);
     for (int row = m_selected + 1; row < rowCount(); ++row) {
         if (const ExactTime later = LineTime(m_rows.at(row), m_exact.at(row)))
-            retime(row, qint32(std::clamp<qint64>(*later + delta, 0, std::numeric_limits<qint32>::max())));
+            retime(row, ClampToPosition(*later + delta));
     }
     return true;
 }

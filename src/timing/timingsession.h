@@ -126,8 +126,8 @@ public:
     bool setRowTime(int row, qint32 milliseconds);
 
     // ---- Corrections, each one step that undo takes back
-    // The selected row's time moved by `deltaMs`, not below 0; its tag
-    // follows by truncation. False when the row has no time.
+    // The selected row's time moved by `deltaMs`, not below 0 nor past the largest
+    // position; its tag follows by truncation. False when the row has no time.
     bool nudge(qint32 deltaMs);
     // Plays from 3 s before the selected row's time (from the track start
     // when that is sooner) and selects the row before it, so that the next

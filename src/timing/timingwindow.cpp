@@ -413,7 +413,9 @@ bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
         if (type == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Command6->isEnabled()) {
-                Command6->click();
+                // Once per press, as Space.
+                if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
+                    Command6->click();
                 return true;
             }
         }
@@ -443,6 +445,11 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
     const TimingKey key = timingKeyOf(event);
     if (key == TimingKey::None)
         return false;
+    // A key held down repeats; Set, a retake and a shift happen once per
+    // press, or a held Space would stamp line after line. A held arrow
+    // nudges on.
+    if (event.isAutoRepeat() && (key == TimingKey::Set || key == TimingKey::Retake || key == TimingKey::Shift))
+        return true;
     ShowSelectedLine();
     bool changed = false;
     switch (key) {

@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace verselet {
@@ -24,6 +25,8 @@ namespace {
 // The narrowest view, in ms, and how much one wheel step zooms.
 constexpr qint32 kNarrowestSpan = 1000;
 constexpr double kZoomStep = 1.25;
+// More notches at once than take the whole track down to the narrowest view.
+constexpr double kMostZoomSteps = 60;
 // A mark is taken up within this many pixels.
 constexpr int kMarkReach = 4;
 // A press that moves this far is a drag.
@@ -222,18 +225,20 @@ void WaveformStrip::paintEvent(QPaintEvent*)
 
 void WaveformStrip::wheelEvent(QWheelEvent* event)
 {
-    const int steps = event->angleDelta().y() / 120;
-    const qint32 length = std::max(trackLength(), 1);
-    if (steps == 0) {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
         event->ignore();
         return;
     }
+    // A notch of a wheel is 120; a touchpad or a fine wheel sends parts of
+    // one, which zoom as far as their share. However large a delta, it does
+    // not zoom past either end.
+    const double steps = std::clamp(delta / 120.0, -kMostZoomSteps, kMostZoomSteps);
+    const qint32 length = std::max(trackLength(), 1);
     const int x = int(event->position().x());
     const qint32 at = timeAt(x);
-    double span = m_viewSpan;
-    for (int i = 0; i < std::abs(steps); ++i)
-        span = steps > 0 ? span / kZoomStep : span * kZoomStep;
-    m_viewSpan = std::clamp(qint32(span), std::min(kNarrowestSpan, length), length);
+    const double span = m_viewSpan / std::pow(kZoomStep, steps);
+    m_viewSpan = qint32(std::clamp(span, double(std::min(kNarrowestSpan, length)), double(length)));
     // The time under the pointer stays under it.
     const qint32 start = at - qint32(qint64(x) * m_viewSpan / std::max(width(), 1));
     m_viewStart = std::clamp(start, 0, std::max(length - m_viewSpan, 0));

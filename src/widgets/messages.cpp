@@ -15,6 +15,11 @@ QString SixDigitWarningText()
            u"[OK]ボタンを押すと普通のテキストとして読み込みます。"_s;
 }
 
+QString WorkFileNotReadText(const QString& path)
+{
+    return u"作業ファイル %1 を読み込めませんでした。"_s.arg(path);
+}
+
 QString TextFileNotSavedText(const QString& tempRoot)
 {
     return tempRoot + u"/zem/rigth.tmptは保存できませんでした\r\n"
@@ -81,7 +86,7 @@ void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon)
     box.exec();
 }
 
-bool AskYesNo(QWidget* parent, const QString& text)
+bool AskYesNo(QWidget* parent, const QString& text, DefaultAnswer byDefault)
 {
     QString shown = text;
     shown.replace(u"\r\n"_s, u"\n"_s);
@@ -89,7 +94,7 @@ bool AskYesNo(QWidget* parent, const QString& text)
                     parent);
     box.button(QMessageBox::Yes)->setText(u"はい"_s);
     box.button(QMessageBox::No)->setText(u"いいえ"_s);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

@@ -16,6 +16,8 @@ inline constexpr QStringView kCannotOpen = u"このファイルは開けませ�
 QString SixDigitWarningText();
 // TempRoot + "/zem/rigth.tmptは保存できませんでした", CR LF, the likely reasons.
 QString TextFileNotSavedText(const QString& tempRoot);
+// A work file of a real-time input could not be read.
+QString WorkFileNotReadText(const QString& path);
 // Names the character code page 932 cannot hold and where it stands.
 QString UnmappableCharacterText(const FileError& error);
 
@@ -32,7 +34,9 @@ QString UnwritableTagText(int fileLine, const FileError& error);
 QString WorkFolderUnwritableText(const QString& workFolder, bool programEnds);
 
 void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
-// A question with "はい" and "いいえ"; true for はい. Escape answers いいえ.
-bool AskYesNo(QWidget* parent, const QString& text);
+// A question with "はい" and "いいえ"; true for はい. Escape answers いいえ;
+// Return answers the default, はい unless said otherwise.
+enum class DefaultAnswer { Yes, No };
+bool AskYesNo(QWidget* parent, const QString& text, DefaultAnswer byDefault = DefaultAnswer::Yes);
 
 } // namespace verselet

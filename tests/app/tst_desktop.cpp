@@ -11,10 +11,15 @@
 #include <QLocalServer>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "modalscript.h"
 #include "testfiles.h"
@@ -55,9 +60,15 @@ private Q_SLOTS:
     void fileArgumentOpensAsTheOpenCommandDoes_data();
     void fileArgumentOpensAsTheOpenCommandDoes();
     void droppedFileOpensAndDroppedTextIsTyped();
+    void fileFromOutsideAsksBeforeReplacingEdits_data();
+    void fileFromOutsideAsksBeforeReplacingEdits();
     void secondCopyHandsItsFileOver();
+    void handedOverPathsArriveWhole_data();
+    void handedOverPathsArriveWhole();
+    void filesFromOutsideOpenOneAfterAnother();
     void secondCopyIsRefusedDuringARealTimeInput();
-    void silentCopyIsNoAnswer();
+    void handOverWaitsUntilItsDeadline();
+    void copiesStartedTogetherLoseNoFile();
 
 private:
     std::unique_ptr<WorkArea> m_home;
@@ -116,16 +127,73 @@ void TestDesktop::droppedFileOpensAndDroppedTextIsTyped()
     QVERIFY(!w.windowTitle().contains(path));
     delete text;
 
-    // A file, dropped on the header box: opened as the open command would.
+    // A file, dropped on the header box: opened as the open command would,
+    // once the user has said the typing may go.
     auto* file = new QMimeData;
     file->setUrls({QUrl::fromLocalFile(path)});
     file->setText(path); // file managers give its name as text too
+    ModalScript script;
+    script.thenAnswer(QMessageBox::Yes);
     drop(w.Text2->viewport(), file);
     delete file;
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.at(0).text, u"編集中の歌詞を閉じて、このファイルを開きますか？"_s);
+    QCOMPARE(script.messages.at(0).defaultButton, u"いいえ"_s);
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
     QCOMPARE(w.bodyText(), kTimedBody);
     QCOMPARE(w.headerText(), u"title"_s);
     QCOMPARE(w.dialogFileName(), path);
+}
+
+void TestDesktop::fileFromOutsideAsksBeforeReplacingEdits_data()
+{
+    QTest::addColumn<bool>("handedOver"); // else dropped
+    QTest::addColumn<QString>("typed");   // into the body of an opened file; "" for nothing
+    QTest::addColumn<int>("answer");      // to the question, when there is one
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("dropped on the file as opened") << false << QString() << 0 << false << true;
+    QTest::newRow("dropped on edits, いいえ") << false << u"書きかけ"_s << int(QMessageBox::No) << true << false;
+    QTest::newRow("handed over onto edits, いいえ") << true << u"書きかけ"_s << int(QMessageBox::No) << true << false;
+    QTest::newRow("handed over onto edits, はい") << true << u"書きかけ"_s << int(QMessageBox::Yes) << true << true;
+    QTest::newRow("an edit typed back as it was") << true << u"two"_s << 0 << false << true;
+}
+
+void TestDesktop::fileFromOutsideAsksBeforeReplacingEdits()
+{
+    QFETCH(bool, handedOver);
+    QFETCH(QString, typed);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, opens);
+    const QString first = m_home->filePath(u"first.txt"_s);
+    const QString next = m_home->filePath(u"next.txt"_s);
+    writeBytes(first, kTimed);
+    writeBytes(next, "plain words\r\n");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.openFile(first);
+    QVERIFY(!w.hasUnsavedEdits());
+    const QString body = QString(kTimedBody).replace(u"two"_s, typed.isEmpty() ? u"two"_s : typed);
+    w.setBodyText(body);
+
+    ModalScript script;
+    if (asked)
+        script.thenAnswer(QMessageBox::StandardButton(answer));
+    if (handedOver) {
+        QCOMPARE(HandOverFile(HandoverSocketPath(m_home->cacheFolder()), next), Handover::Opened);
+        QTest::qWait(50);
+    } else {
+        auto* file = new QMimeData;
+        file->setUrls({QUrl::fromLocalFile(next)});
+        drop(w.Text1->viewport(), file);
+        delete file;
+    }
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + (opens ? next : first));
+    QCOMPARE(w.bodyText(), opens ? QString(35, u'-') + u"\r\nplain words\r\n"_s : body);
+    QCOMPARE(w.dialogFileName(), opens ? next : first);
 }
 
 void TestDesktop::secondCopyHandsItsFileOver()
@@ -145,6 +213,52 @@ void TestDesktop::secondCopyHandsItsFileOver()
     QCOMPARE(running.dialogFileName(), path);
     QCOMPARE(script.unexpected, 0);
     QVERIFY(script.messages.isEmpty());
+}
+
+void TestDesktop::handedOverPathsArriveWhole_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a line break") << u"two\nlines.txt"_s;
+    QTest::newRow("a carriage return and a tab") << u"cr\r\ttab.txt"_s;
+    QTest::newRow("what looks encoded") << u"%0A%25.txt"_s;
+    QTest::newRow("blanks at both ends") << u" 歌 .txt "_s;
+}
+
+void TestDesktop::handedOverPathsArriveWhole()
+{
+    QFETCH(QString, name);
+    const QString path = m_home->filePath(name);
+    writeBytes(path, kTimed);
+    MainWindow running;
+    QVERIFY(running.Form_Load());
+    ModalScript script; // a path cut short would not open: no message is expected
+    QCOMPARE(HandOverFile(HandoverSocketPath(m_home->cacheFolder()), path), Handover::Opened);
+    QTRY_COMPARE(running.windowTitle(), u"Verselet - "_s + path);
+    QCOMPARE(running.bodyText(), kTimedBody);
+    QCOMPARE(script.unexpected, 0);
+}
+
+void TestDesktop::filesFromOutsideOpenOneAfterAnother()
+{
+    // Two files arrive in one turn of the event loop; the first one's open
+    // warns of six-digit times, and the second waits for it to end.
+    const QString six = m_home->filePath(u"six.txt"_s);
+    const QString plain = m_home->filePath(u"plain.txt"_s);
+    writeBytes(six, "title\r\n[00:00:00]intro\r\n[01:02:03]line\r\n");
+    writeBytes(plain, kTimed);
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    script.thenMessage();
+    QTimer::singleShot(0, &w, [&w, six] { w.openFromDesktop(six); });
+    QTimer::singleShot(0, &w, [&w, plain] { w.openFromDesktop(plain); });
+    QTRY_VERIFY(script.done());
+    QTRY_COMPARE(w.windowTitle(), u"Verselet - "_s + plain);
+    QTest::qWait(50);
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + plain);
+    QCOMPARE(w.bodyText(), kTimedBody);
+    QCOMPARE(w.dialogFileName(), plain);
+    QCOMPARE(script.unexpected, 0);
 }
 
 void TestDesktop::secondCopyIsRefusedDuringARealTimeInput()
@@ -187,22 +301,73 @@ void TestDesktop::secondCopyIsRefusedDuringARealTimeInput()
     QCOMPARE(running.bodyText(), QString(35, u'-') + u"\r\n書きかけ"_s);
 }
 
-void TestDesktop::silentCopyIsNoAnswer()
+void TestDesktop::handOverWaitsUntilItsDeadline()
 {
-    // A copy that takes the connection and never answers, and none at all.
     const QString socket = HandoverSocketPath(m_home->cacheFolder());
+    // Nobody listening, all along: no answer, once the time is up.
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(HandOverFile(socket, u"/nowhere.txt"_s, 1000), Handover::NoAnswer);
+    QVERIFY(t.elapsed() >= 900);
+    QVERIFY(t.elapsed() < 4000);
+
+    // A copy that takes the connection and never answers.
     QLocalServer mute;
     QLocalServer::removeServer(socket);
     QVERIFY(mute.listen(socket));
-    QElapsedTimer t;
-    t.start();
-    QCOMPARE(HandOverFile(socket, u"/nowhere.txt"_s, 2000), Handover::NoAnswer);
-    QVERIFY(t.elapsed() >= 1900);
-    QVERIFY(t.elapsed() < 5000);
-    mute.close();
     t.restart();
-    QCOMPARE(HandOverFile(socket, u"/nowhere.txt"_s, 2000), Handover::NoAnswer);
-    QVERIFY(t.elapsed() < 1000);
+    QCOMPARE(HandOverFile(socket, u"/nowhere.txt"_s, 1000), Handover::NoAnswer);
+    QVERIFY(t.elapsed() >= 900);
+    mute.close();
+
+    // The running copy starts listening only once its window is built: a
+    // copy that asked before is answered then.
+    QString taken;
+    HandoverServer late([] { return true; }, [&taken](const QString& file) { taken = file; });
+    QTimer::singleShot(300, &late, [&late, socket] { QVERIFY(late.listen(socket)); });
+    t.restart();
+    QCOMPARE(HandOverFile(socket, u"/late.txt"_s, 2000), Handover::Opened);
+    QVERIFY(t.elapsed() >= 250);
+    QTRY_COMPARE(taken, u"/late.txt"_s);
+}
+
+void TestDesktop::copiesStartedTogetherLoseNoFile()
+{
+    // "Open with" on several files starts a copy for each at once: one runs,
+    // and every other hands its file over and ends, however they meet.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::unique_ptr<QProcess>> copies;
+        for (int i = 0; i < 4; ++i) {
+            const QString file = m_home->filePath(u"song%1-%2.txt"_s.arg(round).arg(i));
+            writeBytes(file, kTimed);
+            auto copy = std::make_unique<QProcess>();
+            copy->setProcessEnvironment(environment);
+            copy->start(QStringLiteral(VERSELET_PROGRAM), {file});
+            copies.push_back(std::move(copy));
+        }
+        QElapsedTimer t;
+        t.start();
+        const auto ended = [&copies] {
+            return std::count_if(copies.begin(), copies.end(),
+                                 [](const auto& c) { return c->state() == QProcess::NotRunning; });
+        };
+        while (ended() < 3 && t.elapsed() < 20000)
+            QTest::qWait(20);
+        QTest::qWait(200);
+        int handedOver = 0;
+        for (const auto& copy : copies) {
+            if (copy->state() == QProcess::NotRunning) {
+                QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+                QCOMPARE(copy->exitCode(), 0);
+                ++handedOver;
+            }
+            copy->kill();
+            copy->waitForFinished(5000);
+        }
+        QCOMPARE(handedOver, 3);
+    }
 }
 
 QTEST_MAIN(TestDesktop)

@@ -130,7 +130,9 @@ void TestEnvelope::driveIsBuiltFromWhatItPlays()
 
     PlaybackEngine engine(MakeSilentOutput);
     engine.setDisc(disc);
-    engine.setTap([&cache](qint64 at, const qint16* frames, qint64 count) { cache.feed(at, frames, count); });
+    engine.setTap([&cache, generation = cache.generation()](qint64 at, const qint16* frames, qint64 count) {
+        cache.feed(generation, at, frames, count);
+    });
     engine.play(kFrameRate / 2);
     const qint64 first = kFrameRate / 2 / kEnvelopeBlockFrames + 1;
     QVERIFY(waitUntilKnown(cache, first, first + 50));
@@ -138,6 +140,17 @@ void TestEnvelope::driveIsBuiltFromWhatItPlays()
     QVERIFY(!cache.envelope().known(0)); // before where it started
     engine.stop();
     engine.setTap({});
+
+    // Frames the drive read before another disc came are queued still when
+    // it does: they are dropped, and the new disc's are taken.
+    const std::vector<qint16> loud(size_t(kEnvelopeBlockFrames) * 2, 9000);
+    cache.feed(cache.generation(), 0, loud.data(), kEnvelopeBlockFrames);
+    cache.setDisc(disc, false);
+    QTest::qWait(20);
+    QVERIFY(!cache.envelope().known(0));
+    cache.feed(cache.generation(), 0, loud.data(), kEnvelopeBlockFrames);
+    QTRY_VERIFY(cache.envelope().known(0));
+    QCOMPARE(cache.envelope().max(0), qint16(9000));
 }
 
 QTEST_GUILESS_MAIN(TestEnvelope)

@@ -68,9 +68,9 @@ void TestLrcExport::fileBytes_data()
            "[al:\xE4\xB8\x80\xE6\x9E\x9A\xE7\x9B\xAE]\n"
            "[re:Verselet]\n"
            "[00:00.00]\xEF\xBC\x88\xE5\x89\x8D\xE5\xA5\x8F\xEF\xBC\x89\n"_ba;
-    QTest::newRow("empty header lines are left out, an empty start text is not")
+    QTest::newRow("empty header lines and an empty start text are left out")
         << u"\r\nArtist"_s << QString() << QList<TaggedLine>{} << ExactTimes{}
-        << "[ar:Artist]\n[re:Verselet]\n[00:00.00]\n"_ba;
+        << "[ar:Artist]\n[re:Verselet]\n"_ba;
     QTest::newRow("exact times give the hundredths, whole tags .00")
         << QString() << u"intro"_s
         << QList<TaggedLine>{{u"-------"_s, kSeparator},
@@ -81,19 +81,19 @@ void TestLrcExport::fileBytes_data()
         << "[re:Verselet]\n[00:00.00]intro\n[00:12.98]one\n[01:05.00]two\n[01:05.00]three\n"_ba;
     QTest::newRow("an exact time its tag no longer truncates to is not used")
         << QString() << QString() << QList<TaggedLine>{{u"[00:20]"_s, u"edited by hand"_s}}
-        << ExactTimes{12987} << "[re:Verselet]\n[00:00.00]\n[00:20.00]edited by hand\n"_ba;
+        << ExactTimes{12987} << "[re:Verselet]\n[00:20.00]edited by hand\n"_ba;
     QTest::newRow("from 100 minutes on, three digits of minutes")
         << QString() << QString() << QList<TaggedLine>{{u"[100:02"_s, u"long"_s}, {u"[99:59]"_s, u"x"_s}}
         << ExactTimes{6002345, 5999999}
-        << "[re:Verselet]\n[00:00.00]\n[100:02.34]long\n[99:59.99]x\n"_ba;
+        << "[re:Verselet]\n[100:02.34]long\n[99:59.99]x\n"_ba;
     QTest::newRow("body order, not time order")
         << QString() << QString() << QList<TaggedLine>{{u"[00:30]"_s, u"b"_s}, {u"[00:10]"_s, u"a"_s}}
-        << ExactTimes{} << "[re:Verselet]\n[00:00.00]\n[00:30.00]b\n[00:10.00]a\n"_ba;
-    QTest::newRow("lines without a lyric or a time are left out")
+        << ExactTimes{} << "[re:Verselet]\n[00:30.00]b\n[00:10.00]a\n"_ba;
+    QTest::newRow("every line with a time, whatever its text; none without")
         << QString() << QString()
         << QList<TaggedLine>{{u"-------"_s, kSeparator},     // the separator
-                             {u"[00:01]"_s, kSeparator},     // marked and stamped, still one
-                             {u"[00:02]"_s, QString()},      // empty marked line
+                             {u"[00:01]"_s, kSeparator},     // hyphens, stamped
+                             {u"[00:02]"_s, QString()},      // a timed blank: clears the screen
                              {u"       "_s, u"unmarked"_s},  // unmarked
                              {u"[--:--]"_s, u"not yet"_s},   // no time yet
                              {u"[ab:cd]"_s, u"no time"_s},   // a tag that holds none
@@ -101,11 +101,11 @@ void TestLrcExport::fileBytes_data()
                              {u"-------"_s, u"-------"_s},   // a closing separator read back
                              {u"[00:03]"_s, u"kept"_s}}
         << ExactTimes{kNone, 1500, 2500, 3500, kNone, kNone, kNone, kNone, 3999}
-        << "[re:Verselet]\n[00:00.00]\n[00:03.99]kept\n"_ba;
+        << ("[re:Verselet]\n[00:01.50]" + QByteArray(35, '-') + "\n[00:02.50]\n[00:03.99]kept\n");
     QTest::newRow("UTF-8, whatever code page 932 could hold")
         << u"曲 ～ 名"_s << QString() << QList<TaggedLine>{{u"[00:01]"_s, u"😀 〜"_s}}
         << ExactTimes{}
-        << "[ti:\xE6\x9B\xB2 \xEF\xBD\x9E \xE5\x90\x8D]\n[re:Verselet]\n[00:00.00]\n"
+        << "[ti:\xE6\x9B\xB2 \xEF\xBD\x9E \xE5\x90\x8D]\n[re:Verselet]\n"
            "[00:01.00]\xF0\x9F\x98\x80 \xE3\x80\x9C\n"_ba;
 }
 

@@ -21,7 +21,7 @@ private Q_SLOTS:
     void rowsLastAsLongAsAllThreeLists_data();
     void rowsLastAsLongAsAllThreeLists();
     void rowsFromTheWorkFiles();
-    void missingWorkFileGivesNoRows();
+    void missingWorkFileIsAnError();
     void tagsAreTheFirstSevenCharacters();
     void exactTimesStayWithMarkedRows();
     void savedTagFileHoldsOneLinePerRow_data();
@@ -100,20 +100,28 @@ void TestTimingList::rowsFromTheWorkFiles()
     // empty last line), the tag template's first four lines and one more.
     writeBytes(TextFilePath(area.root), QByteArray(35, '-') + "\r\n\x88\xEA\r\n\r\n");
     writeBytes(TagFilePath(area.root), "-------\r\n[01:05]\r\n[--:--]\r\n[--:--]\r\n");
-    QCOMPARE(BuildTimingList(area.root, {false, true, true, true}),
+    QCOMPARE(BuildTimingList(area.root, {false, true, true, true}).value(),
              (QStringList{QString(42, u'-'), u"[01:05]一"_s, u"[--:--]"_s}));
-    QCOMPARE(BuildTimingList(area.root, {true, false, false}),
+    QCOMPARE(BuildTimingList(area.root, {true, false, false}).value(),
              (QStringList{u"[--:--]"_s + QString(35, u'-'), u"       一"_s, u"       "_s}));
 }
 
-void TestTimingList::missingWorkFileGivesNoRows()
+void TestTimingList::missingWorkFileIsAnError()
 {
+    // No rows would be a run that saves an empty tag file: the file that
+    // could not be read is named instead.
     WorkArea area;
     writeBytes(TagFilePath(area.root), "[--:--]\r\n");
-    QCOMPARE(BuildTimingList(area.root, {true}), QStringList());
+    const auto noText = BuildTimingList(area.root, {true});
+    QVERIFY(!noText);
+    QCOMPARE(noText.error().path, TextFilePath(area.root));
     writeBytes(TextFilePath(area.root), "a\r\n");
     QVERIFY(QFile::remove(TagFilePath(area.root)));
-    QCOMPARE(BuildTimingList(area.root, {true}), QStringList());
+    QVERIFY(QDir().mkdir(TagFilePath(area.root)));
+    const auto noTags = BuildTimingList(area.root, {true});
+    QVERIFY(!noTags);
+    QCOMPARE(noTags.error().path, TagFilePath(area.root));
+    QCOMPARE(noTags.error().kind, FileErrorKind::Unreadable);
 }
 
 void TestTimingList::tagsAreTheFirstSevenCharacters()
@@ -180,12 +188,12 @@ void TestTimingList::savedTagsComeBackAsTheNextRunsRows()
         text += "x\r\n";
     QVERIFY(SaveTimingTags(area.root, rows).ok());
     writeBytes(TextFilePath(area.root), text);
-    const QStringList next = BuildTimingList(area.root, QList<bool>(310, true));
+    const QStringList next = BuildTimingList(area.root, QList<bool>(310, true)).value();
     QCOMPARE(next, rows);
 
     // A short row saved as an empty line does not count the next time.
     QVERIFY(SaveTimingTags(area.root, {u"-------"_s, QString()}).ok());
-    QCOMPARE(BuildTimingList(area.root, {false, false}), (QStringList{u"-------x"_s, u"x"_s}));
+    QCOMPARE(BuildTimingList(area.root, {false, false}).value(), (QStringList{u"-------x"_s, u"x"_s}));
 }
 
 void TestTimingList::unmappableTagLeavesTheTagFileAlone()

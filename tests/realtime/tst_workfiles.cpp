@@ -38,7 +38,7 @@ private Q_SLOTS:
     void snapshotDropsOnlyATrailingLoneCr_data();
     void snapshotDropsOnlyATrailingLoneCr();
     void emptyTextIsRefusedBeforeWriting();
-    void unmappableTextIsReportedAndNotWritten();
+    void textCodePage932CannotHoldIsKeptWhole();
     void tagFileIsReplacedAllOrNothing_data();
     void tagFileIsReplacedAllOrNothing();
     void newDocumentWith300LinesOffers272Rows();
@@ -122,17 +122,19 @@ void TestWorkFiles::emptyTextIsRefusedBeforeWriting()
     QCOMPARE(readBytes(TextFilePath(area.root)), QByteArray("earlier\r\n"));
 }
 
-void TestWorkFiles::unmappableTextIsReportedAndNotWritten()
+void TestWorkFiles::textCodePage932CannotHoldIsKeptWhole()
 {
+    // An LRC file's lines are timed and written to LRC again, every
+    // character kept: the text file holds them as UTF-8 after a byte order
+    // mark, which no code page 932 text begins with.
     WorkArea area;
     QVERIFY(WriteTagTemplate(area.root).ok());
-    const auto listed = PrepareLineSelection(area.root, u"---\r\nok\r\n笑顔\U0001F600"_s);
-    QVERIFY(!listed.ok());
-    QCOMPARE(listed.error().kind, FileErrorKind::Unmappable);
-    QCOMPARE(uint(listed.error().character), 0x1F600u);
-    QCOMPARE(listed.error().line, 3);
-    QCOMPARE(listed.error().column, 3);
-    QVERIFY(!QFile::exists(TextFilePath(area.root)));
+    const QString body = u"---\r\nok\r\n笑顔\U0001F600 é♥–한"_s;
+    const auto listed = PrepareLineSelection(area.root, body);
+    QVERIFY(listed.ok());
+    QCOMPARE(listed.value(), (QList<SelectionRow>{{u"---"_s, false}, {u"ok"_s, true}, {u"笑顔\U0001F600 é♥–한"_s, true}}));
+    QCOMPARE(readBytes(TextFilePath(area.root)), "\xEF\xBB\xBF" + (body + u"\r\n"_s).toUtf8());
+    QVERIFY(DecodeCp932("\xEF\xBB\xBF").hadInvalidBytes);
 }
 
 void TestWorkFiles::tagFileIsReplacedAllOrNothing_data()

@@ -84,8 +84,11 @@ int main(int argc, char* argv[])
     QList<bool> marks;
     for (const SelectionRow& row : rows.value())
         marks.append(row.marked);
+    const auto timingRows = BuildTimingList(main.state().TempRoot, marks);
+    if (!timingRows)
+        return 1;
     TimingWindow timing(main.makeCdAudioDevice(), main.chosenDriveName(), main.RememberedTrackIndex());
-    timing.setTimingRows(BuildTimingList(main.state().TempRoot, marks));
+    timing.setTimingRows(timingRows.value());
     timing.show();
     // The disc is read while the window is up; its waveform is read ahead.
     QElapsedTimer opening;
