@@ -238,7 +238,8 @@ void WaveformStrip::wheelEvent(QWheelEvent* event)
     const int x = int(event->position().x());
     const qint32 at = timeAt(x);
     const double span = m_viewSpan / std::pow(kZoomStep, steps);
-    m_viewSpan = qint32(std::clamp(span, double(std::min(kNarrowestSpan, length)), double(length)));
+    // Rounded, so that many small steps do not drift one way.
+    m_viewSpan = qint32(std::lround(std::clamp(span, double(std::min(kNarrowestSpan, length)), double(length))));
     // The time under the pointer stays under it.
     const qint32 start = at - qint32(qint64(x) * m_viewSpan / std::max(width(), 1));
     m_viewStart = std::clamp(start, 0, std::max(length - m_viewSpan, 0));

@@ -232,6 +232,9 @@ void TestExactTimes::lrcFileComesBackFromARunWithoutStamps_data()
         << "[ar:A]\n[re:Verselet]\n[00:01.23]a\n[00:02.50]b\n"_ba;
     const QByteArray blanks = "[re:Verselet]\n[00:00.00]\n[00:05.00]a\n[00:15.00]\n[00:20.00]b\n[00:31.00]\n"_ba;
     QTest::newRow("timed blank lines, one at zero, come back") << blanks << blanks;
+    const QByteArray world = "[ti:Caf\xC3\xA9 \xE2\x99\xA5]\n[re:Verselet]\n"
+                             "[00:01.00]\xC3\xA9\xE2\x80\x93\xF0\x9F\x98\x80\xED\x95\x9C\n"_ba;
+    QTest::newRow("characters a timed text cannot hold are timed and come back") << world << world;
 }
 
 void TestExactTimes::lrcFileComesBackFromARunWithoutStamps()

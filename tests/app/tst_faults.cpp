@@ -3,6 +3,7 @@
 // folder. Each ends in a message or the documented silent outcome, with the
 // user's text and files intact.
 
+#include "app/handover.h"
 #include "app/mainwindow.h"
 #include "cd/discaudiodevice.h"
 #include "cd/drivedialog.h"
@@ -25,7 +26,14 @@
 #include "modalscript.h"
 #include "testfiles.h"
 
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -46,6 +54,8 @@ private Q_SLOTS:
     void imageCutShortWhilePlaying();
     void readOnlyTargetFolder();
     void linkPlantedInTheWorkFolder();
+    void whatIsNoLyricsTextIsRefused_data();
+    void whatIsNoLyricsTextIsRefused();
 
 private:
     std::unique_ptr<WorkArea> m_home;
@@ -169,6 +179,64 @@ void TestFaults::linkPlantedInTheWorkFolder()
     QVERIFY(ComposeStagingFile(root, QString(), QString()).ok());
     QCOMPARE(readBytes(outside), QByteArray("private"));
     QVERIFY(!QFileInfo(StagingFilePath(root)).isSymLink());
+}
+
+void TestFaults::whatIsNoLyricsTextIsRefused_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<bool>("handedOver"); // else opened as the open command opens
+    QTest::newRow("a named pipe") << u"pipe"_s << false;
+    QTest::newRow("a named pipe, handed over") << u"pipe"_s << true;
+    QTest::newRow("a device") << u"device"_s << false;
+    QTest::newRow("an LRC file whose tags multiply its text") << u"lrc"_s << false;
+}
+
+void TestFaults::whatIsNoLyricsTextIsRefused()
+{
+    QFETCH(QString, what);
+    QFETCH(bool, handedOver);
+    const QString before = m_home->filePath(u"before.txt"_s);
+    writeBytes(before, "title\r\n[00:00]intro\r\n-------\r\n[00:05]one\r\n");
+    m_main->openFile(before);
+    const QString caption = m_main->windowTitle();
+    const QString body = m_main->bodyText();
+
+    QString path = m_home->filePath(u"x.txt"_s);
+    if (what == u"pipe"_s) {
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    } else if (what == u"device"_s) {
+        path = u"/dev/null"_s;
+    } else {
+        // 200 000 tags before 1 MB of text: a body of 2e11 characters.
+        path = m_home->filePath(u"x.lrc"_s);
+        QByteArray bytes;
+        for (int i = 0; i < 200000; ++i)
+            bytes += "[0:0]";
+        writeBytes(path, bytes + QByteArray(1 << 20, 'a') + '\n');
+    }
+    // Should the open wait on the pipe, a writer comes after a while and lets
+    // it go on: the test then fails instead of hanging.
+    std::jthread unblock([path](std::stop_token stop) {
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::unique_lock lock(mutex);
+        if (wake.wait_for(lock, stop, std::chrono::seconds(5), [] { return false; }) || stop.stop_requested())
+            return;
+        if (const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
+            ::close(fd);
+    });
+
+    ModalScript script;
+    script.thenMessage();
+    if (handedOver)
+        QCOMPARE(HandOverFile(HandoverSocketPath(m_home->cacheFolder()), path), Handover::Opened);
+    else
+        m_main->openFile(path);
+    QTRY_VERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.messages.at(0).text, u"このファイルは開けません"_s);
+    QCOMPARE(m_main->windowTitle(), caption);
+    QCOMPARE(m_main->bodyText(), body);
 }
 
 // "--save ROOT TARGET" copies ROOT's staging file to TARGET and exits with the

@@ -62,7 +62,7 @@ void TestWholeRoad::cleanup()
 void TestWholeRoad::openMarkPlayStampCreateSave()
 {
     const QString source = m_home->filePath(u"夜明け.txt"_s);
-    writeBytes(source, EncodeCp932(JoinLinesCrLf({u"夜明けの歌"_s, u"[00:00]（前奏）"_s, QString(),
+    writeBytes(source, EncodeCp932(JoinLinesCrLf({u"仮の題"_s, u"[00:00]（前奏）"_s, QString(),
                                                   QString(42, u'-'), u"[--:--]一行目"_s,
                                                   u"[--:--]二行目"_s, QString(35, u'-')}))
                            .value());
@@ -85,6 +85,8 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     script.thenChoose(target);
 
     m_main->LoadLyricsFile(source);
+    m_main->setHeaderText(u"夜明けの歌"_s); // typed over the title
+    QVERIFY(m_main->hasUnsavedEdits());
     m_main->リアルタイム入力_Click();
 
     QVERIFY(script.done());
@@ -98,6 +100,8 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     // Back in the editor (the command has returned), the document as it was.
     QCOMPARE(m_main->bodyText(), QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-'));
     QCOMPARE(m_main->dialogFileName(), target);
+    // Saved as it stands: a file dropped now opens without a question.
+    QVERIFY(!m_main->hasUnsavedEdits());
 }
 
 void TestWholeRoad::writtenFileComesBackByteForByte()
@@ -173,6 +177,8 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
                  hundredths(*stamped.at(1)) + u"一行目\n"_s + hundredths(*stamped.at(2)) + u"二行目\n"_s);
     const QStringList tags = SplitWorkLines(QString::fromLatin1(readBytes(TagFilePath(m_main->state().TempRoot))));
     QCOMPARE(tags, (QStringList{u"-------"_s, u"[00:01]"_s, u"[00:02]"_s}));
+    // An LRC file cannot hold everything the boxes do: they are not saved.
+    QVERIFY(m_main->hasUnsavedEdits());
 }
 
 QTEST_MAIN(TestWholeRoad)

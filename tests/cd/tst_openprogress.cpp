@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QSignalSpy>
@@ -28,6 +31,7 @@ class TestOpenProgress : public QObject
 private Q_SLOTS:
     void slowDiscShowsProgressAndKeepsTheWindowAlive();
     void quickDiscShowsItOnlyWhileItIsRead();
+    void windowTakesNoInputWhileTheDiscIsReadAgain();
 
 private:
     struct Watch
@@ -150,6 +154,37 @@ void TestOpenProgress::quickDiscShowsItOnlyWhileItIsRead()
     QVERIFY(watch.shownAtOnce);
     QVERIFY(watch.stoodEscape);
     QVERIFY(!window.findChild<QProgressDialog*>(u"OpenProgress"_s));
+}
+
+void TestOpenProgress::windowTakesNoInputWhileTheDiscIsReadAgain()
+{
+    // Before its progress shows, the window must not take a press: "＞"
+    // would play no disc, and Set would stamp [00:00].
+    QWidget window;
+    auto* play = new QPushButton(u"＞"_s, &window);
+    auto* field = new QLineEdit(&window);
+    field->move(0, 40);
+    int pressed = 0;
+    QObject::connect(play, &QPushButton::clicked, [&pressed] { ++pressed; });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DiscAudioDevice device;
+    ReadDiscWithProgress(device, &window, [&] {
+        // The disc is read again, the event loop running meanwhile.
+        QEventLoop reading;
+        QTimer::singleShot(0, &reading, [&] {
+            QTest::mouseClick(play, Qt::LeftButton);
+            field->setFocus();
+            QTest::keyClicks(field, u"x"_s);
+            reading.quit();
+        });
+        reading.exec();
+    });
+    QCOMPARE(pressed, 0);
+    QCOMPARE(field->text(), QString());
+    // Once read, the window is the user's again.
+    QTest::mouseClick(play, Qt::LeftButton);
+    QCOMPARE(pressed, 1);
 }
 
 QTEST_MAIN(TestOpenProgress)

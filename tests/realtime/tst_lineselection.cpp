@@ -175,6 +175,7 @@ private Q_SLOTS:
     void okTimesTheRowsByTheMarksUntilARunEndsTheInput();
     void savedRunIsWhatTheNextInputLists();
     void whileTheDiscIsReadTheDialogTakesNoInput();
+    void unreadableWorkFileStartsNoRun();
 
 private:
     // A main window started on the test's own folders, with a disc that needs
@@ -468,6 +469,31 @@ void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
     QCOMPARE(pointerAfterRun, Qt::ArrowCursor);
 
     // The finished run closed the selection and the command returned.
+    QCOMPARE(readBytes(TagFilePath(root())), kTags);
+}
+
+void TestLineSelection::unreadableWorkFileStartsNoRun()
+{
+    // A run without rows would have "編集を保存してもどる" save an empty tag
+    // file: the failure is told instead, and the selection stays.
+    auto w = startMainWindow();
+    QVERIFY(w);
+    writeBytes(TagFilePath(root()), kTags);
+    w->setBodyText(kBody);
+    ModalScript script;
+    script.then([this](QWidget* window) {
+        QVERIFY(QFile::remove(TextFilePath(root())));
+        QVERIFY(QDir().mkdir(TextFilePath(root())));
+        press(window, u"Command1"_s);
+    });
+    script.thenMessage();
+    script.thenClose();
+    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.seen.size(), 3);
+    QCOMPARE(script.seen.last(), u"Form2"_s);
+    QCOMPARE(script.messages.at(0).text, u"作業ファイル %1 を読み込めませんでした。"_s.arg(TextFilePath(root())));
     QCOMPARE(readBytes(TagFilePath(root())), kTags);
 }
 

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void fileGivesATimedDocument();
     void fileWithoutATimeIsRefused_data();
     void fileWithoutATimeIsRefused();
+    void documentSizeIsBounded_data();
+    void documentSizeIsBounded();
     void lrcFilesAreKnownByTheirName();
 };
 
@@ -88,6 +90,24 @@ void TestLrcImport::fileGivesATimedDocument_data()
         << QList<Line>{{u"[00:01]"_s, QString(), 1000},
                        {u"[00:02]"_s, u"indented"_s, 2000},
                        {u"[00:03]"_s, u"a]b"_s, 3000}};
+    QTest::newRow("a comma for the point, digits past the millisecond")
+        << "[00:03,50]a\n[00:02.1234]b\n"_ba << QString() << QString()
+        << QList<Line>{{u"[00:02]"_s, u"b"_s, 2123}, {u"[00:03]"_s, u"a"_s, 3500}};
+    QTest::newRow("blanks between tags are no text, blanks before the text are")
+        << "[00:08.00] [00:09.00]c\n[00:10.00] d\n"_ba << QString() << QString()
+        << QList<Line>{{u"[00:08]"_s, u"c"_s, 8000}, {u"[00:09]"_s, u"c"_s, 9000}, {u"[00:10]"_s, u" d"_s, 10000}};
+    QTest::newRow("a second byte order mark, and one where files were joined")
+        << "\xEF\xBB\xBF\xEF\xBB\xBF[00:01.00]x\n\xEF\xBB\xBF[ar:A]\n\xEF\xBB\xBF[00:02.00]y\n"_ba << u"\r\nA"_s
+        << QString() << QList<Line>{{u"[00:01]"_s, u"x"_s, 1000}, {u"[00:02]"_s, u"y"_s, 2000}};
+    QTest::newRow("the most negative offset, a day later at most")
+        << "[offset:-9223372036854775808]\n[00:01.00]a\n"_ba << QString() << QString()
+        << QList<Line>{{u"[1440:0"_s, u"a"_s, 86401000}};
+    QTest::newRow("the most positive offset, at 0")
+        << "[offset:9223372036854775807]\n[00:05.00]b\n[00:06.00]c\n"_ba << QString() << u"b"_s
+        << QList<Line>{{u"[00:00]"_s, u"c"_s, 0}};
+    QTest::newRow("an empty line at zero stays a line")
+        << "[00:00.00]\n[00:01.00]a\n"_ba << QString() << QString()
+        << QList<Line>{{u"[00:00]"_s, QString(), 0}, {u"[00:01]"_s, u"a"_s, 1000}};
     QTest::newRow("text from other systems: wave dash, line separator")
         << "[00:01.00]\xE3\x80\x9C\xE2\x80\xA8x\n"_ba << QString() << QString()
         << QList<Line>{{u"[00:01]"_s, u"～ x"_s, 1000}};
@@ -132,6 +152,27 @@ void TestLrcImport::fileWithoutATimeIsRefused()
 {
     QFETCH(QByteArray, file);
     QVERIFY(!LoadLrcLyrics(DecodeUserText(file).text));
+}
+
+void TestLrcImport::documentSizeIsBounded_data()
+{
+    // Every tag of a line gives a line of all its text: a small file can
+    // ask for a body too large to hold.
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("lines"); // of the body, after the separator; -1: refused
+    const auto tags = [](int n) { return QByteArray("[0:01]").repeated(n); };
+    QTest::newRow("100 000 lines") << tags(100000) + "x\n" << 100000;
+    QTest::newRow("100 001 lines") << tags(50000) + "x\n" + tags(50001) + "y\n" << -1;
+    QTest::newRow("16 Mi characters of text") << tags(2) + QByteArray(8 << 20, 'a') << 2;
+    QTest::newRow("one more") << tags(2) + QByteArray((8 << 20) + 1, 'a') << -1;
+}
+
+void TestLrcImport::documentSizeIsBounded()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, lines);
+    const std::optional<LoadedLyrics> loaded = LoadLrcLyrics(DecodeUserText(file).text);
+    QCOMPARE(loaded ? int(loaded->exactTimes.size()) - 1 : -1, lines);
 }
 
 void TestLrcImport::lrcFilesAreKnownByTheirName()

@@ -30,6 +30,8 @@ private Q_SLOTS:
     void retakeThenSetStampsTheLineAgain();
     void shiftFromHereAndUndoRedoChains();
     void theTimeFieldKeepsItsKeys();
+    void heldKeysRepeatOnlyToNudge_data();
+    void heldKeysRepeatOnlyToNudge();
 
 private:
     // A shown, active window playing track 1 of two minutes, on these rows.
@@ -218,6 +220,40 @@ void TestTimingKeys::theTimeFieldKeepsItsKeys()
     QVERIFY(w->Text1->text() != u"[00:2sr"_s);
     QCOMPARE(state(), before);
     QVERIFY(w->session().canRedo());
+}
+
+void TestTimingKeys::heldKeysRepeatOnlyToNudge_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("onSet"); // pressed on the Set button, else on the list
+    QTest::addColumn<bool>("repeats");
+    QTest::newRow("Space") << int(Qt::Key_Space) << false << false;
+    QTest::newRow("Return on Set") << int(Qt::Key_Return) << true << false;
+    QTest::newRow("R") << int(Qt::Key_R) << false << false;
+    QTest::newRow("S") << int(Qt::Key_S) << false << false;
+    QTest::newRow("an arrow") << int(Qt::Key_Right) << false << true;
+}
+
+void TestTimingKeys::heldKeysRepeatOnlyToNudge()
+{
+    QFETCH(int, key);
+    QFETCH(bool, onSet);
+    QFETCH(bool, repeats);
+    TimingWindow* w = play({u"[00:10]a"_s, u"[--:--]b"_s, u"[--:--]c"_s}, {10000});
+    QVERIFY(w);
+    QWidget* target = onSet ? static_cast<QWidget*>(w->Command6) : w->List1;
+    target->setFocus();
+    w->session().selectRow(0);
+    m_device->advance(12000);
+    const State before = state();
+    const QString text = key == Qt::Key_Space ? u" "_s : key == Qt::Key_Return ? u"\r"_s : QString();
+    // What the keyboard sends while a key is held down, then a new press.
+    QKeyEvent held(QEvent::KeyPress, key, Qt::NoModifier, text, true);
+    QApplication::sendEvent(target, &held);
+    QCOMPARE(state() != before, repeats);
+    QKeyEvent pressed(QEvent::KeyPress, key, Qt::NoModifier, text, false);
+    QApplication::sendEvent(target, &pressed);
+    QVERIFY(state() != before);
 }
 
 QTEST_MAIN(TestTimingKeys)

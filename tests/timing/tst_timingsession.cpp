@@ -4,6 +4,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <limits>
+
 #include "scripteddevice.h"
 
 using namespace verselet;
@@ -241,6 +243,8 @@ void TestTimingSession::nudgeMovesATimeAndItsTag_data()
     QTest::newRow("back a second") << 1 << -1000 << u"[00:11]one"_s << ExactTime(11950);
     QTest::newRow("a tag of whole seconds") << 3 << -100 << u"[01:04]three"_s << ExactTime(64900);
     QTest::newRow("not below 0") << 1 << -20000 << u"[00:00]one"_s << ExactTime(0);
+    QTest::newRow("not past the largest time") << 1 << std::numeric_limits<qint32>::max() << u"[35791:23]one"_s
+                                               << ExactTime(std::numeric_limits<qint32>::max());
     QTest::newRow("a row without a time") << 2 << 100 << QString() << ExactTime();
     QTest::newRow("a row not to be timed") << 0 << 100 << QString() << ExactTime();
     QTest::newRow("no row selected") << -1 << 100 << QString() << ExactTime();

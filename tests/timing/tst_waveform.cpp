@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <limits>
+
 #include "scripteddevice.h"
 #include "testfiles.h"
 
@@ -32,6 +34,8 @@ private Q_SLOTS:
     void clickPausesOrPlaysThere();
     void markDraggedIsOneStep();
     void wheelZoomsAroundThePointerAndTheViewFollows();
+    void wheelStepsOfAnySizeZoom_data();
+    void wheelStepsOfAnySizeZoom();
     void calibratedLagComesOffTheStamps();
 
 private:
@@ -168,6 +172,36 @@ void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
     const qint32 head = w->session().headPosition();
     QVERIFY(head >= strip->viewStart() && head < strip->viewStart() + strip->viewSpan());
     QCOMPARE(strip->viewSpan(), span);
+}
+
+void TestWaveform::wheelStepsOfAnySizeZoom_data()
+{
+    // A notch is 120; touchpads and fine wheels send parts of one.
+    QTest::addColumn<QList<int>>("deltas");
+    QTest::addColumn<qint32>("span"); // of the 120 s track, to 10 ms
+    QTest::newRow("a notch") << QList<int>{120} << 96000;
+    QTest::newRow("eight touchpad steps") << QList<int>(8, 15) << 96000;
+    QTest::newRow("a fine wheel's thirds") << QList<int>{40, 40, 40} << 96000;
+    QTest::newRow("in by notches, out by small steps") << QList<int>{360} + QList<int>(24, -15) << 120000;
+    QTest::newRow("the largest delta") << QList<int>{std::numeric_limits<int>::max()} << 1000;
+    QTest::newRow("the smallest delta") << QList<int>{600, std::numeric_limits<int>::min()} << 120000;
+}
+
+void TestWaveform::wheelStepsOfAnySizeZoom()
+{
+    QFETCH(QList<int>, deltas);
+    QFETCH(qint32, span);
+    TimingWindow* w = open({u"[--:--]a"_s});
+    QVERIFY(w);
+    WaveformStrip* strip = w->Waveform;
+    const QPointF at(strip->width() / 2, 30);
+    for (const int delta : deltas) {
+        QWheelEvent event(at, strip->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(strip, &event);
+    }
+    QVERIFY2(std::abs(strip->viewSpan() - span) <= 10, qPrintable(QString::number(strip->viewSpan())));
+    QVERIFY(strip->viewStart() >= 0 && strip->viewStart() + strip->viewSpan() <= 120000);
 }
 
 void TestWaveform::calibratedLagComesOffTheStamps()

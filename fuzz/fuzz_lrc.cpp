@@ -1,0 +1,105 @@
+// Bytes of an LRC file the user opens: decoded as any file is, read as LRC and
+// loaded as a document, the way the open command does. `make fuzz` runs it
+// with a memory limit (-malloc_limit_mb=256): every tag of a line gives a line
+// of all its text, and a document that outgrows any lyrics must be refused
+// before it is built.
+//
+// Properties:
+//   - ParseLrc and LoadLrcLyrics agree on whether there is a document;
+//   - a document holds at most kMaxLrcLines lines and kMaxLrcCharacters
+//     characters of text, its lines in time order, none before 0, and no
+//     first line at 0 with a text (that one is the start text);
+//   - the loaded body is the separator and one line per LRC line, its tag the
+//     [mm:ss] truncation of the line's time, which is its exact time;
+//   - a document written as LRC, read again and written again gives the same
+//     file (left out: texts holding "<", which may hold word marks that the
+//     first reading put together from pieces).
+
+#include "fuzzcheck.h"
+
+#include "document/lrcformat.h"
+#include "document/lyricsformat.h"
+#include "document/lyricsloader.h"
+#include "document/textfile.h"
+#include "timing/lrcimport.h"
+#include "timing/timetag.h"
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace verselet;
+using verselet::fuzz::Show;
+
+namespace {
+
+QByteArray describe(const LrcDocument& lrc)
+{
+    QByteArray out = Show(lrc.title) + " | " + Show(lrc.artist) + " | " + Show(lrc.album) + " | start " +
+                     Show(lrc.startText) + "\n";
+    for (const LrcLine& line : lrc.lines)
+        out += QByteArray::number(line.milliseconds) + " " + Show(line.text) + "\n";
+    return out;
+}
+
+void checkDocument(const LrcDocument& lrc)
+{
+    FUZZ_CHECK(lrc.lines.size() <= kMaxLrcLines, QByteArray::number(lrc.lines.size()));
+    qint64 characters = 0;
+    for (qsizetype i = 0; i < lrc.lines.size(); ++i) {
+        const LrcLine& line = lrc.lines.at(i);
+        characters += line.text.size();
+        FUZZ_CHECK(line.milliseconds >= 0, describe(lrc));
+        FUZZ_CHECK(i == 0 || lrc.lines.at(i - 1).milliseconds <= line.milliseconds, describe(lrc));
+    }
+    FUZZ_CHECK(characters <= kMaxLrcCharacters, QByteArray::number(characters));
+    FUZZ_CHECK(lrc.lines.isEmpty() || lrc.lines.first().milliseconds != 0 || lrc.lines.first().text.isEmpty(),
+               describe(lrc));
+}
+
+void checkLoaded(const LrcDocument& lrc, const LoadedLyrics& loaded)
+{
+    FUZZ_CHECK(loaded.timed && loaded.complete, describe(lrc));
+    FUZZ_CHECK(loaded.startText == lrc.startText, describe(lrc));
+    const QStringList body = SplitWorkLines(loaded.bodyText + kCrLf.toString());
+    FUZZ_CHECK(body.size() == lrc.lines.size() + 1 && loaded.exactTimes.size() == body.size(),
+               describe(lrc) + Show(loaded.bodyText));
+    FUZZ_CHECK(body.first() == kSeparatorLine && !loaded.exactTimes.first(), Show(loaded.bodyText));
+    for (qsizetype i = 0; i < lrc.lines.size(); ++i) {
+        const LrcLine& line = lrc.lines.at(i);
+        FUZZ_CHECK(body.at(i + 1) == line.text, describe(lrc));
+        FUZZ_CHECK(loaded.exactTimes.at(i + 1) == line.milliseconds, describe(lrc));
+        FUZZ_CHECK(loaded.tagLines.at(i + 1) == FormatTimeTag(line.milliseconds).left(kTagFieldLength),
+                   describe(lrc));
+    }
+}
+
+void checkRoundTrip(const LrcDocument& lrc)
+{
+    for (const LrcLine& line : lrc.lines) {
+        if (line.text.contains(u'<'))
+            return;
+    }
+    const QString written = ComposeLrc(lrc);
+    const std::optional<LrcDocument> again = ParseLrc(NormalizeLineEnds(written));
+    FUZZ_CHECK(again, Show(written));
+    const QString rewritten = ComposeLrc(*again);
+    FUZZ_CHECK(rewritten == written, Show(written) + "\nwritten again as\n" + Show(rewritten));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    // As the open command reads an .lrc file.
+    const QString content = ResolveLineSeparators(DecodeUserText(bytes).text, true);
+    const std::optional<LrcDocument> lrc = ParseLrc(content);
+    const std::optional<LoadedLyrics> loaded = LoadLrcLyrics(content);
+    FUZZ_CHECK(lrc.has_value() == loaded.has_value(), Show(content.left(200)));
+    if (!lrc)
+        return 0;
+    checkDocument(*lrc);
+    checkLoaded(*lrc, *loaded);
+    checkRoundTrip(*lrc);
+    return 0;
+}
