@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTimer>
 
 namespace verselet {
 
@@ -366,6 +367,13 @@ void MainWindow::openFromDesktop(const QString& path)
 
 bool MainWindow::canOpenFromDesktop() const { return QApplication::activeModalWidget() == nullptr; }
 
+void MainWindow::openDropped(const QString& path)
+{
+    // After the drop has ended: the program that dragged the file waits for
+    // that, and must not wait on a question asked here.
+    QTimer::singleShot(0, this, [this, path] { openFromDesktop(path); });
+}
+
 QString MainWindow::droppedFile(const QMimeData* data)
 {
     if (!data || !data->hasUrls())
@@ -390,7 +398,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         auto* drop = static_cast<QDropEvent*>(event);
         if (const QString file = droppedFile(drop->mimeData()); !file.isEmpty()) {
             drop->acceptProposedAction();
-            openFromDesktop(file);
+            openDropped(file);
             return true;
         }
     }
@@ -407,7 +415,7 @@ void MainWindow::dropEvent(QDropEvent* event)
 {
     if (const QString file = droppedFile(event->mimeData()); !file.isEmpty()) {
         event->acceptProposedAction();
-        openFromDesktop(file);
+        openDropped(file);
     }
 }
 

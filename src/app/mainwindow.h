@@ -149,6 +149,7 @@ private:
     // Whether a file can be opened from the desktop now: not while a window
     // of this program waits for an answer (a real-time input, a dialog).
     bool canOpenFromDesktop() const;
+    void openDropped(const QString& path);
     // The local file a drag carries, "" for none.
     static QString droppedFile(const QMimeData* data);
 

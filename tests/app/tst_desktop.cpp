@@ -136,6 +136,7 @@ void TestDesktop::droppedFileOpensAndDroppedTextIsTyped()
     script.thenAnswer(QMessageBox::Yes);
     drop(w.Text2->viewport(), file);
     delete file;
+    QTRY_VERIFY(script.done());
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.at(0).text, u"編集中の歌詞を閉じて、このファイルを開きますか？"_s);
     QCOMPARE(script.messages.at(0).defaultButton, u"いいえ"_s);
@@ -182,14 +183,15 @@ void TestDesktop::fileFromOutsideAsksBeforeReplacingEdits()
         script.thenAnswer(QMessageBox::StandardButton(answer));
     if (handedOver) {
         QCOMPARE(HandOverFile(HandoverSocketPath(m_home->cacheFolder()), next), Handover::Opened);
-        QTest::qWait(50);
     } else {
         auto* file = new QMimeData;
         file->setUrls({QUrl::fromLocalFile(next)});
         drop(w.Text1->viewport(), file);
         delete file;
     }
-    QVERIFY(script.done());
+    // The file opens once the answer or the drop has gone.
+    QTest::qWait(50);
+    QTRY_VERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + (opens ? next : first));
     QCOMPARE(w.bodyText(), opens ? QString(35, u'-') + u"\r\nplain words\r\n"_s : body);
