@@ -25,8 +25,8 @@ enum class Handover {
 // Asks the copy listening at `socketPath` to open `file` (an absolute
 // path), waiting at most `timeoutMs` with the event loop running. Nobody
 // listening there yet is no answer only once the time is up: the copy that
-// runs may still be starting.
-Handover HandOverFile(const QString& socketPath, const QString& file, int timeoutMs = 2000);
+// runs may still be starting, and a first start from a cold disk is slow.
+Handover HandOverFile(const QString& socketPath, const QString& file, int timeoutMs = 5000);
 
 // The running copy's side: takes a file handed over and says whether it
 // will be opened. `open` is asked once the answer is on its way.
