@@ -244,9 +244,13 @@ void MainWindow::showNewDocument()
 
 MainWindow::Texts MainWindow::currentTexts() const { return {headerText(), startText(), bodyText()}; }
 
-void MainWindow::rememberTextsAsSaved() { m_savedTexts = currentTexts(); }
+void MainWindow::rememberTextsAsSaved()
+{
+    m_savedTexts = currentTexts();
+    m_tagsKeptSinceSave = false;
+}
 
-bool MainWindow::hasUnsavedEdits() const { return currentTexts() != m_savedTexts; }
+bool MainWindow::hasUnsavedEdits() const { return m_tagsKeptSinceSave || currentTexts() != m_savedTexts; }
 
 QString MainWindow::bodyText() const { return fromWidgetText(Text1->toPlainText()); }
 void MainWindow::setBodyText(const QString& text) { Text1->setPlainText(toWidgetText(text)); }
@@ -509,8 +513,12 @@ void MainWindow::リアルタイム入力_Click()
     RealtimeInput(context).run(m_selectionRows, this);
     setRememberedTrackIndex(context.rememberedTrack);
     m_exactTimes = context.exactTimes;
+    // Kept tags are the user's work as much as the texts: until a finished
+    // text holds them, they exist only in the work folder.
     if (context.lyricsTextSaved)
         rememberTextsAsSaved();
+    else if (context.tagsSaved)
+        m_tagsKeptSinceSave = true;
 }
 
 QString MainWindow::ChooseSaveTarget()

@@ -85,8 +85,9 @@ public:
     // is asked first. Such files open one after another, each to its end,
     // however many arrive at once.
     void openFromDesktop(const QString& path);
-    // Whether the boxes differ from what was last opened, created with New
-    // or saved as a finished text.
+    // Whether the document differs from what was last opened, created with
+    // New or saved as a finished text: the boxes, or tags a real-time input
+    // kept since.
     bool hasUnsavedEdits() const;
     // A file the program was started with: when another copy runs, start-up
     // hands it over to that copy instead of refusing to start.
@@ -144,7 +145,7 @@ private:
     void buildMenu();
     void Form_Resize();
     void showNewDocument();
-    // The boxes as they are now are what is on disk (or new).
+    // The document as it is now is what is on disk (or new).
     void rememberTextsAsSaved();
     // Whether a file can be opened from the desktop now: not while a window
     // of this program waits for an answer (a real-time input, a dialog).
@@ -173,6 +174,7 @@ private:
     };
     Texts currentTexts() const;
     Texts m_savedTexts;
+    bool m_tagsKeptSinceSave = false;
     QStringList m_desktopFiles;
     bool m_openingFromDesktop = false;
     int m_exitCode = 0;

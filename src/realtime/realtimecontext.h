@@ -36,8 +36,10 @@ struct RealtimeContext
     std::function<QString()> chooseSaveTarget;
     // The name that dialog keeps now ("" for none).
     std::function<QString()> keptFileName;
-    // Set once a finish dialog has written the finished lyrics text: the
-    // document is then saved as it stands.
+    // Set once a finish dialog has written the tag file (the run's tags are
+    // kept), and once it has written the finished lyrics text (the document
+    // is saved as it stands).
+    bool tagsSaved = false;
     bool lyricsTextSaved = false;
 };
 

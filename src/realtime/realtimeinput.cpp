@@ -67,8 +67,10 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
                 m_context.lyricsTextSaved = true;
             // The tag file may have been written even when the input goes
             // on (a save dialog cancelled): its exact times go with it.
-            if (finish.savedExactTimes())
+            if (finish.savedExactTimes()) {
                 m_context.exactTimes = *finish.savedExactTimes();
+                m_context.tagsSaved = true;
+            }
             window->finishClosing();
         },
         Qt::QueuedConnection);

@@ -125,6 +125,13 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
 {
     QFETCH(QStringList, finish);
     QFETCH(bool, kept);
+    // The same lines as opened from a file: nothing is unsaved but what the
+    // run keeps.
+    const QString opened = m_home->filePath(u"lines.txt"_s);
+    writeBytes(opened, EncodeCp932(kBody.sliced(37)).value());
+    m_main->LoadLyricsFile(opened);
+    QCOMPARE(m_main->bodyText(), kBody);
+    QVERIFY(!m_main->hasUnsavedEdits());
 
     ModalScript script;
     script.thenClick(u"Command1"_s);
@@ -155,6 +162,7 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
     QCOMPARE(tags.mid(0, 4), kept ? (QStringList{u"-------"_s, u"[00:12]"_s, u"[01:05]"_s, u"[--:--]"_s})
                                   : (QStringList{u"-------"_s, u"[--:--]"_s, u"[--:--]"_s, u"[--:--]"_s}));
     QCOMPARE(tags.size(), kept ? 4 : 272); // the template stays when nothing was saved
+    QCOMPARE(m_main->hasUnsavedEdits(), kept);
 }
 
 void TestExactTimes::nextRunStartsFromTheKeptTimes()
