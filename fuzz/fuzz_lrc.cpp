@@ -14,7 +14,8 @@
 //     [mm:ss] truncation of the line's time, which is its exact time;
 //   - a document written as LRC, read again and written again gives the same
 //     file (left out: texts holding "<", which may hold word marks that the
-//     first reading put together from pieces).
+//     first reading put together from pieces; and, for speed, documents of
+//     more than 256 Ki characters).
 
 #include "fuzzcheck.h"
 
@@ -34,6 +35,8 @@ using verselet::fuzz::Show;
 
 namespace {
 
+constexpr qint64 kRoundTripCharacters = 256 * 1024;
+
 QByteArray describe(const LrcDocument& lrc)
 {
     QByteArray out = Show(lrc.title) + " | " + Show(lrc.artist) + " | " + Show(lrc.album) + " | start " +
@@ -43,17 +46,23 @@ QByteArray describe(const LrcDocument& lrc)
     return out;
 }
 
+qint64 textSize(const LrcDocument& lrc)
+{
+    qint64 characters = 0;
+    for (const LrcLine& line : lrc.lines)
+        characters += line.text.size();
+    return characters;
+}
+
 void checkDocument(const LrcDocument& lrc)
 {
     FUZZ_CHECK(lrc.lines.size() <= kMaxLrcLines, QByteArray::number(lrc.lines.size()));
-    qint64 characters = 0;
     for (qsizetype i = 0; i < lrc.lines.size(); ++i) {
         const LrcLine& line = lrc.lines.at(i);
-        characters += line.text.size();
         FUZZ_CHECK(line.milliseconds >= 0, describe(lrc));
         FUZZ_CHECK(i == 0 || lrc.lines.at(i - 1).milliseconds <= line.milliseconds, describe(lrc));
     }
-    FUZZ_CHECK(characters <= kMaxLrcCharacters, QByteArray::number(characters));
+    FUZZ_CHECK(textSize(lrc) <= kMaxLrcCharacters, QByteArray::number(textSize(lrc)));
     FUZZ_CHECK(!lrc.startText.isEmpty() || lrc.lines.isEmpty() || lrc.lines.first().milliseconds != 0 ||
                    lrc.lines.first().text.isEmpty(),
                describe(lrc));
@@ -103,6 +112,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     checkDocument(*lrc);
     checkLoaded(*lrc, *loaded);
-    checkRoundTrip(*lrc);
+    // Writing and reading a document of millions of characters again finds
+    // nothing a smaller one would not, and would take most of the time.
+    if (textSize(*lrc) <= kRoundTripCharacters)
+        checkRoundTrip(*lrc);
     return 0;
 }
