@@ -5,8 +5,9 @@
 // timed line whose time never comes holds up the lines after it — that is how
 // the display shows where the timing is wrong.
 
+#include "timing/timingrow.h"
+
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -20,7 +21,9 @@ struct DisplayStep
 
 // From the line after `shownLineIndex`: lines that are not timed (not
 // beginning with "[") are passed over; the first timed line is shown when its
-// tag equals `displayTag`, else nothing happens this tick.
-DisplayStep NextDisplayLine(const QStringList& rows, int shownLineIndex, const QString& displayTag);
+// time, to the second, is the play time shown (`playTime`, whole seconds in
+// ms), else nothing happens this tick. A line whose tag holds no time never
+// comes.
+DisplayStep NextDisplayLine(const TimingRows& rows, int shownLineIndex, ExactTime playTime);
 
 } // namespace verselet

@@ -74,7 +74,7 @@ void TestDisplayWindow::Form_Load()
 
 void TestDisplayWindow::Timer1_Timer()
 {
-    const DisplayStep step = NextDisplayLine(m_session.rows(), ShownLineIndex, m_session.playTime());
+    const DisplayStep step = NextDisplayLine(m_session.lines(), ShownLineIndex, m_session.playTimeMilliseconds());
     ShownLineIndex = step.shownLineIndex;
     if (step.show)
         Label1->setText(*step.show);

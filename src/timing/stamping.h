@@ -2,16 +2,12 @@
 
 // Stamping and moving through the timing list as functions of the rows and
 // the selected row (-1 for none); the timing window only applies the result.
-// A row is to be timed when it begins with "[", and takes a stamp when its
-// seventh character is "]" as well.
+// A row is to be timed when its tag begins with "[", and takes a stamp when
+// its seventh character is "]" as well (a row with a time always does).
 
-#include <QString>
-#include <QStringList>
+#include "timing/timingrow.h"
 
 namespace verselet {
-
-bool IsTimedRow(const QString& row);
-bool CanTakeStamp(const QString& row);
 
 struct SetStep
 {
@@ -25,8 +21,9 @@ struct SetStep
 };
 
 // Set: moves to the next row to be timed, passing over the others, and
-// stamps it with `stamp` when it can take one. Changes the row in `rows`.
-SetStep PressSet(QStringList& rows, int selected, const QString& stamp);
+// stamps it with the heard position `stampMs` when it can take one. Changes
+// the row in `rows`.
+SetStep PressSet(TimingRows& rows, int selected, qint32 stampMs);
 
 struct NextStep
 {
@@ -38,11 +35,6 @@ struct NextStep
 // Next: moves to the next row to be timed without changing any; from the last
 // row it wraps to row 0 and shows nothing new. Nothing to select in an empty
 // list.
-NextStep PressNext(const QStringList& rows, int selected);
-
-// A tag typed into the edit field: applies once its seventh character is "]"
-// and the row is to be timed; the row then becomes the field's text and its
-// own text from the eighth character on.
-bool ApplyDirectEdit(QString& row, const QString& editText);
+NextStep PressNext(const TimingRows& rows, int selected);
 
 } // namespace verselet

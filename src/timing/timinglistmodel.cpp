@@ -29,7 +29,7 @@ QVariant TimingListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_session.rowCount())
         return {};
     if (role == Qt::DisplayRole)
-        return m_session.rows().at(index.row());
+        return m_session.row(index.row()).listRow();
     return {};
 }
 

@@ -12,14 +12,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kStoppedDisplay = u"[00:00]"_s;
 // A retake starts this long before the line, to hear it coming.
 constexpr qint32 kRetakeLeadMs = 3000;
 
 } // namespace
 
 TimingSession::TimingSession(CdAudioDevice& device, QObject* parent)
-    : QObject(parent), m_device(device), m_playTime(u"[--:--]"_s)
+    : QObject(parent), m_device(device)
 {
     // The device has no buttons of its own; were it to report them, they
     // would move the flag and nothing else.
@@ -30,9 +29,7 @@ TimingSession::TimingSession(CdAudioDevice& device, QObject* parent)
 
 void TimingSession::setRows(const QStringList& rows, const ExactTimes& exactTimes)
 {
-    m_rows = rows;
-    m_exact = exactTimes.mid(0, rows.size());
-    m_exact.resize(rows.size());
+    m_rows = TimingRowsFromList(rows, exactTimes);
     m_selected = -1;
     m_undo.clear();
     m_redo.clear();
@@ -44,7 +41,7 @@ ExactTime TimingSession::exactTime(int row) const
 {
     if (row < 0 || row >= rowCount())
         return std::nullopt;
-    return CurrentExactTime(m_rows.at(row), m_exact.at(row));
+    return m_rows.at(row).exactTime();
 }
 
 ExactTimes TimingSession::exactTimes() const
@@ -89,16 +86,12 @@ bool TimingSession::loadDisc(QStringView rememberedIndex)
 bool TimingSession::relistTracks(QStringView rememberedIndex)
 {
     m_tracks.clear();
-    m_trackStarts.clear();
-    m_trackLengths.clear();
     m_selectedTrack = -1;
     const bool any = m_device.Tracks() >= 1;
     if (any) {
         for (int n = 1; n <= m_device.Tracks(); ++n) {
             m_device.setTrack(n);
-            m_tracks.append(u"ﾄﾗｯｸ%1 %2"_s.arg(n).arg(FormatTimeTag(m_device.TrackLength())));
-            m_trackStarts.append(m_device.TrackPosition());
-            m_trackLengths.append(m_device.TrackLength());
+            m_tracks.append({m_device.TrackPosition(), m_device.TrackLength()});
         }
     }
     Q_EMIT tracksChanged();
@@ -121,13 +114,13 @@ void TimingSession::chooseRememberedTrack(QStringView rememberedIndex)
 qint32 TimingSession::playingTrackStart() const
 {
     const int index = selectedTrackNumber() - 1;
-    return index < m_trackStarts.size() ? m_trackStarts.at(index) : 0;
+    return index < m_tracks.size() ? m_tracks.at(index).start : 0;
 }
 
 qint32 TimingSession::playingTrackLength() const
 {
     const int index = selectedTrackNumber() - 1;
-    return index < m_trackLengths.size() ? m_trackLengths.at(index) : 0;
+    return index < m_tracks.size() ? m_tracks.at(index).length : 0;
 }
 
 int TimingSession::selectedTrackNumber() const
@@ -146,12 +139,28 @@ void TimingSession::setControls(bool canSet, bool canTest)
     Q_EMIT controlsChanged();
 }
 
-void TimingSession::setPlayTime(const QString& tag)
+QStringList TimingSession::trackEntries() const
 {
-    if (m_playTime == tag)
+    QStringList entries;
+    entries.reserve(m_tracks.size());
+    for (int n = 1; n <= m_tracks.size(); ++n)
+        entries.append(u"ﾄﾗｯｸ%1 %2"_s.arg(n).arg(FormatTimeTag(m_tracks.at(n - 1).length)));
+    return entries;
+}
+
+QString TimingSession::playTime() const
+{
+    return m_shownSeconds ? FormatTimeTag(*m_shownSeconds * 1000) : kUntimedTag.toString();
+}
+
+void TimingSession::showTime(qint32 milliseconds)
+{
+    // The display changes once a second: no text is made on the other ticks.
+    const qint32 seconds = std::max(milliseconds, 0) / 1000;
+    if (m_shownSeconds == seconds)
         return;
-    m_playTime = tag;
-    Q_EMIT playTimeChanged(tag);
+    m_shownSeconds = seconds;
+    Q_EMIT playTimeChanged(playTime());
 }
 
 void TimingSession::ResetToTrackStart()
@@ -233,12 +242,12 @@ void TimingSession::seek(qint32 trackMilliseconds)
     m_playingFlag = 1;
     setControls(false, true);
     m_cue = at;
-    setPlayTime(FormatTimeTag(at));
+    showTime(at);
 }
 
 bool TimingSession::setRowTime(int row, qint32 milliseconds)
 {
-    if (row < 0 || row >= rowCount() || !LineTime(m_rows.at(row), m_exact.at(row)))
+    if (row < 0 || row >= rowCount() || !m_rows.at(row).when())
         return false;
     remember(snapshot());
     retime(row, std::max(milliseconds, 0));
@@ -247,7 +256,7 @@ bool TimingSession::setRowTime(int row, qint32 milliseconds)
 
 double TimingSession::GetSelectedTagOffset() const
 {
-    return TagToMilliseconds(m_selected >= 0 ? m_rows.at(m_selected) : QString());
+    return m_selected >= 0 ? m_rows.at(m_selected).tagMilliseconds() : 0;
 }
 
 SetStep TimingSession::set()
@@ -258,11 +267,9 @@ SetStep TimingSession::set()
     // the play time shown but for the time since that tick.
     const qint32 heard = stampPosition();
     Snapshot unstamped = snapshot();
-    const SetStep step = PressSet(m_rows, m_selected, FormatTimeTag(heard));
-    if (step.stamped) {
-        m_exact[step.selected] = heard;
+    const SetStep step = PressSet(m_rows, m_selected, heard);
+    if (step.stamped)
         remember(std::move(unstamped));
-    }
     if (step.runEnds) {
         // Lines not to be timed passed over on the way: the selection stands
         // on the last line.
@@ -304,17 +311,11 @@ bool TimingSession::editTag(const QString& editText)
 {
     if (m_editGuard == 1 || m_selected < 0)
         return false;
-    QString row = m_rows.at(m_selected);
-    if (!ApplyDirectEdit(row, editText))
+    TimingRow row = m_rows.at(m_selected);
+    if (!row.applyEdit(editText))
         return false;
     if (row != m_rows.at(m_selected)) {
         remember(snapshot());
-        // Writing the same tag again (as every move over the list does)
-        // keeps the exact time; another tag has only its whole seconds.
-        if (TagField(row) != TagField(m_rows.at(m_selected))) {
-            const QString tag = TagField(row);
-            m_exact[m_selected] = IsTimeTag(tag) ? ExactTime(qint32(TagToMilliseconds(tag))) : std::nullopt;
-        }
         m_rows[m_selected] = row;
         Q_EMIT rowChanged(m_selected);
     }
@@ -323,20 +324,22 @@ bool TimingSession::editTag(const QString& editText)
 
 bool TimingSession::atTrackEnd() const
 {
-    return m_selectedTrack >= 0 && m_tracks.at(m_selectedTrack).right(kTagFieldLength) == m_playTime;
+    // At or past the length, to the second: a late tick that skips the last
+    // second still ends the track.
+    return m_selectedTrack >= 0 && m_shownSeconds && *m_shownSeconds >= m_tracks.at(m_selectedTrack).length / 1000;
 }
 
 void TimingSession::tick()
 {
     if (m_playingFlag != 1) {
-        setPlayTime(kStoppedDisplay);
+        showTime(0);
         return;
     }
     if (m_cue) {
-        setPlayTime(FormatTimeTag(*m_cue));
+        showTime(*m_cue);
         return;
     }
-    setPlayTime(FormatTimeTag(heardPosition()));
+    showTime(heardPosition());
     // The play time has reached the track's length, to the second.
     if (atTrackEnd()) {
         goStopped();
@@ -374,7 +377,7 @@ bool TimingSession::nudge(qint32 deltaMs)
 {
     if (m_selected < 0)
         return false;
-    const ExactTime time = LineTime(m_rows.at(m_selected), m_exact.at(m_selected));
+    const ExactTime time = m_rows.at(m_selected).when();
     if (!time)
         return false;
     remember(snapshot());
@@ -386,7 +389,7 @@ bool TimingSession::retake()
 {
     if (m_selected < 0)
         return false;
-    const ExactTime time = LineTime(m_rows.at(m_selected), m_exact.at(m_selected));
+    const ExactTime time = m_rows.at(m_selected).when();
     if (!time)
         return false;
     playFrom(std::max(*time - kRetakeLeadMs, 0));
@@ -399,7 +402,7 @@ bool TimingSession::shiftFromHere()
 {
     if (!m_canSet || m_playingFlag != 1 || m_selected < 0)
         return false;
-    const ExactTime time = LineTime(m_rows.at(m_selected), m_exact.at(m_selected));
+    const ExactTime time = m_rows.at(m_selected).when();
     if (!time)
         return false;
     const qint32 now = stampPosition();
@@ -407,7 +410,7 @@ bool TimingSession::shiftFromHere()
     remember(snapshot());
     retime(m_selected, now);
     for (int row = m_selected + 1; row < rowCount(); ++row) {
-        if (const ExactTime later = LineTime(m_rows.at(row), m_exact.at(row)))
+        if (const ExactTime later = m_rows.at(row).when())
             retime(row, ClampToPosition(*later + delta));
     }
     return true;
@@ -415,8 +418,7 @@ bool TimingSession::shiftFromHere()
 
 void TimingSession::retime(int row, qint32 milliseconds)
 {
-    m_rows[row] = FormatTimeTag(milliseconds) + LineText(m_rows.at(row));
-    m_exact[row] = milliseconds;
+    m_rows[row] = TimingRow::stamped(milliseconds, m_rows.at(row).text());
     Q_EMIT rowChanged(row);
 }
 
@@ -430,9 +432,8 @@ void TimingSession::restore(const Snapshot& state)
 {
     const Snapshot now = snapshot();
     m_rows = state.rows;
-    m_exact = state.exact;
     for (int row = 0; row < rowCount(); ++row) {
-        if (m_rows.at(row) != now.rows.at(row) || m_exact.at(row) != now.exact.at(row))
+        if (m_rows.at(row) != now.rows.at(row))
             Q_EMIT rowChanged(row);
     }
     selectRow(state.selected);

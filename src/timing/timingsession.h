@@ -6,15 +6,16 @@
 // its operations and follow its signals, and none of them reads another's
 // widgets.
 //
-// Rows are kept as the timing list has them: a tag field (normally seven
-// characters) followed directly by the line's text, so the tag file receives
-// the first seven characters of each, as it always has. Beside its tag a row
-// may have an exact time, in milliseconds: Set keeps the heard position there
-// and stamps its truncation.
+// Rows are values (TimingRow): a tag that holds a time in milliseconds or
+// the characters of a tag field that holds none, and the line's text. The
+// list and the tag file see them as the timing list has always been written:
+// the tag, then the text. Set keeps the heard position as the row's time and
+// shows its truncation.
 
 #include "cd/cdaudiodevice.h"
 #include "document/exacttimes.h"
 #include "timing/stamping.h"
+#include "timing/timingrow.h"
 
 #include <QList>
 #include <QObject>
@@ -36,9 +37,13 @@ public:
     CdAudioDevice& device() { return m_device; }
 
     // ---- The lines of the run
-    // The rows and their exact times, row for row (missing ones are none).
+    // The rows of the timing list and their exact times, row for row
+    // (missing ones are none).
     void setRows(const QStringList& rows, const ExactTimes& exactTimes = {});
-    const QStringList& rows() const { return m_rows; }
+    // Each row as the list shows it: the tag, then the text.
+    QStringList rows() const { return ListRows(m_rows); }
+    const TimingRow& row(int row) const { return m_rows.at(row); }
+    const TimingRows& lines() const { return m_rows; }
     int rowCount() const { return int(m_rows.size()); }
     // A row's exact time (milliseconds into the track), while its tag is
     // still the truncation of it; none otherwise.
@@ -51,7 +56,7 @@ public:
     void selectRow(int row);
 
     // ---- The disc: "ﾄﾗｯｸn [mm:ss]" per track, and the chosen one (-1: none).
-    const QStringList& trackEntries() const { return m_tracks; }
+    QStringList trackEntries() const;
     int selectedTrack() const { return m_selectedTrack; }
     // The track that plays (the chosen one, the first when none is): its
     // number, where it starts on the disc and how long it is, in ms.
@@ -70,7 +75,12 @@ public:
     bool canSet() const { return m_canSet; }
     bool canTest() const { return m_canTest; }
     // The play time as a tag: "[--:--]" at first, "[00:00]" when stopped.
-    QString playTime() const { return m_playTime; }
+    QString playTime() const;
+    // The same in whole seconds, as milliseconds; none at first.
+    ExactTime playTimeMilliseconds() const
+    {
+        return m_shownSeconds ? ExactTime(*m_shownSeconds * 1000) : std::nullopt;
+    }
 
     // ---- Operations
     // After the device has opened the disc: stop, milliseconds, list the tracks
@@ -106,7 +116,7 @@ public:
     // and ends; the session plays and stops as the display needs.
     void beginTest(bool fromBeginning);
     void endTest();
-    // True when the play time reads the chosen track's length.
+    // True when the play time reads the chosen track's length, or more.
     bool atTrackEnd() const;
 
     // ---- The user's own lag: every stamp keeps the heard position less
@@ -175,11 +185,10 @@ Q_SIGNALS:
 private:
     struct Snapshot
     {
-        QStringList rows;
-        ExactTimes exact;
+        TimingRows rows;
         int selected = -1;
     };
-    Snapshot snapshot() const { return {m_rows, m_exact, m_selected}; }
+    Snapshot snapshot() const { return {m_rows, m_selected}; }
     // `before` becomes the step undo goes back to; what was undone is gone.
     void remember(Snapshot before);
     void restore(const Snapshot& state);
@@ -192,7 +201,8 @@ private:
     void playFrom(qint32 trackMilliseconds);
     int selectedTrackNumber() const;
     void setControls(bool canSet, bool canTest);
-    void setPlayTime(const QString& tag);
+    // The play time shown, to the second.
+    void showTime(qint32 milliseconds);
     void selectNone();
     // Row 0 shown at the top, then nothing selected.
     void backToTop();
@@ -200,18 +210,22 @@ private:
     void goStopped();
 
     CdAudioDevice& m_device;
-    QStringList m_rows;
-    ExactTimes m_exact;
+    TimingRows m_rows;
     int m_selected = -1;
-    QStringList m_tracks;
-    QList<qint32> m_trackStarts;
-    QList<qint32> m_trackLengths;
+    // Where each track starts on the disc and how long it is, in ms.
+    struct Track
+    {
+        qint32 start = 0;
+        qint32 length = 0;
+    };
+    QList<Track> m_tracks;
     int m_selectedTrack = -1;
     qint16 m_playingFlag = 0;
     qint16 m_editGuard = 0;
     bool m_canSet = false;
     bool m_canTest = true;
-    QString m_playTime;
+    // The play time shown, in whole seconds; none before the first tick.
+    std::optional<qint32> m_shownSeconds;
     qint32 m_lagOffset = 0;
     // Paused by a click on the waveform, at this track time.
     std::optional<qint32> m_cue;

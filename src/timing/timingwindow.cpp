@@ -282,10 +282,10 @@ void TimingWindow::followSession()
         List1->scrollTo(m_model->index(row), QAbstractItemView::PositionAtTop);
     });
     connect(session, &TimingSession::lineShownForEditing, this, [this](int row) {
-        const QString line = m_session->rows().at(row);
+        const TimingRow& line = m_session->row(row);
         Text1->setEnabled(true);
-        Label3->setText(LineText(line));
-        Text1->setText(TagField(line));
+        Label3->setText(line.text());
+        Text1->setText(line.tagField());
     });
     connect(session, &TimingSession::playTimeChanged, Label2, &QLabel::setText);
     connect(session, &TimingSession::controlsChanged, this, [this] {
@@ -381,18 +381,18 @@ void TimingWindow::ShowSelectedLine()
     const int selected = m_session->selectedRow();
     if (selected < 0)
         return;
-    const QString row = m_session->rows().at(selected);
-    if (IsTimedRow(row)) {
+    const TimingRow& row = m_session->row(selected);
+    if (row.isTimed()) {
         Text1->setEnabled(true);
-        Text1->setText(TagField(row));
-        Label3->setText(LineText(row));
+        Text1->setText(row.tagField());
+        Label3->setText(row.text());
         Command5->setEnabled(true);
         Command9->setEnabled(true);
     } else {
         Command5->setEnabled(false);
         Command9->setEnabled(false);
         Text1->setText(QString());
-        Label3->setText(LineText(row));
+        Label3->setText(row.text());
         Text1->setEnabled(false);
     }
 }

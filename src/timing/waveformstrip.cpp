@@ -3,7 +3,6 @@
 #include "cd/cdaudiodevice.h"
 #include "cd/disc.h"
 #include "cd/envelope.h"
-#include "timing/timetag.h"
 #include "timing/timingsession.h"
 
 #include <QFontMetrics>
@@ -58,7 +57,7 @@ WaveformStrip::WaveformStrip(TimingSession& session, CdAudioDevice& device, QWid
     };
     connect(&m_session, &TimingSession::rowChanged, this, [this, refresh](int row) {
         if (!m_marksStale && row >= 0 && row < m_markTimes.size())
-            m_markTimes[row] = LineTime(m_session.rows().at(row), m_session.exactTime(row));
+            m_markTimes[row] = m_session.row(row).when();
         refresh();
     });
     connect(&m_session, &TimingSession::rowsReset, this, [this, refresh] {
@@ -83,7 +82,7 @@ const ExactTimes& WaveformStrip::markTimes()
         m_markTimes.clear();
         m_markTimes.reserve(m_session.rowCount());
         for (int row = 0; row < m_session.rowCount(); ++row)
-            m_markTimes.append(LineTime(m_session.rows().at(row), m_session.exactTime(row)));
+            m_markTimes.append(m_session.row(row).when());
         m_marksStale = false;
     }
     return m_markTimes;

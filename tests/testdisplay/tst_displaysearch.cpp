@@ -1,4 +1,5 @@
 #include "testdisplay/displaysearch.h"
+#include "timing/timetag.h"
 
 #include <QTest>
 
@@ -12,7 +13,7 @@ static QStringList run(const QStringList& rows, int start, const QStringList& di
     QStringList shown;
     int index = start;
     for (const QString& display : displayPerTick) {
-        const DisplayStep step = NextDisplayLine(rows, index, display);
+        const DisplayStep step = NextDisplayLine(TimingRowsFromList(rows), index, qint32(TagToMilliseconds(display)));
         index = step.shownLineIndex;
         shown.append(step.show.value_or(QString()));
     }
@@ -77,14 +78,14 @@ void TestDisplaySearch::ticks()
 
 void TestDisplaySearch::passesOverUntimedLinesWithoutShowing()
 {
-    const QStringList rows{u"-------a"_s, u"       b"_s, u"[00:03]c"_s, u"       d"_s};
-    DisplayStep step = NextDisplayLine(rows, -1, u"[00:01]"_s);
+    const TimingRows rows = TimingRowsFromList({u"-------a"_s, u"       b"_s, u"[00:03]c"_s, u"       d"_s});
+    DisplayStep step = NextDisplayLine(rows, -1, 1000);
     QCOMPARE(step.shownLineIndex, 1); // passed over, waiting on line 2
     QVERIFY(!step.show);
-    step = NextDisplayLine(rows, step.shownLineIndex, u"[00:03]"_s);
+    step = NextDisplayLine(rows, step.shownLineIndex, 3000);
     QCOMPARE(step.shownLineIndex, 2);
     QCOMPARE(step.show.value_or(QString()), u"c"_s);
-    step = NextDisplayLine(rows, step.shownLineIndex, u"[00:04]"_s);
+    step = NextDisplayLine(rows, step.shownLineIndex, 4000);
     QCOMPARE(step.shownLineIndex, 3); // to the end of the list
     QVERIFY(!step.show);
 }

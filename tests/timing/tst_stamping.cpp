@@ -53,8 +53,9 @@ void TestStamping::set()
     QFETCH(QStringList, after);
     QFETCH(int, selectedAfter);
     QFETCH(bool, runEnds);
-    const SetStep step = PressSet(rows, selected, u"[00:07]"_s);
-    QCOMPARE(rows, after);
+    TimingRows lines = TimingRowsFromList(rows);
+    const SetStep step = PressSet(lines, selected, 7000);
+    QCOMPARE(ListRows(lines), after);
     QCOMPARE(step.selected, selectedAfter);
     QCOMPARE(step.runEnds, runEnds);
 }
@@ -81,7 +82,7 @@ void TestStamping::next()
     QFETCH(int, selected);
     QFETCH(int, selectedAfter);
     QFETCH(bool, show);
-    const NextStep step = PressNext(rows, selected);
+    const NextStep step = PressNext(TimingRowsFromList(rows), selected);
     QCOMPARE(step.selected, selectedAfter);
     QCOMPARE(step.showRow, show);
 }
@@ -105,8 +106,9 @@ void TestStamping::directEdit()
     QFETCH(QString, edit);
     QFETCH(QString, after);
     const QString before = row;
-    const bool changed = ApplyDirectEdit(row, edit);
-    QCOMPARE(row, after);
+    TimingRow line = TimingRow::fromListRow(row);
+    const bool changed = line.applyEdit(edit);
+    QCOMPARE(line.listRow(), after);
     QCOMPARE(changed, before != after || (before.startsWith(u'[') && edit.size() == 7 && edit.endsWith(u']')));
 }
 

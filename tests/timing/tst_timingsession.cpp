@@ -31,6 +31,9 @@ private Q_SLOTS:
     void undoAndRedoGoStepByStep();
     void playFromTheSelectedLineAndTheTrackEnd();
     void playbackThatEndsByItselfStops();
+    void linesPast100MinutesKeepTheirText_data();
+    void linesPast100MinutesKeepTheirText();
+    void lateTickStillEndsTheTrack();
     void testDisplaysPlayAndStop();
     void modelFollowsTheRows();
 };
@@ -449,6 +452,76 @@ void TestTimingSession::playFromTheSelectedLineAndTheTrackEnd()
     QCOMPARE(session.PlayingFlag(), qint16(0));
     QVERIFY(device.fromPending());
     QCOMPARE(device.from(), 200000);
+}
+
+void TestTimingSession::linesPast100MinutesKeepTheirText_data()
+{
+    // A tag of 100 minutes or more takes eight characters; the line's text
+    // stays whole whatever moves its time.
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<QString>("row"); // line 1 after it
+    QTest::addColumn<ExactTime>("time");
+    QTest::newRow("nudged on") << u"nudge"_s << u"[100:02]long"_s << ExactTime(6002440);
+    QTest::newRow("nudged twice") << u"nudge nudge"_s << u"[100:02]long"_s << ExactTime(6002540);
+    QTest::newRow("dragged") << u"drag"_s << u"[101:00]long"_s << ExactTime(6060000);
+    QTest::newRow("shifted from the line before") << u"shift"_s << u"[100:04]long"_s << ExactTime(6004340);
+    QTest::newRow("stamped again") << u"set"_s << u"[100:01]long"_s << ExactTime(6001000);
+}
+
+void TestTimingSession::linesPast100MinutesKeepTheirText()
+{
+    QFETCH(QString, step);
+    QFETCH(QString, row);
+    QFETCH(ExactTime, time);
+    ScriptedDevice device({7200000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"0"_s);
+    // As an LRC file's line reaches the timing list: the tag file's seven
+    // characters, the exact time beside them.
+    session.setRows({u"[99:59]before"_s, u"[100:02long"_s}, {5999000, 6002340});
+    QCOMPARE(session.rows().at(1), u"[100:02]long"_s);
+    for (const QString& what : step.split(u' ')) {
+        if (what == u"nudge"_s) {
+            session.selectRow(1);
+            QVERIFY(session.nudge(100));
+        } else if (what == u"drag"_s) {
+            QVERIFY(session.setRowTime(1, 6060000));
+        } else {
+            // Playing at 100:01, line 0 selected.
+            session.play();
+            device.setFrom(6001000);
+            device.setCommand(u"Play"_s);
+            session.selectRow(0);
+            if (what == u"shift"_s)
+                QVERIFY(session.shiftFromHere()); // line 0 two seconds late, and so line 1
+            else
+                QVERIFY(session.set().stamped);
+        }
+    }
+    QCOMPARE(session.rows().at(1), row);
+    QCOMPARE(session.row(1).text(), u"long"_s);
+    QCOMPARE(session.row(1).tagField(), row.left(7));
+    QCOMPARE(session.row(1).when(), time);
+}
+
+void TestTimingSession::lateTickStillEndsTheTrack()
+{
+    // A tick that comes late skips the second the length reads: the track
+    // ends all the same, instead of playing on into the next one.
+    ScriptedDevice device({65500, 60000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"0"_s);
+    QSignalSpy ended(&session, &TimingSession::endOfTrack);
+    session.play();
+    device.advance(64990);
+    session.tick();
+    QVERIFY(ended.isEmpty());
+    device.advance(1100); // 66.09 s: past [01:05] without a tick there
+    session.tick();
+    QCOMPARE(ended.size(), 1);
+    QCOMPARE(session.PlayingFlag(), qint16(0));
 }
 
 void TestTimingSession::playbackThatEndsByItselfStops()
