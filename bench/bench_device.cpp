@@ -3,8 +3,8 @@
 // the output, and — through a PulseAudio null sink of its own — how far the
 // heard position is from what the sink itself has played.
 
-#include "cd/discaudiodevice.h"
-#include "cd/sinkoutput.h"
+#include "audio/discaudiodevice.h"
+#include "audiosink/sinkoutput.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -12,10 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../tests/cd/discfixtures.h"
+#include "../tests/discfixtures.h"
 #include "benchclock.h"
-#include "../tests/cd/pulsenullsink.h"
-#include "../tests/cd/sinkmonitor.h"
+#include "../tests/pulsenullsink.h"
+#include "../tests/sinkmonitor.h"
 
 #include <algorithm>
 #include <atomic>

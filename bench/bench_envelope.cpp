@@ -1,16 +1,16 @@
 // The waveform's envelope: how long a 5-minute track takes to read ahead,
 // from a disc image and from a FLAC file, on the reader's own thread.
 
-#include "cd/audiofilesdisc.h"
-#include "cd/cdiodisc.h"
-#include "cd/envelope.h"
+#include "audio/audiofilesdisc.h"
+#include "audio/cdiodisc.h"
+#include "audio/envelope.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../tests/cd/discfixtures.h"
+#include "../tests/discfixtures.h"
 
 #include <cstdio>
 

@@ -5,7 +5,7 @@
 
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
-#include "timing/timetag.h"
+#include "document/timetag.h"
 
 #include <QElapsedTimer>
 #include <QList>

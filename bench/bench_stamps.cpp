@@ -5,8 +5,8 @@
 // sink had rendered by then. Then the time from a key press (Set, a nudge)
 // to the repainted row of the list.
 
-#include "cd/discaudiodevice.h"
-#include "cd/sinkoutput.h"
+#include "audio/discaudiodevice.h"
+#include "audiosink/sinkoutput.h"
 #include "timing/timingwindow.h"
 
 #include <QApplication>
@@ -15,10 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../tests/cd/discfixtures.h"
+#include "../tests/discfixtures.h"
 #include "benchclock.h"
-#include "../tests/cd/pulsenullsink.h"
-#include "../tests/cd/sinkmonitor.h"
+#include "../tests/pulsenullsink.h"
+#include "../tests/sinkmonitor.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 #include "app/mainwindow.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
-#include "timing/timetag.h"
+#include "document/timetag.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

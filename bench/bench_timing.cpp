@@ -4,7 +4,7 @@
 // row.
 
 #include "app/mainwindow.h"
-#include "cd/discaudiodevice.h"
+#include "audio/discaudiodevice.h"
 #include "timing/timingwindow.h"
 
 #include <QApplication>
@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../tests/cd/discfixtures.h"
+#include "../tests/discfixtures.h"
 #include "benchclock.h"
 
 #include <algorithm>

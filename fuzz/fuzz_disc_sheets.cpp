@@ -17,7 +17,7 @@
 
 #include "fuzzcheck.h"
 
-#include "cd/audiofilesdisc.h"
+#include "audio/audiofilesdisc.h"
 
 #include <QDir>
 #include <QFile>

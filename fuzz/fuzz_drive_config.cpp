@@ -11,7 +11,7 @@
 
 #include "fuzzcheck.h"
 
-#include "cd/driveconfig.h"
+#include "settings/driveconfig.h"
 
 #include <cstddef>
 #include <cstdint>

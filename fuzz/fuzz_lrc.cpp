@@ -23,8 +23,8 @@
 #include "document/lyricsformat.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
-#include "timing/lrcimport.h"
-#include "timing/timetag.h"
+#include "document/lrcimport.h"
+#include "document/timetag.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -15,7 +15,7 @@
 
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
-#include "realtime/timinglist.h"
+#include "workfiles/timinglist.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -35,7 +35,7 @@
 #include "document/lyricsformat.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 
 // Byte-level file helpers the tests share: files are compared as bytes.
 
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 
 #include <QByteArray>
 #include <QDir>

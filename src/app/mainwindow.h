@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/appstate.h"
-#include "app/startup.h"
+#include "shell/appstate.h"
+#include "shell/startup.h"
 #include "document/exacttimes.h"
 #include "help/helplauncher.h"
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 
 #include <QMainWindow>
 #include <QPointer>

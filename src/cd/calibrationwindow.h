@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cd/audiooutput.h"
+#include "audio/audiooutput.h"
 
 #include <QDialog>
 #include <QList>

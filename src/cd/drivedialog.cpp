@@ -1,9 +1,9 @@
 #include "cd/drivedialog.h"
 
 #include "cd/calibrationwindow.h"
-#include "cd/driveconfig.h"
-#include "cd/drivelist.h"
-#include "cd/sinkoutput.h"
+#include "settings/driveconfig.h"
+#include "settings/drivelist.h"
+#include "audiosink/sinkoutput.h"
 #include "widgets/messages.h"
 
 #include <QAbstractItemView>

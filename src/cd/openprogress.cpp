@@ -1,6 +1,6 @@
 #include "cd/openprogress.h"
 
-#include "cd/cdaudiodevice.h"
+#include "audio/cdaudiodevice.h"
 
 #include <QApplication>
 #include <QKeyEvent>

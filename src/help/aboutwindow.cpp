@@ -1,6 +1,6 @@
 #include "help/aboutwindow.h"
 
-#include "help/datafiles.h"
+#include "settings/datafiles.h"
 #include "widgets/widgetstyle.h"
 
 #include <QLabel>

@@ -1,13 +1,13 @@
 #include "realtime/finishdialog.h"
 
 #include "document/textfile.h"
-#include "realtime/lrcexport.h"
-#include "realtime/lyricstext.h"
+#include "document/lrcexport.h"
+#include "workfiles/lyricstext.h"
 #include "realtime/realtimecontext.h"
-#include "realtime/timinglist.h"
-#include "realtime/workfiles.h"
+#include "workfiles/timinglist.h"
+#include "workfiles/workfiles.h"
 #include "widgets/messages.h"
-#include "widgets/twips.h"
+#include "shell/twips.h"
 
 #include <QFileDialog>
 #include <QKeyEvent>

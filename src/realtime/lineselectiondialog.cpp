@@ -1,6 +1,6 @@
 #include "realtime/lineselectiondialog.h"
 
-#include "widgets/twips.h"
+#include "shell/twips.h"
 #include "widgets/widgetstyle.h"
 
 #include <QLabel>

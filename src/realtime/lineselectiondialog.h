@@ -1,6 +1,6 @@
 #pragma once
 
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 
 #include <QDialog>
 #include <QList>

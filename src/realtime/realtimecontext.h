@@ -6,7 +6,7 @@
 // beside the tags, a way to make the device and a way to ask for the file to
 // save to. No window of the input reaches into the editor's widgets.
 
-#include "cd/cdaudiodevice.h"
+#include "audio/cdaudiodevice.h"
 #include "document/exacttimes.h"
 
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "realtime/finishdialog.h"
 #include "realtime/lineselectiondialog.h"
-#include "realtime/timinglist.h"
+#include "workfiles/timinglist.h"
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/timingwindow.h"
 #include "widgets/messages.h"

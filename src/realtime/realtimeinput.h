@@ -6,7 +6,7 @@
 // results and signals; none opens the next.
 
 #include "realtime/realtimecontext.h"
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 
 #include <QList>
 #include <QStringList>

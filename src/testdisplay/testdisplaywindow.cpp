@@ -1,8 +1,8 @@
 #include "testdisplay/testdisplaywindow.h"
 
-#include "testdisplay/displaysearch.h"
-#include "timing/timingsession.h"
-#include "widgets/twips.h"
+#include "session/displaysearch.h"
+#include "session/timingsession.h"
+#include "shell/twips.h"
 #include "widgets/widgetstyle.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cd/cdaudiodevice.h"
-#include "timing/timingsession.h"
+#include "audio/cdaudiodevice.h"
+#include "session/timingsession.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "timing/waveformstrip.h"
 
-#include "cd/cdaudiodevice.h"
-#include "cd/disc.h"
-#include "cd/envelope.h"
-#include "timing/timingsession.h"
+#include "audio/cdaudiodevice.h"
+#include "audio/disc.h"
+#include "audio/envelope.h"
+#include "session/timingsession.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>

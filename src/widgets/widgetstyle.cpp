@@ -1,6 +1,6 @@
 #include "widgets/widgetstyle.h"
 
-#include "widgets/twips.h"
+#include "shell/twips.h"
 
 namespace verselet {
 

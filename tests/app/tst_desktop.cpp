@@ -4,7 +4,7 @@
 #include "app/handover.h"
 #include "app/mainwindow.h"
 #include "app/program.h"
-#include "app/startup.h"
+#include "shell/startup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

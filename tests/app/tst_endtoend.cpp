@@ -4,7 +4,7 @@
 
 #include "app/mainwindow.h"
 #include "app/program.h"
-#include "cd/drivelist.h"
+#include "settings/drivelist.h"
 #include "document/textfile.h"
 #include "timing/timingwindow.h"
 

@@ -4,7 +4,7 @@
 
 #include "app/mainwindow.h"
 #include "realtime/lineselectiondialog.h"
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 #include "timing/timingwindow.h"
 
 #include <QLineEdit>
@@ -14,7 +14,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
-#include "timing/scripteddevice.h"
+#include "scripteddevice.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;

@@ -5,11 +5,11 @@
 
 #include "app/handover.h"
 #include "app/mainwindow.h"
-#include "cd/discaudiodevice.h"
+#include "audio/discaudiodevice.h"
 #include "cd/drivedialog.h"
-#include "cd/drivelist.h"
-#include "realtime/lyricstext.h"
-#include "realtime/workfiles.h"
+#include "settings/drivelist.h"
+#include "workfiles/lyricstext.h"
+#include "workfiles/workfiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../cd/discfixtures.h"
+#include "discfixtures.h"
 #include "modalscript.h"
 #include "testfiles.h"
 

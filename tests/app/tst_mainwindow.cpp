@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,12 +3,12 @@
 // finished text and save it.
 
 #include "app/mainwindow.h"
-#include "cd/discaudiodevice.h"
-#include "cd/driveconfig.h"
-#include "cd/drivelist.h"
+#include "audio/discaudiodevice.h"
+#include "settings/driveconfig.h"
+#include "settings/drivelist.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 #include "timing/timingwindow.h"
 
 #include <QPointer>
@@ -16,7 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "../cd/discfixtures.h"
+#include "discfixtures.h"
 #include "modalscript.h"
 #include "testfiles.h"
 

@@ -1,5 +1,5 @@
 #include "cd/calibrationwindow.h"
-#include "cd/disc.h"
+#include "audio/disc.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "cd/drivedialog.h"
-#include "cd/drivelist.h"
+#include "settings/drivelist.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "cd/discaudiodevice.h"
+#include "audio/discaudiodevice.h"
 #include "cd/openprogress.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "help/aboutwindow.h"
-#include "help/datafiles.h"
+#include "settings/datafiles.h"
 #include "help/helplauncher.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
-#include "cd/drivelist.h"
-#include "help/datafiles.h"
+#include "settings/drivelist.h"
+#include "settings/datafiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "app/mainwindow.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/realtimeinput.h"
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 #include "timing/timingwindow.h"
 
 #include <QDir>
@@ -15,7 +15,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
-#include "timing/scripteddevice.h"
+#include "scripteddevice.h"
 
 #include <csignal>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
-#include "cd/cdaudiodevice.h"
+#include "audio/cdaudiodevice.h"
 #include "realtime/lineselectiondialog.h"
-#include "realtime/workfiles.h"
+#include "workfiles/workfiles.h"
 #include "timing/timingwindow.h"
 
 #include <QAction>

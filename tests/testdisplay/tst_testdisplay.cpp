@@ -15,7 +15,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "../timing/scripteddevice.h"
+#include "scripteddevice.h"
 #include "modalscript.h"
 #include "testfiles.h"
 

@@ -3,7 +3,7 @@
 // the wheel zooms around the pointer and a zoomed view follows the play head.
 
 #include "app/mainwindow.h"
-#include "cd/calibration.h"
+#include "settings/calibration.h"
 #include "timing/timingwindow.h"
 #include "timing/waveformstrip.h"
 

@@ -5,12 +5,12 @@
 
 #include "app/mainwindow.h"
 #include "cd/calibrationwindow.h"
-#include "cd/discaudiodevice.h"
-#include "cd/drivelist.h"
+#include "audio/discaudiodevice.h"
+#include "settings/drivelist.h"
 #include "realtime/finishdialog.h"
 #include "realtime/realtimecontext.h"
-#include "realtime/timinglist.h"
-#include "realtime/workfiles.h"
+#include "workfiles/timinglist.h"
+#include "workfiles/workfiles.h"
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/timingwindow.h"
 

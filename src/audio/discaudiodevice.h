@@ -1,0 +1,91 @@
+#pragma once
+
+#include "audio/audiooutput.h"
+#include "audio/cdaudiodevice.h"
+
+#include <QElapsedTimer>
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace verselet {
+
+class Disc;
+class MediumWatch;
+class PlaybackEngine;
+
+// The device for real discs: a CD drive, a disc image or a set of audio files
+// (named by FileName), played through the playback engine. Open reads the
+// disc on a thread of its own, reports measuring() while audio files are
+// measured and opened() when it is done; it returns at once. playbackEnded() and silenceChanged()
+// come from the engine's threads by way of this object's event queue, so they
+// are emitted on the thread this object lives on.
+class DiscAudioDevice final : public CdAudioDevice
+{
+    Q_OBJECT
+
+public:
+    // Without a factory the device plays on the clock alone.
+    explicit DiscAudioDevice(AudioOutputFactory outputs = {}, QObject* parent = nullptr);
+    ~DiscAudioDevice() override;
+
+    void setFileName(const QString& name) override { m_fileName = name; }
+    QString FileName() const override { return m_fileName; }
+
+    void setCommand(const QString& command) override;
+
+    void setTimeFormat(int format) override { m_timeFormat = format; }
+    int TimeFormat() const override { return m_timeFormat; }
+    // Answers for the medium as it is now, not as it was at Open. Read while
+    // nothing plays, it looks whether the medium Open read has changed since
+    // (another CD in the drive, an image or audio files written anew, a disc
+    // where Open found none) and if so reads it again as Open does, with
+    // measuring() and opened(), and waits for it with the event loop running.
+    // A look is taken only when the
+    // last one, or the last Open, ended at least kMediumLookIntervalMs ago:
+    // a window that lists the tracks reads Tracks() once per track, and one
+    // listing looks once. While playing it never looks.
+    int Tracks() const override;
+    static constexpr int kMediumLookIntervalMs = 500;
+    void setTrack(int track) override { m_track = track; }
+    int Track() const override { return m_track; }
+    qint32 TrackLength() const override;
+    qint32 TrackPosition() const override;
+    // A clock read and a few atomic loads.
+    qint32 Position() const override;
+    void setFrom(qint32 position) override;
+    bool isPlaying() const override;
+    bool isSilent() const override;
+    EnvelopeCache* envelopes() override { return m_envelopes; }
+
+private:
+    struct Reading;
+    // Reads m_mediumName's table of contents on a thread of its own;
+    // finishReading() takes the result on this object's thread.
+    void startReading();
+    void finishReading(const std::shared_ptr<Reading>& reading);
+    void lookAtTheMedium();
+
+    std::unique_ptr<PlaybackEngine> m_engine;
+    // A child: it goes after the engine, whose tap may feed it.
+    EnvelopeCache* m_envelopes;
+    std::shared_ptr<const Disc> m_disc;
+    std::unique_ptr<MediumWatch> m_watch; // on what m_disc was read from
+    QElapsedTimer m_lastLook;
+    QString m_mediumName; // FileName at the last Open
+    QString m_fileName;
+    int m_timeFormat = 0;
+    int m_track = 1;
+    qint64 m_fromFrame = 0;
+    bool m_fromSet = false;
+    bool m_opening = false;
+    std::thread m_reader;
+};
+
+// Opens what a name names, choosing the backend by it. nullptr when there is
+// no usable disc. Runs on any thread.
+std::shared_ptr<const Disc> OpenDisc(const QString& name,
+                                     const std::function<void(int, int)>& progress = {});
+
+} // namespace verselet

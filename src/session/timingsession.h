@@ -1,0 +1,236 @@
+#pragma once
+
+// One run of real-time input, without a window: the lines to time, the
+// selected line, the track list of the disc, the transport and the play time
+// as a tag. The timing window and the test displays are its views; they call
+// its operations and follow its signals, and none of them reads another's
+// widgets.
+//
+// Rows are values (TimingRow): a tag that holds a time in milliseconds or
+// the characters of a tag field that holds none, and the line's text. The
+// list and the tag file see them as the timing list has always been written:
+// the tag, then the text. Set keeps the heard position as the row's time and
+// shows its truncation.
+
+#include "audio/cdaudiodevice.h"
+#include "document/exacttimes.h"
+#include "session/stamping.h"
+#include "document/timingrow.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace verselet {
+
+class TimingSession final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Drives `device`, which outlives the session.
+    explicit TimingSession(CdAudioDevice& device, QObject* parent = nullptr);
+
+    CdAudioDevice& device() { return m_device; }
+
+    // ---- The lines of the run
+    // The rows of the timing list and their exact times, row for row
+    // (missing ones are none).
+    void setRows(const QStringList& rows, const ExactTimes& exactTimes = {});
+    // Each row as the list shows it: the tag, then the text.
+    QStringList rows() const { return ListRows(m_rows); }
+    const TimingRow& row(int row) const { return m_rows.at(row); }
+    const TimingRows& lines() const { return m_rows; }
+    int rowCount() const { return int(m_rows.size()); }
+    // A row's exact time (milliseconds into the track), while its tag is
+    // still the truncation of it; none otherwise.
+    ExactTime exactTime(int row) const;
+    // Every row's, as exactTime() gives them.
+    ExactTimes exactTimes() const;
+
+    // The selected row, -1 for none. The user's choice in a view comes here.
+    int selectedRow() const { return m_selected; }
+    void selectRow(int row);
+
+    // ---- The disc: "ﾄﾗｯｸn [mm:ss]" per track, and the chosen one (-1: none).
+    QStringList trackEntries() const;
+    int selectedTrack() const { return m_selectedTrack; }
+    // The track that plays (the chosen one, the first when none is): its
+    // number, where it starts on the disc and how long it is, in ms.
+    int playingTrackNumber() const { return selectedTrackNumber(); }
+    qint32 playingTrackStart() const;
+    qint32 playingTrackLength() const;
+
+    // ---- State the views show
+    // 1 while a track plays for timing (and while it is paused); 0 when stopped.
+    qint16 PlayingFlag() const { return m_playingFlag; }
+    // 1 while Set, Next or Top move the selection: an edit of the time field
+    // is then not written back.
+    qint16 EditGuard() const { return m_editGuard; }
+    void setEditGuard(qint16 guard) { m_editGuard = guard; }
+    // Set is usable (Playing), and the test from the start is.
+    bool canSet() const { return m_canSet; }
+    bool canTest() const { return m_canTest; }
+    // The play time as a tag: "[--:--]" at first, "[00:00]" when stopped.
+    QString playTime() const;
+    // The same in whole seconds, as milliseconds; none at first.
+    ExactTime playTimeMilliseconds() const
+    {
+        return m_shownSeconds ? ExactTime(*m_shownSeconds * 1000) : std::nullopt;
+    }
+
+    // ---- Operations
+    // After the device has opened the disc: stop, milliseconds, list the tracks
+    // and choose the remembered one (`rememberedIndex` is read the lenient
+    // way). False when there is no track: no disc, or none that can be used.
+    bool loadDisc(QStringView rememberedIndex);
+    // "更新": lists the tracks of the disc as it is now and chooses the
+    // remembered one again; the device describes the chosen track (track 1
+    // when none is chosen). False when there is no track.
+    bool relistTracks(QStringView rememberedIndex);
+    // Choosing a track (and "□"): Stopped, armed at the start of that track.
+    void chooseTrack(int index);
+    void play();               // "＞": from the track start, or on from a pause
+    void pause();              // "||"
+    void stop();               // "□"
+    void playFromSelectedRow(); // "=>": from the selected line's time
+    // "Set": the row stamped keeps the heard position at the press as its
+    // exact time, and its truncation as its tag.
+    SetStep set();
+    NextStep next();           // "Next"
+    // "Top": the selected line to the top of the view; false with none.
+    bool top();
+    // The time field's text, typed or set: applies once its seventh
+    // character is "]" and the selected line is one to be timed. A tag that
+    // changes takes its whole seconds as the exact time.
+    bool editTag(const QString& editText);
+    // The timer: the play time, and the end of the track.
+    void tick();
+    // The device stopped by itself (the disc ended or could not be read on).
+    void playbackEnded();
+
+    // A test display starts (from the beginning, or from the selected line)
+    // and ends; the session plays and stops as the display needs.
+    void beginTest(bool fromBeginning);
+    void endTest();
+    // True when the play time reads the chosen track's length, or more.
+    bool atTrackEnd() const;
+
+    // ---- The user's own lag: every stamp keeps the heard position less
+    // this many milliseconds (not below 0).
+    void setLagOffset(qint32 milliseconds) { m_lagOffset = milliseconds; }
+    qint32 lagOffset() const { return m_lagOffset; }
+
+    // ---- The waveform
+    // A click at a time of the chosen track: while playing, plays on from
+    // there; otherwise Paused there, and "＞" goes on from it.
+    void seek(qint32 trackMilliseconds);
+    // Where the play head stands in the track: the time heard, or the point
+    // a click paused at.
+    qint32 headPosition() const;
+    // A row's time set outright (its mark dragged): one step, like a nudge.
+    // False when the row has no time.
+    bool setRowTime(int row, qint32 milliseconds);
+
+    // ---- Corrections, each one step that undo takes back
+    // The selected row's time moved by `deltaMs`, not below 0 nor past the largest
+    // position; its tag follows by truncation. False when the row has no time.
+    bool nudge(qint32 deltaMs);
+    // Plays from 3 s before the selected row's time (from the track start
+    // when that is sooner) and selects the row before it, so that the next
+    // Set stamps the row again. Changes no row; false when the selected row
+    // has no time.
+    bool retake();
+    // While playing: the selected row takes the heard position, and every
+    // later row with a time moves by as much (not below 0). False otherwise,
+    // or when the selected row has no time.
+    bool shiftFromHere();
+    // Every change of the rows in this run (Set, direct edit, nudge, shift)
+    // is a step: undo and redo restore the rows, their exact times and the
+    // selection, never playback. setRows() starts a new history.
+    bool canUndo() const { return !m_undo.isEmpty(); }
+    bool canRedo() const { return !m_redo.isEmpty(); }
+    bool undo();
+    bool redo();
+
+    // The run ends: the device stops, armed at the start of the chosen track.
+    // Returns the chosen track index, to be remembered ("-1" when none).
+    QString finishRun();
+
+    // Stop, track = the chosen one (track 1 when none), From = its start.
+    void ResetToTrackStart();
+    // The selected line's tag in milliseconds; 0 with no line selected.
+    double GetSelectedTagOffset() const;
+
+Q_SIGNALS:
+    void rowsReset();
+    void rowChanged(int row);
+    void selectionChanged(int row);
+    // The view brings this row to the top of what it shows.
+    void rowShownAtTop(int row);
+    // Next moved to a line that can take a stamp: the time field and the
+    // text display show it (EditGuard is 1 meanwhile).
+    void lineShownForEditing(int row);
+    void playTimeChanged(const QString& tag);
+    // canSet() or canTest() changed.
+    void controlsChanged();
+    void tracksChanged();
+    void trackChosen(int index);
+    // The play time has reached the length of the chosen track.
+    void endOfTrack();
+
+private:
+    struct Snapshot
+    {
+        TimingRows rows;
+        int selected = -1;
+    };
+    Snapshot snapshot() const { return {m_rows, m_selected}; }
+    // `before` becomes the step undo goes back to; what was undone is gone.
+    void remember(Snapshot before);
+    void restore(const Snapshot& state);
+    // The track time heard now, not below 0.
+    qint32 heardPosition() const;
+    // The heard position as a stamp: less the user's lag, not below 0.
+    qint32 stampPosition() const;
+    // The row's tag and exact time become this time.
+    void retime(int row, qint32 milliseconds);
+    void playFrom(qint32 trackMilliseconds);
+    int selectedTrackNumber() const;
+    void setControls(bool canSet, bool canTest);
+    // The play time shown, to the second.
+    void showTime(qint32 milliseconds);
+    void selectNone();
+    // Row 0 shown at the top, then nothing selected.
+    void backToTop();
+    void chooseRememberedTrack(QStringView rememberedIndex);
+    void goStopped();
+
+    CdAudioDevice& m_device;
+    TimingRows m_rows;
+    int m_selected = -1;
+    // Where each track starts on the disc and how long it is, in ms.
+    struct Track
+    {
+        qint32 start = 0;
+        qint32 length = 0;
+    };
+    QList<Track> m_tracks;
+    int m_selectedTrack = -1;
+    qint16 m_playingFlag = 0;
+    qint16 m_editGuard = 0;
+    bool m_canSet = false;
+    bool m_canTest = true;
+    // The play time shown, in whole seconds; none before the first tick.
+    std::optional<qint32> m_shownSeconds;
+    qint32 m_lagOffset = 0;
+    // Paused by a click on the waveform, at this track time.
+    std::optional<qint32> m_cue;
+    QList<Snapshot> m_undo;
+    QList<Snapshot> m_redo;
+};
+
+} // namespace verselet

@@ -1,0 +1,61 @@
+#include "workfiles/timinglist.h"
+
+#include "document/lyricsformat.h"
+#include "workfiles/workfiles.h"
+
+namespace verselet {
+
+QStringList BuildTimingList(const QStringList& textLines, const QStringList& tagLines,
+                            const QList<bool>& marks)
+{
+    const qsizetype n = std::min({textLines.size(), tagLines.size(), marks.size()});
+    QStringList rows;
+    rows.reserve(n);
+    for (qsizetype i = 0; i < n; ++i) {
+        const QString& text = textLines.at(i);
+        const QString& tag = tagLines.at(i);
+        const bool counted = IsCountedTag(tag);
+        if (marks.at(i))
+            rows.append((counted ? tag : kUntimedTag.toString()) + text);
+        else
+            rows.append((counted ? kUnmarkedTag.toString() : tag) + text);
+    }
+    return rows;
+}
+
+Result<QStringList, FileError> BuildTimingList(const QString& tempRoot, const QList<bool>& marks)
+{
+    const auto text = ReadWorkFile(TextFilePath(tempRoot));
+    if (!text)
+        return text.error();
+    const auto tags = ReadWorkFile(TagFilePath(tempRoot));
+    if (!tags)
+        return tags.error();
+    return BuildTimingList(text.value(), tags.value(), marks);
+}
+
+ExactTimes TimingExactTimes(const ExactTimes& stored, const QList<bool>& marks, qsizetype rowCount)
+{
+    ExactTimes times(rowCount);
+    for (qsizetype i = 0; i < rowCount && i < stored.size() && i < marks.size(); ++i) {
+        if (marks.at(i))
+            times[i] = stored.at(i);
+    }
+    return times;
+}
+
+QStringList TimingTags(const QStringList& rows)
+{
+    QStringList tags;
+    tags.reserve(rows.size());
+    for (const QString& row : rows)
+        tags.append(TagField(row));
+    return tags;
+}
+
+Result<void, FileError> SaveTimingTags(const QString& tempRoot, const QStringList& rows)
+{
+    return WriteTagFile(tempRoot, TimingTags(rows));
+}
+
+} // namespace verselet

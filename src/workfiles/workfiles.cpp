@@ -1,0 +1,126 @@
+#include "workfiles/workfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace verselet {
+
+using namespace Qt::StringLiterals;
+
+QString WorkFolderPath(const QString& tempRoot) { return tempRoot + u"/zem"_s; }
+QString TagFilePath(const QString& tempRoot) { return tempRoot + u"/zem/left.tmp"_s; }
+QString TextFilePath(const QString& tempRoot) { return tempRoot + u"/zem/rigth.tmp"_s; }
+QString StagingFilePath(const QString& tempRoot) { return tempRoot + u"/zem/zem.tmp"_s; }
+
+void PrepareWorkFolder(const QString& tempRoot)
+{
+    const QString folder = WorkFolderPath(tempRoot);
+    // A link in place of the folder would have the clearing below delete files
+    // somewhere else: the link goes, a real folder takes its place.
+    if (QFileInfo(folder).isSymLink())
+        QFile::remove(folder);
+    QDir().mkdir(folder);
+    ClearWorkFolder(tempRoot);
+}
+
+void ClearWorkFolder(const QString& tempRoot)
+{
+    const QDir folder(WorkFolderPath(tempRoot));
+    const QFileInfoList entries =
+        folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        // QFile::remove unlinks a link without following it.
+        if (entry.isSymLink() || entry.isFile())
+            QFile::remove(entry.filePath());
+    }
+}
+
+Result<void, FileError> WriteTagTemplate(const QString& tempRoot)
+{
+    return WriteWorkLines(TagFilePath(tempRoot), TagTemplateLines());
+}
+
+Result<void, FileError> WriteTagFile(const QString& tempRoot, const QStringList& tags)
+{
+    return WriteWorkLines(TagFilePath(tempRoot), tags);
+}
+
+Result<void, FileError> ReplaceTagFile(const QString& tempRoot, const QStringList& tags)
+{
+    // A text that cannot be encoded never touches the file; only a write that
+    // fails part of the way has something to put back.
+    const QString path = TagFilePath(tempRoot);
+    QFile old(path);
+    const bool existed = !QFileInfo(path).isSymLink() && old.open(QIODevice::ReadOnly);
+    const QByteArray before = existed ? old.readAll() : QByteArray();
+    old.close();
+    auto written = WriteTagFile(tempRoot, tags);
+    if (written || written.error().kind == FileErrorKind::Unmappable)
+        return written;
+    if (!existed) {
+        QFile::remove(path);
+    } else {
+        QFile back(path);
+        if (back.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            back.write(before);
+    }
+    return written;
+}
+
+QList<TaggedLine> PairLines(const QStringList& textLines, const QStringList& tagLines)
+{
+    const qsizetype n = std::min(textLines.size(), tagLines.size());
+    QList<TaggedLine> pairs;
+    pairs.reserve(n);
+    for (qsizetype i = 0; i < n; ++i)
+        pairs.append({tagLines.at(i), textLines.at(i)});
+    return pairs;
+}
+
+Result<QList<TaggedLine>, FileError> ReadLinePairs(const QString& tempRoot)
+{
+    auto text = ReadWorkFile(TextFilePath(tempRoot));
+    if (!text)
+        return text.error();
+    auto tags = ReadWorkFile(TagFilePath(tempRoot));
+    if (!tags)
+        return tags.error();
+    return PairLines(text.value(), tags.value());
+}
+
+QString SelectionSnapshot(const QString& bodyText)
+{
+    QString snapshot = bodyText;
+    if (snapshot.endsWith(u'\r'))
+        snapshot.chop(1);
+    snapshot += kCrLf;
+    return snapshot;
+}
+
+QList<SelectionRow> LoadSelectionList(const QString& tempRoot)
+{
+    QList<SelectionRow> rows;
+    const auto pairs = ReadLinePairs(tempRoot);
+    if (!pairs)
+        return rows;
+    rows.reserve(pairs.value().size());
+    for (const TaggedLine& pair : pairs.value())
+        rows.append({pair.text, IsCountedTag(pair.tag)});
+    return rows;
+}
+
+Result<QList<SelectionRow>, FileError> PrepareLineSelection(const QString& tempRoot,
+                                                            const QString& bodyText)
+{
+    if (bodyText.isEmpty())
+        return FileError{FileErrorKind::EmptyText, TextFilePath(tempRoot)};
+    // Every character is timed, and kept for an LRC file, even one that a
+    // timed text cannot hold (that text refuses it when it is made).
+    if (auto written = WriteWorkTextWhole(TextFilePath(tempRoot), SelectionSnapshot(bodyText));
+        !written)
+        return written.error();
+    return LoadSelectionList(tempRoot);
+}
+
+} // namespace verselet

@@ -1,0 +1,164 @@
+#include "document/lrcformat.h"
+#include "document/lrcexport.h"
+
+#include <QTest>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kSeparator = QString(35, u'-');
+
+// An exact time slot for a pair: none.
+constexpr ExactTime kNone = std::nullopt;
+
+} // namespace
+
+class TestLrcExport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void timesHaveHundredthsAndTheTagsSeconds_data();
+    void timesHaveHundredthsAndTheTagsSeconds();
+    void fileBytes_data();
+    void fileBytes();
+    void untimedLyricsAreCounted_data();
+    void untimedLyricsAreCounted();
+    void offeredNameEndsInLrc_data();
+    void offeredNameEndsInLrc();
+};
+
+void TestLrcExport::timesHaveHundredthsAndTheTagsSeconds_data()
+{
+    QTest::addColumn<qint32>("ms");
+    QTest::addColumn<QString>("time");
+    QTest::newRow("zero") << 0 << u"[00:00.00]"_s;
+    QTest::newRow("9 ms is not yet a hundredth") << 9 << u"[00:00.00]"_s;
+    QTest::newRow("10 ms") << 10 << u"[00:00.01]"_s;
+    QTest::newRow("truncated, never rounded") << 12987 << u"[00:12.98]"_s;
+    QTest::newRow("last of a minute") << 59999 << u"[00:59.99]"_s;
+    QTest::newRow("a minute") << 60000 << u"[01:00.00]"_s;
+    QTest::newRow("last two-digit minute") << 5999999 << u"[99:59.99]"_s;
+    QTest::newRow("100 minutes") << 6000000 << u"[100:00.00]"_s;
+    QTest::newRow("negative") << -5 << u"[00:00.00]"_s;
+}
+
+void TestLrcExport::timesHaveHundredthsAndTheTagsSeconds()
+{
+    QFETCH(qint32, ms);
+    QFETCH(QString, time);
+    QCOMPARE(FormatLrcTime(ms), time);
+}
+
+void TestLrcExport::fileBytes_data()
+{
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QList<TaggedLine>>("pairs");
+    QTest::addColumn<ExactTimes>("exact");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("metadata from the header's first three lines")
+        << u"夜明けの歌\r\n歌う人\r\n一枚目\r\n四行目は使わない"_s << u"（前奏）"_s << QList<TaggedLine>{}
+        << ExactTimes{}
+        << "[ti:\xE5\xA4\x9C\xE6\x98\x8E\xE3\x81\x91\xE3\x81\xAE\xE6\xAD\x8C]\n"
+           "[ar:\xE6\xAD\x8C\xE3\x81\x86\xE4\xBA\xBA]\n"
+           "[al:\xE4\xB8\x80\xE6\x9E\x9A\xE7\x9B\xAE]\n"
+           "[re:Verselet]\n"
+           "[00:00.00]\xEF\xBC\x88\xE5\x89\x8D\xE5\xA5\x8F\xEF\xBC\x89\n"_ba;
+    QTest::newRow("empty header lines and an empty start text are left out")
+        << u"\r\nArtist"_s << QString() << QList<TaggedLine>{} << ExactTimes{}
+        << "[ar:Artist]\n[re:Verselet]\n"_ba;
+    QTest::newRow("exact times give the hundredths, whole tags .00")
+        << QString() << u"intro"_s
+        << QList<TaggedLine>{{u"-------"_s, kSeparator},
+                             {u"[00:12]"_s, u"one"_s},
+                             {u"[01:05]"_s, u"two"_s},
+                             {u"[01:05]"_s, u"three"_s}}
+        << ExactTimes{kNone, 12987, kNone, 65009}
+        << "[re:Verselet]\n[00:00.00]intro\n[00:12.98]one\n[01:05.00]two\n[01:05.00]three\n"_ba;
+    QTest::newRow("an exact time its tag no longer truncates to is not used")
+        << QString() << QString() << QList<TaggedLine>{{u"[00:20]"_s, u"edited by hand"_s}}
+        << ExactTimes{12987} << "[re:Verselet]\n[00:20.00]edited by hand\n"_ba;
+    QTest::newRow("from 100 minutes on, three digits of minutes")
+        << QString() << QString() << QList<TaggedLine>{{u"[100:02"_s, u"long"_s}, {u"[99:59]"_s, u"x"_s}}
+        << ExactTimes{6002345, 5999999}
+        << "[re:Verselet]\n[100:02.34]long\n[99:59.99]x\n"_ba;
+    QTest::newRow("body order, not time order")
+        << QString() << QString() << QList<TaggedLine>{{u"[00:30]"_s, u"b"_s}, {u"[00:10]"_s, u"a"_s}}
+        << ExactTimes{} << "[re:Verselet]\n[00:30.00]b\n[00:10.00]a\n"_ba;
+    QTest::newRow("every line with a time, whatever its text; none without")
+        << QString() << QString()
+        << QList<TaggedLine>{{u"-------"_s, kSeparator},     // the separator
+                             {u"[00:01]"_s, kSeparator},     // hyphens, stamped
+                             {u"[00:02]"_s, QString()},      // a timed blank: clears the screen
+                             {u"       "_s, u"unmarked"_s},  // unmarked
+                             {u"[--:--]"_s, u"not yet"_s},   // no time yet
+                             {u"[ab:cd]"_s, u"no time"_s},   // a tag that holds none
+                             {QString(), QString()},         // empty unmarked line
+                             {u"-------"_s, u"-------"_s},   // a closing separator read back
+                             {u"[00:03]"_s, u"kept"_s}}
+        << ExactTimes{kNone, 1500, 2500, 3500, kNone, kNone, kNone, kNone, 3999}
+        << ("[re:Verselet]\n[00:01.50]" + QByteArray(35, '-') + "\n[00:02.50]\n[00:03.99]kept\n");
+    QTest::newRow("UTF-8, whatever code page 932 could hold")
+        << u"曲 ～ 名"_s << QString() << QList<TaggedLine>{{u"[00:01]"_s, u"😀 〜"_s}}
+        << ExactTimes{}
+        << "[ti:\xE6\x9B\xB2 \xEF\xBD\x9E \xE5\x90\x8D]\n[re:Verselet]\n"
+           "[00:01.00]\xF0\x9F\x98\x80 \xE3\x80\x9C\n"_ba;
+}
+
+void TestLrcExport::fileBytes()
+{
+    QFETCH(QString, header);
+    QFETCH(QString, start);
+    QFETCH(QList<TaggedLine>, pairs);
+    QFETCH(ExactTimes, exact);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(EncodeLrc(LrcFromRun(header, start, pairs, exact)), bytes);
+}
+
+void TestLrcExport::untimedLyricsAreCounted_data()
+{
+    QTest::addColumn<QList<TaggedLine>>("pairs");
+    QTest::addColumn<int>("count");
+    QTest::newRow("none") << QList<TaggedLine>{{u"-------"_s, kSeparator}, {u"[00:01]"_s, u"a"_s}} << 0;
+    QTest::newRow("lyric lines at [--:--]")
+        << QList<TaggedLine>{{u"[--:--]"_s, u"a"_s}, {u"[00:01]"_s, u"b"_s}, {u"[--:--]"_s, u"c"_s}} << 2;
+    QTest::newRow("not lyrics: empty, separator; not untimed: unmarked")
+        << QList<TaggedLine>{{u"[--:--]"_s, QString()},
+                             {u"[--:--]"_s, kSeparator},
+                             {u"       "_s, u"unmarked"_s},
+                             {u"-------"_s, u"never marked"_s}}
+        << 0;
+}
+
+void TestLrcExport::untimedLyricsAreCounted()
+{
+    QFETCH(QList<TaggedLine>, pairs);
+    QFETCH(int, count);
+    QCOMPARE(CountUntimedLyrics(pairs), count);
+}
+
+void TestLrcExport::offeredNameEndsInLrc_data()
+{
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("offered");
+    QTest::newRow(".txt") << u"/home/u/歌.txt"_s << u"/home/u/歌.lrc"_s;
+    QTest::newRow("upper case") << u"/home/u/song.TXT"_s << u"/home/u/song.lrc"_s;
+    QTest::newRow("dots in the name") << u"/home/u/v1.2.txt"_s << u"/home/u/v1.2.lrc"_s;
+    QTest::newRow("no extension") << u"/home/u/song"_s << u"/home/u/song.lrc"_s;
+    QTest::newRow("already .lrc") << u"/home/u/song.lrc"_s << u"/home/u/song.lrc"_s;
+    QTest::newRow("no name kept") << QString() << QString();
+}
+
+void TestLrcExport::offeredNameEndsInLrc()
+{
+    QFETCH(QString, kept);
+    QFETCH(QString, offered);
+    QCOMPARE(LrcFileNameFor(kept), offered);
+}
+
+QTEST_APPLESS_MAIN(TestLrcExport)
+#include "tst_lrcexport.moc"
