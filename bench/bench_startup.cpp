@@ -1,5 +1,6 @@
-// Start-up to the first shown main window, and opening a 50 000-line timed
-// lyrics text, headless. Prints the median and best of several runs.
+// Start-up to the first shown main window, opening a 50 000-line timed lyrics
+// text, and typing into it, headless. Prints the median and best of several
+// runs.
 
 #include "app/mainwindow.h"
 #include "document/lyricsformat.h"
@@ -11,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 
 #include <algorithm>
 #include <cstdio>
@@ -45,7 +47,7 @@ QString writeTimedText(const QString& folder, int lines)
     for (int i = 1; i < lines; ++i)
         body.append({FormatTimeTag(i * 1500), texts.at(i % texts.size())});
     const QString text = ComposeTimedText(u"タイトル\r\n作詞"_s, u"イントロ"_s, body);
-    const QString path = folder + u"/long.txt"_s;
+    const QString path = folder + u"/long-%1.txt"_s.arg(lines);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(EncodeCp932(text).value()) < 0)
         return {};
@@ -106,11 +108,32 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    // Typing into the body of that text: each key goes into the document.
+    const auto typeKeys = [&window] {
+        QList<double> keys;
+        window.Text1->setFocus();
+        window.Text1->moveCursor(QTextCursor::End);
+        for (int i = 0; i < 21; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            QTest::keyClick(window.Text1, Qt::Key_A);
+            keys.append(timer.nsecsElapsed() / 1e6);
+        }
+        return summarise(keys);
+    };
+    const Figure typedLong = typeKeys();
+    window.新規作成_Click();
+    window.LoadLyricsFile(writeTimedText(cache.path(), 2000));
+    const Figure typedShort = typeKeys();
+
     std::printf("start-up (offscreen; QApplication itself took %.1f ms)\n", appMs);
     std::printf("  %-40s %8.2f ms\n", "first main window shown (cold)", startup.first());
     print("main window built, loaded and shown", summarise(startup));
     std::printf("opening a timed text of %d lines (%lld bytes)\n", kLines,
                 static_cast<long long>(QFileInfo(path).size()));
     print("read, recognise, fill the boxes, tag file", summarise(open));
+    std::printf("typing at the end of the body\n");
+    print("a key, 50 000 lines", typedLong);
+    print("a key, 2 000 lines", typedShort);
     return 0;
 }

@@ -32,6 +32,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <utility>
+
 namespace verselet {
 
 using namespace Qt::StringLiterals;
@@ -86,12 +88,35 @@ private:
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_instanceLock(CacheFolder())
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), m_instanceLock(CacheFolder()), m_document(new LyricsDocument(this)),
+      m_typing(new QTimer(this))
 {
     setObjectName(u"Form1"_s);
     setWindowIcon(AppIcon());
     buildWidgets();
     buildMenu();
+    // The boxes show the document from start-up on (Form_Load).
+    connect(m_document, &LyricsDocument::reset, this, &MainWindow::showDocument);
+    connect(m_document, &LyricsDocument::headerChanged, this, [this] { showText(Text2); });
+    connect(m_document, &LyricsDocument::startChanged, this, [this] { showText(Text3); });
+    connect(m_document, &LyricsDocument::bodyChanged, this, [this] { showText(Text1); });
+    m_typing->setSingleShot(true);
+    m_typing->setInterval(200);
+    connect(m_typing, &QTimer::timeout, this, &MainWindow::takeTyping);
+    for (QWidget* box : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2), static_cast<QWidget*>(Text3)}) {
+        const auto typed = [this, box] {
+            if (m_syncing)
+                return;
+            if (!m_typedInto.contains(box))
+                m_typedInto.append(box);
+            m_typing->start();
+        };
+        if (auto* edit = qobject_cast<QPlainTextEdit*>(box))
+            connect(edit, &QPlainTextEdit::textChanged, this, typed);
+        else
+            connect(Text3, &QLineEdit::textChanged, this, typed);
+    }
 
     // The client area of a new window is 8250 x 6000 twips; the menu bar is
     // above it.
@@ -235,29 +260,74 @@ bool MainWindow::Form_Load()
 void MainWindow::showNewDocument()
 {
     setWindowTitle(kNewCaption);
-    Text1->clear();
-    Text2->clear();
-    Text3->clear();
-    setBodyText(kSeparatorLine.toString());
-    rememberTextsAsSaved();
+    m_document->clear();
 }
 
-MainWindow::Texts MainWindow::currentTexts() const { return {headerText(), startText(), bodyText()}; }
-
-void MainWindow::rememberTextsAsSaved()
+void MainWindow::showDocument()
 {
-    m_savedTexts = currentTexts();
-    m_tagsKeptSinceSave = false;
+    for (QWidget* box : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2), static_cast<QWidget*>(Text3)})
+        showText(box);
+    // What the boxes give back is what was opened or made new.
+    m_document->markSaved();
 }
 
-bool MainWindow::hasUnsavedEdits() const { return m_tagsKeptSinceSave || currentTexts() != m_savedTexts; }
+void MainWindow::showText(QWidget* box)
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    if (box == Text1)
+        Text1->setPlainText(toWidgetText(m_document->bodyText()));
+    else if (box == Text2)
+        Text2->setPlainText(toWidgetText(m_document->headerText()));
+    else
+        Text3->setText(m_document->startText());
+    m_syncing = false;
+    // A box keeps some characters its own way (a lone CR, a line separator):
+    // the document holds what the box shows.
+    m_typedInto.removeAll(box);
+    takeText(box);
+}
 
-QString MainWindow::bodyText() const { return fromWidgetText(Text1->toPlainText()); }
-void MainWindow::setBodyText(const QString& text) { Text1->setPlainText(toWidgetText(text)); }
-QString MainWindow::headerText() const { return fromWidgetText(Text2->toPlainText()); }
-void MainWindow::setHeaderText(const QString& text) { Text2->setPlainText(toWidgetText(text)); }
-QString MainWindow::startText() const { return Text3->text(); }
-void MainWindow::setStartText(const QString& text) { Text3->setText(text); }
+void MainWindow::takeTyping() const
+{
+    const QList<QWidget*> typed = std::exchange(m_typedInto, {});
+    for (QWidget* box : typed)
+        takeText(box);
+}
+
+void MainWindow::takeText(QWidget* box) const
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    if (box == Text1)
+        m_document->setBodyText(fromWidgetText(Text1->toPlainText()));
+    else if (box == Text2)
+        m_document->setHeaderText(fromWidgetText(Text2->toPlainText()));
+    else
+        m_document->setStartText(Text3->text());
+    m_syncing = false;
+}
+
+QString MainWindow::bodyText() const
+{
+    takeTyping();
+    return m_document->bodyText();
+}
+void MainWindow::setBodyText(const QString& text) { m_document->setBodyText(text); }
+QString MainWindow::headerText() const
+{
+    takeTyping();
+    return m_document->headerText();
+}
+void MainWindow::setHeaderText(const QString& text) { m_document->setHeaderText(text); }
+QString MainWindow::startText() const
+{
+    takeTyping();
+    return m_document->startText();
+}
+void MainWindow::setStartText(const QString& text) { m_document->setStartText(text); }
 
 QString MainWindow::RememberedTrackIndex() const { return Label1->text(); }
 void MainWindow::setRememberedTrackIndex(const QString& index) { Label1->setText(index); }
@@ -301,7 +371,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::新規作成_Click()
 {
     PrepareWorkFolder(m_state.TempRoot);
-    m_exactTimes.clear();
     if (!WriteTagTemplate(m_state.TempRoot))
         ShowMessage(this, WorkFolderUnwritableText(WorkFolderPath(m_state.TempRoot), false),
                     QMessageBox::Warning);
@@ -329,8 +398,8 @@ void MainWindow::OpenLyricsFile()
     dialog->setNameFilters({kOpenFilter, kLrcFilter});
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
-    if (!m_fileName.isEmpty())
-        dialog->selectFile(m_fileName);
+    if (!m_document->fileName().isEmpty())
+        dialog->selectFile(m_document->fileName());
     const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
     // The save dialog of a finished text offers text files only.
     dialog->setNameFilter(kOpenFilter);
@@ -343,11 +412,12 @@ void MainWindow::OpenLyricsFile()
 void MainWindow::openFile(const QString& path)
 {
     // The dialog keeps the name chosen, and starts from it next time.
-    m_fileName = QFileInfo(path).absoluteFilePath();
-    LoadLyricsFile(m_fileName);
+    const QString name = QFileInfo(path).absoluteFilePath();
+    m_document->setFileName(name);
+    LoadLyricsFile(name);
     // A timed text saved from an LRC file goes beside it, never over it.
-    if (IsLrcFileName(m_fileName))
-        m_fileName = TextFileNameForLrc(m_fileName);
+    if (IsLrcFileName(name))
+        m_document->setFileName(TextFileNameForLrc(name));
     setCursor(Qt::ArrowCursor);
 }
 
@@ -472,15 +542,8 @@ void MainWindow::LoadLyricsFile(const QString& path)
             ShowMessage(this, kCannotOpen.toString());
         return;
     }
-    m_exactTimes = loaded.exactTimes;
     setWindowTitle(u"Verselet - "_s + fullPath);
-    Text1->clear();
-    Text2->clear();
-    Text3->clear();
-    setBodyText(loaded.bodyText);
-    setHeaderText(loaded.headerText);
-    setStartText(loaded.startText);
-    rememberTextsAsSaved();
+    m_document->load(loaded);
     busy.reset();
 
     if (!loaded.complete)
@@ -489,6 +552,7 @@ void MainWindow::LoadLyricsFile(const QString& path)
 
 void MainWindow::リアルタイム入力_Click()
 {
+    takeTyping();
     auto rows = PrepareLineSelection(m_state.TempRoot, bodyText());
     // The text file takes every character the body holds: what fails is
     // the folder, or an empty text.
@@ -501,24 +565,14 @@ void MainWindow::リアルタイム入力_Click()
     // blocked while it runs. What it hands back is the track to remember.
     RealtimeContext context;
     context.tempRoot = m_state.TempRoot;
-    context.headerText = headerText();
-    context.startText = startText();
-    context.bodyText = bodyText();
+    context.document = m_document;
     context.driveName = chosenDriveName();
     context.rememberedTrack = RememberedTrackIndex();
     context.makeDevice = [this] { return makeCdAudioDevice(); };
-    context.exactTimes = m_exactTimes;
     context.chooseSaveTarget = [this] { return ChooseSaveTarget(); };
-    context.keptFileName = [this] { return m_fileName; };
     RealtimeInput(context).run(m_selectionRows, this);
     setRememberedTrackIndex(context.rememberedTrack);
-    m_exactTimes = context.exactTimes;
-    // Kept tags are the user's work as much as the texts: until a finished
-    // text holds them, they exist only in the work folder.
-    if (context.lyricsTextSaved)
-        rememberTextsAsSaved();
-    else if (context.tagsSaved)
-        m_tagsKeptSinceSave = true;
+
 }
 
 QString MainWindow::ChooseSaveTarget()
@@ -529,14 +583,14 @@ QString MainWindow::ChooseSaveTarget()
     QFileDialog* dialog = CommonDialog1();
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    if (!m_fileName.isEmpty())
-        dialog->selectFile(m_fileName);
+    if (!m_document->fileName().isEmpty())
+        dialog->selectFile(m_document->fileName());
     const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
     const QString target = chosen ? dialog->selectedFiles().constFirst() : QString();
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     if (chosen)
-        m_fileName = target;
+        m_document->setFileName(target);
     return target;
 }
 

@@ -3,6 +3,7 @@
 #include "shell/appstate.h"
 #include "shell/startup.h"
 #include "document/exacttimes.h"
+#include "document/lyricsdocument.h"
 #include "help/helplauncher.h"
 #include "workfiles/workfiles.h"
 
@@ -20,6 +21,7 @@ class QMimeData;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QTimer;
 
 namespace verselet {
 
@@ -44,9 +46,16 @@ public:
 
     AppState& state() { return m_state; }
 
-    // The document. The text boxes show ordinary lines; these give and take
-    // the document's texts with CR LF between lines. This is the one place
-    // where the two meet, so the texts are always what the boxes show.
+    // The document the boxes show and edit. The boxes show ordinary lines;
+    // the document holds the texts with CR LF between lines, as the boxes
+    // give them back. Typing goes into it a moment later, and at once
+    // whenever it is asked for.
+    LyricsDocument& document()
+    {
+        takeTyping();
+        return *m_document;
+    }
+    // Its texts, as shorthands.
     QString bodyText() const;
     void setBodyText(const QString& text);
     QString headerText() const;
@@ -88,7 +97,11 @@ public:
     // Whether the document differs from what was last opened, created with
     // New or saved as a finished text: the boxes, or tags a real-time input
     // kept since.
-    bool hasUnsavedEdits() const;
+    bool hasUnsavedEdits() const
+    {
+        takeTyping();
+        return m_document->isModified();
+    }
     // A file the program was started with: when another copy runs, start-up
     // hands it over to that copy instead of refusing to start.
     void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
@@ -99,8 +112,8 @@ public:
     // The open (and later save) dialog, and the file name it starts from: the
     // last one chosen.
     QFileDialog* CommonDialog1();
-    QString dialogFileName() const { return m_fileName; }
-    void setDialogFileName(const QString& name) { m_fileName = name; }
+    QString dialogFileName() const { return m_document->fileName(); }
+    void setDialogFileName(const QString& name) { m_document->setFileName(name); }
 
     // The CD-audio device a timing window plays: the real one unless a test
     // puts its own in place.
@@ -121,7 +134,7 @@ public:
 
     // The exact times beside the tag file, one per tag-file line: what the
     // last run that wrote the tag file left; none after New or an open.
-    const ExactTimes& exactTimes() const { return m_exactTimes; }
+    const ExactTimes& exactTimes() const { return m_document->exactTimes(); }
 
     // The rows the last real-time input command listed for line selection.
     const QList<SelectionRow>& selectionRows() const { return m_selectionRows; }
@@ -145,8 +158,16 @@ private:
     void buildMenu();
     void Form_Resize();
     void showNewDocument();
-    // The document as it is now is what is on disk (or new).
-    void rememberTextsAsSaved();
+    // The boxes show the document: all three after it was replaced, or the
+    // one whose text the program changed. What they give back is the text.
+    void showDocument();
+    void showText(QWidget* box);
+    // The box's text goes into the document.
+    void takeText(QWidget* box) const;
+    // What was typed goes into the document: the boxes typed into since the
+    // last time. A body of many lines costs milliseconds to read back, so a
+    // key only notes its box.
+    void takeTyping() const;
     // Whether a file can be opened from the desktop now: not while a window
     // of this program waits for an answer (a real-time input, a dialog).
     bool canOpenFromDesktop() const;
@@ -159,22 +180,16 @@ private:
     QFileDialog* m_dialog = nullptr;
     QPointer<DriveDialog> m_form8;
     std::optional<QString> m_chosenDrive;
-    QString m_fileName;
+    LyricsDocument* m_document;
+    // While the boxes are being filled from the document, and while typing
+    // goes into it: neither side answers the other.
+    mutable bool m_syncing = false;
+    mutable QList<QWidget*> m_typedInto;
+    QTimer* m_typing;
     DeviceFactory m_deviceFactory;
     UrlLauncher m_helpLauncher;
     QList<SelectionRow> m_selectionRows;
-    ExactTimes m_exactTimes;
     QString m_fileToHandOver;
-    struct Texts
-    {
-        QString header;
-        QString start;
-        QString body;
-        friend bool operator==(const Texts&, const Texts&) = default;
-    };
-    Texts currentTexts() const;
-    Texts m_savedTexts;
-    bool m_tagsKeptSinceSave = false;
     QStringList m_desktopFiles;
     bool m_openingFromDesktop = false;
     int m_exitCode = 0;

@@ -1,5 +1,6 @@
 #include "realtime/finishdialog.h"
 
+#include "document/lyricsdocument.h"
 #include "document/textfile.h"
 #include "document/lrcexport.h"
 #include "workfiles/lyricstext.h"
@@ -110,8 +111,10 @@ void FinishDialog::Command3_Click()
 {
     // A text is only made from the tags of this run: when they cannot be
     // saved, the staging file would pair the lines with the old ones.
-    if (SaveTimingTags() && CreateLyricsText())
+    if (SaveTimingTags() && CreateLyricsText()) {
+        m_context.document->markSaved();
         done(Created);
+    }
 }
 
 void FinishDialog::Command4_Click()
@@ -128,9 +131,8 @@ bool FinishDialog::SaveTimingTags()
         return false;
     }
     // The exact times go with the tags they belong to, row for row.
-    ExactTimes exact = m_exactTimes;
-    exact.resize(m_rows.size());
-    m_savedExactTimes = std::move(exact);
+    m_exactTimes.resize(m_rows.size());
+    m_context.document->keepTags(TimingTags(m_rows), m_exactTimes);
     return true;
 }
 
@@ -139,9 +141,9 @@ bool FinishDialog::CreateLyricsText()
     const QString& root = m_context.tempRoot;
     // A character that cannot be written is named in the box the editor
     // shows it in, before any file is touched.
-    const QString& header = m_context.headerText;
-    const QString& start = m_context.startText;
-    const QString& body = m_context.bodyText;
+    const QString& header = m_context.document->headerText();
+    const QString& start = m_context.document->startText();
+    const QString& body = m_context.document->bodyText();
     for (const auto& [box, text] : {std::pair{EditorBox::Header, &header}, std::pair{EditorBox::Start, &start},
                                     std::pair{EditorBox::Body, &body}}) {
         if (const auto encoded = EncodeCp932(*text); !encoded) {
@@ -181,7 +183,7 @@ bool FinishDialog::CreateLrcFile()
     // the tags just saved. An LRC file is UTF-8, so the body is not held to
     // what the text file can take.
     const QList<TaggedLine> pairs =
-        PairLines(SplitWorkLines(m_context.bodyText + kCrLf.toString()), TimingTags(m_rows));
+        PairLines(SplitWorkLines(m_context.document->bodyText() + kCrLf.toString()), TimingTags(m_rows));
     if (const int untimed = CountUntimedLyrics(pairs); untimed > 0) {
         if (!AskYesNo(this, untimedLyricsQuestion(untimed)))
             return false;
@@ -190,7 +192,7 @@ bool FinishDialog::CreateLrcFile()
     if (target.isEmpty())
         return false;
     const LrcDocument lrc =
-        LrcFromRun(m_context.headerText, m_context.startText, pairs, *m_savedExactTimes);
+        LrcFromRun(m_context.document->headerText(), m_context.document->startText(), pairs, m_exactTimes);
     if (const auto written = ReplaceUserFile(target, EncodeLrc(lrc)); !written) {
         reportFileError(written.error(), target);
         return false;
@@ -207,8 +209,7 @@ QString FinishDialog::chooseLrcTarget()
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(kLrcFilter);
     dialog.setDefaultSuffix(u"lrc"_s);
-    const QString kept = m_context.keptFileName ? m_context.keptFileName() : QString();
-    if (const QString offered = LrcFileNameFor(kept); !offered.isEmpty())
+    if (const QString offered = LrcFileNameFor(m_context.document->fileName()); !offered.isEmpty())
         dialog.selectFile(offered);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

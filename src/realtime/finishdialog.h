@@ -40,8 +40,9 @@ public:
     void Command3_Click(); // 歌詞テキストを作成する
     void Command4_Click(); // LRCファイルを作成する
 
-    // Writes the tag field of every timing-list row to the tag file.
-    // False (after telling the user) when the tag file could not be written.
+    // Writes the tag field of every timing-list row to the tag file, and
+    // keeps the tags and their exact times in the document. False (after
+    // telling the user) when the tag file could not be written.
     bool SaveTimingTags();
     // Writes the body to the text file, composes the staging file and lets
     // the user save it; true once the file is saved.
@@ -50,10 +51,6 @@ public:
     // time, into a file chosen in a save dialog of its own; true once the
     // file is written.
     bool CreateLrcFile();
-
-    // Once the tag file has been written, the exact times that now stand
-    // beside it, row for row; none while it has not been.
-    const std::optional<ExactTimes>& savedExactTimes() const { return m_savedExactTimes; }
 
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
@@ -73,7 +70,6 @@ private:
     const RealtimeContext& m_context;
     QStringList m_rows;
     ExactTimes m_exactTimes;
-    std::optional<ExactTimes> m_savedExactTimes;
 };
 
 } // namespace verselet

@@ -1,5 +1,6 @@
 #include "realtime/realtimeinput.h"
 
+#include "document/lyricsdocument.h"
 #include "realtime/finishdialog.h"
 #include "realtime/lineselectiondialog.h"
 #include "workfiles/timinglist.h"
@@ -25,7 +26,7 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
             return;
         }
         const ExactTimes exactTimes =
-            TimingExactTimes(m_context.exactTimes, selection.marks(), timingRows.value().size());
+            TimingExactTimes(m_context.document->exactTimes(), selection.marks(), timingRows.value().size());
         // A run that ended the input ends the selection too; after one that
         // was closed by the finish dialog's frame, the selection stays, marks
         // and all, for another run.
@@ -48,7 +49,7 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
     QObject::connect(window, &TimingWindow::testRequested, window, [this, window](bool fromBeginning) {
         TestDisplayWindow display(fromBeginning ? TestDisplayWindow::Start::FromBeginning
                                                 : TestDisplayWindow::Start::FromSelectedLine,
-                              window->session(), m_context.startText, window);
+                              window->session(), m_context.document->startText(), window);
         display.exec();
     });
     bool ended = false;
@@ -61,16 +62,9 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
             m_context.rememberedTrack = window->rememberedTrack();
             FinishDialog finish(m_context, window->session().rows(), window->session().exactTimes(),
                                 window);
-            const int outcome = finish.exec();
-            ended = outcome != FinishDialog::Closed;
-            if (outcome == FinishDialog::Created)
-                m_context.lyricsTextSaved = true;
-            // The tag file may have been written even when the input goes
-            // on (a save dialog cancelled): its exact times go with it.
-            if (finish.savedExactTimes()) {
-                m_context.exactTimes = *finish.savedExactTimes();
-                m_context.tagsSaved = true;
-            }
+            // The dialog keeps in the document what it writes, also when
+            // the input goes on (a save dialog cancelled).
+            ended = finish.exec() != FinishDialog::Closed;
             window->finishClosing();
         },
         Qt::QueuedConnection);

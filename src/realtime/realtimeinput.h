@@ -5,6 +5,7 @@
 // dialog when it is closed. The windows report what happened through their
 // results and signals; none opens the next.
 
+#include "document/exacttimes.h"
 #include "realtime/realtimecontext.h"
 #include "workfiles/workfiles.h"
 

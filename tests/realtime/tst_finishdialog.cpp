@@ -118,12 +118,9 @@ RealtimeContext TestFinishDialog::context()
 {
     RealtimeContext run;
     run.tempRoot = root();
-    run.headerText = m_main->headerText();
-    run.startText = m_main->startText();
-    run.bodyText = m_main->bodyText();
+    run.document = &m_main->document();
     run.makeDevice = [] { return std::make_unique<ScriptedDevice>(QList<qint32>{240000}); };
     run.chooseSaveTarget = [this] { return m_main->ChooseSaveTarget(); };
-    run.keptFileName = [this] { return m_main->dialogFileName(); };
     return run;
 }
 
@@ -295,7 +292,7 @@ void TestFinishDialog::afterCancellingTheTagsStaySaved()
         back.tags = readBytes(TagFilePath(root()));
         // An edit the user could not make while the dialog is up, made here
         // to see that the text file is written again.
-        run.bodyText = QString(35, u'-') + u"\r\n一行目\r\n二"_s;
+        m_main->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二"_s);
         QMetaObject::invokeMethod(w->findChild<QPushButton*>(then), &QPushButton::click,
                                   Qt::QueuedConnection);
     });
@@ -527,7 +524,7 @@ void TestFinishDialog::lrcFileOfTheRun()
     QCOMPARE(readBytes(TagFilePath(root())), tags);
     ExactTimes saved = exact;
     saved.resize(3);
-    QCOMPARE(run.exactTimes, saved);
+    QCOMPARE(m_main->exactTimes(), saved);
     if (steps.contains(u"choose"_s) || steps.contains(u"cancel"_s)) {
         QCOMPARE(script.seen.mid(0, 2), (QStringList{u"Form3"_s, u"Form6"_s}));
         QCOMPARE(script.seen.last(lrc.isEmpty() ? 2 : 1).constFirst(), u"LrcDialog"_s);

@@ -184,7 +184,8 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
     // In a real-time input, over the timing window it runs.
     RealtimeContext context;
     context.tempRoot = m_main->state().TempRoot;
-    context.startText = u"（前奏）"_s;
+    context.document = &m_main->document();
+    m_main->setStartText(u"（前奏）"_s);
     context.makeDevice = [] { return std::make_unique<ScriptedDevice>(QList<qint32>{30000}); };
     QStringList opened;
     ModalScript script;

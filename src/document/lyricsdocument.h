@@ -1,0 +1,90 @@
+#pragma once
+
+// The lyrics being edited, as one value the windows bind to: the header, the
+// start text and the body (lines joined by CR LF), and the tag file's lines
+// with the exact time beside each. The editor's boxes show and change the
+// texts; a real-time input reads the texts and keeps its tags here as it
+// writes them to the tag file. The document also knows the name it is kept
+// under and whether it differs from what was last opened, created or saved.
+
+#include "document/exacttimes.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace verselet {
+
+struct LoadedLyrics;
+
+class LyricsDocument final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LyricsDocument(QObject* parent = nullptr);
+
+    const QString& headerText() const { return m_header; }
+    const QString& startText() const { return m_start; }
+    const QString& bodyText() const { return m_body; }
+    void setHeaderText(const QString& text);
+    void setStartText(const QString& text);
+    void setBodyText(const QString& text);
+
+    // The tag file's lines, in its order: the body's lines first, then the
+    // lines a new or loaded document offers below them. Beside them, line for
+    // line, the heard position each tag is the truncation of (the list may
+    // end early: the lines after it have none). Times within a line, word by
+    // word, will stand beside these.
+    const QStringList& tagLines() const { return m_tags; }
+    const ExactTimes& exactTimes() const { return m_exact; }
+    // A real-time input wrote the tag file: these are its lines now, with
+    // their exact times.
+    void keepTags(const QStringList& tagLines, const ExactTimes& exactTimes);
+
+    // The name the document is kept under ("" for none): the open and save
+    // dialogs start from it.
+    const QString& fileName() const { return m_fileName; }
+    void setFileName(const QString& name);
+
+    // A new document: empty header and start text, the separator line as the
+    // body, the tag template; nothing unsaved.
+    void clear();
+    // An opened file as it was read; nothing unsaved.
+    void load(const LoadedLyrics& loaded);
+    // The document as it stands has been written as a finished text.
+    void markSaved();
+    // Whether it differs from what was last opened, created or saved: a text
+    // changed, or tags kept since.
+    bool isModified() const;
+
+Q_SIGNALS:
+    // A text changed, by the user or by the program.
+    void headerChanged();
+    void startChanged();
+    void bodyChanged();
+    // The tag file's lines or their times changed.
+    void timingChanged();
+    // Everything was replaced at once: a new document, or one opened.
+    void reset();
+
+private:
+    struct Texts
+    {
+        QString header;
+        QString start;
+        QString body;
+        friend bool operator==(const Texts&, const Texts&) = default;
+    };
+
+    QString m_header;
+    QString m_start;
+    QString m_body;
+    QStringList m_tags;
+    ExactTimes m_exact;
+    QString m_fileName;
+    Texts m_saved;
+    bool m_tagsKeptSinceSave = false;
+};
+
+} // namespace verselet
