@@ -7,6 +7,7 @@
 
 #include "audio/discaudiodevice.h"
 #include "audiosink/sinkoutput.h"
+#include "session/timingrun.h"
 #include "timing/timingwindow.h"
 
 #include <QApplication>
@@ -123,7 +124,8 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    TimingWindow window(std::make_unique<DiscAudioDevice>(SystemAudioOutputs()), image, u"0"_s);
+    TimingRun run(std::make_unique<DiscAudioDevice>(SystemAudioOutputs()), image, u"0"_s);
+    TimingWindow window(run);
     window.setTimingRows(untimedRows(600));
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))

@@ -5,6 +5,7 @@
 
 #include "app/mainwindow.h"
 #include "audio/discaudiodevice.h"
+#include "session/timingrun.h"
 #include "timing/timingwindow.h"
 
 #include <QApplication>
@@ -36,7 +37,8 @@ int main(int argc, char* argv[])
         return 1;
     auto device = std::make_unique<DiscAudioDevice>();
     DiscAudioDevice* disc = device.get();
-    TimingWindow window(std::move(device), image, main.RememberedTrackIndex());
+    TimingRun run(std::move(device), image, main.RememberedTrackIndex());
+    TimingWindow window(run);
     QStringList rows;
     for (int i = 0; i < 400; ++i)
         rows.append(u"[--:--]歌詞の行 %1"_s.arg(i));

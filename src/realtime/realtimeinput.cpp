@@ -10,7 +10,7 @@
 
 namespace verselet {
 
-RealtimeInput::RealtimeInput(RealtimeContext& context) : m_context(context) {}
+RealtimeInput::RealtimeInput(RealtimeContext& context, QObject* parent) : QObject(parent), m_context(context) {}
 
 void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
 {
@@ -38,11 +38,13 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
 
 bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const ExactTimes& exactTimes)
 {
-    // The window starts reading the disc as it is created and is shown, modal
-    // over `over`, at once: nothing below it takes input (no second OK, whose
-    // window would overwrite this one's stamps) while the disc is read.
-    auto timing = std::make_unique<TimingWindow>(m_context.makeDevice(), m_context.driveName,
-                                                 m_context.rememberedTrack, over);
+    // The run starts reading the disc as it is made, and its window is
+    // shown, modal over `over`, at once: nothing below it takes input (no
+    // second OK, whose window would overwrite this one's stamps) while the
+    // disc is read.
+    TimingRun run(m_context.makeDevice(), m_context.driveName, m_context.rememberedTrack);
+    auto timing = std::make_unique<TimingWindow>(run, over);
+    timing->setFinishedByOwner(true);
     timing->setTimingRows(rows, exactTimes);
 
     TimingWindow* window = timing.get();
@@ -57,9 +59,9 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
     // its closing steps are done; the window stays on screen until the
     // dialog is gone, and closes whatever the dialog decided.
     QObject::connect(
-        window, &TimingWindow::closeRequested, window,
-        [this, window, &ended] {
-            m_context.rememberedTrack = window->rememberedTrack();
+        window, &TimingWindow::finishRequested, window,
+        [this, window, &run, &ended] {
+            m_context.rememberedTrack = run.rememberedTrack();
             FinishDialog finish(m_context, window->session().rows(), window->session().exactTimes(),
                                 window);
             // The dialog keeps in the document what it writes, also when

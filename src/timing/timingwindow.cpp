@@ -1,6 +1,5 @@
 #include "timing/timingwindow.h"
 
-#include "settings/calibration.h"
 #include "cd/openprogress.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
@@ -20,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMetaMethod>
 #include <QProgressDialog>
 #include <QShowEvent>
 #include <QTimer>
@@ -87,10 +85,8 @@ public:
 
 } // namespace
 
-TimingWindow::TimingWindow(std::unique_ptr<CdAudioDevice> device, const QString& driveName,
-                           const QString& rememberedTrack, QWidget* parent)
-    : QDialog(parent), m_driveName(driveName), m_rememberedTrack(rememberedTrack), m_device(std::move(device)),
-      m_session(new TimingSession(*m_device, this)), m_model(new TimingListModel(*m_session, this))
+TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
+    : QDialog(parent), m_run(run), m_session(&run.session()), m_model(new TimingListModel(*m_session, this))
 {
     setObjectName(u"Form3"_s);
     setWindowTitle(QString());
@@ -99,13 +95,6 @@ TimingWindow::TimingWindow(std::unique_ptr<CdAudioDevice> device, const QString&
     setFixedSize(TwipsToPixels(8205), TwipsToPixels(7215));
     buildWidgets();
     followSession();
-    // The user's own lag, measured in the drive dialog, comes off every stamp.
-    m_session->setLagOffset(ReadCalibration());
-
-    // The device may fall silent only once playback has begun (no sound
-    // output to be had): the corner says so when it does.
-    connect(m_device.get(), &CdAudioDevice::silenceChanged, this,
-            [this] { SilentLabel->setVisible(m_device->isSilent()); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(u"Timer1"_s);
@@ -114,16 +103,22 @@ TimingWindow::TimingWindow(std::unique_ptr<CdAudioDevice> device, const QString&
     connect(Timer1, &QTimer::timeout, this, &TimingWindow::Timer1_Timer);
     Timer1->start();
 
-    Form_Load();
+    // The disc is read while the window is up: a progress over the window
+    // blocks it until the disc is read, then the tracks are listed or the
+    // user hears that there is no disc. A device that needs no time to read
+    // has answered already.
+    if (m_run.isOpening()) {
+        connect(&m_run, &TimingRun::discRead, this, &TimingWindow::discOpened, Qt::SingleShotConnection);
+    } else {
+        // Its tracks were listed before this window was there to show them.
+        Combo1->addItems(m_session->trackEntries());
+        Combo1->setCurrentIndex(m_session->selectedTrack());
+        Waveform->showWholeTrack();
+        discOpened();
+    }
 }
 
-TimingWindow::~TimingWindow()
-{
-    // The session drives the device: it goes first.
-    Timer1->stop();
-    delete m_model;
-    delete m_session;
-}
+TimingWindow::~TimingWindow() { Timer1->stop(); }
 
 void TimingWindow::buildWidgets()
 {
@@ -235,7 +230,7 @@ void TimingWindow::buildWidgets()
     SilentLabel->setToolTip(u"音声出力が見つからないため、音を出さずに時間だけを進めて再生します"_s);
     SilentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
 
-    Waveform = new WaveformStrip(*m_session, *m_device, this);
+    Waveform = new WaveformStrip(*m_session, m_run.device(), this);
     Waveform->setGeometry(TwipsRect(120, 5985, 7965, 1110));
     Waveform->setToolTip(u"クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"_s);
     connect(Waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
@@ -291,7 +286,13 @@ void TimingWindow::followSession()
     connect(session, &TimingSession::controlsChanged, this, [this] {
         Command6->setEnabled(m_session->canSet());
         Command8->setEnabled(m_session->canTest());
+        // Playback starting is when a device learns that no sound will be
+        // heard.
+        showSilence();
     });
+    // The device may also fall silent once playback has begun (the sound
+    // output lost): the corner says so when it does.
+    connect(&m_run.device(), &CdAudioDevice::silenceChanged, this, &TimingWindow::showSilence);
     connect(session, &TimingSession::tracksChanged, this, [this] {
         Combo1->clear();
         Combo1->addItems(m_session->trackEntries());
@@ -300,37 +301,23 @@ void TimingWindow::followSession()
     connect(session, &TimingSession::trackChosen, Combo1, &QComboBox::setCurrentIndex);
 }
 
-void TimingWindow::Form_Load()
-{
-    // The disc is read while the window is up: a progress over the window
-    // blocks it until the disc is read, then the tracks are listed or the
-    // user hears that there is no disc.
-    m_device->setFileName(m_driveName);
-    m_opening = true;
-    connect(m_device.get(), &CdAudioDevice::opened, this, &TimingWindow::discOpened,
-            Qt::SingleShotConnection);
-    m_device->setCommand(u"Open"_s);
-}
-
 void TimingWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (m_opening && !m_openProgress)
-        m_openProgress = ShowOpenProgress(*m_device, this);
+    if (m_run.isOpening() && !m_openProgress)
+        m_openProgress = ShowOpenProgress(m_run.device(), this);
 }
 
 void TimingWindow::discOpened()
 {
-    m_opening = false;
-    const bool tracks = m_session->loadDisc(m_rememberedTrack);
-    SilentLabel->setVisible(m_device->isSilent());
+    showSilence();
     // A device that needs no time to read has answered before the window is
     // shown: the message then stands over the window below.
-    if (!tracks)
+    if (!m_run.hasTracks())
         ShowMessage(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), kNoDisc);
 }
 
-bool TimingWindow::isOpening() const { return m_opening; }
+void TimingWindow::showSilence() { SilentLabel->setVisible(m_run.device().isSilent()); }
 
 void TimingWindow::setTimingRows(const QStringList& rows, const ExactTimes& exactTimes)
 {
@@ -344,27 +331,18 @@ void TimingWindow::Command1_Click()
     // The device answers for the disc in the drive as it is now: one that
     // arrived or was swapped since the window opened is read here, with the
     // progress shown when that takes a while.
-    ReadDiscWithProgress(*m_device, this,
-                         [this] { m_session->relistTracks(m_rememberedTrack); });
+    ReadDiscWithProgress(m_run.device(), this, [this] { m_run.relistTracks(); });
 }
 
 void TimingWindow::Combo1_Click() { m_session->chooseTrack(Combo1->currentIndex()); }
 
 void TimingWindow::Command4_Click() { m_session->stop(); }
 
-void TimingWindow::Command2_Click()
-{
-    m_session->play();
-    SilentLabel->setVisible(m_device->isSilent());
-}
+void TimingWindow::Command2_Click() { m_session->play(); }
 
 void TimingWindow::Command3_Click() { m_session->pause(); }
 
-void TimingWindow::Command5_Click()
-{
-    m_session->playFromSelectedRow();
-    SilentLabel->setVisible(m_device->isSilent());
-}
+void TimingWindow::Command5_Click() { m_session->playFromSelectedRow(); }
 
 void TimingWindow::Command6_Click() { m_session->set(); }
 
@@ -455,7 +433,7 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
     switch (key) {
     case TimingKey::Set:
         // Only while Set can be pressed; never the button that has the focus.
-        if (Command6->isEnabled())
+        if (m_session->canSet())
             Command6_Click();
         return true;
     case TimingKey::Back:
@@ -472,7 +450,6 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
         break;
     case TimingKey::Retake:
         changed = m_session->retake();
-        SilentLabel->setVisible(m_device->isSilent());
         break;
     case TimingKey::Shift:
         changed = m_session->shiftFromHere();
@@ -502,14 +479,14 @@ void TimingWindow::closeEvent(QCloseEvent* event)
     // of the chosen track, and that track is kept to be remembered.
     if (!m_closeAsked) {
         m_closeAsked = true;
-        m_rememberedTrack = m_session->finishRun();
+        m_run.finish();
         // Alone, the window simply closes; in a real-time input it stays on
         // screen until whoever runs the input has finished with it.
-        if (!isSignalConnected(QMetaMethod::fromSignal(&TimingWindow::closeRequested))) {
+        if (!m_finishedByOwner) {
             event->accept();
             return;
         }
-        Q_EMIT closeRequested();
+        Q_EMIT finishRequested();
     }
     event->ignore();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "audio/cdaudiodevice.h"
-#include "session/timingsession.h"
+#include "session/timingrun.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -26,34 +25,32 @@ class TimingListModel;
 
 // The timing window ("Form3"): the lines to time, the track list and the
 // transport, and the buttons that stamp the lines with the play time while
-// the song plays. It is a view of its TimingSession, which drives the
-// window's own device.
+// the song plays. It is a view of a timing run it is given: the run's session
+// drives the run's device, and the window hands it the user's acts.
 //
-// The window opens the device on the drive it is given and lists the tracks
-// as it is created, choosing the remembered track; the rows come after
-// (setTimingRows). Its test buttons ask for a test display
-// (testRequested). Closing it stops and re-arms the disc and keeps the track
-// to remember (rememberedTrack); in a real-time input it then asks to close
-// (closeRequested) and stays on screen until finishClosing().
+// The run reads its disc as it is made; the window shows the reading, then
+// the tracks or that there is none. The rows come after (setTimingRows). Its
+// test buttons ask for a test display (testRequested). Closing it finishes
+// the run (the disc stopped and re-armed, the track to remember kept); when
+// its owner finishes the input (setFinishedByOwner), it then asks
+// (finishRequested) and stays on screen until finishClosing().
 class TimingWindow final : public QDialog
 {
     Q_OBJECT
 
 public:
-    TimingWindow(std::unique_ptr<CdAudioDevice> device, const QString& driveName,
-                 const QString& rememberedTrack, QWidget* parent = nullptr);
+    explicit TimingWindow(TimingRun& run, QWidget* parent = nullptr);
     ~TimingWindow() override;
 
     void setTimingRows(const QStringList& rows, const ExactTimes& exactTimes = {});
     QStringList timingRows() const;
 
-    CdAudioDevice& device() { return *m_device; }
-    // The run this window shows.
-    TimingSession& session() { return *m_session; }
+    CdAudioDevice& device() { return m_run.device(); }
+    // The session of the run this window shows.
+    TimingSession& session() { return m_run.session(); }
 
     // Event handlers, named after their widgets; each hands the user's act to
     // the session.
-    void Form_Load();
     void Command1_Click();  // 更新
     void Combo1_Click();    // track selection
     void Command2_Click();  // ＞
@@ -71,13 +68,15 @@ public:
     // Escape closes the window as its frame does.
     void reject() override;
 
-    // The track index to remember, as decimal text: the one the window
-    // started on, and once it has closed the one chosen then ("-1": none).
-    QString rememberedTrack() const { return m_rememberedTrack; }
-    // Completes the close that closeRequested() announced.
+    // The track index to remember (the run's).
+    QString rememberedTrack() const { return m_run.rememberedTrack(); }
+    // In a real-time input the input ends the run: closing the window asks
+    // it to (finishRequested). Alone, the window simply closes.
+    void setFinishedByOwner(bool owner) { m_finishedByOwner = owner; }
+    // Completes the close that finishRequested() announced.
     void finishClosing();
     // True from creation until the device has read its disc.
-    bool isOpening() const;
+    bool isOpening() const { return m_run.isOpening(); }
 
     QListView* List1 = nullptr;
     QLineEdit* Text1 = nullptr;
@@ -103,9 +102,9 @@ public:
 Q_SIGNALS:
     // "＞テスト" (true: from the beginning) or "=>テスト" (from the selected line).
     void testRequested(bool fromBeginning);
-    // The user closed the window and its closing steps are done; the finish
-    // of the run may follow, then finishClosing().
-    void closeRequested();
+    // The user closed the window and the run is finished; the finish of the
+    // input may follow, then finishClosing().
+    void finishRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -117,20 +116,20 @@ private:
     void buildWidgets();
     // The widgets show what the session holds, as it changes.
     void followSession();
-    // The device has read its disc: list the tracks, or say there is none.
+    // The run has read its disc: show the tracks, or say there is none.
     void discOpened();
+    // The corner says whether playback is silent.
+    void showSilence();
     // The timing keys, wherever the focus is but in the time field: Space
     // (Set), the arrows (nudge), R (retake), S (shift from here), Ctrl+Z and
     // Ctrl+Y or Ctrl+Shift+Z (undo, redo). True when the key was one of them.
     bool timingKey(const QKeyEvent& event);
 
-    QString m_driveName;
-    QString m_rememberedTrack;
-    std::unique_ptr<CdAudioDevice> m_device;
+    TimingRun& m_run;
     TimingSession* m_session;
     TimingListModel* m_model;
-    bool m_opening = false;
     QPointer<QProgressDialog> m_openProgress;
+    bool m_finishedByOwner = false;
     bool m_closeAsked = false;
     bool m_closeAllowed = false;
 };

@@ -1,4 +1,5 @@
 #include "realtime/finishdialog.h"
+#include "session/timingrun.h"
 
 #include "app/mainwindow.h"
 #include "realtime/realtimecontext.h"
@@ -143,7 +144,8 @@ void TestFinishDialog::thenNoteAndClose(ModalScript& script, Seen& seen)
 
 void TestFinishDialog::layoutAsTheDialogShowsIt()
 {
-    TimingWindow timingWindow(std::make_unique<ScriptedDevice>(QList<qint32>{240000}), QString(), u"0"_s);
+    TimingRun timingRun(std::make_unique<ScriptedDevice>(QList<qint32>{240000}), QString(), u"0"_s);
+    TimingWindow timingWindow(timingRun);
     TimingWindow* timing = &timingWindow;
     timing->show();
     timing->move(40, 30);

@@ -1,5 +1,7 @@
 #include "session/timinglistmodel.h"
+#include "session/timingrun.h"
 #include "session/timingsession.h"
+#include "settings/calibration.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -7,6 +9,7 @@
 #include <limits>
 
 #include "scripteddevice.h"
+#include "testfiles.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -34,6 +37,7 @@ private Q_SLOTS:
     void linesPast100MinutesKeepTheirText_data();
     void linesPast100MinutesKeepTheirText();
     void lateTickStillEndsTheTrack();
+    void runOwnsItsDeviceSessionAndLag();
     void testDisplaysPlayAndStop();
     void modelFollowsTheRows();
 };
@@ -596,6 +600,31 @@ void TestTimingSession::modelFollowsTheRows()
     QCOMPARE(data.at(0).at(0).toModelIndex().row(), 1);
     QCOMPARE(model.data(model.index(1)).toString(), u"[00:42]b"_s);
     QVERIFY(!model.data(model.index(5)).isValid());
+}
+
+void TestTimingSession::runOwnsItsDeviceSessionAndLag()
+{
+    testfiles::WorkArea home;
+    QVERIFY(WriteCalibration(132));
+    auto owned = std::make_unique<ScriptedDevice>(QList<qint32>{60000, 120000});
+    ScriptedDevice* device = owned.get();
+    TimingRun run(std::move(owned), u"/dev/sr0"_s, u"1"_s);
+    // Made, it has read the disc (this device reads at once) and chosen the
+    // remembered track; the user's lag comes off its stamps.
+    QCOMPARE(device->FileName(), u"/dev/sr0"_s);
+    QVERIFY(!run.isOpening() && run.hasTracks());
+    QCOMPARE(run.session().selectedTrack(), 1);
+    QCOMPARE(run.session().lagOffset(), 132);
+    run.session().chooseTrack(0);
+    run.session().play();
+    device->advance(1000);
+    run.finish();
+    QCOMPARE(run.rememberedTrack(), u"0"_s);
+    QVERIFY(!device->isPlaying());
+    QCOMPARE(device->from(), 0);
+
+    TimingRun empty(std::make_unique<ScriptedDevice>(), QString(), u"0"_s);
+    QVERIFY(!empty.isOpening() && !empty.hasTracks());
 }
 
 QTEST_GUILESS_MAIN(TestTimingSession)

@@ -18,6 +18,7 @@
 #include "scripteddevice.h"
 #include "modalscript.h"
 #include "testfiles.h"
+#include "timingrig.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -46,7 +47,7 @@ private:
 
     std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
-    std::unique_ptr<TimingWindow> m_timing;
+    TimingRig m_timing;
     ScriptedDevice* m_device = nullptr;
 };
 
@@ -59,7 +60,7 @@ void TestTestDisplay::init()
     m_main->setRememberedTrackIndex(u"1"_s);
     auto device = std::make_unique<ScriptedDevice>(QList<qint32>{30000, 65500});
     m_device = device.get();
-    m_timing = std::make_unique<TimingWindow>(std::move(device), QString(), m_main->RememberedTrackIndex());
+    m_timing.open(std::move(device), QString(), m_main->RememberedTrackIndex());
     m_timing->setTimingRows({u"-------"_s + QString(35, u'-'), u"[00:02]いち"_s, u"[00:02]に"_s,
                              u"       （間奏）"_s, u"[01:05]さん"_s});
 }

@@ -12,6 +12,7 @@
 
 #include "scripteddevice.h"
 #include "testfiles.h"
+#include "timingrig.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -51,7 +52,7 @@ private:
 
     std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
-    std::unique_ptr<TimingWindow> m_window;
+    TimingRig m_window;
     ScriptedDevice* m_device = nullptr;
 };
 
@@ -73,7 +74,7 @@ TimingWindow* TestTimingKeys::play(const QStringList& rows, const ExactTimes& ex
 {
     auto device = std::make_unique<ScriptedDevice>(QList<qint32>{120000});
     m_device = device.get();
-    m_window = std::make_unique<TimingWindow>(std::move(device), QString(), u"0"_s);
+    m_window.open(std::move(device), QString(), u"0"_s);
     TimingWindow* w = m_window.get();
     w->setTimingRows(rows, exact);
     w->show();

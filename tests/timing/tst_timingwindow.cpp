@@ -18,6 +18,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
+#include "timingrig.h"
 #include "scripteddevice.h"
 
 #include <functional>
@@ -78,7 +79,7 @@ private:
 
     std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
-    std::unique_ptr<TimingWindow> m_window;
+    TimingRig m_window;
 };
 
 void TestTimingWindow::init()
@@ -100,7 +101,7 @@ TimingWindow* TestTimingWindow::open(QList<qint32> lengths, ScriptedDevice** dev
     auto d = std::make_unique<ScriptedDevice>(std::move(lengths));
     if (device)
         *device = d.get();
-    m_window = std::make_unique<TimingWindow>(std::move(d), m_main->chosenDriveName(),
+    m_window.open(std::move(d), m_main->chosenDriveName(),
                                               m_main->RememberedTrackIndex());
     return m_window.get();
 }
@@ -619,7 +620,8 @@ void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
     // In a real-time input the window asks to close, once, and stays on
     // screen until the run is finished with it.
     int asked = 0;
-    connect(w, &TimingWindow::closeRequested, this, [&asked] { ++asked; });
+    w->setFinishedByOwner(true);
+    connect(w, &TimingWindow::finishRequested, this, [&asked] { ++asked; });
     w->close();
     QTest::keyClick(w, Qt::Key_Escape);
     QCOMPARE(asked, 1);
@@ -662,7 +664,7 @@ void TestTimingWindow::silentPlaybackIsShown()
     auto loud = std::make_unique<ScriptedDevice>(QList<qint32>{10000});
     loud->silent = false;
     ScriptedDevice* output = loud.get();
-    m_window = std::make_unique<TimingWindow>(std::move(loud), QString(), u"0"_s);
+    m_window.open(std::move(loud), QString(), u"0"_s);
     m_window->show();
     QVERIFY(!m_window->SilentLabel->isVisible());
     // The sound output fails once playback has begun: the corner says so.

@@ -18,6 +18,7 @@
 
 #include "scripteddevice.h"
 #include "testfiles.h"
+#include "timingrig.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -45,7 +46,7 @@ private:
 
     std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
-    std::unique_ptr<TimingWindow> m_window;
+    TimingRig m_window;
     ScriptedDevice* m_device = nullptr;
 };
 
@@ -67,7 +68,7 @@ TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exac
 {
     auto device = std::make_unique<ScriptedDevice>(QList<qint32>{60000, 120000});
     m_device = device.get();
-    m_window = std::make_unique<TimingWindow>(std::move(device), QString(), track);
+    m_window.open(std::move(device), QString(), track);
     TimingWindow* w = m_window.get();
     w->setTimingRows(rows, exact);
     w->show();

@@ -12,6 +12,7 @@
 #include "workfiles/timinglist.h"
 #include "workfiles/workfiles.h"
 #include "testdisplay/testdisplaywindow.h"
+#include "session/timingrun.h"
 #include "timing/timingwindow.h"
 
 #include <QApplication>
@@ -87,7 +88,8 @@ int main(int argc, char* argv[])
     const auto timingRows = BuildTimingList(main.state().TempRoot, marks);
     if (!timingRows)
         return 1;
-    TimingWindow timing(main.makeCdAudioDevice(), main.chosenDriveName(), main.RememberedTrackIndex());
+    TimingRun run(main.makeCdAudioDevice(), main.chosenDriveName(), main.RememberedTrackIndex());
+    TimingWindow timing(run);
     timing.setTimingRows(timingRows.value());
     timing.show();
     // The disc is read while the window is up; its waveform is read ahead.

@@ -1,0 +1,40 @@
+#pragma once
+
+// A timing window over a run of its own, made as a real-time input makes
+// them: the run first, then the window that shows it; the window goes first.
+// Used where a test held the window alone: `->`, get() and reset() are the
+// window's.
+
+#include "session/timingrun.h"
+#include "timing/timingwindow.h"
+
+#include <memory>
+
+class TimingRig final
+{
+public:
+    TimingRig() = default;
+    TimingRig(const TimingRig&) = delete;
+    TimingRig& operator=(const TimingRig&) = delete;
+    ~TimingRig() { reset(); }
+
+    verselet::TimingWindow* open(std::unique_ptr<verselet::CdAudioDevice> device, const QString& driveName,
+                                 const QString& rememberedTrack, QWidget* parent = nullptr)
+    {
+        reset();
+        m_run = std::make_unique<verselet::TimingRun>(std::move(device), driveName, rememberedTrack);
+        m_window = std::make_unique<verselet::TimingWindow>(*m_run, parent);
+        return m_window.get();
+    }
+    void reset()
+    {
+        m_window.reset();
+        m_run.reset();
+    }
+    verselet::TimingWindow* get() const { return m_window.get(); }
+    verselet::TimingWindow* operator->() const { return m_window.get(); }
+
+private:
+    std::unique_ptr<verselet::TimingRun> m_run;
+    std::unique_ptr<verselet::TimingWindow> m_window;
+};
