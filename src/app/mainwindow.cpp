@@ -1,28 +1,27 @@
 #include "app/mainwindow.h"
 
-#include "shell/editorlayout.h"
+#include "app/editorboxes.h"
+#include "app/filedrops.h"
 #include "app/handover.h"
 #include "audio/discaudiodevice.h"
-#include "cd/drivedialog.h"
-#include "settings/drivelist.h"
 #include "audiosink/sinkoutput.h"
+#include "cd/drivedialog.h"
 #include "document/lyricsformat.h"
-#include "document/lyricsloader.h"
+#include "document/lrcimport.h"
+#include "document/lyricsfile.h"
 #include "document/textfile.h"
 #include "help/aboutwindow.h"
-#include "settings/datafiles.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/realtimeinput.h"
-#include "document/lrcimport.h"
+#include "settings/datafiles.h"
+#include "settings/drivelist.h"
+#include "shell/editorlayout.h"
 #include "widgets/appicon.h"
 #include "widgets/messages.h"
 #include "widgets/widgetstyle.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -30,9 +29,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QTimer>
-
-#include <utility>
 
 namespace verselet {
 
@@ -44,20 +40,6 @@ const QString kNewCaption = u"Verselet - 新規作成.txt"_s;
 const QString kOpenFilter = u"ﾃｷｽﾄ文書 (*txt)"_s;
 const QString kLrcFilter = u"LRCファイル (*.lrc)"_s;
 const QString kReplaceEditedQuestion = u"編集中の歌詞を閉じて、このファイルを開きますか？"_s;
-
-QString toWidgetText(const QString& crlfText)
-{
-    QString text = crlfText;
-    text.replace(u"\r\n"_s, u"\n"_s);
-    return text;
-}
-
-QString fromWidgetText(const QString& widgetText)
-{
-    QString text = widgetText;
-    text.replace(u'\n', u"\r\n"_s);
-    return text;
-}
 
 QPlainTextEdit* makeMultiLineBox(QWidget* parent, const QString& name, const QString& tip)
 {
@@ -89,34 +71,14 @@ private:
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), m_instanceLock(CacheFolder()), m_document(new LyricsDocument(this)),
-      m_typing(new QTimer(this))
+    : QMainWindow(parent), m_instanceLock(CacheFolder()), m_document(new LyricsDocument(this))
 {
     setObjectName(u"Form1"_s);
     setWindowIcon(AppIcon());
     buildWidgets();
     buildMenu();
     // The boxes show the document from start-up on (Form_Load).
-    connect(m_document, &LyricsDocument::reset, this, &MainWindow::showDocument);
-    connect(m_document, &LyricsDocument::headerChanged, this, [this] { showText(Text2); });
-    connect(m_document, &LyricsDocument::startChanged, this, [this] { showText(Text3); });
-    connect(m_document, &LyricsDocument::bodyChanged, this, [this] { showText(Text1); });
-    m_typing->setSingleShot(true);
-    m_typing->setInterval(200);
-    connect(m_typing, &QTimer::timeout, this, &MainWindow::takeTyping);
-    for (QWidget* box : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2), static_cast<QWidget*>(Text3)}) {
-        const auto typed = [this, box] {
-            if (m_syncing)
-                return;
-            if (!m_typedInto.contains(box))
-                m_typedInto.append(box);
-            m_typing->start();
-        };
-        if (auto* edit = qobject_cast<QPlainTextEdit*>(box))
-            connect(edit, &QPlainTextEdit::textChanged, this, typed);
-        else
-            connect(Text3, &QLineEdit::textChanged, this, typed);
-    }
+    m_boxes = new EditorBoxes(*m_document, Text2, Text3, Text1, this);
 
     // The client area of a new window is 8250 x 6000 twips; the menu bar is
     // above it.
@@ -158,11 +120,9 @@ void MainWindow::buildWidgets()
     setTabOrder(Text2, Text3);
     Text1->setFocus();
 
-    // A file dropped on a box opens; text dropped on it is typed in.
-    setAcceptDrops(true);
-    for (QWidget* box : {static_cast<QWidget*>(Text1->viewport()), static_cast<QWidget*>(Text2->viewport()),
-                         static_cast<QWidget*>(Text3)})
-        box->installEventFilter(this);
+    // A file dropped anywhere opens; text dropped on a box is typed in.
+    new FileDrops(this, {Text1->viewport(), Text2->viewport(), Text3},
+                  [this](const QString& path) { openFromDesktop(path); });
 }
 
 void MainWindow::buildMenu()
@@ -263,52 +223,7 @@ void MainWindow::showNewDocument()
     m_document->clear();
 }
 
-void MainWindow::showDocument()
-{
-    for (QWidget* box : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2), static_cast<QWidget*>(Text3)})
-        showText(box);
-    // What the boxes give back is what was opened or made new.
-    m_document->markSaved();
-}
-
-void MainWindow::showText(QWidget* box)
-{
-    if (m_syncing)
-        return;
-    m_syncing = true;
-    if (box == Text1)
-        Text1->setPlainText(toWidgetText(m_document->bodyText()));
-    else if (box == Text2)
-        Text2->setPlainText(toWidgetText(m_document->headerText()));
-    else
-        Text3->setText(m_document->startText());
-    m_syncing = false;
-    // A box keeps some characters its own way (a lone CR, a line separator):
-    // the document holds what the box shows.
-    m_typedInto.removeAll(box);
-    takeText(box);
-}
-
-void MainWindow::takeTyping() const
-{
-    const QList<QWidget*> typed = std::exchange(m_typedInto, {});
-    for (QWidget* box : typed)
-        takeText(box);
-}
-
-void MainWindow::takeText(QWidget* box) const
-{
-    if (m_syncing)
-        return;
-    m_syncing = true;
-    if (box == Text1)
-        m_document->setBodyText(fromWidgetText(Text1->toPlainText()));
-    else if (box == Text2)
-        m_document->setHeaderText(fromWidgetText(Text2->toPlainText()));
-    else
-        m_document->setStartText(Text3->text());
-    m_syncing = false;
-}
+void MainWindow::takeTyping() const { m_boxes->takeTyping(); }
 
 QString MainWindow::bodyText() const
 {
@@ -441,99 +356,27 @@ void MainWindow::openFromDesktop(const QString& path)
 
 bool MainWindow::canOpenFromDesktop() const { return QApplication::activeModalWidget() == nullptr; }
 
-void MainWindow::openDropped(const QString& path)
-{
-    // After the drop has ended: the program that dragged the file waits for
-    // that, and must not wait on a question asked here.
-    QTimer::singleShot(0, this, [this, path] { openFromDesktop(path); });
-}
-
-QString MainWindow::droppedFile(const QMimeData* data)
-{
-    if (!data || !data->hasUrls())
-        return {};
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            return url.toLocalFile();
-    }
-    return {};
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    if (type == QEvent::DragEnter || type == QEvent::DragMove) {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (!droppedFile(drag->mimeData()).isEmpty()) {
-            drag->acceptProposedAction();
-            return true;
-        }
-    } else if (type == QEvent::Drop) {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (const QString file = droppedFile(drop->mimeData()); !file.isEmpty()) {
-            drop->acceptProposedAction();
-            openDropped(file);
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (!droppedFile(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-}
-
-void MainWindow::dropEvent(QDropEvent* event)
-{
-    if (const QString file = droppedFile(event->mimeData()); !file.isEmpty()) {
-        event->acceptProposedAction();
-        openDropped(file);
-    }
-}
-
-void MainWindow::WarnSixDigitTimes(const QString& content)
-{
-    if (HasSixDigitTags(content))
-        ShowMessage(this, SixDigitWarningText());
-}
-
 void MainWindow::LoadLyricsFile(const QString& path)
 {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     std::optional<BusyCursor> busy(std::in_place, this);
-    auto read = ReadUserTextFile(fullPath);
+    auto opened = ReadLyricsFile(fullPath);
     busy.reset();
-    if (!read) {
-        // Nothing was read: the document stays as it was.
+    if (!opened) {
+        // Nothing was read, or it makes no document: it stays as it was.
         ShowMessage(this, kCannotOpen.toString());
         return;
     }
-    const QString& content = read.value().text;
-    // [mm:ss:xx] is one of LRC's own forms.
-    const bool lrc = IsLrcFileName(fullPath);
-    if (!lrc)
-        WarnSixDigitTimes(content);
-
-    busy.emplace(this);
-    std::optional<LoadedLyrics> lrcLoaded;
-    if (lrc) {
-        lrcLoaded = LoadLrcLyrics(ResolveLineSeparators(content, true));
-        // A file without a single time is no LRC file: the document stays.
-        if (!lrcLoaded) {
-            busy.reset();
-            ShowMessage(this, kCannotOpen.toString());
-            return;
-        }
-    }
-    const LoadedLyrics loaded = lrc ? std::move(*lrcLoaded) : LoadLyricsText(content);
+    const LoadedLyrics& loaded = opened.value().lyrics;
+    if (opened.value().sixDigitTimes)
+        ShowMessage(this, SixDigitWarningText());
     // The tag file first: the boxes only change once it holds the tags of
     // their lines, and a tag file that cannot be written keeps the old ones,
     // so the document as it was stays whole.
+    busy.emplace(this);
     const auto written = ReplaceTagFile(m_state.TempRoot, loaded.tagLines);
+    busy.reset();
     if (!written) {
-        busy.reset();
         const FileError& error = written.error();
         const int tag = error.line - 1;
         if (error.kind == FileErrorKind::Unmappable && tag >= 0 && tag < loaded.tagSourceLines.size())
@@ -544,8 +387,6 @@ void MainWindow::LoadLyricsFile(const QString& path)
     }
     setWindowTitle(u"Verselet - "_s + fullPath);
     m_document->load(loaded);
-    busy.reset();
-
     if (!loaded.complete)
         ShowMessage(this, kCannotOpen.toString());
 }
@@ -554,10 +395,8 @@ void MainWindow::リアルタイム入力_Click()
 {
     takeTyping();
     auto rows = PrepareLineSelection(m_state.TempRoot, bodyText());
-    // The text file takes every character the body holds: what fails is
-    // the folder, or an empty text.
     if (!rows) {
-        ShowMessage(this, TextFileNotSavedText(m_state.TempRoot));
+        ShowMessage(this, FileErrorText(rows.error(), m_state.TempRoot));
         return;
     }
     m_selectionRows = std::move(rows).value();

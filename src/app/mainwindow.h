@@ -14,19 +14,16 @@
 #include <memory>
 #include <optional>
 
-class QDragEnterEvent;
-class QDropEvent;
 class QFileDialog;
-class QMimeData;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QTimer;
 
 namespace verselet {
 
 class CdAudioDevice;
 class DriveDialog;
+class EditorBoxes;
 
 // The editor window ("Form1"): the header, start and body texts of the
 // document, and every command of the program in its menu.
@@ -105,9 +102,9 @@ public:
     // A file the program was started with: when another copy runs, start-up
     // hands it over to that copy instead of refusing to start.
     void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
+    // Opens the file into the document (the tag file written first), and
+    // tells the user what went wrong or what to know.
     void LoadLyricsFile(const QString& path);
-    // Warns when the content looks like the unsupported six-digit format.
-    void WarnSixDigitTimes(const QString& content);
 
     // The open (and later save) dialog, and the file name it starts from: the
     // last one chosen.
@@ -147,33 +144,17 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    // A file dropped anywhere on the window opens; dropped text goes into
-    // the box it is dropped on, as before.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildWidgets();
     void buildMenu();
     void Form_Resize();
     void showNewDocument();
-    // The boxes show the document: all three after it was replaced, or the
-    // one whose text the program changed. What they give back is the text.
-    void showDocument();
-    void showText(QWidget* box);
-    // The box's text goes into the document.
-    void takeText(QWidget* box) const;
-    // What was typed goes into the document: the boxes typed into since the
-    // last time. A body of many lines costs milliseconds to read back, so a
-    // key only notes its box.
+    // What was typed goes into the document now.
     void takeTyping() const;
     // Whether a file can be opened from the desktop now: not while a window
     // of this program waits for an answer (a real-time input, a dialog).
     bool canOpenFromDesktop() const;
-    void openDropped(const QString& path);
-    // The local file a drag carries, "" for none.
-    static QString droppedFile(const QMimeData* data);
 
     AppState m_state;
     InstanceLock m_instanceLock;
@@ -181,11 +162,7 @@ private:
     QPointer<DriveDialog> m_form8;
     std::optional<QString> m_chosenDrive;
     LyricsDocument* m_document;
-    // While the boxes are being filled from the document, and while typing
-    // goes into it: neither side answers the other.
-    mutable bool m_syncing = false;
-    mutable QList<QWidget*> m_typedInto;
-    QTimer* m_typing;
+    EditorBoxes* m_boxes = nullptr;
     DeviceFactory m_deviceFactory;
     UrlLauncher m_helpLauncher;
     QList<SelectionRow> m_selectionRows;

@@ -20,6 +20,7 @@ enum class FileErrorKind {
     Unwritable, // cannot be opened for writing, or not every byte was written
     Unmappable, // the text holds a character code page 932 cannot hold
     EmptyText,  // there is nothing to write where at least one character is needed
+    NoLyrics,   // a file read that gives no document (an LRC file without a time)
 };
 
 struct FileError

@@ -34,21 +34,6 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     return button;
 }
 
-QString tagFileNotSavedText(const QString& path)
-{
-    return u"タグファイル %1 を保存できませんでした。"_s.arg(path);
-}
-
-QString workFileNotSavedText(const QString& path)
-{
-    return u"作業ファイル %1 を保存できませんでした。"_s.arg(path);
-}
-
-QString lyricsTextNotSavedText(const QString& path)
-{
-    return u"%1 を保存できませんでした。\r\n別の名前か場所を選んでください。"_s.arg(path);
-}
-
 QString untimedLyricsQuestion(int lines)
 {
     return u"タイムが入っていない歌詞が %1 行あります。このままLRCファイルを作成しますか？"_s.arg(lines);
@@ -218,21 +203,7 @@ QString FinishDialog::chooseLrcTarget()
 
 void FinishDialog::reportFileError(const FileError& error, const QString& targetPath)
 {
-    const QString& root = m_context.tempRoot;
-    QString text;
-    if (error.kind == FileErrorKind::Unmappable)
-        text = UnmappableCharacterText(error);
-    else if (!targetPath.isEmpty() && error.path == targetPath)
-        text = lyricsTextNotSavedText(targetPath);
-    else if (error.kind == FileErrorKind::NotFound || error.kind == FileErrorKind::Unreadable)
-        text = WorkFileNotReadText(error.path);
-    else if (error.path == TagFilePath(root))
-        text = tagFileNotSavedText(error.path);
-    else if (error.path == TextFilePath(root))
-        text = TextFileNotSavedText(root);
-    else
-        text = workFileNotSavedText(error.path);
-    ShowMessage(this, text, QMessageBox::Warning);
+    ShowMessage(this, FileErrorText(error, m_context.tempRoot, targetPath), QMessageBox::Warning);
 }
 
 } // namespace verselet

@@ -22,7 +22,7 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
         const auto timingRows = BuildTimingList(m_context.tempRoot, selection.marks());
         if (!timingRows) {
             // No run starts, and the tag file stays as it is.
-            ShowMessage(&selection, WorkFileNotReadText(timingRows.error().path), QMessageBox::Warning);
+            ShowMessage(&selection, FileErrorText(timingRows.error(), m_context.tempRoot), QMessageBox::Warning);
             return;
         }
         const ExactTimes exactTimes =

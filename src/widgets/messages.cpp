@@ -1,6 +1,7 @@
 #include "widgets/messages.h"
 
 #include "document/textfile.h"
+#include "workfiles/workfiles.h"
 
 #include <QAbstractButton>
 
@@ -13,11 +14,6 @@ QString SixDigitWarningText()
     return u"このファイルは6桁タイム付き歌詞テキストだと思われます。\r\n"
            u"Verseletは6桁タイム付き歌詞テキストには対応していません。\r\n"
            u"[OK]ボタンを押すと普通のテキストとして読み込みます。"_s;
-}
-
-QString WorkFileNotReadText(const QString& path)
-{
-    return u"作業ファイル %1 を読み込めませんでした。"_s.arg(path);
 }
 
 QString TextFileNotSavedText(const QString& tempRoot)
@@ -97,6 +93,21 @@ bool AskYesNo(QWidget* parent, const QString& text, DefaultAnswer byDefault)
     box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+QString FileErrorText(const FileError& error, const QString& tempRoot, const QString& targetPath)
+{
+    if (error.kind == FileErrorKind::Unmappable)
+        return UnmappableCharacterText(error);
+    if (!targetPath.isEmpty() && error.path == targetPath)
+        return u"%1 を保存できませんでした。\r\n別の名前か場所を選んでください。"_s.arg(targetPath);
+    if (error.kind == FileErrorKind::NotFound || error.kind == FileErrorKind::Unreadable)
+        return u"作業ファイル %1 を読み込めませんでした。"_s.arg(error.path);
+    if (error.path == TagFilePath(tempRoot))
+        return u"タグファイル %1 を保存できませんでした。"_s.arg(error.path);
+    if (error.path == TextFilePath(tempRoot))
+        return TextFileNotSavedText(tempRoot);
+    return u"作業ファイル %1 を保存できませんでした。"_s.arg(error.path);
 }
 
 } // namespace verselet

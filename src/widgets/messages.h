@@ -16,8 +16,11 @@ inline constexpr QStringView kCannotOpen = u"このファイルは開けませ�
 QString SixDigitWarningText();
 // TempRoot + "/zem/rigth.tmptは保存できませんでした", CR LF, the likely reasons.
 QString TextFileNotSavedText(const QString& tempRoot);
-// A work file of a real-time input could not be read.
-QString WorkFileNotReadText(const QString& path);
+// What the user reads when a file of a real-time input fails: a character
+// that cannot be written, the finished text's own file (`targetPath`), a work
+// file of the work folder under `tempRoot` that cannot be read, or one that
+// cannot be written (the tag file, the text file, another).
+QString FileErrorText(const FileError& error, const QString& tempRoot, const QString& targetPath = {});
 // Names the character code page 932 cannot hold and where it stands.
 QString UnmappableCharacterText(const FileError& error);
 
