@@ -1,10 +1,12 @@
 #include "app/mainwindow.h"
 
+#include "app/desktopfiles.h"
 #include "app/editorboxes.h"
 #include "app/filedrops.h"
 #include "app/handover.h"
 #include "audio/discaudiodevice.h"
 #include "audiosink/sinkoutput.h"
+#include "cd/drivechoice.h"
 #include "cd/drivedialog.h"
 #include "document/lyricsformat.h"
 #include "document/lrcimport.h"
@@ -17,6 +19,7 @@
 #include "settings/drivelist.h"
 #include "shell/editorlayout.h"
 #include "widgets/appicon.h"
+#include "widgets/busycursor.h"
 #include "widgets/messages.h"
 #include "widgets/widgetstyle.h"
 
@@ -39,39 +42,12 @@ namespace {
 const QString kNewCaption = u"Verselet - 新規作成.txt"_s;
 const QString kOpenFilter = u"ﾃｷｽﾄ文書 (*txt)"_s;
 const QString kLrcFilter = u"LRCファイル (*.lrc)"_s;
-const QString kReplaceEditedQuestion = u"編集中の歌詞を閉じて、このファイルを開きますか？"_s;
-
-QPlainTextEdit* makeMultiLineBox(QWidget* parent, const QString& name, const QString& tip)
-{
-    auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(name);
-    box->setFont(TerminalFont());
-    box->setToolTip(tip);
-    box->setLineWrapMode(QPlainTextEdit::NoWrap);
-    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Tab moves to the next box, as in every other field of the window.
-    box->setTabChangesFocus(true);
-    return box;
-}
-
-// The pointer of one window, the hourglass while a step runs.
-class BusyCursor final
-{
-public:
-    explicit BusyCursor(QWidget* window) : m_window(window) { m_window->setCursor(Qt::WaitCursor); }
-    ~BusyCursor() { m_window->setCursor(Qt::ArrowCursor); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    QWidget* m_window;
-};
 
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), m_instanceLock(CacheFolder()), m_document(new LyricsDocument(this))
+    : QMainWindow(parent), m_instanceLock(CacheFolder()), m_document(new LyricsDocument(this)),
+      m_drives(new DriveChoice(this))
 {
     setObjectName(u"Form1"_s);
     setWindowIcon(AppIcon());
@@ -98,7 +74,7 @@ void MainWindow::buildWidgets()
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    Text2 = makeMultiLineBox(client, u"Text2"_s, u"歌詞の作成者やタイトルなどを入力します"_s);
+    Text2 = MakeTextBox(client, u"Text2"_s, u"歌詞の作成者やタイトルなどを入力します"_s);
     Text2->setGeometry(TwipsRect(0, 0, 8250 - 120, 1575));
 
     Text3 = new QLineEdit(client);
@@ -107,7 +83,7 @@ void MainWindow::buildWidgets()
     Text3->setToolTip(u"[00:00]のときに表示させたい文字を入力します"_s);
     Text3->setGeometry(TwipsRect(1080, 1680, 5895, 330));
 
-    Text1 = makeMultiLineBox(client, u"Text1"_s, u"歌詞を入力します"_s);
+    Text1 = MakeTextBox(client, u"Text1"_s, u"歌詞を入力します"_s);
     Text1->setGeometry(TwipsRect(0, 2040, 8250 - 120, 6000 - 2040));
 
     Label1 = new QLabel(u"0"_s, client);
@@ -121,8 +97,10 @@ void MainWindow::buildWidgets()
     Text1->setFocus();
 
     // A file dropped anywhere opens; text dropped on a box is typed in.
+    m_desktop = new DesktopFiles(this, [this] { return hasUnsavedEdits(); },
+                                 [this](const QString& path) { openFile(path); });
     new FileDrops(this, {Text1->viewport(), Text2->viewport(), Text3},
-                  [this](const QString& path) { openFromDesktop(path); });
+                  [this](const QString& path) { m_desktop->open(path); });
 }
 
 void MainWindow::buildMenu()
@@ -206,14 +184,7 @@ bool MainWindow::Form_Load()
     showNewDocument();
     Text1->setFocus();
     // Files a second copy is started with come here.
-    auto* handover = new HandoverServer([this] { return canOpenFromDesktop(); },
-                                        [this](const QString& path) {
-                                            raise();
-                                            activateWindow();
-                                            openFromDesktop(path);
-                                        },
-                                        this);
-    handover->listen(HandoverSocketPath(CacheFolder()));
+    m_desktop->listen(HandoverSocketPath(CacheFolder()));
     return true;
 }
 
@@ -223,25 +194,17 @@ void MainWindow::showNewDocument()
     m_document->clear();
 }
 
-void MainWindow::takeTyping() const { m_boxes->takeTyping(); }
+const LyricsDocument& MainWindow::typedDocument() const
+{
+    m_boxes->takeTyping();
+    return *m_document;
+}
 
-QString MainWindow::bodyText() const
-{
-    takeTyping();
-    return m_document->bodyText();
-}
+QString MainWindow::bodyText() const { return typedDocument().bodyText(); }
 void MainWindow::setBodyText(const QString& text) { m_document->setBodyText(text); }
-QString MainWindow::headerText() const
-{
-    takeTyping();
-    return m_document->headerText();
-}
+QString MainWindow::headerText() const { return typedDocument().headerText(); }
 void MainWindow::setHeaderText(const QString& text) { m_document->setHeaderText(text); }
-QString MainWindow::startText() const
-{
-    takeTyping();
-    return m_document->startText();
-}
+QString MainWindow::startText() const { return typedDocument().startText(); }
 void MainWindow::setStartText(const QString& text) { m_document->setStartText(text); }
 
 QString MainWindow::RememberedTrackIndex() const { return Label1->text(); }
@@ -296,6 +259,8 @@ void MainWindow::開く_Click() { OpenLyricsFile(); }
 
 void MainWindow::終了_Click() { close(); }
 
+void MainWindow::openFromDesktop(const QString& path) { m_desktop->open(path); }
+
 QFileDialog* MainWindow::CommonDialog1()
 {
     if (!m_dialog) {
@@ -336,26 +301,6 @@ void MainWindow::openFile(const QString& path)
     setCursor(Qt::ArrowCursor);
 }
 
-void MainWindow::openFromDesktop(const QString& path)
-{
-    m_desktopFiles.append(path);
-    // An open may ask or tell the user something, and meanwhile the next
-    // file can arrive: it waits here for the one before to end.
-    if (m_openingFromDesktop)
-        return;
-    m_openingFromDesktop = true;
-    while (!m_desktopFiles.isEmpty()) {
-        const QString file = m_desktopFiles.takeFirst();
-        // A stray drop or a double click elsewhere must not throw typing
-        // away: the boxes' text is nowhere else.
-        if (!hasUnsavedEdits() || AskYesNo(this, kReplaceEditedQuestion, DefaultAnswer::No))
-            openFile(file);
-    }
-    m_openingFromDesktop = false;
-}
-
-bool MainWindow::canOpenFromDesktop() const { return QApplication::activeModalWidget() == nullptr; }
-
 void MainWindow::LoadLyricsFile(const QString& path)
 {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
@@ -393,7 +338,7 @@ void MainWindow::LoadLyricsFile(const QString& path)
 
 void MainWindow::リアルタイム入力_Click()
 {
-    takeTyping();
+    typedDocument();
     auto rows = PrepareLineSelection(m_state.TempRoot, bodyText());
     if (!rows) {
         ShowMessage(this, FileErrorText(rows.error(), m_state.TempRoot));
@@ -433,28 +378,11 @@ QString MainWindow::ChooseSaveTarget()
     return target;
 }
 
-QString MainWindow::chosenDriveName()
-{
-    // The choice made with OK holds for the run even when config.dat could
-    // not be written; until then, and again once the dialog has been closed
-    // without OK, it is what config.dat says.
-    if (!m_chosenDrive)
-        m_chosenDrive = ChosenDriveName();
-    return *m_chosenDrive;
-}
+QString MainWindow::chosenDriveName() { return m_drives->chosenDriveName(); }
+
+DriveDialog* MainWindow::Form8() { return m_drives->dialog(); }
 
 void MainWindow::設定_Click() { Form8()->exec(); }
-
-DriveDialog* MainWindow::Form8()
-{
-    // A dialog closed without OK is on its way out; the next use is a new one.
-    if (!m_form8 || m_form8->isUnloaded()) {
-        m_form8 = new DriveDialog(this);
-        connect(m_form8, &DriveDialog::driveChosen, this, [this](const QString& name) { m_chosenDrive = name; });
-        connect(m_form8, &DriveDialog::unloaded, this, [this] { m_chosenDrive.reset(); });
-    }
-    return m_form8;
-}
 
 std::unique_ptr<CdAudioDevice> MainWindow::makeCdAudioDevice() const
 {

@@ -8,11 +8,9 @@
 #include "workfiles/workfiles.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QFileDialog;
 class QLabel;
@@ -23,6 +21,8 @@ namespace verselet {
 
 class CdAudioDevice;
 class DriveDialog;
+class DesktopFiles;
+class DriveChoice;
 class EditorBoxes;
 
 // The editor window ("Form1"): the header, start and body texts of the
@@ -49,7 +49,7 @@ public:
     // whenever it is asked for.
     LyricsDocument& document()
     {
-        takeTyping();
+        typedDocument();
         return *m_document;
     }
     // Its texts, as shorthands.
@@ -94,11 +94,7 @@ public:
     // Whether the document differs from what was last opened, created with
     // New or saved as a finished text: the boxes, or tags a real-time input
     // kept since.
-    bool hasUnsavedEdits() const
-    {
-        takeTyping();
-        return m_document->isModified();
-    }
+    bool hasUnsavedEdits() const { return typedDocument().isModified(); }
     // A file the program was started with: when another copy runs, start-up
     // hands it over to that copy instead of refusing to start.
     void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
@@ -150,25 +146,20 @@ private:
     void buildMenu();
     void Form_Resize();
     void showNewDocument();
-    // What was typed goes into the document now.
-    void takeTyping() const;
-    // Whether a file can be opened from the desktop now: not while a window
-    // of this program waits for an answer (a real-time input, a dialog).
-    bool canOpenFromDesktop() const;
+    // The document with what was typed into it so far.
+    const LyricsDocument& typedDocument() const;
 
     AppState m_state;
     InstanceLock m_instanceLock;
     QFileDialog* m_dialog = nullptr;
-    QPointer<DriveDialog> m_form8;
-    std::optional<QString> m_chosenDrive;
+    DriveChoice* m_drives;
     LyricsDocument* m_document;
     EditorBoxes* m_boxes = nullptr;
     DeviceFactory m_deviceFactory;
     UrlLauncher m_helpLauncher;
     QList<SelectionRow> m_selectionRows;
     QString m_fileToHandOver;
-    QStringList m_desktopFiles;
-    bool m_openingFromDesktop = false;
+    DesktopFiles* m_desktop = nullptr;
     int m_exitCode = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "widgets/widgetstyle.h"
 
+#include <QPlainTextEdit>
+
 #include "shell/twips.h"
 
 namespace verselet {
@@ -25,6 +27,19 @@ QFont GothicFont(double points)
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     return font;
+}
+
+QPlainTextEdit* MakeTextBox(QWidget* parent, const QString& name, const QString& tip)
+{
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setFont(TerminalFont());
+    box->setToolTip(tip);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setTabChangesFocus(true);
+    return box;
 }
 
 } // namespace verselet

@@ -7,10 +7,17 @@
 #include <QFont>
 #include <QRect>
 
+class QPlainTextEdit;
+class QWidget;
+
 namespace verselet {
 
 QRect TwipsRect(int left, int top, int width, int height);
 QFont TerminalFont(double points = 13.5);
 QFont GothicFont(double points);
+
+// A box of many lines in the Terminal font, not wrapped, both scroll bars
+// always there; Tab moves on to the next field.
+QPlainTextEdit* MakeTextBox(QWidget* parent, const QString& name, const QString& tip);
 
 } // namespace verselet
