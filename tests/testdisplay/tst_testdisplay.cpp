@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "document/lyricsdocument.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/realtimeinput.h"
 #include "testdisplay/testdisplaywindow.h"
@@ -46,7 +46,7 @@ private:
     void tick(TestDisplayWindow& display, qint64 ms);
 
     std::unique_ptr<WorkArea> m_home;
-    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<LyricsDocument> m_document;
     TimingRig m_timing;
     ScriptedDevice* m_device = nullptr;
 };
@@ -54,13 +54,11 @@ private:
 void TestTestDisplay::init()
 {
     m_home = std::make_unique<WorkArea>();
-    m_main = std::make_unique<MainWindow>();
-    QVERIFY(m_main->Form_Load());
-    m_main->setStartText(u"（前奏）"_s);
-    m_main->setRememberedTrackIndex(u"1"_s);
+    m_document = std::make_unique<LyricsDocument>();
+    m_document->setStartText(u"（前奏）"_s);
     auto device = std::make_unique<ScriptedDevice>(QList<qint32>{30000, 65500});
     m_device = device.get();
-    m_timing.open(std::move(device), QString(), m_main->RememberedTrackIndex());
+    m_timing.open(std::move(device), QString(), u"1"_s);
     m_timing->setTimingRows({u"-------"_s + QString(35, u'-'), u"[00:02]いち"_s, u"[00:02]に"_s,
                              u"       （間奏）"_s, u"[01:05]さん"_s});
 }
@@ -68,7 +66,7 @@ void TestTestDisplay::init()
 void TestTestDisplay::cleanup()
 {
     m_timing.reset();
-    m_main.reset();
+    m_document.reset();
     m_home.reset();
 }
 
@@ -81,7 +79,7 @@ void TestTestDisplay::tick(TestDisplayWindow& display, qint64 ms)
 
 void TestTestDisplay::windowLooksAsItShould()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(), m_timing.get());
     QCOMPARE(display.objectName(), u"Form4"_s);
     QCOMPARE(display.windowTitle(), QString());
     QCOMPARE(display.size(), QSize(544, 57));
@@ -93,7 +91,7 @@ void TestTestDisplay::windowLooksAsItShould()
     QVERIFY(display.Label1->font().bold());
     QCOMPARE(display.Label1->font().pointSizeF(), 13.5);
     QCOMPARE(display.Timer1->interval(), 100);
-    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_main->startText(), m_timing.get());
+    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_document->startText(), m_timing.get());
     QCOMPARE(fromLine.objectName(), u"Form5"_s);
     QCOMPARE(fromLine.Timer1->interval(), 10);
 }
@@ -101,7 +99,7 @@ void TestTestDisplay::windowLooksAsItShould()
 void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
 {
     m_timing->session().selectRow(3);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(), m_timing.get());
     // Opening: Set on, the test button off, playing from the track start,
     // nothing selected, the start text shown.
     QVERIFY(display.Timer1->isActive());
@@ -129,7 +127,7 @@ void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
 void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
 {
     m_timing->session().selectRow(4);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_main->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_document->startText(), m_timing.get());
     QCOMPARE(display.ShownLineIndex, 3);
     QCOMPARE(display.Label1->text(), QString());
     QCOMPARE(m_device->Position(), 30000 + 65000);
@@ -141,7 +139,7 @@ void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
 void TestTestDisplay::closesWhenTheTrackIsOver()
 {
     ModalScript script;
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(), m_timing.get());
     display.show();
     tick(display, 64900);
     QVERIFY(display.isVisible());
@@ -155,7 +153,7 @@ void TestTestDisplay::closesWhenTheTrackIsOver()
 
     // The display ends with the track even when none of its own ticks falls
     // while the time reads the track's length: the session says so.
-    TestDisplayWindow late(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(),
+    TestDisplayWindow late(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(),
                            m_timing.get());
     late.show();
     m_device->advance(65100);
@@ -167,7 +165,7 @@ void TestTestDisplay::closesWhenTheTrackIsOver()
 
 void TestTestDisplay::frameCloseStopsAndReArms()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_main->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_document->startText(), m_timing.get());
     display.show();
     tick(display, 3000);
     display.close();
@@ -184,9 +182,8 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
 {
     // In a real-time input, over the timing window it runs.
     RealtimeContext context;
-    context.tempRoot = m_main->state().TempRoot;
-    context.document = &m_main->document();
-    m_main->setStartText(u"（前奏）"_s);
+    context.tempRoot = m_home->root;
+    context.document = m_document.get();
     context.makeDevice = [] { return std::make_unique<ScriptedDevice>(QList<qint32>{30000}); };
     QStringList opened;
     ModalScript script;
@@ -218,7 +215,7 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
 
 void TestTestDisplay::screenshot()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_main->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(), m_timing.get());
     display.show();
     QVERIFY(QTest::qWaitForWindowExposed(&display));
     tick(display, 2100);

@@ -1,7 +1,6 @@
 // The timing keys, pressed offscreen in the real window: Space, the arrows,
 // R, S and undo/redo, wherever the focus is but in the time field.
 
-#include "app/mainwindow.h"
 #include "timing/timingwindow.h"
 
 #include <QApplication>
@@ -51,7 +50,6 @@ private:
     }
 
     std::unique_ptr<WorkArea> m_home;
-    std::unique_ptr<MainWindow> m_main;
     TimingRig m_window;
     ScriptedDevice* m_device = nullptr;
 };
@@ -59,14 +57,11 @@ private:
 void TestTimingKeys::init()
 {
     m_home = std::make_unique<WorkArea>();
-    m_main = std::make_unique<MainWindow>();
-    QVERIFY(m_main->Form_Load());
 }
 
 void TestTimingKeys::cleanup()
 {
     m_window.reset();
-    m_main.reset();
     m_home.reset();
 }
 

@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "settings/drivelist.h"
 #include "timing/timingwindow.h"
 #include "timing/waveformstrip.h"
 
@@ -78,21 +78,20 @@ private:
     TimingWindow* open(QList<qint32> lengths, ScriptedDevice** device = nullptr);
 
     std::unique_ptr<WorkArea> m_home;
-    std::unique_ptr<MainWindow> m_main;
+    // The track the next window starts on, as the editor remembers it.
+    QString m_remembered = QStringLiteral("0");
     TimingRig m_window;
 };
 
 void TestTimingWindow::init()
 {
     m_home = std::make_unique<WorkArea>();
-    m_main = std::make_unique<MainWindow>();
-    QVERIFY(m_main->Form_Load());
+    m_remembered = QStringLiteral("0");
 }
 
 void TestTimingWindow::cleanup()
 {
     m_window.reset();
-    m_main.reset();
     m_home.reset();
 }
 
@@ -101,8 +100,8 @@ TimingWindow* TestTimingWindow::open(QList<qint32> lengths, ScriptedDevice** dev
     auto d = std::make_unique<ScriptedDevice>(std::move(lengths));
     if (device)
         *device = d.get();
-    m_window.open(std::move(d), m_main->chosenDriveName(),
-                                              m_main->RememberedTrackIndex());
+    m_window.open(std::move(d), ChosenDriveName(),
+                                              m_remembered);
     return m_window.get();
 }
 
@@ -186,7 +185,7 @@ void TestTimingWindow::tracksAreListedWithTheirLengths()
 
     // A remembered index selects that track, and the device describes it.
     m_window.reset();
-    m_main->setRememberedTrackIndex(u"2"_s);
+    m_remembered = u"2"_s;
     w = open({245900, 60000, 6000000}, &device);
     QCOMPARE(w->Combo1->currentIndex(), 2);
     QCOMPARE(device->Track(), 3);
@@ -194,7 +193,7 @@ void TestTimingWindow::tracksAreListedWithTheirLengths()
 
     // One that is not in the list selects none; no track 0 is asked for.
     m_window.reset();
-    m_main->setRememberedTrackIndex(u"7"_s);
+    m_remembered = u"7"_s;
     w = open({245900, 60000}, &device);
     QCOMPARE(w->Combo1->currentIndex(), -1);
     QCOMPARE(device->Track(), 1);
@@ -207,7 +206,7 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
     ModalScript answers;
     answers.thenMessage();
     ScriptedDevice* device = nullptr;
-    m_main->setRememberedTrackIndex(u"1"_s);
+    m_remembered = u"1"_s;
     TimingWindow* w = open({}, &device);
     QVERIFY(answers.done());
     QCOMPARE(answers.messages.size(), 1);
@@ -251,7 +250,7 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
 void TestTimingWindow::transportStates()
 {
     ScriptedDevice* device = nullptr;
-    m_main->setRememberedTrackIndex(u"1"_s);
+    m_remembered = u"1"_s;
     TimingWindow* w = open({100000, 100000}, &device);
     w->Command1->click(); // 更新 selects the remembered second track again
     QCOMPARE(w->Combo1->currentIndex(), 1);
@@ -502,7 +501,7 @@ void TestTimingWindow::selectedLineIsShownOnItsEvents()
 void TestTimingWindow::playFromTheSelectedLine()
 {
     ScriptedDevice* device = nullptr;
-    m_main->setRememberedTrackIndex(u"1"_s);
+    m_remembered = u"1"_s;
     TimingWindow* w = open({200000, 300000}, &device);
     w->setTimingRows({u"[01:05]here"_s, u"[--:--]next"_s});
     w->session().selectRow(0);
@@ -636,7 +635,7 @@ void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
     QVERIFY(!w->isVisible());
 
     // The next window selects the remembered track.
-    m_main->setRememberedTrackIndex(w->rememberedTrack());
+    m_remembered = w->rememberedTrack();
     m_window.reset();
     w = open({10000, 20000, 30000}, &device);
     QCOMPARE(w->Combo1->currentIndex(), 2);

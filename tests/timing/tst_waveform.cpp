@@ -2,7 +2,6 @@
 // there or pauses there, a mark dragged moves its line's time as one step,
 // the wheel zooms around the pointer and a zoomed view follows the play head.
 
-#include "app/mainwindow.h"
 #include "settings/calibration.h"
 #include "timing/timingwindow.h"
 #include "timing/waveformstrip.h"
@@ -45,7 +44,6 @@ private:
     TimingWindow* open(const QStringList& rows, const ExactTimes& exact = {}, const QString& track = u"1"_s);
 
     std::unique_ptr<WorkArea> m_home;
-    std::unique_ptr<MainWindow> m_main;
     TimingRig m_window;
     ScriptedDevice* m_device = nullptr;
 };
@@ -53,14 +51,11 @@ private:
 void TestWaveform::init()
 {
     m_home = std::make_unique<WorkArea>();
-    m_main = std::make_unique<MainWindow>();
-    QVERIFY(m_main->Form_Load());
 }
 
 void TestWaveform::cleanup()
 {
     m_window.reset();
-    m_main.reset();
     m_home.reset();
 }
 
