@@ -127,15 +127,8 @@ void EnvelopeCache::readNext()
             const qint64 got = reader->read(at, buffer.data(), std::min(kReadFrames, end - at));
             if (got <= 0)
                 break;
-            EnvelopeBlocks blocks = MeasureBlocks(at, buffer.data(), got);
+            feed(generation, at, buffer.data(), got);
             at += got;
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, blocks = std::move(blocks)] {
-                    if (generation == m_generation)
-                        arrive(blocks);
-                },
-                Qt::QueuedConnection);
         }
         // The next track, on the GUI thread.
         QMetaObject::invokeMethod(
