@@ -2,6 +2,7 @@
 
 #include "app/desktopfiles.h"
 #include "app/editorboxes.h"
+#include "app/editorfiledialog.h"
 #include "app/filedrops.h"
 #include "app/handover.h"
 #include "audio/discaudiodevice.h"
@@ -40,14 +41,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kNewCaption = u"Verselet - 新規作成.txt"_s;
-const QString kOpenFilter = u"ﾃｷｽﾄ文書 (*txt)"_s;
-const QString kLrcFilter = u"LRCファイル (*.lrc)"_s;
 
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), m_instanceLock(CacheFolder()), m_document(new LyricsDocument(this)),
-      m_drives(new DriveChoice(this))
+      m_drives(new DriveChoice(this)), m_files(new EditorFileDialog(*m_document, this))
 {
     setObjectName(u"Form1"_s);
     setWindowIcon(AppIcon());
@@ -261,32 +260,13 @@ void MainWindow::終了_Click() { close(); }
 
 void MainWindow::openFromDesktop(const QString& path) { m_desktop->open(path); }
 
-QFileDialog* MainWindow::CommonDialog1()
-{
-    if (!m_dialog) {
-        m_dialog = new QFileDialog(this);
-        m_dialog->setObjectName(u"CommonDialog1"_s);
-        m_dialog->setOption(QFileDialog::DontUseNativeDialog);
-        m_dialog->setNameFilter(kOpenFilter);
-    }
-    return m_dialog;
-}
+QFileDialog* MainWindow::CommonDialog1() { return m_files->dialog(); }
 
 void MainWindow::OpenLyricsFile()
 {
-    QFileDialog* dialog = CommonDialog1();
-    dialog->setNameFilters({kOpenFilter, kLrcFilter});
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    if (!m_document->fileName().isEmpty())
-        dialog->selectFile(m_document->fileName());
-    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
-    // The save dialog of a finished text offers text files only.
-    dialog->setNameFilter(kOpenFilter);
     // Cancelling leaves the document as it was.
-    if (!chosen)
-        return;
-    openFile(dialog->selectedFiles().constFirst());
+    if (const QString chosen = m_files->chooseFileToOpen(); !chosen.isEmpty())
+        openFile(chosen);
 }
 
 void MainWindow::openFile(const QString& path)
@@ -359,24 +339,7 @@ void MainWindow::リアルタイム入力_Click()
 
 }
 
-QString MainWindow::ChooseSaveTarget()
-{
-    // The one file dialog of this window, with the filter it has and the name
-    // it last had, which becomes the name chosen. The open command expects it
-    // in open mode, so it goes back to that whatever the user does here.
-    QFileDialog* dialog = CommonDialog1();
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    if (!m_document->fileName().isEmpty())
-        dialog->selectFile(m_document->fileName());
-    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
-    const QString target = chosen ? dialog->selectedFiles().constFirst() : QString();
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    if (chosen)
-        m_document->setFileName(target);
-    return target;
-}
+QString MainWindow::ChooseSaveTarget() { return m_files->chooseSaveTarget(); }
 
 QString MainWindow::chosenDriveName() { return m_drives->chosenDriveName(); }
 

@@ -24,6 +24,7 @@ class DriveDialog;
 class DesktopFiles;
 class DriveChoice;
 class EditorBoxes;
+class EditorFileDialog;
 
 // The editor window ("Form1"): the header, start and body texts of the
 // document, and every command of the program in its menu.
@@ -151,9 +152,9 @@ private:
 
     AppState m_state;
     InstanceLock m_instanceLock;
-    QFileDialog* m_dialog = nullptr;
-    DriveChoice* m_drives;
     LyricsDocument* m_document;
+    DriveChoice* m_drives;
+    EditorFileDialog* m_files;
     EditorBoxes* m_boxes = nullptr;
     DeviceFactory m_deviceFactory;
     UrlLauncher m_helpLauncher;

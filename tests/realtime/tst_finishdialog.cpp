@@ -1,7 +1,9 @@
 #include "realtime/finishdialog.h"
 #include "session/timingrun.h"
 
-#include "app/mainwindow.h"
+#include "app/editorfiledialog.h"
+#include "document/lyricsdocument.h"
+#include "document/lyricsfile.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/realtimeinput.h"
 #include "workfiles/workfiles.h"
@@ -87,7 +89,7 @@ private Q_SLOTS:
     void lrcTargetThatCannotBeWrittenKeepsTheDialogOpen();
 
 private:
-    QString root() const { return m_main->state().TempRoot; }
+    QString root() const { return m_home->root; }
     // What the editor hands a real-time input, as it stands now; its device
     // has one track of four minutes.
     RealtimeContext context();
@@ -98,20 +100,24 @@ private:
     void thenNoteAndClose(ModalScript& script, Seen& seen);
 
     std::unique_ptr<WorkArea> m_home;
-    std::unique_ptr<MainWindow> m_main;
+    // What the editor hands a run: its document and its file dialog.
+    std::unique_ptr<LyricsDocument> m_document;
+    std::unique_ptr<EditorFileDialog> m_files;
 };
 
 void TestFinishDialog::init()
 {
     m_home = std::make_unique<WorkArea>();
     QVERIFY(QDir().mkpath(m_home->path() + u"/files"_s));
-    m_main = std::make_unique<MainWindow>();
-    QVERIFY(m_main->Form_Load());
+    QVERIFY(WriteTagTemplate(m_home->root).ok());
+    m_document = std::make_unique<LyricsDocument>();
+    m_files = std::make_unique<EditorFileDialog>(*m_document, nullptr);
 }
 
 void TestFinishDialog::cleanup()
 {
-    m_main.reset();
+    m_files.reset();
+    m_document.reset();
     m_home.reset();
 }
 
@@ -119,17 +125,17 @@ RealtimeContext TestFinishDialog::context()
 {
     RealtimeContext run;
     run.tempRoot = root();
-    run.document = &m_main->document();
+    run.document = m_document.get();
     run.makeDevice = [] { return std::make_unique<ScriptedDevice>(QList<qint32>{240000}); };
-    run.chooseSaveTarget = [this] { return m_main->ChooseSaveTarget(); };
+    run.chooseSaveTarget = [this] { return m_files->chooseSaveTarget(); };
     return run;
 }
 
 void TestFinishDialog::setDocument()
 {
-    m_main->setHeaderText(u"歌のタイトル\r\n作者"_s);
-    m_main->setStartText(u"前奏"_s);
-    m_main->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
+    m_document->setHeaderText(u"歌のタイトル\r\n作者"_s);
+    m_document->setStartText(u"前奏"_s);
+    m_document->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
 }
 
 void TestFinishDialog::thenNoteAndClose(ModalScript& script, Seen& seen)
@@ -221,7 +227,6 @@ void TestFinishDialog::buttonsDecideWhatBecomesOfTheTags()
 void TestFinishDialog::createdTextIsSavedWhereTheUserChose()
 {
     setDocument();
-    const QString caption = m_main->windowTitle();
     const QString target = m_home->path() + u"/files/song.txt"_s;
 
     RealtimeContext run = context();
@@ -247,24 +252,25 @@ void TestFinishDialog::createdTextIsSavedWhereTheUserChose()
     QCOMPARE(readBytes(TextFilePath(root())),
              kHyphens35 + "\r\n\x88\xEA\x8D\x73\x96\xDA\r\n\x93\xF1\x8D\x73\x96\xDA\r\n");
     QVERIFY(ended);
-    // The document is not the saved file: the editor is as it was.
-    QCOMPARE(m_main->windowTitle(), caption);
-    QCOMPARE(m_main->bodyText(), QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
+    // The document is not the saved file: it is as it was.
+    QCOMPARE(m_document->bodyText(), QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
 
     // The open command finds its dialog as it left it, starting from the
     // file just saved.
-    QFileDialog* dialog = m_main->CommonDialog1();
+    QFileDialog* dialog = m_files->dialog();
     QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
     QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
-    QCOMPARE(m_main->dialogFileName(), target);
+    QCOMPARE(m_document->fileName(), target);
     script.thenChoose(target);
-    m_main->OpenLyricsFile();
+    const QString chosen = m_files->chooseFileToOpen();
+    QCOMPARE(chosen, target);
+    m_document->load(ReadLyricsFile(chosen).value().lyrics);
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.dialogNameShown, u"song.txt"_s);
     QCOMPARE(script.dialogDirectory, QFileInfo(target).absolutePath());
     QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptOpen);
-    QCOMPARE(m_main->headerText(), u"歌のタイトル\r\n作者"_s);
-    QCOMPARE(m_main->bodyText(),
+    QCOMPARE(m_document->headerText(), u"歌のタイトル\r\n作者"_s);
+    QCOMPARE(m_document->bodyText(),
              QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-'));
 }
 
@@ -280,7 +286,7 @@ void TestFinishDialog::afterCancellingTheTagsStaySaved()
     QFETCH(QString, then);
     setDocument();
     const QString opened = m_home->path() + u"/files/opened.txt"_s;
-    m_main->setDialogFileName(opened);
+    m_document->setFileName(opened);
     const QString target = m_home->path() + u"/files/other.txt"_s;
 
     RealtimeContext run = context();
@@ -294,7 +300,7 @@ void TestFinishDialog::afterCancellingTheTagsStaySaved()
         back.tags = readBytes(TagFilePath(root()));
         // An edit the user could not make while the dialog is up, made here
         // to see that the text file is written again.
-        m_main->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二"_s);
+        m_document->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二"_s);
         QMetaObject::invokeMethod(w->findChild<QPushButton*>(then), &QPushButton::click,
                                   Qt::QueuedConnection);
     });
@@ -318,13 +324,13 @@ void TestFinishDialog::afterCancellingTheTagsStaySaved()
         QByteArray expected = kFinishedText;
         expected.replace("[--:--]\x93\xF1\x8D\x73\x96\xDA", "[--:--]\x93\xF1");
         QCOMPARE(readBytes(target), expected);
-        QCOMPARE(m_main->dialogFileName(), target);
+        QCOMPARE(m_document->fileName(), target);
     } else {
         QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s}));
         QVERIFY(!QFile::exists(target));
-        QCOMPARE(m_main->dialogFileName(), opened);
+        QCOMPARE(m_document->fileName(), opened);
     }
-    QCOMPARE(m_main->CommonDialog1()->acceptMode(), QFileDialog::AcceptOpen);
+    QCOMPARE(m_files->dialog()->acceptMode(), QFileDialog::AcceptOpen);
 }
 
 void TestFinishDialog::replacingAFileIsAskedFirst_data()
@@ -372,7 +378,7 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
     QFETCH(bool, pipe);
     setDocument();
     // Larger than the file size the write may reach below.
-    m_main->setHeaderText(QString(4000, u'h'));
+    m_document->setHeaderText(QString(4000, u'h'));
     const QString target = m_home->path() + u"/files/song.txt"_s;
     if (pipe)
         QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
@@ -423,7 +429,7 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
     else
         QCOMPARE(readBytes(target), QByteArray("an older song\r\n"));
     // The dialog keeps the name chosen: the next try starts from it.
-    QCOMPARE(m_main->dialogFileName(), target);
+    QCOMPARE(m_document->fileName(), target);
 }
 
 void TestFinishDialog::escapeKeepsTheDialogAndTheStamps()
@@ -490,7 +496,7 @@ void TestFinishDialog::lrcFileOfTheRun()
 
     setDocument();
     const QString kept = m_home->path() + u"/files/song.txt"_s;
-    m_main->setDialogFileName(kept);
+    m_document->setFileName(kept);
     const QString target = m_home->path() + u"/files/song.lrc"_s;
 
     RealtimeContext run = context();
@@ -526,7 +532,7 @@ void TestFinishDialog::lrcFileOfTheRun()
     QCOMPARE(readBytes(TagFilePath(root())), tags);
     ExactTimes saved = exact;
     saved.resize(3);
-    QCOMPARE(m_main->exactTimes(), saved);
+    QCOMPARE(m_document->exactTimes(), saved);
     if (steps.contains(u"choose"_s) || steps.contains(u"cancel"_s)) {
         QCOMPARE(script.seen.mid(0, 2), (QStringList{u"Form3"_s, u"Form6"_s}));
         QCOMPARE(script.seen.last(lrc.isEmpty() ? 2 : 1).constFirst(), u"LrcDialog"_s);
@@ -546,7 +552,7 @@ void TestFinishDialog::lrcFileOfTheRun()
         QCOMPARE(readBytes(target), lrc);
     }
     // A dialog of its own: the editor's keeps its name.
-    QCOMPARE(m_main->dialogFileName(), kept);
+    QCOMPARE(m_document->fileName(), kept);
 }
 
 void TestFinishDialog::lrcTargetThatCannotBeWrittenKeepsTheDialogOpen()
@@ -622,8 +628,8 @@ void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen()
     QFETCH(QString, body);
     QFETCH(QString, message);
     QFETCH(bool, tagsSaved);
-    m_main->setHeaderText(header);
-    m_main->setBodyText(body);
+    m_document->setHeaderText(header);
+    m_document->setBodyText(body);
     const QString zem = WorkFolderPath(root());
     if (!folderAt.isEmpty()) {
         QFile::remove(zem + u'/' + folderAt);
