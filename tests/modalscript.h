@@ -45,6 +45,8 @@ struct Message
     QString title;
     int buttons = 0;
     QString defaultButton; // its text, "" for none
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString owner; // the objectName of the window it stood over
 };
 
 // Answers the modal windows a command opens, one handler for each, in order.
@@ -74,8 +76,10 @@ public:
                     dialog->reject();
                 return;
             }
+            const QWidget* owner = box->parentWidget();
             messages.append({box->text(), box->windowTitle(), int(box->buttons().size()),
-                             box->defaultButton() ? box->defaultButton()->text() : QString()});
+                             box->defaultButton() ? box->defaultButton()->text() : QString(), box->icon(),
+                             owner ? owner->window()->objectName() : QString()});
             box->button(button)->click();
         });
     }

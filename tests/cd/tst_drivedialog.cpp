@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "cd/drivechoice.h"
 #include "cd/drivedialog.h"
 #include "settings/drivelist.h"
 
@@ -59,8 +59,7 @@ private Q_SLOTS:
     void discThatCannotBeKeptIsNotListed();
     void closingWithoutOkWritesNothingAndEndsTheDialog_data();
     void closingWithoutOkWritesNothingAndEndsTheDialog();
-    void mainWindowGivesTheDriveNameWithoutShowingTheDialog();
-    void settingsItemOpensTheDialogModally();
+    void theChoiceMakesTheDialogWithoutShowingIt();
     void calibrateOpensTheWindowAndKeepsTheChoice();
 
 private:
@@ -353,9 +352,10 @@ void TestDriveDialog::closingWithoutOkWritesNothingAndEndsTheDialog()
 {
     QFETCH(bool, escape);
     writeDiscs({u"/a.cue"_s, u"/b"_s});
-    MainWindow w;
-    QPointer<DriveDialog> first = w.Form8();
-    QCOMPARE(w.Form8(), first.data());
+    QWidget w;
+    DriveChoice choice(&w);
+    QPointer<DriveDialog> first = choice.dialog();
+    QCOMPARE(choice.dialog(), first.data());
     first->show();
     QVERIFY(QTest::qWaitForWindowExposed(first));
     first->Combo1->setCurrentIndex(2);
@@ -370,63 +370,26 @@ void TestDriveDialog::closingWithoutOkWritesNothingAndEndsTheDialog()
 
     // The next use is a new dialog, filled from the file.
     writeConfig(" 1 \r\n");
-    DriveDialog* next = w.Form8();
+    DriveDialog* next = choice.dialog();
     QVERIFY(next != first.data());
     QCOMPARE(next->Combo1->currentIndex(), 1);
     QTRY_VERIFY(first.isNull());
-    QCOMPARE(w.Form8(), next);
+    QCOMPARE(choice.dialog(), next);
     QVERIFY(!QFile::exists(config() + u".tmp"_s));
     QCOMPARE(readBytes(config()), QByteArray(" 1 \r\n"));
 }
 
-void TestDriveDialog::mainWindowGivesTheDriveNameWithoutShowingTheDialog()
+void TestDriveDialog::theChoiceMakesTheDialogWithoutShowingIt()
 {
     writeDiscs({u"/a.cue"_s, u"/b"_s});
     writeConfig(" 1 \r\n");
-    MainWindow w;
-    DriveDialog* d = w.Form8();
+    QWidget w;
+    DriveChoice choice(&w);
+    DriveDialog* d = choice.dialog();
     QVERIFY(!d->isVisible());
     QCOMPARE(d->parentWidget(), &w);
     QCOMPARE(d->selectedDriveName(), d->Combo1->itemText(1));
     QCOMPARE(d->selectedDriveName(), ListCdDrives().isEmpty() ? u"/b"_s : ListCdDrives().value(1));
-}
-
-void TestDriveDialog::settingsItemOpensTheDialogModally()
-{
-    writeDiscs({u"/a.cue"_s});
-    MainWindow w;
-    QVERIFY(w.Form_Load());
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-
-    ModalScript script;
-    QPointer<DriveDialog> shown;
-    bool modal = false;
-    QPoint offCentre;
-    script.then([&](QWidget* widget) {
-        shown = qobject_cast<DriveDialog*>(widget);
-        QVERIFY(shown);
-        modal = shown->isModal();
-        offCentre = shown->frameGeometry().center() - w.frameGeometry().center();
-        shown->Combo1->setCurrentIndex(1);
-        QTest::mouseClick(shown->Command1, Qt::LeftButton);
-    });
-    QAction* item = w.findChild<QAction*>(u"設定"_s);
-    QVERIFY(item);
-    item->trigger();
-
-    QVERIFY(script.done());
-    QCOMPARE(script.unexpected, 0);
-    QVERIFY(shown);
-    QCOMPARE(shown->objectName(), u"Form8"_s);
-    QVERIFY(modal);
-    QCOMPARE(shown->parentWidget(), &w);
-    QVERIFY2(offCentre.manhattanLength() <= 2,
-             qPrintable(u"%1,%2"_s.arg(offCentre.x()).arg(offCentre.y())));
-    QCOMPARE(readBytes(config()), QByteArray(" 1 \r\n"));
-    QVERIFY(shown->isHidden());
-    QCOMPARE(w.Form8(), shown.data());
-    QCOMPARE(w.Form8()->selectedDriveName(), shown->Combo1->itemText(1));
 }
 
 void TestDriveDialog::calibrateOpensTheWindowAndKeepsTheChoice()

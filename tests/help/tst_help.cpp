@@ -1,4 +1,3 @@
-#include "app/mainwindow.h"
 #include "help/aboutwindow.h"
 #include "settings/datafiles.h"
 #include "help/helplauncher.h"
@@ -15,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "fakedesktop.h"
 #include "modalscript.h"
 #include "testfiles.h"
 
@@ -55,26 +55,6 @@ void thenNote(ModalScript& script, QList<Shown>& shown)
                       owner ? owner->window()->objectName() : QString()});
         box->button(QMessageBox::Ok)->click();
     });
-}
-
-// Hands every URL to a list and answers as told, in place of the desktop.
-struct FakeDesktop
-{
-    bool answer = true;
-    QList<QUrl> opened;
-
-    UrlLauncher launcher()
-    {
-        return [this](const QUrl& url) {
-            opened.append(url);
-            return answer;
-        };
-    }
-};
-
-QAction* menuAction(MainWindow& w, const QString& name)
-{
-    return w.findChild<QAction*>(name, Qt::FindChildrenRecursively);
 }
 
 // Where a label draws its single line of text, in the label's coordinates.
@@ -124,8 +104,6 @@ private Q_SLOTS:
     void aboutWindowFitsItsTexts();
     void aboutLinkOpensTheDocumentThroughTheLauncher();
 
-    void helpMenuItemReportsAFailedLaunchEveryTime();
-    void aboutMenuItemShowsTheWindowCentredAndModal();
 
 private:
     std::unique_ptr<WorkArea> m_home;
@@ -343,106 +321,6 @@ void TestHelp::aboutLinkOpensTheDocumentThroughTheLauncher()
     QCOMPARE(shown[0].owner, u"Form7"_s);
     QCOMPARE(script.unexpected, 0);
     QVERIFY(about.isVisible());
-}
-
-void TestHelp::helpMenuItemReportsAFailedLaunchEveryTime()
-{
-    MainWindow w;
-    QVERIFY(w.Form_Load());
-    w.show();
-    const QString body = w.bodyText();
-    FakeDesktop desktop;
-    desktop.answer = false;
-    w.setHelpLauncher(desktop.launcher());
-    ModalScript script;
-    QList<Shown> shown;
-    thenNote(script, shown);
-    thenNote(script, shown);
-
-    menuAction(w, u"ヘルプ"_s)->trigger();
-    menuAction(w, u"ヘルプ"_s)->trigger();
-
-    const QUrl document = QUrl::fromLocalFile(HelpFilePath());
-    QVERIFY(QFileInfo(document.toLocalFile()).isFile());
-    QCOMPARE(desktop.opened, (QList<QUrl>{document, document}));
-    QCOMPARE(shown.size(), 2);
-    for (const Shown& s : shown) {
-        QCOMPARE(s.text, u"31エラー"_s);
-        QCOMPARE(s.title, u"Verselet"_s);
-        QCOMPARE(s.icon, QMessageBox::Critical);
-        QCOMPARE(s.owner, u"Form1"_s);
-    }
-    QCOMPARE(script.unexpected, 0);
-    // The main window stays as it was.
-    QCOMPARE(w.bodyText(), body);
-    QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
-}
-
-void TestHelp::aboutMenuItemShowsTheWindowCentredAndModal()
-{
-    MainWindow w;
-    QVERIFY(w.Form_Load());
-    w.move(40, 30);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    FakeDesktop desktop;
-    desktop.answer = false;
-    w.setHelpLauncher(desktop.launcher());
-
-    QAction* about = menuAction(w, u"バージョン情報"_s);
-    QVERIFY(about);
-    QCOMPARE(about->text(), u"ﾊﾞｰｼﾞｮﾝ情報(&A)"_s);
-
-    ModalScript script;
-    QList<Shown> shown;
-    QString name, title, version;
-    QRect geometry;
-    bool modal = false;
-    script.then([&](QWidget* window) {
-        name = window->objectName();
-        title = window->windowTitle();
-        geometry = window->geometry();
-        modal = window->isModal();
-        if (auto* label = window->findChild<QLabel*>(u"Label1"_s))
-            version = label->text();
-        // The link of the window opens the document the way the menu does:
-        // through the main window's launcher.
-        auto* link = window->findChild<QLabel*>(u"Hyperlink1"_s);
-        if (link)
-            QMetaObject::invokeMethod(
-                link,
-                [link] {
-                    Q_EMIT link->linkActivated(QUrl::fromLocalFile(HelpFilePath()).toString());
-                },
-                Qt::QueuedConnection);
-    });
-    thenNote(script, shown);
-    script.thenClose();
-    // Should a step not come, the window is closed all the same: the test
-    // then fails on what it saw instead of waiting for ever.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    connect(&watchdog, &QTimer::timeout, [] {
-        for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i)
-            QApplication::activeModalWidget()->close();
-    });
-    watchdog.start(10000);
-
-    about->trigger();
-
-    QVERIFY(script.done());
-    QCOMPARE(script.unexpected, 0);
-    QCOMPARE(name, u"Form7"_s);
-    QCOMPARE(title, u"ﾊﾞｰｼﾞｮﾝ情報"_s);
-    QCOMPARE(version, u"Verselet Ver 1.03"_s);
-    QVERIFY(modal);
-    QCOMPARE(geometry.size(), QSize(311, 80));
-    const QPoint offset = geometry.center() - w.geometry().center();
-    QVERIFY2(offset.manhattanLength() <= 2, qPrintable(u"%1,%2"_s.arg(offset.x()).arg(offset.y())));
-    QCOMPARE(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(HelpFilePath())});
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].text, u"31エラー"_s);
-    QCOMPARE(shown[0].owner, u"Form7"_s);
 }
 
 QTEST_MAIN(TestHelp)

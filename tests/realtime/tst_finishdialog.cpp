@@ -402,7 +402,7 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
     script.then([&](QWidget* w) {
         limit.reset();
         auto* box = qobject_cast<QMessageBox*>(w);
-        script.messages.append({box->text(), box->windowTitle(), int(box->buttons().size()), {}});
+        script.messages.append({box->text(), box->windowTitle(), int(box->buttons().size()), {}, box->icon(), {}});
         box->button(QMessageBox::Ok)->click();
     });
     Seen back;

@@ -1,10 +1,11 @@
-#include "app/mainwindow.h"
 #include "audio/cdaudiodevice.h"
+#include "document/lyricsdocument.h"
+#include "realtime/realtimecontext.h"
+#include "realtime/realtimeinput.h"
 #include "realtime/lineselectiondialog.h"
 #include "workfiles/workfiles.h"
 #include "timing/timingwindow.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -74,6 +75,33 @@ public:
 
 private:
     std::function<void()> m_whileOpening;
+};
+
+// What a real-time input needs of the editor, without the editor: a window
+// to stand over, the document, and the command that writes the body to the
+// text file and runs the input over the window.
+class Editor final : public QWidget
+{
+public:
+    explicit Editor(const QString& tempRoot) : m_tempRoot(tempRoot) {}
+    void setBodyText(const QString& text) { m_document.setBodyText(text); }
+    QString bodyText() const { return m_document.bodyText(); }
+    void setDeviceFactory(std::function<std::unique_ptr<CdAudioDevice>()> make) { m_makeDevice = std::move(make); }
+    void realTimeInput()
+    {
+        const auto rows = PrepareLineSelection(m_tempRoot, m_document.bodyText());
+        QVERIFY(rows.ok());
+        RealtimeContext context;
+        context.tempRoot = m_tempRoot;
+        context.document = &m_document;
+        context.makeDevice = m_makeDevice;
+        RealtimeInput(context).run(rows.value(), this);
+    }
+
+private:
+    QString m_tempRoot;
+    LyricsDocument m_document;
+    std::function<std::unique_ptr<CdAudioDevice>()> m_makeDevice;
 };
 
 // A step of a modal script posts what it presses or closes before it looks
@@ -167,7 +195,7 @@ private Q_SLOTS:
     void cleanup();
 
     void widgetsHaveTheirPlacesTextsAndFont();
-    void dialogIsCentredOnTheMainWindow();
+    void dialogIsCentredOnTheEditor();
     void rowsCarryTheirOwnMarks();
     void selectAllAndClearAllMarkEveryRowAndGoToTheTop();
     void realTimeInputListsTheTagFileMarksModally();
@@ -178,9 +206,8 @@ private Q_SLOTS:
     void unreadableWorkFileStartsNoRun();
 
 private:
-    // A main window started on the test's own folders, with a disc that needs
-    // no drive.
-    std::unique_ptr<MainWindow> startMainWindow();
+    // The editor on the test's own folders, with a disc that needs no drive.
+    std::unique_ptr<Editor> startEditor();
     QString root() const { return m_home->root; }
 
     std::unique_ptr<WorkArea> m_home;
@@ -196,18 +223,18 @@ void TestLineSelection::cleanup()
     m_home.reset();
 }
 
-std::unique_ptr<MainWindow> TestLineSelection::startMainWindow()
+std::unique_ptr<Editor> TestLineSelection::startEditor()
 {
-    auto w = std::make_unique<MainWindow>();
-    if (!w->Form_Load())
+    if (!WriteTagTemplate(root()).ok())
         return nullptr;
+    auto w = std::make_unique<Editor>(root());
     w->setDeviceFactory([] { return std::unique_ptr<CdAudioDevice>(new OneTrackDisc); });
     return w;
 }
 
 void TestLineSelection::widgetsHaveTheirPlacesTextsAndFont()
 {
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     LineSelectionDialog d(w.get());
     QCOMPARE(d.objectName(), u"Form2"_s);
@@ -256,9 +283,9 @@ void TestLineSelection::widgetsHaveTheirPlacesTextsAndFont()
     QCOMPARE(QFontInfo(list->font()).family(), u"Noto Sans Mono CJK JP"_s);
 }
 
-void TestLineSelection::dialogIsCentredOnTheMainWindow()
+void TestLineSelection::dialogIsCentredOnTheEditor()
 {
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     w->move(120, 40);
     w->show();
@@ -272,7 +299,7 @@ void TestLineSelection::dialogIsCentredOnTheMainWindow()
 
 void TestLineSelection::rowsCarryTheirOwnMarks()
 {
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     LineSelectionDialog d(w.get());
     d.setRows({{u"a"_s, true}, {u"b"_s, false}, {u"c"_s, true}});
@@ -306,7 +333,7 @@ void TestLineSelection::rowsCarryTheirOwnMarks()
 
 void TestLineSelection::selectAllAndClearAllMarkEveryRowAndGoToTheTop()
 {
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     LineSelectionDialog d(w.get());
     const QList<SelectionRow> rows = {
@@ -337,7 +364,7 @@ void TestLineSelection::selectAllAndClearAllMarkEveryRowAndGoToTheTop()
 
 void TestLineSelection::realTimeInputListsTheTagFileMarksModally()
 {
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     // A new document of 300 lines: the tag template has 272 lines.
     QString body = kHyphens35;
@@ -359,7 +386,7 @@ void TestLineSelection::realTimeInputListsTheTagFileMarksModally()
         modal = d->isModal();
         owner = d->parentWidget();
     });
-    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    w->realTimeInput();
     QVERIFY(script.done());
     QCOMPARE(script.seen, QStringList{u"Form2"_s});
     QCOMPARE(script.unexpected, 0);
@@ -375,7 +402,7 @@ void TestLineSelection::realTimeInputListsTheTagFileMarksModally()
 
 void TestLineSelection::closingByTheFrameWritesNothing()
 {
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     writeBytes(TagFilePath(root()), kTags);
     w->setBodyText(kBody);
@@ -389,7 +416,7 @@ void TestLineSelection::closingByTheFrameWritesNothing()
         listed = rowsOf(d->List1);
         d->Command2->click();
     });
-    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    w->realTimeInput();
     QVERIFY(script.done());
     QCOMPARE(script.seen, QStringList{u"Form2"_s});
     QCOMPARE(script.unexpected, 0);
@@ -401,7 +428,7 @@ void TestLineSelection::closingByTheFrameWritesNothing()
 
 void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
 {
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     writeBytes(TagFilePath(root()), kTags);
     w->setBodyText(kBody);
@@ -447,7 +474,7 @@ void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
     // 編集を破棄してもどる ends it.
     expectRun(u"Command2"_s);
 
-    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    w->realTimeInput();
     QVERIFY(script.done());
     QCOMPARE(script.seen,
              (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s, u"Form2"_s, u"Form3"_s, u"Form6"_s}));
@@ -476,7 +503,7 @@ void TestLineSelection::unreadableWorkFileStartsNoRun()
 {
     // A run without rows would have "編集を保存してもどる" save an empty tag
     // file: the failure is told instead, and the selection stays.
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     writeBytes(TagFilePath(root()), kTags);
     w->setBodyText(kBody);
@@ -488,7 +515,7 @@ void TestLineSelection::unreadableWorkFileStartsNoRun()
     });
     script.thenMessage();
     script.thenClose();
-    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    w->realTimeInput();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.seen.size(), 3);
@@ -499,7 +526,7 @@ void TestLineSelection::unreadableWorkFileStartsNoRun()
 
 void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
 {
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     w->setBodyText(kHyphens35 + u"\r\n一\r\n二"_s);
     QPointer<LineSelectionDialog> selection;
@@ -536,7 +563,7 @@ void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
         QTimer::singleShot(400, window, [window] { closeByFrame(window); });
     });
     script.thenClick(u"Command2"_s);                              // 編集を破棄してもどる
-    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    w->realTimeInput();
 
     QVERIFY(script.done());
     QCOMPARE(script.seen, (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s}));
@@ -548,7 +575,7 @@ void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
 
 void TestLineSelection::savedRunIsWhatTheNextInputLists()
 {
-    auto w = startMainWindow();
+    auto w = startEditor();
     QVERIFY(w);
     writeBytes(TagFilePath(root()), kTags);
     w->setBodyText(kBody);
@@ -563,7 +590,7 @@ void TestLineSelection::savedRunIsWhatTheNextInputLists()
     script.thenClose();
     // 編集を保存してもどる keeps the tags of the run.
     script.thenClick(u"Command1"_s);
-    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    w->realTimeInput();
     QVERIFY(script.done());
     QCOMPARE(script.seen, (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s}));
     QCOMPARE(script.unexpected, 0);
@@ -579,7 +606,7 @@ void TestLineSelection::savedRunIsWhatTheNextInputLists()
         QVERIFY(d);
         listed = rowsOf(d->List1);
     });
-    w->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    w->realTimeInput();
     QVERIFY(script.done());
     QCOMPARE(script.seen.size(), 4);
     QCOMPARE(script.unexpected, 0);

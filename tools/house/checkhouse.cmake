@@ -4,7 +4,9 @@
 #   - every file of a folder belongs to the same library (the core, the audio
 #     output or the windows), so the path says which one a file is;
 #   - nothing in the core library includes a header of the windows' library;
-#   - no two units use each other (a unit is a .h with its .cpp).
+#   - no two units use each other (a unit is a .h with its .cpp);
+#   - only the main window's own tests (tests/app/) start a main window: a
+#     test of anything else stands on that thing alone.
 #
 #   cmake -DSOURCE_DIR=<repo> -DCORE_SOURCES=<list> -DAUDIO_SOURCES=<list>
 #         -DUI_SOURCES=<list> -P checkhouse.cmake
@@ -100,6 +102,18 @@ foreach(edge IN LISTS edges)
     list(FIND edges "${to}>${from}" back)
     if(back GREATER_EQUAL 0 AND from STRLESS to)
         list(APPEND problems "${from} and ${to} use each other")
+    endif()
+endforeach()
+
+# Tests that start a main window, outside the main window's own.
+file(GLOB_RECURSE tests RELATIVE "${SOURCE_DIR}/tests" "${SOURCE_DIR}/tests/*.cpp" "${SOURCE_DIR}/tests/*.h")
+foreach(test IN LISTS tests)
+    if(test MATCHES "^app/")
+        continue()
+    endif()
+    file(STRINGS "${SOURCE_DIR}/tests/${test}" starts REGEX "#include \"app/(mainwindow|program)\\.h\"")
+    if(starts)
+        list(APPEND problems "tests/${test} starts a main window: only tests/app/ may")
     endif()
 endforeach()
 
