@@ -49,12 +49,13 @@ struct WorkArea
 {
     QTemporaryDir dir;
     QString root; // TempRoot
+    verselet::WorkFolder work;
 
-    WorkArea() : root(dir.path() + QStringLiteral("/cache/verselet/temp"))
+    WorkArea() : root(dir.path() + QStringLiteral("/cache/verselet/temp")), work(root)
     {
         qputenv("XDG_CACHE_HOME", (dir.path() + QStringLiteral("/cache")).toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-        QDir().mkpath(verselet::WorkFolderPath(root));
+        QDir().mkpath(work.path());
     }
     QString path() const { return dir.path(); }
     QString filePath(const QString& name) const { return dir.filePath(name); }

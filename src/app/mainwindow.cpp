@@ -171,11 +171,11 @@ bool MainWindow::Form_Load()
         m_exitCode = 1;
         return false;
     }
-    m_state.TempRoot = DefaultTempRoot();
-    EnsureTempRoot(m_state.TempRoot);
-    PrepareWorkFolder(m_state.TempRoot);
-    if (!WriteTagTemplate(m_state.TempRoot)) {
-        ShowMessage(nullptr, WorkFolderUnwritableText(WorkFolderPath(m_state.TempRoot), true),
+    m_state.Work = WorkFolder(DefaultTempRoot());
+    EnsureTempRoot(m_state.Work);
+    PrepareWorkFolder(m_state.Work);
+    if (!WriteTagTemplate(m_state.Work)) {
+        ShowMessage(nullptr, WorkFolderUnwritableText(m_state.Work.path(), true),
                     QMessageBox::Critical);
         m_exitCode = 2;
         return false;
@@ -247,9 +247,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::新規作成_Click()
 {
-    PrepareWorkFolder(m_state.TempRoot);
-    if (!WriteTagTemplate(m_state.TempRoot))
-        ShowMessage(this, WorkFolderUnwritableText(WorkFolderPath(m_state.TempRoot), false),
+    PrepareWorkFolder(m_state.Work);
+    if (!WriteTagTemplate(m_state.Work))
+        ShowMessage(this, WorkFolderUnwritableText(m_state.Work.path(), false),
                     QMessageBox::Warning);
     showNewDocument();
 }
@@ -299,7 +299,7 @@ void MainWindow::LoadLyricsFile(const QString& path)
     // their lines, and a tag file that cannot be written keeps the old ones,
     // so the document as it was stays whole.
     busy.emplace(this);
-    const auto written = ReplaceTagFile(m_state.TempRoot, loaded.tagLines);
+    const auto written = ReplaceTagFile(m_state.Work, loaded.tagLines);
     busy.reset();
     if (!written) {
         const FileError& error = written.error();
@@ -319,16 +319,16 @@ void MainWindow::LoadLyricsFile(const QString& path)
 void MainWindow::リアルタイム入力_Click()
 {
     typedDocument();
-    auto rows = PrepareLineSelection(m_state.TempRoot, bodyText());
+    auto rows = PrepareLineSelection(m_state.Work, bodyText());
     if (!rows) {
-        ShowMessage(this, FileErrorText(rows.error(), m_state.TempRoot));
+        ShowMessage(this, FileErrorText(rows.error(), m_state.Work));
         return;
     }
     m_selectionRows = std::move(rows).value();
     // The input works on values of the document as it stands: the editor is
     // blocked while it runs. What it hands back is the track to remember.
     RealtimeContext context;
-    context.tempRoot = m_state.TempRoot;
+    context.work = m_state.Work;
     context.document = m_document;
     context.driveName = chosenDriveName();
     context.rememberedTrack = RememberedTrackIndex();

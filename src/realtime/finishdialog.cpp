@@ -110,7 +110,7 @@ void FinishDialog::Command4_Click()
 
 bool FinishDialog::SaveTimingTags()
 {
-    const auto saved = verselet::SaveTimingTags(m_context.tempRoot, m_rows);
+    const auto saved = verselet::SaveTimingTags(m_context.work, m_rows);
     if (!saved) {
         reportFileError(saved.error());
         return false;
@@ -123,7 +123,7 @@ bool FinishDialog::SaveTimingTags()
 
 bool FinishDialog::CreateLyricsText()
 {
-    const QString& root = m_context.tempRoot;
+    const WorkFolder& work = m_context.work;
     // A character that cannot be written is named in the box the editor
     // shows it in, before any file is touched.
     const QString& header = m_context.document->headerText();
@@ -140,11 +140,11 @@ bool FinishDialog::CreateLyricsText()
             return false;
         }
     }
-    if (const auto written = CreateLyricsTextFile(root, body); !written) {
+    if (const auto written = CreateLyricsTextFile(work, body); !written) {
         reportFileError(written.error());
         return false;
     }
-    if (const auto composed = ComposeStagingFile(root, header, start); !composed) {
+    if (const auto composed = ComposeStagingFile(work, header, start); !composed) {
         reportFileError(composed.error());
         return false;
     }
@@ -155,7 +155,7 @@ bool FinishDialog::CreateLyricsText()
     const QString target = m_context.chooseSaveTarget ? m_context.chooseSaveTarget() : QString();
     if (target.isEmpty())
         return false;
-    if (const auto saved = SaveLyricsText(root, target); !saved) {
+    if (const auto saved = SaveLyricsText(work, target); !saved) {
         reportFileError(saved.error(), target);
         return false;
     }
@@ -203,7 +203,7 @@ QString FinishDialog::chooseLrcTarget()
 
 void FinishDialog::reportFileError(const FileError& error, const QString& targetPath)
 {
-    ShowMessage(this, FileErrorText(error, m_context.tempRoot, targetPath), QMessageBox::Warning);
+    ShowMessage(this, FileErrorText(error, m_context.work, targetPath), QMessageBox::Warning);
 }
 
 } // namespace verselet

@@ -7,6 +7,7 @@
 // to save to. No window of the input reaches into the editor's widgets.
 
 #include "audio/cdaudiodevice.h"
+#include "workfiles/workfiles.h"
 
 #include <QString>
 
@@ -19,7 +20,7 @@ class LyricsDocument;
 
 struct RealtimeContext
 {
-    QString tempRoot;
+    WorkFolder work;
     LyricsDocument* document = nullptr;
     // The name the device opens: a drive, an image, a folder of audio files.
     QString driveName;

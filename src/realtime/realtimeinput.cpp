@@ -19,10 +19,10 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
     QObject::connect(&selection, &LineSelectionDialog::timingRequested, &selection, [this, &selection] {
         // Built from the work files as they are now: after a run whose tags
         // were not kept, the next OK starts again from the unchanged tag file.
-        const auto timingRows = BuildTimingList(m_context.tempRoot, selection.marks());
+        const auto timingRows = BuildTimingList(m_context.work, selection.marks());
         if (!timingRows) {
             // No run starts, and the tag file stays as it is.
-            ShowMessage(&selection, FileErrorText(timingRows.error(), m_context.tempRoot), QMessageBox::Warning);
+            ShowMessage(&selection, FileErrorText(timingRows.error(), m_context.work), QMessageBox::Warning);
             return;
         }
         const ExactTimes exactTimes =

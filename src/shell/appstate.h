@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <QtGlobal>
+#include "workfiles/workfiles.h"
 
 namespace verselet {
 
@@ -9,9 +8,8 @@ namespace verselet {
 // flag nothing has set yet holds 0.
 struct AppState
 {
-    // The folder above the work folder: the cache folder + "/temp". Set once
-    // at start-up.
-    QString TempRoot;
+    // The work folder, under the cache folder + "/temp". Set once at start-up.
+    WorkFolder Work;
     // Whether a real-time input has ended is what its windows return;
     // PlayingFlag and EditGuard belong to the run (TimingSession).
 };

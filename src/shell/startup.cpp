@@ -17,8 +17,9 @@ QString CacheFolder()
 
 QString DefaultTempRoot() { return CacheFolder() + u"/temp"_s; }
 
-bool EnsureTempRoot(const QString& tempRoot)
+bool EnsureTempRoot(const WorkFolder& work)
 {
+    const QString& tempRoot = work.tempRoot();
     QDir().mkpath(tempRoot);
     if (!QFileInfo(tempRoot).isDir())
         return false;

@@ -2,6 +2,8 @@
 
 // Where a run keeps its things, and the single-instance rule.
 
+#include "workfiles/workfiles.h"
+
 #include <QLockFile>
 #include <QString>
 
@@ -15,9 +17,10 @@ QString CacheFolder();
 // CacheFolder() + "/temp".
 QString DefaultTempRoot();
 
-// Creates TempRoot when missing and keeps it owner-only (0700): the work
-// files hold the user's lyrics. False when it is not a folder afterwards.
-bool EnsureTempRoot(const QString& tempRoot);
+// Creates the work folder's TempRoot when missing and keeps it owner-only
+// (0700): the work files hold the user's lyrics. False when it is not a
+// folder afterwards.
+bool EnsureTempRoot(const WorkFolder& work);
 
 // The lock that keeps a second copy from sharing the work folder. A lock left
 // by a run that crashed is taken over; a running copy's never expires.

@@ -16,10 +16,10 @@ QString SixDigitWarningText()
            u"[OK]ボタンを押すと普通のテキストとして読み込みます。"_s;
 }
 
-QString TextFileNotSavedText(const QString& tempRoot)
+QString TextFileNotSavedText(const WorkFolder& work)
 {
-    return tempRoot + u"/zem/rigth.tmptは保存できませんでした\r\n"
-                      u"空き容量がたりないのか、書き込み禁止の可能性があります"_s;
+    return work.textFile() + u"tは保存できませんでした\r\n"
+                             u"空き容量がたりないのか、書き込み禁止の可能性があります"_s;
 }
 
 namespace {
@@ -95,7 +95,7 @@ bool AskYesNo(QWidget* parent, const QString& text, DefaultAnswer byDefault)
     return box.exec() == QMessageBox::Yes;
 }
 
-QString FileErrorText(const FileError& error, const QString& tempRoot, const QString& targetPath)
+QString FileErrorText(const FileError& error, const WorkFolder& work, const QString& targetPath)
 {
     if (error.kind == FileErrorKind::Unmappable)
         return UnmappableCharacterText(error);
@@ -103,10 +103,10 @@ QString FileErrorText(const FileError& error, const QString& tempRoot, const QSt
         return u"%1 を保存できませんでした。\r\n別の名前か場所を選んでください。"_s.arg(targetPath);
     if (error.kind == FileErrorKind::NotFound || error.kind == FileErrorKind::Unreadable)
         return u"作業ファイル %1 を読み込めませんでした。"_s.arg(error.path);
-    if (error.path == TagFilePath(tempRoot))
+    if (error.path == work.tagFile())
         return u"タグファイル %1 を保存できませんでした。"_s.arg(error.path);
-    if (error.path == TextFilePath(tempRoot))
-        return TextFileNotSavedText(tempRoot);
+    if (error.path == work.textFile())
+        return TextFileNotSavedText(work);
     return u"作業ファイル %1 を保存できませんでした。"_s.arg(error.path);
 }
 

@@ -9,18 +9,19 @@
 namespace verselet {
 
 struct FileError;
+class WorkFolder;
 
 inline constexpr QStringView kAlreadyRunning = u"＠は既にに起動されています。";
 inline constexpr QStringView kCannotOpen = u"このファイルは開けません";
 
 QString SixDigitWarningText();
-// TempRoot + "/zem/rigth.tmptは保存できませんでした", CR LF, the likely reasons.
-QString TextFileNotSavedText(const QString& tempRoot);
+// The text file's path + "tは保存できませんでした", CR LF, the likely reasons.
+QString TextFileNotSavedText(const WorkFolder& work);
 // What the user reads when a file of a real-time input fails: a character
 // that cannot be written, the finished text's own file (`targetPath`), a work
-// file of the work folder under `tempRoot` that cannot be read, or one that
+// file of `work` that cannot be read, or one that
 // cannot be written (the tag file, the text file, another).
-QString FileErrorText(const FileError& error, const QString& tempRoot, const QString& targetPath = {});
+QString FileErrorText(const FileError& error, const WorkFolder& work, const QString& targetPath = {});
 // Names the character code page 932 cannot hold and where it stands.
 QString UnmappableCharacterText(const FileError& error);
 

@@ -8,24 +8,24 @@
 
 namespace verselet {
 
-Result<void, FileError> CreateLyricsTextFile(const QString& tempRoot, const QString& bodyText)
+Result<void, FileError> CreateLyricsTextFile(const WorkFolder& work, const QString& bodyText)
 {
-    return WriteWorkText(TextFilePath(tempRoot), bodyText + kCrLf.toString());
+    return WriteWorkText(work.textFile(), bodyText + kCrLf.toString());
 }
 
-Result<void, FileError> ComposeStagingFile(const QString& tempRoot, const QString& headerText,
+Result<void, FileError> ComposeStagingFile(const WorkFolder& work, const QString& headerText,
                                            const QString& startText)
 {
-    const auto pairs = ReadLinePairs(tempRoot);
+    const auto pairs = ReadLinePairs(work);
     if (!pairs)
         return pairs.error();
-    return WriteWorkText(StagingFilePath(tempRoot),
+    return WriteWorkText(work.stagingFile(),
                          ComposeTimedText(headerText, startText, pairs.value()));
 }
 
-Result<void, FileError> SaveLyricsText(const QString& tempRoot, const QString& targetPath)
+Result<void, FileError> SaveLyricsText(const WorkFolder& work, const QString& targetPath)
 {
-    const QString staging = StagingFilePath(tempRoot);
+    const QString staging = work.stagingFile();
     QFile source(staging);
     if (!source.open(QIODevice::ReadOnly))
         return FileError{FileErrorKind::Unreadable, staging};

@@ -23,12 +23,12 @@ QStringList BuildTimingList(const QStringList& textLines, const QStringList& tag
     return rows;
 }
 
-Result<QStringList, FileError> BuildTimingList(const QString& tempRoot, const QList<bool>& marks)
+Result<QStringList, FileError> BuildTimingList(const WorkFolder& work, const QList<bool>& marks)
 {
-    const auto text = ReadWorkFile(TextFilePath(tempRoot));
+    const auto text = ReadWorkFile(work.textFile());
     if (!text)
         return text.error();
-    const auto tags = ReadWorkFile(TagFilePath(tempRoot));
+    const auto tags = ReadWorkFile(work.tagFile());
     if (!tags)
         return tags.error();
     return BuildTimingList(text.value(), tags.value(), marks);
@@ -53,9 +53,9 @@ QStringList TimingTags(const QStringList& rows)
     return tags;
 }
 
-Result<void, FileError> SaveTimingTags(const QString& tempRoot, const QStringList& rows)
+Result<void, FileError> SaveTimingTags(const WorkFolder& work, const QStringList& rows)
 {
-    return WriteTagFile(tempRoot, TimingTags(rows));
+    return WriteTagFile(work, TimingTags(rows));
 }
 
 } // namespace verselet

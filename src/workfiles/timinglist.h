@@ -6,6 +6,7 @@
 
 #include "document/exacttimes.h"
 #include "document/textfile.h"
+#include "workfiles/workfiles.h"
 
 #include <QList>
 #include <QString>
@@ -24,7 +25,7 @@ QStringList BuildTimingList(const QStringList& textLines, const QStringList& tag
 
 // The same from the text file and the tag file. A file that cannot be read
 // is an error: a run without its rows would save an empty tag file.
-Result<QStringList, FileError> BuildTimingList(const QString& tempRoot, const QList<bool>& marks);
+Result<QStringList, FileError> BuildTimingList(const WorkFolder& work, const QList<bool>& marks);
 
 // The exact times of those rows, from the ones kept beside the tag file: a
 // row left marked keeps its line's, an unmarked row has none (its time is
@@ -36,6 +37,6 @@ QStringList TimingTags(const QStringList& rows);
 
 // Writes one tag line per row, nothing more: the tag file then pairs with
 // exactly these rows.
-Result<void, FileError> SaveTimingTags(const QString& tempRoot, const QStringList& rows);
+Result<void, FileError> SaveTimingTags(const WorkFolder& work, const QStringList& rows);
 
 } // namespace verselet

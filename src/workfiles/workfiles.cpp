@@ -8,25 +8,25 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-QString WorkFolderPath(const QString& tempRoot) { return tempRoot + u"/zem"_s; }
-QString TagFilePath(const QString& tempRoot) { return tempRoot + u"/zem/left.tmp"_s; }
-QString TextFilePath(const QString& tempRoot) { return tempRoot + u"/zem/rigth.tmp"_s; }
-QString StagingFilePath(const QString& tempRoot) { return tempRoot + u"/zem/zem.tmp"_s; }
+QString WorkFolder::path() const { return m_tempRoot + u"/zem"_s; }
+QString WorkFolder::tagFile() const { return m_tempRoot + u"/zem/left.tmp"_s; }
+QString WorkFolder::textFile() const { return m_tempRoot + u"/zem/rigth.tmp"_s; }
+QString WorkFolder::stagingFile() const { return m_tempRoot + u"/zem/zem.tmp"_s; }
 
-void PrepareWorkFolder(const QString& tempRoot)
+void PrepareWorkFolder(const WorkFolder& work)
 {
-    const QString folder = WorkFolderPath(tempRoot);
+    const QString folder = work.path();
     // A link in place of the folder would have the clearing below delete files
     // somewhere else: the link goes, a real folder takes its place.
     if (QFileInfo(folder).isSymLink())
         QFile::remove(folder);
     QDir().mkdir(folder);
-    ClearWorkFolder(tempRoot);
+    ClearWorkFolder(work);
 }
 
-void ClearWorkFolder(const QString& tempRoot)
+void ClearWorkFolder(const WorkFolder& work)
 {
-    const QDir folder(WorkFolderPath(tempRoot));
+    const QDir folder(work.path());
     const QFileInfoList entries =
         folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
@@ -36,26 +36,26 @@ void ClearWorkFolder(const QString& tempRoot)
     }
 }
 
-Result<void, FileError> WriteTagTemplate(const QString& tempRoot)
+Result<void, FileError> WriteTagTemplate(const WorkFolder& work)
 {
-    return WriteWorkLines(TagFilePath(tempRoot), TagTemplateLines());
+    return WriteWorkLines(work.tagFile(), TagTemplateLines());
 }
 
-Result<void, FileError> WriteTagFile(const QString& tempRoot, const QStringList& tags)
+Result<void, FileError> WriteTagFile(const WorkFolder& work, const QStringList& tags)
 {
-    return WriteWorkLines(TagFilePath(tempRoot), tags);
+    return WriteWorkLines(work.tagFile(), tags);
 }
 
-Result<void, FileError> ReplaceTagFile(const QString& tempRoot, const QStringList& tags)
+Result<void, FileError> ReplaceTagFile(const WorkFolder& work, const QStringList& tags)
 {
     // A text that cannot be encoded never touches the file; only a write that
     // fails part of the way has something to put back.
-    const QString path = TagFilePath(tempRoot);
+    const QString path = work.tagFile();
     QFile old(path);
     const bool existed = !QFileInfo(path).isSymLink() && old.open(QIODevice::ReadOnly);
     const QByteArray before = existed ? old.readAll() : QByteArray();
     old.close();
-    auto written = WriteTagFile(tempRoot, tags);
+    auto written = WriteTagFile(work, tags);
     if (written || written.error().kind == FileErrorKind::Unmappable)
         return written;
     if (!existed) {
@@ -78,12 +78,12 @@ QList<TaggedLine> PairLines(const QStringList& textLines, const QStringList& tag
     return pairs;
 }
 
-Result<QList<TaggedLine>, FileError> ReadLinePairs(const QString& tempRoot)
+Result<QList<TaggedLine>, FileError> ReadLinePairs(const WorkFolder& work)
 {
-    auto text = ReadWorkFile(TextFilePath(tempRoot));
+    auto text = ReadWorkFile(work.textFile());
     if (!text)
         return text.error();
-    auto tags = ReadWorkFile(TagFilePath(tempRoot));
+    auto tags = ReadWorkFile(work.tagFile());
     if (!tags)
         return tags.error();
     return PairLines(text.value(), tags.value());
@@ -98,10 +98,10 @@ QString SelectionSnapshot(const QString& bodyText)
     return snapshot;
 }
 
-QList<SelectionRow> LoadSelectionList(const QString& tempRoot)
+QList<SelectionRow> LoadSelectionList(const WorkFolder& work)
 {
     QList<SelectionRow> rows;
-    const auto pairs = ReadLinePairs(tempRoot);
+    const auto pairs = ReadLinePairs(work);
     if (!pairs)
         return rows;
     rows.reserve(pairs.value().size());
@@ -110,17 +110,17 @@ QList<SelectionRow> LoadSelectionList(const QString& tempRoot)
     return rows;
 }
 
-Result<QList<SelectionRow>, FileError> PrepareLineSelection(const QString& tempRoot,
+Result<QList<SelectionRow>, FileError> PrepareLineSelection(const WorkFolder& work,
                                                             const QString& bodyText)
 {
     if (bodyText.isEmpty())
-        return FileError{FileErrorKind::EmptyText, TextFilePath(tempRoot)};
+        return FileError{FileErrorKind::EmptyText, work.textFile()};
     // Every character is timed, and kept for an LRC file, even one that a
     // timed text cannot hold (that text refuses it when it is made).
-    if (auto written = WriteWorkTextWhole(TextFilePath(tempRoot), SelectionSnapshot(bodyText));
+    if (auto written = WriteWorkTextWhole(work.textFile(), SelectionSnapshot(bodyText));
         !written)
         return written.error();
-    return LoadSelectionList(tempRoot);
+    return LoadSelectionList(work);
 }
 
 } // namespace verselet

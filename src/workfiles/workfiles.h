@@ -16,27 +16,44 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace verselet {
 
-QString WorkFolderPath(const QString& tempRoot);
-QString TagFilePath(const QString& tempRoot);
-QString TextFilePath(const QString& tempRoot);
-QString StagingFilePath(const QString& tempRoot);
+// Where the work files are: TempRoot + "/zem". A value naming the folder; it
+// is made and emptied by PrepareWorkFolder.
+class WorkFolder final
+{
+public:
+    WorkFolder() = default;
+    explicit WorkFolder(QString tempRoot) : m_tempRoot(std::move(tempRoot)) {}
+
+    const QString& tempRoot() const { return m_tempRoot; }
+    QString path() const;
+    QString tagFile() const;
+    QString textFile() const;
+    QString stagingFile() const;
+
+    friend bool operator==(const WorkFolder&, const WorkFolder&) = default;
+
+private:
+    QString m_tempRoot;
+};
 
 // Creates the work folder when it is missing and empties it: regular files and
 // symbolic links are deleted (a link itself, never what it points to);
 // subfolders stay. Failures are not reported: the steps after it find out.
-void PrepareWorkFolder(const QString& tempRoot);
-void ClearWorkFolder(const QString& tempRoot);
+void PrepareWorkFolder(const WorkFolder& work);
+void ClearWorkFolder(const WorkFolder& work);
 
 // The tag template (TagTemplateLines) into the tag file.
-Result<void, FileError> WriteTagTemplate(const QString& tempRoot);
+Result<void, FileError> WriteTagTemplate(const WorkFolder& work);
 
-Result<void, FileError> WriteTagFile(const QString& tempRoot, const QStringList& tags);
+Result<void, FileError> WriteTagFile(const WorkFolder& work, const QStringList& tags);
 // The same, all or nothing: when the new tags cannot be written (a character
 // code page 932 cannot hold, a full disk), the tag file keeps what it held,
 // so it still pairs with the lines it was written for.
-Result<void, FileError> ReplaceTagFile(const QString& tempRoot, const QStringList& tags);
+Result<void, FileError> ReplaceTagFile(const WorkFolder& work, const QStringList& tags);
 
 // Line n of the text file with line n of the tag file, for as many lines as
 // both have; surplus lines of the longer one take no part.
@@ -44,7 +61,7 @@ QList<TaggedLine> PairLines(const QStringList& textLines, const QStringList& tag
 
 // Both files read and paired. A file that cannot be read is an error here;
 // callers that treat it as "no lines" say so themselves.
-Result<QList<TaggedLine>, FileError> ReadLinePairs(const QString& tempRoot);
+Result<QList<TaggedLine>, FileError> ReadLinePairs(const WorkFolder& work);
 
 struct SelectionRow
 {
@@ -60,12 +77,12 @@ QString SelectionSnapshot(const QString& bodyText);
 
 // One row per pair of text line and tag line, marked when the tag counts. A
 // file that is missing or unreadable gives no rows.
-QList<SelectionRow> LoadSelectionList(const QString& tempRoot);
+QList<SelectionRow> LoadSelectionList(const WorkFolder& work);
 
 // Writes the snapshot of the body text into the text file, whole even when
 // code page 932 cannot hold it (WriteWorkTextWhole), and lists the rows. An
 // empty body text is refused before anything is written (EmptyText).
-Result<QList<SelectionRow>, FileError> PrepareLineSelection(const QString& tempRoot,
+Result<QList<SelectionRow>, FileError> PrepareLineSelection(const WorkFolder& work,
                                                             const QString& bodyText);
 
 } // namespace verselet

@@ -158,7 +158,7 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
     // timing list (one per body line), and the exact times run with it.
     const ExactTimes stamped = firstRows({std::nullopt, 12987, 65432}, 4);
     QCOMPARE(m_main->exactTimes(), kept ? stamped : ExactTimes());
-    const QStringList tags = SplitWorkLines(QString::fromLatin1(readBytes(TagFilePath(m_main->state().TempRoot))));
+    const QStringList tags = SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
     QCOMPARE(tags.mid(0, 4), kept ? (QStringList{u"-------"_s, u"[00:12]"_s, u"[01:05]"_s, u"[--:--]"_s})
                                   : (QStringList{u"-------"_s, u"[--:--]"_s, u"[--:--]"_s, u"[--:--]"_s}));
     QCOMPARE(tags.size(), kept ? 4 : 272); // the template stays when nothing was saved

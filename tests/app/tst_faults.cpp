@@ -82,11 +82,11 @@ void TestFaults::fullDiskKeepsTheText()
         m_main->リアルタイム入力_Click();
     }
     QCOMPARE(script.messages.size(), 1);
-    QVERIFY(script.messages.at(0).text.startsWith(m_main->state().TempRoot + u"/zem/rigth.tmpt"_s));
+    QVERIFY(script.messages.at(0).text.startsWith(m_main->state().Work.textFile() + u"t"_s));
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(m_main->bodyText(), body);
     // The tag file of the start-up is still whole.
-    QCOMPARE(readBytes(TagFilePath(m_main->state().TempRoot)), tagTemplateBytes());
+    QCOMPARE(readBytes(m_main->state().Work.tagFile()), tagTemplateBytes());
 }
 
 void TestFaults::readOnlyConfigurationIsNoFailure()
@@ -130,17 +130,18 @@ void TestFaults::readOnlyTargetFolder()
         QSKIP("setpriv (util-linux) is needed to drop root's privileges");
     // A staging file, and a target folder its owner may not write into.
     const QString root = m_home->path() + u"/child"_s;
-    QVERIFY(QDir().mkpath(WorkFolderPath(root)));
-    writeBytes(StagingFilePath(root), "[00:00]\r\n");
+    const WorkFolder work(root);
+    QVERIFY(QDir().mkpath(work.path()));
+    writeBytes(work.stagingFile(), "[00:00]\r\n");
     const QString folder = m_home->path() + u"/readonly"_s;
     QVERIFY(QDir().mkpath(folder));
     const QString target = folder + u"/old.txt"_s;
     writeBytes(target, "the user's old file");
     const auto open = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
                       QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
-    for (const QString& f : {m_home->path(), root, WorkFolderPath(root), folder})
+    for (const QString& f : {m_home->path(), root, work.path(), folder})
         QVERIFY(QFile::setPermissions(f, open | QFileDevice::WriteOwner));
-    QVERIFY(QFile::setPermissions(StagingFilePath(root), QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    QVERIFY(QFile::setPermissions(work.stagingFile(), QFileDevice::ReadOwner | QFileDevice::ReadOther));
     QVERIFY(QFile::setPermissions(folder, open));
     QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadOther |
                                               QFileDevice::WriteOwner | QFileDevice::WriteOther));
@@ -162,19 +163,19 @@ void TestFaults::linkPlantedInTheWorkFolder()
 {
     const QString outside = m_home->filePath(u"diary.txt"_s);
     writeBytes(outside, "private");
-    const QString root = m_main->state().TempRoot;
-    QVERIFY(QFile::link(outside, TextFilePath(root)));
-    QVERIFY(QFile::link(outside, StagingFilePath(root)));
+    const WorkFolder& work = m_main->state().Work;
+    QVERIFY(QFile::link(outside, work.textFile()));
+    QVERIFY(QFile::link(outside, work.stagingFile()));
     m_main->setBodyText(QString(35, u'-') + u"\r\n一行"_s);
     ModalScript script;
     script.thenClose();
     m_main->リアルタイム入力_Click();
     QCOMPARE(script.seen, QStringList{u"Form2"_s});
     QCOMPARE(readBytes(outside), QByteArray("private"));
-    QVERIFY(!QFileInfo(TextFilePath(root)).isSymLink());
-    QVERIFY(ComposeStagingFile(root, QString(), QString()).ok());
+    QVERIFY(!QFileInfo(work.textFile()).isSymLink());
+    QVERIFY(ComposeStagingFile(work, QString(), QString()).ok());
     QCOMPARE(readBytes(outside), QByteArray("private"));
-    QVERIFY(!QFileInfo(StagingFilePath(root)).isSymLink());
+    QVERIFY(!QFileInfo(work.stagingFile()).isSymLink());
 }
 
 void TestFaults::whatIsNoLyricsTextIsRefused_data()
@@ -232,7 +233,8 @@ void TestFaults::whatIsNoLyricsTextIsRefused()
 int main(int argc, char* argv[])
 {
     if (argc == 4 && qstrcmp(argv[1], "--save") == 0) {
-        const auto saved = SaveLyricsText(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        const WorkFolder work(QString::fromLocal8Bit(argv[2]));
+        const auto saved = SaveLyricsText(work, QString::fromLocal8Bit(argv[3]));
         return saved.ok() ? 100 : int(saved.error().kind);
     }
     QApplication app(argc, argv);

@@ -133,7 +133,7 @@ void TestMainWindow::startUpEmptiesTheWorkFolderAndShowsANewDocument()
 
     MainWindow w;
     QVERIFY(w.Form_Load());
-    QCOMPARE(w.state().TempRoot, root());
+    QCOMPARE(w.state().Work.tempRoot(), root());
     QCOMPARE(QDir(zem()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              (QStringList{u"left.tmp"_s, u"sub"_s}));
     QCOMPARE(readBytes(zem() + u"/left.tmp"_s), tagTemplateBytes());
@@ -173,7 +173,7 @@ void TestMainWindow::secondCopyIsRefusedWithoutTouchingTheWorkFolder()
     QCOMPARE(script.messages.at(0).buttons, 1);
     QCOMPARE(readBytes(zem() + u"/rigth.tmp"_s), QByteArray("running copy's"));
     QVERIFY(!QFile::exists(zem() + u"/left.tmp"_s));
-    QVERIFY(w.state().TempRoot.isEmpty());
+    QVERIFY(w.state().Work.tempRoot().isEmpty());
 }
 
 void TestMainWindow::unwritableTagTemplateEndsTheProgram()
@@ -350,7 +350,7 @@ void TestMainWindow::openTimedFileThroughTheDialog()
     QCOMPARE(w.startText(), u"前奏"_s);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n一行目\r\n～\r\n"_s + QString(28, u'-'));
     QCOMPARE(w.Text1->toPlainText(), kHyphens35 + u"\n一行目\n～\n"_s + QString(28, u'-'));
-    QCOMPARE(readBytes(TagFilePath(root())),
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()),
              withFillers("-------\r\n[00:05]\r\n[--:--]\r\n-------\r\n"));
     QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
     QVERIFY(script.messages.isEmpty());
@@ -378,7 +378,7 @@ void TestMainWindow::openPlainUtf8FileWithLfLineEnds()
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n春の風\r\n夏の空\r\n"_s);
     QCOMPARE(w.headerText(), QString());
     QCOMPARE(w.startText(), QString());
-    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
     QVERIFY(script.messages.isEmpty());
 }
 
@@ -400,7 +400,7 @@ void TestMainWindow::sixDigitFileIsWarnedAboutThenReadAsPlain()
              u"[OK]ボタンを押すと普通のテキストとして読み込みます。"_s);
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\ntitle\r\n[00:00:00]intro\r\n[01:02:03]line\r\n"_s);
-    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
 }
 
 void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
@@ -420,7 +420,7 @@ void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
     QCOMPARE(w.headerText(), u"Title"_s);
     QCOMPARE(w.startText(), u"intro"_s);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nline"_s);
-    QCOMPARE(readBytes(TagFilePath(root())), withFillers("-------\r\n[01:02]\r\n"));
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers("-------\r\n[01:02]\r\n"));
     QCOMPARE(w.exactTimes(), (ExactTimes{std::nullopt, 62030}));
     // A text saved from it goes beside it, under the text filter.
     const QString dir = QFileInfo(path).absolutePath();
@@ -439,7 +439,7 @@ void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
     QCOMPARE(w.headerText(), u"Title"_s);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nline"_s);
-    QCOMPARE(readBytes(TagFilePath(root())), withFillers("-------\r\n[01:02]\r\n"));
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers("-------\r\n[01:02]\r\n"));
     QCOMPARE(w.exactTimes(), (ExactTimes{std::nullopt, 62030}));
     QCOMPARE(w.dialogFileName(), dir + u"/words.txt"_s);
 }
@@ -451,7 +451,7 @@ void TestMainWindow::cancelledDialogLeavesEverything()
     w.setHeaderText(u"作詞者"_s);
     w.setStartText(u"はじまり"_s);
     w.setBodyText(kHyphens35 + u"\r\n書きかけの歌詞"_s);
-    writeBytes(TagFilePath(root()), "[00:01]\r\n");
+    writeBytes(WorkFolder(root()).tagFile(), "[00:01]\r\n");
     ModalScript script;
     script.thenCancel();
     w.OpenLyricsFile();
@@ -460,7 +460,7 @@ void TestMainWindow::cancelledDialogLeavesEverything()
     QCOMPARE(w.headerText(), u"作詞者"_s);
     QCOMPARE(w.startText(), u"はじまり"_s);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n書きかけの歌詞"_s);
-    QCOMPARE(readBytes(TagFilePath(root())), QByteArray("[00:01]\r\n"));
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), QByteArray("[00:01]\r\n"));
     QVERIFY(script.messages.isEmpty());
 }
 
@@ -480,7 +480,7 @@ void TestMainWindow::incompleteTimedFilesShowWhatWasRead()
     QCOMPARE(w.headerText(), u"title\r\n"_s);
     QCOMPARE(w.startText(), u"start"_s);
     QCOMPARE(w.bodyText(), QString());
-    QCOMPARE(readBytes(TagFilePath(root())), withFillers(""));
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers(""));
 
     // No header line: the body is read and trimmed, then the load fails.
     const QString noHeader = writeFile(u"noheader.txt"_s, "[00:00]s\r\n\r\n-------x\r\n[00:01]y\r\n");
@@ -491,7 +491,7 @@ void TestMainWindow::incompleteTimedFilesShowWhatWasRead()
     QCOMPARE(w.headerText(), QString());
     QCOMPARE(w.startText(), u"s"_s);
     QCOMPARE(w.bodyText(), u"x\r\ny"_s);
-    QCOMPARE(readBytes(TagFilePath(root())), withFillers("-------\r\n[00:01]\r\n"));
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers("-------\r\n[00:01]\r\n"));
     QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -553,7 +553,7 @@ void TestMainWindow::badFilesGetAClearOutcome()
         QCOMPARE(script.messages.at(0).text, u"このファイルは開けません"_s);
         QCOMPARE(w.bodyText(), before);
         QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
-        QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+        QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
     }
     if (name == u"missing.txt"_s)
         QVERIFY(!QFile::exists(path));
@@ -598,7 +598,7 @@ void TestMainWindow::filesFromOtherSystemsOpenLineForLine()
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(w.headerText(), header);
     QCOMPARE(w.bodyText(), body);
-    QCOMPARE(readBytes(TagFilePath(root())), withFillers(tags));
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers(tags));
 
     // The line selection pairs each line the editor shows with its own tag.
     script.thenClose();
@@ -635,7 +635,7 @@ void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing()
     w.setHeaderText(u"前の曲"_s);
     w.setStartText(u"前奏"_s);
     w.setBodyText(kHyphens35 + u"\r\n前の歌詞"_s);
-    writeBytes(TagFilePath(root()), "-------\r\n[00:07]\r\n");
+    writeBytes(WorkFolder(root()).tagFile(), "-------\r\n[00:07]\r\n");
 
     ModalScript script;
     script.thenMessage();
@@ -653,7 +653,7 @@ void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing()
     QCOMPARE(w.headerText(), u"前の曲"_s);
     QCOMPARE(w.startText(), u"前奏"_s);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n前の歌詞"_s);
-    QCOMPARE(readBytes(TagFilePath(root())), QByteArray("-------\r\n[00:07]\r\n"));
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), QByteArray("-------\r\n[00:07]\r\n"));
     QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -698,17 +698,17 @@ void TestMainWindow::newAfterOpenRestoresTheEmptyDocument()
     script.thenClose();
     w.findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
     QCOMPARE(script.unexpected, 0);
-    writeBytes(StagingFilePath(root()), "staged");
-    QVERIFY(QFile::exists(TextFilePath(root())));
+    writeBytes(WorkFolder(root()).stagingFile(), "staged");
+    QVERIFY(QFile::exists(WorkFolder(root()).textFile()));
 
     w.findChild<QAction*>(u"新規作成"_s)->trigger();
     QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
     QCOMPARE(w.bodyText(), kHyphens35);
     QCOMPARE(w.headerText(), QString());
     QCOMPARE(w.startText(), QString());
-    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
-    QVERIFY(!QFile::exists(TextFilePath(root())));
-    QVERIFY(!QFile::exists(StagingFilePath(root())));
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
+    QVERIFY(!QFile::exists(WorkFolder(root()).textFile()));
+    QVERIFY(!QFile::exists(WorkFolder(root()).stagingFile()));
     // The dialog keeps the name of the last file opened.
     QCOMPARE(w.dialogFileName(), path);
 }
@@ -724,7 +724,7 @@ void TestMainWindow::realTimeInputListsTheLines()
     w.findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
     QCOMPARE(script.seen, QStringList{u"Form2"_s});
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(readBytes(TextFilePath(root())),
+    QCOMPARE(readBytes(WorkFolder(root()).textFile()),
              QByteArray(35, '-') + "\r\n\x88\xEA\r\n\x93\xF1\r\n");
     QCOMPARE(w.selectionRows(), (QList<SelectionRow>{{kHyphens35, false}, {u"一"_s, true}, {u"二"_s, true}}));
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n一\r\n二"_s);
@@ -745,17 +745,17 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.at(0).text, notSaved);
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
-    QVERIFY(!QFile::exists(TextFilePath(root())));
+    QVERIFY(!QFile::exists(WorkFolder(root()).textFile()));
 
     // A text file that cannot be written.
-    QVERIFY(QDir().mkpath(TextFilePath(root())));
+    QVERIFY(QDir().mkpath(WorkFolder(root()).textFile()));
     w.setBodyText(kHyphens35 + u"\r\n歌"_s);
     script.thenMessage();
     w.リアルタイム入力_Click();
     QCOMPARE(script.messages.size(), 2);
     QCOMPARE(script.messages.at(1).text, notSaved);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n歌"_s);
-    QVERIFY(QDir().rmdir(TextFilePath(root())));
+    QVERIFY(QDir().rmdir(WorkFolder(root()).textFile()));
 
     // A character code page 932 cannot hold does not keep the lines from
     // being timed (for an LRC file); the finished text refuses it later.
@@ -784,7 +784,7 @@ void TestMainWindow::endAndCloseLeaveTheWorkFolder()
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!w.isVisible());
     }
-    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
 
     {
         MainWindow w;
@@ -793,7 +793,7 @@ void TestMainWindow::endAndCloseLeaveTheWorkFolder()
         QTimer::singleShot(0, &w, [&w] { w.close(); });
         QCOMPARE(QApplication::exec(), 0);
     }
-    QCOMPARE(readBytes(TagFilePath(root())), tagTemplateBytes());
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
 }
 
 void TestMainWindow::screenshot()

@@ -175,7 +175,7 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     QCOMPARE(QString::fromUtf8(readBytes(target)),
              u"[ti:夜明けの歌]\n[ar:歌う人]\n[re:Verselet]\n[00:00.00]（前奏）\n"_s +
                  hundredths(*stamped.at(1)) + u"一行目\n"_s + hundredths(*stamped.at(2)) + u"二行目\n"_s);
-    const QStringList tags = SplitWorkLines(QString::fromLatin1(readBytes(TagFilePath(m_main->state().TempRoot))));
+    const QStringList tags = SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
     QCOMPARE(tags, (QStringList{u"-------"_s, u"[00:01]"_s, u"[00:02]"_s}));
     // An LRC file cannot hold everything the boxes do: they are not saved.
     QVERIFY(m_main->hasUnsavedEdits());

@@ -89,7 +89,7 @@ private Q_SLOTS:
     void lrcTargetThatCannotBeWrittenKeepsTheDialogOpen();
 
 private:
-    QString root() const { return m_home->root; }
+    const WorkFolder& work() const { return m_home->work; }
     // What the editor hands a real-time input, as it stands now; its device
     // has one track of four minutes.
     RealtimeContext context();
@@ -109,7 +109,7 @@ void TestFinishDialog::init()
 {
     m_home = std::make_unique<WorkArea>();
     QVERIFY(QDir().mkpath(m_home->path() + u"/files"_s));
-    QVERIFY(WriteTagTemplate(m_home->root).ok());
+    QVERIFY(WriteTagTemplate(m_home->work).ok());
     m_document = std::make_unique<LyricsDocument>();
     m_files = std::make_unique<EditorFileDialog>(*m_document, nullptr);
 }
@@ -124,7 +124,7 @@ void TestFinishDialog::cleanup()
 RealtimeContext TestFinishDialog::context()
 {
     RealtimeContext run;
-    run.tempRoot = root();
+    run.work = work();
     run.document = m_document.get();
     run.makeDevice = [] { return std::make_unique<ScriptedDevice>(QList<qint32>{240000}); };
     run.chooseSaveTarget = [this] { return m_files->chooseSaveTarget(); };
@@ -143,7 +143,7 @@ void TestFinishDialog::thenNoteAndClose(ModalScript& script, Seen& seen)
     script.then([this, &seen](QWidget* w) {
         seen.visible = w->isVisible();
         seen.cursor = w->cursor().shape();
-        seen.tags = readBytes(TagFilePath(root()));
+        seen.tags = readBytes(work().tagFile());
         QMetaObject::invokeMethod(w, &QWidget::close, Qt::QueuedConnection);
     });
 }
@@ -219,9 +219,9 @@ void TestFinishDialog::buttonsDecideWhatBecomesOfTheTags()
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form6"_s}));
     QVERIFY(script.messages.isEmpty());
-    QCOMPARE(readBytes(TagFilePath(root())), tags);
+    QCOMPARE(readBytes(work().tagFile()), tags);
     QCOMPARE(int(ended), returnToEditor);
-    QVERIFY(!QFile::exists(TextFilePath(root())));
+    QVERIFY(!QFile::exists(work().textFile()));
 }
 
 void TestFinishDialog::createdTextIsSavedWhereTheUserChose()
@@ -246,10 +246,10 @@ void TestFinishDialog::createdTextIsSavedWhereTheUserChose()
     QVERIFY(!script.dialogNative);
 
     QCOMPARE(readBytes(target), kFinishedText);
-    QCOMPARE(readBytes(StagingFilePath(root())), kFinishedText);
-    QCOMPARE(readBytes(TagFilePath(root())), kRowTags);
+    QCOMPARE(readBytes(work().stagingFile()), kFinishedText);
+    QCOMPARE(readBytes(work().tagFile()), kRowTags);
     // The whole body, its last line included.
-    QCOMPARE(readBytes(TextFilePath(root())),
+    QCOMPARE(readBytes(work().textFile()),
              kHyphens35 + "\r\n\x88\xEA\x8D\x73\x96\xDA\r\n\x93\xF1\x8D\x73\x96\xDA\r\n");
     QVERIFY(ended);
     // The document is not the saved file: it is as it was.
@@ -297,7 +297,7 @@ void TestFinishDialog::afterCancellingTheTagsStaySaved()
     Seen back;
     script.then([&](QWidget* w) {
         back.visible = w->isVisible();
-        back.tags = readBytes(TagFilePath(root()));
+        back.tags = readBytes(work().tagFile());
         // An edit the user could not make while the dialog is up, made here
         // to see that the text file is written again.
         m_document->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二"_s);
@@ -316,7 +316,7 @@ void TestFinishDialog::afterCancellingTheTagsStaySaved()
     // The dialog starts from the file name it was given, both times.
     QCOMPARE(script.dialogNameShown, u"opened.txt"_s);
 
-    QCOMPARE(readBytes(TagFilePath(root())), kRowTags);
+    QCOMPARE(readBytes(work().tagFile()), kRowTags);
     QVERIFY(ended);
     if (then == u"Command3"_s) {
         QCOMPARE(script.seen,
@@ -450,7 +450,7 @@ void TestFinishDialog::escapeKeepsTheDialogAndTheStamps()
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QVERIFY(openAfterEscape);
-    QCOMPARE(readBytes(TagFilePath(root())), kRowTags);
+    QCOMPARE(readBytes(work().tagFile()), kRowTags);
     QVERIFY(ended);
 }
 
@@ -529,7 +529,7 @@ void TestFinishDialog::lrcFileOfTheRun()
     // The tags are saved first, whatever follows; the exact times with them.
     const QByteArray tags = "-------\r\n" + TagField(rows.at(1)).toLatin1() + "\r\n" +
                             TagField(rows.at(2)).toLatin1() + "\r\n";
-    QCOMPARE(readBytes(TagFilePath(root())), tags);
+    QCOMPARE(readBytes(work().tagFile()), tags);
     ExactTimes saved = exact;
     saved.resize(3);
     QCOMPARE(m_document->exactTimes(), saved);
@@ -630,7 +630,7 @@ void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen()
     QFETCH(bool, tagsSaved);
     m_document->setHeaderText(header);
     m_document->setBodyText(body);
-    const QString zem = WorkFolderPath(root());
+    const QString zem = work().path();
     if (!folderAt.isEmpty()) {
         QFile::remove(zem + u'/' + folderAt);
         QVERIFY(QDir().mkdir(zem + u'/' + folderAt));
@@ -656,11 +656,11 @@ void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen()
     QCOMPARE(back.cursor, Qt::ArrowCursor);
     QVERIFY(!ended);
     if (folderAt != u"left.tmp"_s)
-        QCOMPARE(readBytes(TagFilePath(root())), tagsSaved ? kRowTags : tagTemplateBytes());
+        QCOMPARE(readBytes(work().tagFile()), tagsSaved ? kRowTags : tagTemplateBytes());
     // Without this run's tags no text is made from the old ones.
     if (!tagsSaved)
-        QVERIFY(!QFile::exists(TextFilePath(root())));
-    QVERIFY(!QFile::exists(StagingFilePath(root())) || folderAt == u"zem.tmp"_s);
+        QVERIFY(!QFile::exists(work().textFile()));
+    QVERIFY(!QFile::exists(work().stagingFile()) || folderAt == u"zem.tmp"_s);
 }
 
 QTEST_MAIN(TestFinishDialog)

@@ -83,23 +83,23 @@ private:
 class Editor final : public QWidget
 {
 public:
-    explicit Editor(const QString& tempRoot) : m_tempRoot(tempRoot) {}
+    explicit Editor(const WorkFolder& work) : m_work(work) {}
     void setBodyText(const QString& text) { m_document.setBodyText(text); }
     QString bodyText() const { return m_document.bodyText(); }
     void setDeviceFactory(std::function<std::unique_ptr<CdAudioDevice>()> make) { m_makeDevice = std::move(make); }
     void realTimeInput()
     {
-        const auto rows = PrepareLineSelection(m_tempRoot, m_document.bodyText());
+        const auto rows = PrepareLineSelection(m_work, m_document.bodyText());
         QVERIFY(rows.ok());
         RealtimeContext context;
-        context.tempRoot = m_tempRoot;
+        context.work = m_work;
         context.document = &m_document;
         context.makeDevice = m_makeDevice;
         RealtimeInput(context).run(rows.value(), this);
     }
 
 private:
-    QString m_tempRoot;
+    WorkFolder m_work;
     LyricsDocument m_document;
     std::function<std::unique_ptr<CdAudioDevice>()> m_makeDevice;
 };
@@ -208,7 +208,7 @@ private Q_SLOTS:
 private:
     // The editor on the test's own folders, with a disc that needs no drive.
     std::unique_ptr<Editor> startEditor();
-    QString root() const { return m_home->root; }
+    const WorkFolder& work() const { return m_home->work; }
 
     std::unique_ptr<WorkArea> m_home;
 };
@@ -225,9 +225,9 @@ void TestLineSelection::cleanup()
 
 std::unique_ptr<Editor> TestLineSelection::startEditor()
 {
-    if (!WriteTagTemplate(root()).ok())
+    if (!WriteTagTemplate(work()).ok())
         return nullptr;
-    auto w = std::make_unique<Editor>(root());
+    auto w = std::make_unique<Editor>(work());
     w->setDeviceFactory([] { return std::unique_ptr<CdAudioDevice>(new OneTrackDisc); });
     return w;
 }
@@ -404,7 +404,7 @@ void TestLineSelection::closingByTheFrameWritesNothing()
 {
     auto w = startEditor();
     QVERIFY(w);
-    writeBytes(TagFilePath(root()), kTags);
+    writeBytes(work().tagFile(), kTags);
     w->setBodyText(kBody);
 
     QList<Row> listed;
@@ -421,8 +421,8 @@ void TestLineSelection::closingByTheFrameWritesNothing()
     QCOMPARE(script.seen, QStringList{u"Form2"_s});
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(listed, kListed);
-    QCOMPARE(readBytes(TagFilePath(root())), kTags);
-    QVERIFY(!QFile::exists(StagingFilePath(root())));
+    QCOMPARE(readBytes(work().tagFile()), kTags);
+    QVERIFY(!QFile::exists(work().stagingFile()));
     QCOMPARE(w->bodyText(), kBody);
 }
 
@@ -430,7 +430,7 @@ void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
 {
     auto w = startEditor();
     QVERIFY(w);
-    writeBytes(TagFilePath(root()), kTags);
+    writeBytes(work().tagFile(), kTags);
     w->setBodyText(kBody);
 
     QPointer<LineSelectionDialog> selection;
@@ -496,7 +496,7 @@ void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
     QCOMPARE(pointerAfterRun, Qt::ArrowCursor);
 
     // The finished run closed the selection and the command returned.
-    QCOMPARE(readBytes(TagFilePath(root())), kTags);
+    QCOMPARE(readBytes(work().tagFile()), kTags);
 }
 
 void TestLineSelection::unreadableWorkFileStartsNoRun()
@@ -505,12 +505,12 @@ void TestLineSelection::unreadableWorkFileStartsNoRun()
     // file: the failure is told instead, and the selection stays.
     auto w = startEditor();
     QVERIFY(w);
-    writeBytes(TagFilePath(root()), kTags);
+    writeBytes(work().tagFile(), kTags);
     w->setBodyText(kBody);
     ModalScript script;
     script.then([this](QWidget* window) {
-        QVERIFY(QFile::remove(TextFilePath(root())));
-        QVERIFY(QDir().mkdir(TextFilePath(root())));
+        QVERIFY(QFile::remove(work().textFile()));
+        QVERIFY(QDir().mkdir(work().textFile()));
         press(window, u"Command1"_s);
     });
     script.thenMessage();
@@ -520,8 +520,8 @@ void TestLineSelection::unreadableWorkFileStartsNoRun()
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.seen.size(), 3);
     QCOMPARE(script.seen.last(), u"Form2"_s);
-    QCOMPARE(script.messages.at(0).text, u"作業ファイル %1 を読み込めませんでした。"_s.arg(TextFilePath(root())));
-    QCOMPARE(readBytes(TagFilePath(root())), kTags);
+    QCOMPARE(script.messages.at(0).text, u"作業ファイル %1 を読み込めませんでした。"_s.arg(work().textFile()));
+    QCOMPARE(readBytes(work().tagFile()), kTags);
 }
 
 void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
@@ -577,7 +577,7 @@ void TestLineSelection::savedRunIsWhatTheNextInputLists()
 {
     auto w = startEditor();
     QVERIFY(w);
-    writeBytes(TagFilePath(root()), kTags);
+    writeBytes(work().tagFile(), kTags);
     w->setBodyText(kBody);
 
     ModalScript script;
@@ -594,7 +594,7 @@ void TestLineSelection::savedRunIsWhatTheNextInputLists()
     QVERIFY(script.done());
     QCOMPARE(script.seen, (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s}));
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(readBytes(TagFilePath(root())),
+    QCOMPARE(readBytes(work().tagFile()),
              QByteArray("[--:--]\r\n[01:05]\r\n       \r\n[--:--]\r\n\r\nabcd\r\n-------\r\n"
                         "       \r\n[02:00]\r\n"));
 

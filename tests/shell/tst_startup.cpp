@@ -69,7 +69,7 @@ void TestStartup::tempRootIsOwnerOnly()
 {
     QTemporaryDir dir;
     const QString root = dir.path() + u"/cache/verselet/temp"_s;
-    QVERIFY(EnsureTempRoot(root));
+    QVERIFY(EnsureTempRoot(WorkFolder(root)));
     const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
     const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
                         QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
@@ -77,7 +77,7 @@ void TestStartup::tempRootIsOwnerOnly()
 
     // A folder that exists already is made owner-only too.
     QFile::setPermissions(root, owner | QFileDevice::ReadOther | QFileDevice::ExeOther);
-    QVERIFY(EnsureTempRoot(root));
+    QVERIFY(EnsureTempRoot(WorkFolder(root)));
     QCOMPARE(QFileInfo(root).permissions() & (owner | others), owner);
 
     // A file in its place cannot be one.
@@ -85,7 +85,7 @@ void TestStartup::tempRootIsOwnerOnly()
     QFile f(blocked);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    QVERIFY(!EnsureTempRoot(blocked));
+    QVERIFY(!EnsureTempRoot(WorkFolder(blocked)));
 }
 
 void TestStartup::runningCopyHoldsTheLock()

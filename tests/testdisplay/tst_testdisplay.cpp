@@ -182,7 +182,7 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
 {
     // In a real-time input, over the timing window it runs.
     RealtimeContext context;
-    context.tempRoot = m_home->root;
+    context.work = m_home->work;
     context.document = m_document.get();
     context.makeDevice = [] { return std::make_unique<ScriptedDevice>(QList<qint32>{30000}); };
     QStringList opened;

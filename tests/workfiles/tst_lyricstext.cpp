@@ -70,25 +70,25 @@ void TestLyricsText::textFileHoldsTheWholeBody()
     QFETCH(QString, body);
     QFETCH(QByteArray, bytes);
     WorkArea area;
-    writeBytes(TextFilePath(area.root), QByteArray(5000, 'x'));
-    QVERIFY(CreateLyricsTextFile(area.root, body).ok());
-    QCOMPARE(readBytes(TextFilePath(area.root)), bytes);
+    writeBytes(area.work.textFile(), QByteArray(5000, 'x'));
+    QVERIFY(CreateLyricsTextFile(area.work, body).ok());
+    QCOMPARE(readBytes(area.work.textFile()), bytes);
 }
 
 void TestLyricsText::unmappableBodyLeavesTheTextFileAlone()
 {
     WorkArea area;
-    writeBytes(TextFilePath(area.root), "before\r\n");
+    writeBytes(area.work.textFile(), "before\r\n");
     // Hangul has no code page 932 form; it is not written as a substitute
     // byte.
-    const auto written = CreateLyricsTextFile(area.root, u"---\r\nあ\uD55Cい"_s);
+    const auto written = CreateLyricsTextFile(area.work, u"---\r\nあ\uD55Cい"_s);
     QVERIFY(!written);
     QCOMPARE(written.error().kind, FileErrorKind::Unmappable);
-    QCOMPARE(written.error().path, TextFilePath(area.root));
+    QCOMPARE(written.error().path, area.work.textFile());
     QCOMPARE(written.error().character, char32_t(0xD55C));
     QCOMPARE(written.error().line, 2);
     QCOMPARE(written.error().column, 2);
-    QCOMPARE(readBytes(TextFilePath(area.root)), QByteArray("before\r\n"));
+    QCOMPARE(readBytes(area.work.textFile()), QByteArray("before\r\n"));
 }
 
 void TestLyricsText::newDocumentWithTwoLyricLines()
@@ -96,10 +96,10 @@ void TestLyricsText::newDocumentWithTwoLyricLines()
     // A title and an author, a start text, the separator and two lines: the
     // first stamped at 1:05, the second not timed.
     WorkArea area;
-    QVERIFY(CreateLyricsTextFile(area.root, QString(35, u'-') + u"\r\n一行目\r\n二行目"_s).ok());
-    writeBytes(TagFilePath(area.root), "-------\r\n[01:05]\r\n[--:--]\r\n");
-    QVERIFY(ComposeStagingFile(area.root, u"歌のタイトル\r\n作者"_s, u"前奏"_s).ok());
-    QCOMPARE(readBytes(StagingFilePath(area.root)),
+    QVERIFY(CreateLyricsTextFile(area.work, QString(35, u'-') + u"\r\n一行目\r\n二行目"_s).ok());
+    writeBytes(area.work.tagFile(), "-------\r\n[01:05]\r\n[--:--]\r\n");
+    QVERIFY(ComposeStagingFile(area.work, u"歌のタイトル\r\n作者"_s, u"前奏"_s).ok());
+    QCOMPARE(readBytes(area.work.stagingFile()),
              "\x89\xCC\x82\xCC\x83\x5E\x83\x43\x83\x67\x83\x8B\r\n" // 歌のタイトル
              "\x8D\xEC\x8E\xD2\r\n"                                 // 作者
              "[00:00]\x91\x4F\x91\x74\r\n"                          // 前奏
@@ -168,11 +168,11 @@ void TestLyricsText::stagingFileFollowsTheFormat()
     QFETCH(QByteArray, tags);
     QFETCH(QByteArray, staging);
     WorkArea area;
-    writeBytes(TextFilePath(area.root), text);
-    writeBytes(TagFilePath(area.root), tags);
-    writeBytes(StagingFilePath(area.root), QByteArray(5000, 'x'));
-    QVERIFY(ComposeStagingFile(area.root, header, start).ok());
-    QCOMPARE(readBytes(StagingFilePath(area.root)), staging);
+    writeBytes(area.work.textFile(), text);
+    writeBytes(area.work.tagFile(), tags);
+    writeBytes(area.work.stagingFile(), QByteArray(5000, 'x'));
+    QVERIFY(ComposeStagingFile(area.work, header, start).ok());
+    QCOMPARE(readBytes(area.work.stagingFile()), staging);
 }
 
 void TestLyricsText::workFileThatCannotBeUsedIsAnError_data()
@@ -195,21 +195,21 @@ void TestLyricsText::workFileThatCannotBeUsedIsAnError()
     QFETCH(bool, folder);
     QFETCH(int, kind);
     WorkArea area;
-    writeBytes(TextFilePath(area.root), "a\r\n");
-    writeBytes(TagFilePath(area.root), "[00:01]\r\n");
-    writeBytes(StagingFilePath(area.root), "earlier text\r\n");
-    const QString path = WorkFolderPath(area.root) + u'/' + file;
+    writeBytes(area.work.textFile(), "a\r\n");
+    writeBytes(area.work.tagFile(), "[00:01]\r\n");
+    writeBytes(area.work.stagingFile(), "earlier text\r\n");
+    const QString path = area.work.path() + u'/' + file;
     QVERIFY(QFile::remove(path));
     if (folder)
         QVERIFY(QDir().mkdir(path));
 
-    const auto composed = ComposeStagingFile(area.root, u"h"_s, u"s"_s);
+    const auto composed = ComposeStagingFile(area.work, u"h"_s, u"s"_s);
     QVERIFY(!composed);
     QCOMPARE(int(composed.error().kind), kind);
     QCOMPARE(composed.error().path, path);
     // No shortened text is offered: the staging file is not touched.
     if (file != u"zem.tmp"_s)
-        QCOMPARE(readBytes(StagingFilePath(area.root)), QByteArray("earlier text\r\n"));
+        QCOMPARE(readBytes(area.work.stagingFile()), QByteArray("earlier text\r\n"));
 }
 
 void TestLyricsText::unmappableHeaderOrStartIsReportedWhereItStands_data()
@@ -235,17 +235,17 @@ void TestLyricsText::unmappableHeaderOrStartIsReportedWhereItStands()
     QFETCH(int, line);
     QFETCH(int, column);
     WorkArea area;
-    writeBytes(TextFilePath(area.root), "a\r\n");
-    writeBytes(TagFilePath(area.root), "[00:01]\r\n");
-    writeBytes(StagingFilePath(area.root), "earlier text\r\n");
-    const auto composed = ComposeStagingFile(area.root, header, start);
+    writeBytes(area.work.textFile(), "a\r\n");
+    writeBytes(area.work.tagFile(), "[00:01]\r\n");
+    writeBytes(area.work.stagingFile(), "earlier text\r\n");
+    const auto composed = ComposeStagingFile(area.work, header, start);
     QVERIFY(!composed);
     QCOMPARE(composed.error().kind, FileErrorKind::Unmappable);
-    QCOMPARE(composed.error().path, StagingFilePath(area.root));
+    QCOMPARE(composed.error().path, area.work.stagingFile());
     QCOMPARE(uint(composed.error().character), character);
     QCOMPARE(composed.error().line, line);
     QCOMPARE(composed.error().column, column);
-    QCOMPARE(readBytes(StagingFilePath(area.root)), QByteArray("earlier text\r\n"));
+    QCOMPARE(readBytes(area.work.stagingFile()), QByteArray("earlier text\r\n"));
 }
 
 void TestLyricsText::savedFileIsAnExactCopy()
@@ -255,11 +255,11 @@ void TestLyricsText::savedFileIsAnExactCopy()
     for (int i = 0; i < 256; ++i)
         bytes += char(i);
     bytes += "\r\r\n\n\x81"; // lone CR, lone LF, a cut-off lead byte: copied, not read
-    writeBytes(StagingFilePath(area.root), bytes);
+    writeBytes(area.work.stagingFile(), bytes);
     const QString target = area.dir.filePath(u"歌詞.txt"_s);
-    QVERIFY(SaveLyricsText(area.root, target).ok());
+    QVERIFY(SaveLyricsText(area.work, target).ok());
     QCOMPARE(readBytes(target), bytes);
-    QCOMPARE(readBytes(StagingFilePath(area.root)), bytes);
+    QCOMPARE(readBytes(area.work.stagingFile()), bytes);
 }
 
 void TestLyricsText::existingFileIsReplacedAsAWhole()
@@ -274,9 +274,9 @@ void TestLyricsText::existingFileIsReplacedAsAWhole()
     // or replaced by a new file.
     QCOMPARE(
         ::link(QFile::encodeName(target).constData(), QFile::encodeName(otherName).constData()), 0);
-    writeBytes(StagingFilePath(area.root), "new\r\n");
+    writeBytes(area.work.stagingFile(), "new\r\n");
 
-    QVERIFY(SaveLyricsText(area.root, target).ok());
+    QVERIFY(SaveLyricsText(area.work, target).ok());
     QCOMPARE(readBytes(target), QByteArray("new\r\n"));
     QCOMPARE(readBytes(otherName), QByteArray(10000, 'o'));
     QCOMPARE(entriesOf(folder), (QStringList{u"same file"_s, u"song.txt"_s}));
@@ -301,7 +301,7 @@ void TestLyricsText::targetThatCannotBeWrittenKeepsWhatWasThere()
     QVERIFY(QDir().mkdir(folder));
     const QString target = folder + u"/song.txt"_s;
     const QByteArray encoded = QFile::encodeName(target);
-    writeBytes(StagingFilePath(area.root), QByteArray(64 * 1024, 'n'));
+    writeBytes(area.work.stagingFile(), QByteArray(64 * 1024, 'n'));
 
     if (what == u"folder"_s) {
         QVERIFY(QDir().mkdir(target));
@@ -319,9 +319,9 @@ void TestLyricsText::targetThatCannotBeWrittenKeepsWhatWasThere()
     if (what == u"full"_s) {
         const FileSizeLimit limit(1000);
         QVERIFY(limit.isSet());
-        saved = SaveLyricsText(area.root, target);
+        saved = SaveLyricsText(area.work, target);
     } else {
-        saved = SaveLyricsText(area.root, target);
+        saved = SaveLyricsText(area.work, target);
     }
     QVERIFY(!saved);
     QCOMPARE(saved.error().kind, FileErrorKind::Unwritable);
@@ -349,10 +349,10 @@ void TestLyricsText::missingStagingFileWritesNothing()
     WorkArea area;
     const QString target = area.dir.filePath(u"song.txt"_s);
     writeBytes(target, "old\r\n");
-    const auto saved = SaveLyricsText(area.root, target);
+    const auto saved = SaveLyricsText(area.work, target);
     QVERIFY(!saved);
     QCOMPARE(saved.error().kind, FileErrorKind::Unreadable);
-    QCOMPARE(saved.error().path, StagingFilePath(area.root));
+    QCOMPARE(saved.error().path, area.work.stagingFile());
     QCOMPARE(readBytes(target), QByteArray("old\r\n"));
 }
 

@@ -98,11 +98,11 @@ void TestTimingList::rowsFromTheWorkFiles()
     WorkArea area;
     // The text file as a typed text ending with a line break leaves it (an
     // empty last line), the tag template's first four lines and one more.
-    writeBytes(TextFilePath(area.root), QByteArray(35, '-') + "\r\n\x88\xEA\r\n\r\n");
-    writeBytes(TagFilePath(area.root), "-------\r\n[01:05]\r\n[--:--]\r\n[--:--]\r\n");
-    QCOMPARE(BuildTimingList(area.root, {false, true, true, true}).value(),
+    writeBytes(area.work.textFile(), QByteArray(35, '-') + "\r\n\x88\xEA\r\n\r\n");
+    writeBytes(area.work.tagFile(), "-------\r\n[01:05]\r\n[--:--]\r\n[--:--]\r\n");
+    QCOMPARE(BuildTimingList(area.work, {false, true, true, true}).value(),
              (QStringList{QString(42, u'-'), u"[01:05]一"_s, u"[--:--]"_s}));
-    QCOMPARE(BuildTimingList(area.root, {true, false, false}).value(),
+    QCOMPARE(BuildTimingList(area.work, {true, false, false}).value(),
              (QStringList{u"[--:--]"_s + QString(35, u'-'), u"       一"_s, u"       "_s}));
 }
 
@@ -111,16 +111,16 @@ void TestTimingList::missingWorkFileIsAnError()
     // No rows would be a run that saves an empty tag file: the file that
     // could not be read is named instead.
     WorkArea area;
-    writeBytes(TagFilePath(area.root), "[--:--]\r\n");
-    const auto noText = BuildTimingList(area.root, {true});
+    writeBytes(area.work.tagFile(), "[--:--]\r\n");
+    const auto noText = BuildTimingList(area.work, {true});
     QVERIFY(!noText);
-    QCOMPARE(noText.error().path, TextFilePath(area.root));
-    writeBytes(TextFilePath(area.root), "a\r\n");
-    QVERIFY(QFile::remove(TagFilePath(area.root)));
-    QVERIFY(QDir().mkdir(TagFilePath(area.root)));
-    const auto noTags = BuildTimingList(area.root, {true});
+    QCOMPARE(noText.error().path, area.work.textFile());
+    writeBytes(area.work.textFile(), "a\r\n");
+    QVERIFY(QFile::remove(area.work.tagFile()));
+    QVERIFY(QDir().mkdir(area.work.tagFile()));
+    const auto noTags = BuildTimingList(area.work, {true});
     QVERIFY(!noTags);
-    QCOMPARE(noTags.error().path, TagFilePath(area.root));
+    QCOMPARE(noTags.error().path, area.work.tagFile());
     QCOMPARE(noTags.error().kind, FileErrorKind::Unreadable);
 }
 
@@ -154,9 +154,9 @@ void TestTimingList::savedTagFileHoldsOneLinePerRow()
     QFETCH(QByteArray, bytes);
     WorkArea area;
     // The template is longer than any of these: nothing of it may remain.
-    QVERIFY(WriteTagTemplate(area.root).ok());
-    QVERIFY(SaveTimingTags(area.root, rows).ok());
-    QCOMPARE(readBytes(TagFilePath(area.root)), bytes);
+    QVERIFY(WriteTagTemplate(area.work).ok());
+    QVERIFY(SaveTimingTags(area.work, rows).ok());
+    QCOMPARE(readBytes(area.work.tagFile()), bytes);
 }
 
 void TestTimingList::threeHundredRowsSaveThreeHundredLines()
@@ -170,8 +170,8 @@ void TestTimingList::threeHundredRowsSaveThreeHundredLines()
         rows.append(tag + u"line"_s);
         expected += tag.toLatin1() + "\r\n";
     }
-    QVERIFY(SaveTimingTags(area.root, rows).ok());
-    const QByteArray bytes = readBytes(TagFilePath(area.root));
+    QVERIFY(SaveTimingTags(area.work, rows).ok());
+    const QByteArray bytes = readBytes(area.work.tagFile());
     QCOMPARE(bytes.size(), 300 * 9);
     QCOMPARE(bytes, expected);
 }
@@ -186,41 +186,41 @@ void TestTimingList::savedTagsComeBackAsTheNextRunsRows()
         rows.append(u"[00:%1]x"_s.arg(i % 60, 2, 10, QChar(u'0')));
     for (int i = 0; i < 310; ++i)
         text += "x\r\n";
-    QVERIFY(SaveTimingTags(area.root, rows).ok());
-    writeBytes(TextFilePath(area.root), text);
-    const QStringList next = BuildTimingList(area.root, QList<bool>(310, true)).value();
+    QVERIFY(SaveTimingTags(area.work, rows).ok());
+    writeBytes(area.work.textFile(), text);
+    const QStringList next = BuildTimingList(area.work, QList<bool>(310, true)).value();
     QCOMPARE(next, rows);
 
     // A short row saved as an empty line does not count the next time.
-    QVERIFY(SaveTimingTags(area.root, {u"-------"_s, QString()}).ok());
-    QCOMPARE(BuildTimingList(area.root, {false, false}).value(), (QStringList{u"-------x"_s, u"x"_s}));
+    QVERIFY(SaveTimingTags(area.work, {u"-------"_s, QString()}).ok());
+    QCOMPARE(BuildTimingList(area.work, {false, false}).value(), (QStringList{u"-------x"_s, u"x"_s}));
 }
 
 void TestTimingList::unmappableTagLeavesTheTagFileAlone()
 {
     WorkArea area;
-    QVERIFY(WriteTagTemplate(area.root).ok());
+    QVERIFY(WriteTagTemplate(area.work).ok());
     // A tag that came from elsewhere may hold anything; hangul has no code
     // page 932 form.
-    const auto saved = SaveTimingTags(area.root, {u"[00:01]a"_s, u"[\uD55C:--]b"_s});
+    const auto saved = SaveTimingTags(area.work, {u"[00:01]a"_s, u"[\uD55C:--]b"_s});
     QVERIFY(!saved);
     QCOMPARE(saved.error().kind, FileErrorKind::Unmappable);
-    QCOMPARE(saved.error().path, TagFilePath(area.root));
+    QCOMPARE(saved.error().path, area.work.tagFile());
     QCOMPARE(saved.error().character, char32_t(0xD55C));
     QCOMPARE(saved.error().line, 2);
     QCOMPARE(saved.error().column, 2);
-    QCOMPARE(readBytes(TagFilePath(area.root)), tagTemplateBytes());
+    QCOMPARE(readBytes(area.work.tagFile()), tagTemplateBytes());
 }
 
 void TestTimingList::unwritableTagFileIsReported()
 {
     WorkArea area;
-    QVERIFY(QDir().mkpath(TagFilePath(area.root)));
-    const auto saved = SaveTimingTags(area.root, {u"[00:01]a"_s});
+    QVERIFY(QDir().mkpath(area.work.tagFile()));
+    const auto saved = SaveTimingTags(area.work, {u"[00:01]a"_s});
     QVERIFY(!saved);
     QCOMPARE(saved.error().kind, FileErrorKind::Unwritable);
-    QCOMPARE(saved.error().path, TagFilePath(area.root));
-    QVERIFY(QFileInfo(TagFilePath(area.root)).isDir());
+    QCOMPARE(saved.error().path, area.work.tagFile());
+    QVERIFY(QFileInfo(area.work.tagFile()).isDir());
 }
 
 void TestTimingList::exactTimesStayWithMarkedRows()

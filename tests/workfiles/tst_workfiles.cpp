@@ -51,19 +51,19 @@ private Q_SLOTS:
 
 void TestWorkFiles::pathsLiveInTheZemFolder()
 {
-    QCOMPARE(WorkFolderPath(u"/home/u/.cache/verselet/temp"_s), u"/home/u/.cache/verselet/temp/zem"_s);
-    QCOMPARE(TagFilePath(u"/t"_s), u"/t/zem/left.tmp"_s);
-    QCOMPARE(TextFilePath(u"/t"_s), u"/t/zem/rigth.tmp"_s);
-    QCOMPARE(StagingFilePath(u"/t"_s), u"/t/zem/zem.tmp"_s);
+    QCOMPARE(WorkFolder(u"/home/u/.cache/verselet/temp"_s).path(), u"/home/u/.cache/verselet/temp/zem"_s);
+    QCOMPARE(WorkFolder(u"/t"_s).tagFile(), u"/t/zem/left.tmp"_s);
+    QCOMPARE(WorkFolder(u"/t"_s).textFile(), u"/t/zem/rigth.tmp"_s);
+    QCOMPARE(WorkFolder(u"/t"_s).stagingFile(), u"/t/zem/zem.tmp"_s);
 }
 
 void TestWorkFiles::tagTemplateIsExactly2448Bytes()
 {
     WorkArea area;
     // Whatever was there before is replaced, not appended to.
-    writeBytes(TagFilePath(area.root), QByteArray(9000, 'x'));
-    QVERIFY(WriteTagTemplate(area.root).ok());
-    const QByteArray bytes = readBytes(TagFilePath(area.root));
+    writeBytes(area.work.tagFile(), QByteArray(9000, 'x'));
+    QVERIFY(WriteTagTemplate(area.work).ok());
+    const QByteArray bytes = readBytes(area.work.tagFile());
     QCOMPARE(bytes.size(), 2448);
     QCOMPARE(bytes, tagTemplateBytes());
 }
@@ -72,11 +72,11 @@ void TestWorkFiles::tagsAfterATimedLoadEndWith224Fillers()
 {
     WorkArea area;
     const QStringList bodyTags{u"-------"_s, u"[01:05]"_s, u"abc"_s, QString()};
-    QVERIFY(WriteTagFile(area.root, TagsAfterTimedLoad(bodyTags)).ok());
+    QVERIFY(WriteTagFile(area.work, TagsAfterTimedLoad(bodyTags)).ok());
     QByteArray expected("-------\r\n[01:05]\r\nabc\r\n\r\n");
     for (int i = 0; i < 224; ++i)
         expected += "[--:--]\r\n";
-    QCOMPARE(readBytes(TagFilePath(area.root)), expected);
+    QCOMPARE(readBytes(area.work.tagFile()), expected);
 }
 
 void TestWorkFiles::snapshotDropsOnlyATrailingLoneCr_data()
@@ -104,22 +104,22 @@ void TestWorkFiles::snapshotDropsOnlyATrailingLoneCr()
     QFETCH(QByteArray, file);
     QFETCH(QList<SelectionRow>, rows);
     WorkArea area;
-    QVERIFY(WriteTagTemplate(area.root).ok());
-    const auto listed = PrepareLineSelection(area.root, body);
+    QVERIFY(WriteTagTemplate(area.work).ok());
+    const auto listed = PrepareLineSelection(area.work, body);
     QVERIFY(listed.ok());
-    QCOMPARE(readBytes(TextFilePath(area.root)), file);
+    QCOMPARE(readBytes(area.work.textFile()), file);
     QCOMPARE(listed.value(), rows);
 }
 
 void TestWorkFiles::emptyTextIsRefusedBeforeWriting()
 {
     WorkArea area;
-    writeBytes(TextFilePath(area.root), "earlier\r\n");
-    const auto listed = PrepareLineSelection(area.root, QString());
+    writeBytes(area.work.textFile(), "earlier\r\n");
+    const auto listed = PrepareLineSelection(area.work, QString());
     QVERIFY(!listed.ok());
     QCOMPARE(listed.error().kind, FileErrorKind::EmptyText);
-    QCOMPARE(listed.error().path, TextFilePath(area.root));
-    QCOMPARE(readBytes(TextFilePath(area.root)), QByteArray("earlier\r\n"));
+    QCOMPARE(listed.error().path, area.work.textFile());
+    QCOMPARE(readBytes(area.work.textFile()), QByteArray("earlier\r\n"));
 }
 
 void TestWorkFiles::textCodePage932CannotHoldIsKeptWhole()
@@ -128,12 +128,12 @@ void TestWorkFiles::textCodePage932CannotHoldIsKeptWhole()
     // character kept: the text file holds them as UTF-8 after a byte order
     // mark, which no code page 932 text begins with.
     WorkArea area;
-    QVERIFY(WriteTagTemplate(area.root).ok());
+    QVERIFY(WriteTagTemplate(area.work).ok());
     const QString body = u"---\r\nok\r\n笑顔\U0001F600 é♥–한"_s;
-    const auto listed = PrepareLineSelection(area.root, body);
+    const auto listed = PrepareLineSelection(area.work, body);
     QVERIFY(listed.ok());
     QCOMPARE(listed.value(), (QList<SelectionRow>{{u"---"_s, false}, {u"ok"_s, true}, {u"笑顔\U0001F600 é♥–한"_s, true}}));
-    QCOMPARE(readBytes(TextFilePath(area.root)), "\xEF\xBB\xBF" + (body + u"\r\n"_s).toUtf8());
+    QCOMPARE(readBytes(area.work.textFile()), "\xEF\xBB\xBF" + (body + u"\r\n"_s).toUtf8());
     QVERIFY(DecodeCp932("\xEF\xBB\xBF").hadInvalidBytes);
 }
 
@@ -164,34 +164,34 @@ void TestWorkFiles::tagFileIsReplacedAllOrNothing()
     WorkArea area;
     const QByteArray before("-------\r\n[00:01]\r\n");
     if (hadFile)
-        writeBytes(TagFilePath(area.root), before);
+        writeBytes(area.work.tagFile(), before);
     std::optional<FileSizeLimit> limit;
     if (sizeLimit > 0)
         limit.emplace(sizeLimit);
-    const auto replaced = ReplaceTagFile(area.root, tags);
+    const auto replaced = ReplaceTagFile(area.work, tags);
     limit.reset();
     if (kind < 0) {
         QVERIFY(replaced.ok());
-        QCOMPARE(readBytes(TagFilePath(area.root)).size(), tags.size() * 9);
+        QCOMPARE(readBytes(area.work.tagFile()).size(), tags.size() * 9);
         return;
     }
     QVERIFY(!replaced.ok());
     QCOMPARE(int(replaced.error().kind), kind);
     // What the tag file held, it holds again; none means none.
     if (hadFile)
-        QCOMPARE(readBytes(TagFilePath(area.root)), before);
+        QCOMPARE(readBytes(area.work.tagFile()), before);
     else
-        QVERIFY(!QFile::exists(TagFilePath(area.root)));
+        QVERIFY(!QFile::exists(area.work.tagFile()));
 }
 
 void TestWorkFiles::newDocumentWith300LinesOffers272Rows()
 {
     WorkArea area;
-    QVERIFY(WriteTagTemplate(area.root).ok());
+    QVERIFY(WriteTagTemplate(area.work).ok());
     QStringList lines{QString(35, u'-')};
     for (int i = 1; i < 300; ++i)
         lines.append(u"行%1"_s.arg(i));
-    const auto listed = PrepareLineSelection(area.root, lines.join(u"\r\n"_s));
+    const auto listed = PrepareLineSelection(area.work, lines.join(u"\r\n"_s));
     QVERIFY(listed.ok());
     const QList<SelectionRow>& list = listed.value();
     QCOMPARE(list.size(), 272);
@@ -229,33 +229,34 @@ void TestWorkFiles::pairingStopsAtTheShorterFile()
     QFETCH(QByteArray, tags);
     QFETCH(QList<SelectionRow>, rows);
     WorkArea area;
-    writeBytes(TextFilePath(area.root), text);
-    writeBytes(TagFilePath(area.root), tags);
-    QCOMPARE(LoadSelectionList(area.root), rows);
+    writeBytes(area.work.textFile(), text);
+    writeBytes(area.work.tagFile(), tags);
+    QCOMPARE(LoadSelectionList(area.work), rows);
 }
 
 void TestWorkFiles::missingFilesGiveNoRows()
 {
     WorkArea area;
-    writeBytes(TextFilePath(area.root), "a\r\n");
-    QVERIFY(LoadSelectionList(area.root).isEmpty());
-    QCOMPARE(ReadLinePairs(area.root).error().kind, FileErrorKind::NotFound);
-    QCOMPARE(ReadLinePairs(area.root).error().path, TagFilePath(area.root));
+    writeBytes(area.work.textFile(), "a\r\n");
+    QVERIFY(LoadSelectionList(area.work).isEmpty());
+    QCOMPARE(ReadLinePairs(area.work).error().kind, FileErrorKind::NotFound);
+    QCOMPARE(ReadLinePairs(area.work).error().path, area.work.tagFile());
 
-    QVERIFY(QFile::remove(TextFilePath(area.root)));
-    QVERIFY(WriteTagTemplate(area.root).ok());
-    QVERIFY(LoadSelectionList(area.root).isEmpty());
+    QVERIFY(QFile::remove(area.work.textFile()));
+    QVERIFY(WriteTagTemplate(area.work).ok());
+    QVERIFY(LoadSelectionList(area.work).isEmpty());
 }
 
 void TestWorkFiles::snapshotIntoAMissingFolderFails()
 {
     QTemporaryDir dir;
     const QString root = dir.path() + u"/no-such-temp"_s;
-    const auto listed = PrepareLineSelection(root, u"abc"_s);
+    const WorkFolder work(root);
+    const auto listed = PrepareLineSelection(work, u"abc"_s);
     QVERIFY(!listed.ok());
     QCOMPARE(listed.error().kind, FileErrorKind::Unwritable);
     QCOMPARE(listed.error().path, root + u"/zem/rigth.tmp"_s);
-    QVERIFY(!WriteTagTemplate(root).ok());
+    QVERIFY(!WriteTagTemplate(work).ok());
 }
 
 void TestWorkFiles::preparingTheWorkFolderDeletesFilesAndLinksOnly()
@@ -263,8 +264,9 @@ void TestWorkFiles::preparingTheWorkFolderDeletesFilesAndLinksOnly()
     QTemporaryDir dir;
     const QString root = dir.path() + u"/temp"_s;
     QVERIFY(QDir().mkpath(root));
-    PrepareWorkFolder(root); // creates the folder
-    const QString zem = WorkFolderPath(root);
+    const WorkFolder work(root);
+    PrepareWorkFolder(work); // creates the folder
+    const QString zem = work.path();
     QVERIFY(QFileInfo(zem).isDir());
 
     const QString outside = dir.path() + u"/outside.txt"_s;
@@ -272,8 +274,8 @@ void TestWorkFiles::preparingTheWorkFolderDeletesFilesAndLinksOnly()
     writeBytes(outside, "keep");
     QVERIFY(QDir().mkpath(outsideFolder));
     writeBytes(outsideFolder + u"/inner.txt"_s, "keep");
-    writeBytes(TextFilePath(root), "old");
-    writeBytes(StagingFilePath(root), "old");
+    writeBytes(work.textFile(), "old");
+    writeBytes(work.stagingFile(), "old");
     writeBytes(zem + u"/.hidden"_s, "old");
     writeBytes(zem + u"/notes.doc"_s, "old");
     QVERIFY(QFile::link(outside, zem + u"/link.txt"_s));
@@ -282,7 +284,7 @@ void TestWorkFiles::preparingTheWorkFolderDeletesFilesAndLinksOnly()
     QVERIFY(QDir().mkpath(zem + u"/sub"_s));
     writeBytes(zem + u"/sub/kept.txt"_s, "kept");
 
-    PrepareWorkFolder(root);
+    PrepareWorkFolder(work);
     QCOMPARE(QDir(zem).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
              QStringList{u"sub"_s});
     QCOMPARE(readBytes(zem + u"/sub/kept.txt"_s), QByteArray("kept"));
@@ -293,7 +295,7 @@ void TestWorkFiles::preparingTheWorkFolderDeletesFilesAndLinksOnly()
     // to is left alone.
     QVERIFY(QDir(zem).removeRecursively());
     QVERIFY(QFile::link(outsideFolder, zem));
-    PrepareWorkFolder(root);
+    PrepareWorkFolder(work);
     QVERIFY(QFileInfo(zem).isDir() && !QFileInfo(zem).isSymLink());
     QCOMPARE(readBytes(outsideFolder + u"/inner.txt"_s), QByteArray("keep"));
 }

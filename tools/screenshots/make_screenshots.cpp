@@ -79,13 +79,13 @@ int main(int argc, char* argv[])
     bool ok = save(main, folder + u"/main-window.png"_s);
 
     // A real-time input with every line as loaded, on the demo disc.
-    const auto rows = PrepareLineSelection(main.state().TempRoot, main.bodyText());
+    const auto rows = PrepareLineSelection(main.state().Work, main.bodyText());
     if (!rows)
         return 1;
     QList<bool> marks;
     for (const SelectionRow& row : rows.value())
         marks.append(row.marked);
-    const auto timingRows = BuildTimingList(main.state().TempRoot, marks);
+    const auto timingRows = BuildTimingList(main.state().Work, marks);
     if (!timingRows)
         return 1;
     TimingRun run(main.makeCdAudioDevice(), main.chosenDriveName(), main.RememberedTrackIndex());
@@ -117,7 +117,7 @@ int main(int argc, char* argv[])
 
     // The finish dialog, and the lag calibration of the drive dialog.
     RealtimeContext context;
-    context.tempRoot = main.state().TempRoot;
+    context.work = main.state().Work;
     FinishDialog finish(context, timing.session().rows(), &timing);
     finish.show();
     ok = save(finish, folder + u"/finish-dialog.png"_s) && ok;
