@@ -17,9 +17,10 @@
 #include <QTest>
 
 #include "../tests/discfixtures.h"
-#include "benchclock.h"
 #include "../tests/pulsenullsink.h"
 #include "../tests/sinkmonitor.h"
+#include "../tests/widgetnames.h"
+#include "benchclock.h"
 
 #include <cstdio>
 
@@ -53,7 +54,7 @@ QStringList untimedRows(int count)
 QList<double> stampsAgainstTheSink(TimingWindow& window, SinkMonitor& monitor, int presses)
 {
     QList<double> diffs;
-    window.Command6->setFocus();
+    named<QPushButton>(window, "Command6")->setFocus();
     QElapsedTimer t;
     t.start();
     qint64 lastPress = 0;
@@ -64,7 +65,7 @@ QList<double> stampsAgainstTheSink(TimingWindow& window, SinkMonitor& monitor, i
         if (!monitor.poll() || monitor.renderedMs() < 0 || t.elapsed() < 500 || t.elapsed() - lastPress < 20)
             continue;
         const double rendered = monitor.renderedMs();
-        QTest::keyClick(window.Command6, Qt::Key_Space);
+        QTest::keyClick(named<QPushButton>(window, "Command6"), Qt::Key_Space);
         lastPress = t.elapsed();
         const int row = window.session().selectedRow();
         const ExactTime exact = window.session().exactTime(row);
@@ -81,7 +82,7 @@ QList<double> stampsAgainstTheSink(TimingWindow& window, SinkMonitor& monitor, i
 QList<double> pressToRepaint(TimingWindow& window, QWidget* focus, Qt::Key key, int presses)
 {
     PaintCounter counter;
-    window.List1->viewport()->installEventFilter(&counter);
+    named<QListView>(window, "List1")->viewport()->installEventFilter(&counter);
     focus->setFocus();
     QList<double> delays;
     for (int i = 0; i < presses; ++i) {
@@ -98,7 +99,7 @@ QList<double> pressToRepaint(TimingWindow& window, QWidget* focus, Qt::Key key, 
         }
         delays.append(t.nsecsElapsed() / 1e6);
     }
-    window.List1->viewport()->removeEventFilter(&counter);
+    named<QListView>(window, "List1")->viewport()->removeEventFilter(&counter);
     return delays;
 }
 
@@ -135,7 +136,7 @@ int main(int argc, char* argv[])
         std::printf("  no audio output: nothing to hold the stamps against\n");
         return 0;
     }
-    window.Command2_Click(); // ＞ from the track start
+    window.onPlayClicked(); // ＞ from the track start
     const QList<double> diffs = stampsAgainstTheSink(window, monitor, 200);
     if (diffs.isEmpty())
         return 1;
@@ -149,18 +150,20 @@ int main(int argc, char* argv[])
 
     // A new list, the track playing on.
     window.setTimingRows(untimedRows(600));
-    window.Command2_Click();
-    const QList<double> delays = pressToRepaint(window, window.Command6, Qt::Key_Space, 200);
+    window.onPlayClicked();
+    const QList<double> delays =
+        pressToRepaint(window, named<QPushButton>(window, "Command6"), Qt::Key_Space, 200);
     if (delays.isEmpty())
         return 1;
     std::printf("  Space (Set) to repainted row:  median %5.3f ms, 95th %5.3f ms, worst %5.3f ms\n",
                 Quantile(delays, 0.5), Quantile(delays, 0.95), Quantile(delays, 1.0));
     // A nudge of the stamped row, from the list.
-    const QList<double> nudges = pressToRepaint(window, window.List1, Qt::Key_Right, 200);
+    const QList<double> nudges =
+        pressToRepaint(window, named<QListView>(window, "List1"), Qt::Key_Right, 200);
     if (nudges.isEmpty())
         return 1;
     std::printf("  → (nudge) to repainted row:    median %5.3f ms, 95th %5.3f ms, worst %5.3f ms\n",
                 Quantile(nudges, 0.5), Quantile(nudges, 0.95), Quantile(nudges, 1.0));
-    window.Command4_Click();
+    window.onStopClicked();
     return 0;
 }

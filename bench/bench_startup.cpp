@@ -2,6 +2,7 @@
 // text, and typing into it, headless. Prints the median and best of several
 // runs.
 
+#include "../tests/widgetnames.h"
 #include "app/mainwindow.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
@@ -95,7 +96,7 @@ int main(int argc, char* argv[])
     window.show();
     QList<double> open;
     for (int run = 0; run < 5; ++run) {
-        window.新規作成_Click();
+        window.onNewTriggered();
         QElapsedTimer timer;
         timer.start();
         window.LoadLyricsFile(path);
@@ -103,26 +104,27 @@ int main(int argc, char* argv[])
         open.append(timer.nsecsElapsed() / 1e6);
     }
     // The closing separator reads back as one more body line.
-    if (window.Text1->blockCount() != kLines + 1) {
-        std::printf("FAILED: %d body lines shown\n", window.Text1->blockCount());
+    if (named<QPlainTextEdit>(window, "Text1")->blockCount() != kLines + 1) {
+        std::printf("FAILED: %d body lines shown\n",
+                    named<QPlainTextEdit>(window, "Text1")->blockCount());
         return 1;
     }
 
     // Typing into the body of that text: each key goes into the document.
     const auto typeKeys = [&window] {
         QList<double> keys;
-        window.Text1->setFocus();
-        window.Text1->moveCursor(QTextCursor::End);
+        named<QPlainTextEdit>(window, "Text1")->setFocus();
+        named<QPlainTextEdit>(window, "Text1")->moveCursor(QTextCursor::End);
         for (int i = 0; i < 21; ++i) {
             QElapsedTimer timer;
             timer.start();
-            QTest::keyClick(window.Text1, Qt::Key_A);
+            QTest::keyClick(named<QPlainTextEdit>(window, "Text1"), Qt::Key_A);
             keys.append(timer.nsecsElapsed() / 1e6);
         }
         return summarise(keys);
     };
     const Figure typedLong = typeKeys();
-    window.新規作成_Click();
+    window.onNewTriggered();
     window.LoadLyricsFile(writeTimedText(cache.path(), 2000));
     const Figure typedShort = typeKeys();
 

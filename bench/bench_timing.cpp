@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include "../tests/discfixtures.h"
+#include "../tests/widgetnames.h"
 #include "benchclock.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ int main(int argc, char* argv[])
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
 
-    window.Command2_Click();
+    window.onPlayClicked();
     QTest::qWait(200);
     std::printf("timing window, disc image, silent engine (%s)\n",
                 disc->isSilent() ? "no audio output" : "audio output");
@@ -57,7 +58,7 @@ int main(int argc, char* argv[])
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < kTicks; ++i)
-        window.Timer1_Timer();
+        window.onTick();
     std::printf("  one timer tick                       %7.2f us (target 20)\n",
                 double(t.nsecsElapsed()) / kTicks / 1000.0);
 
@@ -66,22 +67,23 @@ int main(int argc, char* argv[])
     QElapsedTimer wall;
     wall.start();
     int ticksSeen = 0;
-    const QString before = window.Label2->text();
+    const QString before = named<QLabel>(window, "Label2")->text();
     while (wall.elapsed() < 5000) {
         QTest::qWait(50);
         ++ticksSeen;
     }
     const double cpu = cpuSeconds() - cpu0;
-    std::printf("  CPU while playing 5 s                %7.2f %% of one core (target 3); display %s -> %s\n",
+    std::printf("  CPU while playing 5 s                %7.2f %% of one core (target 3); display "
+                "%s -> %s\n",
                 100.0 * cpu / (wall.nsecsElapsed() / 1e9), qPrintable(before),
-                qPrintable(window.Label2->text()));
+                qPrintable(named<QLabel>(window, "Label2")->text()));
 
     // From the press of Set to the stamped row.
     QList<double> delays;
     for (int i = 0; i < 300; ++i) {
         QElapsedTimer click;
         click.start();
-        QTest::mouseClick(window.Command6, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(window, "Command6"), Qt::LeftButton);
         const int row = window.session().selectedRow();
         const bool stamped = row >= 0 && !window.session().rows().at(row).startsWith(u"[--:--]"_s);
         delays.append(click.nsecsElapsed() / 1e6);
@@ -94,7 +96,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 50; ++i) {
         QElapsedTimer c;
         c.start();
-        window.Command6_Click();
+        window.onSetClicked();
         direct.append(c.nsecsElapsed() / 1e6);
     }
     std::sort(direct.begin(), direct.end());
@@ -102,6 +104,6 @@ int main(int argc, char* argv[])
     std::sort(delays.begin(), delays.end());
     std::printf("  Set click to stamped row             median %5.3f ms, worst %5.3f ms (target 2)\n",
                 delays.at(delays.size() / 2), delays.last());
-    window.Command4_Click();
+    window.onStopClicked();
     return 0;
 }

@@ -53,7 +53,7 @@ MainWindow::MainWindow(QWidget* parent)
     buildWidgets();
     buildMenu();
     // The boxes show the document from start-up on (Form_Load).
-    m_boxes = new EditorBoxes(*m_document, Text2, Text3, Text1, this);
+    m_boxes = new EditorBoxes(*m_document, m_headerBox, m_startBox, m_bodyBox, this);
 
     // The client area of a new window is 8250 x 6000 twips; the menu bar is
     // above it.
@@ -73,32 +73,32 @@ void MainWindow::buildWidgets()
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    Text2 = MakeTextBox(client, u"Text2"_s, u"歌詞の作成者やタイトルなどを入力します"_s);
-    Text2->setGeometry(TwipsRect(0, 0, 8250 - 120, 1575));
+    m_headerBox = MakeTextBox(client, u"Text2"_s, u"歌詞の作成者やタイトルなどを入力します"_s);
+    m_headerBox->setGeometry(TwipsRect(0, 0, 8250 - 120, 1575));
 
-    Text3 = new QLineEdit(client);
-    Text3->setObjectName(u"Text3"_s);
-    Text3->setFont(GothicFont(11.25));
-    Text3->setToolTip(u"[00:00]のときに表示させたい文字を入力します"_s);
-    Text3->setGeometry(TwipsRect(1080, 1680, 5895, 330));
+    m_startBox = new QLineEdit(client);
+    m_startBox->setObjectName(u"Text3"_s);
+    m_startBox->setFont(GothicFont(11.25));
+    m_startBox->setToolTip(u"[00:00]のときに表示させたい文字を入力します"_s);
+    m_startBox->setGeometry(TwipsRect(1080, 1680, 5895, 330));
 
-    Text1 = MakeTextBox(client, u"Text1"_s, u"歌詞を入力します"_s);
-    Text1->setGeometry(TwipsRect(0, 2040, 8250 - 120, 6000 - 2040));
+    m_bodyBox = MakeTextBox(client, u"Text1"_s, u"歌詞を入力します"_s);
+    m_bodyBox->setGeometry(TwipsRect(0, 2040, 8250 - 120, 6000 - 2040));
 
-    Label1 = new QLabel(u"0"_s, client);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(TwipsRect(7080, 1680, 1095, 375));
-    Label1->setVisible(false);
+    m_rememberedTrackLabel = new QLabel(u"0"_s, client);
+    m_rememberedTrackLabel->setObjectName(u"Label1"_s);
+    m_rememberedTrackLabel->setGeometry(TwipsRect(7080, 1680, 1095, 375));
+    m_rememberedTrackLabel->setVisible(false);
 
-    // Text1 first, then the header, then the start text.
-    setTabOrder(Text1, Text2);
-    setTabOrder(Text2, Text3);
-    Text1->setFocus();
+    // m_bodyBox first, then the header, then the start text.
+    setTabOrder(m_bodyBox, m_headerBox);
+    setTabOrder(m_headerBox, m_startBox);
+    m_bodyBox->setFocus();
 
     // A file dropped anywhere opens; text dropped on a box is typed in.
     m_desktop = new DesktopFiles(this, [this] { return hasUnsavedEdits(); },
                                  [this](const QString& path) { openFile(path); });
-    new FileDrops(this, {Text1->viewport(), Text2->viewport(), Text3},
+    new FileDrops(this, {m_bodyBox->viewport(), m_headerBox->viewport(), m_startBox},
                   [this](const QString& path) { m_desktop->open(path); });
 }
 
@@ -121,35 +121,35 @@ void MainWindow::buildMenu()
 
     QMenu* file = addMenu(u"ファイル"_s, u"ﾌｧｲﾙ(&F)"_s);
     connect(addItem(file, u"新規作成"_s, u"新規作成（&N)"_s), &QAction::triggered, this,
-            &MainWindow::新規作成_Click);
+            &MainWindow::onNewTriggered);
     connect(addItem(file, u"開く"_s, u"開(&O)..."_s), &QAction::triggered, this,
-            &MainWindow::開く_Click);
+            &MainWindow::onOpenTriggered);
     addItem(file, u"上書き保存"_s, u"上書き保存(&S)"_s)->setEnabled(false);
     addItem(file, u"名前を付けて保存"_s, u"名前を付けて保存(&A)"_s)->setEnabled(false);
     addSeparator(file, u"線"_s);
     connect(addItem(file, u"設定"_s, u"設定"_s), &QAction::triggered, this,
-            &MainWindow::設定_Click);
+            &MainWindow::onSettingsTriggered);
     addSeparator(file, u"ティ"_s);
     connect(addItem(file, u"終了"_s, u"終了"_s), &QAction::triggered, this,
-            &MainWindow::終了_Click);
+            &MainWindow::onExitTriggered);
 
     QMenu* lyrics = addMenu(u"歌詞"_s, u"歌詞"_s);
     connect(addItem(lyrics, u"リアルタイム入力"_s, u"リアルタイム入力"_s), &QAction::triggered,
-            this, &MainWindow::リアルタイム入力_Click);
+            this, &MainWindow::onRealtimeInputTriggered);
 
     QMenu* help = addMenu(u"HELP"_s, u"ﾍﾙﾌﾟ(&H)"_s);
     connect(addItem(help, u"ヘルプ"_s, u"Verseletヘルプ"_s), &QAction::triggered, this,
-            &MainWindow::ヘルプ_Click);
-    connect(addItem(help, u"バージョン情報"_s, u"ﾊﾞｰｼﾞｮﾝ情報(&A)"_s), &QAction::triggered,
-            this, &MainWindow::バージョン情報_Click);
+            &MainWindow::onHelpTriggered);
+    connect(addItem(help, u"バージョン情報"_s, u"ﾊﾞｰｼﾞｮﾝ情報(&A)"_s), &QAction::triggered, this,
+            &MainWindow::onAboutTriggered);
 }
 
-void MainWindow::ヘルプ_Click()
+void MainWindow::onHelpTriggered()
 {
     OpenHelpFile(this, HelpFilePath(), m_helpLauncher);
 }
 
-void MainWindow::バージョン情報_Click()
+void MainWindow::onAboutTriggered()
 {
     AboutWindow about(this, m_helpLauncher);
     about.exec();
@@ -181,7 +181,7 @@ bool MainWindow::Form_Load()
         return false;
     }
     showNewDocument();
-    Text1->setFocus();
+    m_bodyBox->setFocus();
     // Files a second copy is started with come here.
     m_desktop->listen(HandoverSocketPath(CacheFolder()));
     return true;
@@ -206,8 +206,11 @@ void MainWindow::setHeaderText(const QString& text) { m_document->setHeaderText(
 QString MainWindow::startText() const { return typedDocument().startText(); }
 void MainWindow::setStartText(const QString& text) { m_document->setStartText(text); }
 
-QString MainWindow::RememberedTrackIndex() const { return Label1->text(); }
-void MainWindow::setRememberedTrackIndex(const QString& index) { Label1->setText(index); }
+void MainWindow::setRememberedTrackIndex(const QString& index)
+{
+    m_rememberedTrack = index;
+    m_rememberedTrackLabel->setText(index);
+}
 
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
@@ -225,11 +228,11 @@ void MainWindow::Form_Resize()
     const QSize outer = frameGeometry().size();
     const EditorResize r = FormResize(outer);
     if (r.text1Width)
-        Text1->resize(*r.text1Width, Text1->height());
+        m_bodyBox->resize(*r.text1Width, m_bodyBox->height());
     if (r.text1Height)
-        Text1->resize(Text1->width(), *r.text1Height);
+        m_bodyBox->resize(m_bodyBox->width(), *r.text1Height);
     if (r.text2Width)
-        Text2->resize(*r.text2Width, Text2->height());
+        m_headerBox->resize(*r.text2Width, m_headerBox->height());
 
     const int frameHeight = outer.height() - height();
     setMinimumHeight(kMinimumOuterHeight - frameHeight);
@@ -245,7 +248,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     QCoreApplication::quit();
 }
 
-void MainWindow::新規作成_Click()
+void MainWindow::onNewTriggered()
 {
     PrepareWorkFolder(m_state.Work);
     if (!WriteTagTemplate(m_state.Work))
@@ -254,13 +257,22 @@ void MainWindow::新規作成_Click()
     showNewDocument();
 }
 
-void MainWindow::開く_Click() { OpenLyricsFile(); }
+void MainWindow::onOpenTriggered()
+{
+    OpenLyricsFile();
+}
 
-void MainWindow::終了_Click() { close(); }
+void MainWindow::onExitTriggered()
+{
+    close();
+}
 
 void MainWindow::openFromDesktop(const QString& path) { m_desktop->open(path); }
 
-QFileDialog* MainWindow::CommonDialog1() { return m_files->dialog(); }
+QFileDialog* MainWindow::fileDialog()
+{
+    return m_files->dialog();
+}
 
 void MainWindow::OpenLyricsFile()
 {
@@ -316,7 +328,7 @@ void MainWindow::LoadLyricsFile(const QString& path)
         ShowMessage(this, kCannotOpen.toString());
 }
 
-void MainWindow::リアルタイム入力_Click()
+void MainWindow::onRealtimeInputTriggered()
 {
     typedDocument();
     auto rows = PrepareLineSelection(m_state.Work, bodyText());
@@ -343,9 +355,15 @@ QString MainWindow::ChooseSaveTarget() { return m_files->chooseSaveTarget(); }
 
 QString MainWindow::chosenDriveName() { return m_drives->chosenDriveName(); }
 
-DriveDialog* MainWindow::Form8() { return m_drives->dialog(); }
+DriveDialog* MainWindow::driveDialog()
+{
+    return m_drives->dialog();
+}
 
-void MainWindow::設定_Click() { Form8()->exec(); }
+void MainWindow::onSettingsTriggered()
+{
+    driveDialog()->exec();
+}
 
 std::unique_ptr<CdAudioDevice> MainWindow::makeCdAudioDevice() const
 {

@@ -61,22 +61,22 @@ public:
     QString startText() const;
     void setStartText(const QString& text);
 
-    // The track index the timing window remembers between real-time inputs,
-    // kept as the caption of the hidden Label1.
-    QString RememberedTrackIndex() const;
+    // The track index the timing window remembers between real-time inputs;
+    // the hidden "Label1" shows it too.
+    QString RememberedTrackIndex() const { return m_rememberedTrack; }
     void setRememberedTrackIndex(const QString& index);
 
     // Menu commands.
-    void 新規作成_Click();
-    void 開く_Click();
-    void 終了_Click();
-    void リアルタイム入力_Click();
+    void onNewTriggered();
+    void onOpenTriggered();
+    void onExitTriggered();
+    void onRealtimeInputTriggered();
     // Shows the drive dialog modally.
-    void 設定_Click();
+    void onSettingsTriggered();
     // Opens the help document with the desktop's viewer.
-    void ヘルプ_Click();
+    void onHelpTriggered();
     // Shows the About window modally.
-    void バージョン情報_Click();
+    void onAboutTriggered();
 
     // How the help document is handed to the desktop: its viewer unless a
     // test puts its own in place.
@@ -105,7 +105,7 @@ public:
 
     // The open (and later save) dialog, and the file name it starts from: the
     // last one chosen.
-    QFileDialog* CommonDialog1();
+    QFileDialog* fileDialog();
     QString dialogFileName() const { return m_document->fileName(); }
     void setDialogFileName(const QString& name) { m_document->setFileName(name); }
 
@@ -117,7 +117,7 @@ public:
 
     // The drive dialog, created (and so filled from config.dat) when there is
     // none, without showing it.
-    DriveDialog* Form8();
+    DriveDialog* driveDialog();
     // The name the device plays from: the choice made in the drive dialog
     // with OK, or what config.dat says.
     QString chosenDriveName();
@@ -133,16 +133,17 @@ public:
     // The rows the last real-time input command listed for line selection.
     const QList<SelectionRow>& selectionRows() const { return m_selectionRows; }
 
-    QPlainTextEdit* Text1 = nullptr; // body text
-    QPlainTextEdit* Text2 = nullptr; // header text
-    QLineEdit* Text3 = nullptr;      // start text
-    QLabel* Label1 = nullptr;        // RememberedTrackIndex, never shown
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QPlainTextEdit* m_bodyBox = nullptr;      // "Text1" body text
+    QPlainTextEdit* m_headerBox = nullptr;    // "Text2" header text
+    QLineEdit* m_startBox = nullptr;          // "Text3" start text
+    QLabel* m_rememberedTrackLabel = nullptr; // "Label1" RememberedTrackIndex, never shown
+    QString m_rememberedTrack = QStringLiteral("0");
+
     void buildWidgets();
     void buildMenu();
     void Form_Resize();

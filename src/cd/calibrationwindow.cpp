@@ -45,61 +45,61 @@ CalibrationWindow::CalibrationWindow(AudioOutputFactory outputs, QWidget* parent
     setObjectName(u"Calibration"_s);
     setWindowTitle(u"タイミング補正"_s);
 
-    Instructions =
+    m_instructions =
         new QLabel(u"スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。\n"
                    u"「測定開始」を押すと、クリック音が不規則な間隔で %1 回鳴ります。\n"
                    u"音が聞こえるたびに、スペースキーを 1 回押してください。\n"
                    u"リズムを予想せず、聞こえてから押すのがこつです。\n"
                    u"測った値が補正値に入ります。OK で保存します。"_s.arg(kCalibrationClicks),
                    this);
-    Instructions->setObjectName(u"Instructions"_s);
+    m_instructions->setObjectName(u"Instructions"_s);
 
-    Measure = new QPushButton(kMeasure, this);
-    Measure->setObjectName(u"Measure"_s);
-    Measure->setAutoDefault(false);
-    connect(Measure, &QPushButton::clicked, this, &CalibrationWindow::Measure_Click);
+    m_measureButton = new QPushButton(kMeasure, this);
+    m_measureButton->setObjectName(u"Measure"_s);
+    m_measureButton->setAutoDefault(false);
+    connect(m_measureButton, &QPushButton::clicked, this, &CalibrationWindow::onMeasureClicked);
 
-    ResultLabel = new QLabel(this);
-    ResultLabel->setObjectName(u"ResultLabel"_s);
+    m_resultLabel = new QLabel(this);
+    m_resultLabel->setObjectName(u"ResultLabel"_s);
     // Room for the longest text it shows, so that the window need not grow.
-    ResultLabel->setMinimumWidth(
-        ResultLabel->fontMetrics().horizontalAdvance(CalibrationText({-kCalibrationLimitMs, 999})) +
-        8);
+    m_resultLabel->setMinimumWidth(m_resultLabel->fontMetrics().horizontalAdvance(
+                                       CalibrationText({-kCalibrationLimitMs, 999})) +
+                                   8);
 
     auto* offsetCaption = new QLabel(u"補正値:"_s, this);
-    OffsetSpin = new QSpinBox(this);
-    OffsetSpin->setObjectName(u"OffsetSpin"_s);
-    OffsetSpin->setRange(-kCalibrationLimitMs, kCalibrationLimitMs);
-    OffsetSpin->setSuffix(u" ms"_s);
-    OffsetSpin->setValue(ReadCalibration());
-    offsetCaption->setBuddy(OffsetSpin);
+    m_offsetBox = new QSpinBox(this);
+    m_offsetBox->setObjectName(u"OffsetSpin"_s);
+    m_offsetBox->setRange(-kCalibrationLimitMs, kCalibrationLimitMs);
+    m_offsetBox->setSuffix(u" ms"_s);
+    m_offsetBox->setValue(ReadCalibration());
+    offsetCaption->setBuddy(m_offsetBox);
 
-    Command2 = new QPushButton(u"リセット"_s, this);
-    Command2->setObjectName(u"Command2"_s);
-    Command2->setAutoDefault(false);
-    connect(Command2, &QPushButton::clicked, this, &CalibrationWindow::Command2_Click);
+    m_resetButton = new QPushButton(u"リセット"_s, this);
+    m_resetButton->setObjectName(u"Command2"_s);
+    m_resetButton->setAutoDefault(false);
+    connect(m_resetButton, &QPushButton::clicked, this, &CalibrationWindow::onResetClicked);
 
-    Command1 = new QPushButton(u"OK"_s, this);
-    Command1->setObjectName(u"Command1"_s);
-    Command1->setDefault(true);
-    connect(Command1, &QPushButton::clicked, this, &CalibrationWindow::Command1_Click);
+    m_okButton = new QPushButton(u"OK"_s, this);
+    m_okButton->setObjectName(u"Command1"_s);
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &CalibrationWindow::onOkClicked);
 
     auto* measureRow = new QHBoxLayout;
-    measureRow->addWidget(Measure);
-    measureRow->addWidget(ResultLabel, 1);
+    measureRow->addWidget(m_measureButton);
+    measureRow->addWidget(m_resultLabel, 1);
 
     auto* offsetRow = new QHBoxLayout;
     offsetRow->addWidget(offsetCaption);
-    offsetRow->addWidget(OffsetSpin);
-    offsetRow->addWidget(Command2);
+    offsetRow->addWidget(m_offsetBox);
+    offsetRow->addWidget(m_resetButton);
     offsetRow->addStretch(1);
 
     auto* okRow = new QHBoxLayout;
     okRow->addStretch(1);
-    okRow->addWidget(Command1);
+    okRow->addWidget(m_okButton);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Instructions);
+    layout->addWidget(m_instructions);
     layout->addSpacing(4);
     layout->addLayout(measureRow);
     layout->addLayout(offsetRow);
@@ -129,7 +129,7 @@ CalibrationWindow::CalibrationWindow(AudioOutputFactory outputs, QWidget* parent
 
 CalibrationWindow::~CalibrationWindow() = default;
 
-void CalibrationWindow::Measure_Click()
+void CalibrationWindow::onMeasureClicked()
 {
     if (m_measuring) {
         m_engine->stop();
@@ -148,10 +148,10 @@ void CalibrationWindow::Measure_Click()
     m_engine->play(0);
 }
 
-void CalibrationWindow::Command1_Click()
+void CalibrationWindow::onOkClicked()
 {
-    OffsetSpin->interpretText();
-    if (!WriteCalibration(OffsetSpin->value())) {
+    m_offsetBox->interpretText();
+    if (!WriteCalibration(m_offsetBox->value())) {
         ShowMessage(this, u"補正値を保存できませんでした\r\n"_s + CalibrationPath(),
                     QMessageBox::Warning);
         return;
@@ -159,9 +159,9 @@ void CalibrationWindow::Command1_Click()
     accept();
 }
 
-void CalibrationWindow::Command2_Click()
+void CalibrationWindow::onResetClicked()
 {
-    OffsetSpin->setValue(0);
+    m_offsetBox->setValue(0);
 }
 
 void CalibrationWindow::done(int result)
@@ -170,7 +170,7 @@ void CalibrationWindow::done(int result)
     if (m_measuring) {
         m_engine->stop();
         setMeasuring(false);
-        ResultLabel->clear();
+        m_resultLabel->clear();
     }
     QDialog::done(result);
 }
@@ -191,18 +191,18 @@ bool CalibrationWindow::eventFilter(QObject* watched, QEvent* event)
 void CalibrationWindow::setMeasuring(bool measuring)
 {
     m_measuring = measuring;
-    Measure->setText(measuring ? kStop : kMeasure);
-    OffsetSpin->setEnabled(!measuring);
-    Command1->setEnabled(!measuring);
-    Command2->setEnabled(!measuring);
+    m_measureButton->setText(measuring ? kStop : kMeasure);
+    m_offsetBox->setEnabled(!measuring);
+    m_okButton->setEnabled(!measuring);
+    m_resetButton->setEnabled(!measuring);
     if (measuring)
-        ResultLabel->setText(MeasuringText(0));
+        m_resultLabel->setText(MeasuringText(0));
 }
 
 void CalibrationWindow::pressed()
 {
     m_presses.append(FramesToMs(m_engine->heardFrame()));
-    ResultLabel->setText(MeasuringText(int(m_presses.size())));
+    m_resultLabel->setText(MeasuringText(int(m_presses.size())));
 }
 
 void CalibrationWindow::finishMeasuring()
@@ -210,11 +210,11 @@ void CalibrationWindow::finishMeasuring()
     setMeasuring(false);
     const QList<qint32> lags = MatchPresses(m_clicks, m_presses);
     if (const std::optional<CalibrationResult> result = SummarizeLags(lags)) {
-        ResultLabel->setText(CalibrationText(*result));
-        OffsetSpin->setValue(result->lagMs);
+        m_resultLabel->setText(CalibrationText(*result));
+        m_offsetBox->setValue(result->lagMs);
         return;
     }
-    ResultLabel->clear();
+    m_resultLabel->clear();
     ShowMessage(this, TooFewText(int(lags.size())), QMessageBox::Warning);
 }
 
@@ -226,7 +226,7 @@ void CalibrationWindow::silenceChanged()
         return;
     m_engine->stop();
     setMeasuring(false);
-    ResultLabel->clear();
+    m_resultLabel->clear();
     ShowMessage(this, kNoSound, QMessageBox::Warning);
 }
 

@@ -19,7 +19,7 @@ class PlaybackEngine;
 // Space on a click, and keeps the offset in calibration.dat. "測定開始" plays
 // a click track; each Space pressed meanwhile is taken at the position being
 // heard. When the track has played out, or "停止" ends it early, the median
-// lag is shown and put into OffsetSpin. Measuring needs sound: on the silent
+// lag is shown and put into m_offsetBox. Measuring needs sound: on the silent
 // clock it is refused, and the offset can only be typed. OK writes the offset
 // and closes; closing any other way writes nothing.
 class CalibrationWindow final : public QDialog
@@ -37,19 +37,12 @@ public:
     const QList<qint32>& clickTimes() const { return m_clicks; }
 
     // Starts measuring, or ends the run under way and shows what it measured.
-    void Measure_Click();
+    void onMeasureClicked();
     // Writes the offset and closes; when it cannot be written, says so and
     // stays.
-    void Command1_Click();
+    void onOkClicked();
     // Sets the offset to 0 (written only by OK).
-    void Command2_Click();
-
-    QLabel* Instructions = nullptr;
-    QPushButton* Measure = nullptr;
-    QLabel* ResultLabel = nullptr;
-    QSpinBox* OffsetSpin = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
+    void onResetClicked();
 
 public Q_SLOTS:
     void done(int result) override;
@@ -58,6 +51,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLabel* m_instructions = nullptr;       // "Instructions"
+    QPushButton* m_measureButton = nullptr; // "Measure"
+    QLabel* m_resultLabel = nullptr;        // "ResultLabel"
+    QSpinBox* m_offsetBox = nullptr;        // "OffsetSpin"
+    QPushButton* m_okButton = nullptr;      // "Command1"
+    QPushButton* m_resetButton = nullptr;   // "Command2"
+
     void setMeasuring(bool measuring);
     void pressed();
     void finishMeasuring();

@@ -49,43 +49,44 @@ DriveDialog::DriveDialog(AudioOutputFactory outputs, QWidget* parent)
     setWindowTitle(QString());
     setFixedSize(kClientWidth, kClientHeight);
 
-    Label1 = new QLabel(u"CD-ROMドライブを選択してください"_s, this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(kMargin, 8, kClientWidth - 2 * kMargin, 25);
+    m_prompt = new QLabel(u"CD-ROMドライブを選択してください"_s, this);
+    m_prompt->setObjectName(u"Label1"_s);
+    m_prompt->setAlignment(Qt::AlignCenter);
+    m_prompt->setGeometry(kMargin, 8, kClientWidth - 2 * kMargin, 25);
 
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(u"Combo1"_s);
-    Combo1->setEditable(false);
-    Combo1->setGeometry(kMargin, 32, kClientWidth - 2 * kMargin, Combo1->sizeHint().height());
+    m_driveBox = new QComboBox(this);
+    m_driveBox->setObjectName(u"Combo1"_s);
+    m_driveBox->setEditable(false);
+    m_driveBox->setGeometry(kMargin, 32, kClientWidth - 2 * kMargin,
+                            m_driveBox->sizeHint().height());
     // A path longer than the box is cut off there; the tip and the open list
     // show it whole.
-    connect(Combo1, &QComboBox::currentTextChanged, Combo1, &QComboBox::setToolTip);
+    connect(m_driveBox, &QComboBox::currentTextChanged, m_driveBox, &QComboBox::setToolTip);
 
-    Command2 = new QPushButton(u"追加..."_s, this);
-    Command2->setObjectName(u"Command2"_s);
-    Command2->setAutoDefault(false);
-    Command2->setGeometry(kMargin, 56, 73, 25);
-    connect(Command2, &QPushButton::clicked, this, &DriveDialog::Command2_Click);
+    m_addDiscButton = new QPushButton(u"追加..."_s, this);
+    m_addDiscButton->setObjectName(u"Command2"_s);
+    m_addDiscButton->setAutoDefault(false);
+    m_addDiscButton->setGeometry(kMargin, 56, 73, 25);
+    connect(m_addDiscButton, &QPushButton::clicked, this, &DriveDialog::onAddDiscClicked);
 
-    Calibrate = new QPushButton(u"タイミング補正..."_s, this);
-    Calibrate->setObjectName(u"Calibrate"_s);
-    Calibrate->setAutoDefault(false);
-    Calibrate->setGeometry(87, 56, 121, 25);
-    connect(Calibrate, &QPushButton::clicked, this, &DriveDialog::Calibrate_Click);
+    m_calibrateButton = new QPushButton(u"タイミング補正..."_s, this);
+    m_calibrateButton->setObjectName(u"Calibrate"_s);
+    m_calibrateButton->setAutoDefault(false);
+    m_calibrateButton->setGeometry(87, 56, 121, 25);
+    connect(m_calibrateButton, &QPushButton::clicked, this, &DriveDialog::onCalibrateClicked);
 
-    Command1 = new QPushButton(u"OK"_s, this);
-    Command1->setObjectName(u"Command1"_s);
-    Command1->setDefault(true);
-    Command1->setGeometry(kClientWidth - kMargin - 57, 56, 57, 25);
-    connect(Command1, &QPushButton::clicked, this, &DriveDialog::Command1_Click);
+    m_okButton = new QPushButton(u"OK"_s, this);
+    m_okButton->setObjectName(u"Command1"_s);
+    m_okButton->setDefault(true);
+    m_okButton->setGeometry(kClientWidth - kMargin - 57, 56, 57, 25);
+    connect(m_okButton, &QPushButton::clicked, this, &DriveDialog::onOkClicked);
 
     Form_Load();
 }
 
 QString DriveDialog::selectedDriveName() const
 {
-    return Combo1->currentIndex() < 0 ? QString() : Combo1->currentText();
+    return m_driveBox->currentIndex() < 0 ? QString() : m_driveBox->currentText();
 }
 
 void DriveDialog::Form_Load()
@@ -100,24 +101,24 @@ void DriveDialog::Form_Activate()
 
 void DriveDialog::FillDriveList()
 {
-    Combo1->clear();
-    Combo1->addItems(DriveListEntries());
-    Combo1->view()->setMinimumWidth(Combo1->view()->sizeHintForColumn(0));
+    m_driveBox->clear();
+    m_driveBox->addItems(DriveListEntries());
+    m_driveBox->view()->setMinimumWidth(m_driveBox->view()->sizeHintForColumn(0));
     ReadDriveConfig();
 }
 
 void DriveDialog::ReadDriveConfig()
 {
-    Combo1->setCurrentIndex(verselet::ReadDriveConfig(Combo1->count()));
+    m_driveBox->setCurrentIndex(verselet::ReadDriveConfig(m_driveBox->count()));
 }
 
 void DriveDialog::WriteDriveConfig()
 {
     // A failure is not reported: the choice still holds for this run.
-    verselet::WriteDriveConfig(qint16(Combo1->currentIndex()));
+    verselet::WriteDriveConfig(qint16(m_driveBox->currentIndex()));
 }
 
-void DriveDialog::Command1_Click()
+void DriveDialog::onOkClicked()
 {
     WriteDriveConfig();
     Q_EMIT driveChosen(selectedDriveName());
@@ -137,7 +138,7 @@ QFileDialog* DriveDialog::discDialog()
     return m_discDialog;
 }
 
-void DriveDialog::Command2_Click()
+void DriveDialog::onAddDiscClicked()
 {
     QFileDialog* dialog = discDialog();
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
@@ -153,22 +154,22 @@ void DriveDialog::Command2_Click()
 
 bool DriveDialog::addDisc(const QString& path)
 {
-    const int listed = Combo1->findText(path, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int listed = m_driveBox->findText(path, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (listed >= 0) {
-        Combo1->setCurrentIndex(listed);
+        m_driveBox->setCurrentIndex(listed);
         return true;
     }
     if (!AddVirtualDisc(path))
         return false;
     // The demo disc stays last.
-    const int row = qMax(0, Combo1->count() - 1);
-    Combo1->insertItem(row, path);
-    Combo1->view()->setMinimumWidth(Combo1->view()->sizeHintForColumn(0));
-    Combo1->setCurrentIndex(row);
+    const int row = qMax(0, m_driveBox->count() - 1);
+    m_driveBox->insertItem(row, path);
+    m_driveBox->view()->setMinimumWidth(m_driveBox->view()->sizeHintForColumn(0));
+    m_driveBox->setCurrentIndex(row);
     return true;
 }
 
-void DriveDialog::Calibrate_Click()
+void DriveDialog::onCalibrateClicked()
 {
     CalibrationWindow window(m_outputs, this);
     window.exec();

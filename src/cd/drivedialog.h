@@ -42,25 +42,19 @@ public:
 
     void Form_Load();
     void Form_Activate();
-    void Command1_Click();
+    void onOkClicked();
     // Lets the user pick a disc to add: a cue sheet, a TOC or NRG image, or any
     // audio file of a folder, which stands for that folder.
-    void Command2_Click();
+    void onAddDiscClicked();
     // Adds a disc to discs.txt and to the list, just before the demo disc, and
     // selects it. False, with the list unchanged, when discs.txt cannot be
     // written.
     bool addDisc(const QString& path);
     // Opens the calibration window, modal, and waits for it to close.
-    void Calibrate_Click();
+    void onCalibrateClicked();
 
-    // The file dialog of Command2, created on first use.
+    // The file dialog of m_addDiscButton, created on first use.
     QFileDialog* discDialog();
-
-    QLabel* Label1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Calibrate = nullptr;
 
 Q_SIGNALS:
     // OK: the name of the entry chosen.
@@ -75,6 +69,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QLabel* m_prompt = nullptr;               // "Label1"
+    QComboBox* m_driveBox = nullptr;          // "Combo1"
+    QPushButton* m_okButton = nullptr;        // "Command1"
+    QPushButton* m_addDiscButton = nullptr;   // "Command2"
+    QPushButton* m_calibrateButton = nullptr; // "Calibrate"
+
     AudioOutputFactory m_outputs;
     QFileDialog* m_discDialog = nullptr;
     bool m_unloaded = false;

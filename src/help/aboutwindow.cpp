@@ -27,39 +27,39 @@ AboutWindow::AboutWindow(QWidget* owner, UrlLauncher launch)
     // A fixed border; QDialog centres the window on its owner when it is shown.
     setFixedSize(kClientWidth, kClientHeight);
 
-    Label1 = new QLabel(u"Verselet Ver 1.03"_s, this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setFont(GothicFont(15.75));
+    m_versionLabel = new QLabel(u"Verselet Ver 1.03"_s, this);
+    m_versionLabel->setObjectName(u"Label1"_s);
+    m_versionLabel->setFont(GothicFont(15.75));
     // Centred across, from the top down: the link sits in the lower half of
     // the same area.
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label1->setGeometry(0, 16, 313, 57);
+    m_versionLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_versionLabel->setGeometry(0, 16, 313, 57);
 
     const QUrl help = QUrl::fromLocalFile(HelpFilePath());
-    Hyperlink1 = new QLabel(this);
-    Hyperlink1->setObjectName(u"Hyperlink1"_s);
+    m_helpLink = new QLabel(this);
+    m_helpLink->setObjectName(u"Hyperlink1"_s);
     QFont linkFont = GothicFont(9.75);
     linkFont.setUnderline(true);
-    Hyperlink1->setFont(linkFont);
-    QPalette red = Hyperlink1->palette();
+    m_helpLink->setFont(linkFont);
+    QPalette red = m_helpLink->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     red.setColor(QPalette::Link, QColor(255, 0, 0));
     red.setColor(QPalette::LinkVisited, QColor(255, 0, 0));
-    Hyperlink1->setPalette(red);
-    Hyperlink1->setTextFormat(Qt::RichText);
-    Hyperlink1->setText(
+    m_helpLink->setPalette(red);
+    m_helpLink->setTextFormat(Qt::RichText);
+    m_helpLink->setText(
         u"<a href=\"%1\" style=\"color:#ff0000; text-decoration:underline;\">"
         "Verseletヘルプ</a>"_s.arg(help.toString(QUrl::FullyEncoded).toHtmlEscaped()));
-    Hyperlink1->setToolTip(help.toString(QUrl::PreferLocalFile));
-    Hyperlink1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Hyperlink1->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    Hyperlink1->setOpenExternalLinks(false);
-    Hyperlink1->setCursor(Qt::PointingHandCursor);
-    Hyperlink1->setGeometry(8, 48, 305, 33);
-    connect(Hyperlink1, &QLabel::linkActivated, this, &AboutWindow::Hyperlink1_Click);
+    m_helpLink->setToolTip(help.toString(QUrl::PreferLocalFile));
+    m_helpLink->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_helpLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    m_helpLink->setOpenExternalLinks(false);
+    m_helpLink->setCursor(Qt::PointingHandCursor);
+    m_helpLink->setGeometry(8, 48, 305, 33);
+    connect(m_helpLink, &QLabel::linkActivated, this, &AboutWindow::onHelpLinkClicked);
 }
 
-void AboutWindow::Hyperlink1_Click(const QString& link)
+void AboutWindow::onHelpLinkClicked(const QString& link)
 {
     OpenHelpFile(this, QUrl(link).toLocalFile(), m_launch);
 }

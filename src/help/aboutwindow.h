@@ -20,11 +20,11 @@ public:
     // `launch` (the desktop's when empty).
     explicit AboutWindow(QWidget* owner, UrlLauncher launch = {});
 
-    QLabel* Label1 = nullptr;     // "Verselet Ver 1.03"
-    QLabel* Hyperlink1 = nullptr; // the help document
-
 private:
-    void Hyperlink1_Click(const QString& link);
+    QLabel* m_versionLabel = nullptr; // "Label1" "Verselet Ver 1.03"
+    QLabel* m_helpLink = nullptr;     // "Hyperlink1" the help document
+
+    void onHelpLinkClicked(const QString& link);
 
     UrlLauncher m_launch;
 };

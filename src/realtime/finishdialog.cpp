@@ -53,18 +53,18 @@ FinishDialog::FinishDialog(const RealtimeContext& context, QStringList rows, Exa
     setFixedSize(TwipsToPixels(4050), TwipsToPixels(2100));
 
     // Created in tab order.
-    Command1 = makeButton(this, u"Command1"_s, u"編集を保存してもどる"_s, 120);
-    Command2 = makeButton(this, u"Command2"_s, u"編集を破棄してもどる"_s, 600);
-    Command3 = makeButton(this, u"Command3"_s, u"歌詞テキストを作成する"_s, 1080);
-    Command4 = makeButton(this, u"Command4"_s, u"LRCファイルを作成する"_s, 1560);
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, Command3);
-    setTabOrder(Command3, Command4);
-    connect(Command1, &QPushButton::clicked, this, &FinishDialog::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &FinishDialog::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &FinishDialog::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &FinishDialog::Command4_Click);
-    Command1->setFocus();
+    m_keepButton = makeButton(this, u"Command1"_s, u"編集を保存してもどる"_s, 120);
+    m_discardButton = makeButton(this, u"Command2"_s, u"編集を破棄してもどる"_s, 600);
+    m_createTextButton = makeButton(this, u"Command3"_s, u"歌詞テキストを作成する"_s, 1080);
+    m_createLrcButton = makeButton(this, u"Command4"_s, u"LRCファイルを作成する"_s, 1560);
+    setTabOrder(m_keepButton, m_discardButton);
+    setTabOrder(m_discardButton, m_createTextButton);
+    setTabOrder(m_createTextButton, m_createLrcButton);
+    connect(m_keepButton, &QPushButton::clicked, this, &FinishDialog::onKeepClicked);
+    connect(m_discardButton, &QPushButton::clicked, this, &FinishDialog::onDiscardClicked);
+    connect(m_createTextButton, &QPushButton::clicked, this, &FinishDialog::onCreateTextClicked);
+    connect(m_createLrcButton, &QPushButton::clicked, this, &FinishDialog::onCreateLrcClicked);
+    m_keepButton->setFocus();
 }
 
 void FinishDialog::keyPressEvent(QKeyEvent* event)
@@ -76,7 +76,7 @@ void FinishDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void FinishDialog::Command1_Click()
+void FinishDialog::onKeepClicked()
 {
     setCursor(Qt::WaitCursor);
     const bool saved = SaveTimingTags();
@@ -87,12 +87,12 @@ void FinishDialog::Command1_Click()
         done(Kept);
 }
 
-void FinishDialog::Command2_Click()
+void FinishDialog::onDiscardClicked()
 {
     done(Discarded);
 }
 
-void FinishDialog::Command3_Click()
+void FinishDialog::onCreateTextClicked()
 {
     // A text is only made from the tags of this run: when they cannot be
     // saved, the staging file would pair the lines with the old ones.
@@ -102,7 +102,7 @@ void FinishDialog::Command3_Click()
     }
 }
 
-void FinishDialog::Command4_Click()
+void FinishDialog::onCreateLrcClicked()
 {
     if (SaveTimingTags() && CreateLrcFile())
         done(LrcCreated);

@@ -35,10 +35,10 @@ public:
     {
     }
 
-    void Command1_Click(); // 編集を保存してもどる
-    void Command2_Click(); // 編集を破棄してもどる
-    void Command3_Click(); // 歌詞テキストを作成する
-    void Command4_Click(); // LRCファイルを作成する
+    void onKeepClicked();       // 編集を保存してもどる
+    void onDiscardClicked();    // 編集を破棄してもどる
+    void onCreateTextClicked(); // 歌詞テキストを作成する
+    void onCreateLrcClicked();  // LRCファイルを作成する
 
     // Writes the tag field of every timing-list row to the tag file, and
     // keeps the tags and their exact times in the document. False (after
@@ -52,11 +52,6 @@ public:
     // file is written.
     bool CreateLrcFile();
 
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-
 protected:
     // Escape does nothing here: the dialog has no Cancel, and a second
     // Escape after the one that closed the timing window must not throw the
@@ -64,6 +59,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QPushButton* m_keepButton = nullptr;       // "Command1"
+    QPushButton* m_discardButton = nullptr;    // "Command2"
+    QPushButton* m_createTextButton = nullptr; // "Command3"
+    QPushButton* m_createLrcButton = nullptr;  // "Command4"
+
     void reportFileError(const FileError& error, const QString& targetPath = {});
     QString chooseLrcTarget();
 

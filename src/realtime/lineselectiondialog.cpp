@@ -34,51 +34,54 @@ LineSelectionDialog::LineSelectionDialog(QWidget* owner)
     // A fixed border; QDialog centres the dialog on its owner when it is shown.
     setFixedSize(TwipsToPixels(8205), TwipsToPixels(5805));
 
-    Label1 = new QLabel(u"実際にカウントさせたい行を選択してください"_s, this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(TwipsRect(120, 240, 4575, 255));
+    m_prompt = new QLabel(u"実際にカウントさせたい行を選択してください"_s, this);
+    m_prompt->setObjectName(u"Label1"_s);
+    m_prompt->setGeometry(TwipsRect(120, 240, 4575, 255));
 
-    Command3 = makeButton(this, u"Command3"_s, u"すべて解除"_s, TwipsRect(4680, 120, 1095, 375));
-    connect(Command3, &QPushButton::clicked, this, &LineSelectionDialog::Command3_Click);
+    m_clearAllButton =
+        makeButton(this, u"Command3"_s, u"すべて解除"_s, TwipsRect(4680, 120, 1095, 375));
+    connect(m_clearAllButton, &QPushButton::clicked, this, &LineSelectionDialog::onClearAllClicked);
 
-    Command2 = makeButton(this, u"Command2"_s, u"すべて選択"_s, TwipsRect(5880, 120, 1095, 375));
-    connect(Command2, &QPushButton::clicked, this, &LineSelectionDialog::Command2_Click);
+    m_selectAllButton =
+        makeButton(this, u"Command2"_s, u"すべて選択"_s, TwipsRect(5880, 120, 1095, 375));
+    connect(m_selectAllButton, &QPushButton::clicked, this,
+            &LineSelectionDialog::onSelectAllClicked);
 
-    Command1 = makeButton(this, u"Command1"_s, u"OK"_s, TwipsRect(7080, 120, 1095, 375));
-    Command1->setToolTip(u"タイミング入力画面へ進む"_s);
-    connect(Command1, &QPushButton::clicked, this, &LineSelectionDialog::Command1_Click);
+    m_okButton = makeButton(this, u"Command1"_s, u"OK"_s, TwipsRect(7080, 120, 1095, 375));
+    m_okButton->setToolTip(u"タイミング入力画面へ進む"_s);
+    connect(m_okButton, &QPushButton::clicked, this, &LineSelectionDialog::onOkClicked);
 
-    List1 = new QListWidget(this);
-    List1->setObjectName(u"List1"_s);
-    List1->setGeometry(TwipsRect(0, 600, 8175, 5160));
-    List1->setToolTip(u"実際に表示させたい行を選択してください"_s);
-    List1->setFont(TerminalFont());
-    List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    List1->setFocus();
+    m_lineList = new QListWidget(this);
+    m_lineList->setObjectName(u"List1"_s);
+    m_lineList->setGeometry(TwipsRect(0, 600, 8175, 5160));
+    m_lineList->setToolTip(u"実際に表示させたい行を選択してください"_s);
+    m_lineList->setFont(TerminalFont());
+    m_lineList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_lineList->setFocus();
 }
 
 void LineSelectionDialog::setRows(const QList<SelectionRow>& rows)
 {
-    List1->clear();
+    m_lineList->clear();
     for (const SelectionRow& row : rows) {
-        auto* item = new QListWidgetItem(row.text, List1);
+        auto* item = new QListWidgetItem(row.text, m_lineList);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(row.marked ? Qt::Checked : Qt::Unchecked);
     }
-    if (List1->count() > 0)
-        List1->setCurrentRow(0);
+    if (m_lineList->count() > 0)
+        m_lineList->setCurrentRow(0);
 }
 
 QList<bool> LineSelectionDialog::marks() const
 {
     QList<bool> marks;
-    marks.reserve(List1->count());
-    for (int i = 0; i < List1->count(); ++i)
-        marks.append(List1->item(i)->checkState() == Qt::Checked);
+    marks.reserve(m_lineList->count());
+    for (int i = 0; i < m_lineList->count(); ++i)
+        marks.append(m_lineList->item(i)->checkState() == Qt::Checked);
     return marks;
 }
 
-void LineSelectionDialog::Command1_Click()
+void LineSelectionDialog::onOkClicked()
 {
     // One timing run at a time.
     if (m_starting)
@@ -90,24 +93,24 @@ void LineSelectionDialog::Command1_Click()
     m_starting = false;
 }
 
-void LineSelectionDialog::Command2_Click()
+void LineSelectionDialog::onSelectAllClicked()
 {
     setCursor(Qt::WaitCursor);
     markAll(true);
     setCursor(Qt::ArrowCursor);
 }
 
-void LineSelectionDialog::Command3_Click()
+void LineSelectionDialog::onClearAllClicked()
 {
     markAll(false);
 }
 
 void LineSelectionDialog::markAll(bool marked)
 {
-    for (int i = 0; i < List1->count(); ++i)
-        List1->item(i)->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
-    if (List1->count() > 0)
-        List1->setCurrentRow(0);
+    for (int i = 0; i < m_lineList->count(); ++i)
+        m_lineList->item(i)->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+    if (m_lineList->count() > 0)
+        m_lineList->setCurrentRow(0);
 }
 
 } // namespace verselet

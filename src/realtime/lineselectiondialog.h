@@ -28,15 +28,9 @@ public:
     // The mark of every row, in list order.
     QList<bool> marks() const;
 
-    void Command1_Click(); // OK
-    void Command2_Click(); // すべて選択
-    void Command3_Click(); // すべて解除
-
-    QLabel* Label1 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QListWidget* List1 = nullptr;
+    void onOkClicked();        // OK
+    void onSelectAllClicked(); // すべて選択
+    void onClearAllClicked();  // すべて解除
 
 Q_SIGNALS:
     // OK: a timing run on the marks as they are. The run happens before the
@@ -44,6 +38,12 @@ Q_SIGNALS:
     void timingRequested();
 
 private:
+    QLabel* m_prompt = nullptr;               // "Label1"
+    QPushButton* m_clearAllButton = nullptr;  // "Command3"
+    QPushButton* m_selectAllButton = nullptr; // "Command2"
+    QPushButton* m_okButton = nullptr;        // "Command1"
+    QListWidget* m_lineList = nullptr;        // "List1"
+
     void markAll(bool marked);
 
     // From OK until its run is over.

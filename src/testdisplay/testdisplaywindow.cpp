@@ -25,35 +25,35 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingSession& session, const 
     setFixedSize(TwipsToPixels(8160), TwipsToPixels(855));
     setAutoFillBackground(true);
 
-    Shape1 = new QFrame(this);
-    Shape1->setObjectName(u"Shape1"_s);
-    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Shape1->setGeometry(TwipsRect(120, 120, 7935, 615));
-    Shape1->setAutoFillBackground(true);
-    QPalette black = Shape1->palette();
+    m_frame = new QFrame(this);
+    m_frame->setObjectName(u"Shape1"_s);
+    m_frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_frame->setGeometry(TwipsRect(120, 120, 7935, 615));
+    m_frame->setAutoFillBackground(true);
+    QPalette black = m_frame->palette();
     black.setColor(QPalette::Window, Qt::black);
     black.setColor(QPalette::WindowText, QColor(255, 255, 192));
-    Shape1->setPalette(black);
+    m_frame->setPalette(black);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setAutoFillBackground(true);
-    Label1->setPalette(black);
+    m_lineLabel = new QLabel(this);
+    m_lineLabel->setObjectName(u"Label1"_s);
+    m_lineLabel->setAlignment(Qt::AlignCenter);
+    m_lineLabel->setAutoFillBackground(true);
+    m_lineLabel->setPalette(black);
     QFont font(u"Noto Sans Mono CJK JP"_s);
     font.setStyleHint(QFont::Monospace);
     font.setPointSizeF(13.5);
     font.setBold(true);
-    Label1->setFont(font);
-    Label1->setGeometry(TwipsRect(120, 240, 7935, 375));
+    m_lineLabel->setFont(font);
+    m_lineLabel->setGeometry(TwipsRect(120, 240, 7935, 375));
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(u"Timer1"_s);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->setInterval(start == Start::FromBeginning ? 100 : 10);
-    connect(Timer1, &QTimer::timeout, this, &TestDisplayWindow::Timer1_Timer);
+    m_ticker = new QTimer(this);
+    m_ticker->setObjectName(u"Timer1"_s);
+    m_ticker->setTimerType(Qt::PreciseTimer);
+    m_ticker->setInterval(start == Start::FromBeginning ? 100 : 10);
+    connect(m_ticker, &QTimer::timeout, this, &TestDisplayWindow::onTick);
     if (start == Start::FromSelectedLine)
-        Timer1->start();
+        m_ticker->start();
 
     Form_Load();
 }
@@ -63,21 +63,21 @@ void TestDisplayWindow::Form_Load()
     const bool fromBeginning = m_start == Start::FromBeginning;
     ShownLineIndex = fromBeginning ? -1 : m_session.selectedRow() - 1;
     if (fromBeginning)
-        Timer1->start();
+        m_ticker->start();
     m_session.beginTest(fromBeginning);
     if (fromBeginning)
-        Label1->setText(m_startText);
+        m_lineLabel->setText(m_startText);
     // The session notices the end of the track on its own, faster timer: the
     // display ends with it even when none of its own ticks sees the length.
     connect(&m_session, &TimingSession::endOfTrack, this, &QWidget::close);
 }
 
-void TestDisplayWindow::Timer1_Timer()
+void TestDisplayWindow::onTick()
 {
     const DisplayStep step = NextDisplayLine(m_session.lines(), ShownLineIndex, m_session.playTimeMilliseconds());
     ShownLineIndex = step.shownLineIndex;
     if (step.show)
-        Label1->setText(*step.show);
+        m_lineLabel->setText(*step.show);
     // The track is over when the play time reads its length.
     if (m_session.atTrackEnd())
         close();
@@ -88,7 +88,7 @@ void TestDisplayWindow::closeEvent(QCloseEvent* event)
     if (!m_unloaded) {
         m_unloaded = true;
         m_session.endTest();
-        Timer1->stop();
+        m_ticker->stop();
     }
     event->accept();
 }

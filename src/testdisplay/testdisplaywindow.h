@@ -26,12 +26,8 @@ public:
     TestDisplayWindow(Start start, TimingSession& session, const QString& startText, QWidget* parent);
 
     void Form_Load();
-    void Timer1_Timer();
+    void onTick();
     int ShownLineIndex = -1;
-
-    QFrame* Shape1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QTimer* Timer1 = nullptr;
 
     // Escape closes the window as its frame does.
     void reject() override;
@@ -40,6 +36,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QFrame* m_frame = nullptr;     // "Shape1"
+    QLabel* m_lineLabel = nullptr; // "Label1"
+    QTimer* m_ticker = nullptr;    // "Timer1"
+
     Start m_start;
     TimingSession& m_session;
     QString m_startText;

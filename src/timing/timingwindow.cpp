@@ -96,12 +96,12 @@ TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
     buildWidgets();
     followSession();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(u"Timer1"_s);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->setInterval(1);
-    connect(Timer1, &QTimer::timeout, this, &TimingWindow::Timer1_Timer);
-    Timer1->start();
+    m_ticker = new QTimer(this);
+    m_ticker->setObjectName(u"Timer1"_s);
+    m_ticker->setTimerType(Qt::PreciseTimer);
+    m_ticker->setInterval(1);
+    connect(m_ticker, &QTimer::timeout, this, &TimingWindow::onTick);
+    m_ticker->start();
 
     // The disc is read while the window is up: a progress over the window
     // blocks it until the disc is read, then the tracks are listed or the
@@ -111,14 +111,17 @@ TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
         connect(&m_run, &TimingRun::discRead, this, &TimingWindow::discOpened, Qt::SingleShotConnection);
     } else {
         // Its tracks were listed before this window was there to show them.
-        Combo1->addItems(m_session->trackEntries());
-        Combo1->setCurrentIndex(m_session->selectedTrack());
-        Waveform->showWholeTrack();
+        m_trackBox->addItems(m_session->trackEntries());
+        m_trackBox->setCurrentIndex(m_session->selectedTrack());
+        m_waveform->showWholeTrack();
         discOpened();
     }
 }
 
-TimingWindow::~TimingWindow() { Timer1->stop(); }
+TimingWindow::~TimingWindow()
+{
+    m_ticker->stop();
+}
 
 void TimingWindow::buildWidgets()
 {
@@ -132,125 +135,136 @@ void TimingWindow::buildWidgets()
         return b;
     };
 
-    List1 = new QListView(this);
-    List1->setObjectName(u"List1"_s);
-    List1->setModel(m_model);
-    List1->setFont(TerminalFont());
-    List1->setToolTip(u"歌詞リスト"_s);
-    List1->setGeometry(TwipsRect(0, 0, 8175, 4380));
-    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_lineList = new QListView(this);
+    m_lineList->setObjectName(u"List1"_s);
+    m_lineList->setModel(m_model);
+    m_lineList->setFont(TerminalFont());
+    m_lineList->setToolTip(u"歌詞リスト"_s);
+    m_lineList->setGeometry(TwipsRect(0, 0, 8175, 4380));
+    m_lineList->setSelectionMode(QAbstractItemView::SingleSelection);
     // One line per row: the list need not measure every row again when a
     // stamp changes one.
-    List1->setUniformItemSizes(true);
-    List1->setMouseTracking(true);
-    List1->viewport()->setMouseTracking(true);
-    List1->installEventFilter(this);
-    List1->viewport()->installEventFilter(this);
+    m_lineList->setUniformItemSizes(true);
+    m_lineList->setMouseTracking(true);
+    m_lineList->viewport()->setMouseTracking(true);
+    m_lineList->installEventFilter(this);
+    m_lineList->viewport()->installEventFilter(this);
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(u"Text1"_s);
-    Text1->setFont(TerminalFont());
-    Text1->setToolTip(u"直接タイムを書き換えます"_s);
-    Text1->setMaxLength(kTagFieldLength);
-    Text1->setGeometry(TwipsRect(0, 4440, 975, 375));
-    Text1->setValidator(new WritableTagValidator(Text1));
-    connect(Text1, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
+    m_tagField = new QLineEdit(this);
+    m_tagField->setObjectName(u"Text1"_s);
+    m_tagField->setFont(TerminalFont());
+    m_tagField->setToolTip(u"直接タイムを書き換えます"_s);
+    m_tagField->setMaxLength(kTagFieldLength);
+    m_tagField->setGeometry(TwipsRect(0, 4440, 975, 375));
+    m_tagField->setValidator(new WritableTagValidator(m_tagField));
+    connect(m_tagField, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
     // Every change counts, typed or set by the program.
-    connect(Text1, &QLineEdit::textChanged, this, &TimingWindow::Text1_Change);
+    connect(m_tagField, &QLineEdit::textChanged, this, &TimingWindow::onTagEdited);
 
-    Label3 = new QLabel(this);
-    Label3->setObjectName(u"Label3"_s);
-    Label3->setFont(TerminalFont());
-    Label3->setAutoFillBackground(true);
-    QPalette white = Label3->palette();
+    m_lineText = new QLabel(this);
+    m_lineText->setObjectName(u"Label3"_s);
+    m_lineText->setFont(TerminalFont());
+    m_lineText->setAutoFillBackground(true);
+    QPalette white = m_lineText->palette();
     white.setColor(QPalette::Window, Qt::white);
     white.setColor(QPalette::WindowText, Qt::black);
-    Label3->setPalette(white);
-    Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Label3->setLineWidth(1);
-    Label3->setGeometry(TwipsRect(1005, 4440, 7155, 375));
+    m_lineText->setPalette(white);
+    m_lineText->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_lineText->setLineWidth(1);
+    m_lineText->setGeometry(TwipsRect(1005, 4440, 7155, 375));
 
-    Label1 = new QLabel(u"再生するトラック"_s, this);
-    Label1->setObjectName(u"Label1"_s);
-    QFont small = Label1->font();
+    m_trackCaption = new QLabel(u"再生するトラック"_s, this);
+    m_trackCaption->setObjectName(u"Label1"_s);
+    QFont small = m_trackCaption->font();
     small.setPointSizeF(8);
-    Label1->setFont(small);
-    Label1->setGeometry(TwipsRect(0, 4920, 1335, 255));
+    m_trackCaption->setFont(small);
+    m_trackCaption->setGeometry(TwipsRect(0, 4920, 1335, 255));
 
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(u"Combo1"_s);
-    Combo1->setToolTip(u"再生するトラックを選択してください"_s);
-    Combo1->setGeometry(TwipsRect(0, 5160, 2175, 300));
-    connect(Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
+    m_trackBox = new QComboBox(this);
+    m_trackBox->setObjectName(u"Combo1"_s);
+    m_trackBox->setToolTip(u"再生するトラックを選択してください"_s);
+    m_trackBox->setGeometry(TwipsRect(0, 5160, 2175, 300));
+    connect(m_trackBox, &QComboBox::activated, this, [this](int) { onTrackChosen(); });
     // Typed or set, every change of the time field goes to the session, which
     // takes it once the tag is complete.
 
-    Command10 = button(u"Command10"_s, u"　　▼　　　 Top"_s,
-                       u"歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"_s,
-                       TwipsRect(2400, 4920, 855, 495), true);
-    Command6 = button(u"Command6"_s, u"　　▼　　　 Set"_s, u"タイミングをセットし一行進む"_s,
-                      TwipsRect(3360, 4920, 855, 495), true);
-    Command6->setEnabled(false);
-    Command6->installEventFilter(this);
-    Command7 = button(u"Command7"_s, u"　　▼　　　Next"_s, u"タイミングはセットせず一行進む"_s,
-                      TwipsRect(4320, 4920, 855, 495), true);
+    m_topButton = button(u"Command10"_s, u"　　▼　　　 Top"_s,
+                         u"歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"_s,
+                         TwipsRect(2400, 4920, 855, 495), true);
+    m_setButton = button(u"Command6"_s, u"　　▼　　　 Set"_s, u"タイミングをセットし一行進む"_s,
+                         TwipsRect(3360, 4920, 855, 495), true);
+    m_setButton->setEnabled(false);
+    m_setButton->installEventFilter(this);
+    m_nextButton = button(u"Command7"_s, u"　　▼　　　Next"_s, u"タイミングはセットせず一行進む"_s,
+                          TwipsRect(4320, 4920, 855, 495), true);
 
-    Label2 = new QLabel(m_session->playTime(), this);
-    Label2->setObjectName(u"Label2"_s);
-    Label2->setAlignment(Qt::AlignCenter);
-    Label2->setAutoFillBackground(true);
-    QPalette display = Label2->palette();
+    m_clock = new QLabel(m_session->playTime(), this);
+    m_clock->setObjectName(u"Label2"_s);
+    m_clock->setAlignment(Qt::AlignCenter);
+    m_clock->setAutoFillBackground(true);
+    QPalette display = m_clock->palette();
     display.setColor(QPalette::Window, Qt::black);
     display.setColor(QPalette::WindowText, QColor(128, 128, 0));
-    Label2->setPalette(display);
+    m_clock->setPalette(display);
     QFont big(u"Noto Sans CJK JP"_s);
     big.setPointSizeF(21.75);
     big.setBold(true);
-    Label2->setFont(big);
-    Label2->setGeometry(TwipsRect(5400, 4920, 2775, 495));
+    m_clock->setFont(big);
+    m_clock->setGeometry(TwipsRect(5400, 4920, 2775, 495));
 
-    Command1 = button(u"Command1"_s, u"更新"_s, u"トラック情報を更新します"_s, TwipsRect(1200, 5520, 975, 375));
-    Command8 = button(u"Command8"_s, u"＞テスト"_s, u"最初からテストしてみる"_s, TwipsRect(2640, 5520, 855, 375));
-    Command9 = button(u"Command9"_s, u"=>テスト"_s, u"現在選択している場所からテストしてみる"_s,
-                      TwipsRect(3600, 5520, 855, 375));
-    Command9->setEnabled(false);
-    Command2 = button(u"Command2"_s, u"＞"_s, u"最初から再生します"_s, TwipsRect(5400, 5520, 615, 375));
-    Command5 = button(u"Command5"_s, u"=>"_s, u"現在選択されている歌詞のタイムから再生します"_s,
-                      TwipsRect(6120, 5520, 615, 375));
-    Command5->setEnabled(false);
-    Command3 = button(u"Command3"_s, u"||"_s, u"一時停止します"_s, TwipsRect(6840, 5520, 615, 375));
-    Command4 = button(u"Command4"_s, u"□"_s, u"停止します"_s, TwipsRect(7560, 5520, 615, 375));
+    m_refreshButton = button(u"Command1"_s, u"更新"_s, u"トラック情報を更新します"_s,
+                             TwipsRect(1200, 5520, 975, 375));
+    m_testFromStartButton = button(u"Command8"_s, u"＞テスト"_s, u"最初からテストしてみる"_s,
+                                   TwipsRect(2640, 5520, 855, 375));
+    m_testFromLineButton =
+        button(u"Command9"_s, u"=>テスト"_s, u"現在選択している場所からテストしてみる"_s,
+               TwipsRect(3600, 5520, 855, 375));
+    m_testFromLineButton->setEnabled(false);
+    m_playButton =
+        button(u"Command2"_s, u"＞"_s, u"最初から再生します"_s, TwipsRect(5400, 5520, 615, 375));
+    m_playFromLineButton =
+        button(u"Command5"_s, u"=>"_s, u"現在選択されている歌詞のタイムから再生します"_s,
+               TwipsRect(6120, 5520, 615, 375));
+    m_playFromLineButton->setEnabled(false);
+    m_pauseButton =
+        button(u"Command3"_s, u"||"_s, u"一時停止します"_s, TwipsRect(6840, 5520, 615, 375));
+    m_stopButton = button(u"Command4"_s, u"□"_s, u"停止します"_s, TwipsRect(7560, 5520, 615, 375));
 
     // The free corner left of "更新" tells when nothing will be heard.
-    SilentLabel = new QLabel(u"無音再生"_s, this);
-    SilentLabel->setObjectName(u"SilentLabel"_s);
-    SilentLabel->setFont(small);
-    SilentLabel->setAlignment(Qt::AlignCenter);
-    SilentLabel->setStyleSheet(u"color: #a00000;"_s);
-    SilentLabel->setToolTip(u"音声出力が見つからないため、音を出さずに時間だけを進めて再生します"_s);
-    SilentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
+    m_silentLabel = new QLabel(u"無音再生"_s, this);
+    m_silentLabel->setObjectName(u"SilentLabel"_s);
+    m_silentLabel->setFont(small);
+    m_silentLabel->setAlignment(Qt::AlignCenter);
+    m_silentLabel->setStyleSheet(u"color: #a00000;"_s);
+    m_silentLabel->setToolTip(
+        u"音声出力が見つからないため、音を出さずに時間だけを進めて再生します"_s);
+    m_silentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
 
-    Waveform = new WaveformStrip(*m_session, m_run.device(), this);
-    Waveform->setGeometry(TwipsRect(120, 5985, 7965, 1110));
-    Waveform->setToolTip(u"クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"_s);
-    connect(Waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
+    m_waveform = new WaveformStrip(*m_session, m_run.device(), this);
+    m_waveform->setGeometry(TwipsRect(120, 5985, 7965, 1110));
+    m_waveform->setToolTip(
+        u"クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"_s);
+    connect(m_waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
 
-    connect(Command1, &QPushButton::clicked, this, &TimingWindow::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &TimingWindow::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &TimingWindow::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &TimingWindow::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &TimingWindow::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &TimingWindow::Command6_Click);
-    connect(Command7, &QPushButton::clicked, this, &TimingWindow::Command7_Click);
-    connect(Command10, &QPushButton::clicked, this, &TimingWindow::Command10_Click);
-    connect(Command8, &QPushButton::clicked, this, &TimingWindow::Command8_Click);
-    connect(Command9, &QPushButton::clicked, this, &TimingWindow::Command9_Click);
+    connect(m_refreshButton, &QPushButton::clicked, this, &TimingWindow::onRefreshClicked);
+    connect(m_playButton, &QPushButton::clicked, this, &TimingWindow::onPlayClicked);
+    connect(m_pauseButton, &QPushButton::clicked, this, &TimingWindow::onPauseClicked);
+    connect(m_stopButton, &QPushButton::clicked, this, &TimingWindow::onStopClicked);
+    connect(m_playFromLineButton, &QPushButton::clicked, this,
+            &TimingWindow::onPlayFromLineClicked);
+    connect(m_setButton, &QPushButton::clicked, this, &TimingWindow::onSetClicked);
+    connect(m_nextButton, &QPushButton::clicked, this, &TimingWindow::onNextClicked);
+    connect(m_topButton, &QPushButton::clicked, this, &TimingWindow::onTopClicked);
+    connect(m_testFromStartButton, &QPushButton::clicked, this,
+            &TimingWindow::onTestFromStartClicked);
+    connect(m_testFromLineButton, &QPushButton::clicked, this,
+            &TimingWindow::onTestFromLineClicked);
 
     // The timing keys reach the window before whatever has the focus would
     // take them (a button pressed by Space, the list's own arrows and
     // search); the time field keeps its own typing.
     for (QWidget* child : findChildren<QWidget*>()) {
-        if (child != Text1 && child->focusPolicy() != Qt::NoFocus)
+        if (child != m_tagField && child->focusPolicy() != Qt::NoFocus)
             child->installEventFilter(this);
     }
 }
@@ -261,31 +275,34 @@ void TimingWindow::followSession()
     // The list shows the session's selection; a line the user picks is the
     // session's selection.
     connect(session, &TimingSession::selectionChanged, this, [this](int row) {
-        if (List1->currentIndex().row() == row && (row >= 0 || !List1->currentIndex().isValid()))
+        if (m_lineList->currentIndex().row() == row &&
+            (row >= 0 || !m_lineList->currentIndex().isValid()))
             return;
         if (row < 0)
-            List1->selectionModel()->clear();
+            m_lineList->selectionModel()->clear();
         else
-            List1->setCurrentIndex(m_model->index(row));
+            m_lineList->setCurrentIndex(m_model->index(row));
     });
-    connect(List1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { m_session->selectRow(current.isValid() ? current.row() : -1); });
+    connect(m_lineList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                m_session->selectRow(current.isValid() ? current.row() : -1);
+            });
     connect(session, &TimingSession::rowShownAtTop, this, [this](int row) {
         // Down to the last line first, so that the line can stand at the top
         // even on the list's last page, as far as the end allows.
-        List1->scrollToBottom();
-        List1->scrollTo(m_model->index(row), QAbstractItemView::PositionAtTop);
+        m_lineList->scrollToBottom();
+        m_lineList->scrollTo(m_model->index(row), QAbstractItemView::PositionAtTop);
     });
     connect(session, &TimingSession::lineShownForEditing, this, [this](int row) {
         const TimingRow& line = m_session->row(row);
-        Text1->setEnabled(true);
-        Label3->setText(line.text());
-        Text1->setText(line.tagField());
+        m_tagField->setEnabled(true);
+        m_lineText->setText(line.text());
+        m_tagField->setText(line.tagField());
     });
-    connect(session, &TimingSession::playTimeChanged, Label2, &QLabel::setText);
+    connect(session, &TimingSession::playTimeChanged, m_clock, &QLabel::setText);
     connect(session, &TimingSession::controlsChanged, this, [this] {
-        Command6->setEnabled(m_session->canSet());
-        Command8->setEnabled(m_session->canTest());
+        m_setButton->setEnabled(m_session->canSet());
+        m_testFromStartButton->setEnabled(m_session->canTest());
         // Playback starting is when a device learns that no sound will be
         // heard.
         showSilence();
@@ -294,11 +311,11 @@ void TimingWindow::followSession()
     // output lost): the corner says so when it does.
     connect(&m_run.device(), &CdAudioDevice::silenceChanged, this, &TimingWindow::showSilence);
     connect(session, &TimingSession::tracksChanged, this, [this] {
-        Combo1->clear();
-        Combo1->addItems(m_session->trackEntries());
-        Combo1->setCurrentIndex(-1);
+        m_trackBox->clear();
+        m_trackBox->addItems(m_session->trackEntries());
+        m_trackBox->setCurrentIndex(-1);
     });
-    connect(session, &TimingSession::trackChosen, Combo1, &QComboBox::setCurrentIndex);
+    connect(session, &TimingSession::trackChosen, m_trackBox, &QComboBox::setCurrentIndex);
 }
 
 void TimingWindow::showEvent(QShowEvent* event)
@@ -317,7 +334,10 @@ void TimingWindow::discOpened()
         ShowMessage(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), kNoDisc);
 }
 
-void TimingWindow::showSilence() { SilentLabel->setVisible(m_run.device().isSilent()); }
+void TimingWindow::showSilence()
+{
+    m_silentLabel->setVisible(m_run.device().isSilent());
+}
 
 void TimingWindow::setTimingRows(const QStringList& rows, const ExactTimes& exactTimes)
 {
@@ -326,7 +346,7 @@ void TimingWindow::setTimingRows(const QStringList& rows, const ExactTimes& exac
 
 QStringList TimingWindow::timingRows() const { return m_session->rows(); }
 
-void TimingWindow::Command1_Click()
+void TimingWindow::onRefreshClicked()
 {
     // The device answers for the disc in the drive as it is now: one that
     // arrived or was swapped since the window opened is read here, with the
@@ -334,25 +354,55 @@ void TimingWindow::Command1_Click()
     ReadDiscWithProgress(m_run.device(), this, [this] { m_run.relistTracks(); });
 }
 
-void TimingWindow::Combo1_Click() { m_session->chooseTrack(Combo1->currentIndex()); }
+void TimingWindow::onTrackChosen()
+{
+    m_session->chooseTrack(m_trackBox->currentIndex());
+}
 
-void TimingWindow::Command4_Click() { m_session->stop(); }
+void TimingWindow::onStopClicked()
+{
+    m_session->stop();
+}
 
-void TimingWindow::Command2_Click() { m_session->play(); }
+void TimingWindow::onPlayClicked()
+{
+    m_session->play();
+}
 
-void TimingWindow::Command3_Click() { m_session->pause(); }
+void TimingWindow::onPauseClicked()
+{
+    m_session->pause();
+}
 
-void TimingWindow::Command5_Click() { m_session->playFromSelectedRow(); }
+void TimingWindow::onPlayFromLineClicked()
+{
+    m_session->playFromSelectedRow();
+}
 
-void TimingWindow::Command6_Click() { m_session->set(); }
+void TimingWindow::onSetClicked()
+{
+    m_session->set();
+}
 
-void TimingWindow::Command7_Click() { m_session->next(); }
+void TimingWindow::onNextClicked()
+{
+    m_session->next();
+}
 
-void TimingWindow::Command10_Click() { m_session->top(); }
+void TimingWindow::onTopClicked()
+{
+    m_session->top();
+}
 
-void TimingWindow::Command8_Click() { Q_EMIT testRequested(true); }
+void TimingWindow::onTestFromStartClicked()
+{
+    Q_EMIT testRequested(true);
+}
 
-void TimingWindow::Command9_Click() { Q_EMIT testRequested(false); }
+void TimingWindow::onTestFromLineClicked()
+{
+    Q_EMIT testRequested(false);
+}
 
 void TimingWindow::ShowSelectedLine()
 {
@@ -361,49 +411,56 @@ void TimingWindow::ShowSelectedLine()
         return;
     const TimingRow& row = m_session->row(selected);
     if (row.isTimed()) {
-        Text1->setEnabled(true);
-        Text1->setText(row.tagField());
-        Label3->setText(row.text());
-        Command5->setEnabled(true);
-        Command9->setEnabled(true);
+        m_tagField->setEnabled(true);
+        m_tagField->setText(row.tagField());
+        m_lineText->setText(row.text());
+        m_playFromLineButton->setEnabled(true);
+        m_testFromLineButton->setEnabled(true);
     } else {
-        Command5->setEnabled(false);
-        Command9->setEnabled(false);
-        Text1->setText(QString());
-        Label3->setText(row.text());
-        Text1->setEnabled(false);
+        m_playFromLineButton->setEnabled(false);
+        m_testFromLineButton->setEnabled(false);
+        m_tagField->setText(QString());
+        m_lineText->setText(row.text());
+        m_tagField->setEnabled(false);
     }
 }
 
-void TimingWindow::Text1_Change() { m_session->editTag(Text1->text()); }
+void TimingWindow::onTagEdited()
+{
+    m_session->editTag(m_tagField->text());
+}
 
-void TimingWindow::Timer1_Timer() { m_session->tick(); }
+void TimingWindow::onTick()
+{
+    m_session->tick();
+}
 
 bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (watched == Command6) {
+    if (watched == m_setButton) {
         // A disabled button takes no press, so it refreshes nothing either.
         if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
-            Command6->isEnabled())
+            m_setButton->isEnabled())
             ShowSelectedLine();
         // Enter presses Set as Space does, so a run can be timed from the keyboard.
         if (type == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Command6->isEnabled()) {
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_setButton->isEnabled()) {
                 // Once per press, as Space.
                 if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
-                    Command6->click();
+                    m_setButton->click();
                 return true;
             }
         }
     }
-    if (type == QEvent::KeyPress && watched != Text1 && timingKey(*static_cast<QKeyEvent*>(event)))
+    if (type == QEvent::KeyPress && watched != m_tagField &&
+        timingKey(*static_cast<QKeyEvent*>(event)))
         return true;
-    if (watched == List1 && type == QEvent::KeyPress) {
+    if (watched == m_lineList && type == QEvent::KeyPress) {
         // Before the key moves the selection.
         ShowSelectedLine();
-    } else if (watched == List1->viewport() && type == QEvent::MouseMove) {
+    } else if (watched == m_lineList->viewport() && type == QEvent::MouseMove) {
         ShowSelectedLine();
     }
     return QDialog::eventFilter(watched, event);
@@ -413,7 +470,7 @@ void TimingWindow::keyPressEvent(QKeyEvent* event)
 {
     // A key the time field let through (one it has no use for) is still
     // the field's.
-    if (QApplication::focusWidget() != Text1 && timingKey(*event))
+    if (QApplication::focusWidget() != m_tagField && timingKey(*event))
         return;
     QDialog::keyPressEvent(event);
 }
@@ -434,7 +491,7 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
     case TimingKey::Set:
         // Only while Set can be pressed; never the button that has the focus.
         if (m_session->canSet())
-            Command6_Click();
+            onSetClicked();
         return true;
     case TimingKey::Back:
         changed = m_session->nudge(-kNudgeMs);

@@ -49,21 +49,20 @@ public:
     // The session of the run this window shows.
     TimingSession& session() { return m_run.session(); }
 
-    // Event handlers, named after their widgets; each hands the user's act to
-    // the session.
-    void Command1_Click();  // 更新
-    void Combo1_Click();    // track selection
-    void Command2_Click();  // ＞
-    void Command3_Click();  // ||
-    void Command4_Click();  // □
-    void Command5_Click();  // =>
-    void Command6_Click();  // Set
-    void Command7_Click();  // Next
-    void Command10_Click(); // Top
-    void Command8_Click();  // ＞テスト
-    void Command9_Click();  // =>テスト
-    void Text1_Change();
-    void Timer1_Timer();
+    // The user's acts, each handed to the session.
+    void onRefreshClicked();       // 更新
+    void onTrackChosen();          // track selection
+    void onPlayClicked();          // ＞
+    void onPauseClicked();         // ||
+    void onStopClicked();          // □
+    void onPlayFromLineClicked();  // =>
+    void onSetClicked();           // Set
+    void onNextClicked();          // Next
+    void onTopClicked();           // Top
+    void onTestFromStartClicked(); // ＞テスト
+    void onTestFromLineClicked();  // =>テスト
+    void onTagEdited();
+    void onTick();
     void ShowSelectedLine();
     // Escape closes the window as its frame does.
     void reject() override;
@@ -77,27 +76,6 @@ public:
     void finishClosing();
     // True from creation until the device has read its disc.
     bool isOpening() const { return m_run.isOpening(); }
-
-    QListView* List1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QPushButton* Command10 = nullptr;
-    QPushButton* Command6 = nullptr;
-    QPushButton* Command7 = nullptr;
-    QLabel* Label2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command8 = nullptr;
-    QPushButton* Command9 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QTimer* Timer1 = nullptr;
-    // Says that playback is silent when there is no audio output.
-    QLabel* SilentLabel = nullptr;
-    WaveformStrip* Waveform = nullptr;
 
 Q_SIGNALS:
     // "＞テスト" (true: from the beginning) or "=>テスト" (from the selected line).
@@ -113,6 +91,27 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QListView* m_lineList = nullptr;              // "List1"
+    QLineEdit* m_tagField = nullptr;              // "Text1"
+    QLabel* m_lineText = nullptr;                 // "Label3"
+    QLabel* m_trackCaption = nullptr;             // "Label1"
+    QComboBox* m_trackBox = nullptr;              // "Combo1"
+    QPushButton* m_topButton = nullptr;           // "Command10"
+    QPushButton* m_setButton = nullptr;           // "Command6"
+    QPushButton* m_nextButton = nullptr;          // "Command7"
+    QLabel* m_clock = nullptr;                    // "Label2"
+    QPushButton* m_refreshButton = nullptr;       // "Command1"
+    QPushButton* m_testFromStartButton = nullptr; // "Command8"
+    QPushButton* m_testFromLineButton = nullptr;  // "Command9"
+    QPushButton* m_playButton = nullptr;          // "Command2"
+    QPushButton* m_playFromLineButton = nullptr;  // "Command5"
+    QPushButton* m_pauseButton = nullptr;         // "Command3"
+    QPushButton* m_stopButton = nullptr;          // "Command4"
+    QTimer* m_ticker = nullptr;                   // "Timer1"
+    // Says that playback is silent when there is no audio output.
+    QLabel* m_silentLabel = nullptr;     // "SilentLabel"
+    WaveformStrip* m_waveform = nullptr; // "Waveform"
+
     void buildWidgets();
     // The widgets show what the session holds, as it changes.
     void followSession();

@@ -23,6 +23,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -122,7 +123,7 @@ void TestDesktop::droppedFileOpensAndDroppedTextIsTyped()
     // Text first: it goes into the box, the document stays new.
     auto* text = new QMimeData;
     text->setText(u"歌詞の一行"_s);
-    drop(w.Text1->viewport(), text);
+    drop(named<QPlainTextEdit>(w, "Text1")->viewport(), text);
     QVERIFY2(w.bodyText().contains(u"歌詞の一行"_s), qPrintable(w.bodyText()));
     QVERIFY(!w.windowTitle().contains(path));
     delete text;
@@ -134,7 +135,7 @@ void TestDesktop::droppedFileOpensAndDroppedTextIsTyped()
     file->setText(path); // file managers give its name as text too
     ModalScript script;
     script.thenAnswer(QMessageBox::Yes);
-    drop(w.Text2->viewport(), file);
+    drop(named<QPlainTextEdit>(w, "Text2")->viewport(), file);
     delete file;
     QTRY_VERIFY(script.done());
     QCOMPARE(script.messages.size(), 1);
@@ -186,7 +187,7 @@ void TestDesktop::fileFromOutsideAsksBeforeReplacingEdits()
     } else {
         auto* file = new QMimeData;
         file->setUrls({QUrl::fromLocalFile(next)});
-        drop(w.Text1->viewport(), file);
+        drop(named<QPlainTextEdit>(w, "Text1")->viewport(), file);
         delete file;
     }
     // The file opens once the answer or the drop has gone.
@@ -289,7 +290,7 @@ void TestDesktop::secondCopyIsRefusedDuringARealTimeInput()
         });
     });
     script.thenMessage(); // the second copy's: the program runs already
-    running.リアルタイム入力_Click();
+    running.onRealtimeInputTriggered();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(answer, Handover::Refused); // the running copy says it is busy

@@ -19,6 +19,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -84,9 +85,11 @@ void TestEndToEnd::demoLyricsOnTheDemoDisc()
         auto* timing = qobject_cast<TimingWindow*>(window);
         // Set half-way between two seconds, so the tags do not depend on a
         // few milliseconds either way.
-        QTimer::singleShot(0, timing, [timing] { timing->Command2->click(); });
+        QTimer::singleShot(0, timing,
+                           [timing] { named<QPushButton>(timing, "Command2")->click(); });
         for (int i = 0; i < 3; ++i)
-            QTimer::singleShot(1500 + 1000 * i, timing, [timing] { timing->Command6->click(); });
+            QTimer::singleShot(1500 + 1000 * i, timing,
+                               [timing] { named<QPushButton>(timing, "Command6")->click(); });
         QTimer::singleShot(3800, timing, [timing] { timing->close(); });
     });
     script.thenClick(u"Command3"_s);
@@ -134,9 +137,11 @@ void TestEndToEnd::demoTimedLyricsToAnLrcFile()
     script.thenClick(u"Command1"_s);
     script.then([&stamped](QWidget* window) {
         auto* timing = qobject_cast<TimingWindow*>(window);
-        QTimer::singleShot(0, timing, [timing] { timing->Command2->click(); });
+        QTimer::singleShot(0, timing,
+                           [timing] { named<QPushButton>(timing, "Command2")->click(); });
         for (int i = 0; i < 2; ++i)
-            QTimer::singleShot(1500 + 1000 * i, timing, [timing] { timing->Command6->click(); });
+            QTimer::singleShot(1500 + 1000 * i, timing,
+                               [timing] { named<QPushButton>(timing, "Command6")->click(); });
         QTimer::singleShot(2800, timing, [timing, &stamped] {
             stamped = timing->session().exactTimes();
             timing->close();

@@ -13,8 +13,9 @@
 #include <QTest>
 
 #include "modalscript.h"
-#include "testfiles.h"
 #include "scripteddevice.h"
+#include "testfiles.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -86,11 +87,11 @@ void TestExactTimes::thenStampTwoLines(ModalScript& script)
     script.then([this](QWidget* w) {
         auto* timing = qobject_cast<TimingWindow*>(w);
         QVERIFY(timing);
-        timing->Command2_Click(); // ＞
+        timing->onPlayClicked(); // ＞
         m_device->advance(12987);
-        timing->Command6_Click(); // Set
+        timing->onSetClicked(); // Set
         m_device->advance(65432 - 12987);
-        timing->Command6_Click();
+        timing->onSetClicked();
         QMetaObject::invokeMethod(timing, &QWidget::close, Qt::QueuedConnection);
     });
 }
@@ -101,7 +102,7 @@ void TestExactTimes::keepARun()
     script.thenClick(u"Command1"_s); // the marks as they are
     thenStampTwoLines(script);
     script.thenClick(u"Command1"_s); // 編集を保存してもどる
-    m_main->リアルタイム入力_Click();
+    m_main->onRealtimeInputTriggered();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 }
@@ -150,7 +151,7 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
         else
             script.thenClick(step);
     }
-    m_main->リアルタイム入力_Click();
+    m_main->onRealtimeInputTriggered();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 
@@ -175,8 +176,9 @@ void TestExactTimes::nextRunStartsFromTheKeptTimes()
         // Row 2, stamped at 65.432 s, is unmarked: its time goes.
         auto* selection = qobject_cast<LineSelectionDialog*>(w);
         QVERIFY(selection);
-        selection->List1->item(2)->setCheckState(Qt::Unchecked);
-        QMetaObject::invokeMethod(selection->Command1, &QPushButton::click, Qt::QueuedConnection);
+        named<QListWidget>(selection, "List1")->item(2)->setCheckState(Qt::Unchecked);
+        QMetaObject::invokeMethod(named<QPushButton>(selection, "Command1"), &QPushButton::click,
+                                  Qt::QueuedConnection);
     });
     script.then([&seen](QWidget* w) {
         auto* timing = qobject_cast<TimingWindow*>(w);
@@ -187,17 +189,17 @@ void TestExactTimes::nextRunStartsFromTheKeptTimes()
         // again; that keeps the exact time.
         session.selectRow(1);
         timing->ShowSelectedLine();
-        QCOMPARE(timing->Text1->text(), u"[00:12]"_s);
+        QCOMPARE(named<QLineEdit>(timing, "Text1")->text(), u"[00:12]"_s);
         QCOMPARE(session.exactTime(1), ExactTime(12987));
         // A tag typed over it has its whole seconds.
         session.selectRow(3);
         timing->ShowSelectedLine();
-        timing->Text1->setText(u"[02:30]"_s);
+        named<QLineEdit>(timing, "Text1")->setText(u"[02:30]"_s);
         QCOMPARE(session.exactTime(3), ExactTime(150000));
         QMetaObject::invokeMethod(timing, &QWidget::close, Qt::QueuedConnection);
     });
     script.thenClick(u"Command1"_s);
-    m_main->リアルタイム入力_Click();
+    m_main->onRealtimeInputTriggered();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 
@@ -209,7 +211,7 @@ void TestExactTimes::newAndOpenDropThem()
 {
     keepARun();
     QVERIFY(!m_main->exactTimes().isEmpty());
-    m_main->新規作成_Click();
+    m_main->onNewTriggered();
     QCOMPARE(m_main->exactTimes(), ExactTimes());
 
     m_main->setBodyText(kBody);
@@ -260,7 +262,7 @@ void TestExactTimes::lrcFileComesBackFromARunWithoutStamps()
     script.thenClose();              // the timing window, without a stamp
     script.thenClick(u"Command4"_s);
     script.thenChoose(again);
-    m_main->リアルタイム入力_Click();
+    m_main->onRealtimeInputTriggered();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QVERIFY(script.messages.isEmpty());

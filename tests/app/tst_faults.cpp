@@ -25,6 +25,7 @@
 #include "discfixtures.h"
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 #include <csignal>
 
@@ -79,7 +80,7 @@ void TestFaults::fullDiskKeepsTheText()
     script.thenMessage();
     {
         FileSizeLimit full(16);
-        m_main->リアルタイム入力_Click();
+        m_main->onRealtimeInputTriggered();
     }
     QCOMPARE(script.messages.size(), 1);
     QVERIFY(script.messages.at(0).text.startsWith(m_main->state().Work.textFile() + u"t"_s));
@@ -93,13 +94,13 @@ void TestFaults::readOnlyConfigurationIsNoFailure()
 {
     // Nothing can be written below a file standing where the folder should be.
     writeBytes(m_home->path() + u"/config"_s, "not a folder");
-    DriveDialog* drives = m_main->Form8();
-    QVERIFY(drives->Combo1->count() >= 1);
-    QCOMPARE(drives->Combo1->currentIndex(), 0);
-    drives->Command1->click();
+    DriveDialog* drives = m_main->driveDialog();
+    QVERIFY(named<QComboBox>(drives, "Combo1")->count() >= 1);
+    QCOMPARE(named<QComboBox>(drives, "Combo1")->currentIndex(), 0);
+    named<QPushButton>(drives, "Command1")->click();
     QVERIFY(!QFileInfo(DriveConfigPath()).exists());
     QCOMPARE(readBytes(m_home->path() + u"/config"_s), QByteArray("not a folder"));
-    QCOMPARE(drives->selectedDriveName(), drives->Combo1->itemText(0));
+    QCOMPARE(drives->selectedDriveName(), named<QComboBox>(drives, "Combo1")->itemText(0));
 }
 
 void TestFaults::imageCutShortWhilePlaying()
@@ -169,7 +170,7 @@ void TestFaults::linkPlantedInTheWorkFolder()
     m_main->setBodyText(QString(35, u'-') + u"\r\n一行"_s);
     ModalScript script;
     script.thenClose();
-    m_main->リアルタイム入力_Click();
+    m_main->onRealtimeInputTriggered();
     QCOMPARE(script.seen, QStringList{u"Form2"_s});
     QCOMPARE(readBytes(outside), QByteArray("private"));
     QVERIFY(!QFileInfo(work.textFile()).isSymLink());

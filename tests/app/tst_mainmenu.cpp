@@ -18,6 +18,7 @@
 #include "fakedesktop.h"
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -169,8 +170,8 @@ void TestMainMenu::settingsItemOpensTheDialogModally()
         QVERIFY(shown);
         modal = shown->isModal();
         offCentre = shown->frameGeometry().center() - w.frameGeometry().center();
-        shown->Combo1->setCurrentIndex(1);
-        QTest::mouseClick(shown->Command1, Qt::LeftButton);
+        named<QComboBox>(shown, "Combo1")->setCurrentIndex(1);
+        QTest::mouseClick(named<QPushButton>(shown, "Command1"), Qt::LeftButton);
     });
     QAction* item = w.findChild<QAction*>(u"設定"_s);
     QVERIFY(item);
@@ -186,8 +187,8 @@ void TestMainMenu::settingsItemOpensTheDialogModally()
              qPrintable(u"%1,%2"_s.arg(offCentre.x()).arg(offCentre.y())));
     QCOMPARE(readBytes(m_home->configFolder() + u"/config.dat"_s), QByteArray(" 1 \r\n"));
     QVERIFY(shown->isHidden());
-    QCOMPARE(w.Form8(), shown.data());
-    QCOMPARE(w.Form8()->selectedDriveName(), shown->Combo1->itemText(1));
+    QCOMPARE(w.driveDialog(), shown.data());
+    QCOMPARE(w.driveDialog()->selectedDriveName(), named<QComboBox>(shown, "Combo1")->itemText(1));
 }
 
 QTEST_MAIN(TestMainMenu)

@@ -23,6 +23,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -149,9 +150,9 @@ void TestMainWindow::startUpEmptiesTheWorkFolderAndShowsANewDocument()
     QCOMPARE(w.headerText(), QString());
     QCOMPARE(w.startText(), QString());
     QCOMPARE(w.RememberedTrackIndex(), u"0"_s);
-    QVERIFY(w.Label1->isHidden());
+    QVERIFY(named<QLabel>(w, "Label1")->isHidden());
     QVERIFY(!w.windowIcon().isNull());
-    QCOMPARE(w.focusWidget(), w.Text1);
+    QCOMPARE(w.focusWidget(), named<QPlainTextEdit>(w, "Text1"));
     QCOMPARE(w.exitCode(), 0);
 }
 
@@ -250,32 +251,35 @@ void TestMainWindow::widgetsHaveTheirPlacesFontsAndTips()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
-    QCOMPARE(w.findChild<QPlainTextEdit*>(u"Text1"_s), w.Text1);
-    QCOMPARE(w.findChild<QPlainTextEdit*>(u"Text2"_s), w.Text2);
-    QCOMPARE(w.findChild<QLineEdit*>(u"Text3"_s), w.Text3);
-    QCOMPARE(w.findChild<QLabel*>(u"Label1"_s), w.Label1);
+    QCOMPARE(w.findChild<QPlainTextEdit*>(u"Text1"_s), named<QPlainTextEdit>(w, "Text1"));
+    QCOMPARE(w.findChild<QPlainTextEdit*>(u"Text2"_s), named<QPlainTextEdit>(w, "Text2"));
+    QCOMPARE(w.findChild<QLineEdit*>(u"Text3"_s), named<QLineEdit>(w, "Text3"));
+    QCOMPARE(w.findChild<QLabel*>(u"Label1"_s), named<QLabel>(w, "Label1"));
 
     // The client area opens 8250 x 6000 twips.
     QCOMPARE(w.centralWidget()->size(), QSize(550, 400));
-    QCOMPARE(w.Text2->pos(), QPoint(0, 0));
-    QCOMPARE(w.Text2->height(), 105);
-    QCOMPARE(w.Text3->geometry(), QRect(72, 112, 393, 22));
-    QCOMPARE(w.Text1->pos(), QPoint(0, 136));
-    QCOMPARE(w.Label1->geometry(), QRect(472, 112, 73, 25));
+    QCOMPARE(named<QPlainTextEdit>(w, "Text2")->pos(), QPoint(0, 0));
+    QCOMPARE(named<QPlainTextEdit>(w, "Text2")->height(), 105);
+    QCOMPARE(named<QLineEdit>(w, "Text3")->geometry(), QRect(72, 112, 393, 22));
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->pos(), QPoint(0, 136));
+    QCOMPARE(named<QLabel>(w, "Label1")->geometry(), QRect(472, 112, 73, 25));
 
-    QCOMPARE(w.Text1->font().pointSizeF(), 13.5);
-    QCOMPARE(w.Text2->font().pointSizeF(), 13.5);
-    QCOMPARE(w.Text3->font().pointSizeF(), 11.25);
-    QCOMPARE(w.Text1->font().family(), u"Noto Sans Mono CJK JP"_s);
-    QCOMPARE(w.Text3->font().family(), u"Noto Sans CJK JP"_s);
-    QCOMPARE(QFontInfo(w.Text1->font()).family(), u"Noto Sans Mono CJK JP"_s);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->font().pointSizeF(), 13.5);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text2")->font().pointSizeF(), 13.5);
+    QCOMPARE(named<QLineEdit>(w, "Text3")->font().pointSizeF(), 11.25);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->font().family(), u"Noto Sans Mono CJK JP"_s);
+    QCOMPARE(named<QLineEdit>(w, "Text3")->font().family(), u"Noto Sans CJK JP"_s);
+    QCOMPARE(QFontInfo(named<QPlainTextEdit>(w, "Text1")->font()).family(),
+             u"Noto Sans Mono CJK JP"_s);
 
-    QCOMPARE(w.Text2->toolTip(), u"歌詞の作成者やタイトルなどを入力します"_s);
-    QCOMPARE(w.Text3->toolTip(), u"[00:00]のときに表示させたい文字を入力します"_s);
-    QCOMPARE(w.Text1->toolTip(), u"歌詞を入力します"_s);
-    QCOMPARE(w.Text1->lineWrapMode(), QPlainTextEdit::NoWrap);
-    QCOMPARE(w.Text1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(w.Text2->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text2")->toolTip(),
+             u"歌詞の作成者やタイトルなどを入力します"_s);
+    QCOMPARE(named<QLineEdit>(w, "Text3")->toolTip(),
+             u"[00:00]のときに表示させたい文字を入力します"_s);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->toolTip(), u"歌詞を入力します"_s);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text2")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
 
 void TestMainWindow::tabGoesFromBodyToHeaderToStart()
@@ -285,11 +289,11 @@ void TestMainWindow::tabGoesFromBodyToHeaderToStart()
     w.show();
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(QApplication::focusWidget(), w.Text1);
+    QCOMPARE(QApplication::focusWidget(), named<QPlainTextEdit>(w, "Text1"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), w.Text2);
+    QCOMPARE(QApplication::focusWidget(), named<QPlainTextEdit>(w, "Text2"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), w.Text3);
+    QCOMPARE(QApplication::focusWidget(), named<QLineEdit>(w, "Text3"));
     // Tab moves on; it does not go into the text.
     QCOMPARE(w.bodyText(), kHyphens35);
     QCOMPARE(w.headerText(), QString());
@@ -306,22 +310,22 @@ void TestMainWindow::resizingFollowsTheWindow()
     const QSize frame = w.frameGeometry().size() - w.size();
     w.resize(QSize(900, 700) - frame);
     QTRY_COMPARE(w.frameGeometry().size(), QSize(900, 700));
-    QCOMPARE(w.Text1->size(), QSize(892, 520));
-    QCOMPARE(w.Text2->size(), QSize(892, 105));
-    QCOMPARE(w.Text3->geometry(), QRect(72, 112, 393, 22));
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->size(), QSize(892, 520));
+    QCOMPARE(named<QPlainTextEdit>(w, "Text2")->size(), QSize(892, 105));
+    QCOMPARE(named<QLineEdit>(w, "Text3")->geometry(), QRect(72, 112, 393, 22));
 
     // Dragging the lower edge up stops at 4300 twips; the body is then 1605
     // twips (107 px) high.
     w.resize(900 - frame.width(), 120);
     QTRY_COMPARE(w.frameGeometry().height(), 287);
-    QCOMPARE(w.Text1->size(), QSize(892, 107));
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->size(), QSize(892, 107));
 
     // A minimized window changes nothing.
-    const QSize before = w.Text1->size();
+    const QSize before = named<QPlainTextEdit>(w, "Text1")->size();
     w.setWindowState(Qt::WindowMinimized);
     QVERIFY(w.isMinimized());
     w.resize(1000, 800);
-    QCOMPARE(w.Text1->size(), before);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->size(), before);
 }
 
 void TestMainWindow::openTimedFileThroughTheDialog()
@@ -349,7 +353,8 @@ void TestMainWindow::openTimedFileThroughTheDialog()
     QCOMPARE(w.headerText(), u"歌のタイトル"_s);
     QCOMPARE(w.startText(), u"前奏"_s);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n一行目\r\n～\r\n"_s + QString(28, u'-'));
-    QCOMPARE(w.Text1->toPlainText(), kHyphens35 + u"\n一行目\n～\n"_s + QString(28, u'-'));
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->toPlainText(),
+             kHyphens35 + u"\n一行目\n～\n"_s + QString(28, u'-'));
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()),
              withFillers("-------\r\n[00:05]\r\n[--:--]\r\n-------\r\n"));
     QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
@@ -425,7 +430,7 @@ void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
     // A text saved from it goes beside it, under the text filter.
     const QString dir = QFileInfo(path).absolutePath();
     QCOMPARE(w.dialogFileName(), dir + u"/six.txt"_s);
-    QCOMPARE(w.CommonDialog1()->nameFilters(), QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s});
+    QCOMPARE(w.fileDialog()->nameFilters(), QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s});
 
     // A file with no time in it is no LRC file: the document stays.
     const QString words = writeFile(u"words.lrc"_s, "[ti:Other]\r\nno times here\r\n");
@@ -602,7 +607,7 @@ void TestMainWindow::filesFromOtherSystemsOpenLineForLine()
 
     // The line selection pairs each line the editor shows with its own tag.
     script.thenClose();
-    w.リアルタイム入力_Click();
+    w.onRealtimeInputTriggered();
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(w.selectionRows(), rows);
 }
@@ -670,18 +675,18 @@ void TestMainWindow::modelAfterLoadEqualsModelAfterUndoneEdit()
     QCOMPARE(body, kHyphens35 + u"\r\nx\r\ny"_s);
     QCOMPARE(header, u"a\r\nb"_s);
 
-    w.Text1->moveCursor(QTextCursor::End);
-    QTest::keyClicks(w.Text1, u"z"_s);
-    QTest::keyClick(w.Text1, Qt::Key_Return);
+    named<QPlainTextEdit>(w, "Text1")->moveCursor(QTextCursor::End);
+    QTest::keyClicks(named<QPlainTextEdit>(w, "Text1"), u"z"_s);
+    QTest::keyClick(named<QPlainTextEdit>(w, "Text1"), Qt::Key_Return);
     QCOMPARE(w.bodyText(), body + u"z\r\n"_s);
-    w.Text1->undo();
-    w.Text1->undo();
+    named<QPlainTextEdit>(w, "Text1")->undo();
+    named<QPlainTextEdit>(w, "Text1")->undo();
     QCOMPARE(w.bodyText(), body);
 
-    w.Text2->moveCursor(QTextCursor::End);
-    QTest::keyClick(w.Text2, Qt::Key_Return);
+    named<QPlainTextEdit>(w, "Text2")->moveCursor(QTextCursor::End);
+    QTest::keyClick(named<QPlainTextEdit>(w, "Text2"), Qt::Key_Return);
     QCOMPARE(w.headerText(), header + u"\r\n"_s);
-    w.Text2->undo();
+    named<QPlainTextEdit>(w, "Text2")->undo();
     QCOMPARE(w.headerText(), header);
 }
 
@@ -741,7 +746,7 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
     w.setBodyText(QString());
     ModalScript script;
     script.thenMessage();
-    w.リアルタイム入力_Click();
+    w.onRealtimeInputTriggered();
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.at(0).text, notSaved);
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
@@ -751,7 +756,7 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
     QVERIFY(QDir().mkpath(WorkFolder(root()).textFile()));
     w.setBodyText(kHyphens35 + u"\r\n歌"_s);
     script.thenMessage();
-    w.リアルタイム入力_Click();
+    w.onRealtimeInputTriggered();
     QCOMPARE(script.messages.size(), 2);
     QCOMPARE(script.messages.at(1).text, notSaved);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n歌"_s);
@@ -767,7 +772,7 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
             listed.append(list->item(i)->text());
         selection->close();
     });
-    w.リアルタイム入力_Click();
+    w.onRealtimeInputTriggered();
     QCOMPARE(script.messages.size(), 2);
     QCOMPARE(listed, (QStringList{kHyphens35, u"OK"_s, u"한국어"_s}));
     QCOMPARE(script.unexpected, 0);
@@ -818,7 +823,7 @@ void TestMainWindow::screenshot()
     const QImage image = w.grab().toImage();
     QCOMPARE(image.size(), w.size());
     // Japanese text drew something: the body box is not a blank field.
-    const QImage body = w.Text1->grab().toImage();
+    const QImage body = named<QPlainTextEdit>(w, "Text1")->grab().toImage();
     QSet<QRgb> colours;
     for (int y = 0; y < body.height(); y += 2)
         for (int x = 0; x < body.width(); x += 2)

@@ -19,6 +19,7 @@
 #include "discfixtures.h"
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -76,9 +77,11 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     script.then([](QWidget* timing) {
         auto* w = qobject_cast<TimingWindow*>(timing);
         QPointer<TimingWindow> guard(w);
-        QTimer::singleShot(0, w, [w] { w->Command2->click(); });     // ＞
-        QTimer::singleShot(1300, w, [w] { w->Command6->click(); });  // Set at 1.3 s
-        QTimer::singleShot(2400, w, [w] { w->Command6->click(); });  // Set at 2.4 s
+        QTimer::singleShot(0, w, [w] { named<QPushButton>(w, "Command2")->click(); }); // ＞
+        QTimer::singleShot(1300, w,
+                           [w] { named<QPushButton>(w, "Command6")->click(); }); // Set at 1.3 s
+        QTimer::singleShot(2400, w,
+                           [w] { named<QPushButton>(w, "Command6")->click(); }); // Set at 2.4 s
         QTimer::singleShot(2600, w, [w] { w->close(); });
     });
     script.thenClick(u"Command3"_s); // 歌詞テキストを作成する
@@ -87,7 +90,7 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     m_main->LoadLyricsFile(source);
     m_main->setHeaderText(u"夜明けの歌"_s); // typed over the title
     QVERIFY(m_main->hasUnsavedEdits());
-    m_main->リアルタイム入力_Click();
+    m_main->onRealtimeInputTriggered();
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -129,7 +132,7 @@ void TestWholeRoad::writtenFileComesBackByteForByte()
     script.thenChoose(again);
 
     m_main->LoadLyricsFile(source);
-    m_main->リアルタイム入力_Click();
+    m_main->onRealtimeInputTriggered();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(readBytes(again), written);
@@ -147,9 +150,9 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     script.thenClick(u"Command1"_s);
     script.then([&stamped](QWidget* timing) {
         auto* w = qobject_cast<TimingWindow*>(timing);
-        QTimer::singleShot(0, w, [w] { w->Command2->click(); });    // ＞
-        QTimer::singleShot(1500, w, [w] { w->Command6->click(); }); // Set
-        QTimer::singleShot(2500, w, [w] { w->Command6->click(); }); // Set
+        QTimer::singleShot(0, w, [w] { named<QPushButton>(w, "Command2")->click(); });    // ＞
+        QTimer::singleShot(1500, w, [w] { named<QPushButton>(w, "Command6")->click(); }); // Set
+        QTimer::singleShot(2500, w, [w] { named<QPushButton>(w, "Command6")->click(); }); // Set
         QTimer::singleShot(2700, w, [w, &stamped] {
             stamped = w->session().exactTimes();
             w->close();
@@ -157,7 +160,7 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     });
     script.thenClick(u"Command4"_s); // LRCファイルを作成する
     script.thenChoose(target);
-    m_main->リアルタイム入力_Click();
+    m_main->onRealtimeInputTriggered();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 

@@ -9,6 +9,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 #include <atomic>
 #include <memory>
@@ -137,16 +138,16 @@ void TestCalibrationWindow::typedOrResetOffsetIsWrittenOnlyByOk()
 {
     CalibrationWindow w(m_silent);
     show(w);
-    QCOMPARE(w.OffsetSpin->text(), u"77 ms"_s);
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
-    QCOMPARE(w.OffsetSpin->value(), 0);
+    QCOMPARE(named<QSpinBox>(w, "OffsetSpin")->text(), u"77 ms"_s);
+    QTest::mouseClick(named<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QCOMPARE(named<QSpinBox>(w, "OffsetSpin")->value(), 0);
     QTest::keyClick(&w, Qt::Key_Escape);
     QVERIFY(w.isHidden());
     QCOMPARE(readBytes(calibration()), QByteArray("77\r\n"));
 
     show(w);
-    typeInto(w.OffsetSpin, u"-45"_s);
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    typeInto(named<QSpinBox>(w, "OffsetSpin"), u"-45"_s);
+    QTest::mouseClick(named<QPushButton>(w, "Command1"), Qt::LeftButton);
     QCOMPARE(readBytes(calibration()), QByteArray("-45\r\n"));
     QCOMPARE(w.result(), int(QDialog::Accepted));
 
@@ -155,7 +156,7 @@ void TestCalibrationWindow::typedOrResetOffsetIsWrittenOnlyByOk()
     show(w);
     ModalScript script;
     script.thenMessage();
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(w, "Command1"), Qt::LeftButton);
     QVERIFY(script.done());
     QCOMPARE(script.messages.value(0).text, u"補正値を保存できませんでした\n"_s + calibration());
     QVERIFY(w.isVisible());
@@ -176,7 +177,7 @@ void TestCalibrationWindow::measuringNeedsSound()
     show(w);
     ModalScript script;
     script.thenMessage();
-    QTest::mouseClick(w.Measure, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(w, "Measure"), Qt::LeftButton);
     QTRY_VERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.messages.value(0).text,
@@ -184,8 +185,8 @@ void TestCalibrationWindow::measuringNeedsSound()
     QVERIFY(!w.isMeasuring());
 
     // Typing the offset still works.
-    typeInto(w.OffsetSpin, u"-60"_s);
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    typeInto(named<QSpinBox>(w, "OffsetSpin"), u"-60"_s);
+    QTest::mouseClick(named<QPushButton>(w, "Command1"), Qt::LeftButton);
     QCOMPARE(readBytes(calibration()), QByteArray("-60\r\n"));
 }
 
@@ -231,16 +232,16 @@ void TestCalibrationWindow::spaceAtTheClicksGivesTheMedianLag()
     ModalScript script;
     if (result.isEmpty())
         script.thenMessage();
-    QTest::mouseClick(w.Measure, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(w, "Measure"), Qt::LeftButton);
     QVERIFY(w.isMeasuring());
-    QVERIFY(!w.Command1->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command1")->isEnabled());
     const QList<qint32> clicks = w.clickTimes();
     // The focus stays on the button that started the run: Space there is an
     // answer, not a click of the button.
-    w.Measure->setFocus();
+    named<QPushButton>(w, "Measure")->setFocus();
     for (const Press& press : presses) {
         QVERIFY(hearUpTo(*feed, clicks.at(press.click) + press.lagMs));
-        QTest::keyClick(w.Measure, Qt::Key_Space);
+        QTest::keyClick(named<QPushButton>(w, "Measure"), Qt::Key_Space);
     }
     QVERIFY(w.isMeasuring());
     QCOMPARE(script.seen, QStringList());
@@ -248,7 +249,7 @@ void TestCalibrationWindow::spaceAtTheClicksGivesTheMedianLag()
     if (playsOut)
         feed->allowed = MsToFrames(clicks.last() + 1000);
     else
-        QTest::mouseClick(w.Measure, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(w, "Measure"), Qt::LeftButton);
     QTRY_VERIFY(!w.isMeasuring());
     QTRY_VERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -257,11 +258,11 @@ void TestCalibrationWindow::spaceAtTheClicksGivesTheMedianLag()
                  u"クリック音に合わせて押された回数が足りないため、測定できませんでした。\n"
                  u"(7 回、8 回以上必要です)"_s);
     }
-    QCOMPARE(w.ResultLabel->text(), result);
-    QCOMPARE(w.OffsetSpin->value(), offset);
+    QCOMPARE(named<QLabel>(w, "ResultLabel")->text(), result);
+    QCOMPARE(named<QSpinBox>(w, "OffsetSpin")->value(), offset);
     // Measuring writes nothing; OK does.
     QCOMPARE(readBytes(calibration()), QByteArray("77\r\n"));
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(w, "Command1"), Qt::LeftButton);
     QCOMPARE(readBytes(calibration()), QByteArray::number(offset) + "\r\n");
 }
 

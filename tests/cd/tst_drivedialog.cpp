@@ -17,6 +17,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 #include <deque>
 #include <functional>
@@ -105,18 +106,18 @@ void TestDriveDialog::widgetsHaveTheirNamesTextsAndPlaces()
 
     QCOMPARE(d.objectName(), u"Form8"_s);
     QCOMPARE(d.windowTitle(), QString());
-    QCOMPARE(d.findChild<QLabel*>(u"Label1"_s), d.Label1);
-    QCOMPARE(d.findChild<QComboBox*>(u"Combo1"_s), d.Combo1);
-    QCOMPARE(d.findChild<QPushButton*>(u"Command1"_s), d.Command1);
-    QCOMPARE(d.findChild<QPushButton*>(u"Command2"_s), d.Command2);
-    QCOMPARE(d.findChild<QPushButton*>(u"Calibrate"_s), d.Calibrate);
-    QCOMPARE(d.Label1->text(), u"CD-ROMドライブを選択してください"_s);
-    QCOMPARE(d.Label1->alignment(), Qt::AlignCenter);
-    QCOMPARE(d.Command1->text(), u"OK"_s);
-    QCOMPARE(d.Command2->text(), u"追加..."_s);
-    QCOMPARE(d.Calibrate->text(), u"タイミング補正..."_s);
-    QVERIFY(!d.Combo1->isEditable());
-    QVERIFY(d.Command1->isDefault());
+    QCOMPARE(d.findChild<QLabel*>(u"Label1"_s), named<QLabel>(d, "Label1"));
+    QCOMPARE(d.findChild<QComboBox*>(u"Combo1"_s), named<QComboBox>(d, "Combo1"));
+    QCOMPARE(d.findChild<QPushButton*>(u"Command1"_s), named<QPushButton>(d, "Command1"));
+    QCOMPARE(d.findChild<QPushButton*>(u"Command2"_s), named<QPushButton>(d, "Command2"));
+    QCOMPARE(d.findChild<QPushButton*>(u"Calibrate"_s), named<QPushButton>(d, "Calibrate"));
+    QCOMPARE(named<QLabel>(d, "Label1")->text(), u"CD-ROMドライブを選択してください"_s);
+    QCOMPARE(named<QLabel>(d, "Label1")->alignment(), Qt::AlignCenter);
+    QCOMPARE(named<QPushButton>(d, "Command1")->text(), u"OK"_s);
+    QCOMPARE(named<QPushButton>(d, "Command2")->text(), u"追加..."_s);
+    QCOMPARE(named<QPushButton>(d, "Calibrate")->text(), u"タイミング補正..."_s);
+    QVERIFY(!named<QComboBox>(d, "Combo1")->isEditable());
+    QVERIFY(named<QPushButton>(d, "Command1")->isDefault());
 
     // Fixed in size, no minimize or maximize button.
     QCOMPARE(d.size(), QSize(480, 88));
@@ -126,16 +127,18 @@ void TestDriveDialog::widgetsHaveTheirNamesTextsAndPlaces()
              Qt::WindowFlags());
     QVERIFY(d.windowFlags() & Qt::WindowCloseButtonHint);
 
-    QCOMPARE(d.Label1->geometry(), QRect(8, 8, 464, 25));
-    QCOMPARE(d.Combo1->pos(), QPoint(8, 32));
-    QCOMPARE(d.Combo1->width(), 464);
-    QVERIFY(d.Combo1->geometry().bottom() < d.Command1->y());
-    QCOMPARE(d.Command1->geometry(), QRect(415, 56, 57, 25));
-    QCOMPARE(d.Command2->geometry(), QRect(8, 56, 73, 25));
+    QCOMPARE(named<QLabel>(d, "Label1")->geometry(), QRect(8, 8, 464, 25));
+    QCOMPARE(named<QComboBox>(d, "Combo1")->pos(), QPoint(8, 32));
+    QCOMPARE(named<QComboBox>(d, "Combo1")->width(), 464);
+    QVERIFY(named<QComboBox>(d, "Combo1")->geometry().bottom() <
+            named<QPushButton>(d, "Command1")->y());
+    QCOMPARE(named<QPushButton>(d, "Command1")->geometry(), QRect(415, 56, 57, 25));
+    QCOMPARE(named<QPushButton>(d, "Command2")->geometry(), QRect(8, 56, 73, 25));
     // Between the two, where its text fits.
-    QCOMPARE(d.Calibrate->geometry(), QRect(87, 56, 121, 25));
-    QVERIFY2(d.Calibrate->sizeHint().width() <= d.Calibrate->width(),
-             qPrintable(QString::number(d.Calibrate->sizeHint().width())));
+    QCOMPARE(named<QPushButton>(d, "Calibrate")->geometry(), QRect(87, 56, 121, 25));
+    QVERIFY2(named<QPushButton>(d, "Calibrate")->sizeHint().width() <=
+                 named<QPushButton>(d, "Calibrate")->width(),
+             qPrintable(QString::number(named<QPushButton>(d, "Calibrate")->sizeHint().width())));
 }
 
 void TestDriveDialog::savedChoiceIsSelected_data()
@@ -160,9 +163,10 @@ void TestDriveDialog::savedChoiceIsSelected()
     if (exists)
         writeConfig(bytes);
     DriveDialog d;
-    QVERIFY(d.Combo1->count() >= 3);
-    QCOMPARE(d.Combo1->currentIndex(), selected);
-    QCOMPARE(d.selectedDriveName(), selected < 0 ? QString() : d.Combo1->itemText(selected));
+    QVERIFY(named<QComboBox>(d, "Combo1")->count() >= 3);
+    QCOMPARE(named<QComboBox>(d, "Combo1")->currentIndex(), selected);
+    QCOMPARE(d.selectedDriveName(),
+             selected < 0 ? QString() : named<QComboBox>(d, "Combo1")->itemText(selected));
     // Reading never writes.
     QCOMPARE(QFile::exists(config()), exists);
 }
@@ -186,10 +190,10 @@ void TestDriveDialog::okWritesTheChoiceAndShowingAgainRereads()
     QPointer<DriveDialog> guard(d);
     d->show();
     QVERIFY(QTest::qWaitForWindowExposed(d));
-    d->Combo1->setCurrentIndex(choice);
+    named<QComboBox>(d, "Combo1")->setCurrentIndex(choice);
     const QString chosen = d->selectedDriveName();
 
-    QTest::mouseClick(d->Command1, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(d, "Command1"), Qt::LeftButton);
     QCOMPARE(readBytes(config()), bytes);
     QVERIFY(d->isHidden());
     QCOMPARE(d->result(), int(QDialog::Accepted));
@@ -204,9 +208,9 @@ void TestDriveDialog::okWritesTheChoiceAndShowingAgainRereads()
     QCOMPARE(d->selectedDriveName(), chosen);
     d->show();
     QVERIFY(QTest::qWaitForWindowExposed(d));
-    QCOMPARE(items(d->Combo1), ListCdDrives()
-                                   << u"/a.cue"_s << u"/b"_s << u"/c.toc"_s << DemoDiscPath());
-    QCOMPARE(d->Combo1->currentIndex(), 3);
+    QCOMPARE(items(named<QComboBox>(d, "Combo1")),
+             ListCdDrives() << u"/a.cue"_s << u"/b"_s << u"/c.toc"_s << DemoDiscPath());
+    QCOMPARE(named<QComboBox>(d, "Combo1")->currentIndex(), 3);
     delete d;
 }
 
@@ -233,7 +237,7 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
     DriveDialog d;
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
-    const QStringList before = items(d.Combo1);
+    const QStringList before = items(named<QComboBox>(d, "Combo1"));
 
     ModalScript script;
     QStringList filters;
@@ -254,7 +258,7 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
         writeConfig(" 1 \r\n");
         testmodal::chooseIn(dialog, chosenPath);
     });
-    d.Command2->click();
+    named<QPushButton>(d, "Command2")->click();
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -266,14 +270,14 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
 
     QStringList expected = before;
     expected.insert(expected.size() - 1, discPath);
-    QCOMPARE(items(d.Combo1), expected);
+    QCOMPARE(items(named<QComboBox>(d, "Combo1")), expected);
     QCOMPARE(d.selectedDriveName(), discPath);
-    QCOMPARE(d.Combo1->currentIndex(), expected.size() - 2);
+    QCOMPARE(named<QComboBox>(d, "Combo1")->currentIndex(), expected.size() - 2);
     QVERIFY(d.isVisible());
     QCOMPARE(readBytes(discs()), "/a.cue\n/meanwhile\n" + discPath.toUtf8() + "\n");
     QCOMPARE(readBytes(config()), QByteArray(" 1 \r\n"));
 
-    d.Command1->click();
+    named<QPushButton>(d, "Command1")->click();
     QCOMPARE(readBytes(config()), " " + QByteArray::number(expected.size() - 2) + " \r\n");
 }
 
@@ -284,11 +288,12 @@ void TestDriveDialog::addedDiscIsTheChoiceNextTime()
     {
         DriveDialog d;
         QVERIFY(d.addDisc(added));
-        d.Command1->click();
+        named<QPushButton>(d, "Command1")->click();
     }
     DriveDialog next;
     QCOMPARE(next.selectedDriveName(), added);
-    QCOMPARE(items(next.Combo1), ListCdDrives() << u"/a.cue"_s << added << DemoDiscPath());
+    QCOMPARE(items(named<QComboBox>(next, "Combo1")),
+             ListCdDrives() << u"/a.cue"_s << added << DemoDiscPath());
 }
 
 void TestDriveDialog::discAlreadyListedIsOnlySelected()
@@ -296,16 +301,16 @@ void TestDriveDialog::discAlreadyListedIsOnlySelected()
     writeDiscs({u"/a.cue"_s, u"/b"_s});
     writeConfig("-1 \r\n");
     DriveDialog d;
-    const QStringList before = items(d.Combo1);
+    const QStringList before = items(named<QComboBox>(d, "Combo1"));
     const QByteArray discsBefore = readBytes(discs());
 
     QVERIFY(d.addDisc(u"/a.cue"_s));
-    QCOMPARE(items(d.Combo1), before);
+    QCOMPARE(items(named<QComboBox>(d, "Combo1")), before);
     QCOMPARE(d.selectedDriveName(), u"/a.cue"_s);
     // The demo disc is listed already, and stays last.
     QVERIFY(d.addDisc(DemoDiscPath()));
-    QCOMPARE(items(d.Combo1), before);
-    QCOMPARE(d.Combo1->currentIndex(), before.size() - 1);
+    QCOMPARE(items(named<QComboBox>(d, "Combo1")), before);
+    QCOMPARE(named<QComboBox>(d, "Combo1")->currentIndex(), before.size() - 1);
     QCOMPARE(readBytes(discs()), discsBefore);
 }
 
@@ -317,7 +322,7 @@ void TestDriveDialog::discThatCannotBeKeptIsNotListed()
     DriveDialog d;
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
-    const QStringList before = items(d.Combo1);
+    const QStringList before = items(named<QComboBox>(d, "Combo1"));
 
     ModalScript script;
     QString message;
@@ -332,13 +337,13 @@ void TestDriveDialog::discThatCannotBeKeptIsNotListed()
         message = box->text();
         box->button(QMessageBox::Ok)->click();
     });
-    d.Command2->click();
+    named<QPushButton>(d, "Command2")->click();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QVERIFY2(message.startsWith(u"ディスクを追加できませんでした"_s), qPrintable(message));
     QVERIFY2(message.contains(discs()), qPrintable(message));
-    QCOMPARE(items(d.Combo1), before);
-    QCOMPARE(d.Combo1->currentIndex(), 0);
+    QCOMPARE(items(named<QComboBox>(d, "Combo1")), before);
+    QCOMPARE(named<QComboBox>(d, "Combo1")->currentIndex(), 0);
 }
 
 void TestDriveDialog::closingWithoutOkWritesNothingAndEndsTheDialog_data()
@@ -358,7 +363,7 @@ void TestDriveDialog::closingWithoutOkWritesNothingAndEndsTheDialog()
     QCOMPARE(choice.dialog(), first.data());
     first->show();
     QVERIFY(QTest::qWaitForWindowExposed(first));
-    first->Combo1->setCurrentIndex(2);
+    named<QComboBox>(first, "Combo1")->setCurrentIndex(2);
 
     if (escape)
         QTest::keyClick(first, Qt::Key_Escape);
@@ -372,7 +377,7 @@ void TestDriveDialog::closingWithoutOkWritesNothingAndEndsTheDialog()
     writeConfig(" 1 \r\n");
     DriveDialog* next = choice.dialog();
     QVERIFY(next != first.data());
-    QCOMPARE(next->Combo1->currentIndex(), 1);
+    QCOMPARE(named<QComboBox>(next, "Combo1")->currentIndex(), 1);
     QTRY_VERIFY(first.isNull());
     QCOMPARE(choice.dialog(), next);
     QVERIFY(!QFile::exists(config() + u".tmp"_s));
@@ -388,7 +393,7 @@ void TestDriveDialog::theChoiceMakesTheDialogWithoutShowingIt()
     DriveDialog* d = choice.dialog();
     QVERIFY(!d->isVisible());
     QCOMPARE(d->parentWidget(), &w);
-    QCOMPARE(d->selectedDriveName(), d->Combo1->itemText(1));
+    QCOMPARE(d->selectedDriveName(), named<QComboBox>(d, "Combo1")->itemText(1));
     QCOMPARE(d->selectedDriveName(), ListCdDrives().isEmpty() ? u"/b"_s : ListCdDrives().value(1));
 }
 
@@ -399,8 +404,8 @@ void TestDriveDialog::calibrateOpensTheWindowAndKeepsTheChoice()
     DriveDialog d([] { return MakeSilentOutput(); });
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
-    d.Combo1->setCurrentIndex(2);
-    const QStringList before = items(d.Combo1);
+    named<QComboBox>(d, "Combo1")->setCurrentIndex(2);
+    const QStringList before = items(named<QComboBox>(d, "Combo1"));
 
     ModalScript script;
     QString title;
@@ -414,15 +419,15 @@ void TestDriveDialog::calibrateOpensTheWindowAndKeepsTheChoice()
         writeConfig(" 1 \r\n");
         QMetaObject::invokeMethod(window, "reject", Qt::QueuedConnection);
     });
-    QTest::mouseClick(d.Calibrate, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(d, "Calibrate"), Qt::LeftButton);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.seen, QStringList{u"Calibration"_s});
     QCOMPARE(title, u"タイミング補正"_s);
     QVERIFY(d.isVisible());
-    QCOMPARE(items(d.Combo1), before);
-    QCOMPARE(d.Combo1->currentIndex(), 2);
+    QCOMPARE(items(named<QComboBox>(d, "Combo1")), before);
+    QCOMPARE(named<QComboBox>(d, "Combo1")->currentIndex(), 2);
 }
 
 QTEST_MAIN(TestDriveDialog)

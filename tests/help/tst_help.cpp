@@ -17,6 +17,7 @@
 #include "fakedesktop.h"
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 #include <memory>
 
@@ -246,15 +247,16 @@ void TestHelp::aboutWindowLayout()
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QCOMPARE(about.parentWidget(), &owner);
 
-    QCOMPARE(about.Label1->objectName(), u"Label1"_s);
-    QCOMPARE(about.Label1->text(), u"Verselet Ver 1.03"_s);
-    QCOMPARE(about.Label1->geometry(), QRect(0, 16, 313, 57));
-    QVERIFY(about.Label1->alignment() & Qt::AlignHCenter);
-    QCOMPARE(about.Label1->font().family(), u"Noto Sans CJK JP"_s);
-    QCOMPARE(about.Label1->font().pointSizeF(), 15.75);
-    QVERIFY(!about.Label1->font().bold() && !about.Label1->font().italic());
+    QCOMPARE(named<QLabel>(about, "Label1")->objectName(), u"Label1"_s);
+    QCOMPARE(named<QLabel>(about, "Label1")->text(), u"Verselet Ver 1.03"_s);
+    QCOMPARE(named<QLabel>(about, "Label1")->geometry(), QRect(0, 16, 313, 57));
+    QVERIFY(named<QLabel>(about, "Label1")->alignment() & Qt::AlignHCenter);
+    QCOMPARE(named<QLabel>(about, "Label1")->font().family(), u"Noto Sans CJK JP"_s);
+    QCOMPARE(named<QLabel>(about, "Label1")->font().pointSizeF(), 15.75);
+    QVERIFY(!named<QLabel>(about, "Label1")->font().bold() &&
+            !named<QLabel>(about, "Label1")->font().italic());
 
-    QLabel* link = about.Hyperlink1;
+    QLabel* link = named<QLabel>(about, "Hyperlink1");
     QCOMPARE(link->objectName(), u"Hyperlink1"_s);
     QCOMPARE(link->geometry(), QRect(8, 48, 305, 33));
     QCOMPARE(link->font().family(), u"Noto Sans CJK JP"_s);
@@ -279,9 +281,10 @@ void TestHelp::aboutWindowFitsItsTexts()
 
     const QRect client = about.rect();
     const QRect title =
-        textArea(about.Label1, about.Label1->text()).translated(about.Label1->pos());
-    const QRect link =
-        textArea(about.Hyperlink1, u"Verseletヘルプ"_s).translated(about.Hyperlink1->pos());
+        textArea(named<QLabel>(about, "Label1"), named<QLabel>(about, "Label1")->text())
+            .translated(named<QLabel>(about, "Label1")->pos());
+    const QRect link = textArea(named<QLabel>(about, "Hyperlink1"), u"Verseletヘルプ"_s)
+                           .translated(named<QLabel>(about, "Hyperlink1")->pos());
     QVERIFY2(client.contains(title), qPrintable(describe(title)));
     QVERIFY2(client.contains(link), qPrintable(describe(link)));
     QVERIFY(!title.intersects(link));
@@ -311,8 +314,8 @@ void TestHelp::aboutLinkOpensTheDocumentThroughTheLauncher()
     QList<Shown> shown;
     thenNote(script, shown);
     // A click on the link's text, as the user makes it.
-    const QRect text = textArea(about.Hyperlink1, u"Verseletヘルプ"_s);
-    QTest::mouseClick(about.Hyperlink1, Qt::LeftButton, {}, text.center());
+    const QRect text = textArea(named<QLabel>(about, "Hyperlink1"), u"Verseletヘルプ"_s);
+    QTest::mouseClick(named<QLabel>(about, "Hyperlink1"), Qt::LeftButton, {}, text.center());
 
     QCOMPARE(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(HelpFilePath())});
     QCOMPARE(shown.size(), 1);

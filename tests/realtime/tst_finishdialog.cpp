@@ -17,8 +17,9 @@
 #include <QTest>
 
 #include "modalscript.h"
-#include "testfiles.h"
 #include "scripteddevice.h"
+#include "testfiles.h"
+#include "widgetnames.h"
 
 #include <csignal>
 #include <optional>
@@ -175,19 +176,26 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
              qPrintable(u"%1, %2"_s.arg(offset.x()).arg(offset.y())));
 
     const QList<std::tuple<QPushButton*, QString, QString, QRect>> buttons{
-        {dialog.Command1, u"Command1"_s, u"編集を保存してもどる"_s, QRect(16, 8, 233, 25)},
-        {dialog.Command2, u"Command2"_s, u"編集を破棄してもどる"_s, QRect(16, 40, 233, 25)},
-        {dialog.Command3, u"Command3"_s, u"歌詞テキストを作成する"_s, QRect(16, 72, 233, 25)},
-        {dialog.Command4, u"Command4"_s, u"LRCファイルを作成する"_s, QRect(16, 104, 233, 25)},
+        {named<QPushButton>(dialog, "Command1"), u"Command1"_s, u"編集を保存してもどる"_s,
+         QRect(16, 8, 233, 25)},
+        {named<QPushButton>(dialog, "Command2"), u"Command2"_s, u"編集を破棄してもどる"_s,
+         QRect(16, 40, 233, 25)},
+        {named<QPushButton>(dialog, "Command3"), u"Command3"_s, u"歌詞テキストを作成する"_s,
+         QRect(16, 72, 233, 25)},
+        {named<QPushButton>(dialog, "Command4"), u"Command4"_s, u"LRCファイルを作成する"_s,
+         QRect(16, 104, 233, 25)},
     };
     for (const auto& [button, name, text, place] : buttons) {
         QCOMPARE(dialog.findChild<QPushButton*>(name), button);
         QCOMPARE(button->text(), text);
         QCOMPARE(button->geometry(), place);
     }
-    QCOMPARE(dialog.Command1->nextInFocusChain(), dialog.Command2);
-    QCOMPARE(dialog.Command2->nextInFocusChain(), dialog.Command3);
-    QCOMPARE(dialog.Command3->nextInFocusChain(), dialog.Command4);
+    QCOMPARE(named<QPushButton>(dialog, "Command1")->nextInFocusChain(),
+             named<QPushButton>(dialog, "Command2"));
+    QCOMPARE(named<QPushButton>(dialog, "Command2")->nextInFocusChain(),
+             named<QPushButton>(dialog, "Command3"));
+    QCOMPARE(named<QPushButton>(dialog, "Command3")->nextInFocusChain(),
+             named<QPushButton>(dialog, "Command4"));
 }
 
 void TestFinishDialog::buttonsDecideWhatBecomesOfTheTags_data()

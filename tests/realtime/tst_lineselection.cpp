@@ -21,6 +21,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -248,7 +249,7 @@ void TestLineSelection::widgetsHaveTheirPlacesTextsAndFont()
     QVERIFY(!(d.windowFlags() & Qt::WindowMaximizeButtonHint));
 
     auto* label = d.findChild<QLabel*>(u"Label1"_s);
-    QCOMPARE(label, d.Label1);
+    QCOMPARE(label, named<QLabel>(d, "Label1"));
     QCOMPARE(label->text(), u"実際にカウントさせたい行を選択してください"_s);
     QCOMPARE(label->geometry(), QRect(8, 16, 305, 17));
 
@@ -269,12 +270,12 @@ void TestLineSelection::widgetsHaveTheirPlacesTextsAndFont()
         QCOMPARE(button->toolTip(), expected.tip);
         QCOMPARE(button->geometry(), expected.place);
     }
-    QCOMPARE(d.findChild<QPushButton*>(u"Command1"_s), d.Command1);
-    QCOMPARE(d.findChild<QPushButton*>(u"Command2"_s), d.Command2);
-    QCOMPARE(d.findChild<QPushButton*>(u"Command3"_s), d.Command3);
+    QCOMPARE(d.findChild<QPushButton*>(u"Command1"_s), named<QPushButton>(d, "Command1"));
+    QCOMPARE(d.findChild<QPushButton*>(u"Command2"_s), named<QPushButton>(d, "Command2"));
+    QCOMPARE(d.findChild<QPushButton*>(u"Command3"_s), named<QPushButton>(d, "Command3"));
 
     auto* list = d.findChild<QListWidget*>(u"List1"_s);
-    QCOMPARE(list, d.List1);
+    QCOMPARE(list, named<QListWidget>(d, "List1"));
     QCOMPARE(list->geometry(), QRect(0, 40, 545, 344));
     QCOMPARE(list->toolTip(), u"実際に表示させたい行を選択してください"_s);
     QCOMPARE(list->font().family(), u"Noto Sans Mono CJK JP"_s);
@@ -303,32 +304,33 @@ void TestLineSelection::rowsCarryTheirOwnMarks()
     QVERIFY(w);
     LineSelectionDialog d(w.get());
     d.setRows({{u"a"_s, true}, {u"b"_s, false}, {u"c"_s, true}});
-    QCOMPARE(rowsOf(d.List1), (QList<Row>{{u"a"_s, true}, {u"b"_s, false}, {u"c"_s, true}}));
-    QCOMPARE(d.List1->currentRow(), 0);
+    QCOMPARE(rowsOf(named<QListWidget>(d, "List1")),
+             (QList<Row>{{u"a"_s, true}, {u"b"_s, false}, {u"c"_s, true}}));
+    QCOMPARE(named<QListWidget>(d, "List1")->currentRow(), 0);
     QCOMPARE(d.marks(), (QList<bool>{true, false, true}));
-    for (int i = 0; i < d.List1->count(); ++i)
-        QVERIFY(d.List1->item(i)->flags() & Qt::ItemIsUserCheckable);
+    for (int i = 0; i < named<QListWidget>(d, "List1")->count(); ++i)
+        QVERIFY(named<QListWidget>(d, "List1")->item(i)->flags() & Qt::ItemIsUserCheckable);
 
     // Space toggles the current row's mark, and no other.
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
-    d.List1->setFocus();
-    d.List1->setCurrentRow(1);
-    QTest::keyClick(d.List1, Qt::Key_Space);
+    named<QListWidget>(d, "List1")->setFocus();
+    named<QListWidget>(d, "List1")->setCurrentRow(1);
+    QTest::keyClick(named<QListWidget>(d, "List1"), Qt::Key_Space);
     QCOMPARE(d.marks(), (QList<bool>{true, true, true}));
-    QTest::keyClick(d.List1, Qt::Key_Space);
+    QTest::keyClick(named<QListWidget>(d, "List1"), Qt::Key_Space);
     QCOMPARE(d.marks(), (QList<bool>{true, false, true}));
     // Return in the list starts nothing: no button takes it.
-    QTest::keyClick(d.List1, Qt::Key_Return);
+    QTest::keyClick(named<QListWidget>(d, "List1"), Qt::Key_Return);
     QVERIFY(d.isVisible());
     QCOMPARE(d.marks(), (QList<bool>{true, false, true}));
 
     // Filling again replaces the rows.
     d.setRows({{u"x"_s, false}});
-    QCOMPARE(rowsOf(d.List1), (QList<Row>{{u"x"_s, false}}));
+    QCOMPARE(rowsOf(named<QListWidget>(d, "List1")), (QList<Row>{{u"x"_s, false}}));
     d.setRows({});
-    QCOMPARE(d.List1->count(), 0);
-    QCOMPARE(d.List1->currentRow(), -1);
+    QCOMPARE(named<QListWidget>(d, "List1")->count(), 0);
+    QCOMPARE(named<QListWidget>(d, "List1")->currentRow(), -1);
 }
 
 void TestLineSelection::selectAllAndClearAllMarkEveryRowAndGoToTheTop()
@@ -340,26 +342,26 @@ void TestLineSelection::selectAllAndClearAllMarkEveryRowAndGoToTheTop()
         {u"一"_s, false}, {u"二"_s, true}, {QString(), false}, {u"四"_s, true}};
     d.setRows(rows);
 
-    d.List1->setCurrentRow(3);
-    QTest::mouseClick(d.Command2, Qt::LeftButton);
-    QCOMPARE(rowsOf(d.List1),
+    named<QListWidget>(d, "List1")->setCurrentRow(3);
+    QTest::mouseClick(named<QPushButton>(d, "Command2"), Qt::LeftButton);
+    QCOMPARE(rowsOf(named<QListWidget>(d, "List1")),
              (QList<Row>{{u"一"_s, true}, {u"二"_s, true}, {QString(), true}, {u"四"_s, true}}));
-    QCOMPARE(d.List1->currentRow(), 0);
+    QCOMPARE(named<QListWidget>(d, "List1")->currentRow(), 0);
     QCOMPARE(d.cursor().shape(), Qt::ArrowCursor);
 
-    d.List1->setCurrentRow(2);
-    QTest::mouseClick(d.Command3, Qt::LeftButton);
+    named<QListWidget>(d, "List1")->setCurrentRow(2);
+    QTest::mouseClick(named<QPushButton>(d, "Command3"), Qt::LeftButton);
     QCOMPARE(
-        rowsOf(d.List1),
+        rowsOf(named<QListWidget>(d, "List1")),
         (QList<Row>{{u"一"_s, false}, {u"二"_s, false}, {QString(), false}, {u"四"_s, false}}));
-    QCOMPARE(d.List1->currentRow(), 0);
+    QCOMPARE(named<QListWidget>(d, "List1")->currentRow(), 0);
 
     // An empty list has no row to make current.
     d.setRows({});
-    QTest::mouseClick(d.Command2, Qt::LeftButton);
-    QTest::mouseClick(d.Command3, Qt::LeftButton);
-    QCOMPARE(d.List1->count(), 0);
-    QCOMPARE(d.List1->currentRow(), -1);
+    QTest::mouseClick(named<QPushButton>(d, "Command2"), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(d, "Command3"), Qt::LeftButton);
+    QCOMPARE(named<QListWidget>(d, "List1")->count(), 0);
+    QCOMPARE(named<QListWidget>(d, "List1")->currentRow(), -1);
 }
 
 void TestLineSelection::realTimeInputListsTheTagFileMarksModally()
@@ -381,8 +383,8 @@ void TestLineSelection::realTimeInputListsTheTagFileMarksModally()
         closeByFrame(window);
         auto* d = qobject_cast<LineSelectionDialog*>(window);
         QVERIFY(d);
-        shown = rowsOf(d->List1);
-        current = d->List1->currentRow();
+        shown = rowsOf(named<QListWidget>(d, "List1"));
+        current = named<QListWidget>(d, "List1")->currentRow();
         modal = d->isModal();
         owner = d->parentWidget();
     });
@@ -413,8 +415,8 @@ void TestLineSelection::closingByTheFrameWritesNothing()
         closeByFrame(window);
         auto* d = qobject_cast<LineSelectionDialog*>(window);
         QVERIFY(d);
-        listed = rowsOf(d->List1);
-        d->Command2->click();
+        listed = rowsOf(named<QListWidget>(d, "List1"));
+        named<QPushButton>(d, "Command2")->click();
     });
     w->realTimeInput();
     QVERIFY(script.done());
@@ -460,15 +462,15 @@ void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
         press(window, u"Command1"_s);
         selection = qobject_cast<LineSelectionDialog*>(window);
         QVERIFY(selection);
-        QCOMPARE(rowsOf(selection->List1), kListed);
-        markAsTheUserDoes(selection->List1);
+        QCOMPARE(rowsOf(named<QListWidget>(selection, "List1")), kListed);
+        markAsTheUserDoes(named<QListWidget>(selection, "List1"));
     });
     // The finish dialog closed by its frame: the input goes on.
     expectRun(QString());
     script.then([&](QWidget* window) {
         press(window, u"Command1"_s);
         QCOMPARE(window, selection.data());
-        afterFirstRun = rowsOf(selection->List1);
+        afterFirstRun = rowsOf(named<QListWidget>(selection, "List1"));
         pointerAfterRun = selection->cursor().shape();
     });
     // 編集を破棄してもどる ends it.
@@ -543,10 +545,12 @@ void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
                 return;
             QWindow* window = selection->windowHandle();
             const auto centre = [&](QWidget* widget) { return widget->mapTo(selection, widget->rect().center()); };
-            QTest::mouseClick(window, Qt::LeftButton, {}, centre(selection->Command1));
-            QTest::mouseClick(window, Qt::LeftButton, {}, centre(selection->Command3));
+            QTest::mouseClick(window, Qt::LeftButton, {},
+                              centre(named<QPushButton>(selection, "Command1")));
+            QTest::mouseClick(window, Qt::LeftButton, {},
+                              centre(named<QPushButton>(selection, "Command3")));
             QTest::keyClick(window, Qt::Key_Escape);
-            marksKept = rowsOf(selection->List1).at(1).marked;
+            marksKept = rowsOf(named<QListWidget>(selection, "List1")).at(1).marked;
             openAfterwards = selection->isVisible();
         });
     });
@@ -555,7 +559,8 @@ void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
     script.then([&](QWidget* window) {
         selection = qobject_cast<LineSelectionDialog*>(window);
         QVERIFY(selection);
-        QMetaObject::invokeMethod(selection->Command1, &QPushButton::click, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(named<QPushButton>(selection, "Command1"), &QPushButton::click,
+                                  Qt::QueuedConnection);
     });
     // The one timing window, closed once its disc has been read.
     script.then([&](QWidget* window) {
@@ -585,7 +590,7 @@ void TestLineSelection::savedRunIsWhatTheNextInputLists()
         press(window, u"Command1"_s);
         auto* d = qobject_cast<LineSelectionDialog*>(window);
         QVERIFY(d);
-        markAsTheUserDoes(d->List1);
+        markAsTheUserDoes(named<QListWidget>(d, "List1"));
     });
     script.thenClose();
     // 編集を保存してもどる keeps the tags of the run.
@@ -604,7 +609,7 @@ void TestLineSelection::savedRunIsWhatTheNextInputLists()
         closeByFrame(window);
         auto* d = qobject_cast<LineSelectionDialog*>(window);
         QVERIFY(d);
-        listed = rowsOf(d->List1);
+        listed = rowsOf(named<QListWidget>(d, "List1"));
     });
     w->realTimeInput();
     QVERIFY(script.done());

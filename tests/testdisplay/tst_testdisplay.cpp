@@ -15,10 +15,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include "scripteddevice.h"
 #include "modalscript.h"
+#include "scripteddevice.h"
 #include "testfiles.h"
 #include "timingrig.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -73,8 +74,8 @@ void TestTestDisplay::cleanup()
 void TestTestDisplay::tick(TestDisplayWindow& display, qint64 ms)
 {
     m_device->advance(ms);
-    m_timing->Timer1_Timer();
-    display.Timer1_Timer();
+    m_timing->onTick();
+    display.onTick();
 }
 
 void TestTestDisplay::windowLooksAsItShould()
@@ -83,17 +84,19 @@ void TestTestDisplay::windowLooksAsItShould()
     QCOMPARE(display.objectName(), u"Form4"_s);
     QCOMPARE(display.windowTitle(), QString());
     QCOMPARE(display.size(), QSize(544, 57));
-    QCOMPARE(display.Shape1->geometry(), QRect(8, 8, 529, 41));
-    QCOMPARE(display.Label1->geometry(), QRect(8, 16, 529, 25));
-    QCOMPARE(display.Label1->alignment(), Qt::AlignCenter);
-    QCOMPARE(display.Label1->palette().color(QPalette::WindowText), QColor(255, 255, 192));
-    QCOMPARE(display.Label1->palette().color(QPalette::Window), QColor(Qt::black));
-    QVERIFY(display.Label1->font().bold());
-    QCOMPARE(display.Label1->font().pointSizeF(), 13.5);
-    QCOMPARE(display.Timer1->interval(), 100);
+    QCOMPARE(named<QFrame>(display, "Shape1")->geometry(), QRect(8, 8, 529, 41));
+    QCOMPARE(named<QLabel>(display, "Label1")->geometry(), QRect(8, 16, 529, 25));
+    QCOMPARE(named<QLabel>(display, "Label1")->alignment(), Qt::AlignCenter);
+    QCOMPARE(named<QLabel>(display, "Label1")->palette().color(QPalette::WindowText),
+             QColor(255, 255, 192));
+    QCOMPARE(named<QLabel>(display, "Label1")->palette().color(QPalette::Window),
+             QColor(Qt::black));
+    QVERIFY(named<QLabel>(display, "Label1")->font().bold());
+    QCOMPARE(named<QLabel>(display, "Label1")->font().pointSizeF(), 13.5);
+    QCOMPARE(named<QTimer>(display, "Timer1")->interval(), 100);
     TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_document->startText(), m_timing.get());
     QCOMPARE(fromLine.objectName(), u"Form5"_s);
-    QCOMPARE(fromLine.Timer1->interval(), 10);
+    QCOMPARE(named<QTimer>(fromLine, "Timer1")->interval(), 10);
 }
 
 void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
@@ -102,25 +105,25 @@ void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
     TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(), m_timing.get());
     // Opening: Set on, the test button off, playing from the track start,
     // nothing selected, the start text shown.
-    QVERIFY(display.Timer1->isActive());
-    QVERIFY(!m_timing->Command8->isEnabled());
-    QVERIFY(m_timing->Command6->isEnabled());
+    QVERIFY(named<QTimer>(display, "Timer1")->isActive());
+    QVERIFY(!named<QPushButton>(m_timing, "Command8")->isEnabled());
+    QVERIFY(named<QPushButton>(m_timing, "Command6")->isEnabled());
     QCOMPARE(m_timing->session().PlayingFlag(), qint16(1));
     QCOMPARE(m_timing->session().selectedRow(), -1);
     QVERIFY(m_device->isPlaying());
     QCOMPARE(m_device->Position(), 30000);
-    QCOMPARE(display.Label1->text(), u"（前奏）"_s);
+    QCOMPARE(named<QLabel>(display, "Label1")->text(), u"（前奏）"_s);
 
     tick(display, 1500);
-    QCOMPARE(display.Label1->text(), u"（前奏）"_s);
+    QCOMPARE(named<QLabel>(display, "Label1")->text(), u"（前奏）"_s);
     tick(display, 600); // [00:02]: one line per tick
-    QCOMPARE(display.Label1->text(), u"いち"_s);
+    QCOMPARE(named<QLabel>(display, "Label1")->text(), u"いち"_s);
     tick(display, 100);
-    QCOMPARE(display.Label1->text(), u"に"_s);
+    QCOMPARE(named<QLabel>(display, "Label1")->text(), u"に"_s);
     tick(display, 62000);
-    QCOMPARE(display.Label1->text(), u"に"_s);
+    QCOMPARE(named<QLabel>(display, "Label1")->text(), u"に"_s);
     tick(display, 1000); // [01:05]
-    QCOMPARE(display.Label1->text(), u"さん"_s);
+    QCOMPARE(named<QLabel>(display, "Label1")->text(), u"さん"_s);
     QCOMPARE(display.ShownLineIndex, 4);
 }
 
@@ -129,11 +132,11 @@ void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
     m_timing->session().selectRow(4);
     TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_document->startText(), m_timing.get());
     QCOMPARE(display.ShownLineIndex, 3);
-    QCOMPARE(display.Label1->text(), QString());
+    QCOMPARE(named<QLabel>(display, "Label1")->text(), QString());
     QCOMPARE(m_device->Position(), 30000 + 65000);
     QCOMPARE(m_timing->session().selectedRow(), 4);
     tick(display, 10);
-    QCOMPARE(display.Label1->text(), u"さん"_s);
+    QCOMPARE(named<QLabel>(display, "Label1")->text(), u"さん"_s);
 }
 
 void TestTestDisplay::closesWhenTheTrackIsOver()
@@ -149,7 +152,7 @@ void TestTestDisplay::closesWhenTheTrackIsOver()
     QVERIFY(!display.isVisible());
     QCOMPARE(m_timing->session().PlayingFlag(), qint16(0));
     QVERIFY(!m_device->isPlaying());
-    QVERIFY(!display.Timer1->isActive());
+    QVERIFY(!named<QTimer>(display, "Timer1")->isActive());
 
     // The display ends with the track even when none of its own ticks falls
     // while the time reads the track's length: the session says so.
@@ -157,10 +160,10 @@ void TestTestDisplay::closesWhenTheTrackIsOver()
                            m_timing.get());
     late.show();
     m_device->advance(65100);
-    m_timing->Timer1_Timer();
-    m_timing->Timer1_Timer();
+    m_timing->onTick();
+    m_timing->onTick();
     QVERIFY(!late.isVisible());
-    QVERIFY(!late.Timer1->isActive());
+    QVERIFY(!named<QTimer>(late, "Timer1")->isActive());
 }
 
 void TestTestDisplay::frameCloseStopsAndReArms()
@@ -169,13 +172,13 @@ void TestTestDisplay::frameCloseStopsAndReArms()
     display.show();
     tick(display, 3000);
     display.close();
-    QVERIFY(!m_timing->Command6->isEnabled());
-    QVERIFY(m_timing->Command8->isEnabled());
+    QVERIFY(!named<QPushButton>(m_timing, "Command6")->isEnabled());
+    QVERIFY(named<QPushButton>(m_timing, "Command8")->isEnabled());
     QVERIFY(!m_device->isPlaying());
     QVERIFY(m_device->fromPending());
     QCOMPARE(m_device->from(), 30000);
     QCOMPARE(m_timing->session().PlayingFlag(), qint16(0));
-    QVERIFY(!display.Timer1->isActive());
+    QVERIFY(!named<QTimer>(display, "Timer1")->isActive());
 }
 
 void TestTestDisplay::openedFromTheTimingWindowsButtons()
@@ -199,7 +202,8 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
         auto* timing = qobject_cast<TimingWindow*>(window);
         timing->session().selectRow(1);
         timing->ShowSelectedLine();
-        QMetaObject::invokeMethod(timing->Command9, &QPushButton::click, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(named<QPushButton>(timing, "Command9"), &QPushButton::click,
+                                  Qt::QueuedConnection);
     });
     script.then([&opened](QWidget* display) {
         opened.append(display->objectName() + u' ' + display->parentWidget()->objectName());

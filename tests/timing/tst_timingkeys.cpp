@@ -12,6 +12,7 @@
 #include "scripteddevice.h"
 #include "testfiles.h"
 #include "timingrig.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -76,7 +77,7 @@ TimingWindow* TestTimingKeys::play(const QStringList& rows, const ExactTimes& ex
     QApplication::setActiveWindow(w);
     if (!QTest::qWaitForWindowActive(w))
         return nullptr;
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     return w;
 }
 
@@ -85,24 +86,24 @@ void TestTimingKeys::spaceIsSetWhereverTheFocusIs()
     TimingWindow* w = play({u"[--:--]a"_s, u"[--:--]b"_s});
     QVERIFY(w);
     // On "＞", Space is Set, not a second "＞" (which would start again).
-    w->Command2->setFocus();
+    named<QPushButton>(w, "Command2")->setFocus();
     m_device->advance(4200);
     const QStringList commands = m_device->commands;
-    QTest::keyClick(w->Command2, Qt::Key_Space);
+    QTest::keyClick(named<QPushButton>(w, "Command2"), Qt::Key_Space);
     QCOMPARE(state(), (State{{u"[00:04]a"_s, u"[--:--]b"_s}, {4200, std::nullopt}, 0}));
     QCOMPARE(m_device->commands, commands);
     // From the list, too.
-    w->List1->setFocus();
+    named<QListView>(w, "List1")->setFocus();
     m_device->advance(1000);
-    QTest::keyClick(w->List1, Qt::Key_Space);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Space);
     QCOMPARE(state(), (State{{u"[00:04]a"_s, u"[00:05]b"_s}, {4200, 5200}, 1}));
     // Stopped, Set cannot be pressed: Space presses nothing, not even "□"
     // under the focus.
-    w->Command4->click();
-    w->Command4->setFocus();
+    named<QPushButton>(w, "Command4")->click();
+    named<QPushButton>(w, "Command4")->setFocus();
     const State stopped = state();
     const int stops = int(m_device->commands.count(u"Stop"_s));
-    QTest::keyClick(w->Command4, Qt::Key_Space);
+    QTest::keyClick(named<QPushButton>(w, "Command4"), Qt::Key_Space);
     QCOMPARE(state(), stopped);
     QCOMPARE(m_device->commands.count(u"Stop"_s), stops);
 }
@@ -111,27 +112,27 @@ void TestTimingKeys::arrowsNudgeAndUpDownStillMove()
 {
     TimingWindow* w = play({u"[00:11]a"_s, u"[00:12]b"_s, u"[--:--]c"_s}, {std::nullopt, 12950});
     QVERIFY(w);
-    w->List1->setFocus();
+    named<QListView>(w, "List1")->setFocus();
     w->session().selectRow(1);
-    QTest::keyClick(w->List1, Qt::Key_Right); // 13.050 s: over the second
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right); // 13.050 s: over the second
     QCOMPARE(state(), (State{{u"[00:11]a"_s, u"[00:13]b"_s, u"[--:--]c"_s}, {std::nullopt, 13050, std::nullopt}, 1}));
-    QCOMPARE(w->Text1->text(), u"[00:13]"_s); // the field shows the new tag
-    QTest::keyClick(w->List1, Qt::Key_Left, Qt::ShiftModifier);
-    QTest::keyClick(w->List1, Qt::Key_Left, Qt::ShiftModifier);
-    QTest::keyClick(w->List1, Qt::Key_Right, Qt::ShiftModifier);
-    QTest::keyClick(w->List1, Qt::Key_Left);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[00:13]"_s); // the field shows the new tag
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left);
     QCOMPARE(state(), (State{{u"[00:11]a"_s, u"[00:11]b"_s, u"[--:--]c"_s}, {std::nullopt, 11950, std::nullopt}, 1}));
-    QCOMPARE(w->List1->currentIndex().row(), 1);
+    QCOMPARE(named<QListView>(w, "List1")->currentIndex().row(), 1);
     // Whole seconds move from the second.
-    QTest::keyClick(w->List1, Qt::Key_Up);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Up);
     QCOMPARE(w->session().selectedRow(), 0);
-    QTest::keyClick(w->List1, Qt::Key_Left);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left);
     QCOMPARE(state().exact.at(0), ExactTime(10900));
     // A line without a time stays as it is.
-    QTest::keyClick(w->List1, Qt::Key_Down);
-    QTest::keyClick(w->List1, Qt::Key_Down);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Down);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Down);
     QCOMPARE(w->session().selectedRow(), 2);
-    QTest::keyClick(w->List1, Qt::Key_Right);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right);
     QCOMPARE(w->session().rows().at(2), u"[--:--]c"_s);
 }
 
@@ -139,16 +140,16 @@ void TestTimingKeys::retakeThenSetStampsTheLineAgain()
 {
     TimingWindow* w = play({u"[00:05]a"_s, u"[00:09]b"_s, u"[00:20]c"_s}, {5000, 9400, 20000});
     QVERIFY(w);
-    w->Command4->click(); // stopped: R plays by itself
-    w->List1->setFocus();
+    named<QPushButton>(w, "Command4")->click(); // stopped: R plays by itself
+    named<QListView>(w, "List1")->setFocus();
     w->session().selectRow(1);
-    QTest::keyClick(w->List1, Qt::Key_R);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_R);
     QVERIFY(m_device->isPlaying());
     QCOMPARE(m_device->Position(), 6400);
     QCOMPARE(w->session().selectedRow(), 0);
-    QVERIFY(w->Command6->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command6")->isEnabled());
     m_device->advance(3300);
-    QTest::keyClick(w->List1, Qt::Key_Space);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Space);
     QCOMPARE(state(), (State{{u"[00:05]a"_s, u"[00:09]b"_s, u"[00:20]c"_s}, {5000, 9700, 20000}, 1}));
 }
 
@@ -156,31 +157,33 @@ void TestTimingKeys::shiftFromHereAndUndoRedoChains()
 {
     TimingWindow* w = play({u"[--:--]a"_s, u"[--:--]b"_s, u"[--:--]c"_s});
     QVERIFY(w);
-    w->List1->setFocus();
+    named<QListView>(w, "List1")->setFocus();
     QList<State> states{state()};
     for (const int at : {1000, 2000, 3000}) {
         m_device->advance(at - m_device->Position());
-        QTest::keyClick(w->List1, Qt::Key_Space);
+        QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Space);
         states.append(state());
     }
     // Sung 0.5 s later than stamped, from b on: S on b at 2.5 s.
     w->session().selectRow(1);
     m_device->advance(2500 - m_device->Position());
-    QTest::keyClick(w->List1, Qt::Key_S);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_S);
     QCOMPARE(state(), (State{{u"[00:01]a"_s, u"[00:02]b"_s, u"[00:03]c"_s}, {1000, 2500, 3500}, 1}));
     states.append(state());
 
-    QTest::keyClick(w->List1, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(state().exact, states.at(3).exact);
-    QTest::keyClick(w->List1, Qt::Key_Z, Qt::ControlModifier);
-    QTest::keyClick(w->List1, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(state(), states.at(1));
-    QTest::keyClick(w->List1, Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(state(), states.at(2));
-    QTest::keyClick(w->List1, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QTest::keyClick(w->List1, Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Z,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(state().exact, states.at(4).exact);
-    QTest::keyClick(w->List1, Qt::Key_Y, Qt::ControlModifier); // nothing more to redo
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Y,
+                    Qt::ControlModifier); // nothing more to redo
     QCOMPARE(state().exact, states.at(4).exact);
     QVERIFY(m_device->isPlaying());
 }
@@ -191,29 +194,30 @@ void TestTimingKeys::theTimeFieldKeepsItsKeys()
     QVERIFY(w);
     w->session().selectRow(0);
     // A nudge undone: there is something to redo.
-    w->List1->setFocus();
-    QTest::keyClick(w->List1, Qt::Key_Right);
-    QTest::keyClick(w->List1, Qt::Key_Z, Qt::ControlModifier);
+    named<QListView>(w, "List1")->setFocus();
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(w->session().canRedo());
     const State before = state();
 
-    w->Text1->setFocus();
-    w->Text1->selectAll();
+    named<QLineEdit>(w, "Text1")->setFocus();
+    named<QLineEdit>(w, "Text1")->selectAll();
     // Typed over the tag: the field's own characters and arrows; Space
     // finds the field full, and Ctrl+Y means nothing to it.
-    QTest::keyClicks(w->Text1, u"[00:2"_s);
-    QTest::keyClick(w->Text1, Qt::Key_Left);
-    QTest::keyClick(w->Text1, Qt::Key_Right);
-    QTest::keyClick(w->Text1, Qt::Key_S);
-    QTest::keyClick(w->Text1, Qt::Key_R);
-    QTest::keyClick(w->Text1, Qt::Key_Space);
-    QTest::keyClick(w->Text1, Qt::Key_Y, Qt::ControlModifier);
-    QTest::keyClick(w->Text1, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(w->Text1->text(), u"[00:2sr"_s);
+    QTest::keyClicks(named<QLineEdit>(w, "Text1"), u"[00:2"_s);
+    QTest::keyClick(named<QLineEdit>(w, "Text1"), Qt::Key_Left);
+    QTest::keyClick(named<QLineEdit>(w, "Text1"), Qt::Key_Right);
+    QTest::keyClick(named<QLineEdit>(w, "Text1"), Qt::Key_S);
+    QTest::keyClick(named<QLineEdit>(w, "Text1"), Qt::Key_R);
+    QTest::keyClick(named<QLineEdit>(w, "Text1"), Qt::Key_Space);
+    QTest::keyClick(named<QLineEdit>(w, "Text1"), Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(named<QLineEdit>(w, "Text1"), Qt::Key_Z,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[00:2sr"_s);
     QCOMPARE(state(), before);
     // Ctrl+Z is the field's undo; the line is not touched.
-    QTest::keyClick(w->Text1, Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(w->Text1->text() != u"[00:2sr"_s);
+    QTest::keyClick(named<QLineEdit>(w, "Text1"), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(named<QLineEdit>(w, "Text1")->text() != u"[00:2sr"_s);
     QCOMPARE(state(), before);
     QVERIFY(w->session().canRedo());
 }
@@ -237,7 +241,8 @@ void TestTimingKeys::heldKeysRepeatOnlyToNudge()
     QFETCH(bool, repeats);
     TimingWindow* w = play({u"[00:10]a"_s, u"[--:--]b"_s, u"[--:--]c"_s}, {10000});
     QVERIFY(w);
-    QWidget* target = onSet ? static_cast<QWidget*>(w->Command6) : w->List1;
+    QWidget* target = onSet ? static_cast<QWidget*>(named<QPushButton>(w, "Command6"))
+                            : named<QListView>(w, "List1");
     target->setFocus();
     w->session().selectRow(0);
     m_device->advance(12000);

@@ -17,9 +17,10 @@
 #include <QTimer>
 
 #include "modalscript.h"
+#include "scripteddevice.h"
 #include "testfiles.h"
 #include "timingrig.h"
-#include "scripteddevice.h"
+#include "widgetnames.h"
 
 #include <functional>
 
@@ -111,9 +112,10 @@ void TestTimingWindow::widgetsAsTheWindowShowsThem()
     QCOMPARE(w->objectName(), u"Form3"_s);
     QCOMPARE(w->windowTitle(), QString());
     QCOMPARE(w->size(), QSize(547, 481));
-    QCOMPARE(w->Label2->text(), u"[--:--]"_s);
-    QCOMPARE(w->findChild<QWidget*>(u"Waveform"_s), static_cast<QWidget*>(w->Waveform));
-    QCOMPARE(w->Waveform->geometry(), QRect(8, 399, 531, 74));
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[--:--]"_s);
+    QCOMPARE(w->findChild<QWidget*>(u"Waveform"_s),
+             static_cast<QWidget*>(named<verselet::WaveformStrip>(w, "Waveform")));
+    QCOMPARE(named<verselet::WaveformStrip>(w, "Waveform")->geometry(), QRect(8, 399, 531, 74));
 
     struct Button
     {
@@ -124,16 +126,48 @@ void TestTimingWindow::widgetsAsTheWindowShowsThem()
         bool enabled;
     };
     const QList<Button> buttons{
-        {w->Command10, u"　　▼　　　 Top"_s, u"歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"_s, {160, 328, 57, 33}, true},
-        {w->Command6, u"　　▼　　　 Set"_s, u"タイミングをセットし一行進む"_s, {224, 328, 57, 33}, false},
-        {w->Command7, u"　　▼　　　Next"_s, u"タイミングはセットせず一行進む"_s, {288, 328, 57, 33}, true},
-        {w->Command1, u"更新"_s, u"トラック情報を更新します"_s, {80, 368, 65, 25}, true},
-        {w->Command8, u"＞テスト"_s, u"最初からテストしてみる"_s, {176, 368, 57, 25}, true},
-        {w->Command9, u"=>テスト"_s, u"現在選択している場所からテストしてみる"_s, {240, 368, 57, 25}, false},
-        {w->Command2, u"＞"_s, u"最初から再生します"_s, {360, 368, 41, 25}, true},
-        {w->Command5, u"=>"_s, u"現在選択されている歌詞のタイムから再生します"_s, {408, 368, 41, 25}, false},
-        {w->Command3, u"||"_s, u"一時停止します"_s, {456, 368, 41, 25}, true},
-        {w->Command4, u"□"_s, u"停止します"_s, {504, 368, 41, 25}, true},
+        {named<QPushButton>(w, "Command10"),
+         u"　　▼　　　 Top"_s,
+         u"歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"_s,
+         {160, 328, 57, 33},
+         true},
+        {named<QPushButton>(w, "Command6"),
+         u"　　▼　　　 Set"_s,
+         u"タイミングをセットし一行進む"_s,
+         {224, 328, 57, 33},
+         false},
+        {named<QPushButton>(w, "Command7"),
+         u"　　▼　　　Next"_s,
+         u"タイミングはセットせず一行進む"_s,
+         {288, 328, 57, 33},
+         true},
+        {named<QPushButton>(w, "Command1"),
+         u"更新"_s,
+         u"トラック情報を更新します"_s,
+         {80, 368, 65, 25},
+         true},
+        {named<QPushButton>(w, "Command8"),
+         u"＞テスト"_s,
+         u"最初からテストしてみる"_s,
+         {176, 368, 57, 25},
+         true},
+        {named<QPushButton>(w, "Command9"),
+         u"=>テスト"_s,
+         u"現在選択している場所からテストしてみる"_s,
+         {240, 368, 57, 25},
+         false},
+        {named<QPushButton>(w, "Command2"),
+         u"＞"_s,
+         u"最初から再生します"_s,
+         {360, 368, 41, 25},
+         true},
+        {named<QPushButton>(w, "Command5"),
+         u"=>"_s,
+         u"現在選択されている歌詞のタイムから再生します"_s,
+         {408, 368, 41, 25},
+         false},
+        {named<QPushButton>(w, "Command3"), u"||"_s, u"一時停止します"_s, {456, 368, 41, 25}, true},
+        {named<QPushButton>(w, "Command4"), u"□"_s, u"停止します"_s, {504, 368, 41, 25}, true},
     };
     for (const Button& b : buttons) {
         QCOMPARE(b.button->text(), b.caption);
@@ -141,44 +175,45 @@ void TestTimingWindow::widgetsAsTheWindowShowsThem()
         QCOMPARE(b.button->geometry(), b.place);
         QCOMPARE(b.button->isEnabled(), b.enabled);
     }
-    QCOMPARE(w->List1->geometry(), QRect(0, 0, 545, 292));
-    QCOMPARE(w->List1->toolTip(), u"歌詞リスト"_s);
-    QCOMPARE(w->List1->font().pointSizeF(), 13.5);
-    QCOMPARE(w->Text1->geometry(), QRect(0, 296, 65, 25));
-    QCOMPARE(w->Text1->maxLength(), 7);
-    QCOMPARE(w->Text1->toolTip(), u"直接タイムを書き換えます"_s);
-    QCOMPARE(w->Label3->geometry(), QRect(67, 296, 477, 25));
-    QCOMPARE(w->Label3->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(w->Label3->frameShape(), QFrame::Box);
-    QCOMPARE(w->Label1->text(), u"再生するトラック"_s);
-    QCOMPARE(w->Combo1->toolTip(), u"再生するトラックを選択してください"_s);
-    QCOMPARE(w->Combo1->geometry(), QRect(0, 344, 145, 20));
-    QCOMPARE(w->Label2->geometry(), QRect(360, 328, 185, 33));
-    QCOMPARE(w->Label2->palette().color(QPalette::Window), QColor(Qt::black));
-    QCOMPARE(w->Label2->palette().color(QPalette::WindowText), QColor(128, 128, 0));
-    QCOMPARE(w->Label2->font().pointSizeF(), 21.75);
-    QVERIFY(w->Label2->font().bold());
-    QCOMPARE(w->Timer1->interval(), 1);
-    QCOMPARE(w->Timer1->timerType(), Qt::PreciseTimer);
-    QVERIFY(w->Timer1->isActive());
+    QCOMPARE(named<QListView>(w, "List1")->geometry(), QRect(0, 0, 545, 292));
+    QCOMPARE(named<QListView>(w, "List1")->toolTip(), u"歌詞リスト"_s);
+    QCOMPARE(named<QListView>(w, "List1")->font().pointSizeF(), 13.5);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->geometry(), QRect(0, 296, 65, 25));
+    QCOMPARE(named<QLineEdit>(w, "Text1")->maxLength(), 7);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->toolTip(), u"直接タイムを書き換えます"_s);
+    QCOMPARE(named<QLabel>(w, "Label3")->geometry(), QRect(67, 296, 477, 25));
+    QCOMPARE(named<QLabel>(w, "Label3")->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(named<QLabel>(w, "Label3")->frameShape(), QFrame::Box);
+    QCOMPARE(named<QLabel>(w, "Label1")->text(), u"再生するトラック"_s);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->toolTip(), u"再生するトラックを選択してください"_s);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->geometry(), QRect(0, 344, 145, 20));
+    QCOMPARE(named<QLabel>(w, "Label2")->geometry(), QRect(360, 328, 185, 33));
+    QCOMPARE(named<QLabel>(w, "Label2")->palette().color(QPalette::Window), QColor(Qt::black));
+    QCOMPARE(named<QLabel>(w, "Label2")->palette().color(QPalette::WindowText),
+             QColor(128, 128, 0));
+    QCOMPARE(named<QLabel>(w, "Label2")->font().pointSizeF(), 21.75);
+    QVERIFY(named<QLabel>(w, "Label2")->font().bold());
+    QCOMPARE(named<QTimer>(w, "Timer1")->interval(), 1);
+    QCOMPARE(named<QTimer>(w, "Timer1")->timerType(), Qt::PreciseTimer);
+    QVERIFY(named<QTimer>(w, "Timer1")->isActive());
     // Not playing: the display reads [00:00] from the first tick on.
-    QTRY_COMPARE(w->Label2->text(), u"[00:00]"_s);
+    QTRY_COMPARE(named<QLabel>(w, "Label2")->text(), u"[00:00]"_s);
 }
 
 void TestTimingWindow::tracksAreListedWithTheirLengths()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({245900, 60000, 6000000}, &device);
-    QCOMPARE(w->Combo1->count(), 3);
-    QCOMPARE(w->Combo1->itemText(0), u"ﾄﾗｯｸ1 [04:05]"_s);
-    QCOMPARE(w->Combo1->itemText(1), u"ﾄﾗｯｸ2 [01:00]"_s);
-    QCOMPARE(w->Combo1->itemText(2), u"ﾄﾗｯｸ3 [100:00]"_s);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->count(), 3);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->itemText(0), u"ﾄﾗｯｸ1 [04:05]"_s);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->itemText(1), u"ﾄﾗｯｸ2 [01:00]"_s);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->itemText(2), u"ﾄﾗｯｸ3 [100:00]"_s);
     // Opening: the drive from the drive dialog, Open, Stop, milliseconds,
     // the remembered (first) track selected, armed at its start.
     QVERIFY(!device->FileName().isEmpty());
     QCOMPARE(device->commands.mid(0, 2), (QStringList{u"Open"_s, u"Stop"_s}));
     QCOMPARE(device->TimeFormat(), 0);
-    QCOMPARE(w->Combo1->currentIndex(), 0);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), 0);
     QCOMPARE(device->Track(), 1);
     QVERIFY(device->fromPending());
     QCOMPARE(device->from(), 0);
@@ -187,7 +222,7 @@ void TestTimingWindow::tracksAreListedWithTheirLengths()
     m_window.reset();
     m_remembered = u"2"_s;
     w = open({245900, 60000, 6000000}, &device);
-    QCOMPARE(w->Combo1->currentIndex(), 2);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), 2);
     QCOMPARE(device->Track(), 3);
     QCOMPARE(device->from(), 305900);
 
@@ -195,9 +230,9 @@ void TestTimingWindow::tracksAreListedWithTheirLengths()
     m_window.reset();
     m_remembered = u"7"_s;
     w = open({245900, 60000}, &device);
-    QCOMPARE(w->Combo1->currentIndex(), -1);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), -1);
     QCOMPARE(device->Track(), 1);
-    w->Command4_Click();
+    w->onStopClicked();
     QCOMPARE(device->Track(), 1);
 }
 
@@ -212,13 +247,13 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
     QCOMPARE(answers.messages.size(), 1);
     QCOMPARE(answers.messages.at(0).text, u"ＣＤが挿入されてないか、またはこのドライブは使用できません\n"
                                           u"他のＣＤと交換し、更新ボタンを押してください"_s);
-    QCOMPARE(w->Combo1->count(), 0);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->count(), 0);
 
     // A disc goes in; "更新" lists it, without opening the device again.
     device->changeDisc({30000, 40000});
-    w->Command1->click();
-    QCOMPARE(w->Combo1->count(), 2);
-    QCOMPARE(w->Combo1->currentIndex(), 1);
+    named<QPushButton>(w, "Command1")->click();
+    QCOMPARE(named<QComboBox>(w, "Combo1")->count(), 2);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), 1);
     QCOMPARE(answers.messages.size(), 1);
     QCOMPARE(device->commands.count(u"Open"_s), 1);
 
@@ -226,23 +261,23 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
     // is not on it, so none is selected; the device then describes track 1,
     // as after opening, not the last one listed.
     device->changeDisc({50000});
-    w->Command1->click();
-    QCOMPARE(w->Combo1->count(), 1);
-    QCOMPARE(w->Combo1->itemText(0), u"ﾄﾗｯｸ1 [00:50]"_s);
-    QCOMPARE(w->Combo1->currentIndex(), -1);
+    named<QPushButton>(w, "Command1")->click();
+    QCOMPARE(named<QComboBox>(w, "Combo1")->count(), 1);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->itemText(0), u"ﾄﾗｯｸ1 [00:50]"_s);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), -1);
     QCOMPARE(device->Track(), 1);
     // The display follows the track the device describes.
-    w->Command4->click();
-    w->Command2->click();
+    named<QPushButton>(w, "Command4")->click();
+    named<QPushButton>(w, "Command2")->click();
     device->advance(2500);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:02]"_s);
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:02]"_s);
 
     // The disc taken out: nothing is listed, and no message comes.
-    w->Command4->click();
+    named<QPushButton>(w, "Command4")->click();
     device->changeDisc({});
-    w->Command1->click();
-    QCOMPARE(w->Combo1->count(), 0);
+    named<QPushButton>(w, "Command1")->click();
+    QCOMPARE(named<QComboBox>(w, "Combo1")->count(), 0);
     QCOMPARE(answers.messages.size(), 1);
     QCOMPARE(answers.unexpected, 0);
 }
@@ -252,43 +287,43 @@ void TestTimingWindow::transportStates()
     ScriptedDevice* device = nullptr;
     m_remembered = u"1"_s;
     TimingWindow* w = open({100000, 100000}, &device);
-    w->Command1->click(); // 更新 selects the remembered second track again
-    QCOMPARE(w->Combo1->currentIndex(), 1);
+    named<QPushButton>(w, "Command1")->click(); // 更新 selects the remembered second track again
+    QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), 1);
 
-    w->Command2->click(); // ＞
+    named<QPushButton>(w, "Command2")->click(); // ＞
     QCOMPARE(w->session().PlayingFlag(), qint16(1));
-    QVERIFY(w->Command6->isEnabled());
-    QVERIFY(!w->Command8->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command6")->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command8")->isEnabled());
     device->advance(12500);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:12]"_s);
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:12]"_s);
 
-    w->Command3->click(); // || keeps the flag and the time
+    named<QPushButton>(w, "Command3")->click(); // || keeps the flag and the time
     QCOMPARE(w->session().PlayingFlag(), qint16(1));
-    QVERIFY(!w->Command6->isEnabled());
-    QVERIFY(w->Command8->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
     device->advance(5000);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:12]"_s);
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:12]"_s);
 
-    w->Command2->click(); // ＞ goes on from the pause
+    named<QPushButton>(w, "Command2")->click(); // ＞ goes on from the pause
     device->advance(3000);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:15]"_s);
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:15]"_s);
 
-    w->Command4->click(); // □ stops and re-arms at the track start
+    named<QPushButton>(w, "Command4")->click(); // □ stops and re-arms at the track start
     QCOMPARE(w->session().PlayingFlag(), qint16(0));
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:00]"_s);
-    w->Command2->click();
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:00]"_s);
+    named<QPushButton>(w, "Command2")->click();
     device->advance(1000);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:01]"_s);
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:01]"_s);
     QCOMPARE(device->Position(), 101000);
 
     // Choosing a track stops too.
-    w->Combo1->setCurrentIndex(0);
-    w->Combo1_Click();
+    named<QComboBox>(w, "Combo1")->setCurrentIndex(0);
+    w->onTrackChosen();
     QCOMPARE(w->session().PlayingFlag(), qint16(0));
     QVERIFY(!device->isPlaying());
     QCOMPARE(device->from(), 0);
@@ -300,27 +335,27 @@ void TestTimingWindow::setStampsTheTimedLinesInTurn()
     TimingWindow* w = open({120000}, &device);
     w->setTimingRows({u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[--:--]two"_s});
     w->session().selectRow(2);
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     QCOMPARE(w->session().selectedRow(), -1);
 
     device->advance(5200);
-    w->Timer1_Timer();
-    w->Command6->click();
+    w->onTick();
+    named<QPushButton>(w, "Command6")->click();
     QCOMPARE(w->session().selectedRow(), 1);
     device->advance(4000);
-    w->Timer1_Timer();
-    w->Command6->click();
+    w->onTick();
+    named<QPushButton>(w, "Command6")->click();
     QCOMPARE(w->session().selectedRow(), 3);
     QCOMPARE(w->timingRows(),
              (QStringList{u"       intro"_s, u"[00:05]one"_s, u"       gap"_s, u"[00:09]two"_s}));
 
     // The last line is stamped: the next Set ends the run.
-    w->Command6->click();
+    named<QPushButton>(w, "Command6")->click();
     QCOMPARE(w->session().selectedRow(), 3);
     QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
     QCOMPARE(m_window->session().EditGuard(), qint16(0));
-    QVERIFY(!w->Command6->isEnabled());
-    QVERIFY(w->Command8->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
     QVERIFY(!device->isPlaying());
     QCOMPARE(device->from(), 0);
     QCOMPARE(w->timingRows().at(3), u"[00:09]two"_s);
@@ -331,16 +366,16 @@ void TestTimingWindow::twoSetsInOneSecondGiveTheSameTag()
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
     w->setTimingRows({u"[--:--]a"_s, u"[--:--]b"_s, u"[01:"_s, u"[--:--]c"_s});
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     device->advance(61100);
-    w->Timer1_Timer();
-    w->Command6->click();
+    w->onTick();
+    named<QPushButton>(w, "Command6")->click();
     device->advance(800);
-    w->Timer1_Timer();
-    w->Command6->click();
+    w->onTick();
+    named<QPushButton>(w, "Command6")->click();
     // A line beginning with "[" whose seventh character is not "]" is
     // selected but not changed.
-    w->Command6->click();
+    named<QPushButton>(w, "Command6")->click();
     QCOMPARE(w->session().selectedRow(), 2);
     QCOMPARE(w->timingRows(), (QStringList{u"[01:01]a"_s, u"[01:01]b"_s, u"[01:"_s, u"[--:--]c"_s}));
 }
@@ -350,17 +385,17 @@ void TestTimingWindow::setPassingOverTheLastLinesEndsOnTheLastLine()
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
     w->setTimingRows({u"[--:--]one"_s, u"       gap"_s, u"-------"_s});
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     device->advance(3000);
-    w->Timer1_Timer();
-    w->Command6->click();
+    w->onTick();
+    named<QPushButton>(w, "Command6")->click();
     QCOMPARE(w->session().selectedRow(), 0);
     // Only lines not to be timed follow: the press passes over them to the
     // last line and the run ends at once.
-    w->Command6->click();
+    named<QPushButton>(w, "Command6")->click();
     QCOMPARE(w->session().selectedRow(), 2);
     QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
-    QVERIFY(!w->Command6->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
     QVERIFY(!device->isPlaying());
     QCOMPARE(w->timingRows(), (QStringList{u"[00:03]one"_s, u"       gap"_s, u"-------"_s}));
 }
@@ -371,24 +406,24 @@ void TestTimingWindow::timeFieldRefusesWhatTheTagFileCannotHold()
     w->setTimingRows({u"[00:10]line"_s, u"[00:20]next"_s});
     w->session().selectRow(0);
     w->ShowSelectedLine();
-    QSignalSpy rejected(w->Text1, &QLineEdit::inputRejected);
+    QSignalSpy rejected(named<QLineEdit>(w, "Text1"), &QLineEdit::inputRejected);
 
     // Hangul has no code page 932 form: the key is refused, and the tag
     // typed without it is not complete, so the row keeps its tag.
-    w->Text1->selectAll();
-    typeText(w->Text1, u"[0\uD55C:00]"_s);
+    named<QLineEdit>(w, "Text1")->selectAll();
+    typeText(named<QLineEdit>(w, "Text1"), u"[0\uD55C:00]"_s);
     QCOMPARE(rejected.size(), 1);
-    QCOMPARE(w->Text1->text(), u"[0:00]"_s);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[0:00]"_s);
     QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
     // Pasted, the same.
-    w->Text1->selectAll();
-    w->Text1->insert(u"[01:\uD55C0]"_s);
+    named<QLineEdit>(w, "Text1")->selectAll();
+    named<QLineEdit>(w, "Text1")->insert(u"[01:\uD55C0]"_s);
     QCOMPARE(rejected.size(), 2);
     QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
 
     // An input method's wave dash is taken as the one code page 932 has.
-    w->Text1->selectAll();
-    typeText(w->Text1, u"\u301C\u301C\u301C\u301C\u301C\u301C]"_s);
+    named<QLineEdit>(w, "Text1")->selectAll();
+    typeText(named<QLineEdit>(w, "Text1"), u"\u301C\u301C\u301C\u301C\u301C\u301C]"_s);
     QCOMPARE(w->timingRows().at(0), u"\uFF5E\uFF5E\uFF5E\uFF5E\uFF5E\uFF5E]line"_s);
     QCOMPARE(rejected.size(), 2);
 }
@@ -397,14 +432,14 @@ void TestTimingWindow::setOnAnEmptyListEndsTheRun()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     QCOMPARE(w->session().selectedRow(), -1);
-    w->Command6->click();
+    named<QPushButton>(w, "Command6")->click();
     QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
-    QVERIFY(!w->Command6->isEnabled());
-    w->Command7->click();
+    QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
+    named<QPushButton>(w, "Command7")->click();
     QCOMPARE(w->session().selectedRow(), -1);
-    w->Command10->click();
+    named<QPushButton>(w, "Command10")->click();
     QCOMPARE(w->session().selectedRow(), -1);
 }
 
@@ -413,20 +448,20 @@ void TestTimingWindow::nextMovesWithoutStampingAndWraps()
     TimingWindow* w = open({120000});
     const QStringList rows{u"-------sep"_s, u"[00:03]first"_s, u"       skip"_s, u"[--:--]second"_s};
     w->setTimingRows(rows);
-    w->Command7->click();
+    named<QPushButton>(w, "Command7")->click();
     QCOMPARE(w->session().selectedRow(), 1);
-    QCOMPARE(w->Text1->text(), u"[00:03]"_s);
-    QCOMPARE(w->Label3->text(), u"first"_s);
-    QVERIFY(w->Text1->isEnabled());
-    w->Command7->click();
+    QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[00:03]"_s);
+    QCOMPARE(named<QLabel>(w, "Label3")->text(), u"first"_s);
+    QVERIFY(named<QLineEdit>(w, "Text1")->isEnabled());
+    named<QPushButton>(w, "Command7")->click();
     QCOMPARE(w->session().selectedRow(), 3);
-    QCOMPARE(w->Text1->text(), u"[--:--]"_s);
-    QCOMPARE(w->Label3->text(), u"second"_s);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[--:--]"_s);
+    QCOMPARE(named<QLabel>(w, "Label3")->text(), u"second"_s);
     // From the last line to line 0, whatever it is; the fields stay.
-    w->Command7->click();
+    named<QPushButton>(w, "Command7")->click();
     QCOMPARE(w->session().selectedRow(), 0);
-    QCOMPARE(w->Text1->text(), u"[--:--]"_s);
-    QCOMPARE(w->Label3->text(), u"second"_s);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[--:--]"_s);
+    QCOMPARE(named<QLabel>(w, "Label3")->text(), u"second"_s);
     QCOMPARE(w->timingRows(), rows);
     QCOMPARE(m_window->session().EditGuard(), qint16(0));
 }
@@ -437,24 +472,24 @@ void TestTimingWindow::directEditAppliesAtTheSeventhCharacter()
     w->setTimingRows({u"[00:10]line"_s, u"       plain"_s});
     w->session().selectRow(0);
     w->ShowSelectedLine();
-    QCOMPARE(w->Text1->text(), u"[00:10]"_s);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[00:10]"_s);
 
-    w->Text1->selectAll();
-    QTest::keyClicks(w->Text1, u"[01:2"_s);
+    named<QLineEdit>(w, "Text1")->selectAll();
+    QTest::keyClicks(named<QLineEdit>(w, "Text1"), u"[01:2"_s);
     QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
-    QTest::keyClicks(w->Text1, u"3"_s);
+    QTest::keyClicks(named<QLineEdit>(w, "Text1"), u"3"_s);
     QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
-    QTest::keyClicks(w->Text1, u"]"_s);
+    QTest::keyClicks(named<QLineEdit>(w, "Text1"), u"]"_s);
     QCOMPARE(w->timingRows().at(0), u"[01:23]line"_s);
     // Seven characters are all it takes.
-    QTest::keyClicks(w->Text1, u"9"_s);
-    QCOMPARE(w->Text1->text(), u"[01:23]"_s);
+    QTest::keyClicks(named<QLineEdit>(w, "Text1"), u"9"_s);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[01:23]"_s);
 
     // A field that does not begin with "[" still replaces the tag; the line
     // is then no longer one to be timed.
-    w->Text1->setText(u"abcdef]"_s);
+    named<QLineEdit>(w, "Text1")->setText(u"abcdef]"_s);
     QCOMPARE(w->timingRows().at(0), u"abcdef]line"_s);
-    w->Text1->setText(u"[02:00]"_s);
+    named<QLineEdit>(w, "Text1")->setText(u"[02:00]"_s);
     QCOMPARE(w->timingRows().at(0), u"abcdef]line"_s);
 }
 
@@ -467,35 +502,35 @@ void TestTimingWindow::selectedLineIsShownOnItsEvents()
 
     // Moving the mouse over the list.
     w->session().selectRow(0);
-    QTest::mouseMove(w->List1->viewport(), QPoint(20, 5));
-    QTRY_COMPARE(w->Label3->text(), u"timed"_s);
-    QVERIFY(w->Command5->isEnabled());
-    QVERIFY(w->Command9->isEnabled());
+    QTest::mouseMove(named<QListView>(w, "List1")->viewport(), QPoint(20, 5));
+    QTRY_COMPARE(named<QLabel>(w, "Label3")->text(), u"timed"_s);
+    QVERIFY(named<QPushButton>(w, "Command5")->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command9")->isEnabled());
 
     // A key in the list shows the line selected before the key moves on.
     w->session().selectRow(1);
-    QTest::keyClick(w->List1, Qt::Key_Down);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Down);
     QCOMPARE(w->session().selectedRow(), 2);
-    QCOMPARE(w->Label3->text(), u"plain"_s);
-    QCOMPARE(w->Text1->text(), QString());
-    QVERIFY(!w->Text1->isEnabled());
-    QVERIFY(!w->Command5->isEnabled());
-    QVERIFY(!w->Command9->isEnabled());
+    QCOMPARE(named<QLabel>(w, "Label3")->text(), u"plain"_s);
+    QCOMPARE(named<QLineEdit>(w, "Text1")->text(), QString());
+    QVERIFY(!named<QLineEdit>(w, "Text1")->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command5")->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command9")->isEnabled());
 
     // A press on Set while it is disabled does nothing at all.
-    QVERIFY(!w->Command6->isEnabled());
-    QTest::mousePress(w->Command6, Qt::LeftButton);
-    QTest::mouseRelease(w->Command6, Qt::LeftButton);
-    QCOMPARE(w->Label3->text(), u"plain"_s);
-    QVERIFY(!w->Command5->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
+    QTest::mousePress(named<QPushButton>(w, "Command6"), Qt::LeftButton);
+    QTest::mouseRelease(named<QPushButton>(w, "Command6"), Qt::LeftButton);
+    QCOMPARE(named<QLabel>(w, "Label3")->text(), u"plain"_s);
+    QVERIFY(!named<QPushButton>(w, "Command5")->isEnabled());
 
     // While it plays, the mouse on Set shows the line before the click moves on.
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     w->session().selectRow(2);
-    QTest::mousePress(w->Command6, Qt::LeftButton);
-    QCOMPARE(w->Label3->text(), u"more"_s);
-    QVERIFY(w->Command5->isEnabled());
-    QTest::mouseRelease(w->Command6, Qt::LeftButton);
+    QTest::mousePress(named<QPushButton>(w, "Command6"), Qt::LeftButton);
+    QCOMPARE(named<QLabel>(w, "Label3")->text(), u"more"_s);
+    QVERIFY(named<QPushButton>(w, "Command5")->isEnabled());
+    QTest::mouseRelease(named<QPushButton>(w, "Command6"), Qt::LeftButton);
 }
 
 void TestTimingWindow::playFromTheSelectedLine()
@@ -506,24 +541,24 @@ void TestTimingWindow::playFromTheSelectedLine()
     w->setTimingRows({u"[01:05]here"_s, u"[--:--]next"_s});
     w->session().selectRow(0);
     w->ShowSelectedLine();
-    w->Command5->click();
+    named<QPushButton>(w, "Command5")->click();
     QCOMPARE(device->Track(), 2);
     QCOMPARE(device->Position(), 200000 + 65000);
     QCOMPARE(m_window->session().PlayingFlag(), qint16(1));
-    QVERIFY(w->Command6->isEnabled());
-    QVERIFY(!w->Command8->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command6")->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command8")->isEnabled());
     device->advance(2000);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[01:07]"_s);
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[01:07]"_s);
     // The selection stays: the next Set stamps the line after it.
-    w->Command6->click();
+    named<QPushButton>(w, "Command6")->click();
     QCOMPARE(w->timingRows().at(1), u"[01:07]next"_s);
 
     // A "[--:--]" line plays from the start of the track.
     w->setTimingRows({u"[--:--]x"_s});
     w->session().selectRow(0);
     w->ShowSelectedLine();
-    w->Command5->click();
+    named<QPushButton>(w, "Command5")->click();
     QCOMPARE(device->Position(), 200000);
 }
 
@@ -531,44 +566,44 @@ void TestTimingWindow::endOfTrackStopsAndReArms()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({245900, 100000}, &device);
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     device->advance(244990);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[04:04]"_s);
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[04:04]"_s);
     QCOMPARE(m_window->session().PlayingFlag(), qint16(1));
     device->advance(20);
-    w->Timer1_Timer();
+    w->onTick();
     // [04:05] is the entry's length: the track is over.
     QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
     QVERIFY(!device->isPlaying());
     QVERIFY(device->fromPending());
     QCOMPARE(device->from(), 0);
-    QVERIFY(!w->Command6->isEnabled());
-    QVERIFY(w->Command8->isEnabled());
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:00]"_s);
+    QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:00]"_s);
 }
 
 void TestTimingWindow::discThatCannotBeReadOnStopsTheWindow()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({60000, 60000}, &device);
-    w->Combo1->setCurrentIndex(1);
-    w->Combo1_Click();
-    w->Command2->click();
+    named<QComboBox>(w, "Combo1")->setCurrentIndex(1);
+    w->onTrackChosen();
+    named<QPushButton>(w, "Command2")->click();
     device->advance(5000);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:05]"_s);
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:05]"_s);
 
     // The image is deleted, the CD taken out: playback ends where it was.
     device->failReading();
     QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
-    QVERIFY(!w->Command6->isEnabled());
-    QVERIFY(w->Command8->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
     QVERIFY(device->fromPending());
     QCOMPARE(device->from(), 60000);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:00]"_s);
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:00]"_s);
 }
 
 void TestTimingWindow::topBringsTheSelectionToTheTop()
@@ -581,9 +616,9 @@ void TestTimingWindow::topBringsTheSelectionToTheTop()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     w->session().selectRow(40);
-    w->Command10->click();
+    named<QPushButton>(w, "Command10")->click();
     QCOMPARE(w->session().selectedRow(), 40);
-    QCOMPARE(w->List1->indexAt(QPoint(5, 2)).row(), 40);
+    QCOMPARE(named<QListView>(w, "List1")->indexAt(QPoint(5, 2)).row(), 40);
     QCOMPARE(m_window->session().EditGuard(), qint16(0));
     QCOMPARE(w->timingRows(), rows);
 }
@@ -596,13 +631,13 @@ void TestTimingWindow::setAnswersSpaceAndEnter()
     w->show();
     QApplication::setActiveWindow(w);
     QVERIFY(QTest::qWaitForWindowActive(w));
-    w->Command2->click();
-    w->Command6->setFocus();
+    named<QPushButton>(w, "Command2")->click();
+    named<QPushButton>(w, "Command6")->setFocus();
     device->advance(3000);
-    w->Timer1_Timer();
-    QTest::keyClick(w->Command6, Qt::Key_Space);
-    QTest::keyClick(w->Command6, Qt::Key_Return);
-    QTest::keyClick(w->Command6, Qt::Key_Enter);
+    w->onTick();
+    QTest::keyClick(named<QPushButton>(w, "Command6"), Qt::Key_Space);
+    QTest::keyClick(named<QPushButton>(w, "Command6"), Qt::Key_Return);
+    QTest::keyClick(named<QPushButton>(w, "Command6"), Qt::Key_Enter);
     QCOMPARE(w->timingRows(),
              (QStringList{u"[00:03]a"_s, u"[00:03]b"_s, u"[00:03]c"_s, u"[--:--]d"_s}));
 }
@@ -611,9 +646,9 @@ void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({10000, 20000, 30000}, &device);
-    w->Combo1->setCurrentIndex(2);
-    w->Combo1_Click();
-    w->Command2->click();
+    named<QComboBox>(w, "Combo1")->setCurrentIndex(2);
+    w->onTrackChosen();
+    named<QPushButton>(w, "Command2")->click();
     device->advance(1500);
     w->show();
     // In a real-time input the window asks to close, once, and stays on
@@ -630,7 +665,7 @@ void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
     QVERIFY(!device->isPlaying());
     QCOMPARE(device->Track(), 3);
     QCOMPARE(device->from(), 30000);
-    QVERIFY(w->Command8->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
     w->finishClosing();
     QVERIFY(!w->isVisible());
 
@@ -638,7 +673,7 @@ void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
     m_remembered = w->rememberedTrack();
     m_window.reset();
     w = open({10000, 20000, 30000}, &device);
-    QCOMPARE(w->Combo1->currentIndex(), 2);
+    QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), 2);
 
     // Alone, with nobody to finish a run, it simply closes.
     w->show();
@@ -652,11 +687,11 @@ void TestTimingWindow::silentPlaybackIsShown()
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({10000}, &device);
     w->show();
-    QVERIFY(w->SilentLabel->isVisible());
+    QVERIFY(named<QLabel>(w, "SilentLabel")->isVisible());
     // It stands where no other widget of the window is.
     for (QWidget* other : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (other != w->SilentLabel && other->isVisible())
-            QVERIFY2(!other->geometry().intersects(w->SilentLabel->geometry()),
+        if (other != named<QLabel>(w, "SilentLabel") && other->isVisible())
+            QVERIFY2(!other->geometry().intersects(named<QLabel>(w, "SilentLabel")->geometry()),
                      qPrintable(other->objectName()));
     }
     m_window.reset();
@@ -665,12 +700,12 @@ void TestTimingWindow::silentPlaybackIsShown()
     ScriptedDevice* output = loud.get();
     m_window.open(std::move(loud), QString(), u"0"_s);
     m_window->show();
-    QVERIFY(!m_window->SilentLabel->isVisible());
+    QVERIFY(!named<QLabel>(m_window, "SilentLabel")->isVisible());
     // The sound output fails once playback has begun: the corner says so.
-    m_window->Command2->click();
-    QVERIFY(!m_window->SilentLabel->isVisible());
+    named<QPushButton>(m_window, "Command2")->click();
+    QVERIFY(!named<QLabel>(m_window, "SilentLabel")->isVisible());
     output->setSilent(true);
-    QVERIFY(m_window->SilentLabel->isVisible());
+    QVERIFY(named<QLabel>(m_window, "SilentLabel")->isVisible());
 }
 
 void TestTimingWindow::screenshot()
@@ -682,9 +717,9 @@ void TestTimingWindow::screenshot()
                       u"       （間奏）"_s, u"[--:--]はじまりの音を　数えてゆく"_s});
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     device->advance(19400);
-    w->Timer1_Timer();
+    w->onTick();
     w->session().selectRow(2);
     w->ShowSelectedLine();
     const QImage image = w->grab().toImage();

@@ -18,6 +18,7 @@
 #include "scripteddevice.h"
 #include "testfiles.h"
 #include "timingrig.h"
+#include "widgetnames.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -76,17 +77,17 @@ void TestWaveform::clickPausesOrPlaysThere()
 {
     TimingWindow* w = open({u"[--:--]a"_s});
     QVERIFY(w);
-    WaveformStrip* strip = w->Waveform;
+    WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     QCOMPARE(strip->viewStart(), 0);
     QCOMPARE(strip->viewSpan(), 120000); // the whole track
     // The first track, listed before the last: still its own length.
     m_window.reset();
     w = open({u"[--:--]a"_s}, {}, u"0"_s);
     QVERIFY(w);
-    strip = w->Waveform;
+    strip = named<verselet::WaveformStrip>(w, "Waveform");
     QCOMPARE(strip->viewSpan(), 60000);
-    w->Combo1->setCurrentIndex(1);
-    w->Combo1_Click();
+    named<QComboBox>(w, "Combo1")->setCurrentIndex(1);
+    w->onTrackChosen();
     QCOMPARE(strip->viewSpan(), 120000);
     // Stopped: a click pauses at that point.
     const int x = strip->xAt(30000);
@@ -97,13 +98,14 @@ void TestWaveform::clickPausesOrPlaysThere()
     QVERIFY(m_device->fromPending());
     QCOMPARE(m_device->from(), 60000 + at);
     QCOMPARE(w->session().PlayingFlag(), qint16(1));
-    QVERIFY(!w->Command6->isEnabled());
-    QVERIFY(w->Command8->isEnabled());
+    QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
     QCOMPARE(w->session().headPosition(), at);
-    w->Timer1_Timer();
-    QCOMPARE(w->Label2->text(), u"[00:%1]"_s.arg(at / 1000, 2, 10, QLatin1Char('0')));
+    w->onTick();
+    QCOMPARE(named<QLabel>(w, "Label2")->text(),
+             u"[00:%1]"_s.arg(at / 1000, 2, 10, QLatin1Char('0')));
     // "＞" goes on from there.
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     QVERIFY(m_device->isPlaying());
     QCOMPARE(m_device->Position(), 60000 + at);
     // Playing: a click plays from the point clicked, and Set goes on.
@@ -112,14 +114,14 @@ void TestWaveform::clickPausesOrPlaysThere()
     QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(later, 30));
     QVERIFY(m_device->isPlaying());
     QCOMPARE(m_device->Position(), 60000 + strip->timeAt(later));
-    QVERIFY(w->Command6->isEnabled());
+    QVERIFY(named<QPushButton>(w, "Command6")->isEnabled());
 }
 
 void TestWaveform::markDraggedIsOneStep()
 {
     TimingWindow* w = open({u"[00:10]a"_s, u"[00:40]b"_s, u"[--:--]c"_s}, {10500, 40250});
     QVERIFY(w);
-    WaveformStrip* strip = w->Waveform;
+    WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const int from = strip->xAt(40250);
     const int to = strip->xAt(50000);
     QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(from + 1, 30));
@@ -143,7 +145,7 @@ void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
 {
     TimingWindow* w = open({u"[--:--]a"_s});
     QVERIFY(w);
-    WaveformStrip* strip = w->Waveform;
+    WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const auto wheel = [strip](int x, int steps) {
         QWheelEvent event(QPointF(x, 30), strip->mapToGlobal(QPointF(x, 30)), QPoint(), QPoint(0, 120 * steps),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -162,7 +164,7 @@ void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
     QCOMPARE(strip->viewStart(), 0);
 
     // Playing past the view, the view turns the page.
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     m_device->advance(span + 5000);
     QTRY_VERIFY(strip->viewStart() > 0);
     const qint32 head = w->session().headPosition();
@@ -189,7 +191,7 @@ void TestWaveform::wheelStepsOfAnySizeZoom()
     QFETCH(qint32, span);
     TimingWindow* w = open({u"[--:--]a"_s});
     QVERIFY(w);
-    WaveformStrip* strip = w->Waveform;
+    WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const QPointF at(strip->width() / 2, 30);
     for (const int delta : deltas) {
         QWheelEvent event(at, strip->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
@@ -206,19 +208,19 @@ void TestWaveform::calibratedLagComesOffTheStamps()
     TimingWindow* w = open({u"[--:--]a"_s, u"[--:--]b"_s});
     QVERIFY(w);
     QCOMPARE(w->session().lagOffset(), 132);
-    w->Command2->click();
+    named<QPushButton>(w, "Command2")->click();
     m_device->advance(4100);
-    w->Command6->click();
+    named<QPushButton>(w, "Command6")->click();
     QCOMPARE(w->session().exactTime(0), ExactTime(3968));
     QCOMPARE(w->session().rows().at(0), u"[00:03]a"_s);
     // Shown in the strip's corner.
-    const QImage picture = w->Waveform->grab().toImage();
+    const QImage picture = named<verselet::WaveformStrip>(w, "Waveform")->grab().toImage();
     QImage without;
     m_window.reset();
     QVERIFY(WriteCalibration(0));
     w = open({u"[--:--]a"_s, u"[--:--]b"_s});
     QCOMPARE(w->session().lagOffset(), 0);
-    without = w->Waveform->grab().toImage();
+    without = named<verselet::WaveformStrip>(w, "Waveform")->grab().toImage();
     const QRect corner(picture.width() - 80, 0, 80, 16);
     QVERIFY(picture.copy(corner) != without.copy(corner));
 }

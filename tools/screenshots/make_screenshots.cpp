@@ -3,17 +3,18 @@
 // finish dialog and the lag calibration.
 // Usage: make_screenshots <folder>
 
+#include "../tests/widgetnames.h"
 #include "app/mainwindow.h"
-#include "cd/calibrationwindow.h"
 #include "audio/discaudiodevice.h"
-#include "settings/drivelist.h"
+#include "cd/calibrationwindow.h"
 #include "realtime/finishdialog.h"
 #include "realtime/realtimecontext.h"
+#include "session/timingrun.h"
+#include "settings/drivelist.h"
+#include "testdisplay/testdisplaywindow.h"
+#include "timing/timingwindow.h"
 #include "workfiles/timinglist.h"
 #include "workfiles/workfiles.h"
-#include "testdisplay/testdisplaywindow.h"
-#include "session/timingrun.h"
-#include "timing/timingwindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -98,12 +99,12 @@ int main(int argc, char* argv[])
     while (timing.isOpening() && opening.elapsed() < 20000)
         QTest::qWait(10);
     QTest::qWait(300);
-    timing.Command2_Click();
+    timing.onPlayClicked();
     waitUntil(timing, 13400);
     timing.session().selectRow(2);
     timing.ShowSelectedLine();
     ok = save(timing, folder + u"/timing-window.png"_s) && ok;
-    timing.Command4_Click();
+    timing.onStopClicked();
 
     // The test display from the second line, a moment after it begins.
     timing.session().selectRow(2);
