@@ -54,7 +54,8 @@ QStringList untimedRows(int count)
 QList<double> stampsAgainstTheSink(TimingWindow& window, SinkMonitor& monitor, int presses)
 {
     QList<double> diffs;
-    named<QPushButton>(window, "Command6")->setFocus();
+    QPushButton* const setButton = named<QPushButton>(window, "Command6");
+    setButton->setFocus();
     QElapsedTimer t;
     t.start();
     qint64 lastPress = 0;
@@ -65,7 +66,7 @@ QList<double> stampsAgainstTheSink(TimingWindow& window, SinkMonitor& monitor, i
         if (!monitor.poll() || monitor.renderedMs() < 0 || t.elapsed() < 500 || t.elapsed() - lastPress < 20)
             continue;
         const double rendered = monitor.renderedMs();
-        QTest::keyClick(named<QPushButton>(window, "Command6"), Qt::Key_Space);
+        QTest::keyClick(setButton, Qt::Key_Space);
         lastPress = t.elapsed();
         const int row = window.session().selectedRow();
         const ExactTime exact = window.session().exactTime(row);
