@@ -42,7 +42,8 @@ inline QByteArray tagTemplateBytes()
 
 // A home of the test's own: the program's cache folder ($XDG_CACHE_HOME is
 // made to point into it), with TempRoot and its work folder as start-up leaves
-// them, and its configuration folder ($XDG_CONFIG_HOME). Files of the user's
+// them, its configuration folder ($XDG_CONFIG_HOME) and its data folder
+// ($XDG_DATA_HOME, where the recovery file goes). Files of the user's
 // go anywhere else in it. Core tests use the work folder; window tests start
 // a main window on it.
 struct WorkArea
@@ -55,6 +56,7 @@ struct WorkArea
     {
         qputenv("XDG_CACHE_HOME", (dir.path() + QStringLiteral("/cache")).toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
         QDir().mkpath(work.path());
     }
     QString path() const { return dir.path(); }

@@ -5,6 +5,7 @@
 #include "app/editorfiledialog.h"
 #include "app/filedrops.h"
 #include "app/handover.h"
+#include "app/recoveryoffer.h"
 #include "audio/discaudiodevice.h"
 #include "audiosink/sinkoutput.h"
 #include "cd/drivechoice.h"
@@ -19,6 +20,8 @@
 #include "settings/datafiles.h"
 #include "settings/drivelist.h"
 #include "shell/editorlayout.h"
+#include "shell/recoveryfile.h"
+#include "shell/recoverykeeper.h"
 #include "widgets/appicon.h"
 #include "widgets/busycursor.h"
 #include "widgets/messages.h"
@@ -66,7 +69,11 @@ MainWindow::MainWindow(QWidget* parent)
     }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    if (m_recovery)
+        m_recovery->discard();
+}
 
 void MainWindow::buildWidgets()
 {
@@ -181,6 +188,12 @@ bool MainWindow::Form_Load()
         return false;
     }
     showNewDocument();
+    const QString recoveryFile = RecoveryFilePath();
+    if (OfferRecovery(nullptr, recoveryFile, *m_document, m_state.Work) == RecoveryOutcome::Restored) {
+        const QString& name = m_document->fileName();
+        setWindowTitle(name.isEmpty() ? kNewCaption : u"Verselet - "_s + name);
+    }
+    m_recovery = std::make_unique<RecoveryKeeper>(*m_document, recoveryFile);
     m_bodyBox->setFocus();
     // Files a second copy is started with come here.
     m_desktop->listen(HandoverSocketPath(CacheFolder()));

@@ -25,6 +25,7 @@ class DesktopFiles;
 class DriveChoice;
 class EditorBoxes;
 class EditorFileDialog;
+class RecoveryKeeper;
 
 // The editor window ("Form1"): the header, start and body texts of the
 // document, and every command of the program in its menu.
@@ -34,10 +35,12 @@ class MainWindow final : public QMainWindow
 
 public:
     explicit MainWindow(QWidget* parent = nullptr);
+    // A normal end: the recovery file goes.
     ~MainWindow() override;
 
     // Start-up, in order: the single-instance rule, TempRoot, the work folder,
-    // the tag template, the empty document. False when the program must end
+    // the tag template, the empty document, and the lyrics a run that did not
+    // end normally left (offered back). False when the program must end
     // instead of showing the window; exitCode() then says with which code.
     bool Form_Load();
     int exitCode() const { return m_exitCode; }
@@ -162,6 +165,8 @@ private:
     QList<SelectionRow> m_selectionRows;
     QString m_fileToHandOver;
     DesktopFiles* m_desktop = nullptr;
+    // Made once start-up has offered back what the last run left.
+    std::unique_ptr<RecoveryKeeper> m_recovery;
     int m_exitCode = 0;
 };
 

@@ -43,8 +43,10 @@ std::unique_ptr<MainWindow> StartVerselet(int* exitCode, const QString& file)
         return nullptr;
     }
     window->show();
+    // Restored lyrics are unsaved work: the file from the command line asks
+    // before it replaces them, as a dropped one does.
     if (!file.isEmpty())
-        window->openFile(file);
+        window->hasUnsavedEdits() ? window->openFromDesktop(file) : window->openFile(file);
     *exitCode = 0;
     return window;
 }

@@ -35,7 +35,7 @@ void LyricsDocument::keepTags(const QStringList& tagLines, const ExactTimes& exa
 {
     m_tags = tagLines;
     m_exact = exactTimes;
-    m_tagsKeptSinceSave = true;
+    m_changedSinceSave = true;
     Q_EMIT timingChanged();
 }
 
@@ -66,12 +66,30 @@ void LyricsDocument::load(const LoadedLyrics& loaded)
 void LyricsDocument::markSaved()
 {
     m_saved = {m_header, m_start, m_body};
-    m_tagsKeptSinceSave = false;
+    m_changedSinceSave = false;
+    Q_EMIT saved();
+}
+
+LyricsSnapshot LyricsDocument::snapshot() const
+{
+    return {m_header, m_start, m_body, m_tags, m_exact, m_fileName};
+}
+
+void LyricsDocument::restore(const LyricsSnapshot& snapshot)
+{
+    m_header = snapshot.headerText;
+    m_start = snapshot.startText;
+    m_body = snapshot.bodyText;
+    m_tags = snapshot.tagLines;
+    m_exact = snapshot.exactTimes;
+    m_fileName = snapshot.fileName;
+    m_changedSinceSave = true;
+    Q_EMIT reset();
 }
 
 bool LyricsDocument::isModified() const
 {
-    return m_tagsKeptSinceSave || Texts{m_header, m_start, m_body} != m_saved;
+    return m_changedSinceSave || Texts{m_header, m_start, m_body} != m_saved;
 }
 
 } // namespace verselet

@@ -17,6 +17,18 @@ namespace verselet {
 
 struct LoadedLyrics;
 
+// Everything a document holds, as one value: what a recovery file keeps.
+struct LyricsSnapshot
+{
+    QString headerText;
+    QString startText;
+    QString bodyText;
+    QStringList tagLines;
+    ExactTimes exactTimes;
+    QString fileName;
+    friend bool operator==(const LyricsSnapshot&, const LyricsSnapshot&) = default;
+};
+
 class LyricsDocument final : public QObject
 {
     Q_OBJECT
@@ -54,6 +66,10 @@ public:
     void load(const LoadedLyrics& loaded);
     // The document as it stands has been written as a finished text.
     void markSaved();
+    // All of it at once, and back: a document restored from a snapshot is
+    // unsaved work, whatever it holds.
+    LyricsSnapshot snapshot() const;
+    void restore(const LyricsSnapshot& snapshot);
     // Whether it differs from what was last opened, created or saved: a text
     // changed, or tags kept since.
     bool isModified() const;
@@ -65,8 +81,11 @@ Q_SIGNALS:
     void bodyChanged();
     // The tag file's lines or their times changed.
     void timingChanged();
-    // Everything was replaced at once: a new document, or one opened.
+    // Everything was replaced at once: a new document, one opened or one
+    // restored.
     void reset();
+    // What the document holds is saved now (markSaved, New, an open).
+    void saved();
 
 private:
     struct Texts
@@ -84,7 +103,8 @@ private:
     ExactTimes m_exact;
     QString m_fileName;
     Texts m_saved;
-    bool m_tagsKeptSinceSave = false;
+    // Tags kept, or a restore, since the last save.
+    bool m_changedSinceSave = false;
 };
 
 } // namespace verselet

@@ -110,4 +110,19 @@ QString FileErrorText(const FileError& error, const WorkFolder& work, const QStr
     return u"作業ファイル %1 を保存できませんでした。"_s.arg(error.path);
 }
 
+QString RecoveryQuestionText(const QDateTime& updated)
+{
+    return u"前回、保存されていない歌詞がありました（最終更新 %1）。復元しますか？"_s.arg(
+        updated.toString(u"yyyy/MM/dd hh:mm"_s));
+}
+
+QString RecoveryFileSetAsideText(const QString& path, const QString& aside)
+{
+    if (aside.isEmpty())
+        return u"前回の歌詞を復元するファイル %1 を読み込めませんでした。\r\n"
+               u"このまま起動します。"_s.arg(path);
+    return u"前回の歌詞を復元するファイル %1 を読み込めませんでした。\r\n"
+           u"%2 として残し、このまま起動します。"_s.arg(path, aside);
+}
+
 } // namespace verselet

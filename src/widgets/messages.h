@@ -4,6 +4,7 @@
 // lines are joined by CR LF are shown with ordinary line breaks.
 
 #include <QMessageBox>
+#include <QDateTime>
 #include <QString>
 
 namespace verselet {
@@ -36,6 +37,12 @@ QString UnwritableInBoxText(EditorBox box, const FileError& error);
 QString UnwritableTagText(int fileLine, const FileError& error);
 // The tag template could not be written; at start-up the program then ends.
 QString WorkFolderUnwritableText(const QString& workFolder, bool programEnds);
+// The question at start-up when the last run left unsaved lyrics, with the
+// time they were last kept (local time).
+QString RecoveryQuestionText(const QDateTime& updated);
+// A recovery file that could not be read, and where it was put ("" when it
+// could not be moved).
+QString RecoveryFileSetAsideText(const QString& path, const QString& aside);
 
 void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
 // A question with "はい" and "いいえ"; true for はい. Escape answers いいえ;

@@ -1,0 +1,45 @@
+#pragma once
+
+// The recovery file: a document's whole state, kept while it has unsaved
+// work, so that a run that never ended normally loses nothing. UTF-8 with LF,
+// in blocks a person can read:
+//
+//   Verselet recovery 1
+//   updated 2026-12-08T05:50:12.345Z
+//   name <bytes>          then that many bytes of the kept file name, LF
+//   header <bytes>        the same for the header text,
+//   start <bytes>         the start text
+//   body <bytes>          and the body (its CR LF kept as they are)
+//   tags <count> <bytes>  the tag lines joined by LF, LF
+//   exact <count>         one line each: milliseconds, or "-" for none
+//   end
+//
+// Texts are counted in bytes, so no character a document can hold (CR, LF,
+// anything code page 932 cannot) ends a block early.
+
+#include "document/lyricsdocument.h"
+#include "document/result.h"
+
+#include <QByteArray>
+#include <QDateTime>
+
+namespace verselet {
+
+inline constexpr int kRecoveryVersion = 1;
+
+struct RecoveredLyrics
+{
+    LyricsSnapshot lyrics;
+    // When it was written (UTC).
+    QDateTime updated;
+};
+
+enum class RecoveryProblem {
+    Damaged,       // not a recovery file, or cut short
+    FutureVersion, // written by a newer Verselet
+};
+
+QByteArray FormatRecovery(const LyricsSnapshot& lyrics, const QDateTime& updated);
+Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes);
+
+} // namespace verselet
