@@ -59,10 +59,13 @@ EditorBoxes::EditorBoxes(LyricsDocument& document, QPlainTextEdit* header, QLine
 
 void EditorBoxes::showAll()
 {
+    const bool unsaved = m_document.isModified();
     for (QWidget* box : {static_cast<QWidget*>(m_body), static_cast<QWidget*>(m_header), static_cast<QWidget*>(m_start)})
         show(box);
-    // What the boxes give back is what was opened or made new.
-    m_document.markSaved();
+    // What the boxes give back is what was opened or made new; restored
+    // lyrics stay unsaved work.
+    if (!unsaved)
+        m_document.markSaved();
 }
 
 void EditorBoxes::show(QWidget* box)

@@ -1,0 +1,123 @@
+#include "document/lyricsdocument.h"
+#include "document/lyricsloader.h"
+#include "shell/recoveryfile.h"
+#include "shell/recoverykeeper.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace verselet;
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+class TestRecoveryKeeper final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void oneWriteAfterTheLastChange();
+    void theFileFollowsWhetherWorkIsUnsaved_data();
+    void theFileFollowsWhetherWorkIsUnsaved();
+    void aDamagedFileIsSetAsideNotDeleted();
+};
+
+void TestRecoveryKeeper::oneWriteAfterTheLastChange()
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + u"/recovery/lyrics.recovery"_s;
+    LyricsDocument document;
+    RecoveryKeeper keeper(document, path);
+    keeper.setDelay(300ms);
+    QSignalSpy written(&keeper, &RecoveryKeeper::written);
+    for (const QString& body : {u"a"_s, u"ab"_s, u"abc"_s})
+        document.setBodyText(body);
+    document.setHeaderText(u"題"_s);
+    QTest::qWait(100);
+    QVERIFY(keeper.isWaiting());
+    QVERIFY(!QFile::exists(path));
+
+    QVERIFY(written.wait(5000));
+    QTest::qWait(400);
+    QCOMPARE(written.size(), 1);
+    QCOMPARE(written.at(0).at(0).toBool(), true);
+    const RecoveryFound found = ReadRecoveryFile(path);
+    QCOMPARE(found.kind, RecoveryFound::Readable);
+    QCOMPARE(found.recovered.lyrics, document.snapshot());
+    QCOMPARE(found.recovered.lyrics.bodyText, u"abc"_s);
+    // The folder holds the user's lyrics: nobody else may look in.
+    QCOMPARE(QFile::permissions(dir.path() + u"/recovery"_s) & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+             QFileDevice::Permissions());
+}
+
+enum class Then { Save, New, Open, TypeBack, Discard, KeepTags, Restore };
+
+void TestRecoveryKeeper::theFileFollowsWhetherWorkIsUnsaved_data()
+{
+    QTest::addColumn<Then>("then");
+    QTest::addColumn<bool>("fileAfter");
+    QTest::newRow("saved as a finished text") << Then::Save << false;
+    QTest::newRow("replaced by New") << Then::New << false;
+    QTest::newRow("replaced by an open") << Then::Open << false;
+    QTest::newRow("typed back to what was saved") << Then::TypeBack << false;
+    QTest::newRow("a normal end") << Then::Discard << false;
+    QTest::newRow("tags kept by a real-time input") << Then::KeepTags << true;
+    QTest::newRow("restored from a snapshot") << Then::Restore << true;
+}
+
+void TestRecoveryKeeper::theFileFollowsWhetherWorkIsUnsaved()
+{
+    QFETCH(Then, then);
+    QFETCH(bool, fileAfter);
+    QTemporaryDir dir;
+    const QString path = dir.path() + u"/lyrics.recovery"_s;
+    LyricsDocument document;
+    RecoveryKeeper keeper(document, path);
+    keeper.setDelay(50ms);
+    QSignalSpy written(&keeper, &RecoveryKeeper::written);
+    const QString saved = document.bodyText();
+    document.setBodyText(saved + u"\r\n新しい行"_s);
+    QVERIFY(written.wait(5000));
+    QVERIFY(QFile::exists(path));
+
+    switch (then) {
+    case Then::Save: document.markSaved(); break;
+    case Then::New: document.clear(); break;
+    case Then::Open: document.load(LoadLyricsText(u"一行"_s)); break;
+    case Then::TypeBack: document.setBodyText(saved); break;
+    case Then::Discard:
+        keeper.discard();
+        document.setBodyText(u"after the end"_s); // keeps nothing more
+        break;
+    case Then::KeepTags: document.keepTags({u"[00:01]"_s}, {1234}); break;
+    case Then::Restore: document.restore({u"h"_s, {}, u"b"_s, {}, {}, u"f.txt"_s}); break;
+    }
+    QTest::qWait(200);
+    keeper.waitForDisk();
+    QCOMPARE(QFile::exists(path), fileAfter);
+    if (fileAfter)
+        QCOMPARE(ReadRecoveryFile(path).recovered.lyrics, document.snapshot());
+}
+
+void TestRecoveryKeeper::aDamagedFileIsSetAsideNotDeleted()
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + u"/lyrics.recovery"_s;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Verselet recovery 1\nupdated 2026-12-08T05:50:12.345Z\nname 99\n");
+    file.close();
+    QCOMPARE(ReadRecoveryFile(path).kind, RecoveryFound::Damaged);
+    const QDateTime now(QDate(2026, 12, 8), QTime(7, 1, 2));
+    const QString aside = SetRecoveryFileAside(path, now);
+    QCOMPARE(aside, path + u".damaged-20261208-070102"_s);
+    QVERIFY(!QFile::exists(path));
+    QFile kept(aside);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QVERIFY(kept.readAll().endsWith("name 99\n"));
+    QCOMPARE(ReadRecoveryFile(path).kind, RecoveryFound::None);
+}
+
+QTEST_GUILESS_MAIN(TestRecoveryKeeper)
+#include "tst_recoverykeeper.moc"
