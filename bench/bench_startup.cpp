@@ -7,6 +7,8 @@
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
 #include "document/timetag.h"
+#include "shell/recoveryfile.h"
+#include "shell/recoverykeeper.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,6 +22,7 @@
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -27,12 +30,13 @@ struct Figure
 {
     double median;
     double best;
+    double worst;
 };
 
 Figure summarise(QList<double> ms)
 {
     std::sort(ms.begin(), ms.end());
-    return {ms.at(ms.size() / 2), ms.first()};
+    return {ms.at(ms.size() / 2), ms.first(), ms.last()};
 }
 
 void print(const char* what, Figure f)
@@ -124,10 +128,46 @@ int main(int argc, char* argv[])
         }
         return summarise(keys);
     };
+    // The recovery file of the document as it stands, written whole.
+    const QString recovery = cache.path() + u"/bench.recovery"_s;
+    const auto writeRecovery = [&window, &recovery] {
+        QList<double> writes;
+        for (int run = 0; run < 5; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            if (!WriteRecoveryFile(recovery, window.document().snapshot(), QDateTime::currentDateTimeUtc()))
+                return Figure{-1, -1, -1};
+            writes.append(timer.nsecsElapsed() / 1e6);
+        }
+        return summarise(writes);
+    };
+    // Keys pressed just after a recovery write has started: the write is on
+    // the keeper's own thread, so a key waits for it only if it had to.
+    const auto typeWhileKept = [&window, &recovery] {
+        RecoveryKeeper keeper(window.document(), recovery);
+        keeper.setDelay(0ms);
+        QPlainTextEdit* const body = named<QPlainTextEdit>(window, "Text1");
+        body->moveCursor(QTextCursor::End);
+        QList<double> keys;
+        for (int i = 0; i < 21; ++i) {
+            window.document().setHeaderText(u"見出し %1"_s.arg(i)); // unsaved work: a write is due
+            QCoreApplication::processEvents();                      // and starts
+            QElapsedTimer timer;
+            timer.start();
+            QTest::keyClick(body, Qt::Key_A);
+            keys.append(timer.nsecsElapsed() / 1e6);
+            keeper.waitForDisk();
+        }
+        return summarise(keys);
+    };
     const Figure typedLong = typeKeys();
+    const Figure writtenLong = writeRecovery();
+    const Figure keptLong = typeWhileKept();
     window.onNewTriggered();
     window.LoadLyricsFile(writeTimedText(cache.path(), 2000));
     const Figure typedShort = typeKeys();
+    const Figure writtenShort = writeRecovery();
+    const Figure keptShort = typeWhileKept();
 
     std::printf("start-up (offscreen; QApplication itself took %.1f ms)\n", appMs);
     std::printf("  %-40s %8.2f ms\n", "first main window shown (cold)", startup.first());
@@ -138,5 +178,12 @@ int main(int argc, char* argv[])
     std::printf("typing at the end of the body\n");
     print("a key, 50 000 lines", typedLong);
     print("a key, 2 000 lines", typedShort);
+    std::printf("the recovery file (written off the keystroke, on the keeper's thread)\n");
+    print("one write, 50 000 lines", writtenLong);
+    print("one write, 2 000 lines", writtenShort);
+    print("a key while it is written, 50 000 lines", keptLong);
+    print("a key while it is written, 2 000 lines", keptShort);
+    std::printf("  %-40s %8.2f ms (50 000 lines), %.2f ms (2 000 lines)\n", "the slowest of those keys",
+                keptLong.worst, keptShort.worst);
     return 0;
 }
