@@ -20,7 +20,6 @@ private Q_SLOTS:
     void oneWriteAfterTheLastChange();
     void theFileFollowsWhetherWorkIsUnsaved_data();
     void theFileFollowsWhetherWorkIsUnsaved();
-    void aDamagedFileIsSetAsideNotDeleted();
 };
 
 void TestRecoveryKeeper::oneWriteAfterTheLastChange()
@@ -98,25 +97,6 @@ void TestRecoveryKeeper::theFileFollowsWhetherWorkIsUnsaved()
     QCOMPARE(QFile::exists(path), fileAfter);
     if (fileAfter)
         QCOMPARE(ReadRecoveryFile(path).recovered.lyrics, document.snapshot());
-}
-
-void TestRecoveryKeeper::aDamagedFileIsSetAsideNotDeleted()
-{
-    QTemporaryDir dir;
-    const QString path = dir.path() + u"/lyrics.recovery"_s;
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("Verselet recovery 1\nupdated 2026-12-08T05:50:12.345Z\nname 99\n");
-    file.close();
-    QCOMPARE(ReadRecoveryFile(path).kind, RecoveryFound::Damaged);
-    const QDateTime now(QDate(2026, 12, 8), QTime(7, 1, 2));
-    const QString aside = SetRecoveryFileAside(path, now);
-    QCOMPARE(aside, path + u".damaged-20261208-070102"_s);
-    QVERIFY(!QFile::exists(path));
-    QFile kept(aside);
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QVERIFY(kept.readAll().endsWith("name 99\n"));
-    QCOMPARE(ReadRecoveryFile(path).kind, RecoveryFound::None);
 }
 
 QTEST_GUILESS_MAIN(TestRecoveryKeeper)
