@@ -54,11 +54,8 @@ void LyricsDocument::clear()
 
 void LyricsDocument::load(const LoadedLyrics& loaded)
 {
-    m_header = loaded.headerText;
-    m_start = loaded.startText;
-    m_body = loaded.bodyText;
-    m_tags = loaded.tagLines;
-    m_exact = loaded.exactTimes;
+    replaceAll({loaded.headerText, loaded.startText, loaded.bodyText, loaded.tagLines, loaded.exactTimes,
+                m_fileName});
     markSaved();
     Q_EMIT reset();
 }
@@ -77,14 +74,19 @@ LyricsSnapshot LyricsDocument::snapshot() const
 
 void LyricsDocument::restore(const LyricsSnapshot& snapshot)
 {
-    m_header = snapshot.headerText;
-    m_start = snapshot.startText;
-    m_body = snapshot.bodyText;
-    m_tags = snapshot.tagLines;
-    m_exact = snapshot.exactTimes;
-    m_fileName = snapshot.fileName;
+    replaceAll(snapshot);
     m_changedSinceSave = true;
     Q_EMIT reset();
+}
+
+void LyricsDocument::replaceAll(const LyricsSnapshot& all)
+{
+    m_header = all.headerText;
+    m_start = all.startText;
+    m_body = all.bodyText;
+    m_tags = all.tagLines;
+    m_exact = all.exactTimes;
+    m_fileName = all.fileName;
 }
 
 bool LyricsDocument::isModified() const

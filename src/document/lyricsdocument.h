@@ -96,6 +96,8 @@ private:
         friend bool operator==(const Texts&, const Texts&) = default;
     };
 
+    void replaceAll(const LyricsSnapshot& all);
+
     QString m_header;
     QString m_start;
     QString m_body;
