@@ -23,7 +23,8 @@ RecoveryOutcome OfferRecovery(QWidget* parent, const QString& path, LyricsDocume
         return RecoveryOutcome::SetAside;
     }
     const RecoveredLyrics& recovered = found.recovered;
-    if (!AskYesNo(parent, RecoveryQuestionText(recovered.updated.toLocalTime()), DefaultAnswer::Yes)) {
+    if (!AskYesNo(parent, RecoveryQuestionText(recovered.updated.toLocalTime()),
+                  DefaultAnswer::Yes)) {
         QFile::remove(path);
         return RecoveryOutcome::Declined;
     }

@@ -13,7 +13,8 @@ namespace verselet {
 class LyricsDocument;
 class WorkFolder;
 
-enum class RecoveryOutcome {
+enum class RecoveryOutcome
+{
     NoFile,   // the last run ended normally
     Restored, // the document, the tag file and the exact times are as they were
     Declined, // the user said no: the file is gone

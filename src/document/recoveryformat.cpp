@@ -57,7 +57,8 @@ public:
     std::optional<QByteArrayView> block(QByteArrayView key, qint32* count = nullptr)
     {
         const auto head = line();
-        if (!head || !head->startsWith(key) || head->size() <= key.size() || head->at(key.size()) != ' ')
+        if (!head || !head->startsWith(key) || head->size() <= key.size() ||
+            head->at(key.size()) != ' ')
             return std::nullopt;
         QByteArrayView numbers = head->sliced(key.size() + 1);
         if (count) {
@@ -109,8 +110,8 @@ QByteArray FormatRecovery(const LyricsSnapshot& lyrics, const QDateTime& updated
     AppendBlock(out, "start", lyrics.startText);
     AppendBlock(out, "body", lyrics.bodyText);
     const QByteArray tags = lyrics.tagLines.join(u'\n').toUtf8();
-    out += "tags " + QByteArray::number(lyrics.tagLines.size()) + ' ' + QByteArray::number(tags.size()) +
-           '\n' + tags + '\n';
+    out += "tags " + QByteArray::number(lyrics.tagLines.size()) + ' ' +
+           QByteArray::number(tags.size()) + '\n' + tags + '\n';
     out += "exact " + QByteArray::number(lyrics.exactTimes.size()) + '\n';
     for (const ExactTime& time : lyrics.exactTimes)
         out += (time ? QByteArray::number(*time) : QByteArray("-")) + '\n';
@@ -135,13 +136,15 @@ Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes)
     const auto updated = read.line();
     if (!updated || !updated->startsWith("updated "))
         return damaged;
-    recovered.updated = QDateTime::fromString(QString::fromLatin1(updated->sliced(8)), Qt::ISODateWithMs);
+    recovered.updated =
+        QDateTime::fromString(QString::fromLatin1(updated->sliced(8)), Qt::ISODateWithMs);
     if (!recovered.updated.isValid())
         return damaged;
 
     LyricsSnapshot& lyrics = recovered.lyrics;
-    for (const auto& [key, text] : {std::pair{"name", &lyrics.fileName}, std::pair{"header", &lyrics.headerText},
-                                    std::pair{"start", &lyrics.startText}, std::pair{"body", &lyrics.bodyText}}) {
+    for (const auto& [key, text] :
+         {std::pair{"name", &lyrics.fileName}, std::pair{"header", &lyrics.headerText},
+          std::pair{"start", &lyrics.startText}, std::pair{"body", &lyrics.bodyText}}) {
         const auto block = read.block(key);
         const auto decoded = block ? Utf8Text(*block) : std::nullopt;
         if (!decoded)

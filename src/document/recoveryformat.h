@@ -34,7 +34,8 @@ struct RecoveredLyrics
     QDateTime updated;
 };
 
-enum class RecoveryProblem {
+enum class RecoveryProblem
+{
     Damaged,       // not a recovery file, or cut short
     FutureVersion, // written by a newer Verselet
 };

@@ -11,10 +11,14 @@ using namespace Qt::StringLiterals;
 
 QString RecoveryFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/verselet/recovery"_s;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           u"/verselet/recovery"_s;
 }
 
-QString RecoveryFilePath() { return RecoveryFolder() + u"/lyrics.recovery"_s; }
+QString RecoveryFilePath()
+{
+    return RecoveryFolder() + u"/lyrics.recovery"_s;
+}
 
 Result<void, FileError> WriteRecoveryFile(const QString& path, const LyricsSnapshot& lyrics,
                                           const QDateTime& updated)
@@ -23,7 +27,8 @@ Result<void, FileError> WriteRecoveryFile(const QString& path, const LyricsSnaps
     if (!QFileInfo(folder).isDir()) {
         if (!QDir().mkpath(folder))
             return FileError{FileErrorKind::Unwritable, path};
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
     }
     return ReplaceUserFile(path, FormatRecovery(lyrics, updated));
 }

@@ -26,7 +26,8 @@ Result<void, FileError> WriteRecoveryFile(const QString& path, const LyricsSnaps
 // What start-up finds at the path.
 struct RecoveryFound
 {
-    enum Kind {
+    enum Kind
+    {
         None,     // no file: the last run ended normally, or never changed anything
         Readable, // `recovered` holds it
         Damaged,  // cannot be read, or is not a recovery file this program can read

@@ -21,12 +21,15 @@ RecoveryKeeper::RecoveryKeeper(LyricsDocument& document, QString path, QObject* 
     const QFileInfo existing(m_path);
     m_fileMayExist = existing.exists() || existing.isSymLink();
     for (auto changed : {&LyricsDocument::headerChanged, &LyricsDocument::startChanged,
-                         &LyricsDocument::bodyChanged, &LyricsDocument::timingChanged, &LyricsDocument::reset,
-                         &LyricsDocument::saved})
+                         &LyricsDocument::bodyChanged, &LyricsDocument::timingChanged,
+                         &LyricsDocument::reset, &LyricsDocument::saved})
         connect(&m_document, changed, this, &RecoveryKeeper::documentChanged);
 }
 
-RecoveryKeeper::~RecoveryKeeper() { m_disk.waitForDone(); }
+RecoveryKeeper::~RecoveryKeeper()
+{
+    m_disk.waitForDone();
+}
 
 void RecoveryKeeper::documentChanged()
 {
@@ -50,7 +53,8 @@ void RecoveryKeeper::write()
         took.start();
         const bool ok = WriteRecoveryFile(m_path, lyrics, updated).ok();
         m_lastWriteNs.store(took.nsecsElapsed());
-        QMetaObject::invokeMethod(this, [this, ok] { Q_EMIT written(ok); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, ok] { Q_EMIT written(ok); }, Qt::QueuedConnection);
     });
 }
 

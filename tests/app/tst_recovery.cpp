@@ -75,7 +75,12 @@ void TestRecovery::initTestCase()
     tzset();
 }
 
-enum class Left { Kept, Gone, SetAside };
+enum class Left
+{
+    Kept,
+    Gone,
+    SetAside
+};
 
 void TestRecovery::startUpOffersWhatTheLastRunLeft_data()
 {
@@ -86,19 +91,23 @@ void TestRecovery::startUpOffersWhatTheLastRunLeft_data()
     QTest::addColumn<bool>("restored");
     QTest::addColumn<Left>("left");
     const QByteArray good = FormatRecovery(kLeft, kUpdated);
-    const QString question = u"前回、保存されていない歌詞がありました（最終更新 2026/12/08 14:50）。復元しますか？"_s;
-    QTest::newRow("はい") << good << false << int(QMessageBox::Yes) << question << true << Left::Kept;
-    QTest::newRow("いいえ") << good << false << int(QMessageBox::No) << question << false << Left::Gone;
+    const QString question =
+        u"前回、保存されていない歌詞がありました（最終更新 2026/12/08 14:50）。復元しますか？"_s;
+    QTest::newRow("はい") << good << false << int(QMessageBox::Yes) << question << true
+                          << Left::Kept;
+    QTest::newRow("いいえ") << good << false << int(QMessageBox::No) << question << false
+                            << Left::Gone;
     QTest::newRow("damaged") << good.first(40) << false << int(QMessageBox::Ok)
                              << u"前回の歌詞を復元するファイル"_s << false << Left::SetAside;
-    QTest::newRow("from a later version") << QByteArray(good).replace("recovery 1", "recovery 7") << false
-                                          << int(QMessageBox::Ok) << u"前回の歌詞を復元するファイル"_s << false
-                                          << Left::SetAside;
+    QTest::newRow("from a later version")
+        << QByteArray(good).replace("recovery 1", "recovery 7") << false << int(QMessageBox::Ok)
+        << u"前回の歌詞を復元するファイル"_s << false << Left::SetAside;
     // The running copy's file is its own: a second copy neither reads nor
     // removes it.
-    QTest::newRow("another copy runs") << good << true << int(QMessageBox::Ok) << u"＠は既にに起動されています。"_s
-                                       << false << Left::Kept;
-    QTest::newRow("the last run ended normally") << QByteArray() << false << 0 << QString() << false << Left::Gone;
+    QTest::newRow("another copy runs") << good << true << int(QMessageBox::Ok)
+                                       << u"＠は既にに起動されています。"_s << false << Left::Kept;
+    QTest::newRow("the last run ended normally")
+        << QByteArray() << false << 0 << QString() << false << Left::Gone;
 }
 
 void TestRecovery::startUpOffersWhatTheLastRunLeft()
@@ -125,14 +134,16 @@ void TestRecovery::startUpOffersWhatTheLastRunLeft()
         QCOMPARE(script.messages.size(), answer ? 1 : 0);
         QCOMPARE(script.unexpected, 0);
         if (answer) {
-            QVERIFY2(script.messages.at(0).text.startsWith(asked), qPrintable(script.messages.at(0).text));
+            QVERIFY2(script.messages.at(0).text.startsWith(asked),
+                     qPrintable(script.messages.at(0).text));
             if (answer == QMessageBox::Yes)
                 QCOMPARE(script.messages.at(0).defaultButton, u"はい"_s);
         }
         if (restored) {
             QCOMPARE(w.document().snapshot(), kLeft);
             QCOMPARE(named<QPlainTextEdit>(w, "Text2")->toPlainText(), u"夏の歌\n作者"_s);
-            QCOMPARE(readBytes(w.state().Work.tagFile()), QByteArray("-------\r\n[00:12]\r\n[--:--]\r\n"));
+            QCOMPARE(readBytes(w.state().Work.tagFile()),
+                     QByteArray("-------\r\n[00:12]\r\n[--:--]\r\n"));
             QVERIFY(w.hasUnsavedEdits());
             QCOMPARE(w.windowTitle(), u"Verselet - /home/u/夏.txt"_s);
         } else if (!otherCopyRuns) {
@@ -140,7 +151,8 @@ void TestRecovery::startUpOffersWhatTheLastRunLeft()
             QCOMPARE(readBytes(w.state().Work.tagFile()), tagTemplateBytes());
         }
         const QString folder = QFileInfo(path).path();
-        const QStringList aside = QDir(folder).entryList({u"lyrics.recovery.damaged-*"_s}, QDir::Files);
+        const QStringList aside =
+            QDir(folder).entryList({u"lyrics.recovery.damaged-*"_s}, QDir::Files);
         QCOMPARE(QFile::exists(path), left == Left::Kept);
         QCOMPARE(aside.size(), left == Left::SetAside ? 1 : 0);
         if (left == Left::Kept)
@@ -206,7 +218,8 @@ int main(int argc, char* argv[])
             const auto window = StartVerselet(&code);
             if (!window || script.messages.size() != 1)
                 return 2;
-            writeBytes(out, FormatRecovery(window->document().snapshot(), QDateTime::currentDateTimeUtc()));
+            writeBytes(out, FormatRecovery(window->document().snapshot(),
+                                           QDateTime::currentDateTimeUtc()));
             return window->hasUnsavedEdits() ? 0 : 3;
         }
         int code = 1;

@@ -21,20 +21,26 @@ private Q_SLOTS:
 void TestRecoveryFormat::everyFieldComesBack_data()
 {
     QTest::addColumn<LyricsSnapshot>("lyrics");
-    QTest::newRow("a timed document") << LyricsSnapshot{
-        u"歌のタイトル\r\n作者"_s,
-        u"はじまり"_s,
-        u"-----------------------------------\r\n一行目\r\n二行目\r\n"_s,
-        {u"-------"_s, u"[00:12]"_s, u"[01:05]"_s, u"[--:--]"_s},
-        {std::nullopt, 12345, 65432, std::nullopt},
-        u"/home/u/歌詞/夏.txt"_s};
-    QTest::newRow("characters code page 932 cannot hold") << LyricsSnapshot{
-        u"🎤 Ünïcödé"_s, u"한국어"_s, u"e\u0301\r\n\u2028\r\n\t\0end"_s, {u"[00:00]"_s}, {0}, u"a\nb\r.txt"_s};
+    QTest::newRow("a timed document")
+        << LyricsSnapshot{u"歌のタイトル\r\n作者"_s,
+                          u"はじまり"_s,
+                          u"-----------------------------------\r\n一行目\r\n二行目\r\n"_s,
+                          {u"-------"_s, u"[00:12]"_s, u"[01:05]"_s, u"[--:--]"_s},
+                          {std::nullopt, 12345, 65432, std::nullopt},
+                          u"/home/u/歌詞/夏.txt"_s};
+    QTest::newRow("characters code page 932 cannot hold")
+        << LyricsSnapshot{u"🎤 Ünïcödé"_s, u"한국어"_s, u"e\u0301\r\n\u2028\r\n\t\0end"_s,
+                          {u"[00:00]"_s}, {0},         u"a\nb\r.txt"_s};
     QTest::newRow("everything empty") << LyricsSnapshot{};
-    QTest::newRow("one empty tag line, no exact time") << LyricsSnapshot{{}, {}, u"x"_s, {QString()}, {}, {}};
-    QTest::newRow("texts that look like the file's own lines") << LyricsSnapshot{
-        u"end\nexact 3\n"_s, u"tags 1 0\n"_s, u"body 999\n\n"_s, {u"end"_s, QString(), u"-"_s},
-        {std::numeric_limits<qint32>::max(), std::nullopt, 0}, u"name 0"_s};
+    QTest::newRow("one empty tag line, no exact time")
+        << LyricsSnapshot{{}, {}, u"x"_s, {QString()}, {}, {}};
+    QTest::newRow("texts that look like the file's own lines")
+        << LyricsSnapshot{u"end\nexact 3\n"_s,
+                          u"tags 1 0\n"_s,
+                          u"body 999\n\n"_s,
+                          {u"end"_s, QString(), u"-"_s},
+                          {std::numeric_limits<qint32>::max(), std::nullopt, 0},
+                          u"name 0"_s};
 }
 
 void TestRecoveryFormat::everyFieldComesBack()
@@ -49,9 +55,9 @@ void TestRecoveryFormat::everyFieldComesBack()
 
 void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
 {
-    const QByteArray good = FormatRecovery({u"h"_s, u"s"_s, u"一行\r\n"_s, {u"[00:01]"_s, u"-------"_s}, {1000},
-                                            u"f.txt"_s},
-                                           QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
+    const QByteArray good = FormatRecovery(
+        {u"h"_s, u"s"_s, u"一行\r\n"_s, {u"[00:01]"_s, u"-------"_s}, {1000}, u"f.txt"_s},
+        QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<RecoveryProblem>("problem");
     QTest::newRow("empty") << QByteArray() << RecoveryProblem::Damaged;
@@ -60,20 +66,21 @@ void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
                                      << RecoveryProblem::FutureVersion;
     QTest::newRow("version 0") << QByteArray(good).replace("recovery 1\n", "recovery 0\n")
                                << RecoveryProblem::Damaged;
-    QTest::newRow("a block longer than the file") << QByteArray(good).replace("body 8\n", "body 80\n")
-                                                  << RecoveryProblem::Damaged;
-    QTest::newRow("a negative size") << QByteArray(good).replace("start 1\n", "start -1\n")
-                                     << RecoveryProblem::Damaged;
-    QTest::newRow("fewer tag lines than counted") << QByteArray(good).replace("tags 2 ", "tags 3 ")
-                                                  << RecoveryProblem::Damaged;
-    QTest::newRow("an exact time that is no number") << QByteArray(good).replace("\n1000\n", "\n1e3!\n")
-                                                     << RecoveryProblem::Damaged;
-    QTest::newRow("bytes that are not UTF-8") << QByteArray(good).replace("h\n", "\xff\n")
-                                              << RecoveryProblem::Damaged;
+    QTest::newRow("a block longer than the file")
+        << QByteArray(good).replace("body 8\n", "body 80\n") << RecoveryProblem::Damaged;
+    QTest::newRow("a negative size")
+        << QByteArray(good).replace("start 1\n", "start -1\n") << RecoveryProblem::Damaged;
+    QTest::newRow("fewer tag lines than counted")
+        << QByteArray(good).replace("tags 2 ", "tags 3 ") << RecoveryProblem::Damaged;
+    QTest::newRow("an exact time that is no number")
+        << QByteArray(good).replace("\n1000\n", "\n1e3!\n") << RecoveryProblem::Damaged;
+    QTest::newRow("bytes that are not UTF-8")
+        << QByteArray(good).replace("h\n", "\xff\n") << RecoveryProblem::Damaged;
     QTest::newRow("something after the end") << good + "more\n" << RecoveryProblem::Damaged;
     // A write cut short anywhere (a full disk without the rename) is refused.
     for (qsizetype cut = 1; cut < good.size(); cut += 7)
-        QTest::addRow("cut after %lld bytes", qlonglong(cut)) << good.first(cut) << RecoveryProblem::Damaged;
+        QTest::addRow("cut after %lld bytes", qlonglong(cut))
+            << good.first(cut) << RecoveryProblem::Damaged;
 }
 
 void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused()

@@ -46,11 +46,21 @@ void TestRecoveryKeeper::oneWriteAfterTheLastChange()
     QCOMPARE(found.recovered.lyrics, document.snapshot());
     QCOMPARE(found.recovered.lyrics.bodyText, u"abc"_s);
     // The folder holds the user's lyrics: nobody else may look in.
-    QCOMPARE(QFile::permissions(dir.path() + u"/recovery"_s) & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+    QCOMPARE(QFile::permissions(dir.path() + u"/recovery"_s) &
+                 (QFileDevice::ReadOther | QFileDevice::ReadGroup),
              QFileDevice::Permissions());
 }
 
-enum class Then { Save, New, Open, TypeBack, Discard, KeepTags, Restore };
+enum class Then
+{
+    Save,
+    New,
+    Open,
+    TypeBack,
+    Discard,
+    KeepTags,
+    Restore
+};
 
 void TestRecoveryKeeper::theFileFollowsWhetherWorkIsUnsaved_data()
 {
@@ -81,16 +91,28 @@ void TestRecoveryKeeper::theFileFollowsWhetherWorkIsUnsaved()
     QVERIFY(QFile::exists(path));
 
     switch (then) {
-    case Then::Save: document.markSaved(); break;
-    case Then::New: document.clear(); break;
-    case Then::Open: document.load(LoadLyricsText(u"一行"_s)); break;
-    case Then::TypeBack: document.setBodyText(saved); break;
+    case Then::Save:
+        document.markSaved();
+        break;
+    case Then::New:
+        document.clear();
+        break;
+    case Then::Open:
+        document.load(LoadLyricsText(u"一行"_s));
+        break;
+    case Then::TypeBack:
+        document.setBodyText(saved);
+        break;
     case Then::Discard:
         keeper.discard();
         document.setBodyText(u"after the end"_s); // keeps nothing more
         break;
-    case Then::KeepTags: document.keepTags({u"[00:01]"_s}, {1234}); break;
-    case Then::Restore: document.restore({u"h"_s, {}, u"b"_s, {}, {}, u"f.txt"_s}); break;
+    case Then::KeepTags:
+        document.keepTags({u"[00:01]"_s}, {1234});
+        break;
+    case Then::Restore:
+        document.restore({u"h"_s, {}, u"b"_s, {}, {}, u"f.txt"_s});
+        break;
     }
     QTest::qWait(200);
     keeper.waitForDisk();
