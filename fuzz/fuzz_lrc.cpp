@@ -12,7 +12,8 @@
 //     line is the start text);
 //   - the loaded body is the separator and one line per LRC line, its tag the
 //     [mm:ss] truncation of the line's time, which is its exact time;
-//   - a document written as LRC, read again and written again gives the same
+//   - a document written as LRC, plain or enhanced (word marks), read again
+//     and written again gives the same
 //     file (left out: texts holding "<", which may hold word marks that the
 //     first reading put together from pieces; and, for speed, documents of
 //     more than 256 Ki characters).
@@ -91,11 +92,13 @@ void checkRoundTrip(const LrcDocument& lrc)
         if (line.text.contains(u'<'))
             return;
     }
-    const QString written = ComposeLrc(lrc);
-    const std::optional<LrcDocument> again = ParseLrc(NormalizeLineEnds(written));
-    FUZZ_CHECK(again, Show(written));
-    const QString rewritten = ComposeLrc(*again);
-    FUZZ_CHECK(rewritten == written, Show(written) + "\nwritten again as\n" + Show(rewritten));
+    for (const LrcFlavour flavour : {LrcFlavour::Plain, LrcFlavour::Enhanced}) {
+        const QString written = ComposeLrc(lrc, flavour);
+        const std::optional<LrcDocument> again = ParseLrc(NormalizeLineEnds(written));
+        FUZZ_CHECK(again, Show(written));
+        const QString rewritten = ComposeLrc(*again, flavour);
+        FUZZ_CHECK(rewritten == written, Show(written) + "\nwritten again as\n" + Show(rewritten));
+    }
 }
 
 } // namespace

@@ -35,7 +35,7 @@ LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
         const TaggedLine& pair = pairs.at(i);
         const ExactTime exact = i < exactTimes.size() ? exactTimes.at(i) : std::nullopt;
         if (const ExactTime time = LineTime(pair.tag, exact))
-            lrc.lines.append({*time, pair.text});
+            lrc.lines.append(LrcLine{*time, pair.text, {}, std::nullopt});
     }
     return lrc;
 }

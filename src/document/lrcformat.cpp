@@ -68,18 +68,47 @@ std::optional<TimeMark> readTimeMark(QStringView text, qsizetype at, QChar open,
     return TimeMark{(minutes * 60 + seconds) * 1000 + fraction, i + 1};
 }
 
-QString withoutWordMarks(QStringView text)
+// A line's text without its word marks, the words they begin (times not yet
+// offset), and the end a last mark gives.
+struct MarkedText
 {
-    QString out;
-    out.reserve(text.size());
+    QString text;
+    QList<qint64> starts;
+    QList<qint64> times;
+    std::optional<qint64> end;
+};
+
+MarkedText readWordMarks(QStringView text)
+{
+    MarkedText out;
+    out.text.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
         if (const auto mark = readTimeMark(text, i, u'<', u'>')) {
+            // Two marks at one place: the later one counts.
+            if (!out.starts.isEmpty() && out.starts.last() == out.text.size())
+                out.times.last() = mark->milliseconds;
+            else {
+                out.starts.append(out.text.size());
+                out.times.append(mark->milliseconds);
+            }
             i = mark->end;
             continue;
         }
-        out += text.at(i++);
+        out.text += text.at(i++);
+    }
+    if (!out.starts.isEmpty() && out.starts.last() == out.text.size()) {
+        out.end = out.times.takeLast();
+        out.starts.removeLast();
     }
     return out;
+}
+
+QString wordMark(qint32 milliseconds)
+{
+    QString mark = FormatLrcTime(milliseconds);
+    mark.front() = u'<';
+    mark.back() = u'>';
+    return mark;
 }
 
 struct Metadata
@@ -125,7 +154,7 @@ QString FormatLrcTime(qint32 milliseconds)
         .arg(ms % 1000 / 10, 2, 10, QLatin1Char('0'));
 }
 
-QString ComposeLrc(const LrcDocument& document)
+QString ComposeLrc(const LrcDocument& document, LrcFlavour flavour)
 {
     QString out;
     for (const auto& [key, value] : {std::pair{u"ti"_s, &document.title}, std::pair{u"ar"_s, &document.artist},
@@ -136,19 +165,39 @@ QString ComposeLrc(const LrcDocument& document)
     out += u"[re:Verselet]\n"_s;
     if (!document.startText.isEmpty())
         out += FormatLrcTime(0) + document.startText + u'\n';
-    for (const LrcLine& line : document.lines)
-        out += FormatLrcTime(line.milliseconds) + line.text + u'\n';
+    for (const LrcLine& line : document.lines) {
+        out += FormatLrcTime(line.milliseconds);
+        if (flavour == LrcFlavour::Plain || line.words.isEmpty()) {
+            out += line.text + u'\n';
+            continue;
+        }
+        out += QStringView(line.text).first(std::clamp<qsizetype>(line.words.first().start, 0, line.text.size()));
+        for (qsizetype w = 0; w < line.words.size(); ++w) {
+            const qsizetype from = std::clamp<qsizetype>(line.words.at(w).start, 0, line.text.size());
+            const qsizetype to = w + 1 < line.words.size()
+                                     ? std::clamp<qsizetype>(line.words.at(w + 1).start, from, line.text.size())
+                                     : line.text.size();
+            out += wordMark(line.words.at(w).milliseconds);
+            out += QStringView(line.text).sliced(from, to - from);
+        }
+        if (line.endMilliseconds)
+            out += wordMark(*line.endMilliseconds);
+        out += u'\n';
+    }
     return out;
 }
 
-QByteArray EncodeLrc(const LrcDocument& document) { return ComposeLrc(document).toUtf8(); }
+QByteArray EncodeLrc(const LrcDocument& document, LrcFlavour flavour)
+{
+    return ComposeLrc(document, flavour).toUtf8();
+}
 
 std::optional<LrcDocument> ParseLrc(const QString& content)
 {
     struct Timed
     {
         qint64 ms;
-        QString text;
+        MarkedText marked;
     };
     QList<Timed> timed;
     // A line with many tags gives a line for each, all of its text: the size
@@ -171,12 +220,12 @@ std::optional<LrcDocument> ParseLrc(const QString& content)
                 at = next;
         }
         if (!times.isEmpty()) {
-            const QString text = withoutWordMarks(line.sliced(at));
-            characters += qint64(text.size()) * times.size();
+            const MarkedText marked = readWordMarks(line.sliced(at));
+            characters += qint64(marked.text.size()) * times.size();
             if (characters > kMaxLrcCharacters)
                 return std::nullopt;
             for (const qint64 ms : times)
-                timed.append({ms, text});
+                timed.append({ms, marked});
             continue;
         }
         const auto meta = readMetadata(line.sliced(at).trimmed());
@@ -203,8 +252,20 @@ std::optional<LrcDocument> ParseLrc(const QString& content)
     std::stable_sort(timed.begin(), timed.end(),
                      [](const Timed& a, const Timed& b) { return a.ms < b.ms; });
     lrc.lines.reserve(timed.size());
-    for (const Timed& line : timed)
-        lrc.lines.append({ClampToPosition(line.ms - offset), line.text});
+    const auto shifted = [offset](qint64 ms) { return ClampToPosition(ms - offset); };
+    for (const Timed& line : timed) {
+        LrcLine& added = lrc.lines.emplace_back(LrcLine{shifted(line.ms), line.marked.text, {}, std::nullopt});
+        const MarkedText& marked = line.marked;
+        if (marked.starts.isEmpty())
+            continue;
+        // Text before the first mark is sung at the line's own time.
+        if (marked.starts.first() > 0)
+            added.words.append({0, added.milliseconds});
+        for (qsizetype w = 0; w < marked.starts.size(); ++w)
+            added.words.append({marked.starts.at(w), shifted(marked.times.at(w))});
+        if (marked.end)
+            added.endMilliseconds = shifted(*marked.end);
+    }
     // An empty line at 0 clears the screen like any timed blank line: it stays
     // a line, so that writing the file back gives it again.
     if (lrc.lines.constFirst().milliseconds == 0 && !lrc.lines.constFirst().text.isEmpty())

@@ -14,10 +14,23 @@
 
 namespace verselet {
 
+// A segment of a line timed word by word ("enhanced" LRC, <mm:ss.xx> marks):
+// where it begins in the line's text, and when it is sung.
+struct LrcWord
+{
+    qsizetype start = 0;
+    qint32 milliseconds = 0;
+    friend bool operator==(const LrcWord&, const LrcWord&) = default;
+};
+
 struct LrcLine
 {
     qint32 milliseconds = 0;
     QString text;
+    // In text order; none for a line timed as a whole.
+    QList<LrcWord> words;
+    // When the last word ends (a mark after the last character).
+    std::optional<qint32> endMilliseconds;
     friend bool operator==(const LrcLine&, const LrcLine&) = default;
 };
 
@@ -38,10 +51,15 @@ struct LrcDocument
 // as they need from there on. A negative time is 0.
 QString FormatLrcTime(qint32 milliseconds);
 
+// Plain LRC leaves word times out; enhanced LRC writes a line that has them
+// as "[mm:ss.xx]<mm:ss.xx>word <mm:ss.xx>word", with "<mm:ss.xx>" after the
+// last word when the line has an end, and every other line as plain LRC does.
+enum class LrcFlavour { Plain, Enhanced };
+
 // The metadata, "[re:Verselet]", the start line (none for an empty start
 // text) and the lines in the order given, each ended by LF.
-QString ComposeLrc(const LrcDocument& document);
-QByteArray EncodeLrc(const LrcDocument& document);
+QString ComposeLrc(const LrcDocument& document, LrcFlavour flavour = LrcFlavour::Plain);
+QByteArray EncodeLrc(const LrcDocument& document, LrcFlavour flavour = LrcFlavour::Plain);
 
 // The largest document an LRC file may give: no more lines, and no more
 // characters of text in all of them, than the largest text file the program
@@ -56,8 +74,10 @@ inline constexpr qint64 kMaxLrcOffsetMs = 24 * 60 * 60 * 1000;
 // millisecond; a comma may stand for the point) or [mm:ss:xx], with minutes
 // of any length, and gives one line per tag. Blanks and byte order marks
 // before the first tag, and blanks between tags, are no part of the text.
-// Word marks <mm:ss.xx> are taken out of the text. [offset:+n] makes every
-// time n ms earlier (not below 0). [ti:], [ar:] and [al:] give the title,
+// Word marks <mm:ss.xx> are taken out of the text and kept as the line's
+// words, each beginning where its mark stood; a mark after the last character
+// is the line's end, and text before the first mark is a word at the line's
+// own time. [offset:+n] makes every time n ms earlier (not below 0). [ti:], [ar:] and [al:] give the title,
 // artist and album; other metadata and lines without a time tag are left out.
 // The lines are sorted by time, lines of the same time keeping their order,
 // and a first line at 0 with a text becomes the start text. None when no line

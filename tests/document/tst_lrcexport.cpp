@@ -6,6 +6,8 @@
 using namespace verselet;
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(verselet::LrcLine)
+
 namespace {
 
 const QString kSeparator = QString(35, u'-');
@@ -28,6 +30,8 @@ private Q_SLOTS:
     void untimedLyricsAreCounted();
     void offeredNameEndsInLrc_data();
     void offeredNameEndsInLrc();
+    void wordTimesGoOutAndComeBack_data();
+    void wordTimesGoOutAndComeBack();
 };
 
 void TestLrcExport::timesHaveHundredthsAndTheTagsSeconds_data()
@@ -158,6 +162,47 @@ void TestLrcExport::offeredNameEndsInLrc()
     QFETCH(QString, kept);
     QFETCH(QString, offered);
     QCOMPARE(LrcFileNameFor(kept), offered);
+}
+
+void TestLrcExport::wordTimesGoOutAndComeBack_data()
+{
+    QTest::addColumn<LrcLine>("line");
+    QTest::addColumn<QString>("enhanced"); // the line as enhanced LRC writes it
+    QTest::addColumn<QString>("read");     // another way of writing it that reads as the same line
+    QTest::newRow("words with an end")
+        << LrcLine{12340, u"きょうは 晴れ"_s, {{0, 12340}, {2, 12801}, {3, 13250}, {5, 13999}}, 14500}
+        << u"[00:12.34]<00:12.34>きょ<00:12.80>う<00:13.25>は <00:13.99>晴れ<00:14.50>"_s
+        << u"[00:12.34]<0:12.340>きょ<00:12.80>う<00:13.25>は <00:13.999>晴れ<00:14.5>"_s;
+    QTest::newRow("words without an end") << LrcLine{60000, u"Run away"_s, {{0, 60000}, {4, 60500}}, {}}
+                                          << u"[01:00.00]<01:00.00>Run <01:00.50>away"_s
+                                          << u"[01:00.00]<01:00.00><01:00.00>Run <01:00.50>away"_s;
+    QTest::newRow("text before the first mark is sung at the line's time")
+        << LrcLine{1000, u"ab cd"_s, {{0, 1000}, {3, 2000}}, {}} << u"[00:01.00]<00:01.00>ab <00:02.00>cd"_s
+        << u"[00:01.00]ab <00:02.00>cd"_s;
+    QTest::newRow("a line timed as a whole") << LrcLine{1000, u"plain"_s, {}, {}} << u"[00:01.00]plain"_s
+                                             << u"[00:01.00]plain"_s;
+}
+
+void TestLrcExport::wordTimesGoOutAndComeBack()
+{
+    QFETCH(LrcLine, line);
+    QFETCH(QString, enhanced);
+    QFETCH(QString, read);
+    LrcDocument document;
+    document.startText = u"intro"_s;
+    document.lines = {line};
+    const QString head = u"[re:Verselet]\n[00:00.00]intro\n"_s;
+    // Plain LRC writes today's files: the words' times are left out.
+    QCOMPARE(ComposeLrc(document), head + u"[%1]%2\n"_s.arg(enhanced.mid(1, 8), line.text));
+    QCOMPARE(ComposeLrc(document, LrcFlavour::Enhanced), head + enhanced + u'\n');
+    for (const QString& written : {enhanced, read}) {
+        const auto back = ParseLrc(QString(head + written + u'\n').replace(u"\n"_s, u"\r\n"_s));
+        QVERIFY(back);
+        // Times come back to the hundredth: a written file reads back as itself.
+        QCOMPARE(ComposeLrc(*back, LrcFlavour::Enhanced), head + enhanced + u'\n');
+        QCOMPARE(back->lines.first().text, line.text);
+        QCOMPARE(back->lines.first().words.size(), line.words.size());
+    }
 }
 
 QTEST_APPLESS_MAIN(TestLrcExport)
