@@ -9,7 +9,7 @@
 //   - a document holds at most kMaxLrcLines lines and kMaxLrcCharacters
 //     characters of text, its lines in time order, none before 0, and a
 //     first line at 0 with a text only after a start text (the first such
-//     line is the start text);
+//     line is the start text) or when it is timed word by word;
 //   - the loaded body is the separator and one line per LRC line, its tag the
 //     [mm:ss] truncation of the line's time, which is its exact time;
 //   - a document written as LRC, plain or enhanced (word marks), read again
@@ -65,7 +65,7 @@ void checkDocument(const LrcDocument& lrc)
     }
     FUZZ_CHECK(textSize(lrc) <= kMaxLrcCharacters, QByteArray::number(textSize(lrc)));
     FUZZ_CHECK(!lrc.startText.isEmpty() || lrc.lines.isEmpty() || lrc.lines.first().milliseconds != 0 ||
-                   lrc.lines.first().text.isEmpty(),
+                   lrc.lines.first().text.isEmpty() || !lrc.lines.first().words.isEmpty(),
                describe(lrc));
 }
 

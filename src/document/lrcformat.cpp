@@ -268,7 +268,9 @@ std::optional<LrcDocument> ParseLrc(const QString& content)
     }
     // An empty line at 0 clears the screen like any timed blank line: it stays
     // a line, so that writing the file back gives it again.
-    if (lrc.lines.constFirst().milliseconds == 0 && !lrc.lines.constFirst().text.isEmpty())
+    // A line timed word by word stays a line, or its words would be lost.
+    if (lrc.lines.constFirst().milliseconds == 0 && !lrc.lines.constFirst().text.isEmpty() &&
+        lrc.lines.constFirst().words.isEmpty())
         lrc.startText = lrc.lines.takeFirst().text;
     return lrc;
 }

@@ -80,7 +80,8 @@ inline constexpr qint64 kMaxLrcOffsetMs = 24 * 60 * 60 * 1000;
 // own time. [offset:+n] makes every time n ms earlier (not below 0). [ti:], [ar:] and [al:] give the title,
 // artist and album; other metadata and lines without a time tag are left out.
 // The lines are sorted by time, lines of the same time keeping their order,
-// and a first line at 0 with a text becomes the start text. None when no line
+// and a first line at 0 with a text becomes the start text, unless it is
+// timed word by word. None when no line
 // has a time tag, or when the lines would be more than kMaxLrcLines or their
 // texts more than kMaxLrcCharacters characters.
 std::optional<LrcDocument> ParseLrc(const QString& content);

@@ -105,6 +105,9 @@ void TestLrcImport::fileGivesATimedDocument_data()
     QTest::newRow("the most positive offset, at 0")
         << "[offset:9223372036854775807]\n[00:05.00]b\n[00:06.00]c\n"_ba << QString() << u"b"_s
         << QList<Line>{{u"[00:00]"_s, u"c"_s, 0}};
+    QTest::newRow("a line at zero timed word by word stays a line")
+        << "[00:00.00]<00:00.00>la <00:01.00>la\n"_ba << QString() << QString()
+        << QList<Line>{{u"[00:00]"_s, u"la la"_s, 0}};
     QTest::newRow("an empty line at zero stays a line")
         << "[00:00.00]\n[00:01.00]a\n"_ba << QString() << QString()
         << QList<Line>{{u"[00:00]"_s, QString(), 0}, {u"[00:01]"_s, u"a"_s, 1000}};
