@@ -62,23 +62,23 @@ bool IsCombining(char32_t c)
 
 // Calls `visit(at, codePoint)` for each character that starts a unit: a code
 // point with the marks that combine with it.
+// The code point at `at` (a lone surrogate stands for itself).
+char32_t CodePointAt(QStringView text, qsizetype at)
+{
+    const QChar c = text.at(at);
+    if (c.isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate())
+        return QChar::surrogateToUcs4(c, text.at(at + 1));
+    return c.unicode();
+}
+
 template <typename Visit> void ForEachCharacter(QStringView text, Visit visit)
 {
     for (qsizetype at = 0; at < text.size();) {
         const qsizetype start = at;
-        char32_t c = text.at(at).unicode();
-        if (QChar::isHighSurrogate(c) && at + 1 < text.size() && text.at(at + 1).isLowSurrogate())
-            c = QChar::surrogateToUcs4(text.at(at), text.at(at + 1));
+        const char32_t c = CodePointAt(text, at);
         at += QChar::requiresSurrogates(c) ? 2 : 1;
-        while (at < text.size()) {
-            char32_t next = text.at(at).unicode();
-            if (QChar::isHighSurrogate(next) && at + 1 < text.size() &&
-                text.at(at + 1).isLowSurrogate())
-                next = QChar::surrogateToUcs4(text.at(at), text.at(at + 1));
-            if (!IsCombining(next))
-                break;
-            at += QChar::requiresSurrogates(next) ? 2 : 1;
-        }
+        while (at < text.size() && IsCombining(CodePointAt(text, at)))
+            at += QChar::requiresSurrogates(CodePointAt(text, at)) ? 2 : 1;
         visit(start, c);
     }
 }
