@@ -22,7 +22,8 @@ bool isLyric(const QString& text) { return !text.isEmpty() && !isSeparator(text)
 } // namespace
 
 LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
-                       const QList<TaggedLine>& pairs, const ExactTimes& exactTimes)
+                       const QList<TaggedLine>& pairs, const ExactTimes& exactTimes,
+                       const WordTimes& wordTimes)
 {
     LrcDocument lrc;
     QStringList header = headerText.split(kCrLf.toString());
@@ -34,10 +35,28 @@ LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
     for (qsizetype i = 0; i < pairs.size(); ++i) {
         const TaggedLine& pair = pairs.at(i);
         const ExactTime exact = i < exactTimes.size() ? exactTimes.at(i) : std::nullopt;
-        if (const ExactTime time = LineTime(pair.tag, exact))
-            lrc.lines.append(LrcLine{*time, pair.text, {}, std::nullopt});
+        const ExactTime time = LineTime(pair.tag, exact);
+        if (!time)
+            continue;
+        LrcLine line{*time, pair.text, {}, std::nullopt};
+        if (i < wordTimes.size() && wordTimes.at(i).text == pair.text) {
+            line.words = LrcWordsOf(wordTimes.at(i));
+            if (!line.words.isEmpty())
+                line.endMilliseconds = wordTimes.at(i).end;
+        }
+        lrc.lines.append(line);
     }
     return lrc;
+}
+
+QList<LrcWord> LrcWordsOf(const LineWords& words)
+{
+    QList<LrcWord> marks;
+    for (qsizetype segment = 0; segment < words.count(); ++segment) {
+        if (const ExactTime time = words.timeOf(segment))
+            marks.append({words.starts.at(segment), *time});
+    }
+    return marks;
 }
 
 int CountUntimedLyrics(const QList<TaggedLine>& pairs)

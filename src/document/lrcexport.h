@@ -5,6 +5,7 @@
 // still carry them.
 
 #include "document/exacttimes.h"
+#include "document/linewords.h"
 #include "document/lrcformat.h"
 #include "document/lyricsformat.h"
 
@@ -18,8 +19,15 @@ namespace verselet {
 // timed empty line clears a player's screen), at its exact time (`exactTimes`
 // runs with the pairs) or at the whole seconds of its tag. The separator,
 // unmarked lines and lines still at "[--:--]" have no time and are left out.
+// A line keeps its word times (`wordTimes`, running with the pairs) when they
+// were made for its text.
 LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
-                       const QList<TaggedLine>& pairs, const ExactTimes& exactTimes);
+                       const QList<TaggedLine>& pairs, const ExactTimes& exactTimes,
+                       const WordTimes& wordTimes = {});
+
+// A line's stamped segments as LRC words: a segment not stamped yet is sung
+// as part of the one before it, and the line's end goes with the last.
+QList<LrcWord> LrcWordsOf(const LineWords& words);
 
 // Lyric lines whose tag is still "[--:--]".
 int CountUntimedLyrics(const QList<TaggedLine>& pairs);

@@ -25,8 +25,10 @@ std::optional<LoadedLyrics> LoadLrcLyrics(const QString& content)
     QStringList texts{kSeparatorLine.toString()};
     QStringList tags{kSeparatorTag.toString()};
     loaded.exactTimes.append(std::nullopt);
+    loaded.wordTimes.append(LineWords());
     for (const LrcLine& line : lrc->lines) {
         texts.append(line.text);
+        loaded.wordTimes.append(WordsOfLrcLine(line));
         // From 100 minutes on the tag field holds the first seven characters
         // of the tag; the exact time still says when.
         tags.append(FormatTimeTag(line.milliseconds).left(kTagFieldLength));
@@ -35,6 +37,18 @@ std::optional<LoadedLyrics> LoadLrcLyrics(const QString& content)
     loaded.bodyText = texts.join(kCrLf);
     loaded.tagLines = TagsAfterTimedLoad(tags);
     return loaded;
+}
+
+LineWords WordsOfLrcLine(const LrcLine& line)
+{
+    if (line.words.isEmpty() || line.text.isEmpty())
+        return {};
+    LineWords words{line.text, {}, {}, line.endMilliseconds};
+    for (const LrcWord& word : line.words) {
+        words.starts.append(word.start);
+        words.times.append(word.milliseconds);
+    }
+    return words;
 }
 
 bool IsLrcFileName(const QString& path) { return path.endsWith(u".lrc"_s, Qt::CaseInsensitive); }

@@ -31,10 +31,12 @@ void LyricsDocument::setBodyText(const QString& text)
     Q_EMIT bodyChanged();
 }
 
-void LyricsDocument::keepTags(const QStringList& tagLines, const ExactTimes& exactTimes)
+void LyricsDocument::keepTags(const QStringList& tagLines, const ExactTimes& exactTimes,
+                              const WordTimes& wordTimes)
 {
     m_tags = tagLines;
     m_exact = exactTimes;
+    m_words = wordTimes;
     m_changedSinceSave = true;
     Q_EMIT timingChanged();
 }
@@ -48,6 +50,7 @@ void LyricsDocument::clear()
     m_body = kSeparatorLine.toString();
     m_tags = TagTemplateLines();
     m_exact.clear();
+    m_words.clear();
     markSaved();
     Q_EMIT reset();
 }
@@ -55,7 +58,7 @@ void LyricsDocument::clear()
 void LyricsDocument::load(const LoadedLyrics& loaded)
 {
     replaceAll({loaded.headerText, loaded.startText, loaded.bodyText, loaded.tagLines, loaded.exactTimes,
-                m_fileName});
+                m_fileName, loaded.wordTimes});
     markSaved();
     Q_EMIT reset();
 }
@@ -69,7 +72,7 @@ void LyricsDocument::markSaved()
 
 LyricsSnapshot LyricsDocument::snapshot() const
 {
-    return {m_header, m_start, m_body, m_tags, m_exact, m_fileName};
+    return {m_header, m_start, m_body, m_tags, m_exact, m_fileName, m_words};
 }
 
 void LyricsDocument::restore(const LyricsSnapshot& snapshot)
@@ -87,6 +90,7 @@ void LyricsDocument::replaceAll(const LyricsSnapshot& all)
     m_tags = all.tagLines;
     m_exact = all.exactTimes;
     m_fileName = all.fileName;
+    m_words = all.wordTimes;
 }
 
 bool LyricsDocument::isModified() const

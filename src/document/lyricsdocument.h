@@ -8,6 +8,7 @@
 // under and whether it differs from what was last opened, created or saved.
 
 #include "document/exacttimes.h"
+#include "document/linewords.h"
 
 #include <QObject>
 #include <QString>
@@ -26,6 +27,7 @@ struct LyricsSnapshot
     QStringList tagLines;
     ExactTimes exactTimes;
     QString fileName;
+    WordTimes wordTimes;
     friend bool operator==(const LyricsSnapshot&, const LyricsSnapshot&) = default;
 };
 
@@ -46,13 +48,16 @@ public:
     // The tag file's lines, in its order: the body's lines first, then the
     // lines a new or loaded document offers below them. Beside them, line for
     // line, the heard position each tag is the truncation of (the list may
-    // end early: the lines after it have none). Times within a line, word by
-    // word, will stand beside these.
+    // end early: the lines after it have none). Beside them too, the lines'
+    // words: their split and times, each for the text it was made for, so a
+    // line whose text has changed since has none.
     const QStringList& tagLines() const { return m_tags; }
     const ExactTimes& exactTimes() const { return m_exact; }
+    const WordTimes& wordTimes() const { return m_words; }
     // A real-time input wrote the tag file: these are its lines now, with
-    // their exact times.
-    void keepTags(const QStringList& tagLines, const ExactTimes& exactTimes);
+    // their exact times and words.
+    void keepTags(const QStringList& tagLines, const ExactTimes& exactTimes,
+                  const WordTimes& wordTimes = {});
 
     // The name the document is kept under ("" for none): the open and save
     // dialogs start from it.
@@ -103,6 +108,7 @@ private:
     QString m_body;
     QStringList m_tags;
     ExactTimes m_exact;
+    WordTimes m_words;
     QString m_fileName;
     Texts m_saved;
     // Tags kept, or a restore, since the last save.

@@ -4,6 +4,7 @@
 // texts (CR LF between lines) and the lines the tag file receives.
 
 #include "document/exacttimes.h"
+#include "document/linewords.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,8 @@ struct LoadedLyrics
     // The exact times beside the new tag file; none for a file that has only
     // whole seconds.
     ExactTimes exactTimes;
+    // The lines' words beside the tag file (an LRC file timed word by word).
+    WordTimes wordTimes;
 };
 
 // A recognised timed text, read line by line: header lines up to the start

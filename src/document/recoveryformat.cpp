@@ -80,11 +80,72 @@ public:
     }
 
     bool atEnd() const { return m_at == m_bytes.size(); }
+    // The line just read is read again.
+    void back(QByteArrayView line) { m_at -= line.size() + 1; }
 
 private:
     const QByteArray& m_bytes;
     qsizetype m_at = 0;
 };
+
+QByteArray FormatTime(ExactTime time) { return time ? QByteArray::number(*time) : QByteArray("-"); }
+
+std::optional<ExactTime> ParseTime(QByteArrayView text)
+{
+    if (text == "-")
+        return ExactTime();
+    if (const auto ms = ParseNumber(text))
+        return ExactTime(*ms);
+    return std::nullopt;
+}
+
+QByteArray FormatWords(const LineWords& words)
+{
+    QByteArrayList starts;
+    for (const qsizetype start : words.starts)
+        starts.append(QByteArray::number(start));
+    QByteArrayList times;
+    for (const ExactTime& time : words.times)
+        times.append(FormatTime(time));
+    return starts.join(',') + ';' + times.join(',') + ';' + FormatTime(words.end);
+}
+
+// The split must be one the text can have; the times at most one per
+// segment.
+std::optional<LineWords> ParseWords(const QString& text, QByteArrayView line)
+{
+    const QByteArrayList parts = line.toByteArray().split(';');
+    if (parts.size() != 3)
+        return std::nullopt;
+    LineWords words{text, {}, {}, {}};
+    if (!parts.at(0).isEmpty()) {
+        for (const QByteArray& start : parts.at(0).split(',')) {
+            const auto at = ParseNumber(start);
+            if (!at)
+                return std::nullopt;
+            words.starts.append(*at);
+        }
+    }
+    if (!parts.at(1).isEmpty()) {
+        for (const QByteArray& time : parts.at(1).split(',')) {
+            const auto parsed = ParseTime(time);
+            if (!parsed)
+                return std::nullopt;
+            words.times.append(*parsed);
+        }
+    }
+    const auto end = ParseTime(parts.at(2));
+    if (!end || words.times.size() > words.starts.size() || words.starts.isEmpty() ||
+        words.starts.constFirst() != 0)
+        return std::nullopt;
+    for (qsizetype i = 0; i < words.starts.size(); ++i) {
+        const qsizetype at = words.starts.at(i);
+        if (at >= text.size() || (i > 0 && at <= words.starts.at(i - 1)) || text.at(at).isLowSurrogate())
+            return std::nullopt;
+    }
+    words.end = *end;
+    return words;
+}
 
 std::optional<QString> Utf8Text(QByteArrayView bytes)
 {
@@ -114,7 +175,16 @@ QByteArray FormatRecovery(const LyricsSnapshot& lyrics, const QDateTime& updated
            QByteArray::number(tags.size()) + '\n' + tags + '\n';
     out += "exact " + QByteArray::number(lyrics.exactTimes.size()) + '\n';
     for (const ExactTime& time : lyrics.exactTimes)
-        out += (time ? QByteArray::number(*time) : QByteArray("-")) + '\n';
+        out += FormatTime(time) + '\n';
+    out += "words " + QByteArray::number(lyrics.wordTimes.size()) + '\n';
+    for (const LineWords& words : lyrics.wordTimes) {
+        if (words.count() == 0) {
+            out += "-\n";
+            continue;
+        }
+        AppendBlock(out, "line", words.text);
+        out += FormatWords(words) + '\n';
+    }
     out += "end\n";
     return out;
 }
@@ -172,16 +242,36 @@ Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes)
         const auto time = read.line();
         if (!time)
             return damaged;
-        if (*time == "-") {
-            lyrics.exactTimes.append(std::nullopt);
-            continue;
-        }
-        const auto ms = ParseNumber(*time);
-        if (!ms)
+        const auto parsed = time ? ParseTime(*time) : std::nullopt;
+        if (!parsed)
             return damaged;
-        lyrics.exactTimes.append(*ms);
+        lyrics.exactTimes.append(*parsed);
     }
-    const auto end = read.line();
+    auto end = read.line();
+    if (*version >= 2) {
+        const auto wordCount = end && end->startsWith("words ") ? ParseNumber(end->sliced(6)) : std::nullopt;
+        if (!wordCount)
+            return damaged;
+        for (qint32 i = 0; i < *wordCount; ++i) {
+            const auto next = read.line();
+            if (next && *next == "-") {
+                lyrics.wordTimes.append(LineWords());
+                continue;
+            }
+            // The line read was the head of a text block: read it again as one.
+            if (!next)
+                return damaged;
+            read.back(*next);
+            const auto block = read.block("line");
+            const auto text = block ? Utf8Text(*block) : std::nullopt;
+            const auto times = text ? read.line() : std::nullopt;
+            const auto words = times ? ParseWords(*text, *times) : std::nullopt;
+            if (!words)
+                return damaged;
+            lyrics.wordTimes.append(*words);
+        }
+        end = read.line();
+    }
     if (!end || *end != "end" || !read.atEnd())
         return damaged;
     return recovered;

@@ -4,7 +4,7 @@
 // work, so that a run that never ended normally loses nothing. UTF-8 with LF,
 // in blocks a person can read:
 //
-//   Verselet recovery 1
+//   Verselet recovery 2
 //   updated 2026-12-08T05:50:12.345Z
 //   name <bytes>          then that many bytes of the kept file name, LF
 //   header <bytes>        the same for the header text,
@@ -12,7 +12,12 @@
 //   body <bytes>          and the body (its CR LF kept as they are)
 //   tags <count> <bytes>  the tag lines joined by LF, LF
 //   exact <count>         one line each: milliseconds, or "-" for none
+//   words <count>         one entry each: "-" for none, or "line <bytes>"
+//                         with the line's text, then its segment starts,
+//                         times and end: "0,3,5;1200,-,1900;2400"
 //   end
+//
+// A version 1 file is the same without the words.
 //
 // Texts are counted in bytes, so no character a document can hold (CR, LF,
 // anything code page 932 cannot) ends a block early.
@@ -25,7 +30,7 @@
 
 namespace verselet {
 
-inline constexpr int kRecoveryVersion = 1;
+inline constexpr int kRecoveryVersion = 2;
 
 struct RecoveredLyrics
 {

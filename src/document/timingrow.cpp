@@ -5,11 +5,13 @@
 
 namespace verselet {
 
-TimingRow TimingRow::fromListRow(const QString& row, ExactTime exact)
+TimingRow TimingRow::fromListRow(const QString& row, ExactTime exact, const LineWords& words)
 {
     TimingRow line;
     const QString field = TagField(row);
     line.m_text = LineText(row);
+    if (words.text == line.m_text)
+        line.m_words = words;
     if (CurrentExactTime(field, exact)) {
         line.m_time = exact;
         line.m_exact = true;
@@ -35,6 +37,28 @@ TimingRow TimingRow::stamped(qint32 milliseconds, const QString& text)
     line.m_exact = true;
     line.m_text = text;
     return line;
+}
+
+TimingRow TimingRow::retimed(qint32 milliseconds) const
+{
+    TimingRow line = stamped(milliseconds, m_text);
+    line.m_words = m_words;
+    const ExactTime from = when() ? when() : m_words.timeOf(0);
+    if (from)
+        line.m_words.shift(qint64(milliseconds) - *from);
+    return line;
+}
+
+void TimingRow::setWords(const LineWords& words)
+{
+    if (words.text != m_text)
+        return;
+    m_words = words;
+    if (const ExactTime first = words.timeOf(0); first && first != exactTime()) {
+        m_time = first;
+        m_exact = true;
+        m_field.clear();
+    }
 }
 
 QString TimingRow::tagField() const
@@ -78,18 +102,31 @@ bool TimingRow::applyEdit(const QString& editText)
     // exact time it is the truncation of.
     if (edited.tagField() == tagField())
         m_text = edited.m_text;
+    else if (const ExactTime typed = edited.time())
+        *this = retimed(*typed);
     else
         *this = edited;
     return true;
 }
 
-TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes)
+TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes,
+                              const WordTimes& wordTimes)
 {
     TimingRows lines;
     lines.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i)
-        lines.append(TimingRow::fromListRow(rows.at(i), i < exactTimes.size() ? exactTimes.at(i) : std::nullopt));
+        lines.append(TimingRow::fromListRow(rows.at(i), i < exactTimes.size() ? exactTimes.at(i) : std::nullopt,
+                                            i < wordTimes.size() ? wordTimes.at(i) : LineWords()));
     return lines;
+}
+
+WordTimes KeptWordTimes(const TimingRows& rows)
+{
+    WordTimes words;
+    words.reserve(rows.size());
+    for (const TimingRow& row : rows)
+        words.append(row.keptWords());
+    return words;
 }
 
 QStringList ListRows(const TimingRows& rows)

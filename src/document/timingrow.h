@@ -6,6 +6,7 @@
 // minutes or more, whose tag takes eight characters, keeps its text whole.
 
 #include "document/exacttimes.h"
+#include "document/linewords.h"
 
 #include <QList>
 #include <QString>
@@ -21,12 +22,27 @@ public:
     // field (the first seven characters) and its text, with the exact time
     // kept beside the tag. A tag the program writes ("[01:05]") becomes a
     // time; the exact time counts while the tag is still its truncation.
-    static TimingRow fromListRow(const QString& row, ExactTime exact = std::nullopt);
+    // Its words count when they were made for its text.
+    static TimingRow fromListRow(const QString& row, ExactTime exact = std::nullopt,
+                                 const LineWords& words = {});
 
     // The line stamped (or moved) to this time, heard to the millisecond.
     static TimingRow stamped(qint32 milliseconds, const QString& text);
+    // The same line stamped (or moved) to this time: its word times move
+    // with it, by as much as the line does.
+    TimingRow retimed(qint32 milliseconds) const;
 
     const QString& text() const { return m_text; }
+
+    // Its segments and their times: the ones it was given or stamped, or
+    // its text split by default.
+    LineWords words() const { return WordsForText(m_words, m_text); }
+    // What is worth keeping beside the line: words with times or a split of
+    // the user's; empty otherwise.
+    LineWords keptWords() const { return m_words.isWorthKeeping() ? m_words : LineWords(); }
+    // New words for the line, made for its text. The first segment's time
+    // is the line's time: the line follows it.
+    void setWords(const LineWords& words);
 
     // The first seven characters of the tag, as the tag file receives them.
     QString tagField() const;
@@ -66,11 +82,15 @@ private:
     bool m_exact = false;
     QString m_field;
     QString m_text;
+    LineWords m_words;
 };
 
 using TimingRows = QList<TimingRow>;
 
-TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes = {});
+TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes = {},
+                              const WordTimes& wordTimes = {});
 QStringList ListRows(const TimingRows& rows);
+// Each row's kept words, row for row.
+WordTimes KeptWordTimes(const TimingRows& rows);
 
 } // namespace verselet

@@ -13,9 +13,18 @@ SetStep PressSet(TimingRows& rows, int selected, qint32 stampMs)
             continue;
         if (!rows.at(selected).canTakeStamp())
             return {selected, false, false};
-        rows[selected] = TimingRow::stamped(stampMs, rows.at(selected).text());
+        rows[selected] = rows.at(selected).retimed(stampMs);
         return {selected, false, true};
     }
+}
+
+int NextRowToTime(const TimingRows& rows, int selected)
+{
+    for (int row = selected + 1; row < rows.size(); ++row) {
+        if (rows.at(row).isTimed())
+            return row;
+    }
+    return -1;
 }
 
 NextStep PressNext(const TimingRows& rows, int selected)

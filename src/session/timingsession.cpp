@@ -5,6 +5,7 @@
 #include "document/timetag.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace verselet {
 
@@ -27,10 +28,13 @@ TimingSession::TimingSession(CdAudioDevice& device, QObject* parent)
     connect(&m_device, &CdAudioDevice::playbackEnded, this, &TimingSession::playbackEnded);
 }
 
-void TimingSession::setRows(const QStringList& rows, const ExactTimes& exactTimes)
+void TimingSession::setRows(const QStringList& rows, const ExactTimes& exactTimes,
+                            const WordTimes& wordTimes)
 {
-    m_rows = TimingRowsFromList(rows, exactTimes);
+    m_rows = TimingRowsFromList(rows, exactTimes, wordTimes);
     m_selected = -1;
+    m_segment = 0;
+    m_shownPlace = {};
     m_undo.clear();
     m_redo.clear();
     Q_EMIT rowsReset();
@@ -60,7 +64,9 @@ void TimingSession::selectRow(int row)
     if (row == m_selected)
         return;
     m_selected = row;
+    m_segment = 0;
     Q_EMIT selectionChanged(row);
+    showSegmentPlace();
 }
 
 void TimingSession::selectNone() { selectRow(-1); }
@@ -261,6 +267,8 @@ double TimingSession::GetSelectedTagOffset() const
 
 SetStep TimingSession::set()
 {
+    if (m_wordMode)
+        return stampSegment();
     m_editGuard = 1;
     const int before = m_selected;
     // Read at the press, not at the last tick: the tag is the same text as
@@ -375,6 +383,8 @@ void TimingSession::endTest() { goStopped(); }
 
 bool TimingSession::nudge(qint32 deltaMs)
 {
+    if (m_wordMode && nudgeSegment(deltaMs))
+        return true;
     if (m_selected < 0)
         return false;
     const ExactTime time = m_rows.at(m_selected).when();
@@ -387,6 +397,8 @@ bool TimingSession::nudge(qint32 deltaMs)
 
 bool TimingSession::retake()
 {
+    if (m_wordMode && retakeSegment())
+        return true;
     if (m_selected < 0)
         return false;
     const ExactTime time = m_rows.at(m_selected).when();
@@ -402,6 +414,8 @@ bool TimingSession::shiftFromHere()
 {
     if (!m_canSet || m_playingFlag != 1 || m_selected < 0)
         return false;
+    if (m_wordMode && shiftSegment())
+        return true;
     const ExactTime time = m_rows.at(m_selected).when();
     if (!time)
         return false;
@@ -418,8 +432,170 @@ bool TimingSession::shiftFromHere()
 
 void TimingSession::retime(int row, qint32 milliseconds)
 {
-    m_rows[row] = TimingRow::stamped(milliseconds, m_rows.at(row).text());
+    m_rows[row] = m_rows.at(row).retimed(milliseconds);
     Q_EMIT rowChanged(row);
+}
+
+void TimingSession::rewords(int row, const LineWords& words)
+{
+    m_rows[row].setWords(words);
+    Q_EMIT rowChanged(row);
+}
+
+void TimingSession::setWordMode(bool on)
+{
+    m_wordMode = on;
+    m_segment = 0;
+    showSegmentPlace();
+}
+
+TimingSession::SegmentPlace TimingSession::nextSegment() const
+{
+    if (m_selected >= 0) {
+        const TimingRow& row = m_rows.at(m_selected);
+        if (row.canTakeStamp() && m_segment < row.words().count())
+            return {m_selected, m_segment};
+    }
+    return {NextRowToTime(m_rows, m_selected), 0};
+}
+
+void TimingSession::showSegmentPlace()
+{
+    const SegmentPlace now = m_wordMode ? nextSegment() : SegmentPlace{};
+    if (now == m_shownPlace)
+        return;
+    const SegmentPlace before = std::exchange(m_shownPlace, now);
+    if (before.row >= 0)
+        Q_EMIT rowChanged(before.row);
+    if (now.row >= 0 && now.row != before.row)
+        Q_EMIT rowChanged(now.row);
+}
+
+SetStep TimingSession::stampSegment()
+{
+    const qint32 heard = stampPosition();
+    const SegmentPlace place = nextSegment();
+    if (place.row < 0) {
+        // Nothing left to stamp: the run ends as it does line by line.
+        m_wordMode = false;
+        const SetStep step = set();
+        m_wordMode = true;
+        return step;
+    }
+    m_editGuard = 1;
+    Snapshot before = snapshot();
+    if (place.row != m_selected)
+        selectRow(place.row);
+    TimingRow row = m_rows.at(place.row);
+    if (!row.canTakeStamp()) {
+        m_editGuard = 0;
+        return {place.row, false, false};
+    }
+    LineWords words = row.words();
+    if (place.segment == 0) {
+        // The first segment's stamp is the line's: the words stamped on an
+        // earlier take keep their places after it.
+        row = row.retimed(heard);
+        words = row.words();
+    }
+    words.stamp(place.segment, heard);
+    row.setWords(words);
+    remember(std::move(before));
+    m_rows[place.row] = row;
+    m_segment = place.segment + 1;
+    Q_EMIT rowChanged(place.row);
+    showSegmentPlace();
+    m_editGuard = 0;
+    return {place.row, false, true};
+}
+
+bool TimingSession::stampSegmentEnd()
+{
+    if (m_selected < 0)
+        return false;
+    LineWords words = m_rows.at(m_selected).words();
+    if (words.count() == 0 || m_segment < words.count() || !words.timeOf(words.count() - 1))
+        return false;
+    remember(snapshot());
+    words.end = std::max(stampPosition(), *words.timeOf(words.count() - 1));
+    rewords(m_selected, words);
+    return true;
+}
+
+bool TimingSession::setSplit(int row, const SegmentStarts& starts)
+{
+    if (row < 0 || row >= rowCount())
+        return false;
+    const LineWords words = m_rows.at(row).words();
+    LineWords split = words;
+    split.resplit(starts);
+    if (words.count() == 0 || split == words)
+        return false;
+    remember(snapshot());
+    rewords(row, split);
+    if (row == m_selected)
+        m_segment = 0;
+    showSegmentPlace();
+    return true;
+}
+
+bool TimingSession::setSegmentTime(int row, int segment, qint32 milliseconds)
+{
+    if (row < 0 || row >= rowCount())
+        return false;
+    LineWords words = m_rows.at(row).words();
+    if (!words.timeOf(segment))
+        return false;
+    remember(snapshot());
+    words.move(segment, milliseconds);
+    rewords(row, words);
+    return true;
+}
+
+bool TimingSession::nudgeSegment(qint32 deltaMs)
+{
+    if (m_selected < 0)
+        return false;
+    LineWords words = m_rows.at(m_selected).words();
+    const ExactTime time = words.timeOf(currentSegment());
+    if (!time)
+        return false;
+    remember(snapshot());
+    words.move(currentSegment(), ClampToPosition(qint64(*time) + deltaMs));
+    rewords(m_selected, words);
+    return true;
+}
+
+bool TimingSession::retakeSegment()
+{
+    if (m_selected < 0)
+        return false;
+    const ExactTime time = m_rows.at(m_selected).words().timeOf(currentSegment());
+    if (!time)
+        return false;
+    playFrom(std::max(*time - kRetakeLeadMs, 0));
+    // The next Set stamps this segment again.
+    m_segment = currentSegment();
+    showSegmentPlace();
+    return true;
+}
+
+bool TimingSession::shiftSegment()
+{
+    LineWords words = m_rows.at(m_selected).words();
+    const int segment = currentSegment();
+    const ExactTime time = words.timeOf(segment);
+    if (!time)
+        return false;
+    const qint64 delta = qint64(stampPosition()) - *time;
+    remember(snapshot());
+    words.shift(delta, segment);
+    rewords(m_selected, words);
+    for (int row = m_selected + 1; row < rowCount(); ++row) {
+        if (const ExactTime later = m_rows.at(row).when())
+            retime(row, ClampToPosition(*later + delta));
+    }
+    return true;
 }
 
 void TimingSession::remember(Snapshot before)
@@ -437,6 +613,8 @@ void TimingSession::restore(const Snapshot& state)
             Q_EMIT rowChanged(row);
     }
     selectRow(state.selected);
+    m_segment = state.segment;
+    showSegmentPlace();
 }
 
 bool TimingSession::undo()

@@ -39,7 +39,8 @@ public:
     // ---- The lines of the run
     // The rows of the timing list and their exact times, row for row
     // (missing ones are none).
-    void setRows(const QStringList& rows, const ExactTimes& exactTimes = {});
+    void setRows(const QStringList& rows, const ExactTimes& exactTimes = {},
+                 const WordTimes& wordTimes = {});
     // Each row as the list shows it: the tag, then the text.
     QStringList rows() const { return ListRows(m_rows); }
     const TimingRow& row(int row) const { return m_rows.at(row); }
@@ -50,6 +51,8 @@ public:
     ExactTime exactTime(int row) const;
     // Every row's, as exactTime() gives them.
     ExactTimes exactTimes() const;
+    // Every row's words worth keeping (times, or a split of the user's).
+    WordTimes wordTimes() const { return KeptWordTimes(m_rows); }
 
     // The selected row, -1 for none. The user's choice in a view comes here.
     int selectedRow() const { return m_selected; }
@@ -98,7 +101,8 @@ public:
     void stop();               // "□"
     void playFromSelectedRow(); // "=>": from the selected line's time
     // "Set": the row stamped keeps the heard position at the press as its
-    // exact time, and its truncation as its tag.
+    // exact time, and its truncation as its tag. In word mode it stamps the
+    // next segment instead (stampSegment).
     SetStep set();
     NextStep next();           // "Next"
     // "Top": the selected line to the top of the view; false with none.
@@ -123,6 +127,39 @@ public:
     // this many milliseconds (not below 0).
     void setLagOffset(qint32 milliseconds) { m_lagOffset = milliseconds; }
     qint32 lagOffset() const { return m_lagOffset; }
+
+    // ---- Word by word
+    // In word mode Set stamps the lines segment by segment, and the
+    // corrections (nudge, retake, shift, a dragged tick) work on the segment
+    // last stamped. Turning it on or off starts the selected line from its
+    // first segment.
+    void setWordMode(bool on);
+    bool wordMode() const { return m_wordMode; }
+    // Where the next Set stamps in word mode: the selected line's next
+    // segment; after its last one (or with no line selected) the first
+    // segment of the next line to be timed. Row -1 when the run would end.
+    struct SegmentPlace
+    {
+        int row = -1;
+        int segment = 0;
+        friend bool operator==(const SegmentPlace&, const SegmentPlace&) = default;
+    };
+    SegmentPlace nextSegment() const;
+    // The segment the corrections work on: the selected line's last stamped
+    // one (its first before any).
+    int currentSegment() const { return std::max(m_segment - 1, 0); }
+    // Set in word mode: the segment takes the heard position; the first
+    // segment's stamp is also its line's.
+    SetStep stampSegment();
+    // Shift+Space: once the selected line's last segment is stamped, the
+    // heard position is where it ends. False otherwise.
+    bool stampSegmentEnd();
+    // The user's split of a line; its word times go with the old split. One
+    // step. False when the split is the one it has, or the row has no text.
+    bool setSplit(int row, const SegmentStarts& starts);
+    // A segment's time set outright (its tick dragged), held between its
+    // neighbours: one step. False when the segment has no time.
+    bool setSegmentTime(int row, int segment, qint32 milliseconds);
 
     // ---- The waveform
     // A click at a time of the chosen track: while playing, plays on from
@@ -187,8 +224,9 @@ private:
     {
         TimingRows rows;
         int selected = -1;
+        int segment = 0;
     };
-    Snapshot snapshot() const { return {m_rows, m_selected}; }
+    Snapshot snapshot() const { return {m_rows, m_selected, m_segment}; }
     // `before` becomes the step undo goes back to; what was undone is gone.
     void remember(Snapshot before);
     void restore(const Snapshot& state);
@@ -198,6 +236,16 @@ private:
     qint32 stampPosition() const;
     // The row's tag and exact time become this time.
     void retime(int row, qint32 milliseconds);
+    // The row takes these words (and, from the first, its time).
+    void rewords(int row, const LineWords& words);
+    // The corrections in word mode, on the current segment; false when it
+    // has no time (the line's own correction applies then).
+    bool nudgeSegment(qint32 deltaMs);
+    bool retakeSegment();
+    bool shiftSegment();
+    // The next-segment place moved: the rows it left and reached are shown
+    // again.
+    void showSegmentPlace();
     void playFrom(qint32 trackMilliseconds);
     int selectedTrackNumber() const;
     void setControls(bool canSet, bool canTest);
@@ -231,6 +279,10 @@ private:
     std::optional<qint32> m_cue;
     QList<Snapshot> m_undo;
     QList<Snapshot> m_redo;
+    bool m_wordMode = false;
+    // The selected line's next segment to stamp.
+    int m_segment = 0;
+    SegmentPlace m_shownPlace;
 };
 
 } // namespace verselet

@@ -34,7 +34,8 @@ const LyricsSnapshot kLeft{u"夏の歌\r\n作者"_s,
                            u"-----------------------------------\r\n一行目 Ünï\r\n二行目"_s,
                            {u"-------"_s, u"[00:12]"_s, u"[--:--]"_s},
                            {std::nullopt, 12345},
-                           u"/home/u/夏.txt"_s};
+                           u"/home/u/夏.txt"_s,
+                           {{}, {u"一行目 Ünï"_s, {0, 1, 2}, {12345, 12800}, {}}}};
 // 2026/12/08 05:50 UTC, 14:50 in Tokyo, where these tests live.
 const QDateTime kUpdated(QDate(2026, 12, 8), QTime(5, 50, 12), Qt::UTC);
 
@@ -100,7 +101,7 @@ void TestRecovery::startUpOffersWhatTheLastRunLeft_data()
     QTest::newRow("damaged") << good.first(40) << false << int(QMessageBox::Ok)
                              << u"前回の歌詞を復元するファイル"_s << false << Left::SetAside;
     QTest::newRow("from a later version")
-        << QByteArray(good).replace("recovery 1", "recovery 7") << false << int(QMessageBox::Ok)
+        << QByteArray(good).replace("recovery 2", "recovery 7") << false << int(QMessageBox::Ok)
         << u"前回の歌詞を復元するファイル"_s << false << Left::SetAside;
     // The running copy's file is its own: a second copy neither reads nor
     // removes it.

@@ -27,20 +27,24 @@ void TestRecoveryFormat::everyFieldComesBack_data()
                           u"-----------------------------------\r\n一行目\r\n二行目\r\n"_s,
                           {u"-------"_s, u"[00:12]"_s, u"[01:05]"_s, u"[--:--]"_s},
                           {std::nullopt, 12345, 65432, std::nullopt},
-                          u"/home/u/歌詞/夏.txt"_s};
+                          u"/home/u/歌詞/夏.txt"_s,
+                          {{}, {u"一行目"_s, {0, 1, 2}, {12345, std::nullopt, 13000}, 14000},
+                           {u"二行目"_s, {0, 2}, {}, {}}}};
     QTest::newRow("characters code page 932 cannot hold")
         << LyricsSnapshot{u"🎤 Ünïcödé"_s, u"한국어"_s, u"e\u0301\r\n\u2028\r\n\t\0end"_s,
-                          {u"[00:00]"_s}, {0},         u"a\nb\r.txt"_s};
+                          {u"[00:00]"_s}, {0},         u"a\nb\r.txt"_s,
+                          {{u"🎤 a;b,c"_s, {0, 2, 4}, {0, 1, 2}, {}}}};
     QTest::newRow("everything empty") << LyricsSnapshot{};
     QTest::newRow("one empty tag line, no exact time")
-        << LyricsSnapshot{{}, {}, u"x"_s, {QString()}, {}, {}};
+        << LyricsSnapshot{{}, {}, u"x"_s, {QString()}, {}, {}, {}};
     QTest::newRow("texts that look like the file's own lines")
         << LyricsSnapshot{u"end\nexact 3\n"_s,
                           u"tags 1 0\n"_s,
                           u"body 999\n\n"_s,
                           {u"end"_s, QString(), u"-"_s},
                           {std::numeric_limits<qint32>::max(), std::nullopt, 0},
-                          u"name 0"_s};
+                          u"name 0"_s,
+                          {{u"words 1\n-"_s, {0}, {0}, {}}}};
 }
 
 void TestRecoveryFormat::everyFieldComesBack()
@@ -51,20 +55,28 @@ void TestRecoveryFormat::everyFieldComesBack()
     QVERIFY(back.ok());
     QCOMPARE(back.value().lyrics, lyrics);
     QCOMPARE(back.value().updated, updated);
+    // A file of the first version, which had no words, still reads.
+    if (lyrics.wordTimes.isEmpty()) {
+        const QByteArray first = FormatRecovery(lyrics, updated)
+                                     .replace("recovery 2\n", "recovery 1\n")
+                                     .replace("\nwords 0\nend\n", "\nend\n");
+        QCOMPARE(ParseRecovery(first).value().lyrics, lyrics);
+    }
 }
 
 void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
 {
     const QByteArray good = FormatRecovery(
-        {u"h"_s, u"s"_s, u"一行\r\n"_s, {u"[00:01]"_s, u"-------"_s}, {1000}, u"f.txt"_s},
+        {u"h"_s, u"s"_s, u"一行\r\n"_s, {u"[00:01]"_s, u"-------"_s}, {1000}, u"f.txt"_s,
+         {{u"一行"_s, {0, 1}, {1000, 1500}, {}}}},
         QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<RecoveryProblem>("problem");
     QTest::newRow("empty") << QByteArray() << RecoveryProblem::Damaged;
     QTest::newRow("another file") << QByteArray("[00:00]hello\r\n") << RecoveryProblem::Damaged;
-    QTest::newRow("a later version") << QByteArray(good).replace("recovery 1\n", "recovery 2\n")
+    QTest::newRow("a later version") << QByteArray(good).replace("recovery 2\n", "recovery 3\n")
                                      << RecoveryProblem::FutureVersion;
-    QTest::newRow("version 0") << QByteArray(good).replace("recovery 1\n", "recovery 0\n")
+    QTest::newRow("version 0") << QByteArray(good).replace("recovery 2\n", "recovery 0\n")
                                << RecoveryProblem::Damaged;
     QTest::newRow("a block longer than the file")
         << QByteArray(good).replace("body 8\n", "body 80\n") << RecoveryProblem::Damaged;
@@ -77,6 +89,12 @@ void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
     QTest::newRow("bytes that are not UTF-8")
         << QByteArray(good).replace("h\n", "\xff\n") << RecoveryProblem::Damaged;
     QTest::newRow("something after the end") << good + "more\n" << RecoveryProblem::Damaged;
+    QTest::newRow("a split past the line's end")
+        << QByteArray(good).replace("0,1;", "0,7;") << RecoveryProblem::Damaged;
+    QTest::newRow("more times than segments")
+        << QByteArray(good).replace("1000,1500;", "1000,1500,2000;") << RecoveryProblem::Damaged;
+    QTest::newRow("a version 1 file with words")
+        << QByteArray(good).replace("recovery 2\n", "recovery 1\n") << RecoveryProblem::Damaged;
     // A write cut short anywhere (a full disk without the rename) is refused.
     for (qsizetype cut = 1; cut < good.size(); cut += 7)
         QTest::addRow("cut after %lld bytes", qlonglong(cut))

@@ -111,7 +111,7 @@ void TestRecoveryKeeper::theFileFollowsWhetherWorkIsUnsaved()
         document.keepTags({u"[00:01]"_s}, {1234});
         break;
     case Then::Restore:
-        document.restore({u"h"_s, {}, u"b"_s, {}, {}, u"f.txt"_s});
+        document.restore({u"h"_s, {}, u"b"_s, {}, {}, u"f.txt"_s, {}});
         break;
     }
     QTest::qWait(200);

@@ -1,0 +1,88 @@
+#include "document/linewords.h"
+
+#include <algorithm>
+
+namespace verselet {
+
+LineWords LineWords::split(const QString& text)
+{
+    return {text, DefaultSegments(text), {}, {}};
+}
+
+QStringView LineWords::segmentText(qsizetype segment) const
+{
+    if (segment < 0 || segment >= count())
+        return {};
+    const qsizetype from = starts.at(segment);
+    const qsizetype to = segment + 1 < count() ? starts.at(segment + 1) : text.size();
+    return QStringView(text).sliced(from, to - from);
+}
+
+bool LineWords::hasTimes() const
+{
+    return end ||
+           std::any_of(times.cbegin(), times.cend(), [](ExactTime t) { return t.has_value(); });
+}
+
+bool LineWords::isWorthKeeping() const
+{
+    return count() > 0 && (hasTimes() || starts != DefaultSegments(text));
+}
+
+void LineWords::stamp(qsizetype segment, qint32 milliseconds)
+{
+    if (segment < 0 || segment >= count())
+        return;
+    if (times.size() <= segment)
+        times.resize(segment + 1);
+    times[segment] = std::max(milliseconds, 0);
+}
+
+bool LineWords::move(qsizetype segment, qint32 milliseconds)
+{
+    if (!timeOf(segment))
+        return false;
+    qint32 low = 0;
+    qint32 high = std::numeric_limits<qint32>::max();
+    for (qsizetype before = segment - 1; before >= 0; --before) {
+        if (const ExactTime t = timeOf(before)) {
+            low = *t;
+            break;
+        }
+    }
+    for (qsizetype after = segment + 1; after <= count(); ++after) {
+        if (const ExactTime t = after < count() ? timeOf(after) : end) {
+            high = *t;
+            break;
+        }
+    }
+    times[segment] = std::clamp(milliseconds, low, std::max(low, high));
+    return true;
+}
+
+void LineWords::shift(qint64 delta, qsizetype fromSegment)
+{
+    for (qsizetype segment = std::max<qsizetype>(fromSegment, 0); segment < times.size();
+         ++segment) {
+        if (ExactTime& time = times[segment])
+            time = ClampToPosition(*time + delta);
+    }
+    if (end)
+        end = ClampToPosition(*end + delta);
+}
+
+void LineWords::resplit(const SegmentStarts& newStarts)
+{
+    if (newStarts == starts)
+        return;
+    starts = newStarts;
+    times.clear();
+    end.reset();
+}
+
+LineWords WordsForText(const LineWords& kept, const QString& text)
+{
+    return kept.text == text && kept.count() > 0 ? kept : LineWords::split(text);
+}
+
+} // namespace verselet

@@ -1,0 +1,63 @@
+#pragma once
+
+// A line timed word by word: the text it was split for, where each of its
+// segments begins, when each is sung, and when the last one ends. Times sit
+// beside the line's own time; the first segment's time is the line's. A line
+// whose text has changed since its words were made has none: words are only
+// ever taken for the text they were made for.
+
+#include "document/exacttimes.h"
+#include "document/segments.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+namespace verselet {
+
+struct LineWords
+{
+    QString text;
+    SegmentStarts starts;
+    // Segment by segment (the list may end early: the segments after it
+    // have none).
+    ExactTimes times;
+    // When the last segment ends, when the user marked it.
+    ExactTime end;
+
+    // A line's text split by default, with no times.
+    static LineWords split(const QString& text);
+
+    qsizetype count() const { return starts.size(); }
+    ExactTime timeOf(qsizetype segment) const
+    {
+        return segment >= 0 && segment < times.size() ? times.at(segment) : std::nullopt;
+    }
+    QStringView segmentText(qsizetype segment) const;
+    bool hasTimes() const;
+    // Worth keeping beside the line: it has times, or a split of the user's.
+    bool isWorthKeeping() const;
+
+    // The segment stamped: its time set outright.
+    void stamp(qsizetype segment, qint32 milliseconds);
+    // A segment's time moved to `milliseconds`, held between its neighbours'
+    // times (and before the end); false when it has none.
+    bool move(qsizetype segment, qint32 milliseconds);
+    // Every time from `fromSegment` on (and the end) moved by `delta` ms, not
+    // below 0.
+    void shift(qint64 delta, qsizetype fromSegment = 0);
+    // A new split of the same text: the times go, as they belonged to
+    // other segments.
+    void resplit(const SegmentStarts& newStarts);
+
+    friend bool operator==(const LineWords&, const LineWords&) = default;
+};
+
+// One per tag-file line, beside the exact times (the list may end early).
+using WordTimes = QList<LineWords>;
+
+// The words kept for a line, when they were made for its text as it is now;
+// otherwise its text split by default, with no times.
+LineWords WordsForText(const LineWords& kept, const QString& text);
+
+} // namespace verselet
