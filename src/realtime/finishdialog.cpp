@@ -40,6 +40,7 @@ QString untimedLyricsQuestion(int lines)
 }
 
 const QString kLrcFilter = u"LRCファイル (*.lrc)"_s;
+const QString kEnhancedLrcFilter = u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s;
 
 } // namespace
 
@@ -117,7 +118,8 @@ bool FinishDialog::SaveTimingTags()
     }
     // The exact times go with the tags they belong to, row for row.
     m_exactTimes.resize(m_rows.size());
-    m_context.document->keepTags(TimingTags(m_rows), m_exactTimes);
+    m_wordTimes.resize(m_rows.size());
+    m_context.document->keepTags(TimingTags(m_rows), m_exactTimes, m_wordTimes);
     return true;
 }
 
@@ -173,32 +175,34 @@ bool FinishDialog::CreateLrcFile()
         if (!AskYesNo(this, untimedLyricsQuestion(untimed)))
             return false;
     }
-    const QString target = chooseLrcTarget();
-    if (target.isEmpty())
+    const LrcTarget target = chooseLrcTarget();
+    if (target.path.isEmpty())
         return false;
-    const LrcDocument lrc =
-        LrcFromRun(m_context.document->headerText(), m_context.document->startText(), pairs, m_exactTimes);
-    if (const auto written = ReplaceUserFile(target, EncodeLrc(lrc)); !written) {
-        reportFileError(written.error(), target);
+    const LrcDocument lrc = LrcFromRun(m_context.document->headerText(), m_context.document->startText(),
+                                       pairs, m_exactTimes, m_wordTimes);
+    if (const auto written = ReplaceUserFile(target.path, EncodeLrc(lrc, target.flavour)); !written) {
+        reportFileError(written.error(), target.path);
         return false;
     }
     return true;
 }
 
-QString FinishDialog::chooseLrcTarget()
+FinishDialog::LrcTarget FinishDialog::chooseLrcTarget()
 {
     QFileDialog dialog(this);
     dialog.setObjectName(u"LrcDialog"_s);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(kLrcFilter);
+    dialog.setNameFilters({kLrcFilter, kEnhancedLrcFilter});
     dialog.setDefaultSuffix(u"lrc"_s);
     if (const QString offered = LrcFileNameFor(m_context.document->fileName()); !offered.isEmpty())
         dialog.selectFile(offered);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter() == kEnhancedLrcFilter
+                                                     ? LrcFlavour::Enhanced
+                                                     : LrcFlavour::Plain};
 }
 
 void FinishDialog::reportFileError(const FileError& error, const QString& targetPath)

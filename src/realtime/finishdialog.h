@@ -1,6 +1,8 @@
 #pragma once
 
 #include "document/exacttimes.h"
+#include "document/linewords.h"
+#include "document/lrcformat.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -35,6 +37,10 @@ public:
     {
     }
 
+    // The rows' words, row for row: kept with the tags, written to an
+    // enhanced LRC file.
+    void setWordTimes(WordTimes wordTimes) { m_wordTimes = std::move(wordTimes); }
+
     void onKeepClicked();       // 編集を保存してもどる
     void onDiscardClicked();    // 編集を破棄してもどる
     void onCreateTextClicked(); // 歌詞テキストを作成する
@@ -48,7 +54,8 @@ public:
     // the user save it; true once the file is saved.
     bool CreateLyricsText();
     // The same run as standard LRC, after asking about lyrics without a
-    // time, into a file chosen in a save dialog of its own; true once the
+    // time, into a file chosen in a save dialog of its own: plain, or
+    // enhanced with the word times when that filter is chosen; true once the
     // file is written.
     bool CreateLrcFile();
 
@@ -65,11 +72,19 @@ private:
     QPushButton* m_createLrcButton = nullptr;  // "Command4"
 
     void reportFileError(const FileError& error, const QString& targetPath = {});
-    QString chooseLrcTarget();
+    // The file to write and the form chosen by the dialog's filter; no path
+    // when the user cancels.
+    struct LrcTarget
+    {
+        QString path;
+        LrcFlavour flavour = LrcFlavour::Plain;
+    };
+    LrcTarget chooseLrcTarget();
 
     const RealtimeContext& m_context;
     QStringList m_rows;
     ExactTimes m_exactTimes;
+    WordTimes m_wordTimes;
 };
 
 } // namespace verselet

@@ -27,16 +27,19 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
         }
         const ExactTimes exactTimes =
             TimingExactTimes(m_context.document->exactTimes(), selection.marks(), timingRows.value().size());
+        const WordTimes wordTimes =
+            TimingWordTimes(m_context.document->wordTimes(), selection.marks(), timingRows.value().size());
         // A run that ended the input ends the selection too; after one that
         // was closed by the finish dialog's frame, the selection stays, marks
         // and all, for another run.
-        if (runTiming(timingRows.value(), &selection, exactTimes))
+        if (runTiming(timingRows.value(), &selection, exactTimes, wordTimes))
             selection.accept();
     });
     selection.exec();
 }
 
-bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const ExactTimes& exactTimes)
+bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const ExactTimes& exactTimes,
+                              const WordTimes& wordTimes)
 {
     // The run starts reading the disc as it is made, and its window is
     // shown, modal over `over`, at once: nothing below it takes input (no
@@ -45,7 +48,7 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
     TimingRun run(m_context.makeDevice(), m_context.driveName, m_context.rememberedTrack);
     auto timing = std::make_unique<TimingWindow>(run, over);
     timing->setFinishedByOwner(true);
-    timing->setTimingRows(rows, exactTimes);
+    timing->setTimingRows(rows, exactTimes, wordTimes);
 
     TimingWindow* window = timing.get();
     QObject::connect(window, &TimingWindow::testRequested, window, [this, window](bool fromBeginning) {
@@ -64,6 +67,7 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
             m_context.rememberedTrack = run.rememberedTrack();
             FinishDialog finish(m_context, window->session().rows(), window->session().exactTimes(),
                                 window);
+            finish.setWordTimes(window->session().wordTimes());
             // The dialog keeps in the document what it writes, also when
             // the input goes on (a save dialog cancelled).
             ended = finish.exec() != FinishDialog::Closed;

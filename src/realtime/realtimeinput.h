@@ -8,6 +8,7 @@
 // next.
 
 #include "document/exacttimes.h"
+#include "document/linewords.h"
 #include "realtime/realtimecontext.h"
 #include "workfiles/workfiles.h"
 
@@ -35,7 +36,8 @@ public:
     // One timing run on these timing-list rows and their exact times, over
     // `over`. True when the finish dialog ended the input; false when it was
     // closed by its frame.
-    bool runTiming(const QStringList& rows, QWidget* over, const ExactTimes& exactTimes = {});
+    bool runTiming(const QStringList& rows, QWidget* over, const ExactTimes& exactTimes = {},
+                   const WordTimes& wordTimes = {});
 
 private:
     RealtimeContext& m_context;

@@ -2,6 +2,8 @@
 
 #include "session/timingsession.h"
 
+#include <QPoint>
+
 namespace verselet {
 
 TimingListModel::TimingListModel(TimingSession& session, QObject* parent)
@@ -28,8 +30,20 @@ QVariant TimingListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_session.rowCount())
         return {};
+    const TimingRow& row = m_session.row(index.row());
     if (role == Qt::DisplayRole)
-        return m_session.row(index.row()).listRow();
+        return row.listRow();
+    if (role == kNextSegmentRole && m_session.wordMode()) {
+        const TimingSession::SegmentPlace place = m_session.nextSegment();
+        if (place.row != index.row())
+            return {};
+        const LineWords words = row.words();
+        if (place.segment >= words.count())
+            return {};
+        const qsizetype tagLength = row.listRow().size() - row.text().size();
+        return QPoint(int(tagLength + words.starts.at(place.segment)),
+                      int(words.segmentText(place.segment).size()));
+    }
     return {};
 }
 

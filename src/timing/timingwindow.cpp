@@ -13,12 +13,15 @@
 #include "widgets/wrapbutton.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QProgressDialog>
 #include <QShowEvent>
 #include <QTimer>
@@ -34,7 +37,7 @@ namespace {
 constexpr qint32 kNudgeMs = 100;
 constexpr qint32 kNudgeSecondMs = 1000;
 
-enum class TimingKey { None, Set, Back, On, BackSecond, OnSecond, Retake, Shift, Undo, Redo };
+enum class TimingKey { None, Set, SetEnd, Back, On, BackSecond, OnSecond, Retake, Shift, Undo, Redo };
 
 TimingKey timingKeyOf(const QKeyEvent& event)
 {
@@ -46,7 +49,7 @@ TimingKey timingKeyOf(const QKeyEvent& event)
     const bool ctrl = mods == Qt::ControlModifier;
     switch (event.key()) {
     case Qt::Key_Space:
-        return plain ? TimingKey::Set : TimingKey::None;
+        return plain ? TimingKey::Set : shift ? TimingKey::SetEnd : TimingKey::None;
     case Qt::Key_Left:
         return plain ? TimingKey::Back : shift ? TimingKey::BackSecond : TimingKey::None;
     case Qt::Key_Right:
@@ -80,6 +83,35 @@ public:
     {
         input = FoldForCp932(input);
         return CanEncodeCp932(input) ? Acceptable : Invalid;
+    }
+};
+
+// The list row Set stamps next in word mode marks the segment it stamps.
+class NextSegmentDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QVariant place = index.data(TimingListModel::kNextSegmentRole);
+        if (!place.isValid())
+            return;
+        const QPoint segment = place.toPoint();
+        const QString row = index.data(Qt::DisplayRole).toString();
+        const QFontMetrics metrics(option.font);
+        const QRect text = option.rect.adjusted(
+            option.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1,
+            0, 0, 0);
+        const int from = text.left() + metrics.horizontalAdvance(row.left(segment.x()));
+        const int width = metrics.horizontalAdvance(row.mid(segment.x(), segment.y()));
+        const QRect mark(from, option.rect.top() + 1, width, option.rect.height() - 2);
+        painter->save();
+        painter->fillRect(mark, QColor(255, 190, 0, 110));
+        painter->setPen(QPen(QColor(220, 120, 0), 2));
+        painter->drawLine(mark.bottomLeft(), mark.bottomRight());
+        painter->restore();
     }
 };
 
@@ -138,6 +170,7 @@ void TimingWindow::buildWidgets()
     m_lineList = new QListView(this);
     m_lineList->setObjectName(u"List1"_s);
     m_lineList->setModel(m_model);
+    m_lineList->setItemDelegate(new NextSegmentDelegate(m_lineList));
     m_lineList->setFont(TerminalFont());
     m_lineList->setToolTip(u"歌詞リスト"_s);
     m_lineList->setGeometry(TwipsRect(0, 0, 8175, 4380));
@@ -172,6 +205,16 @@ void TimingWindow::buildWidgets()
     m_lineText->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_lineText->setLineWidth(1);
     m_lineText->setGeometry(TwipsRect(1005, 4440, 7155, 375));
+
+    m_segmentField = new QLineEdit(this);
+    m_segmentField->setObjectName(u"SegmentText"_s);
+    m_segmentField->setFont(TerminalFont());
+    m_segmentField->setToolTip(u"「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます"_s);
+    m_segmentField->setGeometry(TwipsRect(1005, 4440, 7155, 375));
+    m_segmentField->hide();
+    connect(m_segmentField, &QLineEdit::textEdited, this, &TimingWindow::onSegmentBarsEdited);
+    // Enter gives the keys back to the timing.
+    connect(m_segmentField, &QLineEdit::returnPressed, this, [this] { m_lineList->setFocus(); });
 
     m_trackCaption = new QLabel(u"再生するトラック"_s, this);
     m_trackCaption->setObjectName(u"Label1"_s);
@@ -230,6 +273,13 @@ void TimingWindow::buildWidgets()
         button(u"Command3"_s, u"||"_s, u"一時停止します"_s, TwipsRect(6840, 5520, 615, 375));
     m_stopButton = button(u"Command4"_s, u"□"_s, u"停止します"_s, TwipsRect(7560, 5520, 615, 375));
 
+    m_wordModeBox = new QCheckBox(u"語単位"_s, this);
+    m_wordModeBox->setObjectName(u"WordMode"_s);
+    m_wordModeBox->setToolTip(
+        u"Spaceで一語（一文字）ずつタイムを入れます。Shift+Spaceで最後の語の終わりを入れます"_s);
+    m_wordModeBox->setGeometry(TwipsRect(4560, 5520, 800, 375));
+    connect(m_wordModeBox, &QCheckBox::toggled, this, &TimingWindow::onWordModeToggled);
+
     // The free corner left of "更新" tells when nothing will be heard.
     m_silentLabel = new QLabel(u"無音再生"_s, this);
     m_silentLabel->setObjectName(u"SilentLabel"_s);
@@ -264,7 +314,7 @@ void TimingWindow::buildWidgets()
     // take them (a button pressed by Space, the list's own arrows and
     // search); the time field keeps its own typing.
     for (QWidget* child : findChildren<QWidget*>()) {
-        if (child != m_tagField && child->focusPolicy() != Qt::NoFocus)
+        if (child != m_tagField && child != m_segmentField && child->focusPolicy() != Qt::NoFocus)
             child->installEventFilter(this);
     }
 }
@@ -300,6 +350,12 @@ void TimingWindow::followSession()
         m_tagField->setText(line.tagField());
     });
     connect(session, &TimingSession::playTimeChanged, m_clock, &QLabel::setText);
+    // The split shown is the selected line's, as it is now.
+    connect(session, &TimingSession::selectionChanged, this, &TimingWindow::showSegments);
+    connect(session, &TimingSession::rowChanged, this, [this](int row) {
+        if (row == m_session->selectedRow())
+            showSegments();
+    });
     connect(session, &TimingSession::controlsChanged, this, [this] {
         m_setButton->setEnabled(m_session->canSet());
         m_testFromStartButton->setEnabled(m_session->canTest());
@@ -339,9 +395,10 @@ void TimingWindow::showSilence()
     m_silentLabel->setVisible(m_run.device().isSilent());
 }
 
-void TimingWindow::setTimingRows(const QStringList& rows, const ExactTimes& exactTimes)
+void TimingWindow::setTimingRows(const QStringList& rows, const ExactTimes& exactTimes,
+                                 const WordTimes& wordTimes)
 {
-    m_session->setRows(rows, exactTimes);
+    m_session->setRows(rows, exactTimes, wordTimes);
 }
 
 QStringList TimingWindow::timingRows() const { return m_session->rows(); }
@@ -423,6 +480,48 @@ void TimingWindow::ShowSelectedLine()
         m_lineText->setText(row.text());
         m_tagField->setEnabled(false);
     }
+    showSegments();
+}
+
+void TimingWindow::showSegments()
+{
+    if (!m_session->wordMode())
+        return;
+    const int selected = m_session->selectedRow();
+    const LineWords words = selected >= 0 ? m_session->row(selected).words() : LineWords();
+    const QString barred = BarredSegments(words.text, words.starts);
+    // Not while the user is moving the bars: the field keeps what is typed.
+    if (m_segmentField->text() != barred && !m_segmentField->hasFocus())
+        m_segmentField->setText(barred);
+    m_segmentField->setEnabled(words.count() > 1 || (words.count() == 1 && words.text.size() > 1));
+}
+
+void TimingWindow::onWordModeToggled(bool on)
+{
+    m_session->setWordMode(on);
+    m_segmentField->setVisible(on);
+    m_lineText->setVisible(!on);
+    m_segmentField->clear();
+    showSegments();
+}
+
+void TimingWindow::onSegmentBarsEdited(const QString& barred)
+{
+    const int selected = m_session->selectedRow();
+    if (selected < 0)
+        return;
+    const QString& text = m_session->row(selected).text();
+    if (QString(barred).remove(u'|') != text) {
+        // Only the bars change here: the text goes back as it was.
+        QApplication::beep();
+        const LineWords words = m_session->row(selected).words();
+        m_segmentField->setText(BarredSegments(text, words.starts));
+        return;
+    }
+    // Bars together or at an end are a split on its way; it applies once it
+    // is one.
+    if (const std::optional<SegmentStarts> split = SegmentsFromBars(text, barred))
+        m_session->setSplit(selected, *split);
 }
 
 void TimingWindow::onTagEdited()
@@ -454,7 +553,7 @@ bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
             }
         }
     }
-    if (type == QEvent::KeyPress && watched != m_tagField &&
+    if (type == QEvent::KeyPress && watched != m_tagField && watched != m_segmentField &&
         timingKey(*static_cast<QKeyEvent*>(event)))
         return true;
     if (watched == m_lineList && type == QEvent::KeyPress) {
@@ -470,7 +569,8 @@ void TimingWindow::keyPressEvent(QKeyEvent* event)
 {
     // A key the time field let through (one it has no use for) is still
     // the field's.
-    if (QApplication::focusWidget() != m_tagField && timingKey(*event))
+    if (QApplication::focusWidget() != m_tagField && QApplication::focusWidget() != m_segmentField &&
+        timingKey(*event))
         return;
     QDialog::keyPressEvent(event);
 }
@@ -483,7 +583,8 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
     // A key held down repeats; Set, a retake and a shift happen once per
     // press, or a held Space would stamp line after line. A held arrow
     // nudges on.
-    if (event.isAutoRepeat() && (key == TimingKey::Set || key == TimingKey::Retake || key == TimingKey::Shift))
+    if (event.isAutoRepeat() && (key == TimingKey::Set || key == TimingKey::SetEnd ||
+                                 key == TimingKey::Retake || key == TimingKey::Shift))
         return true;
     ShowSelectedLine();
     bool changed = false;
@@ -493,6 +594,9 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
         if (m_session->canSet())
             onSetClicked();
         return true;
+    case TimingKey::SetEnd:
+        changed = m_session->canSet() && m_session->wordMode() && m_session->stampSegmentEnd();
+        break;
     case TimingKey::Back:
         changed = m_session->nudge(-kNudgeMs);
         break;

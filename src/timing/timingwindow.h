@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -42,7 +43,8 @@ public:
     explicit TimingWindow(TimingRun& run, QWidget* parent = nullptr);
     ~TimingWindow() override;
 
-    void setTimingRows(const QStringList& rows, const ExactTimes& exactTimes = {});
+    void setTimingRows(const QStringList& rows, const ExactTimes& exactTimes = {},
+                       const WordTimes& wordTimes = {});
     QStringList timingRows() const;
 
     CdAudioDevice& device() { return m_run.device(); }
@@ -62,6 +64,12 @@ public:
     void onTestFromStartClicked(); // ＞テスト
     void onTestFromLineClicked();  // =>テスト
     void onTagEdited();
+    // 語単位: Set stamps segment by segment; the line's split is shown and
+    // edited beside the time field.
+    void onWordModeToggled(bool on);
+    // The bars of the split edited: a new split once they give the line's
+    // text back; a change to the text itself is refused.
+    void onSegmentBarsEdited(const QString& barred);
     void onTick();
     void ShowSelectedLine();
     // Escape closes the window as its frame does.
@@ -111,6 +119,10 @@ private:
     // Says that playback is silent when there is no audio output.
     QLabel* m_silentLabel = nullptr;     // "SilentLabel"
     WaveformStrip* m_waveform = nullptr; // "Waveform"
+    QCheckBox* m_wordModeBox = nullptr;  // "WordMode"
+    // In word mode, in the text display's place: the line with "|" between
+    // its segments.
+    QLineEdit* m_segmentField = nullptr; // "SegmentText"
 
     void buildWidgets();
     // The widgets show what the session holds, as it changes.
@@ -119,10 +131,13 @@ private:
     void discOpened();
     // The corner says whether playback is silent.
     void showSilence();
-    // The timing keys, wherever the focus is but in the time field: Space
-    // (Set), the arrows (nudge), R (retake), S (shift from here), Ctrl+Z and
+    // The timing keys, wherever the focus is but in the time field and the
+    // split: Space (Set), Shift+Space (the end of the segment, in word mode),
+    // the arrows (nudge), R (retake), S (shift from here), Ctrl+Z and
     // Ctrl+Y or Ctrl+Shift+Z (undo, redo). True when the key was one of them.
     bool timingKey(const QKeyEvent& event);
+    // The split of the selected line, as the segment field shows it.
+    void showSegments();
 
     TimingRun& m_run;
     TimingSession* m_session;

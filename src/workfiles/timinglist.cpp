@@ -34,14 +34,29 @@ Result<QStringList, FileError> BuildTimingList(const WorkFolder& work, const QLi
     return BuildTimingList(text.value(), tags.value(), marks);
 }
 
-ExactTimes TimingExactTimes(const ExactTimes& stored, const QList<bool>& marks, qsizetype rowCount)
+namespace {
+
+template <typename List>
+List KeptForMarkedRows(const List& stored, const QList<bool>& marks, qsizetype rowCount)
 {
-    ExactTimes times(rowCount);
+    List kept(rowCount);
     for (qsizetype i = 0; i < rowCount && i < stored.size() && i < marks.size(); ++i) {
         if (marks.at(i))
-            times[i] = stored.at(i);
+            kept[i] = stored.at(i);
     }
-    return times;
+    return kept;
+}
+
+} // namespace
+
+ExactTimes TimingExactTimes(const ExactTimes& stored, const QList<bool>& marks, qsizetype rowCount)
+{
+    return KeptForMarkedRows(stored, marks, rowCount);
+}
+
+WordTimes TimingWordTimes(const WordTimes& stored, const QList<bool>& marks, qsizetype rowCount)
+{
+    return KeptForMarkedRows(stored, marks, rowCount);
 }
 
 QStringList TimingTags(const QStringList& rows)

@@ -5,6 +5,7 @@
 // and saved back into the tag file when a timing run ends.
 
 #include "document/exacttimes.h"
+#include "document/linewords.h"
 #include "document/textfile.h"
 #include "workfiles/workfiles.h"
 
@@ -31,6 +32,8 @@ Result<QStringList, FileError> BuildTimingList(const WorkFolder& work, const QLi
 // row left marked keeps its line's, an unmarked row has none (its time is
 // dropped with its tag).
 ExactTimes TimingExactTimes(const ExactTimes& stored, const QList<bool>& marks, qsizetype rowCount);
+// Their words, the same way.
+WordTimes TimingWordTimes(const WordTimes& stored, const QList<bool>& marks, qsizetype rowCount);
 
 // The first seven characters of each row (the whole row when shorter).
 QStringList TimingTags(const QStringList& rows);

@@ -40,6 +40,8 @@ private Q_SLOTS:
     void runOwnsItsDeviceSessionAndLag();
     void testDisplaysPlayAndStop();
     void modelFollowsTheRows();
+    void wordModeStampsAndCorrectsSegments_data();
+    void wordModeStampsAndCorrectsSegments();
 };
 
 void TestTimingSession::tracksAndTheRememberedOne_data()
@@ -625,6 +627,113 @@ void TestTimingSession::runOwnsItsDeviceSessionAndLag()
 
     TimingRun empty(std::make_unique<ScriptedDevice>(), QString(), u"0"_s);
     QVERIFY(!empty.isOpening() && !empty.hasTracks());
+}
+
+namespace {
+
+// A line's words as "seg@ms|seg|…", with "|@ms" for its end.
+QString WordsAsText(const LineWords& words)
+{
+    QStringList parts;
+    for (qsizetype s = 0; s < words.count(); ++s) {
+        const ExactTime t = words.timeOf(s);
+        parts.append(words.segmentText(s).toString() + (t ? u"@%1"_s.arg(*t) : QString()));
+    }
+    if (words.end)
+        parts.append(u"@%1"_s.arg(*words.end));
+    return parts.join(u'|');
+}
+
+} // namespace
+
+void TestTimingSession::wordModeStampsAndCorrectsSegments_data()
+{
+    // Played from the start of the track in word mode, then the acts: +n
+    // (the song plays on n ms), sp (Space), SP (Shift+Space), < and > (nudge
+    // 100 ms), R, S, u (undo), y (redo), L (word mode off), lag50, split
+    // (the first line split as きょ|うは).
+    QTest::addColumn<QString>("acts");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<ExactTime>("firstLine");
+    QTest::addColumn<ExactTime>("lastLine");
+    const ExactTime later(9000);
+    QTest::newRow("segment by segment, then the next line")
+        << u"+1000 sp +500 sp +500 sp +400 sp"_s << u"きょ@1000|う@1500|は@2000"_s << u"go @2400|on"_s
+        << ExactTime(1000) << later;
+    QTest::newRow("Shift+Space ends the last segment")
+        << u"+1000 sp +500 sp +500 sp +300 SP"_s << u"きょ@1000|う@1500|は@2000|@2300"_s << u"go |on"_s
+        << ExactTime(1000) << later;
+    QTest::newRow("Shift+Space before the last segment does nothing")
+        << u"+1000 sp +300 SP"_s << u"きょ@1000|う|は"_s << u"go |on"_s << ExactTime(1000) << later;
+    QTest::newRow("a nudge stays between the neighbours")
+        << u"+1000 sp +500 sp +500 sp < < < < < < <"_s << u"きょ@1000|う@1500|は@1500"_s << u"go |on"_s
+        << ExactTime(1000) << later;
+    QTest::newRow("the first segment's nudge moves the line")
+        << u"+1000 sp > >"_s << u"きょ@1200|う|は"_s << u"go |on"_s << ExactTime(1200) << later;
+    QTest::newRow("undo and redo, one segment a step")
+        << u"+1000 sp +500 sp u u u y"_s << u"きょ@1000|う|は"_s << u"go |on"_s << ExactTime(1000) << later;
+    QTest::newRow("a retake stamps the segment again")
+        << u"+1000 sp +500 sp R +1600 sp"_s << u"きょ@1000|う@1600|は"_s << u"go |on"_s << ExactTime(1000)
+        << later;
+    QTest::newRow("a shift moves what follows")
+        << u"+1000 sp +500 sp +1000 S"_s << u"きょ@1000|う@2500|は"_s << u"go |on"_s << ExactTime(1000)
+        << ExactTime(10000);
+    QTest::newRow("the lag comes off segment stamps")
+        << u"lag50 +1000 sp +500 sp"_s << u"きょ@950|う@1450|は"_s << u"go |on"_s << ExactTime(950) << later;
+    QTest::newRow("a line moved line by line moves its words")
+        << u"+1000 sp +500 sp L >"_s << u"きょ@1100|う@1600|は"_s << u"go |on"_s << ExactTime(1100) << later;
+    QTest::newRow("a new split drops the times, not the line's")
+        << u"+1000 sp +500 sp split"_s << u"きょ|うは"_s << u"go |on"_s << ExactTime(1000) << later;
+}
+
+void TestTimingSession::wordModeStampsAndCorrectsSegments()
+{
+    QFETCH(QString, acts);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(ExactTime, firstLine);
+    QFETCH(ExactTime, lastLine);
+    ScriptedDevice device({120000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"0"_s);
+    session.setRows({u"-------"_s, u"[--:--]きょうは"_s, u"[--:--]go on"_s, u"[00:09]later"_s},
+                    {std::nullopt, std::nullopt, std::nullopt, 9000});
+    session.setWordMode(true);
+    session.play();
+    for (const QString& act : acts.split(u' ')) {
+        if (act.startsWith(u'+'))
+            device.advance(act.mid(1).toInt());
+        else if (act == u"sp")
+            session.set();
+        else if (act == u"SP")
+            session.stampSegmentEnd();
+        else if (act == u"<" || act == u">")
+            session.nudge(act == u"<" ? -100 : 100);
+        else if (act == u"R")
+            session.retake();
+        else if (act == u"S")
+            session.shiftFromHere();
+        else if (act == u"u")
+            session.undo();
+        else if (act == u"y")
+            session.redo();
+        else if (act == u"L")
+            session.setWordMode(false);
+        else if (act == u"lag50")
+            session.setLagOffset(50);
+        else if (act == u"split")
+            QVERIFY(session.setSplit(1, {0, 2}));
+        session.tick();
+    }
+    QCOMPARE(WordsAsText(session.row(1).words()), first);
+    QCOMPARE(WordsAsText(session.row(2).words()), second);
+    QCOMPARE(session.exactTime(1), firstLine);
+    QCOMPARE(session.exactTime(3), lastLine);
+    // What is kept is what was stamped, and lines without words keep none.
+    QCOMPARE(session.wordTimes().at(1).hasTimes(), first.contains(u'@'));
+    QVERIFY(!session.wordTimes().at(0).isWorthKeeping());
 }
 
 QTEST_GUILESS_MAIN(TestTimingSession)
