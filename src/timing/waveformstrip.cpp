@@ -161,6 +161,26 @@ int WaveformStrip::markAt(int x)
     return best;
 }
 
+WaveformStrip::Tick WaveformStrip::tickAt(int x) const
+{
+    Tick best;
+    int bestDistance = kMarkReach + 1;
+    for (int row = 0; row < m_session.rowCount(); ++row) {
+        const LineWords words = m_session.row(row).keptWords();
+        for (int segment = 1; segment < words.count(); ++segment) {
+            const ExactTime time = words.timeOf(segment);
+            if (!time)
+                continue;
+            const int distance = std::abs(xAt(*time) - x);
+            if (distance < bestDistance) {
+                best = {row, segment};
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
+}
+
 void WaveformStrip::followHead()
 {
     const qint32 length = trackLength();
@@ -192,7 +212,7 @@ void WaveformStrip::paintEvent(QPaintEvent*)
     const ExactTimes& marks = markTimes();
     for (int row = 0; row < marks.size(); ++row) {
         ExactTime time = marks.at(row);
-        if (row == m_dragRow && m_dragged)
+        if (row == m_dragRow && m_dragSegment < 0 && m_dragged)
             time = m_dragMs;
         if (!time)
             continue;
@@ -206,6 +226,25 @@ void WaveformStrip::paintEvent(QPaintEvent*)
         const QString number = QString::number(row + 1);
         p.drawText(x + 2, baseline, number);
         freeFrom = x + 2 + metrics.horizontalAdvance(number) + 2;
+    }
+
+    // The segments' ticks, under the marks of their lines.
+    const int tickTop = this->tickTop();
+    for (int row = 0; row < m_session.rowCount(); ++row) {
+        const LineWords words = m_session.row(row).keptWords();
+        if (!words.hasTimes())
+            continue;
+        p.setPen(row == selected ? QColor(255, 220, 80) : QColor(120, 200, 255));
+        for (int segment = 1; segment <= words.count(); ++segment) {
+            ExactTime time = segment < words.count() ? words.timeOf(segment) : words.end;
+            if (row == m_dragRow && segment == m_dragSegment && m_dragged)
+                time = m_dragMs;
+            if (!time)
+                continue;
+            const int x = xAt(*time);
+            if (x >= 0 && x <= area.width())
+                p.drawLine(x, tickTop, x, area.height());
+        }
     }
 
     // The play head.
@@ -254,6 +293,14 @@ void WaveformStrip::mousePressEvent(QMouseEvent* event)
     m_dragged = false;
     m_pressX = int(event->position().x());
     m_dragRow = markAt(int(event->position().x()));
+    m_dragSegment = -1;
+    // Low in the strip a tick is taken before the mark of its line.
+    if (event->position().y() >= tickTop()) {
+        if (const Tick tick = tickAt(int(event->position().x())); tick.row >= 0) {
+            m_dragRow = tick.row;
+            m_dragSegment = tick.segment;
+        }
+    }
     m_dragMs = timeAt(int(event->position().x()));
 }
 
@@ -280,7 +327,11 @@ void WaveformStrip::mouseReleaseEvent(QMouseEvent* event)
     m_dragRow = -1;
     if (m_dragged) {
         m_dragged = false;
-        if (m_session.setRowTime(row, timeAt(int(event->position().x()))))
+        const qint32 at = timeAt(int(event->position().x()));
+        const bool moved = m_dragSegment >= 0 ? m_session.setSegmentTime(row, m_dragSegment, at)
+                                              : m_session.setRowTime(row, at);
+        m_dragSegment = -1;
+        if (moved)
             Q_EMIT markMoved(row);
         update();
         return;

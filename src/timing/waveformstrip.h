@@ -5,7 +5,9 @@
 // labelled with its line number. The whole track is in view at first; the
 // wheel zooms around the pointer, and a zoomed view follows the play head. A
 // click plays from that point (or pauses there when not playing); dragging a
-// mark moves that line's time.
+// mark moves that line's time. Segments timed word by word show as short
+// ticks under the line marks; a tick dragged moves that segment's time,
+// between its neighbours.
 
 #include "document/exacttimes.h"
 
@@ -55,6 +57,16 @@ private:
     const ExactTimes& markTimes();
     // The row whose mark is under the column, -1 for none.
     int markAt(int x);
+    // The segment whose tick is under the column (not a line's first, which
+    // is the line's mark): its row and segment; row -1 for none.
+    struct Tick
+    {
+        int row = -1;
+        int segment = 0;
+    };
+    Tick tickAt(int x) const;
+    // Where the ticks stand: the lower part of the strip.
+    int tickTop() const { return height() * 3 / 4; }
     void followHead();
 
     TimingSession& m_session;
@@ -64,6 +76,8 @@ private:
     qint32 m_viewSpan = 0;
     int m_pressX = 0;
     int m_dragRow = -1;
+    // A tick dragged instead of a mark: its segment (the row is m_dragRow).
+    int m_dragSegment = -1;
     qint32 m_dragMs = 0;
     bool m_dragged = false;
     bool m_pressed = false;

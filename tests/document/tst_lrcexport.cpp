@@ -1,5 +1,6 @@
 #include "document/lrcformat.h"
 #include "document/lrcexport.h"
+#include "document/lrcimport.h"
 
 #include <QTest>
 
@@ -32,6 +33,8 @@ private Q_SLOTS:
     void offeredNameEndsInLrc();
     void wordTimesGoOutAndComeBack_data();
     void wordTimesGoOutAndComeBack();
+    void enhancedFileOpenedAndWrittenBack_data();
+    void enhancedFileOpenedAndWrittenBack();
 };
 
 void TestLrcExport::timesHaveHundredthsAndTheTagsSeconds_data()
@@ -203,6 +206,40 @@ void TestLrcExport::wordTimesGoOutAndComeBack()
         QCOMPARE(back->lines.first().text, line.text);
         QCOMPARE(back->lines.first().words.size(), line.words.size());
     }
+}
+
+void TestLrcExport::enhancedFileOpenedAndWrittenBack_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("editedLine"); // the second line's text changed to this, when given
+    QTest::addColumn<QString>("written");    // as enhanced LRC; empty: the file as it was
+    const QString file = u"[ti:歌]\n[re:Verselet]\n[00:00.00]前奏\n"
+                         u"[00:01.50]<00:01.50>きょ<00:02.00>う<00:02.50>は<00:03.10>\n"
+                         u"[00:04.00]<00:04.00>Run <00:04.25>away\n[00:06.00]whole line\n"_s;
+    QTest::newRow("as it was read") << file << QString() << QString();
+    QTest::newRow("a changed line loses its words")
+        << file << u"Run far"_s << QString(file).replace(u"<00:04.00>Run <00:04.25>away"_s, u"Run far"_s);
+    QTest::newRow("a segment without a time is sung with the one before")
+        << u"[re:Verselet]\n[00:01.00]<00:01.00>ab <00:02.00>cd\n"_s << QString()
+        << u"[re:Verselet]\n[00:01.00]<00:01.00>ab <00:02.00>cd\n"_s;
+}
+
+void TestLrcExport::enhancedFileOpenedAndWrittenBack()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, editedLine);
+    QFETCH(QString, written);
+    const auto loaded = LoadLrcLyrics(QString(file).replace(u"\n"_s, u"\r\n"_s));
+    QVERIFY(loaded);
+    QStringList body = loaded->bodyText.split(u"\r\n"_s);
+    if (!editedLine.isEmpty())
+        body[2] = editedLine;
+    QList<TaggedLine> pairs;
+    for (qsizetype i = 0; i < body.size(); ++i)
+        pairs.append({loaded->tagLines.at(i), body.at(i)});
+    const LrcDocument lrc =
+        LrcFromRun(loaded->headerText, loaded->startText, pairs, loaded->exactTimes, loaded->wordTimes);
+    QCOMPARE(EncodeLrc(lrc, LrcFlavour::Enhanced), (written.isEmpty() ? file : written).toUtf8());
 }
 
 QTEST_APPLESS_MAIN(TestLrcExport)

@@ -34,6 +34,7 @@ private Q_SLOTS:
 
     void clickPausesOrPlaysThere();
     void markDraggedIsOneStep();
+    void segmentTickDraggedStaysBetweenItsNeighbours();
     void wheelZoomsAroundThePointerAndTheViewFollows();
     void wheelStepsOfAnySizeZoom_data();
     void wheelStepsOfAnySizeZoom();
@@ -139,6 +140,28 @@ void TestWaveform::markDraggedIsOneStep()
     QCOMPARE(w->session().rows().at(1), u"[00:40]b"_s);
     QCOMPARE(w->session().exactTime(1), ExactTime(40250));
     QVERIFY(!w->session().canUndo());
+}
+
+void TestWaveform::segmentTickDraggedStaysBetweenItsNeighbours()
+{
+    TimingWindow* w = open({});
+    QVERIFY(w);
+    w->setTimingRows({u"[00:10]ab cd ef"_s}, {10000}, {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, {}}});
+    WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
+    const int low = strip->height() - 2;
+    const auto drag = [strip, low](qint32 from, qint32 to) {
+        QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(strip->xAt(from), low));
+        QTest::mouseMove(strip, QPoint(strip->xAt(from) + 10, low));
+        QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(strip->xAt(to), low));
+    };
+    drag(20000, 45000); // past the next segment: held at it
+    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 30000, 30000}));
+    drag(30000, 5000); // before the line: held at the first segment, the line's
+    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 10000, 30000}));
+    QCOMPARE(w->session().exactTime(0), ExactTime(10000));
+    w->session().undo();
+    w->session().undo();
+    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 20000, 30000}));
 }
 
 void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
