@@ -80,6 +80,31 @@ void LineWords::resplit(const SegmentStarts& newStarts)
     end.reset();
 }
 
+SungPoint SungAt(const LineWords& words, qint32 milliseconds)
+{
+    SungPoint sung;
+    for (qsizetype segment = 0; segment < words.count(); ++segment) {
+        const ExactTime time = words.timeOf(segment);
+        if (time && *time <= milliseconds)
+            sung = {segment, 1.0};
+        else if (time)
+            break;
+    }
+    if (sung.segment < 0)
+        return sung;
+    const qint32 from = *words.timeOf(sung.segment);
+    ExactTime to = words.end;
+    for (qsizetype after = sung.segment + 1; after < words.count(); ++after) {
+        if (const ExactTime time = words.timeOf(after)) {
+            to = time;
+            break;
+        }
+    }
+    if (to && *to > from)
+        sung.fraction = std::min(1.0, double(milliseconds - from) / double(*to - from));
+    return sung;
+}
+
 LineWords WordsForText(const LineWords& kept, const QString& text)
 {
     return kept.text == text && kept.count() > 0 ? kept : LineWords::split(text);

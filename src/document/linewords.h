@@ -53,6 +53,18 @@ struct LineWords
     friend bool operator==(const LineWords&, const LineWords&) = default;
 };
 
+// How far a line timed word by word has been sung at a time: the segment
+// being sung and how much of it, from 0 to 1 (it fills up to the next timed
+// segment, or to the line's end; a last segment without an end is whole
+// once it begins). Segment -1 before the first segment's time.
+struct SungPoint
+{
+    qsizetype segment = -1;
+    double fraction = 0;
+    friend bool operator==(const SungPoint&, const SungPoint&) = default;
+};
+SungPoint SungAt(const LineWords& words, qint32 milliseconds);
+
 // One per tag-file line, beside the exact times (the list may end early).
 using WordTimes = QList<LineWords>;
 

@@ -2,6 +2,7 @@
 
 #include "session/displaysearch.h"
 #include "session/timingsession.h"
+#include "testdisplay/karaokelabel.h"
 #include "shell/twips.h"
 #include "widgets/widgetstyle.h"
 
@@ -35,7 +36,7 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingSession& session, const 
     black.setColor(QPalette::WindowText, QColor(255, 255, 192));
     m_frame->setPalette(black);
 
-    m_lineLabel = new QLabel(this);
+    m_lineLabel = new KaraokeLabel([this] { return m_session.headPosition(); }, this);
     m_lineLabel->setObjectName(u"Label1"_s);
     m_lineLabel->setAlignment(Qt::AlignCenter);
     m_lineLabel->setAutoFillBackground(true);
@@ -76,8 +77,10 @@ void TestDisplayWindow::onTick()
 {
     const DisplayStep step = NextDisplayLine(m_session.lines(), ShownLineIndex, m_session.playTimeMilliseconds());
     ShownLineIndex = step.shownLineIndex;
-    if (step.show)
+    if (step.show) {
         m_lineLabel->setText(*step.show);
+        m_lineLabel->setWords(m_session.row(step.shownLineIndex).keptWords());
+    }
     // The track is over when the play time reads its length.
     if (m_session.atTrackEnd())
         close();

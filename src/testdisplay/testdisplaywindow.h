@@ -3,16 +3,17 @@
 #include <QDialog>
 
 class QFrame;
-class QLabel;
 class QTimer;
 
 namespace verselet {
 
+class KaraokeLabel;
 class TimingSession;
 
 // A test display ("Form4" from the start, "Form5" from the selected line):
 // plays the track and shows each timed line of the run when the session's
-// play time reaches its tag, the way a lyrics display would. It follows the
+// play time reaches its tag, the way a lyrics display would; a line timed
+// word by word fills segment by segment as it is sung. It follows the
 // session's rows, play time and end of track; the session plays and stops.
 class TestDisplayWindow final : public QDialog
 {
@@ -37,7 +38,7 @@ protected:
 
 private:
     QFrame* m_frame = nullptr;     // "Shape1"
-    QLabel* m_lineLabel = nullptr; // "Label1"
+    KaraokeLabel* m_lineLabel = nullptr; // "Label1"
     QTimer* m_ticker = nullptr;    // "Timer1"
 
     Start m_start;

@@ -1,3 +1,4 @@
+#include "document/linewords.h"
 #include "document/segments.h"
 
 #include <QTest>
@@ -14,6 +15,8 @@ private Q_SLOTS:
     void linesSplitAsTheyAreSung();
     void onlyTheBarsMayChange_data();
     void onlyTheBarsMayChange();
+    void segmentsFillUpToTheNextTime_data();
+    void segmentsFillUpToTheNextTime();
 };
 
 void TestSegments::linesSplitAsTheyAreSung_data()
@@ -74,6 +77,32 @@ void TestSegments::onlyTheBarsMayChange()
     QCOMPARE(starts.has_value(), taken);
     if (taken)
         QCOMPARE(BarredSegments(text, *starts), barred);
+}
+
+void TestSegments::segmentsFillUpToTheNextTime_data()
+{
+    // "ab cd ef": segments at 1000, (none), 3000; the end at 5000 or none.
+    QTest::addColumn<ExactTime>("end");
+    QTest::addColumn<qint32>("at");
+    QTest::addColumn<int>("segment");
+    QTest::addColumn<double>("fraction");
+    QTest::newRow("before the line") << ExactTime(5000) << 999 << -1 << 0.0;
+    QTest::newRow("the first begins") << ExactTime(5000) << 1000 << 0 << 0.0;
+    QTest::newRow("a segment without a time is sung with the one before")
+        << ExactTime(5000) << 2000 << 0 << 0.5;
+    QTest::newRow("the last fills up to the end") << ExactTime(5000) << 4500 << 2 << 0.75;
+    QTest::newRow("and stays full after it") << ExactTime(5000) << 9000 << 2 << 1.0;
+    QTest::newRow("a last segment without an end is whole") << ExactTime() << 3000 << 2 << 1.0;
+}
+
+void TestSegments::segmentsFillUpToTheNextTime()
+{
+    QFETCH(ExactTime, end);
+    QFETCH(qint32, at);
+    QFETCH(int, segment);
+    QFETCH(double, fraction);
+    const LineWords words{u"ab cd ef"_s, {0, 3, 6}, {1000, std::nullopt, 3000}, end};
+    QCOMPARE(SungAt(words, at), (SungPoint{segment, fraction}));
 }
 
 QTEST_APPLESS_MAIN(TestSegments)

@@ -1,6 +1,7 @@
 #include "document/lyricsdocument.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/realtimeinput.h"
+#include "testdisplay/karaokelabel.h"
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/timingwindow.h"
 
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void windowLooksAsItShould();
     void fromTheBeginningShowsTheStartTextThenEachLine();
     void fromTheSelectedLinePlaysFromItsTag();
+    void aLineTimedWordByWordFillsAsItIsSung();
     void closesWhenTheTrackIsOver();
     void frameCloseStopsAndReArms();
     void openedFromTheTimingWindowsButtons();
@@ -137,6 +139,22 @@ void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
     QCOMPARE(m_timing->session().selectedRow(), 4);
     tick(display, 10);
     QCOMPARE(named<QLabel>(display, "Label1")->text(), u"さん"_s);
+}
+
+void TestTestDisplay::aLineTimedWordByWordFillsAsItIsSung()
+{
+    m_timing->setTimingRows({u"[01:02]さん"_s, u"[01:04]plain"_s}, {62000},
+                            {{u"さん"_s, {0, 1}, {62000, 63000}, 64000}});
+    m_timing->session().selectRow(0);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(),
+                              m_document->startText(), m_timing.get());
+    auto* line = named<KaraokeLabel>(display, "Label1");
+    tick(display, 500);
+    QCOMPARE(line->text(), u"さん"_s);
+    QCOMPARE(line->sung(), (SungPoint{0, 0.5}));
+    tick(display, 1500); // [01:04]: a line without word times shows plain
+    QCOMPARE(line->text(), u"plain"_s);
+    QCOMPARE(line->sung().segment, -1);
 }
 
 void TestTestDisplay::closesWhenTheTrackIsOver()
