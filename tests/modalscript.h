@@ -87,9 +87,10 @@ public:
     void thenMessage() { thenAnswer(QMessageBox::Ok); }
 
     // A file dialog: what it shows is kept, then the path is chosen.
-    void thenChoose(const QString& path)
+    // With `nameFilter`, that filter is chosen first.
+    void thenChoose(const QString& path, const QString& nameFilter = {})
     {
-        then([this, path](QWidget* w) {
+        then([this, path, nameFilter](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
             if (!dialog) {
                 ++unexpected;
@@ -98,6 +99,8 @@ public:
                 return;
             }
             noteFileDialog(dialog);
+            if (!nameFilter.isEmpty())
+                dialog->selectNameFilter(nameFilter);
             chooseIn(dialog, path);
         });
     }

@@ -9,12 +9,15 @@
 #include "timing/timingwindow.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "modalscript.h"
@@ -49,6 +52,7 @@ class TestEndToEnd : public QObject
 private Q_SLOTS:
     void demoLyricsOnTheDemoDisc();
     void demoTimedLyricsToAnLrcFile();
+    void demoTimedWordByWordToAnEnhancedLrcFile();
 };
 
 void TestEndToEnd::demoLyricsOnTheDemoDisc()
@@ -169,6 +173,104 @@ void TestEndToEnd::demoTimedLyricsToAnLrcFile()
                              u"[00:34.00]ラララ　きみとならんで\n[00:37.00]どこまでも歩いてゆこう\n"
                              u"[00:41.00]夕焼けの坂道で\n[00:46.00]また明日ねと手をふろう\n"_s;
     QCOMPARE(QString::fromUtf8(readBytes(lrcFile)), expected);
+}
+
+void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
+{
+    WorkArea home;
+    const QString demo = DemoDiscPath();
+    QVERIFY2(QFileInfo::exists(demo), qPrintable(demo));
+    const QString lyrics = home.filePath(u"ひかりのステップ.txt"_s);
+    QVERIFY(QFile::copy(QFileInfo(demo).dir().filePath(u"lyrics-timed.txt"_s), lyrics));
+    const QString lrcFile = home.filePath(u"ひかりのステップ.lrc"_s);
+
+    int exitCode = -1;
+    const std::unique_ptr<MainWindow> main = StartVerselet(&exitCode);
+    QVERIFY(main);
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    ModalScript script;
+    chooseTheDemoDisc(*main, script);
+    script.thenChoose(lyrics);
+    main->findChild<QAction*>(u"開く"_s)->trigger();
+    QVERIFY(script.done());
+
+    // Word mode; the first line split in two by taking bars out of its
+    // split; Space at about 1.5 s and 2.0 s, Shift+Space at 2.3 s, Space
+    // at 2.6 s and 3.0 s: the first line's two segments and end, the
+    // second line's first two segments. The heard position is read just
+    // before and after each press.
+    struct Press
+    {
+        qint32 before = 0;
+        qint32 after = 0;
+    };
+    QList<Press> presses;
+    script.thenClick(u"Command1"_s);
+    script.then([&presses](QWidget* window) {
+        auto* timing = qobject_cast<TimingWindow*>(window);
+        QTimer::singleShot(0, timing, [timing] {
+            named<QCheckBox>(timing, "WordMode")->click();
+            const TimingRows& rows = timing->session().lines();
+            timing->session().selectRow(int(std::find_if(rows.cbegin(), rows.cend(), [](const TimingRow& row) {
+                                                return row.text() == u"朝の窓をあけたら"_s;
+                                            }) - rows.cbegin()));
+            auto* split = named<QLineEdit>(timing, "SegmentText");
+            split->setFocus();
+            QTest::keyClick(split, Qt::Key_Home);
+            // Past a character, and its bar taken out; the fourth bar stays.
+            for (int bar = 0; bar < 7; ++bar) {
+                QTest::keyClick(split, Qt::Key_Right);
+                if (bar == 4)
+                    QTest::keyClick(split, Qt::Key_Right);
+                if (bar != 3)
+                    QTest::keyClick(split, Qt::Key_Delete);
+            }
+            QTest::keyClick(split, Qt::Key_Return);
+            named<QPushButton>(timing, "Command2")->click();
+        });
+        const auto heard = [timing] { return timing->device().Position() - timing->device().TrackPosition(); };
+        for (const auto& [at, modifiers] : {std::pair{1500, Qt::NoModifier}, std::pair{2000, Qt::NoModifier},
+                                            std::pair{2300, Qt::ShiftModifier}, std::pair{2600, Qt::NoModifier},
+                                            std::pair{3000, Qt::NoModifier}})
+            QTimer::singleShot(at, timing, [timing, heard, &presses, modifiers] {
+                const qint32 before = heard();
+                QTest::keyClick(timing, Qt::Key_Space, modifiers);
+                presses.append({before, heard()});
+            });
+        QTimer::singleShot(3300, timing, [timing] { timing->close(); });
+    });
+    script.thenClick(u"Command4"_s);
+    script.thenChoose(lrcFile, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s);
+    main->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+
+    // Each time written is a heard position at its press, to the hundredth.
+    QCOMPARE(presses.size(), 5);
+    const QStringList written = QString::fromUtf8(readBytes(lrcFile)).split(u'\n');
+    QVERIFY(written.size() > 6);
+    QRegularExpression mark(u"[\\[<](\\d\\d):(\\d\\d)\\.(\\d\\d)[\\]>]"_s);
+    QList<qint32> times;
+    for (const QString& line : written.mid(4, 2)) {
+        for (auto m = mark.globalMatch(line); m.hasNext();) {
+            const auto found = m.next();
+            times.append((found.captured(1).toInt() * 60 + found.captured(2).toInt()) * 1000 +
+                         found.captured(3).toInt() * 10);
+        }
+    }
+    // [line 1]<1>朝の窓を<2>あけたら<end>, [line 2]<1>青<2>い風がおどりだす
+    QCOMPARE(times.size(), 7);
+    const QList<int> pressOf{0, 0, 1, 2, 3, 3, 4};
+    for (int i = 0; i < times.size(); ++i) {
+        const Press& press = presses.at(pressOf.at(i));
+        QVERIFY2(times.at(i) >= press.before / 10 * 10 && times.at(i) <= press.after,
+                 qPrintable(u"%1 not within %2..%3"_s.arg(times.at(i)).arg(press.before).arg(press.after)));
+    }
+    // The texts between the marks.
+    QCOMPARE(QString(written.at(4)).remove(mark), u"朝の窓をあけたら"_s);
+    QCOMPARE(written.at(4).split(mark).mid(1), (QStringList{QString(), u"朝の窓を"_s, u"あけたら"_s, QString()}));
+    QCOMPARE(written.at(5).split(mark).mid(1), (QStringList{QString(), u"青"_s, u"い風がおどりだす"_s}));
+    QCOMPARE(written.at(6), u"[00:17.00]小さなくつをはいて"_s);
 }
 
 QTEST_MAIN(TestEndToEnd)
