@@ -3,7 +3,11 @@
 
 #include "timing/timingwindow.h"
 
+#include "session/timinglistmodel.h"
+
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -33,6 +37,7 @@ private Q_SLOTS:
     void theTimeFieldKeepsItsKeys();
     void heldKeysRepeatOnlyToNudge_data();
     void heldKeysRepeatOnlyToNudge();
+    void wordModeInTheWindow();
 
 private:
     // A shown, active window playing track 1 of two minutes, on these rows.
@@ -255,6 +260,49 @@ void TestTimingKeys::heldKeysRepeatOnlyToNudge()
     QKeyEvent pressed(QEvent::KeyPress, key, Qt::NoModifier, text, false);
     QApplication::sendEvent(target, &pressed);
     QVERIFY(state() != before);
+}
+
+void TestTimingKeys::wordModeInTheWindow()
+{
+    TimingWindow* w = play({u"[--:--]きょうは"_s, u"[--:--]next"_s});
+    QVERIFY(w);
+    auto* wordMode = named<QCheckBox>(w, "WordMode");
+    auto* split = named<QLineEdit>(w, "SegmentText");
+    QVERIFY(!wordMode->isChecked());
+    QVERIFY(split->isHidden());
+    wordMode->click();
+    QVERIFY(split->isVisible() && named<QLabel>(w, "Label3")->isHidden());
+
+    // The list marks where Set stamps next; Set and Space stamp the same way.
+    const QModelIndex first = named<QListView>(w, "List1")->model()->index(0, 0);
+    QCOMPARE(first.data(TimingListModel::kNextSegmentRole).toPoint(), QPoint(7, 2)); // きょ
+    m_device->advance(1000);
+    named<QPushButton>(w, "Command6")->click();
+    QCOMPARE(split->text(), u"きょ|う|は"_s);
+    QCOMPARE(first.data(TimingListModel::kNextSegmentRole).toPoint(), QPoint(9, 1)); // う
+    m_device->advance(500);
+    QTest::keyClick(w, Qt::Key_Space);
+    m_device->advance(500);
+    QTest::keyClick(w, Qt::Key_Space);
+    m_device->advance(300);
+    QTest::keyClick(w, Qt::Key_Space, Qt::ShiftModifier);
+    QCOMPARE(w->session().row(0).words().times, (ExactTimes{1000, 1500, 2000}));
+    QCOMPARE(w->session().row(0).words().end, ExactTime(2300));
+    QVERIFY(!first.data(TimingListModel::kNextSegmentRole).isValid());
+
+    // Only the bars change there: a typed letter is taken back, a bar taken
+    // out is a new split (and the old times go with the old split).
+    split->setFocus();
+    QTest::keyClick(split, Qt::Key_End);
+    QTest::keyClick(split, Qt::Key_A);
+    QCOMPARE(split->text(), u"きょ|う|は"_s);
+    QTest::keyClick(split, Qt::Key_Home);
+    QTest::keyClick(split, Qt::Key_Right);
+    QTest::keyClick(split, Qt::Key_Right);
+    QTest::keyClick(split, Qt::Key_Delete);
+    QCOMPARE(w->session().row(0).words().starts, (SegmentStarts{0, 3}));
+    QCOMPARE(w->session().row(0).words().times, ExactTimes{});
+    QCOMPARE(w->session().exactTime(0), ExactTime(1000));
 }
 
 QTEST_MAIN(TestTimingKeys)
