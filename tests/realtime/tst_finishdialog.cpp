@@ -466,7 +466,8 @@ void TestFinishDialog::lrcFileOfTheRun_data()
 {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<ExactTimes>("exact");
-    QTest::addColumn<QStringList>("steps"); // after the button: yes, no, choose, cancel
+    // After the button: yes, no, choose, enhanced (chosen with that filter), cancel.
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("question");  // empty: none asked
     QTest::addColumn<QByteArray>("lrc");    // empty: no file written
 
@@ -485,6 +486,11 @@ void TestFinishDialog::lrcFileOfTheRun_data()
     QTest::newRow("every line timed: no question")
         << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{std::nullopt, 65432, 120999}
         << QStringList{u"choose"_s} << QString() << head + "[01:05.43]" + line1 + "[02:00.99]" + line2;
+    QTest::newRow("enhanced: the first line word by word, the second as a whole")
+        << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{std::nullopt, 65432, 120999}
+        << QStringList{u"enhanced"_s} << QString()
+        << head + "[01:05.43]<01:05.43>\xE4\xB8\x80<01:06.00>\xE8\xA1\x8C<01:06.50>\xE7\x9B\xAE<01:07.00>\n" +
+               "[02:00.99]" + line2;
     QTest::newRow("no exact times: whole seconds")
         << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{}
         << QStringList{u"choose"_s} << QString() << head + "[01:05.00]" + line1 + "[02:00.00]" + line2;
@@ -518,13 +524,17 @@ void TestFinishDialog::lrcFileOfTheRun()
             script.thenAnswer(QMessageBox::No);
         else if (step == u"choose"_s)
             script.thenChoose(target);
+        else if (step == u"enhanced"_s)
+            script.thenChoose(target, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s);
         else
             script.thenCancel();
     }
     Seen back;
     if (lrc.isEmpty())
         thenNoteAndClose(script, back);
-    const bool ended = RealtimeInput(run).runTiming(rows, nullptr, exact);
+    // The first line was timed word by word; plain LRC leaves its words out.
+    const LineWords words{u"一行目"_s, {0, 1, 2}, {65432, 66000, 66500}, 67000};
+    const bool ended = RealtimeInput(run).runTiming(rows, nullptr, exact, {{}, words});
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -541,10 +551,12 @@ void TestFinishDialog::lrcFileOfTheRun()
     ExactTimes saved = exact;
     saved.resize(3);
     QCOMPARE(m_document->exactTimes(), saved);
-    if (steps.contains(u"choose"_s) || steps.contains(u"cancel"_s)) {
+    QCOMPARE(m_document->wordTimes().value(1), words);
+    if (steps.contains(u"choose"_s) || steps.contains(u"enhanced"_s) || steps.contains(u"cancel"_s)) {
         QCOMPARE(script.seen.mid(0, 2), (QStringList{u"Form3"_s, u"Form6"_s}));
         QCOMPARE(script.seen.last(lrc.isEmpty() ? 2 : 1).constFirst(), u"LrcDialog"_s);
-        QCOMPARE(script.dialogFilters, QStringList{u"LRCファイル (*.lrc)"_s});
+        QCOMPARE(script.dialogFilters,
+                 (QStringList{u"LRCファイル (*.lrc)"_s, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s}));
         QCOMPARE(script.dialogNameShown, u"song.lrc"_s);
         QCOMPARE(script.dialogDirectory, QFileInfo(kept).absolutePath());
         QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptSave);

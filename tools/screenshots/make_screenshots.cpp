@@ -1,6 +1,7 @@
 // Makes the README's pictures offscreen: the main window with the demo
 // lyrics, the timing window playing the demo disc, a test display, the
-// finish dialog and the lag calibration.
+// timing window in word mode and the karaoke display it gives, the finish
+// dialog and the lag calibration.
 // Usage: make_screenshots <folder>
 
 #include "../tests/widgetnames.h"
@@ -17,6 +18,7 @@
 #include "workfiles/workfiles.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -115,6 +117,29 @@ int main(int argc, char* argv[])
     QTest::qWait(100);
     ok = save(display, folder + u"/test-display.png"_s) && ok;
     display.close();
+
+    // Word mode: the first line stamped character by character as it is
+    // sung, then the first two of the second line's.
+    named<QCheckBox>(timing, "WordMode")->click();
+    timing.onPlayClicked();
+    const QList<qint32> sung{9000, 9450, 9900, 10300, 10800, 11250, 11700, 12150, 13000, 13450};
+    for (const qint32 at : sung) {
+        waitUntil(timing, at);
+        timing.onSetClicked();
+    }
+    waitUntil(timing, 13600);
+    ok = save(timing, folder + u"/word-mode.png"_s) && ok;
+    timing.onStopClicked();
+
+    // The karaoke display of that first line, half-way through it.
+    timing.session().selectRow(timing.session().nextSegment().row - 1);
+    TestDisplayWindow karaoke(TestDisplayWindow::Start::FromSelectedLine, timing.session(), main.startText(),
+                              &timing);
+    karaoke.show();
+    waitUntil(timing, 10600);
+    ok = save(karaoke, folder + u"/karaoke-display.png"_s) && ok;
+    karaoke.close();
+    named<QCheckBox>(timing, "WordMode")->click();
 
     // The finish dialog, and the lag calibration of the drive dialog.
     RealtimeContext context;
