@@ -83,7 +83,8 @@ QList<double> stampsAgainstTheSink(TimingWindow& window, SinkMonitor& monitor, i
         lastPress = t.elapsed();
         const ExactTime exact = lastStamp(window.session());
         if (!exact) {
-            std::printf("FAILED: Set kept no exact time for row %d\n", window.session().selectedRow());
+            std::printf("FAILED: Set kept no exact time for row %d\n",
+                        window.session().selectedRow());
             return {};
         }
         diffs.append(*exact - rendered);
@@ -174,16 +175,18 @@ int main(int argc, char* argv[])
             pressToRepaint(window, named<QPushButton>(window, "Command6"), Qt::Key_Space, 200);
         if (delays.isEmpty())
             return 1;
-        std::printf("  Space (Set) to repainted row:  median %5.3f ms, 95th %5.3f ms, worst %5.3f ms "
-                    "(target 2 at the median)\n",
-                    Quantile(delays, 0.5), Quantile(delays, 0.95), Quantile(delays, 1.0));
+        std::printf(
+            "  Space (Set) to repainted row:  median %5.3f ms, 95th %5.3f ms, worst %5.3f ms "
+            "(target 2 at the median)\n",
+            Quantile(delays, 0.5), Quantile(delays, 0.95), Quantile(delays, 1.0));
         // A nudge of the stamped row (or segment), from the list.
         const QList<double> nudges =
             pressToRepaint(window, named<QListView>(window, "List1"), Qt::Key_Right, 200);
         if (nudges.isEmpty())
             return 1;
-        std::printf("  → (nudge) to repainted row:    median %5.3f ms, 95th %5.3f ms, worst %5.3f ms\n",
-                    Quantile(nudges, 0.5), Quantile(nudges, 0.95), Quantile(nudges, 1.0));
+        std::printf(
+            "  → (nudge) to repainted row:    median %5.3f ms, 95th %5.3f ms, worst %5.3f ms\n",
+            Quantile(nudges, 0.5), Quantile(nudges, 0.95), Quantile(nudges, 1.0));
     }
     window.onStopClicked();
     return 0;

@@ -57,8 +57,8 @@ void LyricsDocument::clear()
 
 void LyricsDocument::load(const LoadedLyrics& loaded)
 {
-    replaceAll({loaded.headerText, loaded.startText, loaded.bodyText, loaded.tagLines, loaded.exactTimes,
-                m_fileName, loaded.wordTimes});
+    replaceAll({loaded.headerText, loaded.startText, loaded.bodyText, loaded.tagLines,
+                loaded.exactTimes, m_fileName, loaded.wordTimes});
     markSaved();
     Q_EMIT reset();
 }

@@ -88,7 +88,10 @@ private:
     qsizetype m_at = 0;
 };
 
-QByteArray FormatTime(ExactTime time) { return time ? QByteArray::number(*time) : QByteArray("-"); }
+QByteArray FormatTime(ExactTime time)
+{
+    return time ? QByteArray::number(*time) : QByteArray("-");
+}
 
 std::optional<ExactTime> ParseTime(QByteArrayView text)
 {
@@ -140,7 +143,8 @@ std::optional<LineWords> ParseWords(const QString& text, QByteArrayView line)
         return std::nullopt;
     for (qsizetype i = 0; i < words.starts.size(); ++i) {
         const qsizetype at = words.starts.at(i);
-        if (at >= text.size() || (i > 0 && at <= words.starts.at(i - 1)) || text.at(at).isLowSurrogate())
+        if (at >= text.size() || (i > 0 && at <= words.starts.at(i - 1)) ||
+            text.at(at).isLowSurrogate())
             return std::nullopt;
     }
     words.end = *end;
@@ -249,7 +253,8 @@ Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes)
     }
     auto end = read.line();
     if (*version >= 2) {
-        const auto wordCount = end && end->startsWith("words ") ? ParseNumber(end->sliced(6)) : std::nullopt;
+        const auto wordCount =
+            end && end->startsWith("words ") ? ParseNumber(end->sliced(6)) : std::nullopt;
         if (!wordCount)
             return damaged;
         for (qint32 i = 0; i < *wordCount; ++i) {

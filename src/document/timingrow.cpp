@@ -115,7 +115,8 @@ TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTi
     TimingRows lines;
     lines.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i)
-        lines.append(TimingRow::fromListRow(rows.at(i), i < exactTimes.size() ? exactTimes.at(i) : std::nullopt,
+        lines.append(TimingRow::fromListRow(rows.at(i),
+                                            i < exactTimes.size() ? exactTimes.at(i) : std::nullopt,
                                             i < wordTimes.size() ? wordTimes.at(i) : LineWords()));
     return lines;
 }

@@ -178,9 +178,11 @@ bool FinishDialog::CreateLrcFile()
     const LrcTarget target = chooseLrcTarget();
     if (target.path.isEmpty())
         return false;
-    const LrcDocument lrc = LrcFromRun(m_context.document->headerText(), m_context.document->startText(),
-                                       pairs, m_exactTimes, m_wordTimes);
-    if (const auto written = ReplaceUserFile(target.path, EncodeLrc(lrc, target.flavour)); !written) {
+    const LrcDocument lrc =
+        LrcFromRun(m_context.document->headerText(), m_context.document->startText(), pairs,
+                   m_exactTimes, m_wordTimes);
+    if (const auto written = ReplaceUserFile(target.path, EncodeLrc(lrc, target.flavour));
+        !written) {
         reportFileError(written.error(), target.path);
         return false;
     }

@@ -27,8 +27,8 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
         }
         const ExactTimes exactTimes =
             TimingExactTimes(m_context.document->exactTimes(), selection.marks(), timingRows.value().size());
-        const WordTimes wordTimes =
-            TimingWordTimes(m_context.document->wordTimes(), selection.marks(), timingRows.value().size());
+        const WordTimes wordTimes = TimingWordTimes(m_context.document->wordTimes(),
+                                                    selection.marks(), timingRows.value().size());
         // A run that ended the input ends the selection too; after one that
         // was closed by the finish dialog's frame, the selection stays, marks
         // and all, for another run.

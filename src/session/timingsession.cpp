@@ -267,8 +267,11 @@ double TimingSession::GetSelectedTagOffset() const
 
 SetStep TimingSession::set()
 {
-    if (m_wordMode)
-        return stampSegment();
+    return m_wordMode ? stampSegment() : stampLine();
+}
+
+SetStep TimingSession::stampLine()
+{
     m_editGuard = 1;
     const int before = m_selected;
     // Read at the press, not at the last tick: the tag is the same text as
@@ -475,13 +478,9 @@ SetStep TimingSession::stampSegment()
 {
     const qint32 heard = stampPosition();
     const SegmentPlace place = nextSegment();
-    if (place.row < 0) {
-        // Nothing left to stamp: the run ends as it does line by line.
-        m_wordMode = false;
-        const SetStep step = set();
-        m_wordMode = true;
-        return step;
-    }
+    // Nothing left to stamp: the run ends as it does line by line.
+    if (place.row < 0)
+        return stampLine();
     m_editGuard = 1;
     Snapshot before = snapshot();
     if (place.row != m_selected)

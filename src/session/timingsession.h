@@ -230,6 +230,8 @@ private:
     // `before` becomes the step undo goes back to; what was undone is gone.
     void remember(Snapshot before);
     void restore(const Snapshot& state);
+    // Set line by line.
+    SetStep stampLine();
     // The track time heard now, not below 0.
     qint32 heardPosition() const;
     // The heard position as a stamp: less the user's lag, not below 0.

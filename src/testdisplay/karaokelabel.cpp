@@ -55,8 +55,9 @@ void KaraokeLabel::paintEvent(QPaintEvent* event)
     if (at.segment < 0)
         return;
     const qsizetype from = m_words.starts.at(at.segment);
-    const double sungTo = left + metrics.horizontalAdvance(line.left(from)) +
-                          at.fraction * metrics.horizontalAdvance(m_words.segmentText(at.segment).toString());
+    const double sungTo =
+        left + metrics.horizontalAdvance(line.left(from)) +
+        at.fraction * metrics.horizontalAdvance(m_words.segmentText(at.segment).toString());
     p.setClipRect(QRectF(area.left(), area.top(), sungTo - area.left(), area.height()));
     p.setPen(kSung);
     p.drawText(QPointF(left, baseline), line);

@@ -2,8 +2,8 @@
 
 #include "session/displaysearch.h"
 #include "session/timingsession.h"
-#include "testdisplay/karaokelabel.h"
 #include "shell/twips.h"
+#include "testdisplay/karaokelabel.h"
 #include "widgets/widgetstyle.h"
 
 #include <QCloseEvent>

@@ -21,9 +21,9 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QProgressDialog>
 #include <QShowEvent>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QValidator>
 
@@ -37,7 +37,20 @@ namespace {
 constexpr qint32 kNudgeMs = 100;
 constexpr qint32 kNudgeSecondMs = 1000;
 
-enum class TimingKey { None, Set, SetEnd, Back, On, BackSecond, OnSecond, Retake, Shift, Undo, Redo };
+enum class TimingKey
+{
+    None,
+    Set,
+    SetEnd,
+    Back,
+    On,
+    BackSecond,
+    OnSecond,
+    Retake,
+    Shift,
+    Undo,
+    Redo
+};
 
 TimingKey timingKeyOf(const QKeyEvent& event)
 {
@@ -101,9 +114,11 @@ public:
         const QPoint segment = place.toPoint();
         const QString row = index.data(Qt::DisplayRole).toString();
         const QFontMetrics metrics(option.font);
-        const QRect text = option.rect.adjusted(
-            option.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1,
-            0, 0, 0);
+        const QRect text =
+            option.rect.adjusted(option.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin,
+                                                                     nullptr, option.widget) +
+                                     1,
+                                 0, 0, 0);
         const int from = text.left() + metrics.horizontalAdvance(row.left(segment.x()));
         const int width = metrics.horizontalAdvance(row.mid(segment.x(), segment.y()));
         const QRect mark(from, option.rect.top() + 1, width, option.rect.height() - 2);
@@ -209,7 +224,8 @@ void TimingWindow::buildWidgets()
     m_segmentField = new QLineEdit(this);
     m_segmentField->setObjectName(u"SegmentText"_s);
     m_segmentField->setFont(TerminalFont());
-    m_segmentField->setToolTip(u"「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます"_s);
+    m_segmentField->setToolTip(
+        u"「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます"_s);
     m_segmentField->setGeometry(TwipsRect(1005, 4440, 7155, 375));
     m_segmentField->hide();
     connect(m_segmentField, &QLineEdit::textEdited, this, &TimingWindow::onSegmentBarsEdited);
@@ -569,8 +585,8 @@ void TimingWindow::keyPressEvent(QKeyEvent* event)
 {
     // A key the time field let through (one it has no use for) is still
     // the field's.
-    if (QApplication::focusWidget() != m_tagField && QApplication::focusWidget() != m_segmentField &&
-        timingKey(*event))
+    if (QApplication::focusWidget() != m_tagField &&
+        QApplication::focusWidget() != m_segmentField && timingKey(*event))
         return;
     QDialog::keyPressEvent(event);
 }

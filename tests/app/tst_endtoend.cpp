@@ -10,14 +10,14 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include "modalscript.h"
@@ -211,9 +211,12 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
         QTimer::singleShot(0, timing, [timing] {
             named<QCheckBox>(timing, "WordMode")->click();
             const TimingRows& rows = timing->session().lines();
-            timing->session().selectRow(int(std::find_if(rows.cbegin(), rows.cend(), [](const TimingRow& row) {
-                                                return row.text() == u"朝の窓をあけたら"_s;
-                                            }) - rows.cbegin()));
+            timing->session().selectRow(int(std::find_if(rows.cbegin(), rows.cend(),
+                                                         [](const TimingRow& row) {
+                                                             return row.text() ==
+                                                                    u"朝の窓をあけたら"_s;
+                                                         }) -
+                                            rows.cbegin()));
             auto* split = named<QLineEdit>(timing, "SegmentText");
             split->setFocus();
             QTest::keyClick(split, Qt::Key_Home);
@@ -228,10 +231,13 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
             QTest::keyClick(split, Qt::Key_Return);
             named<QPushButton>(timing, "Command2")->click();
         });
-        const auto heard = [timing] { return timing->device().Position() - timing->device().TrackPosition(); };
-        for (const auto& [at, modifiers] : {std::pair{1500, Qt::NoModifier}, std::pair{2000, Qt::NoModifier},
-                                            std::pair{2300, Qt::ShiftModifier}, std::pair{2600, Qt::NoModifier},
-                                            std::pair{3000, Qt::NoModifier}})
+        const auto heard = [timing] {
+            return timing->device().Position() - timing->device().TrackPosition();
+        };
+        for (const auto& [at, modifiers] :
+             {std::pair{1500, Qt::NoModifier}, std::pair{2000, Qt::NoModifier},
+              std::pair{2300, Qt::ShiftModifier}, std::pair{2600, Qt::NoModifier},
+              std::pair{3000, Qt::NoModifier}})
             QTimer::singleShot(at, timing, [timing, heard, &presses, modifiers] {
                 const qint32 before = heard();
                 QTest::keyClick(timing, Qt::Key_Space, modifiers);
@@ -263,13 +269,17 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
     const QList<int> pressOf{0, 0, 1, 2, 3, 3, 4};
     for (int i = 0; i < times.size(); ++i) {
         const Press& press = presses.at(pressOf.at(i));
-        QVERIFY2(times.at(i) >= press.before / 10 * 10 && times.at(i) <= press.after,
-                 qPrintable(u"%1 not within %2..%3"_s.arg(times.at(i)).arg(press.before).arg(press.after)));
+        QVERIFY2(
+            times.at(i) >= press.before / 10 * 10 && times.at(i) <= press.after,
+            qPrintable(
+                u"%1 not within %2..%3"_s.arg(times.at(i)).arg(press.before).arg(press.after)));
     }
     // The texts between the marks.
     QCOMPARE(QString(written.at(4)).remove(mark), u"朝の窓をあけたら"_s);
-    QCOMPARE(written.at(4).split(mark).mid(1), (QStringList{QString(), u"朝の窓を"_s, u"あけたら"_s, QString()}));
-    QCOMPARE(written.at(5).split(mark).mid(1), (QStringList{QString(), u"青"_s, u"い風がおどりだす"_s}));
+    QCOMPARE(written.at(4).split(mark).mid(1),
+             (QStringList{QString(), u"朝の窓を"_s, u"あけたら"_s, QString()}));
+    QCOMPARE(written.at(5).split(mark).mid(1),
+             (QStringList{QString(), u"青"_s, u"い風がおどりだす"_s}));
     QCOMPARE(written.at(6), u"[00:17.00]小さなくつをはいて"_s);
 }
 

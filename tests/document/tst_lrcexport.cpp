@@ -1,5 +1,5 @@
-#include "document/lrcformat.h"
 #include "document/lrcexport.h"
+#include "document/lrcformat.h"
 #include "document/lrcimport.h"
 
 #include <QTest>
@@ -218,7 +218,8 @@ void TestLrcExport::enhancedFileOpenedAndWrittenBack_data()
                          u"[00:04.00]<00:04.00>Run <00:04.25>away\n[00:06.00]whole line\n"_s;
     QTest::newRow("as it was read") << file << QString() << QString();
     QTest::newRow("a changed line loses its words")
-        << file << u"Run far"_s << QString(file).replace(u"<00:04.00>Run <00:04.25>away"_s, u"Run far"_s);
+        << file << u"Run far"_s
+        << QString(file).replace(u"<00:04.00>Run <00:04.25>away"_s, u"Run far"_s);
     QTest::newRow("a segment without a time is sung with the one before")
         << u"[re:Verselet]\n[00:01.00]<00:01.00>ab <00:02.00>cd\n"_s << QString()
         << u"[re:Verselet]\n[00:01.00]<00:01.00>ab <00:02.00>cd\n"_s;
@@ -237,8 +238,8 @@ void TestLrcExport::enhancedFileOpenedAndWrittenBack()
     QList<TaggedLine> pairs;
     for (qsizetype i = 0; i < body.size(); ++i)
         pairs.append({loaded->tagLines.at(i), body.at(i)});
-    const LrcDocument lrc =
-        LrcFromRun(loaded->headerText, loaded->startText, pairs, loaded->exactTimes, loaded->wordTimes);
+    const LrcDocument lrc = LrcFromRun(loaded->headerText, loaded->startText, pairs,
+                                       loaded->exactTimes, loaded->wordTimes);
     QCOMPARE(EncodeLrc(lrc, LrcFlavour::Enhanced), (written.isEmpty() ? file : written).toUtf8());
 }
 

@@ -28,11 +28,16 @@ void TestRecoveryFormat::everyFieldComesBack_data()
                           {u"-------"_s, u"[00:12]"_s, u"[01:05]"_s, u"[--:--]"_s},
                           {std::nullopt, 12345, 65432, std::nullopt},
                           u"/home/u/歌詞/夏.txt"_s,
-                          {{}, {u"一行目"_s, {0, 1, 2}, {12345, std::nullopt, 13000}, 14000},
+                          {{},
+                           {u"一行目"_s, {0, 1, 2}, {12345, std::nullopt, 13000}, 14000},
                            {u"二行目"_s, {0, 2}, {}, {}}}};
     QTest::newRow("characters code page 932 cannot hold")
-        << LyricsSnapshot{u"🎤 Ünïcödé"_s, u"한국어"_s, u"e\u0301\r\n\u2028\r\n\t\0end"_s,
-                          {u"[00:00]"_s}, {0},         u"a\nb\r.txt"_s,
+        << LyricsSnapshot{u"🎤 Ünïcödé"_s,
+                          u"한국어"_s,
+                          u"e\u0301\r\n\u2028\r\n\t\0end"_s,
+                          {u"[00:00]"_s},
+                          {0},
+                          u"a\nb\r.txt"_s,
                           {{u"🎤 a;b,c"_s, {0, 2, 4}, {0, 1, 2}, {}}}};
     QTest::newRow("everything empty") << LyricsSnapshot{};
     QTest::newRow("one empty tag line, no exact time")
@@ -66,10 +71,14 @@ void TestRecoveryFormat::everyFieldComesBack()
 
 void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
 {
-    const QByteArray good = FormatRecovery(
-        {u"h"_s, u"s"_s, u"一行\r\n"_s, {u"[00:01]"_s, u"-------"_s}, {1000}, u"f.txt"_s,
-         {{u"一行"_s, {0, 1}, {1000, 1500}, {}}}},
-        QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
+    const QByteArray good = FormatRecovery({u"h"_s,
+                                            u"s"_s,
+                                            u"一行\r\n"_s,
+                                            {u"[00:01]"_s, u"-------"_s},
+                                            {1000},
+                                            u"f.txt"_s,
+                                            {{u"一行"_s, {0, 1}, {1000, 1500}, {}}}},
+                                           QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<RecoveryProblem>("problem");
     QTest::newRow("empty") << QByteArray() << RecoveryProblem::Damaged;

@@ -487,9 +487,11 @@ void TestFinishDialog::lrcFileOfTheRun_data()
         << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{std::nullopt, 65432, 120999}
         << QStringList{u"choose"_s} << QString() << head + "[01:05.43]" + line1 + "[02:00.99]" + line2;
     QTest::newRow("enhanced: the first line word by word, the second as a whole")
-        << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{std::nullopt, 65432, 120999}
-        << QStringList{u"enhanced"_s} << QString()
-        << head + "[01:05.43]<01:05.43>\xE4\xB8\x80<01:06.00>\xE8\xA1\x8C<01:06.50>\xE7\x9B\xAE<01:07.00>\n" +
+        << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s}
+        << ExactTimes{std::nullopt, 65432, 120999} << QStringList{u"enhanced"_s} << QString()
+        << head +
+               "[01:05.43]<01:05.43>\xE4\xB8\x80<01:06.00>\xE8\xA1\x8C<01:06.50>\xE7\x9B\xAE<01:07."
+               "00>\n" +
                "[02:00.99]" + line2;
     QTest::newRow("no exact times: whole seconds")
         << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{}
@@ -552,11 +554,13 @@ void TestFinishDialog::lrcFileOfTheRun()
     saved.resize(3);
     QCOMPARE(m_document->exactTimes(), saved);
     QCOMPARE(m_document->wordTimes().value(1), words);
-    if (steps.contains(u"choose"_s) || steps.contains(u"enhanced"_s) || steps.contains(u"cancel"_s)) {
+    if (steps.contains(u"choose"_s) || steps.contains(u"enhanced"_s) ||
+        steps.contains(u"cancel"_s)) {
         QCOMPARE(script.seen.mid(0, 2), (QStringList{u"Form3"_s, u"Form6"_s}));
         QCOMPARE(script.seen.last(lrc.isEmpty() ? 2 : 1).constFirst(), u"LrcDialog"_s);
-        QCOMPARE(script.dialogFilters,
-                 (QStringList{u"LRCファイル (*.lrc)"_s, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s}));
+        QCOMPARE(
+            script.dialogFilters,
+            (QStringList{u"LRCファイル (*.lrc)"_s, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s}));
         QCOMPARE(script.dialogNameShown, u"song.lrc"_s);
         QCOMPARE(script.dialogDirectory, QFileInfo(kept).absolutePath());
         QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptSave);

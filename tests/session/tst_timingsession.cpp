@@ -659,30 +659,33 @@ void TestTimingSession::wordModeStampsAndCorrectsSegments_data()
     QTest::addColumn<ExactTime>("lastLine");
     const ExactTime later(9000);
     QTest::newRow("segment by segment, then the next line")
-        << u"+1000 sp +500 sp +500 sp +400 sp"_s << u"きょ@1000|う@1500|は@2000"_s << u"go @2400|on"_s
-        << ExactTime(1000) << later;
+        << u"+1000 sp +500 sp +500 sp +400 sp"_s << u"きょ@1000|う@1500|は@2000"_s
+        << u"go @2400|on"_s << ExactTime(1000) << later;
     QTest::newRow("Shift+Space ends the last segment")
-        << u"+1000 sp +500 sp +500 sp +300 SP"_s << u"きょ@1000|う@1500|は@2000|@2300"_s << u"go |on"_s
-        << ExactTime(1000) << later;
+        << u"+1000 sp +500 sp +500 sp +300 SP"_s << u"きょ@1000|う@1500|は@2000|@2300"_s
+        << u"go |on"_s << ExactTime(1000) << later;
     QTest::newRow("Shift+Space before the last segment does nothing")
         << u"+1000 sp +300 SP"_s << u"きょ@1000|う|は"_s << u"go |on"_s << ExactTime(1000) << later;
     QTest::newRow("a nudge stays between the neighbours")
-        << u"+1000 sp +500 sp +500 sp < < < < < < <"_s << u"きょ@1000|う@1500|は@1500"_s << u"go |on"_s
-        << ExactTime(1000) << later;
+        << u"+1000 sp +500 sp +500 sp < < < < < < <"_s << u"きょ@1000|う@1500|は@1500"_s
+        << u"go |on"_s << ExactTime(1000) << later;
     QTest::newRow("the first segment's nudge moves the line")
         << u"+1000 sp > >"_s << u"きょ@1200|う|は"_s << u"go |on"_s << ExactTime(1200) << later;
     QTest::newRow("undo and redo, one segment a step")
-        << u"+1000 sp +500 sp u u u y"_s << u"きょ@1000|う|は"_s << u"go |on"_s << ExactTime(1000) << later;
-    QTest::newRow("a retake stamps the segment again")
-        << u"+1000 sp +500 sp R +1600 sp"_s << u"きょ@1000|う@1600|は"_s << u"go |on"_s << ExactTime(1000)
+        << u"+1000 sp +500 sp u u u y"_s << u"きょ@1000|う|は"_s << u"go |on"_s << ExactTime(1000)
         << later;
+    QTest::newRow("a retake stamps the segment again")
+        << u"+1000 sp +500 sp R +1600 sp"_s << u"きょ@1000|う@1600|は"_s << u"go |on"_s
+        << ExactTime(1000) << later;
     QTest::newRow("a shift moves what follows")
-        << u"+1000 sp +500 sp +1000 S"_s << u"きょ@1000|う@2500|は"_s << u"go |on"_s << ExactTime(1000)
-        << ExactTime(10000);
+        << u"+1000 sp +500 sp +1000 S"_s << u"きょ@1000|う@2500|は"_s << u"go |on"_s
+        << ExactTime(1000) << ExactTime(10000);
     QTest::newRow("the lag comes off segment stamps")
-        << u"lag50 +1000 sp +500 sp"_s << u"きょ@950|う@1450|は"_s << u"go |on"_s << ExactTime(950) << later;
+        << u"lag50 +1000 sp +500 sp"_s << u"きょ@950|う@1450|は"_s << u"go |on"_s << ExactTime(950)
+        << later;
     QTest::newRow("a line moved line by line moves its words")
-        << u"+1000 sp +500 sp L >"_s << u"きょ@1100|う@1600|は"_s << u"go |on"_s << ExactTime(1100) << later;
+        << u"+1000 sp +500 sp L >"_s << u"きょ@1100|う@1600|は"_s << u"go |on"_s << ExactTime(1100)
+        << later;
     QTest::newRow("a new split drops the times, not the line's")
         << u"+1000 sp +500 sp split"_s << u"きょ|うは"_s << u"go |on"_s << ExactTime(1000) << later;
 }

@@ -146,7 +146,8 @@ void TestWaveform::segmentTickDraggedStaysBetweenItsNeighbours()
 {
     TimingWindow* w = open({});
     QVERIFY(w);
-    w->setTimingRows({u"[00:10]ab cd ef"_s}, {10000}, {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, {}}});
+    w->setTimingRows({u"[00:10]ab cd ef"_s}, {10000},
+                     {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, {}}});
     WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const int low = strip->height() - 2;
     const auto drag = [strip, low](qint32 from, qint32 to) {

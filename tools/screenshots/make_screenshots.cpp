@@ -133,8 +133,8 @@ int main(int argc, char* argv[])
 
     // The karaoke display of that first line, half-way through it.
     timing.session().selectRow(timing.session().nextSegment().row - 1);
-    TestDisplayWindow karaoke(TestDisplayWindow::Start::FromSelectedLine, timing.session(), main.startText(),
-                              &timing);
+    TestDisplayWindow karaoke(TestDisplayWindow::Start::FromSelectedLine, timing.session(),
+                              main.startText(), &timing);
     karaoke.show();
     waitUntil(timing, 10600);
     ok = save(karaoke, folder + u"/karaoke-display.png"_s) && ok;
