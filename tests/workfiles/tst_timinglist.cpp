@@ -232,6 +232,9 @@ void TestTimingList::exactTimesStayWithMarkedRows()
              (ExactTimes{12987, std::nullopt, std::nullopt, 3000, std::nullopt, std::nullopt}));
     QCOMPARE(TimingExactTimes({}, {true, true}, 2), (ExactTimes{std::nullopt, std::nullopt}));
     QCOMPARE(TimingExactTimes(stored, {true, true}, 0), ExactTimes());
+    // Words go the same way as the times.
+    const LineWords words{u"ab"_s, {0, 1}, {1000, 2000}, {}};
+    QCOMPARE(TimingWordTimes({words, words}, {false, true}, 3), (WordTimes{{}, words, {}}));
 }
 
 QTEST_APPLESS_MAIN(TestTimingList)
