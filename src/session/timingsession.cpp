@@ -34,7 +34,7 @@ void TimingSession::setRows(const QStringList& rows, const ExactTimes& exactTime
     m_rows = TimingRowsFromList(rows, exactTimes, wordTimes);
     m_selected = -1;
     m_segment = 0;
-    m_shownPlace = {};
+    m_shownPlace = m_wordMode ? nextSegment() : SegmentPlace{};
     m_undo.clear();
     m_redo.clear();
     Q_EMIT rowsReset();

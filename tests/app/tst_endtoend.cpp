@@ -43,6 +43,23 @@ void chooseTheDemoDisc(MainWindow& main, ModalScript& script)
     main.findChild<QAction*>(u"設定"_s)->trigger();
 }
 
+// The program started, the demo disc chosen and the timed demo lyrics,
+// copied where the user keeps files, opened; null when any of it fails.
+std::unique_ptr<MainWindow> startWithTheTimedDemo(WorkArea& home, ModalScript& script)
+{
+    const QString lyrics = home.filePath(u"ひかりのステップ.txt"_s);
+    if (!QFile::copy(QFileInfo(DemoDiscPath()).dir().filePath(u"lyrics-timed.txt"_s), lyrics))
+        return nullptr;
+    int exitCode = -1;
+    std::unique_ptr<MainWindow> main = StartVerselet(&exitCode);
+    if (!main || !QTest::qWaitForWindowExposed(main.get()))
+        return nullptr;
+    chooseTheDemoDisc(*main, script);
+    script.thenChoose(lyrics);
+    main->findChild<QAction*>(u"開く"_s)->trigger();
+    return script.done() ? std::move(main) : nullptr;
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -117,23 +134,10 @@ void TestEndToEnd::demoLyricsOnTheDemoDisc()
 void TestEndToEnd::demoTimedLyricsToAnLrcFile()
 {
     WorkArea home;
-    const QString demo = DemoDiscPath();
-    QVERIFY2(QFileInfo::exists(demo), qPrintable(demo));
-    // The timed demo lyrics, copied where the user keeps files.
-    const QString lyrics = home.filePath(u"ひかりのステップ.txt"_s);
-    QVERIFY(QFile::copy(QFileInfo(demo).dir().filePath(u"lyrics-timed.txt"_s), lyrics));
-    const QString lrcFile = home.filePath(u"ひかりのステップ.lrc"_s);
-
-    int exitCode = -1;
-    const std::unique_ptr<MainWindow> main = StartVerselet(&exitCode);
-    QVERIFY(main);
-    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
-
     ModalScript script;
-    chooseTheDemoDisc(*main, script);
-    script.thenChoose(lyrics);
-    main->findChild<QAction*>(u"開く"_s)->trigger();
-    QVERIFY(script.done());
+    const std::unique_ptr<MainWindow> main = startWithTheTimedDemo(home, script);
+    QVERIFY(main);
+    const QString lrcFile = home.filePath(u"ひかりのステップ.lrc"_s);
 
     // The first two lines stamped again at about 1.5 s and 2.5 s; the other
     // lines keep the seconds of the file.
@@ -178,21 +182,10 @@ void TestEndToEnd::demoTimedLyricsToAnLrcFile()
 void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
 {
     WorkArea home;
-    const QString demo = DemoDiscPath();
-    QVERIFY2(QFileInfo::exists(demo), qPrintable(demo));
-    const QString lyrics = home.filePath(u"ひかりのステップ.txt"_s);
-    QVERIFY(QFile::copy(QFileInfo(demo).dir().filePath(u"lyrics-timed.txt"_s), lyrics));
-    const QString lrcFile = home.filePath(u"ひかりのステップ.lrc"_s);
-
-    int exitCode = -1;
-    const std::unique_ptr<MainWindow> main = StartVerselet(&exitCode);
-    QVERIFY(main);
-    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
     ModalScript script;
-    chooseTheDemoDisc(*main, script);
-    script.thenChoose(lyrics);
-    main->findChild<QAction*>(u"開く"_s)->trigger();
-    QVERIFY(script.done());
+    const std::unique_ptr<MainWindow> main = startWithTheTimedDemo(home, script);
+    QVERIFY(main);
+    const QString lrcFile = home.filePath(u"ひかりのステップ.lrc"_s);
 
     // Word mode; the first line split in two by taking bars out of its
     // split; Space at about 1.5 s and 2.0 s, Shift+Space at 2.3 s, Space

@@ -602,6 +602,16 @@ void TestTimingSession::modelFollowsTheRows()
     QCOMPARE(data.at(0).at(0).toModelIndex().row(), 1);
     QCOMPARE(model.data(model.index(1)).toString(), u"[00:42]b"_s);
     QVERIFY(!model.data(model.index(5)).isValid());
+
+    // In word mode the row marked for the next segment is drawn again when
+    // the mark leaves it, also the first time after new rows.
+    session.setWordMode(true);
+    session.setRows({u"[--:--]a"_s, u"[--:--]b"_s});
+    QCOMPARE(model.data(model.index(0), TimingListModel::kNextSegmentRole).toPoint(), QPoint(7, 1));
+    data.clear();
+    session.selectRow(1);
+    QCOMPARE(data.size(), 2);
+    QVERIFY(!model.data(model.index(0), TimingListModel::kNextSegmentRole).isValid());
 }
 
 void TestTimingSession::runOwnsItsDeviceSessionAndLag()
