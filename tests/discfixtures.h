@@ -16,9 +16,12 @@
 #include <sndfile.h>
 
 #include "audio/cdaudiodevice.h"
+#include "audio/disc.h"
 
 #include <QSignalSpy>
 
+#include <cmath>
+#include <memory>
 #include <vector>
 
 namespace fixtures {
@@ -111,6 +114,57 @@ inline bool setModified(const QString& path, const QDateTime& when)
 {
     QFile f(path);
     return f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime);
+}
+
+// A disc held in memory: one track of a sine tone of `hz`, `ms` long, at
+// a quarter of full scale on both channels.
+class ToneDisc final : public verselet::Disc
+{
+public:
+    ToneDisc(double hz, qint32 ms) : m_hz(hz), m_tracks{{0, verselet::MsToFrames(ms), true}} {}
+    const QList<verselet::DiscTrack>& tracks() const override { return m_tracks; }
+    std::unique_ptr<verselet::DiscReader> openReader() const override
+    {
+        struct Reader final : verselet::DiscReader
+        {
+            double hz;
+            qint64 end;
+            qint64 read(qint64 at, qint16* out, qint64 frames) override
+            {
+                const qint64 n = std::max<qint64>(std::min(frames, end - at), 0);
+                for (qint64 i = 0; i < n; ++i)
+                    out[i * 2] = out[i * 2 + 1] =
+                        qint16(8192 * std::sin(2 * M_PI * hz * double(at + i) / verselet::kFrameRate));
+                return n;
+            }
+        };
+        auto reader = std::make_unique<Reader>();
+        reader->hz = m_hz;
+        reader->end = endFrame();
+        return reader;
+    }
+
+private:
+    double m_hz;
+    QList<verselet::DiscTrack> m_tracks;
+};
+
+// The frequency of a tone in interleaved stereo frames, from the left
+// channel's rising zero crossings.
+inline double toneHz(const qint16* frames, qint64 count)
+{
+    qint64 rising = 0;
+    qint64 first = -1;
+    qint64 last = -1;
+    for (qint64 i = 1; i < count; ++i) {
+        if (frames[(i - 1) * 2] < 0 && frames[i * 2] >= 0) {
+            ++rising;
+            if (first < 0)
+                first = i;
+            last = i;
+        }
+    }
+    return rising < 2 ? 0 : double(rising - 1) * verselet::kFrameRate / double(last - first);
 }
 
 } // namespace fixtures

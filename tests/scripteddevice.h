@@ -106,6 +106,9 @@ public:
     }
     bool isPlaying() const override { return m_playing; }
     bool isSilent() const override { return silent; }
+    // The speed asked for; the clock the test moves is song time already.
+    void setSpeed(double s) override { speed = s; }
+    double speed = 1.0;
 
     qint32 from() const { return m_from; }
     bool fromPending() const { return m_fromSet; }

@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build make pkg-config
   qt6-base-dev qt6-multimedia-dev
   libcdio-dev libcdio-paranoia-dev libcdio-utils
-  libsndfile1-dev
+  libsndfile1-dev librubberband-dev
   fonts-noto-cjk
   pulseaudio pulseaudio-utils
   sox libsox-fmt-all

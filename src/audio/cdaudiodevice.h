@@ -55,6 +55,11 @@ public:
     // True when no sound is heard and playback runs on the clock alone.
     virtual bool isSilent() const = 0;
 
+    // Playback at this speed (0.5: half as fast) with the pitch kept; every
+    // position stays in the song's time. A device that cannot slow down
+    // plays at full speed.
+    virtual void setSpeed(double speed) { Q_UNUSED(speed); }
+
     // The envelope of the open disc's audio, for a waveform; none when the
     // device has no audio to show.
     virtual EnvelopeCache* envelopes() { return nullptr; }

@@ -214,6 +214,8 @@ void DiscAudioDevice::setFrom(qint32 position)
 
 bool DiscAudioDevice::isPlaying() const { return m_engine->isPlaying(); }
 
+void DiscAudioDevice::setSpeed(double speed) { m_engine->setSpeed(speed); }
+
 bool DiscAudioDevice::isSilent() const { return m_engine->isSilent(); }
 
 } // namespace verselet

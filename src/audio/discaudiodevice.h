@@ -57,6 +57,7 @@ public:
     void setFrom(qint32 position) override;
     bool isPlaying() const override;
     bool isSilent() const override;
+    void setSpeed(double speed) override;
     EnvelopeCache* envelopes() override { return m_envelopes; }
 
 private:

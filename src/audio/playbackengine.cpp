@@ -1,6 +1,7 @@
 #include "audio/playbackengine.h"
 
 #include "audio/framering.h"
+#include "audio/timestretch.h"
 
 #include <QElapsedTimer>
 #include <QMetaObject>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -29,13 +31,19 @@ qint64 monotonicNs()
 } // namespace
 
 // One run of playback from a frame on. The reader thread fills its ring, the
-// output thread drains it and publishes what has been heard.
+// output thread drains it and publishes what has been heard. Counts are song
+// frames: at a speed below 1 a second of output plays `speed` seconds of the
+// song.
 struct PlaySession
 {
-    PlaySession(qint64 start, qint64 end) : startFrame(start), endFrame(end), ring(kRingFrames) {}
+    PlaySession(qint64 start, qint64 end, double speed)
+        : startFrame(start), endFrame(end), speed(speed), ring(kRingFrames)
+    {
+    }
 
     const qint64 startFrame;
     const qint64 endFrame;
+    const double speed;
     FrameRing ring;
     std::atomic<bool> cancelled{false};
     std::atomic<bool> readerDone{false};
@@ -78,7 +86,8 @@ struct PlaySession
         }
         if (stamp == 0 || finished.load(std::memory_order_acquire))
             return h;
-        const qint64 since = (monotonicNs() - stamp) * kFrameRate / 1000000000;
+        const qint64 since = speed == 1.0 ? (monotonicNs() - stamp) * kFrameRate / 1000000000
+                                          : qint64(double(monotonicNs() - stamp) * kFrameRate * speed / 1e9);
         return std::min(given, h + since);
     }
 };
@@ -170,6 +179,8 @@ private:
     {
         m_session = std::move(session);
         m_handed = 0;
+        // At full speed the frames go out as they are read.
+        m_stretch = m_session->speed == 1.0 ? nullptr : std::make_unique<TimeStretch>(m_session->speed);
         if (m_output->start()) {
             m_playing = m_output.get();
         } else {
@@ -187,6 +198,7 @@ private:
         if (!m_session)
             return;
         m_session.reset();
+        m_stretch.reset();
         m_timer->stop();
         std::exchange(m_playing, nullptr)->stop();
     }
@@ -213,23 +225,62 @@ private:
         PlaySession& s = *session;
         if (s.cancelled.load(std::memory_order_acquire))
             return false;
-        for (;;) {
-            const qint64 n =
-                std::min({m_playing->writableFrames(), s.ring.available(), kReadChunk});
-            if (n <= 0)
-                break;
-            s.ring.pop(m_buffer.data(), n);
-            m_handed += m_playing->write(m_buffer.data(), n);
+        if (m_stretch)
+            stretchOut(s);
+        else {
+            for (;;) {
+                const qint64 n =
+                    std::min({m_playing->writableFrames(), s.ring.available(), kReadChunk});
+                if (n <= 0)
+                    break;
+                s.ring.pop(m_buffer.data(), n);
+                m_handed += m_playing->write(m_buffer.data(), n);
+            }
         }
         const qint64 held = m_playing->heldFrames();
-        s.publish(m_handed - held, m_handed, monotonicNs());
-        if (s.readerDone.load(std::memory_order_acquire) && s.ring.available() == 0 && held == 0) {
+        if (m_stretch)
+            s.publish(SongFrames(m_handed - held, s.speed), SongFrames(m_handed, s.speed), monotonicNs());
+        else
+            s.publish(m_handed - held, m_handed, monotonicNs());
+        if (s.readerDone.load(std::memory_order_acquire) && s.ring.available() == 0 &&
+            (!m_stretch || m_stretch->drained()) && held == 0) {
             s.finished.store(true, std::memory_order_release);
             if (m_hooks.ended)
                 m_hooks.ended(session);
             return false;
         }
         return true;
+    }
+
+    // Slower: the stretcher takes what the ring holds as it asks for it, and
+    // what it gives goes to the output. m_handed counts output frames.
+    void stretchOut(PlaySession& s)
+    {
+        for (;;) {
+            while (m_stretch->available() < kReadChunk && m_stretch->wanted() > 0) {
+                const qint64 n = std::min({s.ring.available(), std::max<qint64>(m_stretch->wanted(), 512),
+                                           kReadChunk});
+                if (n <= 0) {
+                    // The song's last frame has gone in: what the stretcher
+                    // holds comes out.
+                    if (s.readerDone.load(std::memory_order_acquire) && s.ring.available() == 0)
+                        m_stretch->push(m_buffer.data(), 0, true);
+                    break;
+                }
+                s.ring.pop(m_buffer.data(), n);
+                m_stretch->push(m_buffer.data(), n);
+            }
+            const qint64 n = std::min({m_playing->writableFrames(), m_stretch->available(), kReadChunk});
+            if (n <= 0)
+                return;
+            const qint64 got = m_stretch->pull(m_buffer.data(), n);
+            m_handed += m_playing->write(m_buffer.data(), got);
+        }
+    }
+
+    static qint64 SongFrames(qint64 outputFrames, double speed)
+    {
+        return std::llround(double(outputFrames) * speed);
     }
 
     void setSilent(bool silent)
@@ -253,6 +304,8 @@ private:
     bool m_closed = false;
     std::vector<qint16> m_buffer;
     qint64 m_handed = 0;
+    // Below full speed, between the ring and the output.
+    std::unique_ptr<TimeStretch> m_stretch;
     QTimer* m_timer;
 };
 
@@ -332,7 +385,7 @@ void PlaybackEngine::play(qint64 fromFrame)
     const qint64 from = std::clamp<qint64>(fromFrame, 0, end);
     m_stoppedFrame = from;
     m_lastHeard = from;
-    auto session = std::make_shared<PlaySession>(from, end);
+    auto session = std::make_shared<PlaySession>(from, end, m_speed);
     m_session = session;
     QMetaObject::invokeMethod(m_worker, [w = m_worker, session] { w->begin(session); });
     {
@@ -350,6 +403,16 @@ void PlaybackEngine::stop()
     m_session->cancelled.store(true, std::memory_order_release);
     m_session.reset();
     m_wake.notify_all();
+}
+
+void PlaybackEngine::setSpeed(double speed)
+{
+    if (speed <= 0 || speed == m_speed)
+        return;
+    m_speed = speed;
+    // A playback under way goes on at the new speed from where it is heard.
+    if (isPlaying())
+        play(heardFrame());
 }
 
 bool PlaybackEngine::isPlaying() const

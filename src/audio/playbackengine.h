@@ -59,6 +59,13 @@ public:
     // Stops where the playback is; heardFrame() stays there.
     void stop();
 
+    // The song plays at this speed (0.5: half as fast) with its pitch kept,
+    // from the next play() on; a playback under way goes on at it from where
+    // it is heard. heardFrame() stays in song frames whatever the speed. At
+    // 1 the frames go to the output as they are read.
+    void setSpeed(double speed);
+    double speed() const { return m_speed; }
+
     // True from play() until stop() or the end of the disc.
     bool isPlaying() const;
     // The disc frame that is being heard now.
@@ -82,6 +89,7 @@ private:
     std::shared_ptr<const Disc> m_disc;
     std::shared_ptr<PlaySession> m_session; // the GUI thread's view
     qint64 m_stoppedFrame = 0;
+    double m_speed = 1.0;
     mutable qint64 m_lastHeard = 0; // keeps the position from stepping back
 
     // Reader thread.

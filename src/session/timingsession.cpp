@@ -5,6 +5,7 @@
 #include "document/timetag.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace verselet {
@@ -229,7 +230,18 @@ qint32 TimingSession::heardPosition() const
 
 qint32 TimingSession::stampPosition() const
 {
-    return qint32(std::max<qint64>(qint64(heardPosition()) - m_lagOffset, 0));
+    // The lag is the user's, in real time: slowed down, it spans less of the
+    // song.
+    const qint64 lag = std::llround(m_lagOffset * m_speed);
+    return qint32(std::max<qint64>(qint64(heardPosition()) - lag, 0));
+}
+
+void TimingSession::setSpeed(double speed)
+{
+    if (speed <= 0)
+        return;
+    m_speed = speed;
+    m_device.setSpeed(speed);
 }
 
 qint32 TimingSession::headPosition() const { return m_cue ? *m_cue : heardPosition(); }

@@ -124,9 +124,15 @@ public:
     bool atTrackEnd() const;
 
     // ---- The user's own lag: every stamp keeps the heard position less
-    // this many milliseconds (not below 0).
+    // this many milliseconds of real time (not below 0): at a speed below 1
+    // that is lag × speed of the song.
     void setLagOffset(qint32 milliseconds) { m_lagOffset = milliseconds; }
     qint32 lagOffset() const { return m_lagOffset; }
+
+    // ---- Playback speed (1: as recorded), the pitch kept. Every time of the
+    // session stays in song time.
+    void setSpeed(double speed);
+    double speed() const { return m_speed; }
 
     // ---- Word by word
     // In word mode Set stamps the lines segment by segment, and the
@@ -277,6 +283,7 @@ private:
     // The play time shown, in whole seconds; none before the first tick.
     std::optional<qint32> m_shownSeconds;
     qint32 m_lagOffset = 0;
+    double m_speed = 1.0;
     // Paused by a click on the waveform, at this track time.
     std::optional<qint32> m_cue;
     QList<Snapshot> m_undo;

@@ -42,6 +42,8 @@ private Q_SLOTS:
     void modelFollowsTheRows();
     void wordModeStampsAndCorrectsSegments_data();
     void wordModeStampsAndCorrectsSegments();
+    void lagIsRealTimeAtAnySpeed_data();
+    void lagIsRealTimeAtAnySpeed();
 };
 
 void TestTimingSession::tracksAndTheRememberedOne_data()
@@ -747,6 +749,36 @@ void TestTimingSession::wordModeStampsAndCorrectsSegments()
     // What is kept is what was stamped, and lines without words keep none.
     QCOMPARE(session.wordTimes().at(1).hasTimes(), first.contains(u'@'));
     QVERIFY(!session.wordTimes().at(0).isWorthKeeping());
+}
+
+void TestTimingSession::lagIsRealTimeAtAnySpeed_data()
+{
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<qint32>("lag");
+    QTest::addColumn<qint32>("stamp"); // heard at 10 s of the song
+    QTest::newRow("full speed") << 1.0 << 100 << 9900;
+    QTest::newRow("half speed: half the song time") << 0.5 << 100 << 9950;
+    QTest::newRow("three quarters") << 0.75 << 100 << 9925;
+    QTest::newRow("early presses too") << 0.5 << -40 << 10020;
+}
+
+void TestTimingSession::lagIsRealTimeAtAnySpeed()
+{
+    QFETCH(double, speed);
+    QFETCH(qint32, lag);
+    QFETCH(qint32, stamp);
+    ScriptedDevice device({120000});
+    device.setCommand(u"Open"_s);
+    TimingSession session(device);
+    session.loadDisc(u"0"_s);
+    session.setRows({u"[--:--]a"_s});
+    session.setLagOffset(lag);
+    session.setSpeed(speed);
+    QCOMPARE(device.speed, speed);
+    session.play();
+    device.advance(10000);
+    session.set();
+    QCOMPARE(session.exactTime(0), ExactTime(stamp));
 }
 
 QTEST_GUILESS_MAIN(TestTimingSession)
