@@ -6,6 +6,7 @@
 #include "session/stamping.h"
 #include "session/timinglistmodel.h"
 #include "session/timingsession.h"
+#include "settings/playbackspeed.h"
 #include "timing/waveformstrip.h"
 #include "widgets/messages.h"
 #include "shell/twips.h"
@@ -33,9 +34,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A nudge moves a time by a tenth of a second, or with Shift by a second.
+// A nudge moves a time by a tenth of a second, with Shift by a second, with
+// Alt by a hundredth.
 constexpr qint32 kNudgeMs = 100;
 constexpr qint32 kNudgeSecondMs = 1000;
+constexpr qint32 kNudgeFineMs = 10;
 
 enum class TimingKey
 {
@@ -46,6 +49,10 @@ enum class TimingKey
     On,
     BackSecond,
     OnSecond,
+    BackFine,
+    OnFine,
+    Slower,
+    Faster,
     Retake,
     Shift,
     Undo,
@@ -60,13 +67,24 @@ TimingKey timingKeyOf(const QKeyEvent& event)
     const bool plain = mods == Qt::NoModifier;
     const bool shift = mods == Qt::ShiftModifier;
     const bool ctrl = mods == Qt::ControlModifier;
+    const bool alt = mods == Qt::AltModifier;
     switch (event.key()) {
     case Qt::Key_Space:
         return plain ? TimingKey::Set : shift ? TimingKey::SetEnd : TimingKey::None;
     case Qt::Key_Left:
-        return plain ? TimingKey::Back : shift ? TimingKey::BackSecond : TimingKey::None;
+        return plain ? TimingKey::Back
+               : shift ? TimingKey::BackSecond
+               : alt   ? TimingKey::BackFine
+                       : TimingKey::None;
     case Qt::Key_Right:
-        return plain ? TimingKey::On : shift ? TimingKey::OnSecond : TimingKey::None;
+        return plain ? TimingKey::On
+               : shift ? TimingKey::OnSecond
+               : alt   ? TimingKey::OnFine
+                       : TimingKey::None;
+    case Qt::Key_Down:
+        return ctrl ? TimingKey::Slower : TimingKey::None;
+    case Qt::Key_Up:
+        return ctrl ? TimingKey::Faster : TimingKey::None;
     case Qt::Key_R:
         return plain || shift ? TimingKey::Retake : TimingKey::None;
     case Qt::Key_S:
@@ -139,7 +157,8 @@ TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
     setWindowTitle(QString());
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(TwipsToPixels(8205), TwipsToPixels(7215));
+    // A row for the speed between the buttons and the waveform.
+    setFixedSize(TwipsToPixels(8205), TwipsToPixels(7605));
     buildWidgets();
     followSession();
 
@@ -296,6 +315,20 @@ void TimingWindow::buildWidgets()
     m_wordModeBox->setGeometry(TwipsRect(4560, 5520, 800, 375));
     connect(m_wordModeBox, &QCheckBox::toggled, this, &TimingWindow::onWordModeToggled);
 
+    m_speedCaption = new QLabel(u"速度"_s, this);
+    m_speedCaption->setObjectName(u"SpeedLabel"_s);
+    m_speedCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_speedCaption->setGeometry(TwipsRect(5400, 5985, 615, 330));
+    m_speedBox = new QComboBox(this);
+    m_speedBox->setObjectName(u"Speed"_s);
+    m_speedBox->setToolTip(u"再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします"_s);
+    for (const int percent : kSpeedSteps)
+        m_speedBox->addItem(u"%1 %"_s.arg(percent), percent);
+    m_speedBox->setGeometry(TwipsRect(6120, 5985, 1335, 330));
+    m_speedBox->setCurrentIndex(int(kSpeedSteps.indexOf(LoadPlaybackSpeed())));
+    m_session->setSpeed(m_speedBox->currentData().toInt() / 100.0);
+    connect(m_speedBox, &QComboBox::currentIndexChanged, this, &TimingWindow::onSpeedChosen);
+
     // The free corner left of "更新" tells when nothing will be heard.
     m_silentLabel = new QLabel(u"無音再生"_s, this);
     m_silentLabel->setObjectName(u"SilentLabel"_s);
@@ -307,7 +340,7 @@ void TimingWindow::buildWidgets()
     m_silentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
 
     m_waveform = new WaveformStrip(*m_session, m_run.device(), this);
-    m_waveform->setGeometry(TwipsRect(120, 5985, 7965, 1110));
+    m_waveform->setGeometry(TwipsRect(120, 6375, 7965, 1110));
     m_waveform->setToolTip(
         u"クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"_s);
     connect(m_waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
@@ -521,6 +554,15 @@ void TimingWindow::onWordModeToggled(bool on)
     showSegments();
 }
 
+void TimingWindow::onSpeedChosen()
+{
+    const int percent = m_speedBox->currentData().toInt();
+    m_session->setSpeed(percent / 100.0);
+    // Kept for the next run; the playback goes on at it whether or not the
+    // settings can be written.
+    SavePlaybackSpeed(percent);
+}
+
 void TimingWindow::onSegmentBarsEdited(const QString& barred)
 {
     const int selected = m_session->selectedRow();
@@ -625,6 +667,19 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
     case TimingKey::OnSecond:
         changed = m_session->nudge(kNudgeSecondMs);
         break;
+    case TimingKey::BackFine:
+        changed = m_session->nudge(-kNudgeFineMs);
+        break;
+    case TimingKey::OnFine:
+        changed = m_session->nudge(kNudgeFineMs);
+        break;
+    case TimingKey::Slower:
+    case TimingKey::Faster: {
+        const int percent = m_speedBox->currentData().toInt();
+        const int next = StepPlaybackSpeed(percent, key == TimingKey::Faster ? 1 : -1);
+        m_speedBox->setCurrentIndex(int(kSpeedSteps.indexOf(next)));
+        return true;
+    }
     case TimingKey::Retake:
         changed = m_session->retake();
         break;

@@ -67,6 +67,8 @@ public:
     // 語単位: Set stamps segment by segment; the line's split is shown and
     // edited beside the time field.
     void onWordModeToggled(bool on);
+    // 速度: the song plays at the speed chosen, kept for the next run.
+    void onSpeedChosen();
     // The bars of the split edited: a new split once they give the line's
     // text back; a change to the text itself is refused.
     void onSegmentBarsEdited(const QString& barred);
@@ -120,6 +122,8 @@ private:
     QLabel* m_silentLabel = nullptr;     // "SilentLabel"
     WaveformStrip* m_waveform = nullptr; // "Waveform"
     QCheckBox* m_wordModeBox = nullptr;  // "WordMode"
+    QLabel* m_speedCaption = nullptr;    // "SpeedLabel"
+    QComboBox* m_speedBox = nullptr;     // "Speed"
     // In word mode, in the text display's place: the line with "|" between
     // its segments.
     QLineEdit* m_segmentField = nullptr; // "SegmentText"
@@ -133,8 +137,9 @@ private:
     void showSilence();
     // The timing keys, wherever the focus is but in the time field and the
     // split: Space (Set), Shift+Space (the end of the segment, in word mode),
-    // the arrows (nudge), R (retake), S (shift from here), Ctrl+Z and
-    // Ctrl+Y or Ctrl+Shift+Z (undo, redo). True when the key was one of them.
+    // the arrows (nudge; Shift a second, Alt 10 ms), Ctrl+↑/↓ (speed), R
+    // (retake), S (shift from here), Ctrl+Z and Ctrl+Y or Ctrl+Shift+Z (undo,
+    // redo). True when the key was one of them.
     bool timingKey(const QKeyEvent& event);
     // The split of the selected line, as the segment field shows it.
     void showSegments();

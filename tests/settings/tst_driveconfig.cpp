@@ -1,5 +1,6 @@
 #include "settings/driveconfig.h"
 #include "settings/drivelist.h"
+#include "settings/playbackspeed.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -73,6 +74,9 @@ private Q_SLOTS:
     void discThatCannotBeKeptIsRefused();
     void listHoldsDrivesThenDiscsThenTheDemoDisc();
     void demoDiscIsFoundBesideTheProgramFirst();
+
+    void speedIsKeptBesideConfigDat_data();
+    void speedIsKeptBesideConfigDat();
 
 private:
     QString config() const { return m_home->path() + u"/verselet/config.dat"_s; }
@@ -330,6 +334,38 @@ void TestDriveConfig::demoDiscIsFoundBesideTheProgramFirst()
     QFile::remove(beside);
     QDir(appDir).rmpath(u"data/demo"_s);
     QCOMPARE(found, beside);
+}
+
+void TestDriveConfig::speedIsKeptBesideConfigDat_data()
+{
+    QTest::addColumn<QByteArray>("settings"); // settings.ini as found; empty: none
+    QTest::addColumn<int>("speed");
+    QTest::newRow("never chosen") << QByteArray() << 100;
+    QTest::newRow("a step") << QByteArray("[timing]\nspeed=75\n") << 75;
+    QTest::newRow("not a step") << QByteArray("[timing]\nspeed=33\n") << 100;
+    QTest::newRow("not a number") << QByteArray("[timing]\nspeed=fast\n") << 100;
+}
+
+void TestDriveConfig::speedIsKeptBesideConfigDat()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(int, speed);
+    const QString ini = m_home->path() + u"/verselet/settings.ini"_s;
+    QVERIFY(QDir().mkpath(m_home->path() + u"/verselet"_s));
+    if (!settings.isEmpty()) {
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
+    }
+    QCOMPARE(LoadPlaybackSpeed(), speed);
+    // Chosen and read back; config.dat is not touched.
+    QVERIFY(SavePlaybackSpeed(60));
+    QCOMPARE(LoadPlaybackSpeed(), 60);
+    QVERIFY(!QFile::exists(config()));
+    // Ctrl+↓ and Ctrl+↑ step through the speeds and stop at the ends.
+    QCOMPARE(StepPlaybackSpeed(100, -1), 90);
+    QCOMPARE(StepPlaybackSpeed(75, 2), 90);
+    QCOMPARE(StepPlaybackSpeed(50, -1), 50);
+    QCOMPARE(StepPlaybackSpeed(100, 1), 100);
 }
 
 QTEST_GUILESS_MAIN(TestDriveConfig)

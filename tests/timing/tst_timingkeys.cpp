@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void heldKeysRepeatOnlyToNudge_data();
     void heldKeysRepeatOnlyToNudge();
     void wordModeInTheWindow();
+    void ctrlUpAndDownStepTheSpeed();
 
 private:
     // A shown, active window playing track 1 of two minutes, on these rows.
@@ -128,6 +130,12 @@ void TestTimingKeys::arrowsNudgeAndUpDownStillMove()
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left);
     QCOMPARE(state(), (State{{u"[00:11]a"_s, u"[00:11]b"_s, u"[--:--]c"_s}, {std::nullopt, 11950, std::nullopt}, 1}));
     QCOMPARE(named<QListView>(w, "List1")->currentIndex().row(), 1);
+    // Alt: a hundredth.
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right, Qt::AltModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right, Qt::AltModifier);
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(state().exact.at(1), ExactTime(11960));
+    QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left, Qt::AltModifier);
     // Whole seconds move from the second.
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Up);
     QCOMPARE(w->session().selectedRow(), 0);
@@ -303,6 +311,26 @@ void TestTimingKeys::wordModeInTheWindow()
     QCOMPARE(w->session().row(0).words().starts, (SegmentStarts{0, 3}));
     QCOMPARE(w->session().row(0).words().times, ExactTimes{});
     QCOMPARE(w->session().exactTime(0), ExactTime(1000));
+}
+
+void TestTimingKeys::ctrlUpAndDownStepTheSpeed()
+{
+    TimingWindow* w = play({u"[--:--]a"_s});
+    QVERIFY(w);
+    auto* speed = named<QComboBox>(w, "Speed");
+    QCOMPARE(speed->currentText(), u"100 %"_s);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(speed->currentText(), u"75 %"_s);
+    QCOMPARE(m_device->speed, 0.75);
+    QTest::keyClick(w, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(m_device->speed, 0.8);
+    QCOMPARE(w->session().selectedRow(), -1); // no line moved to
+    // The next window starts at the speed chosen last.
+    m_window.reset();
+    QVERIFY(play({u"[--:--]a"_s}));
+    QCOMPARE(named<QComboBox>(m_window.get(), "Speed")->currentText(), u"80 %"_s);
+    QCOMPARE(m_device->speed, 0.8);
 }
 
 QTEST_MAIN(TestTimingKeys)

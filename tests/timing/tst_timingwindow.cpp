@@ -111,11 +111,11 @@ void TestTimingWindow::widgetsAsTheWindowShowsThem()
     TimingWindow* w = open({60000});
     QCOMPARE(w->objectName(), u"Form3"_s);
     QCOMPARE(w->windowTitle(), QString());
-    QCOMPARE(w->size(), QSize(547, 481));
+    QCOMPARE(w->size(), QSize(547, 507));
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[--:--]"_s);
     QCOMPARE(w->findChild<QWidget*>(u"Waveform"_s),
              static_cast<QWidget*>(named<verselet::WaveformStrip>(w, "Waveform")));
-    QCOMPARE(named<verselet::WaveformStrip>(w, "Waveform")->geometry(), QRect(8, 399, 531, 74));
+    QCOMPARE(named<verselet::WaveformStrip>(w, "Waveform")->geometry(), QRect(8, 425, 531, 74));
 
     struct Button
     {
