@@ -61,6 +61,9 @@ public:
                 }
             }
         }
+        if (m_firstSound >= 0)
+            m_sound += m_pending.mid(std::max<qint64>(m_firstSound - m_recorded, 0) * 4,
+                                     (frames - std::max<qint64>(m_firstSound - m_recorded, 0)) * 4);
         m_recorded += frames;
         m_pending.remove(0, frames * 4);
         return true;
@@ -71,6 +74,9 @@ public:
     {
         return m_firstSound < 0 ? -1.0 : double(m_recorded - m_firstSound) * 1000.0 / 44100.0;
     }
+
+    // What was rendered from the first sound on, interleaved 16-bit stereo.
+    const QByteArray& sound() const { return m_sound; }
 
     ~SinkMonitor()
     {
@@ -83,6 +89,7 @@ public:
 private:
     QProcess m_recorder;
     QByteArray m_pending; // the part of a frame not yet counted
+    QByteArray m_sound;
     qint64 m_recorded = 0;
     qint64 m_firstSound = -1;
     QString m_why;

@@ -257,16 +257,17 @@ private:
     void stretchOut(PlaySession& s)
     {
         for (;;) {
-            while (m_stretch->available() < kReadChunk && m_stretch->wanted() > 0) {
-                const qint64 n = std::min({s.ring.available(), std::max<qint64>(m_stretch->wanted(), 512),
-                                           kReadChunk});
-                if (n <= 0) {
+            while (!m_stretch->ended() && m_stretch->available() < kReadChunk) {
+                if (s.ring.available() == 0) {
                     // The song's last frame has gone in: what the stretcher
                     // holds comes out.
                     if (s.readerDone.load(std::memory_order_acquire) && s.ring.available() == 0)
                         m_stretch->push(m_buffer.data(), 0, true);
                     break;
                 }
+                const qint64 n = std::min({s.ring.available(), m_stretch->wanted(), kReadChunk});
+                if (n <= 0)
+                    break;
                 s.ring.pop(m_buffer.data(), n);
                 m_stretch->push(m_buffer.data(), n);
             }

@@ -36,6 +36,8 @@ public:
     qint64 available() const;
     // Takes at most `count` of them; how many it took.
     qint64 pull(qint16* frames, qint64 count);
+    // The last frame has gone in.
+    bool ended() const { return m_last; }
     // Everything pushed up to the last frame has come out.
     bool drained() const;
 

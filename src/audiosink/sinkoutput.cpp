@@ -75,7 +75,10 @@ public:
     {
         if (!m_io)
             return 0;
-        const qint64 played = m_sink->processedUSecs() * kFrameRate / 1000000;
+        // The sink counts whole microseconds, a little less than a frame's
+        // worth: rounded to the nearest frame, the count is exact, and a
+        // playback of any length ends with nothing held.
+        const qint64 played = (m_sink->processedUSecs() * kFrameRate + 500000) / 1000000;
         return std::clamp<qint64>(m_handed - played, 0, m_handed);
     }
 

@@ -1,4 +1,5 @@
 #include "audio/discaudiodevice.h"
+#include "audio/playbackengine.h"
 #include "audiosink/sinkoutput.h"
 
 #include <QAudioDevice>
@@ -43,6 +44,7 @@ private Q_SLOTS:
     void heardPositionMatchesWhatTheSinkRendered();
     void stopAndResumeThroughTheSink();
     void everySeekThroughTheSinkPlaysOn();
+    void halfSpeedKeepsThePitchAndTakesTwiceAsLong();
 
 private:
     QTemporaryDir m_dir;
@@ -162,6 +164,38 @@ void TestAudioSink::everySeekThroughTheSinkPlaysOn()
     QVERIFY2(after >= before + 250 && after <= before + 350,
              qPrintable(u"%1 then %2"_s.arg(before).arg(after)));
     device.setCommand(u"Stop"_s);
+}
+
+void TestAudioSink::halfSpeedKeepsThePitchAndTakesTwiceAsLong()
+{
+    SinkMonitor monitor;
+    if (!monitor.start())
+        QSKIP(qPrintable(u"what the sink renders cannot be recorded: "_s + monitor.why()));
+    PlaybackEngine engine(SystemAudioOutputs());
+    QVERIFY(!engine.isSilent());
+    engine.setDisc(std::make_shared<fixtures::ToneDisc>(440, 1000));
+    engine.setSpeed(0.5);
+    engine.play(0);
+    QElapsedTimer t;
+    t.start();
+    while (engine.isPlaying() && t.elapsed() < 10000) {
+        QTest::qWait(5);
+        monitor.poll();
+    }
+    QVERIFY(!engine.isPlaying());
+    QCOMPARE(engine.heardFrame(), qint64(kFrameRate)); // the whole song, in song time
+    QTest::qWait(300);
+    monitor.poll();
+
+    // The sound from its first frame to its last: two seconds, to 3 %, of
+    // the same note, to 2 %.
+    const auto* frames = reinterpret_cast<const qint16*>(monitor.sound().constData());
+    qint64 last = monitor.sound().size() / 4 - 1;
+    while (last > 0 && std::abs(frames[last * 2]) < 100)
+        --last;
+    QVERIFY2(std::abs(last - 2 * kFrameRate) <= 2 * kFrameRate * 3 / 100, qPrintable(QString::number(last)));
+    const double hz = fixtures::toneHz(frames + last / 10 * 2, last * 8 / 10);
+    QVERIFY2(std::abs(hz - 440) <= 440 * 0.02, qPrintable(QString::number(hz)));
 }
 
 int main(int argc, char* argv[])
