@@ -46,6 +46,7 @@ bench: build
 
 screenshots: build
 	$(BUILD_DIR)/tools/screenshots/make_screenshots docs
+	$(BUILD_DIR)/tools/screenshots/make_screenshots docs en
 
 # libFuzzer targets in build-fuzz (clang, ASan, UBSan), each run for
 # FUZZ_SECONDS (60 unless given) on a scratch copy of its corpus in fuzz/corpus;

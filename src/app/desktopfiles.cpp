@@ -10,12 +10,6 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QString kReplaceEditedQuestion = u"編集中の歌詞を閉じて、このファイルを開きますか？"_s;
-
-} // namespace
-
 DesktopFiles::DesktopFiles(QWidget* window, std::function<bool()> unsaved, std::function<void(const QString&)> open)
     : QObject(window), m_window(window), m_unsaved(std::move(unsaved)), m_open(std::move(open))
 {
@@ -33,7 +27,7 @@ void DesktopFiles::open(const QString& path)
         const QString file = m_waiting.takeFirst();
         // A stray drop or a double click elsewhere must not throw typing
         // away: the boxes' text is nowhere else.
-        if (!m_unsaved() || AskYesNo(m_window, kReplaceEditedQuestion, DefaultAnswer::No))
+        if (!m_unsaved() || AskYesNo(m_window, tr("編集中の歌詞を閉じて、このファイルを開きますか？"), DefaultAnswer::No))
             m_open(file);
     }
     m_opening = false;

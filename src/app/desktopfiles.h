@@ -17,6 +17,8 @@ namespace verselet {
 
 class DesktopFiles final : public QObject
 {
+    Q_OBJECT
+
 public:
     // `unsaved` says whether opening would lose work; `open` opens a file as
     // the open command does.

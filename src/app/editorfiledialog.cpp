@@ -10,8 +10,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kOpenFilter = u"ﾃｷｽﾄ文書 (*txt)"_s;
-const QString kLrcFilter = u"LRCファイル (*.lrc)"_s;
+QString openFilter()
+{
+    return EditorFileDialog::tr("ﾃｷｽﾄ文書 (*txt)");
+}
+
+QString lrcFilter()
+{
+    return EditorFileDialog::tr("LRCファイル (*.lrc)");
+}
 
 } // namespace
 
@@ -26,7 +33,7 @@ QFileDialog* EditorFileDialog::dialog()
         m_dialog = new QFileDialog(m_window);
         m_dialog->setObjectName(u"CommonDialog1"_s);
         m_dialog->setOption(QFileDialog::DontUseNativeDialog);
-        m_dialog->setNameFilter(kOpenFilter);
+        m_dialog->setNameFilter(openFilter());
     }
     return m_dialog;
 }
@@ -34,14 +41,14 @@ QFileDialog* EditorFileDialog::dialog()
 QString EditorFileDialog::chooseFileToOpen()
 {
     QFileDialog* files = dialog();
-    files->setNameFilters({kOpenFilter, kLrcFilter});
+    files->setNameFilters({openFilter(), lrcFilter()});
     files->setAcceptMode(QFileDialog::AcceptOpen);
     files->setFileMode(QFileDialog::ExistingFile);
     if (!m_document.fileName().isEmpty())
         files->selectFile(m_document.fileName());
     const bool chosen = files->exec() == QDialog::Accepted && !files->selectedFiles().isEmpty();
     // The save dialog of a finished text offers text files only.
-    files->setNameFilter(kOpenFilter);
+    files->setNameFilter(openFilter());
     return chosen ? files->selectedFiles().constFirst() : QString();
 }
 

@@ -16,6 +16,8 @@ class LyricsDocument;
 
 class EditorFileDialog final : public QObject
 {
+    Q_OBJECT
+
 public:
     EditorFileDialog(LyricsDocument& document, QWidget* window);
 

@@ -41,12 +41,6 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QString kNewCaption = u"Verselet - 新規作成.txt"_s;
-
-} // namespace
-
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), m_instanceLock(CacheFolder()), m_document(new LyricsDocument(this)),
       m_drives(new DriveChoice(this)), m_files(new EditorFileDialog(*m_document, this))
@@ -80,16 +74,16 @@ void MainWindow::buildWidgets()
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    m_headerBox = MakeTextBox(client, u"Text2"_s, u"歌詞の作成者やタイトルなどを入力します"_s);
+    m_headerBox = MakeTextBox(client, u"Text2"_s, tr("歌詞の作成者やタイトルなどを入力します"));
     m_headerBox->setGeometry(TwipsRect(0, 0, 8250 - 120, 1575));
 
     m_startBox = new QLineEdit(client);
     m_startBox->setObjectName(u"Text3"_s);
     m_startBox->setFont(GothicFont(11.25));
-    m_startBox->setToolTip(u"[00:00]のときに表示させたい文字を入力します"_s);
+    m_startBox->setToolTip(tr("[00:00]のときに表示させたい文字を入力します"));
     m_startBox->setGeometry(TwipsRect(1080, 1680, 5895, 330));
 
-    m_bodyBox = MakeTextBox(client, u"Text1"_s, u"歌詞を入力します"_s);
+    m_bodyBox = MakeTextBox(client, u"Text1"_s, tr("歌詞を入力します"));
     m_bodyBox->setGeometry(TwipsRect(0, 2040, 8250 - 120, 6000 - 2040));
 
     m_rememberedTrackLabel = new QLabel(u"0"_s, client);
@@ -126,29 +120,34 @@ void MainWindow::buildMenu()
         menu->addSeparator()->setObjectName(name);
     };
 
-    QMenu* file = addMenu(u"ファイル"_s, u"ﾌｧｲﾙ(&F)"_s);
-    connect(addItem(file, u"新規作成"_s, u"新規作成（&N)"_s), &QAction::triggered, this,
+    QMenu* file = addMenu(u"ファイル"_s, tr("ﾌｧｲﾙ(&F)"));
+    connect(addItem(file, u"新規作成"_s, tr("新規作成（&N)")), &QAction::triggered, this,
             &MainWindow::onNewTriggered);
-    connect(addItem(file, u"開く"_s, u"開(&O)..."_s), &QAction::triggered, this,
+    connect(addItem(file, u"開く"_s, tr("開(&O)...")), &QAction::triggered, this,
             &MainWindow::onOpenTriggered);
-    addItem(file, u"上書き保存"_s, u"上書き保存(&S)"_s)->setEnabled(false);
-    addItem(file, u"名前を付けて保存"_s, u"名前を付けて保存(&A)"_s)->setEnabled(false);
+    addItem(file, u"上書き保存"_s, tr("上書き保存(&S)"))->setEnabled(false);
+    addItem(file, u"名前を付けて保存"_s, tr("名前を付けて保存(&A)"))->setEnabled(false);
     addSeparator(file, u"線"_s);
-    connect(addItem(file, u"設定"_s, u"設定"_s), &QAction::triggered, this,
+    connect(addItem(file, u"設定"_s, tr("設定")), &QAction::triggered, this,
             &MainWindow::onSettingsTriggered);
     addSeparator(file, u"ティ"_s);
-    connect(addItem(file, u"終了"_s, u"終了"_s), &QAction::triggered, this,
+    connect(addItem(file, u"終了"_s, tr("終了")), &QAction::triggered, this,
             &MainWindow::onExitTriggered);
 
-    QMenu* lyrics = addMenu(u"歌詞"_s, u"歌詞"_s);
-    connect(addItem(lyrics, u"リアルタイム入力"_s, u"リアルタイム入力"_s), &QAction::triggered,
+    QMenu* lyrics = addMenu(u"歌詞"_s, tr("歌詞"));
+    connect(addItem(lyrics, u"リアルタイム入力"_s, tr("リアルタイム入力")), &QAction::triggered,
             this, &MainWindow::onRealtimeInputTriggered);
 
-    QMenu* help = addMenu(u"HELP"_s, u"ﾍﾙﾌﾟ(&H)"_s);
-    connect(addItem(help, u"ヘルプ"_s, u"Verseletヘルプ"_s), &QAction::triggered, this,
+    QMenu* help = addMenu(u"HELP"_s, tr("ﾍﾙﾌﾟ(&H)"));
+    connect(addItem(help, u"ヘルプ"_s, tr("Verseletヘルプ")), &QAction::triggered, this,
             &MainWindow::onHelpTriggered);
-    connect(addItem(help, u"バージョン情報"_s, u"ﾊﾞｰｼﾞｮﾝ情報(&A)"_s), &QAction::triggered, this,
+    connect(addItem(help, u"バージョン情報"_s, tr("ﾊﾞｰｼﾞｮﾝ情報(&A)")), &QAction::triggered, this,
             &MainWindow::onAboutTriggered);
+}
+
+QString MainWindow::newCaption()
+{
+    return tr("Verselet - 新規作成.txt");
 }
 
 void MainWindow::onHelpTriggered()
@@ -174,7 +173,7 @@ bool MainWindow::Form_Load()
             m_exitCode = 0;
             return false;
         }
-        ShowMessage(nullptr, kAlreadyRunning.toString());
+        ShowMessage(nullptr, AlreadyRunningText());
         m_exitCode = 1;
         return false;
     }
@@ -191,7 +190,7 @@ bool MainWindow::Form_Load()
     const QString recoveryFile = RecoveryFilePath();
     if (OfferRecovery(nullptr, recoveryFile, *m_document, m_state.Work) == RecoveryOutcome::Restored) {
         const QString& name = m_document->fileName();
-        setWindowTitle(name.isEmpty() ? kNewCaption : u"Verselet - "_s + name);
+        setWindowTitle(name.isEmpty() ? newCaption() : u"Verselet - "_s + name);
     }
     m_recovery = std::make_unique<RecoveryKeeper>(*m_document, recoveryFile);
     m_bodyBox->setFocus();
@@ -202,7 +201,7 @@ bool MainWindow::Form_Load()
 
 void MainWindow::showNewDocument()
 {
-    setWindowTitle(kNewCaption);
+    setWindowTitle(newCaption());
     m_document->clear();
 }
 
@@ -314,7 +313,7 @@ void MainWindow::LoadLyricsFile(const QString& path)
     busy.reset();
     if (!opened) {
         // Nothing was read, or it makes no document: it stays as it was.
-        ShowMessage(this, kCannotOpen.toString());
+        ShowMessage(this, CannotOpenText());
         return;
     }
     const LoadedLyrics& loaded = opened.value().lyrics;
@@ -332,13 +331,13 @@ void MainWindow::LoadLyricsFile(const QString& path)
         if (error.kind == FileErrorKind::Unmappable && tag >= 0 && tag < loaded.tagSourceLines.size())
             ShowMessage(this, UnwritableTagText(loaded.tagSourceLines.at(tag), error));
         else
-            ShowMessage(this, kCannotOpen.toString());
+            ShowMessage(this, CannotOpenText());
         return;
     }
     setWindowTitle(u"Verselet - "_s + fullPath);
     m_document->load(loaded);
     if (!loaded.complete)
-        ShowMessage(this, kCannotOpen.toString());
+        ShowMessage(this, CannotOpenText());
 }
 
 void MainWindow::onRealtimeInputTriggered()

@@ -147,6 +147,8 @@ private:
     QLabel* m_rememberedTrackLabel = nullptr; // "Label1" RememberedTrackIndex, never shown
     QString m_rememberedTrack = QStringLiteral("0");
 
+    // The caption of a window that holds no file.
+    static QString newCaption();
     void buildWidgets();
     void buildMenu();
     void Form_Resize();

@@ -18,22 +18,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kMeasure = u"測定開始"_s;
-const QString kStop = u"停止"_s;
+QString measureText()
+{
+    return CalibrationWindow::tr("測定開始");
+}
 
-const QString kNoSound = u"音声を出力できないため、測定できません。\r\n"
-                         u"補正値は数値を入力して設定できます。"_s;
+QString noSoundText()
+{
+    return CalibrationWindow::tr("音声を出力できないため、測定できません。\r\n"
+                                 "補正値は数値を入力して設定できます。");
+}
 
 QString TooFewText(int matched)
 {
-    return u"クリック音に合わせて押された回数が足りないため、測定できませんでした。\r\n"
-           u"(%1 回、%2 回以上必要です)"_s.arg(matched)
-               .arg(kCalibrationMinPresses);
+    return CalibrationWindow::tr("クリック音に合わせて押された回数が足りないため、測定できませんでした。\r\n"
+                                 "(%1 回、%2 回以上必要です)")
+        .arg(matched)
+        .arg(kCalibrationMinPresses);
 }
 
 QString MeasuringText(int presses)
 {
-    return u"測定中... %1 回"_s.arg(presses);
+    return CalibrationWindow::tr("測定中... %1 回").arg(presses);
 }
 
 } // namespace
@@ -43,18 +49,19 @@ CalibrationWindow::CalibrationWindow(AudioOutputFactory outputs, QWidget* parent
                           Qt::WindowCloseButtonHint)
 {
     setObjectName(u"Calibration"_s);
-    setWindowTitle(u"タイミング補正"_s);
+    setWindowTitle(tr("タイミング補正"));
 
     m_instructions =
-        new QLabel(u"スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。\n"
-                   u"「測定開始」を押すと、クリック音が不規則な間隔で %1 回鳴ります。\n"
-                   u"音が聞こえるたびに、スペースキーを 1 回押してください。\n"
-                   u"リズムを予想せず、聞こえてから押すのがこつです。\n"
-                   u"測った値が補正値に入ります。OK で保存します。"_s.arg(kCalibrationClicks),
+        new QLabel(tr("スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。\n"
+                      "「測定開始」を押すと、クリック音が不規則な間隔で %1 回鳴ります。\n"
+                      "音が聞こえるたびに、スペースキーを 1 回押してください。\n"
+                      "リズムを予想せず、聞こえてから押すのがこつです。\n"
+                      "測った値が補正値に入ります。OK で保存します。")
+                       .arg(kCalibrationClicks),
                    this);
     m_instructions->setObjectName(u"Instructions"_s);
 
-    m_measureButton = new QPushButton(kMeasure, this);
+    m_measureButton = new QPushButton(measureText(), this);
     m_measureButton->setObjectName(u"Measure"_s);
     m_measureButton->setAutoDefault(false);
     connect(m_measureButton, &QPushButton::clicked, this, &CalibrationWindow::onMeasureClicked);
@@ -66,7 +73,7 @@ CalibrationWindow::CalibrationWindow(AudioOutputFactory outputs, QWidget* parent
                                        CalibrationText({-kCalibrationLimitMs, 999})) +
                                    8);
 
-    auto* offsetCaption = new QLabel(u"補正値:"_s, this);
+    auto* offsetCaption = new QLabel(tr("補正値:"), this);
     m_offsetBox = new QSpinBox(this);
     m_offsetBox->setObjectName(u"OffsetSpin"_s);
     m_offsetBox->setRange(-kCalibrationLimitMs, kCalibrationLimitMs);
@@ -74,7 +81,7 @@ CalibrationWindow::CalibrationWindow(AudioOutputFactory outputs, QWidget* parent
     m_offsetBox->setValue(ReadCalibration());
     offsetCaption->setBuddy(m_offsetBox);
 
-    m_resetButton = new QPushButton(u"リセット"_s, this);
+    m_resetButton = new QPushButton(tr("リセット"), this);
     m_resetButton->setObjectName(u"Command2"_s);
     m_resetButton->setAutoDefault(false);
     connect(m_resetButton, &QPushButton::clicked, this, &CalibrationWindow::onResetClicked);
@@ -137,7 +144,7 @@ void CalibrationWindow::onMeasureClicked()
         return;
     }
     if (m_engine->isSilent()) {
-        ShowMessage(this, kNoSound, QMessageBox::Warning);
+        ShowMessage(this, noSoundText(), QMessageBox::Warning);
         return;
     }
     // New times each run, so that nobody learns them.
@@ -152,7 +159,7 @@ void CalibrationWindow::onOkClicked()
 {
     m_offsetBox->interpretText();
     if (!WriteCalibration(m_offsetBox->value())) {
-        ShowMessage(this, u"補正値を保存できませんでした\r\n"_s + CalibrationPath(),
+        ShowMessage(this, tr("補正値を保存できませんでした\r\n%1").arg(CalibrationPath()),
                     QMessageBox::Warning);
         return;
     }
@@ -191,7 +198,7 @@ bool CalibrationWindow::eventFilter(QObject* watched, QEvent* event)
 void CalibrationWindow::setMeasuring(bool measuring)
 {
     m_measuring = measuring;
-    m_measureButton->setText(measuring ? kStop : kMeasure);
+    m_measureButton->setText(measuring ? tr("停止") : measureText());
     m_offsetBox->setEnabled(!measuring);
     m_okButton->setEnabled(!measuring);
     m_resetButton->setEnabled(!measuring);
@@ -227,7 +234,7 @@ void CalibrationWindow::silenceChanged()
     m_engine->stop();
     setMeasuring(false);
     m_resultLabel->clear();
-    ShowMessage(this, kNoSound, QMessageBox::Warning);
+    ShowMessage(this, noSoundText(), QMessageBox::Warning);
 }
 
 } // namespace verselet

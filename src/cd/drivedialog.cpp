@@ -26,10 +26,6 @@ constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 88;
 constexpr int kMargin = 8;
 
-const QString kDiscFilter = u"ディスク (*.cue *.toc *.nrg)"_s;
-const QString kFolderFilter =
-    u"音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)"_s;
-
 bool isDiscImage(const QFileInfo& info)
 {
     const QString suffix = info.suffix().toLower();
@@ -49,7 +45,7 @@ DriveDialog::DriveDialog(AudioOutputFactory outputs, QWidget* parent)
     setWindowTitle(QString());
     setFixedSize(kClientWidth, kClientHeight);
 
-    m_prompt = new QLabel(u"CD-ROMドライブを選択してください"_s, this);
+    m_prompt = new QLabel(tr("CD-ROMドライブを選択してください"), this);
     m_prompt->setObjectName(u"Label1"_s);
     m_prompt->setAlignment(Qt::AlignCenter);
     m_prompt->setGeometry(kMargin, 8, kClientWidth - 2 * kMargin, 25);
@@ -63,13 +59,13 @@ DriveDialog::DriveDialog(AudioOutputFactory outputs, QWidget* parent)
     // show it whole.
     connect(m_driveBox, &QComboBox::currentTextChanged, m_driveBox, &QComboBox::setToolTip);
 
-    m_addDiscButton = new QPushButton(u"追加..."_s, this);
+    m_addDiscButton = new QPushButton(tr("追加..."), this);
     m_addDiscButton->setObjectName(u"Command2"_s);
     m_addDiscButton->setAutoDefault(false);
     m_addDiscButton->setGeometry(kMargin, 56, 73, 25);
     connect(m_addDiscButton, &QPushButton::clicked, this, &DriveDialog::onAddDiscClicked);
 
-    m_calibrateButton = new QPushButton(u"タイミング補正..."_s, this);
+    m_calibrateButton = new QPushButton(tr("タイミング補正..."), this);
     m_calibrateButton->setObjectName(u"Calibrate"_s);
     m_calibrateButton->setAutoDefault(false);
     m_calibrateButton->setGeometry(87, 56, 121, 25);
@@ -133,7 +129,8 @@ QFileDialog* DriveDialog::discDialog()
         m_discDialog->setOption(QFileDialog::DontUseNativeDialog);
         m_discDialog->setAcceptMode(QFileDialog::AcceptOpen);
         m_discDialog->setFileMode(QFileDialog::ExistingFile);
-        m_discDialog->setNameFilters({kDiscFilter, kFolderFilter});
+        m_discDialog->setNameFilters({tr("ディスク (*.cue *.toc *.nrg)"),
+                                     tr("音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)")});
     }
     return m_discDialog;
 }
@@ -148,7 +145,7 @@ void DriveDialog::onAddDiscClicked()
     const QString disc =
         chosen.isDir() || isDiscImage(chosen) ? chosen.absoluteFilePath() : chosen.absolutePath();
     if (!addDisc(disc))
-        ShowMessage(this, u"ディスクを追加できませんでした\r\n"_s + VirtualDiscsPath(),
+        ShowMessage(this, tr("ディスクを追加できませんでした\r\n%1").arg(VirtualDiscsPath()),
                     QMessageBox::Warning);
 }
 

@@ -3,6 +3,7 @@
 #include "audio/cdaudiodevice.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QProgressDialog>
 
@@ -12,7 +13,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kReading = u"ディスクを読み込んでいます..."_s;
+struct OpenProgress {
+    Q_DECLARE_TR_FUNCTIONS(OpenProgress)
+};
+
+QString readingText()
+{
+    return OpenProgress::tr("ディスクを読み込んでいます...");
+}
 
 void prepare(QProgressDialog& progress)
 {
@@ -27,7 +35,7 @@ QMetaObject::Connection followMeasuring(CdAudioDevice& device, QProgressDialog& 
 {
     return QObject::connect(&device, &CdAudioDevice::measuring, &progress, [&progress](int done, int total) {
         progress.setMaximum(total);
-        progress.setLabelText(kReading + u" (%1 / %2)"_s.arg(done).arg(total));
+        progress.setLabelText(readingText() + u" (%1 / %2)"_s.arg(done).arg(total));
         progress.setValue(done);
     });
 }
@@ -96,7 +104,7 @@ private:
 
 QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent)
 {
-    auto* progress = new QProgressDialog(kReading, QString(), 0, 0, parent);
+    auto* progress = new QProgressDialog(readingText(), QString(), 0, 0, parent);
     prepare(*progress);
     progress->installEventFilter(new StaysUp(progress));
     followMeasuring(device, *progress);
@@ -113,7 +121,7 @@ QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent)
 
 void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent, const std::function<void()>& read)
 {
-    QProgressDialog progress(kReading, QString(), 0, 0, parent);
+    QProgressDialog progress(readingText(), QString(), 0, 0, parent);
     prepare(progress);
     progress.setMinimumDuration(500);
     progress.setValue(0);

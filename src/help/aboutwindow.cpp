@@ -23,7 +23,7 @@ AboutWindow::AboutWindow(QWidget* owner, UrlLauncher launch)
       m_launch(std::move(launch))
 {
     setObjectName(u"Form7"_s);
-    setWindowTitle(u"ﾊﾞｰｼﾞｮﾝ情報"_s);
+    setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報"));
     // A fixed border; QDialog centres the window on its owner when it is shown.
     setFixedSize(kClientWidth, kClientHeight);
 
@@ -48,8 +48,8 @@ AboutWindow::AboutWindow(QWidget* owner, UrlLauncher launch)
     m_helpLink->setPalette(red);
     m_helpLink->setTextFormat(Qt::RichText);
     m_helpLink->setText(
-        u"<a href=\"%1\" style=\"color:#ff0000; text-decoration:underline;\">"
-        "Verseletヘルプ</a>"_s.arg(help.toString(QUrl::FullyEncoded).toHtmlEscaped()));
+        u"<a href=\"%1\" style=\"color:#ff0000; text-decoration:underline;\">%2</a>"_s.arg(
+            help.toString(QUrl::FullyEncoded).toHtmlEscaped(), tr("Verseletヘルプ").toHtmlEscaped()));
     m_helpLink->setToolTip(help.toString(QUrl::PreferLocalFile));
     m_helpLink->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_helpLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);

@@ -2,6 +2,7 @@
 
 #include "widgets/messages.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +12,10 @@ namespace verselet {
 using namespace Qt::StringLiterals;
 
 namespace {
+
+struct HelpLauncher {
+    Q_DECLARE_TR_FUNCTIONS(HelpLauncher)
+};
 
 int LaunchResult(const QString& path, const UrlLauncher& launch)
 {
@@ -36,12 +41,12 @@ QString HelpFailureText(int result)
     if (result > 32)
         return {};
     if (result == 0)
-        return u"メモリ不足です。"_s;
+        return HelpLauncher::tr("メモリ不足です。");
     // The message names the help file by the program's name, whatever the
     // document on disk is called.
     if (result == kHelpFileNotFound || result == kHelpPathNotFound)
-        return u"Verselet.hlp が見つかりません。"_s;
-    return QString::number(result) + u"エラー"_s;
+        return HelpLauncher::tr("Verselet.hlp が見つかりません。");
+    return HelpLauncher::tr("%1エラー").arg(result);
 }
 
 int OpenHelpFile(QWidget* owner, const QString& path, const UrlLauncher& launch)

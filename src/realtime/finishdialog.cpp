@@ -36,11 +36,9 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
 
 QString untimedLyricsQuestion(int lines)
 {
-    return u"タイムが入っていない歌詞が %1 行あります。このままLRCファイルを作成しますか？"_s.arg(lines);
+    return FinishDialog::tr("タイムが入っていない歌詞が %1 行あります。このままLRCファイルを作成しますか？")
+        .arg(lines);
 }
-
-const QString kLrcFilter = u"LRCファイル (*.lrc)"_s;
-const QString kEnhancedLrcFilter = u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s;
 
 } // namespace
 
@@ -54,10 +52,10 @@ FinishDialog::FinishDialog(const RealtimeContext& context, QStringList rows, Exa
     setFixedSize(TwipsToPixels(4050), TwipsToPixels(2100));
 
     // Created in tab order.
-    m_keepButton = makeButton(this, u"Command1"_s, u"編集を保存してもどる"_s, 120);
-    m_discardButton = makeButton(this, u"Command2"_s, u"編集を破棄してもどる"_s, 600);
-    m_createTextButton = makeButton(this, u"Command3"_s, u"歌詞テキストを作成する"_s, 1080);
-    m_createLrcButton = makeButton(this, u"Command4"_s, u"LRCファイルを作成する"_s, 1560);
+    m_keepButton = makeButton(this, u"Command1"_s, tr("編集を保存してもどる"), 120);
+    m_discardButton = makeButton(this, u"Command2"_s, tr("編集を破棄してもどる"), 600);
+    m_createTextButton = makeButton(this, u"Command3"_s, tr("歌詞テキストを作成する"), 1080);
+    m_createLrcButton = makeButton(this, u"Command4"_s, tr("LRCファイルを作成する"), 1560);
     setTabOrder(m_keepButton, m_discardButton);
     setTabOrder(m_discardButton, m_createTextButton);
     setTabOrder(m_createTextButton, m_createLrcButton);
@@ -196,13 +194,14 @@ FinishDialog::LrcTarget FinishDialog::chooseLrcTarget()
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({kLrcFilter, kEnhancedLrcFilter});
+    const QString enhanced = tr("拡張LRCファイル (語ごとのタイム) (*.lrc)");
+    dialog.setNameFilters({tr("LRCファイル (*.lrc)"), enhanced});
     dialog.setDefaultSuffix(u"lrc"_s);
     if (const QString offered = LrcFileNameFor(m_context.document->fileName()); !offered.isEmpty())
         dialog.selectFile(offered);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter() == kEnhancedLrcFilter
+    return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter() == enhanced
                                                      ? LrcFlavour::Enhanced
                                                      : LrcFlavour::Plain};
 }

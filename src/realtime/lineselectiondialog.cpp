@@ -34,27 +34,27 @@ LineSelectionDialog::LineSelectionDialog(QWidget* owner)
     // A fixed border; QDialog centres the dialog on its owner when it is shown.
     setFixedSize(TwipsToPixels(8205), TwipsToPixels(5805));
 
-    m_prompt = new QLabel(u"実際にカウントさせたい行を選択してください"_s, this);
+    m_prompt = new QLabel(tr("実際にカウントさせたい行を選択してください"), this);
     m_prompt->setObjectName(u"Label1"_s);
     m_prompt->setGeometry(TwipsRect(120, 240, 4575, 255));
 
     m_clearAllButton =
-        makeButton(this, u"Command3"_s, u"すべて解除"_s, TwipsRect(4680, 120, 1095, 375));
+        makeButton(this, u"Command3"_s, tr("すべて解除"), TwipsRect(4680, 120, 1095, 375));
     connect(m_clearAllButton, &QPushButton::clicked, this, &LineSelectionDialog::onClearAllClicked);
 
     m_selectAllButton =
-        makeButton(this, u"Command2"_s, u"すべて選択"_s, TwipsRect(5880, 120, 1095, 375));
+        makeButton(this, u"Command2"_s, tr("すべて選択"), TwipsRect(5880, 120, 1095, 375));
     connect(m_selectAllButton, &QPushButton::clicked, this,
             &LineSelectionDialog::onSelectAllClicked);
 
     m_okButton = makeButton(this, u"Command1"_s, u"OK"_s, TwipsRect(7080, 120, 1095, 375));
-    m_okButton->setToolTip(u"タイミング入力画面へ進む"_s);
+    m_okButton->setToolTip(tr("タイミング入力画面へ進む"));
     connect(m_okButton, &QPushButton::clicked, this, &LineSelectionDialog::onOkClicked);
 
     m_lineList = new QListWidget(this);
     m_lineList->setObjectName(u"List1"_s);
     m_lineList->setGeometry(TwipsRect(0, 600, 8175, 5160));
-    m_lineList->setToolTip(u"実際に表示させたい行を選択してください"_s);
+    m_lineList->setToolTip(tr("実際に表示させたい行を選択してください"));
     m_lineList->setFont(TerminalFont());
     m_lineList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_lineList->setFocus();

@@ -151,7 +151,7 @@ QStringList TimingSession::trackEntries() const
     QStringList entries;
     entries.reserve(m_tracks.size());
     for (int n = 1; n <= m_tracks.size(); ++n)
-        entries.append(u"ﾄﾗｯｸ%1 %2"_s.arg(n).arg(FormatTimeTag(m_tracks.at(n - 1).length)));
+        entries.append(tr("ﾄﾗｯｸ%1 %2").arg(n).arg(FormatTimeTag(m_tracks.at(n - 1).length)));
     return entries;
 }
 

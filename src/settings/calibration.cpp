@@ -3,6 +3,7 @@
 #include "settings/driveconfig.h"
 #include "document/textfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -203,9 +204,17 @@ std::optional<CalibrationResult> SummarizeLags(const QList<qint32>& lagsMs)
     return result;
 }
 
+namespace {
+
+struct Calibration {
+    Q_DECLARE_TR_FUNCTIONS(Calibration)
+};
+
+} // namespace
+
 QString CalibrationText(const CalibrationResult& result)
 {
-    return u"補正 %1 ms (±%2)"_s.arg(SignedMs(result.lagMs)).arg(result.spreadMs);
+    return Calibration::tr("補正 %1 ms (±%2)").arg(SignedMs(result.lagMs)).arg(result.spreadMs);
 }
 
 QString CalibrationPath()

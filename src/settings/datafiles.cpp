@@ -1,5 +1,7 @@
 #include "settings/datafiles.h"
 
+#include "settings/uilanguage.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +13,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kHelpDocument = u"help/index.html"_s;
+const QString kEnglishHelpDocument = u"help/index.en.html"_s;
+
+const QString& helpDocument()
+{
+    return CurrentUiLanguage() == UiLanguage::English ? kEnglishHelpDocument : kHelpDocument;
+}
 
 } // namespace
 
@@ -51,12 +59,12 @@ QString FindDataFile(const QString& relative)
 
 QString HelpFilePath(const QString& appDir)
 {
-    return FindDataFile(kHelpDocument, appDir);
+    return FindDataFile(helpDocument(), appDir);
 }
 
 QString HelpFilePath()
 {
-    return FindDataFile(kHelpDocument);
+    return FindDataFile(helpDocument());
 }
 
 } // namespace verselet

@@ -28,7 +28,7 @@ QString FindDataFile(const QString& relative, const QString& appDir);
 // The same for the running program (QCoreApplication::applicationDirPath()).
 QString FindDataFile(const QString& relative);
 
-// The help document, an HTML page in Japanese.
+// The help document, an HTML page in the language of the windows.
 QString HelpFilePath(const QString& appDir);
 QString HelpFilePath();
 

@@ -99,9 +99,6 @@ TimingKey timingKeyOf(const QKeyEvent& event)
     }
 }
 
-const QString kNoDisc = u"ＣＤが挿入されてないか、またはこのドライブは使用できません\r\n"
-                        u"他のＣＤと交換し、更新ボタンを押してください"_s;
-
 // The time field takes only what the tag file can hold. A character code page
 // 932 has no form for would let the tags be kept by no way out of the run, so
 // it is refused as it is typed; a look-alike an input method typed becomes the
@@ -206,7 +203,7 @@ void TimingWindow::buildWidgets()
     m_lineList->setModel(m_model);
     m_lineList->setItemDelegate(new NextSegmentDelegate(m_lineList));
     m_lineList->setFont(TerminalFont());
-    m_lineList->setToolTip(u"歌詞リスト"_s);
+    m_lineList->setToolTip(tr("歌詞リスト"));
     m_lineList->setGeometry(TwipsRect(0, 0, 8175, 4380));
     m_lineList->setSelectionMode(QAbstractItemView::SingleSelection);
     // One line per row: the list need not measure every row again when a
@@ -220,7 +217,7 @@ void TimingWindow::buildWidgets()
     m_tagField = new QLineEdit(this);
     m_tagField->setObjectName(u"Text1"_s);
     m_tagField->setFont(TerminalFont());
-    m_tagField->setToolTip(u"直接タイムを書き換えます"_s);
+    m_tagField->setToolTip(tr("直接タイムを書き換えます"));
     m_tagField->setMaxLength(kTagFieldLength);
     m_tagField->setGeometry(TwipsRect(0, 4440, 975, 375));
     m_tagField->setValidator(new WritableTagValidator(m_tagField));
@@ -244,14 +241,14 @@ void TimingWindow::buildWidgets()
     m_segmentField->setObjectName(u"SegmentText"_s);
     m_segmentField->setFont(TerminalFont());
     m_segmentField->setToolTip(
-        u"「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます"_s);
+        tr("「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます"));
     m_segmentField->setGeometry(TwipsRect(1005, 4440, 7155, 375));
     m_segmentField->hide();
     connect(m_segmentField, &QLineEdit::textEdited, this, &TimingWindow::onSegmentBarsEdited);
     // Enter gives the keys back to the timing.
     connect(m_segmentField, &QLineEdit::returnPressed, this, [this] { m_lineList->setFocus(); });
 
-    m_trackCaption = new QLabel(u"再生するトラック"_s, this);
+    m_trackCaption = new QLabel(tr("再生するトラック"), this);
     m_trackCaption->setObjectName(u"Label1"_s);
     QFont small = m_trackCaption->font();
     small.setPointSizeF(8);
@@ -260,20 +257,20 @@ void TimingWindow::buildWidgets()
 
     m_trackBox = new QComboBox(this);
     m_trackBox->setObjectName(u"Combo1"_s);
-    m_trackBox->setToolTip(u"再生するトラックを選択してください"_s);
+    m_trackBox->setToolTip(tr("再生するトラックを選択してください"));
     m_trackBox->setGeometry(TwipsRect(0, 5160, 2175, 300));
     connect(m_trackBox, &QComboBox::activated, this, [this](int) { onTrackChosen(); });
     // Typed or set, every change of the time field goes to the session, which
     // takes it once the tag is complete.
 
     m_topButton = button(u"Command10"_s, u"　　▼　　　 Top"_s,
-                         u"歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"_s,
+                         tr("歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"),
                          TwipsRect(2400, 4920, 855, 495), true);
-    m_setButton = button(u"Command6"_s, u"　　▼　　　 Set"_s, u"タイミングをセットし一行進む"_s,
+    m_setButton = button(u"Command6"_s, u"　　▼　　　 Set"_s, tr("タイミングをセットし一行進む"),
                          TwipsRect(3360, 4920, 855, 495), true);
     m_setButton->setEnabled(false);
     m_setButton->installEventFilter(this);
-    m_nextButton = button(u"Command7"_s, u"　　▼　　　Next"_s, u"タイミングはセットせず一行進む"_s,
+    m_nextButton = button(u"Command7"_s, u"　　▼　　　Next"_s, tr("タイミングはセットせず一行進む"),
                           TwipsRect(4320, 4920, 855, 495), true);
 
     m_clock = new QLabel(m_session->playTime(), this);
@@ -290,38 +287,38 @@ void TimingWindow::buildWidgets()
     m_clock->setFont(big);
     m_clock->setGeometry(TwipsRect(5400, 4920, 2775, 495));
 
-    m_refreshButton = button(u"Command1"_s, u"更新"_s, u"トラック情報を更新します"_s,
+    m_refreshButton = button(u"Command1"_s, tr("更新"), tr("トラック情報を更新します"),
                              TwipsRect(1200, 5520, 975, 375));
-    m_testFromStartButton = button(u"Command8"_s, u"＞テスト"_s, u"最初からテストしてみる"_s,
+    m_testFromStartButton = button(u"Command8"_s, tr("＞テスト"), tr("最初からテストしてみる"),
                                    TwipsRect(2640, 5520, 855, 375));
     m_testFromLineButton =
-        button(u"Command9"_s, u"=>テスト"_s, u"現在選択している場所からテストしてみる"_s,
+        button(u"Command9"_s, tr("=>テスト"), tr("現在選択している場所からテストしてみる"),
                TwipsRect(3600, 5520, 855, 375));
     m_testFromLineButton->setEnabled(false);
     m_playButton =
-        button(u"Command2"_s, u"＞"_s, u"最初から再生します"_s, TwipsRect(5400, 5520, 615, 375));
+        button(u"Command2"_s, u"＞"_s, tr("最初から再生します"), TwipsRect(5400, 5520, 615, 375));
     m_playFromLineButton =
-        button(u"Command5"_s, u"=>"_s, u"現在選択されている歌詞のタイムから再生します"_s,
+        button(u"Command5"_s, u"=>"_s, tr("現在選択されている歌詞のタイムから再生します"),
                TwipsRect(6120, 5520, 615, 375));
     m_playFromLineButton->setEnabled(false);
     m_pauseButton =
-        button(u"Command3"_s, u"||"_s, u"一時停止します"_s, TwipsRect(6840, 5520, 615, 375));
-    m_stopButton = button(u"Command4"_s, u"□"_s, u"停止します"_s, TwipsRect(7560, 5520, 615, 375));
+        button(u"Command3"_s, u"||"_s, tr("一時停止します"), TwipsRect(6840, 5520, 615, 375));
+    m_stopButton = button(u"Command4"_s, u"□"_s, tr("停止します"), TwipsRect(7560, 5520, 615, 375));
 
-    m_wordModeBox = new QCheckBox(u"語単位"_s, this);
+    m_wordModeBox = new QCheckBox(tr("語単位"), this);
     m_wordModeBox->setObjectName(u"WordMode"_s);
     m_wordModeBox->setToolTip(
-        u"Spaceで一語（一文字）ずつタイムを入れます。Shift+Spaceで最後の語の終わりを入れます"_s);
+        tr("Spaceで一語（一文字）ずつタイムを入れます。Shift+Spaceで最後の語の終わりを入れます"));
     m_wordModeBox->setGeometry(TwipsRect(4560, 5520, 800, 375));
     connect(m_wordModeBox, &QCheckBox::toggled, this, &TimingWindow::onWordModeToggled);
 
-    m_speedCaption = new QLabel(u"速度"_s, this);
+    m_speedCaption = new QLabel(tr("速度"), this);
     m_speedCaption->setObjectName(u"SpeedLabel"_s);
     m_speedCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_speedCaption->setGeometry(TwipsRect(5400, 5985, 615, 330));
     m_speedBox = new QComboBox(this);
     m_speedBox->setObjectName(u"Speed"_s);
-    m_speedBox->setToolTip(u"再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします"_s);
+    m_speedBox->setToolTip(tr("再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします"));
     for (const int percent : kSpeedSteps)
         m_speedBox->addItem(u"%1 %"_s.arg(percent), percent);
     m_speedBox->setGeometry(TwipsRect(6120, 5985, 1335, 330));
@@ -330,19 +327,19 @@ void TimingWindow::buildWidgets()
     connect(m_speedBox, &QComboBox::currentIndexChanged, this, &TimingWindow::onSpeedChosen);
 
     // The free corner left of "更新" tells when nothing will be heard.
-    m_silentLabel = new QLabel(u"無音再生"_s, this);
+    m_silentLabel = new QLabel(tr("無音再生"), this);
     m_silentLabel->setObjectName(u"SilentLabel"_s);
     m_silentLabel->setFont(small);
     m_silentLabel->setAlignment(Qt::AlignCenter);
     m_silentLabel->setStyleSheet(u"color: #a00000;"_s);
     m_silentLabel->setToolTip(
-        u"音声出力が見つからないため、音を出さずに時間だけを進めて再生します"_s);
+        tr("音声出力が見つからないため、音を出さずに時間だけを進めて再生します"));
     m_silentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
 
     m_waveform = new WaveformStrip(*m_session, m_run.device(), this);
     m_waveform->setGeometry(TwipsRect(120, 6375, 7965, 1110));
     m_waveform->setToolTip(
-        u"クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"_s);
+        tr("クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"));
     connect(m_waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
 
     connect(m_refreshButton, &QPushButton::clicked, this, &TimingWindow::onRefreshClicked);
@@ -436,7 +433,9 @@ void TimingWindow::discOpened()
     // A device that needs no time to read has answered before the window is
     // shown: the message then stands over the window below.
     if (!m_run.hasTracks())
-        ShowMessage(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), kNoDisc);
+        ShowMessage(isVisible() ? static_cast<QWidget*>(this) : parentWidget(),
+                    tr("ＣＤが挿入されてないか、またはこのドライブは使用できません\r\n"
+                       "他のＣＤと交換し、更新ボタンを押してください"));
 }
 
 void TimingWindow::showSilence()

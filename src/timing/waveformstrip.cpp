@@ -255,7 +255,7 @@ void WaveformStrip::paintEvent(QPaintEvent*)
 
     // The user's lag, when it is taken off the stamps.
     if (const qint32 offset = m_session.lagOffset(); offset != 0) {
-        const QString text = u"補正 %1%2 ms"_s.arg(offset > 0 ? u"+"_s : QString()).arg(offset);
+        const QString text = tr("補正 %1%2 ms").arg(offset > 0 ? u"+"_s : QString()).arg(offset);
         p.setPen(QColor(200, 200, 200));
         p.drawText(area.adjusted(0, 2, -4, 0), Qt::AlignRight | Qt::AlignTop, text);
     }

@@ -3,6 +3,7 @@
 // The program's message boxes: caption "Verselet", one OK button. Texts whose
 // lines are joined by CR LF are shown with ordinary line breaks.
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QDateTime>
 #include <QString>
@@ -12,8 +13,13 @@ namespace verselet {
 struct FileError;
 class WorkFolder;
 
-inline constexpr QStringView kAlreadyRunning = u"＠は既にに起動されています。";
-inline constexpr QStringView kCannotOpen = u"このファイルは開けません";
+// The texts of the messages are translated in the context "Messages".
+struct Messages {
+    Q_DECLARE_TR_FUNCTIONS(Messages)
+};
+
+QString AlreadyRunningText();
+QString CannotOpenText();
 
 QString SixDigitWarningText();
 // The text file's path + "tは保存できませんでした", CR LF, the likely reasons.

@@ -1,8 +1,9 @@
 // Makes the README's pictures offscreen: the main window with the demo
 // lyrics, the timing window playing the demo disc, a test display, the
 // timing window in word mode and the karaoke display it gives, the finish
-// dialog and the lag calibration.
-// Usage: make_screenshots <folder>
+// dialog and the lag calibration. With "en", the main window and the timing
+// window in English (main-window-en.png, timing-window-en.png).
+// Usage: make_screenshots <folder> [en]
 
 #include "../tests/widgetnames.h"
 #include "app/mainwindow.h"
@@ -12,6 +13,7 @@
 #include "realtime/realtimecontext.h"
 #include "session/timingrun.h"
 #include "settings/drivelist.h"
+#include "settings/uilanguage.h"
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/timingwindow.h"
 #include "workfiles/timinglist.h"
@@ -61,10 +63,13 @@ int main(int argc, char* argv[])
     qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: make_screenshots <folder>\n");
+        std::fprintf(stderr, "usage: make_screenshots <folder> [en]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
+    const bool english = argc > 2 && QByteArray(argv[2]) == "en";
+    SetUiLanguage(english ? UiLanguage::English : UiLanguage::Japanese);
+    const QString suffix = english ? u"-en.png"_s : u".png"_s;
     QDir().mkpath(folder);
 
     const QString demo = DemoDiscPath();
@@ -80,7 +85,7 @@ int main(int argc, char* argv[])
         return 1;
     main.LoadLyricsFile(lyrics);
     main.show();
-    bool ok = save(main, folder + u"/main-window.png"_s);
+    bool ok = save(main, folder + u"/main-window"_s + suffix);
 
     // A real-time input with every line as loaded, on the demo disc.
     const auto rows = PrepareLineSelection(main.state().Work, main.bodyText());
@@ -108,7 +113,9 @@ int main(int argc, char* argv[])
     timing.ShowSelectedLine();
     // Slowed down to three quarters, the way a fast line is timed.
     named<QComboBox>(timing, "Speed")->setCurrentIndex(3);
-    ok = save(timing, folder + u"/timing-window.png"_s) && ok;
+    ok = save(timing, folder + u"/timing-window"_s + suffix) && ok;
+    if (english)
+        return ok ? 0 : 1;
     named<QComboBox>(timing, "Speed")->setCurrentIndex(int(named<QComboBox>(timing, "Speed")->count() - 1));
     timing.onStopClicked();
 

@@ -1,0 +1,495 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Calibration</name>
+    <message>
+        <source>補正 %1 ms (±%2)</source>
+        <translation>Lag %1 ms (±%2)</translation>
+    </message>
+</context>
+<context>
+    <name>HelpLauncher</name>
+    <message>
+        <source>メモリ不足です。</source>
+        <translation>Out of memory.</translation>
+    </message>
+    <message>
+        <source>Verselet.hlp が見つかりません。</source>
+        <translation>Verselet.hlp cannot be found.</translation>
+    </message>
+    <message>
+        <source>%1エラー</source>
+        <translation>Error %1</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>＠は既にに起動されています。</source>
+        <translation>Verselet is already running.</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません</source>
+        <translation>This file cannot be opened.</translation>
+    </message>
+    <message>
+        <source>このファイルは6桁タイム付き歌詞テキストだと思われます。<byte value="xd"/>
+Verseletは6桁タイム付き歌詞テキストには対応していません。<byte value="xd"/>
+[OK]ボタンを押すと普通のテキストとして読み込みます。</source>
+        <translation>This file seems to be a lyrics text with six-digit times.<byte value="xd"/>
+Verselet does not support lyrics texts with six-digit times.<byte value="xd"/>
+Press [OK] to read it as plain text.</translation>
+    </message>
+    <message>
+        <source>%1tは保存できませんでした<byte value="xd"/>
+空き容量がたりないのか、書き込み禁止の可能性があります</source>
+        <translation>%1t could not be saved.<byte value="xd"/>
+The disk may be full, or writing may not be allowed there.</translation>
+    </message>
+    <message>
+        <source>別の文字に置き換えてから、もう一度お試しください。</source>
+        <translation>Replace it with another character and try again.</translation>
+    </message>
+    <message>
+        <source>「%1」(U+%2)はShift-JISで保存できない文字です。</source>
+        <translation>“%1” (U+%2) is a character that cannot be saved in Shift-JIS.</translation>
+    </message>
+    <message>
+        <source>%1行目の%2文字目</source>
+        <translation>Line %1, character %2: </translation>
+    </message>
+    <message>
+        <source>歌詞の%1行目の%2文字目</source>
+        <translation>Lyrics, line %1, character %2: </translation>
+    </message>
+    <message>
+        <source>作成者・タイトル欄の%1行目の%2文字目</source>
+        <translation>Author and title box, line %1, character %2: </translation>
+    </message>
+    <message>
+        <source>[00:00]の欄の%1文字目</source>
+        <translation>[00:00] box, character %1: </translation>
+    </message>
+    <message>
+        <source>このファイルの%1行目の%2文字目</source>
+        <translation>This file, line %1, character %2: </translation>
+    </message>
+    <message>
+        <source>作業フォルダ %1 にタグファイルを書き込めませんでした。</source>
+        <translation>The tag file could not be written to the work folder %1.</translation>
+    </message>
+    <message>
+        <source>Verseletを終了します。</source>
+        <translation>Verselet will now close.</translation>
+    </message>
+    <message>
+        <source>はい</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>いいえ</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>%1 を保存できませんでした。<byte value="xd"/>
+別の名前か場所を選んでください。</source>
+        <translation>%1 could not be saved.<byte value="xd"/>
+Choose another name or place.</translation>
+    </message>
+    <message>
+        <source>作業ファイル %1 を読み込めませんでした。</source>
+        <translation>The work file %1 could not be read.</translation>
+    </message>
+    <message>
+        <source>タグファイル %1 を保存できませんでした。</source>
+        <translation>The tag file %1 could not be saved.</translation>
+    </message>
+    <message>
+        <source>作業ファイル %1 を保存できませんでした。</source>
+        <translation>The work file %1 could not be saved.</translation>
+    </message>
+    <message>
+        <source>前回、保存されていない歌詞がありました（最終更新 %1）。復元しますか？</source>
+        <translation>Lyrics from last time were not saved (last changed %1). Restore them?</translation>
+    </message>
+    <message>
+        <source>前回の歌詞を復元するファイル %1 を読み込めませんでした。<byte value="xd"/>
+このまま起動します。</source>
+        <translation>The file %1, which holds the lyrics of last time, could not be read.<byte value="xd"/>
+Verselet starts without them.</translation>
+    </message>
+    <message>
+        <source>前回の歌詞を復元するファイル %1 を読み込めませんでした。<byte value="xd"/>
+%2 として残し、このまま起動します。</source>
+        <translation>The file %1, which holds the lyrics of last time, could not be read.<byte value="xd"/>
+It is kept as %2, and Verselet starts without it.</translation>
+    </message>
+</context>
+<context>
+    <name>OpenProgress</name>
+    <message>
+        <source>ディスクを読み込んでいます...</source>
+        <translation>Reading the disc...</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::AboutWindow</name>
+    <message>
+        <source>ﾊﾞｰｼﾞｮﾝ情報</source>
+        <translation>About Verselet</translation>
+    </message>
+    <message>
+        <source>Verseletヘルプ</source>
+        <translation>Verselet Help</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::CalibrationWindow</name>
+    <message>
+        <source>測定開始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>音声を出力できないため、測定できません。<byte value="xd"/>
+補正値は数値を入力して設定できます。</source>
+        <translation>No sound can be played, so the lag cannot be measured.<byte value="xd"/>
+You can type the lag as a number instead.</translation>
+    </message>
+    <message>
+        <source>クリック音に合わせて押された回数が足りないため、測定できませんでした。<byte value="xd"/>
+(%1 回、%2 回以上必要です)</source>
+        <translation>Too few presses matched the clicks, so the lag could not be measured.<byte value="xd"/>
+(%1 presses; at least %2 are needed)</translation>
+    </message>
+    <message>
+        <source>測定中... %1 回</source>
+        <translation>Measuring... %1 presses</translation>
+    </message>
+    <message>
+        <source>タイミング補正</source>
+        <translation>Timing Calibration</translation>
+    </message>
+    <message>
+        <source>スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。
+「測定開始」を押すと、クリック音が不規則な間隔で %1 回鳴ります。
+音が聞こえるたびに、スペースキーを 1 回押してください。
+リズムを予想せず、聞こえてから押すのがこつです。
+測った値が補正値に入ります。OK で保存します。</source>
+        <translation>This measures how much later than the sound you press the space bar, and takes that lag off your stamps.
+Press “Start”, and a click sounds %1 times at irregular intervals.
+Press the space bar once each time you hear a click.
+Do not follow a rhythm: press when you hear it.
+The measured lag goes into the box below. OK saves it.</translation>
+    </message>
+    <message>
+        <source>補正値:</source>
+        <translation>Lag:</translation>
+    </message>
+    <message>
+        <source>リセット</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>補正値を保存できませんでした<byte value="xd"/>
+%1</source>
+        <translation>The lag could not be saved<byte value="xd"/>
+%1</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::DesktopFiles</name>
+    <message>
+        <source>編集中の歌詞を閉じて、このファイルを開きますか？</source>
+        <translation>Close the lyrics you are editing and open this file?</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::DriveDialog</name>
+    <message>
+        <source>CD-ROMドライブを選択してください</source>
+        <translation>Select the CD-ROM drive</translation>
+    </message>
+    <message>
+        <source>追加...</source>
+        <translation>Add...</translation>
+    </message>
+    <message>
+        <source>タイミング補正...</source>
+        <translation>Timing Calibration...</translation>
+    </message>
+    <message>
+        <source>ディスク (*.cue *.toc *.nrg)</source>
+        <translation>Disc image (*.cue *.toc *.nrg)</translation>
+    </message>
+    <message>
+        <source>音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)</source>
+        <translation>Folder of audio files (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)</translation>
+    </message>
+    <message>
+        <source>ディスクを追加できませんでした<byte value="xd"/>
+%1</source>
+        <translation>The disc could not be added<byte value="xd"/>
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::EditorFileDialog</name>
+    <message>
+        <source>ﾃｷｽﾄ文書 (*txt)</source>
+        <translation>Text document (*txt)</translation>
+    </message>
+    <message>
+        <source>LRCファイル (*.lrc)</source>
+        <translation>LRC file (*.lrc)</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::FinishDialog</name>
+    <message>
+        <source>タイムが入っていない歌詞が %1 行あります。このままLRCファイルを作成しますか？</source>
+        <translation>%1 lyric lines have no time. Create the LRC file anyway?</translation>
+    </message>
+    <message>
+        <source>編集を保存してもどる</source>
+        <translation>Keep edits and go back</translation>
+    </message>
+    <message>
+        <source>編集を破棄してもどる</source>
+        <translation>Discard edits and go back</translation>
+    </message>
+    <message>
+        <source>歌詞テキストを作成する</source>
+        <translation>Create lyrics text</translation>
+    </message>
+    <message>
+        <source>LRCファイルを作成する</source>
+        <translation>Create LRC file</translation>
+    </message>
+    <message>
+        <source>拡張LRCファイル (語ごとのタイム) (*.lrc)</source>
+        <translation>Enhanced LRC file (word times) (*.lrc)</translation>
+    </message>
+    <message>
+        <source>LRCファイル (*.lrc)</source>
+        <translation>LRC file (*.lrc)</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::LineSelectionDialog</name>
+    <message>
+        <source>実際にカウントさせたい行を選択してください</source>
+        <translation>Select the lines to time</translation>
+    </message>
+    <message>
+        <source>すべて解除</source>
+        <translation>Clear All</translation>
+    </message>
+    <message>
+        <source>すべて選択</source>
+        <translation>Select All</translation>
+    </message>
+    <message>
+        <source>タイミング入力画面へ進む</source>
+        <translation>Go on to the timing window</translation>
+    </message>
+    <message>
+        <source>実際に表示させたい行を選択してください</source>
+        <translation>Select the lines to show</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::MainWindow</name>
+    <message>
+        <source>歌詞の作成者やタイトルなどを入力します</source>
+        <translation>Type the author, the title and so on of the lyrics</translation>
+    </message>
+    <message>
+        <source>[00:00]のときに表示させたい文字を入力します</source>
+        <translation>Type the text to show at [00:00]</translation>
+    </message>
+    <message>
+        <source>歌詞を入力します</source>
+        <translation>Type the lyrics</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>新規作成（&amp;N)</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>開(&amp;O)...</source>
+        <translation>&amp;Open...</translation>
+    </message>
+    <message>
+        <source>上書き保存(&amp;S)</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>名前を付けて保存(&amp;A)</source>
+        <translation>Save &amp;As...</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Settings...</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>歌詞</source>
+        <translation>&amp;Lyrics</translation>
+    </message>
+    <message>
+        <source>リアルタイム入力</source>
+        <translation>&amp;Real-time Input...</translation>
+    </message>
+    <message>
+        <source>ﾍﾙﾌﾟ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>Verseletヘルプ</source>
+        <translation>Verselet &amp;Help</translation>
+    </message>
+    <message>
+        <source>ﾊﾞｰｼﾞｮﾝ情報(&amp;A)</source>
+        <translation>&amp;About Verselet</translation>
+    </message>
+    <message>
+        <source>Verselet - 新規作成.txt</source>
+        <translation>Verselet - Untitled.txt</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::TimingSession</name>
+    <message>
+        <source>ﾄﾗｯｸ%1 %2</source>
+        <translation>Track %1 %2</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::TimingWindow</name>
+    <message>
+        <source>歌詞リスト</source>
+        <translation>Lyrics list</translation>
+    </message>
+    <message>
+        <source>直接タイムを書き換えます</source>
+        <translation>Edit the time directly</translation>
+    </message>
+    <message>
+        <source>「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます</source>
+        <translation>Times are stamped for each part between the “|” bars. Change only the bars to change the split.</translation>
+    </message>
+    <message>
+        <source>再生するトラック</source>
+        <translation>Track to play</translation>
+    </message>
+    <message>
+        <source>再生するトラックを選択してください</source>
+        <translation>Choose the track to play</translation>
+    </message>
+    <message>
+        <source>歌詞リストをスクロールし選択されている位置を画面のトップにもってくる</source>
+        <translation>Scroll the lyrics list so that the selected line is at the top</translation>
+    </message>
+    <message>
+        <source>タイミングをセットし一行進む</source>
+        <translation>Set the timing and go to the next line</translation>
+    </message>
+    <message>
+        <source>タイミングはセットせず一行進む</source>
+        <translation>Go to the next line without setting the timing</translation>
+    </message>
+    <message>
+        <source>更新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>トラック情報を更新します</source>
+        <translation>Read the track list again</translation>
+    </message>
+    <message>
+        <source>＞テスト</source>
+        <translation>&gt; Test</translation>
+    </message>
+    <message>
+        <source>最初からテストしてみる</source>
+        <translation>Test from the beginning</translation>
+    </message>
+    <message>
+        <source>=&gt;テスト</source>
+        <translation>=&gt; Test</translation>
+    </message>
+    <message>
+        <source>現在選択している場所からテストしてみる</source>
+        <translation>Test from the selected line</translation>
+    </message>
+    <message>
+        <source>最初から再生します</source>
+        <translation>Play from the beginning</translation>
+    </message>
+    <message>
+        <source>現在選択されている歌詞のタイムから再生します</source>
+        <translation>Play from the time of the selected line</translation>
+    </message>
+    <message>
+        <source>一時停止します</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>停止します</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>語単位</source>
+        <translation>Words</translation>
+    </message>
+    <message>
+        <source>Spaceで一語（一文字）ずつタイムを入れます。Shift+Spaceで最後の語の終わりを入れます</source>
+        <translation>Space stamps one word (one character) at a time. Shift+Space stamps the end of the last word.</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします</source>
+        <translation>Playback speed (the pitch stays the same). Ctrl+Down plays slower, Ctrl+Up faster.</translation>
+    </message>
+    <message>
+        <source>無音再生</source>
+        <translation>Silent</translation>
+    </message>
+    <message>
+        <source>音声出力が見つからないため、音を出さずに時間だけを進めて再生します</source>
+        <translation>No audio output was found: playback runs without sound, the time only.</translation>
+    </message>
+    <message>
+        <source>クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします</source>
+        <translation>Click to play from there, scroll the wheel to zoom, drag a mark to move its time</translation>
+    </message>
+    <message>
+        <source>ＣＤが挿入されてないか、またはこのドライブは使用できません<byte value="xd"/>
+他のＣＤと交換し、更新ボタンを押してください</source>
+        <translation>No CD is inserted, or this drive cannot be used.<byte value="xd"/>
+Insert another CD and press the Refresh button.</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::WaveformStrip</name>
+    <message>
+        <source>補正 %1%2 ms</source>
+        <translation>Lag %1%2 ms</translation>
+    </message>
+</context>
+</TS>
