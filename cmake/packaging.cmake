@@ -71,7 +71,7 @@ set(CPACK_PACKAGE_NAME verselet)
 set(CPACK_PACKAGE_VENDOR "The Verselet developers")
 set(CPACK_PACKAGE_CONTACT "Verselet developers <verselet@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for timed lyrics texts, with a Japanese interface")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for timed lyrics texts, in Japanese and English")
 verselet_appstream_description(${PROJECT_SOURCE_DIR}/data/verselet.metainfo.xml
                                CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)

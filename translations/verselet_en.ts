@@ -220,7 +220,7 @@ The measured lag goes into the box below. OK saves it.</translation>
     </message>
     <message>
         <source>タイミング補正...</source>
-        <translation>Timing Calibration...</translation>
+        <translation>Calibration...</translation>
     </message>
     <message>
         <source>ディスク (*.cue *.toc *.nrg)</source>
@@ -420,7 +420,7 @@ The measured lag goes into the box below. OK saves it.</translation>
     </message>
     <message>
         <source>＞テスト</source>
-        <translation>&gt; Test</translation>
+        <translation>&gt;Test</translation>
     </message>
     <message>
         <source>最初からテストしてみる</source>
@@ -428,7 +428,7 @@ The measured lag goes into the box below. OK saves it.</translation>
     </message>
     <message>
         <source>=&gt;テスト</source>
-        <translation>=&gt; Test</translation>
+        <translation>=&gt;Test</translation>
     </message>
     <message>
         <source>現在選択している場所からテストしてみる</source>

@@ -27,7 +27,9 @@ void DesktopFiles::open(const QString& path)
         const QString file = m_waiting.takeFirst();
         // A stray drop or a double click elsewhere must not throw typing
         // away: the boxes' text is nowhere else.
-        if (!m_unsaved() || AskYesNo(m_window, tr("編集中の歌詞を閉じて、このファイルを開きますか？"), DefaultAnswer::No))
+        if (!m_unsaved() ||
+            AskYesNo(m_window, tr("編集中の歌詞を閉じて、このファイルを開きますか？"),
+                     DefaultAnswer::No))
             m_open(file);
     }
     m_opening = false;

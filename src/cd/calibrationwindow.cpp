@@ -31,8 +31,9 @@ QString noSoundText()
 
 QString TooFewText(int matched)
 {
-    return CalibrationWindow::tr("クリック音に合わせて押された回数が足りないため、測定できませんでした。\r\n"
-                                 "(%1 回、%2 回以上必要です)")
+    return CalibrationWindow::tr(
+               "クリック音に合わせて押された回数が足りないため、測定できませんでした。\r\n"
+               "(%1 回、%2 回以上必要です)")
         .arg(matched)
         .arg(kCalibrationMinPresses);
 }

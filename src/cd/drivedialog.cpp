@@ -129,8 +129,9 @@ QFileDialog* DriveDialog::discDialog()
         m_discDialog->setOption(QFileDialog::DontUseNativeDialog);
         m_discDialog->setAcceptMode(QFileDialog::AcceptOpen);
         m_discDialog->setFileMode(QFileDialog::ExistingFile);
-        m_discDialog->setNameFilters({tr("ディスク (*.cue *.toc *.nrg)"),
-                                     tr("音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)")});
+        m_discDialog->setNameFilters(
+            {tr("ディスク (*.cue *.toc *.nrg)"),
+             tr("音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)")});
     }
     return m_discDialog;
 }

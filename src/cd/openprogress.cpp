@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct OpenProgress {
+struct OpenProgress
+{
     Q_DECLARE_TR_FUNCTIONS(OpenProgress)
 };
 

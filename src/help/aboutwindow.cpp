@@ -49,7 +49,8 @@ AboutWindow::AboutWindow(QWidget* owner, UrlLauncher launch)
     m_helpLink->setTextFormat(Qt::RichText);
     m_helpLink->setText(
         u"<a href=\"%1\" style=\"color:#ff0000; text-decoration:underline;\">%2</a>"_s.arg(
-            help.toString(QUrl::FullyEncoded).toHtmlEscaped(), tr("Verseletヘルプ").toHtmlEscaped()));
+            help.toString(QUrl::FullyEncoded).toHtmlEscaped(),
+            tr("Verseletヘルプ").toHtmlEscaped()));
     m_helpLink->setToolTip(help.toString(QUrl::PreferLocalFile));
     m_helpLink->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_helpLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);

@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct HelpLauncher {
+struct HelpLauncher
+{
     Q_DECLARE_TR_FUNCTIONS(HelpLauncher)
 };
 

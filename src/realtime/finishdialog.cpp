@@ -36,7 +36,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
 
 QString untimedLyricsQuestion(int lines)
 {
-    return FinishDialog::tr("タイムが入っていない歌詞が %1 行あります。このままLRCファイルを作成しますか？")
+    return FinishDialog::tr(
+               "タイムが入っていない歌詞が %1 行あります。このままLRCファイルを作成しますか？")
         .arg(lines);
 }
 
@@ -201,9 +202,8 @@ FinishDialog::LrcTarget FinishDialog::chooseLrcTarget()
         dialog.selectFile(offered);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter() == enhanced
-                                                     ? LrcFlavour::Enhanced
-                                                     : LrcFlavour::Plain};
+    return {dialog.selectedFiles().constFirst(),
+            dialog.selectedNameFilter() == enhanced ? LrcFlavour::Enhanced : LrcFlavour::Plain};
 }
 
 void FinishDialog::reportFileError(const FileError& error, const QString& targetPath)

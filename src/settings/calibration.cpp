@@ -206,7 +206,8 @@ std::optional<CalibrationResult> SummarizeLags(const QList<qint32>& lagsMs)
 
 namespace {
 
-struct Calibration {
+struct Calibration
+{
     Q_DECLARE_TR_FUNCTIONS(Calibration)
 };
 

@@ -39,7 +39,8 @@ UiLanguage ChooseUiLanguage(const QStringList& uiLanguages, const QString& force
     if (chosen == u"en"_s)
         return UiLanguage::English;
     const QString first = uiLanguages.isEmpty() ? QString() : uiLanguages.constFirst().toLower();
-    if (isNoLocale(first) || first == u"ja"_s || first.startsWith(u"ja-"_s) || first.startsWith(u"ja_"_s))
+    if (isNoLocale(first) || first == u"ja"_s || first.startsWith(u"ja-"_s) ||
+        first.startsWith(u"ja_"_s))
         return UiLanguage::Japanese;
     return UiLanguage::English;
 }

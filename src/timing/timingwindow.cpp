@@ -309,7 +309,9 @@ void TimingWindow::buildWidgets()
     m_wordModeBox->setObjectName(u"WordMode"_s);
     m_wordModeBox->setToolTip(
         tr("Spaceで一語（一文字）ずつタイムを入れます。Shift+Spaceで最後の語の終わりを入れます"));
-    m_wordModeBox->setGeometry(TwipsRect(4560, 5520, 800, 375));
+    // On the speed row, left of the speed: the two change how the song is
+    // timed, and the row has room for a caption longer than "語単位".
+    m_wordModeBox->setGeometry(TwipsRect(4080, 5985, 1215, 330));
     connect(m_wordModeBox, &QCheckBox::toggled, this, &TimingWindow::onWordModeToggled);
 
     m_speedCaption = new QLabel(tr("速度"), this);
@@ -318,7 +320,8 @@ void TimingWindow::buildWidgets()
     m_speedCaption->setGeometry(TwipsRect(5400, 5985, 615, 330));
     m_speedBox = new QComboBox(this);
     m_speedBox->setObjectName(u"Speed"_s);
-    m_speedBox->setToolTip(tr("再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします"));
+    m_speedBox->setToolTip(
+        tr("再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします"));
     for (const int percent : kSpeedSteps)
         m_speedBox->addItem(u"%1 %"_s.arg(percent), percent);
     m_speedBox->setGeometry(TwipsRect(6120, 5985, 1335, 330));

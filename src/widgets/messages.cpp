@@ -66,7 +66,8 @@ QString UnwritableInBoxText(EditorBox box, const FileError& error)
         where = Messages::tr("歌詞の%1行目の%2文字目").arg(error.line).arg(error.column);
         break;
     case EditorBox::Header:
-        where = Messages::tr("作成者・タイトル欄の%1行目の%2文字目").arg(error.line).arg(error.column);
+        where =
+            Messages::tr("作成者・タイトル欄の%1行目の%2文字目").arg(error.line).arg(error.column);
         break;
     case EditorBox::Start:
         where = Messages::tr("[00:00]の欄の%1文字目").arg(error.column);
@@ -83,7 +84,8 @@ QString UnwritableTagText(int fileLine, const FileError& error)
 
 QString WorkFolderUnwritableText(const QString& workFolder, bool programEnds)
 {
-    QString text = Messages::tr("作業フォルダ %1 にタグファイルを書き込めませんでした。").arg(workFolder);
+    QString text =
+        Messages::tr("作業フォルダ %1 にタグファイルを書き込めませんでした。").arg(workFolder);
     if (programEnds)
         text += kCrLfText + Messages::tr("Verseletを終了します。");
     return text;
@@ -115,7 +117,8 @@ QString FileErrorText(const FileError& error, const WorkFolder& work, const QStr
     if (error.kind == FileErrorKind::Unmappable)
         return UnmappableCharacterText(error);
     if (!targetPath.isEmpty() && error.path == targetPath)
-        return Messages::tr("%1 を保存できませんでした。\r\n別の名前か場所を選んでください。").arg(targetPath);
+        return Messages::tr("%1 を保存できませんでした。\r\n別の名前か場所を選んでください。")
+            .arg(targetPath);
     if (error.kind == FileErrorKind::NotFound || error.kind == FileErrorKind::Unreadable)
         return Messages::tr("作業ファイル %1 を読み込めませんでした。").arg(error.path);
     if (error.path == work.tagFile())
@@ -127,8 +130,8 @@ QString FileErrorText(const FileError& error, const WorkFolder& work, const QStr
 
 QString RecoveryQuestionText(const QDateTime& updated)
 {
-    return Messages::tr("前回、保存されていない歌詞がありました（最終更新 %1）。復元しますか？").arg(
-        updated.toString(u"yyyy/MM/dd hh:mm"_s));
+    return Messages::tr("前回、保存されていない歌詞がありました（最終更新 %1）。復元しますか？")
+        .arg(updated.toString(u"yyyy/MM/dd hh:mm"_s));
 }
 
 QString RecoveryFileSetAsideText(const QString& path, const QString& aside)

@@ -4,8 +4,8 @@
 // lines are joined by CR LF are shown with ordinary line breaks.
 
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QDateTime>
+#include <QMessageBox>
 #include <QString>
 
 namespace verselet {
@@ -14,7 +14,8 @@ struct FileError;
 class WorkFolder;
 
 // The texts of the messages are translated in the context "Messages".
-struct Messages {
+struct Messages
+{
     Q_DECLARE_TR_FUNCTIONS(Messages)
 };
 

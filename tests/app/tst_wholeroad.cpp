@@ -4,12 +4,13 @@
 
 #include "app/mainwindow.h"
 #include "audio/discaudiodevice.h"
-#include "settings/driveconfig.h"
-#include "settings/drivelist.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
-#include "workfiles/workfiles.h"
+#include "settings/driveconfig.h"
+#include "settings/drivelist.h"
+#include "settings/uilanguage.h"
 #include "timing/timingwindow.h"
+#include "workfiles/workfiles.h"
 
 #include <QPointer>
 #include <QTemporaryDir>
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void openMarkPlayStampCreateSave();
+    void writtenFileComesBackByteForByte_data();
     void writtenFileComesBackByteForByte();
     void stampsKeepTheirMillisecondsIntoTheLrcFile();
 
@@ -56,6 +58,7 @@ void TestWholeRoad::init()
 
 void TestWholeRoad::cleanup()
 {
+    SetUiLanguage(UiLanguage::Japanese);
     m_main.reset();
     m_home.reset();
 }
@@ -107,8 +110,18 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     QVERIFY(!m_main->hasUnsavedEdits());
 }
 
+void TestWholeRoad::writtenFileComesBackByteForByte_data()
+{
+    // The files are the same whatever language the windows speak.
+    QTest::addColumn<bool>("english");
+    QTest::newRow("Japanese") << false;
+    QTest::newRow("English") << true;
+}
+
 void TestWholeRoad::writtenFileComesBackByteForByte()
 {
+    QFETCH(bool, english);
+    SetUiLanguage(english ? UiLanguage::English : UiLanguage::Japanese);
     // A file as the program writes them: a line stamped at zero seconds, an
     // unmarked line, an empty marked line, an empty unmarked one.
     const QByteArray written =
@@ -136,6 +149,9 @@ void TestWholeRoad::writtenFileComesBackByteForByte()
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(readBytes(again), written);
+    QCOMPARE(SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile()))),
+             (QStringList{u"-------"_s, u"[00:00]"_s, u"[00:12]"_s, u"       "_s, u"[--:--]"_s,
+                          QString(), u"[01:59]"_s, u"-------"_s}));
 }
 
 void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()

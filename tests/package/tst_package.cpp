@@ -22,7 +22,7 @@ namespace {
 
 // The version the About window shows as "Ver 1.03".
 const QString kVersion = u"1.0.3"_s;
-const QString kSummary = u"editor for timed lyrics texts, with a Japanese interface"_s;
+const QString kSummary = u"editor for timed lyrics texts, in Japanese and English"_s;
 // What the package depends on beside the libraries it links
 // (cmake/packaging.cmake).
 const QStringList kRuntimeDepends{u"fonts-noto-cjk"_s, u"xdg-utils"_s};
