@@ -293,15 +293,8 @@ void TestTranslation::messagesReadInEnglish()
     unmappable.line = 3;
     unmappable.column = 7;
     unmappable.character = U'\u2460';
-    FileError unreadable;
-    unreadable.kind = FileErrorKind::Unreadable;
-    unreadable.path = u"/tmp/work/lyrics.tag"_s;
     const QList<QPair<QString, QString>> messages{
-        {AlreadyRunningText(), u"Verselet"_s},
         {FileErrorText(unmappable, work), u"Line 3, character 7: “①” (U+2460)"_s},
-        {UnwritableInBoxText(EditorBox::Header, unmappable), u"line 3, character 7"_s},
-        {UnwritableTagText(12, unmappable), u"line 12, character 7"_s},
-        {FileErrorText(unreadable, work), unreadable.path},
         {TextFileNotSavedText(work), work.textFile() + u"t could"_s},
         {RecoveryQuestionText(QDateTime(QDate(2026, 12, 8), QTime(9, 5))), u"2026/12/08 09:05"_s},
         {HelpFailureText(kHelpLaunchFailed), QString::number(kHelpLaunchFailed)},
