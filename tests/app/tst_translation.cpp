@@ -96,8 +96,8 @@ QList<QPair<QString, QString>> textsOf(QWidget* window)
     return texts;
 }
 
-// The shown widgets whose text is wider than the widget, or for texts that
-// wrap, taller. A text on one line is as tall in either language.
+// The shown widgets whose text is wider than the widget, or for a caption
+// that wraps, taller. A text on one line is as tall in either language.
 QStringList clippedIn(QWidget* window)
 {
     QStringList clipped;
@@ -108,8 +108,7 @@ QStringList clippedIn(QWidget* window)
         if (auto* label = qobject_cast<QLabel*>(w)) {
             if (label->text().isEmpty())
                 continue;
-            needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
-                                       : QSize(label->sizeHint().width(), 0);
+            needed = QSize(label->sizeHint().width(), 0);
         } else if (auto* push = qobject_cast<QPushButton*>(w)) {
             // A push button's size hint has a style's least width: its
             // caption must fit inside its frame, wrapped where it wraps.
