@@ -21,8 +21,11 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStyleOptionButton>
@@ -154,8 +157,12 @@ private Q_SLOTS:
     void languageFollowsTheDesktop_data();
     void languageFollowsTheDesktop();
     void translationHoldsEveryTextOfTheCode();
+    void countsReadInEnglish_data();
+    void countsReadInEnglish();
     void everyWindowReadsInItsLanguage_data();
     void everyWindowReadsInItsLanguage();
+    void qtDialogsReadInTheWindowsLanguage_data() { everyWindowReadsInItsLanguage_data(); }
+    void qtDialogsReadInTheWindowsLanguage();
     void messagesReadInEnglish();
 };
 
@@ -166,7 +173,13 @@ void TestTranslation::languageFollowsTheDesktop_data()
     QTest::addColumn<bool>("english");
     QTest::newRow("Japanese desktop") << QStringList{u"ja-JP"_s, u"ja"_s} << QString() << false;
     QTest::newRow("English desktop") << QStringList{u"en-GB"_s, u"en"_s} << QString() << true;
-    QTest::newRow("another language") << QStringList{u"fr-FR"_s, u"ja-JP"_s} << QString() << true;
+    QTest::newRow("another language") << QStringList{u"fr-FR"_s, u"fr"_s} << QString() << true;
+    // LANGUAGE=fr:ja, as Qt lists it.
+    QTest::newRow("Japanese listed after French")
+        << QStringList{u"fr"_s, u"fr-Latn-FR"_s, u"fr-FR"_s, u"ja"_s, u"ja-Jpan-JP"_s, u"ja-JP"_s}
+        << QString() << false;
+    QTest::newRow("English listed after German")
+        << QStringList{u"de"_s, u"de-DE"_s, u"en"_s, u"ja"_s} << QString() << true;
     QTest::newRow("C locale") << QStringList{u"C"_s} << QString() << false;
     QTest::newRow("C with a charset") << QStringList{u"C.UTF-8"_s} << QString() << false;
     QTest::newRow("POSIX") << QStringList{u"en-US-u-va-posix"_s} << QString() << false;
@@ -174,6 +187,9 @@ void TestTranslation::languageFollowsTheDesktop_data()
     QTest::newRow("forced English") << QStringList{u"ja-JP"_s} << u"en"_s << true;
     QTest::newRow("forced Japanese") << QStringList{u"de-DE"_s} << u" JA "_s << false;
     QTest::newRow("forced nonsense") << QStringList{u"de-DE"_s} << u"klingon"_s << true;
+    QTest::newRow("forced with a country") << QStringList{u"de-DE"_s} << u"ja_JP"_s << false;
+    QTest::newRow("forced with a charset") << QStringList{u"ja-JP"_s} << u"en_US.UTF-8"_s << true;
+    QTest::newRow("forced as a list") << QStringList{u"en-US"_s} << u"fr:ja_JP"_s << false;
 }
 
 void TestTranslation::languageFollowsTheDesktop()
@@ -204,28 +220,87 @@ void TestTranslation::translationHoldsEveryTextOfTheCode()
     QXmlStreamReader xml(&file);
     QString context;
     QString source;
+    bool numerus = false;
     int messages = 0;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == u"name"_s) {
             context = xml.readElementText();
+        } else if (xml.name() == u"message"_s) {
+            numerus = xml.attributes().value(u"numerus"_s) == u"yes"_s;
         } else if (xml.name() == u"source"_s) {
             source = xml.readElementText(QXmlStreamReader::IncludeChildElements);
         } else if (xml.name() == u"translation"_s) {
             const QString type = xml.attributes().value(u"type"_s).toString();
-            const QString english = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            QStringList forms;
+            if (numerus) {
+                while (xml.readNextStartElement())
+                    forms.append(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+            } else {
+                forms.append(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+            }
             const QString what = context + u": "_s + source;
             QVERIFY2(type.isEmpty(), qPrintable(type + u" "_s + what));
-            QVERIFY2(!english.isEmpty() && !hasKanaOrKanji(english), qPrintable(what));
-            QVERIFY2(placeholders(english) == placeholders(source), qPrintable(what));
-            // A menu may gain an access key in English, never lose one.
-            QVERIFY2(!hasAccelerator(source) || hasAccelerator(english), qPrintable(what));
+            // A count has English's two forms, one and more; the second
+            // names the count.
+            QVERIFY2(forms.size() == (numerus ? 2 : 1), qPrintable(what));
+            QVERIFY2(!numerus || forms.last().contains(u"%n"_s), qPrintable(what));
+            for (const QString& english : forms) {
+                QVERIFY2(!english.isEmpty() && !hasKanaOrKanji(english), qPrintable(what));
+                QVERIFY2(placeholders(english) == placeholders(source), qPrintable(what));
+                // A menu may gain an access key in English, never lose one.
+                QVERIFY2(!hasAccelerator(source) || hasAccelerator(english), qPrintable(what));
+            }
             ++messages;
         }
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QVERIFY(messages > 100);
+}
+
+void TestTranslation::countsReadInEnglish_data()
+{
+    // The texts that count something, with what one and two of it read.
+    QTest::addColumn<QByteArray>("context");
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QString>("one");
+    QTest::addColumn<QString>("two");
+    QTest::newRow("lyric lines without a time")
+        << "verselet::FinishDialog"_ba
+        << "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？"_ba
+        << u"1 lyric line has no time."_s << u"2 lyric lines have no time."_s;
+    QTest::newRow("presses while measuring")
+        << "verselet::CalibrationWindow"_ba
+        << "測定中... %n 回"_ba << u"Measuring... 1 press"_s << u"Measuring... 2 presses"_s;
+    QTest::newRow("too few presses")
+        << "verselet::CalibrationWindow"_ba
+        << "クリック音に合わせて押された回数が足りないため、測定できませんでした。\r\n"
+           "(%n 回、%1 回以上必要です)"_ba
+        << u"(1 press; at least %1 are needed)"_s << u"(2 presses; at least %1 are needed)"_s;
+    QTest::newRow("clicks to come")
+        << "verselet::CalibrationWindow"_ba
+        << "スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。\n"
+           "「測定開始」を押すと、クリック音が不規則な間隔で %n 回鳴ります。\n"
+           "音が聞こえるたびに、スペースキーを 1 回押してください。\n"
+           "リズムを予想せず、聞こえてから押すのがこつです。\n"
+           "測った値が補正値に入ります。OK で保存します。"_ba
+        << u"a click sounds once."_s << u"a click sounds 2 times at irregular intervals."_s;
+}
+
+void TestTranslation::countsReadInEnglish()
+{
+    QFETCH(QByteArray, context);
+    QFETCH(QByteArray, source);
+    QFETCH(QString, one);
+    QFETCH(QString, two);
+    SetUiLanguage(UiLanguage::English);
+    const QString ones =
+        QCoreApplication::translate(context.constData(), source.constData(), nullptr, 1);
+    const QString twos =
+        QCoreApplication::translate(context.constData(), source.constData(), nullptr, 2);
+    QVERIFY2(ones.contains(one), qPrintable(ones));
+    QVERIFY2(twos.contains(two), qPrintable(twos));
 }
 
 void TestTranslation::everyWindowReadsInItsLanguage_data()
@@ -279,6 +354,26 @@ void TestTranslation::everyWindowReadsInItsLanguage()
     QCOMPARE(japaneseTexts > 50, !english);
     QCOMPARE(QFileInfo(HelpFilePath()).fileName(), english ? u"index.en.html"_s : u"index.html"_s);
     QVERIFY(QFileInfo(HelpFilePath()).isFile());
+}
+
+void TestTranslation::qtDialogsReadInTheWindowsLanguage()
+{
+    QFETCH(bool, english);
+    if (!english &&
+        !QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + u"/qtbase_ja.qm"_s))
+        QSKIP("Qt's own Japanese translation (qtbase_ja.qm, Debian's qt6-translations-l10n) is "
+              "not installed: Qt's dialogs stay English");
+    SetUiLanguage(english ? UiLanguage::English : UiLanguage::Japanese);
+    QMessageBox box(QMessageBox::Question, u"Verselet"_s, u"?"_s,
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QCOMPARE(
+        (QStringList{box.button(QMessageBox::Cancel)->text(), dialog.labelText(QFileDialog::Accept),
+                     dialog.labelText(QFileDialog::FileName)}),
+        english ? (QStringList{u"Cancel"_s, u"&Save"_s, u"File &name:"_s})
+                : (QStringList{u"キャンセル"_s, u"保存(&S)"_s, u"ファイル名(&N):"_s}));
 }
 
 void TestTranslation::messagesReadInEnglish()
