@@ -157,12 +157,8 @@ private Q_SLOTS:
     void languageFollowsTheDesktop_data();
     void languageFollowsTheDesktop();
     void translationHoldsEveryTextOfTheCode();
-    void countsReadInEnglish_data();
-    void countsReadInEnglish();
     void everyWindowReadsInItsLanguage_data();
     void everyWindowReadsInItsLanguage();
-    void qtDialogsReadInTheWindowsLanguage_data() { everyWindowReadsInItsLanguage_data(); }
-    void qtDialogsReadInTheWindowsLanguage();
     void messagesReadInEnglish();
 };
 
@@ -178,8 +174,6 @@ void TestTranslation::languageFollowsTheDesktop_data()
     QTest::newRow("Japanese listed after French")
         << QStringList{u"fr"_s, u"fr-Latn-FR"_s, u"fr-FR"_s, u"ja"_s, u"ja-Jpan-JP"_s, u"ja-JP"_s}
         << QString() << false;
-    QTest::newRow("English listed after German")
-        << QStringList{u"de"_s, u"de-DE"_s, u"en"_s, u"ja"_s} << QString() << true;
     QTest::newRow("C locale") << QStringList{u"C"_s} << QString() << false;
     QTest::newRow("C with a charset") << QStringList{u"C.UTF-8"_s} << QString() << false;
     QTest::newRow("POSIX") << QStringList{u"en-US-u-va-posix"_s} << QString() << false;
@@ -259,50 +253,6 @@ void TestTranslation::translationHoldsEveryTextOfTheCode()
     QVERIFY(messages > 100);
 }
 
-void TestTranslation::countsReadInEnglish_data()
-{
-    // The texts that count something, with what one and two of it read.
-    QTest::addColumn<QByteArray>("context");
-    QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<QString>("one");
-    QTest::addColumn<QString>("two");
-    QTest::newRow("lyric lines without a time")
-        << "verselet::FinishDialog"_ba
-        << "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？"_ba
-        << u"1 lyric line has no time."_s << u"2 lyric lines have no time."_s;
-    QTest::newRow("presses while measuring")
-        << "verselet::CalibrationWindow"_ba
-        << "測定中... %n 回"_ba << u"Measuring... 1 press"_s << u"Measuring... 2 presses"_s;
-    QTest::newRow("too few presses")
-        << "verselet::CalibrationWindow"_ba
-        << "クリック音に合わせて押された回数が足りないため、測定できませんでした。\r\n"
-           "(%n 回、%1 回以上必要です)"_ba
-        << u"(1 press; at least %1 are needed)"_s << u"(2 presses; at least %1 are needed)"_s;
-    QTest::newRow("clicks to come")
-        << "verselet::CalibrationWindow"_ba
-        << "スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。\n"
-           "「測定開始」を押すと、クリック音が不規則な間隔で %n 回鳴ります。\n"
-           "音が聞こえるたびに、スペースキーを 1 回押してください。\n"
-           "リズムを予想せず、聞こえてから押すのがこつです。\n"
-           "測った値が補正値に入ります。OK で保存します。"_ba
-        << u"a click sounds once."_s << u"a click sounds 2 times at irregular intervals."_s;
-}
-
-void TestTranslation::countsReadInEnglish()
-{
-    QFETCH(QByteArray, context);
-    QFETCH(QByteArray, source);
-    QFETCH(QString, one);
-    QFETCH(QString, two);
-    SetUiLanguage(UiLanguage::English);
-    const QString ones =
-        QCoreApplication::translate(context.constData(), source.constData(), nullptr, 1);
-    const QString twos =
-        QCoreApplication::translate(context.constData(), source.constData(), nullptr, 2);
-    QVERIFY2(ones.contains(one), qPrintable(ones));
-    QVERIFY2(twos.contains(two), qPrintable(twos));
-}
-
 void TestTranslation::everyWindowReadsInItsLanguage_data()
 {
     QTest::addColumn<bool>("english");
@@ -354,32 +304,27 @@ void TestTranslation::everyWindowReadsInItsLanguage()
     QCOMPARE(japaneseTexts > 50, !english);
     QCOMPARE(QFileInfo(HelpFilePath()).fileName(), english ? u"index.en.html"_s : u"index.html"_s);
     QVERIFY(QFileInfo(HelpFilePath()).isFile());
-}
 
-void TestTranslation::qtDialogsReadInTheWindowsLanguage()
-{
-    QFETCH(bool, english);
+    // Qt's own dialogs too, where Qt's translations are installed.
     if (!english &&
         !QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + u"/qtbase_ja.qm"_s))
-        QSKIP("Qt's own Japanese translation (qtbase_ja.qm, Debian's qt6-translations-l10n) is "
-              "not installed: Qt's dialogs stay English");
-    SetUiLanguage(english ? UiLanguage::English : UiLanguage::Japanese);
+        QSKIP("qtbase_ja.qm (Debian's qt6-translations-l10n) is not installed: Qt's dialogs stay "
+              "English");
     QMessageBox box(QMessageBox::Question, u"Verselet"_s, u"?"_s,
                     QMessageBox::Ok | QMessageBox::Cancel);
-    QFileDialog dialog;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    QCOMPARE(
-        (QStringList{box.button(QMessageBox::Cancel)->text(), dialog.labelText(QFileDialog::Accept),
-                     dialog.labelText(QFileDialog::FileName)}),
-        english ? (QStringList{u"Cancel"_s, u"&Save"_s, u"File &name:"_s})
-                : (QStringList{u"キャンセル"_s, u"保存(&S)"_s, u"ファイル名(&N):"_s}));
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    QCOMPARE((QStringList{box.button(QMessageBox::Cancel)->text(),
+                          files.labelText(QFileDialog::Accept)}),
+             english ? (QStringList{u"Cancel"_s, u"&Open"_s})
+                     : (QStringList{u"キャンセル"_s, u"開く(&O)"_s}));
 }
 
 void TestTranslation::messagesReadInEnglish()
 {
     // The message texts made outside a window class, each with what it
-    // names; they come from contexts of their own.
+    // names; they come from contexts of their own. Then the texts that
+    // count, for one and for two.
     SetUiLanguage(UiLanguage::English);
     const WorkFolder work(u"/home/u/.cache/verselet/temp"_s);
     FileError unmappable;
@@ -387,12 +332,28 @@ void TestTranslation::messagesReadInEnglish()
     unmappable.line = 3;
     unmappable.column = 7;
     unmappable.character = U'\u2460';
+    const auto counted = [](std::pair<const char*, const char*> text, int n) {
+        return QCoreApplication::translate(text.first, text.second, nullptr, n);
+    };
+    const std::pair kPresses{"verselet::CalibrationWindow", "測定中... %n 回"};
+    const std::pair kTooFew{"verselet::CalibrationWindow",
+                            "クリック音に合わせて押された回数が足りないため、測定できませんでした。"
+                            "\r\n(%n 回、%1 回以上必要です)"};
+    const std::pair kUntimed{
+        "verselet::FinishDialog",
+        "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？"};
     const QList<QPair<QString, QString>> messages{
         {FileErrorText(unmappable, work), u"Line 3, character 7: “①” (U+2460)"_s},
         {TextFileNotSavedText(work), work.textFile() + u"t could"_s},
         {RecoveryQuestionText(QDateTime(QDate(2026, 12, 8), QTime(9, 5))), u"2026/12/08 09:05"_s},
         {HelpFailureText(kHelpLaunchFailed), QString::number(kHelpLaunchFailed)},
         {CalibrationText({132, 18}), u"+132 ms (±18)"_s},
+        {counted(kPresses, 1), u"Measuring... 1 press"_s},
+        {counted(kPresses, 2), u"Measuring... 2 presses"_s},
+        {counted(kTooFew, 1), u"(1 press; at least %1 are needed)"_s},
+        {counted(kTooFew, 2), u"(2 presses; at least %1 are needed)"_s},
+        {counted(kUntimed, 1), u"1 lyric line has no time."_s},
+        {counted(kUntimed, 2), u"2 lyric lines have no time."_s},
     };
     for (const auto& [text, named] : messages) {
         QVERIFY2(!hasKanaOrKanji(text), qPrintable(text));
