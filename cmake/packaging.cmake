@@ -17,6 +17,9 @@ set(VERSELET_RUNTIME_DEPENDS
     # The help opens in the desktop's browser through QDesktopServices, which
     # runs xdg-open on desktops other than GNOME and KDE.
     xdg-utils
+    # Qt's own dialogs (the file dialog, OK and Cancel) in Japanese:
+    # qtbase_ja.qm among Qt's translations.
+    qt6-translations-l10n
 )
 
 # A change of the metadata configures again, so the package says what it says.

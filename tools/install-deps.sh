@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build make pkg-config
-  qt6-base-dev qt6-multimedia-dev qt6-tools-dev qt6-l10n-tools
+  qt6-base-dev qt6-multimedia-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libcdio-dev libcdio-paranoia-dev libcdio-utils
   libsndfile1-dev librubberband-dev
   fonts-noto-cjk

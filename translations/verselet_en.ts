@@ -156,31 +156,45 @@ It is kept as %2, and Verselet starts without it.</translation>
         <translation>No sound can be played, so the lag cannot be measured.<byte value="xd"/>
 You can type the lag as a number instead.</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>クリック音に合わせて押された回数が足りないため、測定できませんでした。<byte value="xd"/>
-(%1 回、%2 回以上必要です)</source>
-        <translation>Too few presses matched the clicks, so the lag could not be measured.<byte value="xd"/>
-(%1 presses; at least %2 are needed)</translation>
+(%n 回、%1 回以上必要です)</source>
+        <translation>
+            <numerusform>Too few presses matched the clicks, so the lag could not be measured.<byte value="xd"/>
+(%n press; at least %1 are needed)</numerusform>
+            <numerusform>Too few presses matched the clicks, so the lag could not be measured.<byte value="xd"/>
+(%n presses; at least %1 are needed)</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>測定中... %1 回</source>
-        <translation>Measuring... %1 presses</translation>
+    <message numerus="yes">
+        <source>測定中... %n 回</source>
+        <translation>
+            <numerusform>Measuring... %n press</numerusform>
+            <numerusform>Measuring... %n presses</numerusform>
+        </translation>
     </message>
     <message>
         <source>タイミング補正</source>
         <translation>Timing Calibration</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。
-「測定開始」を押すと、クリック音が不規則な間隔で %1 回鳴ります。
+「測定開始」を押すと、クリック音が不規則な間隔で %n 回鳴ります。
 音が聞こえるたびに、スペースキーを 1 回押してください。
 リズムを予想せず、聞こえてから押すのがこつです。
 測った値が補正値に入ります。OK で保存します。</source>
-        <translation>This measures how much later than the sound you press the space bar, and takes that lag off your stamps.
-Press “Start”, and a click sounds %1 times at irregular intervals.
+        <translation>
+            <numerusform>This measures how much later than the sound you press the space bar, and takes that lag off your stamps.
+Press “Start”, and a click sounds once.
+Press the space bar once when you hear it.
+Do not wait for it: press when you hear it.
+The measured lag goes into the box below. OK saves it.</numerusform>
+            <numerusform>This measures how much later than the sound you press the space bar, and takes that lag off your stamps.
+Press “Start”, and a click sounds %n times at irregular intervals.
 Press the space bar once each time you hear a click.
 Do not follow a rhythm: press when you hear it.
-The measured lag goes into the box below. OK saves it.</translation>
+The measured lag goes into the box below. OK saves it.</numerusform>
+        </translation>
     </message>
     <message>
         <source>補正値:</source>
@@ -250,9 +264,12 @@ The measured lag goes into the box below. OK saves it.</translation>
 </context>
 <context>
     <name>verselet::FinishDialog</name>
-    <message>
-        <source>タイムが入っていない歌詞が %1 行あります。このままLRCファイルを作成しますか？</source>
-        <translation>%1 lyric lines have no time. Create the LRC file anyway?</translation>
+    <message numerus="yes">
+        <source>タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？</source>
+        <translation>
+            <numerusform>%n lyric line has no time. Create the LRC file anyway?</numerusform>
+            <numerusform>%n lyric lines have no time. Create the LRC file anyway?</numerusform>
+        </translation>
     </message>
     <message>
         <source>編集を保存してもどる</source>

@@ -33,14 +33,14 @@ QString TooFewText(int matched)
 {
     return CalibrationWindow::tr(
                "クリック音に合わせて押された回数が足りないため、測定できませんでした。\r\n"
-               "(%1 回、%2 回以上必要です)")
-        .arg(matched)
+               "(%n 回、%1 回以上必要です)",
+               nullptr, matched)
         .arg(kCalibrationMinPresses);
 }
 
 QString MeasuringText(int presses)
 {
-    return CalibrationWindow::tr("測定中... %1 回").arg(presses);
+    return CalibrationWindow::tr("測定中... %n 回", nullptr, presses);
 }
 
 } // namespace
@@ -54,11 +54,11 @@ CalibrationWindow::CalibrationWindow(AudioOutputFactory outputs, QWidget* parent
 
     m_instructions =
         new QLabel(tr("スペースキーを押すのが音よりどれだけ遅れるかを測り、その分を補正します。\n"
-                      "「測定開始」を押すと、クリック音が不規則な間隔で %1 回鳴ります。\n"
+                      "「測定開始」を押すと、クリック音が不規則な間隔で %n 回鳴ります。\n"
                       "音が聞こえるたびに、スペースキーを 1 回押してください。\n"
                       "リズムを予想せず、聞こえてから押すのがこつです。\n"
-                      "測った値が補正値に入ります。OK で保存します。")
-                       .arg(kCalibrationClicks),
+                      "測った値が補正値に入ります。OK で保存します。",
+                      nullptr, kCalibrationClicks),
                    this);
     m_instructions->setObjectName(u"Instructions"_s);
 

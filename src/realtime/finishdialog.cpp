@@ -37,8 +37,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
 QString untimedLyricsQuestion(int lines)
 {
     return FinishDialog::tr(
-               "タイムが入っていない歌詞が %1 行あります。このままLRCファイルを作成しますか？")
-        .arg(lines);
+        "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？", nullptr,
+        lines);
 }
 
 } // namespace

@@ -65,6 +65,12 @@ void LineSelectionDialog::setRows(const QList<SelectionRow>& rows)
     m_lineList->clear();
     for (const SelectionRow& row : rows) {
         auto* item = new QListWidgetItem(row.text, m_lineList);
+        // A separator's row has no mark at all: neither a click, nor Space,
+        // nor すべて選択 can give it one.
+        if (!IsMarkableLine(row.text)) {
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            continue;
+        }
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(row.marked ? Qt::Checked : Qt::Unchecked);
     }
@@ -77,7 +83,8 @@ QList<bool> LineSelectionDialog::marks() const
     QList<bool> marks;
     marks.reserve(m_lineList->count());
     for (int i = 0; i < m_lineList->count(); ++i)
-        marks.append(m_lineList->item(i)->checkState() == Qt::Checked);
+        marks.append((m_lineList->item(i)->flags() & Qt::ItemIsUserCheckable) &&
+                     m_lineList->item(i)->checkState() == Qt::Checked);
     return marks;
 }
 
@@ -107,8 +114,11 @@ void LineSelectionDialog::onClearAllClicked()
 
 void LineSelectionDialog::markAll(bool marked)
 {
-    for (int i = 0; i < m_lineList->count(); ++i)
-        m_lineList->item(i)->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < m_lineList->count(); ++i) {
+        QListWidgetItem* item = m_lineList->item(i);
+        if (item->flags() & Qt::ItemIsUserCheckable)
+            item->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+    }
     if (m_lineList->count() > 0)
         m_lineList->setCurrentRow(0);
 }

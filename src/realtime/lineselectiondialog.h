@@ -24,8 +24,9 @@ public:
     explicit LineSelectionDialog(QWidget* owner);
 
     // Fills the list, one row per line with its mark; row 0 becomes current.
+    // A separator's row (IsMarkableLine) shows no mark and is never marked.
     void setRows(const QList<SelectionRow>& rows);
-    // The mark of every row, in list order.
+    // The mark of every row, in list order; false for a separator's row.
     QList<bool> marks() const;
 
     void onOkClicked();        // OK

@@ -1,8 +1,11 @@
 #include "settings/uilanguage.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+#include <optional>
 
 namespace verselet {
 
@@ -21,6 +24,15 @@ QTranslator& englishTranslator()
     return translator;
 }
 
+// Qt's own texts (the file dialog's buttons, OK and Cancel, the question
+// before a file is replaced) in Japanese, from Qt's translations when they
+// are installed; without them they stay Qt's English.
+QTranslator& qtJapaneseTranslator()
+{
+    static QTranslator translator;
+    return translator;
+}
+
 bool isNoLocale(const QString& name)
 {
     // Qt names the C locale "C"; "POSIX" and a C locale with a character set
@@ -29,20 +41,41 @@ bool isNoLocale(const QString& name)
            name.endsWith(u"-u-va-posix"_s);
 }
 
+// The language a locale name names, by its language part alone: "ja",
+// "ja_JP.UTF-8", "ja-Jpan-JP" and "JA@x" are all Japanese.
+std::optional<UiLanguage> languageNamed(const QString& name)
+{
+    const QString lower = name.trimmed().toLower();
+    qsizetype end = 0;
+    while (end < lower.size() && lower.at(end).isLetter())
+        ++end;
+    const QStringView language = QStringView(lower).left(end);
+    if (language == u"ja")
+        return UiLanguage::Japanese;
+    if (language == u"en")
+        return UiLanguage::English;
+    return std::nullopt;
+}
+
+// The first of `names` that the program speaks.
+std::optional<UiLanguage> firstSpoken(const QStringList& names)
+{
+    for (const QString& name : names) {
+        if (const auto language = languageNamed(name))
+            return language;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 UiLanguage ChooseUiLanguage(const QStringList& uiLanguages, const QString& forced)
 {
-    const QString chosen = forced.trimmed().toLower();
-    if (chosen == u"ja"_s)
+    if (const auto chosen = firstSpoken(forced.split(u':')))
+        return *chosen;
+    if (uiLanguages.isEmpty() || isNoLocale(uiLanguages.constFirst().toLower()))
         return UiLanguage::Japanese;
-    if (chosen == u"en"_s)
-        return UiLanguage::English;
-    const QString first = uiLanguages.isEmpty() ? QString() : uiLanguages.constFirst().toLower();
-    if (isNoLocale(first) || first == u"ja"_s || first.startsWith(u"ja-"_s) ||
-        first.startsWith(u"ja_"_s))
-        return UiLanguage::Japanese;
-    return UiLanguage::English;
+    return firstSpoken(uiLanguages).value_or(UiLanguage::English);
 }
 
 UiLanguage SystemUiLanguage()
@@ -53,12 +86,19 @@ UiLanguage SystemUiLanguage()
 void SetUiLanguage(UiLanguage language)
 {
     QTranslator& english = englishTranslator();
+    QTranslator& qtJapanese = qtJapaneseTranslator();
     if (language == UiLanguage::English) {
+        QCoreApplication::removeTranslator(&qtJapanese);
         if (english.isEmpty() && !english.load(kEnglishTranslation))
             qWarning("The English translation %s is missing", qUtf8Printable(kEnglishTranslation));
         QCoreApplication::installTranslator(&english);
     } else {
         QCoreApplication::removeTranslator(&english);
+        if (qtJapanese.isEmpty())
+            (void)qtJapanese.load(u"qtbase_ja"_s,
+                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+        if (!qtJapanese.isEmpty())
+            QCoreApplication::installTranslator(&qtJapanese);
     }
     g_language = language;
 }

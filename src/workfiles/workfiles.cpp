@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace verselet {
 
 using namespace Qt::StringLiterals;
@@ -89,6 +91,12 @@ Result<QList<TaggedLine>, FileError> ReadLinePairs(const WorkFolder& work)
     return PairLines(text.value(), tags.value());
 }
 
+bool IsMarkableLine(const QString& text)
+{
+    return text.isEmpty() ||
+           !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == u'-'; });
+}
+
 QString SelectionSnapshot(const QString& bodyText)
 {
     QString snapshot = bodyText;
@@ -106,7 +114,7 @@ QList<SelectionRow> LoadSelectionList(const WorkFolder& work)
         return rows;
     rows.reserve(pairs.value().size());
     for (const TaggedLine& pair : pairs.value())
-        rows.append({pair.text, IsCountedTag(pair.tag)});
+        rows.append({pair.text, IsCountedTag(pair.tag) && IsMarkableLine(pair.text)});
     return rows;
 }
 

@@ -63,6 +63,11 @@ QList<TaggedLine> PairLines(const QStringList& textLines, const QStringList& tag
 // callers that treat it as "no lines" say so themselves.
 Result<QList<TaggedLine>, FileError> ReadLinePairs(const WorkFolder& work);
 
+// A line of hyphens alone is a separator (the one under the start text, or
+// a rule the user typed) and is never timed: its row cannot be marked. An
+// empty line can: timed, it clears a player's screen.
+bool IsMarkableLine(const QString& text);
+
 struct SelectionRow
 {
     QString text;
@@ -75,8 +80,8 @@ struct SelectionRow
 // break that is already there); no other character is.
 QString SelectionSnapshot(const QString& bodyText);
 
-// One row per pair of text line and tag line, marked when the tag counts. A
-// file that is missing or unreadable gives no rows.
+// One row per pair of text line and tag line, marked when the tag counts and
+// the line can be marked. A file that is missing or unreadable gives no rows.
 QList<SelectionRow> LoadSelectionList(const WorkFolder& work);
 
 // Writes the snapshot of the body text into the text file, whole even when

@@ -21,8 +21,11 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStyleOptionButton>
@@ -166,7 +169,11 @@ void TestTranslation::languageFollowsTheDesktop_data()
     QTest::addColumn<bool>("english");
     QTest::newRow("Japanese desktop") << QStringList{u"ja-JP"_s, u"ja"_s} << QString() << false;
     QTest::newRow("English desktop") << QStringList{u"en-GB"_s, u"en"_s} << QString() << true;
-    QTest::newRow("another language") << QStringList{u"fr-FR"_s, u"ja-JP"_s} << QString() << true;
+    QTest::newRow("another language") << QStringList{u"fr-FR"_s, u"fr"_s} << QString() << true;
+    // LANGUAGE=fr:ja, as Qt lists it.
+    QTest::newRow("Japanese listed after French")
+        << QStringList{u"fr"_s, u"fr-Latn-FR"_s, u"fr-FR"_s, u"ja"_s, u"ja-Jpan-JP"_s, u"ja-JP"_s}
+        << QString() << false;
     QTest::newRow("C locale") << QStringList{u"C"_s} << QString() << false;
     QTest::newRow("C with a charset") << QStringList{u"C.UTF-8"_s} << QString() << false;
     QTest::newRow("POSIX") << QStringList{u"en-US-u-va-posix"_s} << QString() << false;
@@ -174,6 +181,9 @@ void TestTranslation::languageFollowsTheDesktop_data()
     QTest::newRow("forced English") << QStringList{u"ja-JP"_s} << u"en"_s << true;
     QTest::newRow("forced Japanese") << QStringList{u"de-DE"_s} << u" JA "_s << false;
     QTest::newRow("forced nonsense") << QStringList{u"de-DE"_s} << u"klingon"_s << true;
+    QTest::newRow("forced with a country") << QStringList{u"de-DE"_s} << u"ja_JP"_s << false;
+    QTest::newRow("forced with a charset") << QStringList{u"ja-JP"_s} << u"en_US.UTF-8"_s << true;
+    QTest::newRow("forced as a list") << QStringList{u"en-US"_s} << u"fr:ja_JP"_s << false;
 }
 
 void TestTranslation::languageFollowsTheDesktop()
@@ -204,23 +214,38 @@ void TestTranslation::translationHoldsEveryTextOfTheCode()
     QXmlStreamReader xml(&file);
     QString context;
     QString source;
+    bool numerus = false;
     int messages = 0;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == u"name"_s) {
             context = xml.readElementText();
+        } else if (xml.name() == u"message"_s) {
+            numerus = xml.attributes().value(u"numerus"_s) == u"yes"_s;
         } else if (xml.name() == u"source"_s) {
             source = xml.readElementText(QXmlStreamReader::IncludeChildElements);
         } else if (xml.name() == u"translation"_s) {
             const QString type = xml.attributes().value(u"type"_s).toString();
-            const QString english = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            QStringList forms;
+            if (numerus) {
+                while (xml.readNextStartElement())
+                    forms.append(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+            } else {
+                forms.append(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+            }
             const QString what = context + u": "_s + source;
             QVERIFY2(type.isEmpty(), qPrintable(type + u" "_s + what));
-            QVERIFY2(!english.isEmpty() && !hasKanaOrKanji(english), qPrintable(what));
-            QVERIFY2(placeholders(english) == placeholders(source), qPrintable(what));
-            // A menu may gain an access key in English, never lose one.
-            QVERIFY2(!hasAccelerator(source) || hasAccelerator(english), qPrintable(what));
+            // A count has English's two forms, one and more; the second
+            // names the count.
+            QVERIFY2(forms.size() == (numerus ? 2 : 1), qPrintable(what));
+            QVERIFY2(!numerus || forms.last().contains(u"%n"_s), qPrintable(what));
+            for (const QString& english : forms) {
+                QVERIFY2(!english.isEmpty() && !hasKanaOrKanji(english), qPrintable(what));
+                QVERIFY2(placeholders(english) == placeholders(source), qPrintable(what));
+                // A menu may gain an access key in English, never lose one.
+                QVERIFY2(!hasAccelerator(source) || hasAccelerator(english), qPrintable(what));
+            }
             ++messages;
         }
     }
@@ -279,12 +304,27 @@ void TestTranslation::everyWindowReadsInItsLanguage()
     QCOMPARE(japaneseTexts > 50, !english);
     QCOMPARE(QFileInfo(HelpFilePath()).fileName(), english ? u"index.en.html"_s : u"index.html"_s);
     QVERIFY(QFileInfo(HelpFilePath()).isFile());
+
+    // Qt's own dialogs too, where Qt's translations are installed.
+    if (!english &&
+        !QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + u"/qtbase_ja.qm"_s))
+        QSKIP("qtbase_ja.qm (Debian's qt6-translations-l10n) is not installed: Qt's dialogs stay "
+              "English");
+    QMessageBox box(QMessageBox::Question, u"Verselet"_s, u"?"_s,
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    QCOMPARE((QStringList{box.button(QMessageBox::Cancel)->text(),
+                          files.labelText(QFileDialog::Accept)}),
+             english ? (QStringList{u"Cancel"_s, u"&Open"_s})
+                     : (QStringList{u"キャンセル"_s, u"開く(&O)"_s}));
 }
 
 void TestTranslation::messagesReadInEnglish()
 {
     // The message texts made outside a window class, each with what it
-    // names; they come from contexts of their own.
+    // names; they come from contexts of their own. Then the texts that
+    // count, for one and for two.
     SetUiLanguage(UiLanguage::English);
     const WorkFolder work(u"/home/u/.cache/verselet/temp"_s);
     FileError unmappable;
@@ -292,12 +332,28 @@ void TestTranslation::messagesReadInEnglish()
     unmappable.line = 3;
     unmappable.column = 7;
     unmappable.character = U'\u2460';
+    const auto counted = [](std::pair<const char*, const char*> text, int n) {
+        return QCoreApplication::translate(text.first, text.second, nullptr, n);
+    };
+    const std::pair kPresses{"verselet::CalibrationWindow", "測定中... %n 回"};
+    const std::pair kTooFew{"verselet::CalibrationWindow",
+                            "クリック音に合わせて押された回数が足りないため、測定できませんでした。"
+                            "\r\n(%n 回、%1 回以上必要です)"};
+    const std::pair kUntimed{
+        "verselet::FinishDialog",
+        "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？"};
     const QList<QPair<QString, QString>> messages{
         {FileErrorText(unmappable, work), u"Line 3, character 7: “①” (U+2460)"_s},
         {TextFileNotSavedText(work), work.textFile() + u"t could"_s},
         {RecoveryQuestionText(QDateTime(QDate(2026, 12, 8), QTime(9, 5))), u"2026/12/08 09:05"_s},
         {HelpFailureText(kHelpLaunchFailed), QString::number(kHelpLaunchFailed)},
         {CalibrationText({132, 18}), u"+132 ms (±18)"_s},
+        {counted(kPresses, 1), u"Measuring... 1 press"_s},
+        {counted(kPresses, 2), u"Measuring... 2 presses"_s},
+        {counted(kTooFew, 1), u"(1 press; at least %1 are needed)"_s},
+        {counted(kTooFew, 2), u"(2 presses; at least %1 are needed)"_s},
+        {counted(kUntimed, 1), u"1 lyric line has no time."_s},
+        {counted(kUntimed, 2), u"2 lyric lines have no time."_s},
     };
     for (const auto& [text, named] : messages) {
         QVERIFY2(!hasKanaOrKanji(text), qPrintable(text));

@@ -25,7 +25,7 @@ const QString kVersion = u"1.0.3"_s;
 const QString kSummary = u"editor for timed lyrics texts, in Japanese and English"_s;
 // What the package depends on beside the libraries it links
 // (cmake/packaging.cmake).
-const QStringList kRuntimeDepends{u"fonts-noto-cjk"_s, u"xdg-utils"_s};
+const QStringList kRuntimeDepends{u"fonts-noto-cjk"_s, u"xdg-utils"_s, u"qt6-translations-l10n"_s};
 
 QString tool(const QString& name)
 {

@@ -8,18 +8,21 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QTimer>
-#include <QWindow>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include <functional>
 
 #include "modalscript.h"
+#include "scripteddevice.h"
 #include "testfiles.h"
 #include "widgetnames.h"
 
@@ -149,13 +152,13 @@ void setMark(QListWidget* list, int row, bool marked)
 
 // The body lines and the tag file of the timing-list tests, line by line:
 //   tag        text   marked as listed, then by the user
-//   -------    (sep)  no, marked
+//   -------    (sep)  no
 //   [01:05]    一     yes
 //   [00:10]    二     yes, unmarked
 //   [--:--]    ""     yes
 //   ""         ""     no
 //   ab         cd     no
-//   -------    三     no
+//   -------    三     no, marked
 //   [--:--]    四     yes, unmarked
 //   [02:00]    五     yes
 // The text has one line more, 六, which has no tag line and takes no part.
@@ -168,19 +171,19 @@ const QList<Row> kListed = {{kHyphens35, false}, {u"一"_s, true},    {u"二"_s,
 
 void markAsTheUserDoes(QListWidget* list)
 {
-    setMark(list, 0, true);
+    setMark(list, 6, true);
     setMark(list, 2, false);
     setMark(list, 7, false);
 }
 
 const QStringList kTimingRows = {
-    u"[--:--]"_s + kHyphens35, // the separator, newly marked
+    u"-------"_s + kHyphens35, // the separator is never counted
     u"[01:05]一"_s,            // kept marked: its time stays
     u"       二"_s,            // unmarked: its time is dropped
     u"[--:--]"_s,              // an empty line, marked: the tag alone
     QString(),                 // an empty tag, unmarked, stays empty
     u"abcd"_s,                 // a short tag, unmarked, is not filled up
-    u"-------三"_s,            // never counted
+    u"[--:--]三"_s,            // not counted before, newly marked
     u"       四"_s,            // untimed, unmarked
     u"[02:00]五"_s,
 };
@@ -199,6 +202,7 @@ private Q_SLOTS:
     void dialogIsCentredOnTheEditor();
     void rowsCarryTheirOwnMarks();
     void selectAllAndClearAllMarkEveryRowAndGoToTheTop();
+    void separatorsAreNeverMarkedNorStamped();
     void realTimeInputListsTheTagFileMarksModally();
     void closingByTheFrameWritesNothing();
     void okTimesTheRowsByTheMarksUntilARunEndsTheInput();
@@ -364,6 +368,62 @@ void TestLineSelection::selectAllAndClearAllMarkEveryRowAndGoToTheTop()
     QCOMPARE(named<QListWidget>(d, "List1")->currentRow(), -1);
 }
 
+void TestLineSelection::separatorsAreNeverMarkedNorStamped()
+{
+    // The separator and a rule typed in the body take no mark from a click,
+    // Space or すべて選択, and the first Space stamps the first lyric line.
+    auto w = startEditor();
+    QVERIFY(w);
+    w->setBodyText(kHyphens35 + u"\r\n一\r\n---\r\n二"_s);
+    ScriptedDevice* disc = nullptr;
+    w->setDeviceFactory([&disc] {
+        auto device = std::make_unique<ScriptedDevice>(QList<qint32>{60000});
+        disc = device.get();
+        return device;
+    });
+    QList<QList<bool>> marks;
+    QStringList timed;
+    ModalScript script;
+    script.then([&](QWidget* window) {
+        press(window, u"Command1"_s);
+        auto* list = named<QListWidget>(window, "List1");
+        QStyleOptionViewItem box;
+        box.initFrom(list);
+        box.features = QStyleOptionViewItem::HasCheckIndicator;
+        for (int row = 0; row < list->count(); ++row) {
+            box.rect = list->visualItemRect(list->item(row));
+            QTest::mouseClick(
+                list->viewport(), Qt::LeftButton, {},
+                list->style()
+                    ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &box, list)
+                    .center());
+        }
+        marks.append(qobject_cast<LineSelectionDialog*>(window)->marks());
+        for (int row = 0; row < list->count(); ++row) {
+            list->setCurrentRow(row);
+            QTest::keyClick(list, Qt::Key_Space);
+        }
+        marks.append(qobject_cast<LineSelectionDialog*>(window)->marks());
+        QTest::mouseClick(named<QPushButton>(window, "Command3"), Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(window, "Command2"), Qt::LeftButton);
+    });
+    script.then([&](QWidget* window) {
+        closeByFrame(window);
+        QTest::mouseClick(named<QPushButton>(window, "Command2"), Qt::LeftButton); // ＞
+        QVERIFY(disc && disc->isPlaying());
+        disc->advance(2030);
+        QTest::keyClick(named<QListView>(window, "List1"), Qt::Key_Space);
+        timed = qobject_cast<TimingWindow*>(window)->timingRows();
+    });
+    script.thenClick(u"Command2"_s); // 編集を破棄してもどる
+    w->realTimeInput();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(marks, (QList<QList<bool>>{{false, false, false, false}, {false, true, false, true}}));
+    QCOMPARE(timed, (QStringList{u"-------"_s + kHyphens35, u"[00:02]一"_s, u"       ---"_s,
+                                 u"[--:--]二"_s}));
+}
+
 void TestLineSelection::realTimeInputListsTheTagFileMarksModally()
 {
     auto w = startEditor();
@@ -491,7 +551,7 @@ void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
 
     // The marks stay the user's: OK changes neither them nor the texts.
     QList<Row> marked = kListed;
-    marked[0].marked = true;
+    marked[6].marked = true;
     marked[2].marked = false;
     marked[7].marked = false;
     QCOMPARE(afterFirstRun, marked);
@@ -600,7 +660,7 @@ void TestLineSelection::savedRunIsWhatTheNextInputLists()
     QCOMPARE(script.seen, (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s}));
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(readBytes(work().tagFile()),
-             QByteArray("[--:--]\r\n[01:05]\r\n       \r\n[--:--]\r\n\r\nabcd\r\n-------\r\n"
+             QByteArray("-------\r\n[01:05]\r\n       \r\n[--:--]\r\n\r\nabcd\r\n[--:--]\r\n"
                         "       \r\n[02:00]\r\n"));
 
     // The next input opens on the saved marks, not on the ones of the first.
@@ -615,13 +675,13 @@ void TestLineSelection::savedRunIsWhatTheNextInputLists()
     QVERIFY(script.done());
     QCOMPARE(script.seen.size(), 4);
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(listed, (QList<Row>{{kHyphens35, true},
+    QCOMPARE(listed, (QList<Row>{{kHyphens35, false},
                                  {u"一"_s, true},
                                  {u"二"_s, false},
                                  {QString(), true},
                                  {QString(), false},
                                  {u"cd"_s, false},
-                                 {u"三"_s, false},
+                                 {u"三"_s, true},
                                  {u"四"_s, false},
                                  {u"五"_s, true}}));
 }

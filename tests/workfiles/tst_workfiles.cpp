@@ -220,6 +220,10 @@ void TestWorkFiles::pairingStopsAtTheShorterFile_data()
     QTest::newRow("a lone LF belongs to the line")
         << QByteArray("a\nb\r\nc\r\n") << QByteArray("[--:--]\n-------\r\n-------\r\n")
         << rows({{u"a\nb", true}, {u"c", false}});
+    QTest::newRow("a line of hyphens is never marked")
+        << QByteArray("---\r\n\r\n-\r\n-a-\r\n")
+        << QByteArray("[00:02]\r\n[--:--]\r\n[--:--]\r\n[--:--]\r\n")
+        << rows({{u"---", false}, {u"", true}, {u"-", false}, {u"-a-", true}});
     QTest::newRow("empty text file") << QByteArray() << QByteArray("[--:--]\r\n") << rows({});
 }
 
