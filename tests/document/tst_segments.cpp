@@ -34,6 +34,19 @@ void TestSegments::linesSplitAsTheyAreSung_data()
         << u"Run through the night"_s << u"Run |through |the |night"_s;
     QTest::newRow("blanks at both ends") << u"  lead and trail  "_s << u"  lead |and |trail  "_s;
     QTest::newRow("apostrophes and commas") << u"don't stop, baby!"_s << u"don't |stop, |baby!"_s;
+    QTest::newRow("prolonging marks join the one before")
+        << u"ありがとう～"_s << u"あ|り|が|と|う～"_s;
+    QTest::newRow("every prolonging mark") << u"あ〜い~う−え─お〰"_s << u"あ〜|い~|う−|え─|お〰"_s;
+    QTest::newRow("quotes open the next word, close the one before")
+        << u"said \"hi\" to 'em, \"yes\""_s << u"said |\"hi\" |to |'em, |\"yes\""_s;
+    QTest::newRow("a leading apostrophe")
+        << u"’til 'cause rock 'n' roll"_s << u"’til |'cause |rock |'n' |roll"_s;
+    QTest::newRow("inverted marks") << u"¿Qué pasa? ¡Hola!¡Sí!"_s << u"¿Qué |pasa? |¡Hola!|¡Sí!"_s;
+    QTest::newRow("number signs") << u"#1 in C# major"_s << u"#1 |in |C# |major"_s;
+    QTest::newRow("dots before a word and after one")
+        << u"wait... ...and …now"_s << u"wait... |...and |…now"_s;
+    QTest::newRow("marks standing alone join the word before")
+        << u"wait ... go \""_s << u"wait ... |go \""_s;
     QTest::newRow("mixed") << u"夜明けの sky に"_s << u"夜|明|け|の |sky |に"_s;
     QTest::newRow("mixed without blanks") << u"夏sky夏"_s << u"夏|sky|夏"_s;
     QTest::newRow("combining marks stay") << u"か\u3099き"_s << u"か\u3099|き"_s;
