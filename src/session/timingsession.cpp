@@ -70,7 +70,10 @@ void TimingSession::selectRow(int row)
     showSegmentPlace();
 }
 
-void TimingSession::selectNone() { selectRow(-1); }
+void TimingSession::selectNone()
+{
+    selectRow(-1);
+}
 
 void TimingSession::backToTop()
 {
@@ -209,9 +212,15 @@ void TimingSession::pause()
     m_device.setCommand(u"Stop"_s);
 }
 
-void TimingSession::stop() { chooseTrack(m_selectedTrack); }
+void TimingSession::stop()
+{
+    chooseTrack(m_selectedTrack);
+}
 
-void TimingSession::playFromSelectedRow() { playFrom(qint32(GetSelectedTagOffset())); }
+void TimingSession::playFromSelectedRow()
+{
+    playFrom(qint32(GetSelectedTagOffset()));
+}
 
 void TimingSession::playFrom(qint32 trackMilliseconds)
 {
@@ -244,7 +253,10 @@ void TimingSession::setSpeed(double speed)
     m_device.setSpeed(speed);
 }
 
-qint32 TimingSession::headPosition() const { return m_cue ? *m_cue : heardPosition(); }
+qint32 TimingSession::headPosition() const
+{
+    return m_cue ? *m_cue : heardPosition();
+}
 
 void TimingSession::seek(qint32 trackMilliseconds)
 {
@@ -349,7 +361,8 @@ bool TimingSession::atTrackEnd() const
 {
     // At or past the length, to the second: a late tick that skips the last
     // second still ends the track.
-    return m_selectedTrack >= 0 && m_shownSeconds && *m_shownSeconds >= m_tracks.at(m_selectedTrack).length / 1000;
+    return m_selectedTrack >= 0 && m_shownSeconds &&
+           *m_shownSeconds >= m_tracks.at(m_selectedTrack).length / 1000;
 }
 
 void TimingSession::tick()
@@ -394,7 +407,10 @@ void TimingSession::beginTest(bool fromBeginning)
     m_playingFlag = 1;
 }
 
-void TimingSession::endTest() { goStopped(); }
+void TimingSession::endTest()
+{
+    goStopped();
+}
 
 bool TimingSession::nudge(qint32 deltaMs)
 {

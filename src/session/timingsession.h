@@ -14,8 +14,8 @@
 
 #include "audio/cdaudiodevice.h"
 #include "document/exacttimes.h"
-#include "session/stamping.h"
 #include "document/timingrow.h"
+#include "session/stamping.h"
 
 #include <QList>
 #include <QObject>
@@ -96,15 +96,15 @@ public:
     bool relistTracks(QStringView rememberedIndex);
     // Choosing a track (and "□"): Stopped, armed at the start of that track.
     void chooseTrack(int index);
-    void play();               // "＞": from the track start, or on from a pause
-    void pause();              // "||"
-    void stop();               // "□"
+    void play();                // "＞": from the track start, or on from a pause
+    void pause();               // "||"
+    void stop();                // "□"
     void playFromSelectedRow(); // "=>": from the selected line's time
     // "Set": the row stamped keeps the heard position at the press as its
     // exact time, and its truncation as its tag. In word mode it stamps the
     // next segment instead (stampSegment).
     SetStep set();
-    NextStep next();           // "Next"
+    NextStep next(); // "Next"
     // "Top": the selected line to the top of the view; false with none.
     bool top();
     // The time field's text, typed or set: applies once its seventh

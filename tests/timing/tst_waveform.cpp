@@ -43,7 +43,8 @@ private Q_SLOTS:
 private:
     // A shown window on a device of two tracks, 60 s and 120 s, with the
     // second chosen (or the one `track` says).
-    TimingWindow* open(const QStringList& rows, const ExactTimes& exact = {}, const QString& track = u"1"_s);
+    TimingWindow* open(const QStringList& rows, const ExactTimes& exact = {},
+                       const QString& track = u"1"_s);
 
     std::unique_ptr<WorkArea> m_home;
     TimingRig m_window;
@@ -61,7 +62,8 @@ void TestWaveform::cleanup()
     m_home.reset();
 }
 
-TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exact, const QString& track)
+TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exact,
+                                 const QString& track)
 {
     auto device = std::make_unique<ScriptedDevice>(QList<qint32>{60000, 120000});
     m_device = device.get();
@@ -171,8 +173,9 @@ void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
     QVERIFY(w);
     WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const auto wheel = [strip](int x, int steps) {
-        QWheelEvent event(QPointF(x, 30), strip->mapToGlobal(QPointF(x, 30)), QPoint(), QPoint(0, 120 * steps),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(QPointF(x, 30), strip->mapToGlobal(QPointF(x, 30)), QPoint(),
+                          QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
         QApplication::sendEvent(strip, &event);
     };
     const int x = strip->width() / 4;
@@ -204,9 +207,11 @@ void TestWaveform::wheelStepsOfAnySizeZoom_data()
     QTest::newRow("a notch") << QList<int>{120} << 96000;
     QTest::newRow("eight touchpad steps") << QList<int>(8, 15) << 96000;
     QTest::newRow("a fine wheel's thirds") << QList<int>{40, 40, 40} << 96000;
-    QTest::newRow("in by notches, out by small steps") << QList<int>{360} + QList<int>(24, -15) << 120000;
+    QTest::newRow("in by notches, out by small steps")
+        << QList<int>{360} + QList<int>(24, -15) << 120000;
     QTest::newRow("the largest delta") << QList<int>{std::numeric_limits<int>::max()} << 1000;
-    QTest::newRow("the smallest delta") << QList<int>{600, std::numeric_limits<int>::min()} << 120000;
+    QTest::newRow("the smallest delta")
+        << QList<int>{600, std::numeric_limits<int>::min()} << 120000;
 }
 
 void TestWaveform::wheelStepsOfAnySizeZoom()
@@ -218,11 +223,12 @@ void TestWaveform::wheelStepsOfAnySizeZoom()
     WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const QPointF at(strip->width() / 2, 30);
     for (const int delta : deltas) {
-        QWheelEvent event(at, strip->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent event(at, strip->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(strip, &event);
     }
-    QVERIFY2(std::abs(strip->viewSpan() - span) <= 10, qPrintable(QString::number(strip->viewSpan())));
+    QVERIFY2(std::abs(strip->viewSpan() - span) <= 10,
+             qPrintable(QString::number(strip->viewSpan())));
     QVERIFY(strip->viewStart() >= 0 && strip->viewStart() + strip->viewSpan() <= 120000);
 }
 
