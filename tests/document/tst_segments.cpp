@@ -17,6 +17,8 @@ private Q_SLOTS:
     void onlyTheBarsMayChange();
     void segmentsFillUpToTheNextTime_data();
     void segmentsFillUpToTheNextTime();
+    void stampsAndMovesKeepTheTimesInOrder_data();
+    void stampsAndMovesKeepTheTimesInOrder();
 };
 
 void TestSegments::linesSplitAsTheyAreSung_data()
@@ -116,6 +118,61 @@ void TestSegments::segmentsFillUpToTheNextTime()
     QFETCH(double, fraction);
     const LineWords words{u"ab cd ef"_s, {0, 3, 6}, {1000, std::nullopt, 3000}, end};
     QCOMPARE(SungAt(words, at), (SungPoint{segment, fraction}));
+}
+
+void TestSegments::stampsAndMovesKeepTheTimesInOrder_data()
+{
+    // "ab cd ef" with times and an end; a stamp or a move of a segment (3:
+    // the end) to a time.
+    QTest::addColumn<ExactTimes>("times");
+    QTest::addColumn<ExactTime>("end");
+    QTest::addColumn<bool>("stamp");
+    QTest::addColumn<int>("segment");
+    QTest::addColumn<qint32>("to");
+    QTest::addColumn<ExactTimes>("after");
+    QTest::addColumn<ExactTime>("endAfter");
+    const ExactTimes inOrder{1000, 2000, 3000};
+    QTest::newRow("a stamp drops the later times and the end")
+        << inOrder << ExactTime(4000) << true << 1 << 2500 << ExactTimes{1000, 2500} << ExactTime();
+    QTest::newRow("a move is held at the next time")
+        << inOrder << ExactTime(4000) << false << 1 << 3500 << ExactTimes{1000, 3000, 3000}
+        << ExactTime(4000);
+    QTest::newRow("and at the one before") << inOrder << ExactTime() << false << 2 << 500
+                                           << ExactTimes{1000, 2000, 2000} << ExactTime();
+    QTest::newRow("a later neighbour out of order does not pull it back")
+        << ExactTimes{1000, 4990, 3840} << ExactTime() << false << 1 << 5090
+        << ExactTimes{1000, 4990, 3840} << ExactTime();
+    QTest::newRow("nor an earlier one push it on")
+        << ExactTimes{1000, 4990, 3840} << ExactTime() << false << 2 << 3740
+        << ExactTimes{1000, 4990, 3840} << ExactTime();
+    QTest::newRow("towards order it moves")
+        << ExactTimes{1000, 4990, 3840} << ExactTime() << false << 1 << 4000
+        << ExactTimes{1000, 4000, 3840} << ExactTime();
+    QTest::newRow("the end moves, after the last time")
+        << inOrder << ExactTime(4000) << false << 3 << 2000 << inOrder << ExactTime(3000);
+    QTest::newRow("the end moves on freely")
+        << inOrder << ExactTime(4000) << false << 3 << 9000 << inOrder << ExactTime(9000);
+}
+
+void TestSegments::stampsAndMovesKeepTheTimesInOrder()
+{
+    QFETCH(ExactTimes, times);
+    QFETCH(ExactTime, end);
+    QFETCH(bool, stamp);
+    QFETCH(int, segment);
+    QFETCH(qint32, to);
+    QFETCH(ExactTimes, after);
+    QFETCH(ExactTime, endAfter);
+    LineWords words{u"ab cd ef"_s, {0, 3, 6}, times, end};
+    if (stamp) {
+        words.stamp(segment, to);
+    } else {
+        const LineWords before = words;
+        QVERIFY(words.move(segment, to));
+        QCOMPARE(before.movedTime(segment, to), segment < 3 ? after.at(segment) : endAfter);
+    }
+    QCOMPARE(words.times, after);
+    QCOMPARE(words.end, endAfter);
 }
 
 QTEST_APPLESS_MAIN(TestSegments)

@@ -679,8 +679,8 @@ void TestTimingSession::wordModeStampsAndCorrectsSegments_data()
 {
     // Played from the start of the track in word mode, then the acts: +n
     // (the song plays on n ms), sp (Space), SP (Shift+Space), < and > (nudge
-    // 100 ms), R, S, u (undo), y (redo), L (word mode off), lag50, split
-    // (the first line split as きょ|うは).
+    // 100 ms), R, S, N (Next), u (undo), y (redo), L (word mode off), lag50,
+    // split (the first line split as きょ|うは), sel<row>.
     QTest::addColumn<QString>("acts");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
@@ -706,6 +706,19 @@ void TestTimingSession::wordModeStampsAndCorrectsSegments_data()
     QTest::newRow("a retake stamps the segment again")
         << u"+1000 sp +500 sp R +1600 sp"_s << u"きょ@1000|う@1600|は"_s << u"go |on"_s
         << ExactTime(1000) << later;
+    QTest::newRow("a line taken again drops its later times and its end")
+        << u"+1000 sp +500 sp +500 sp +300 SP sel2 sel1 R +1200 sp"_s << u"きょ@1200|う|は"_s
+        << u"go |on"_s << ExactTime(1200) << later;
+    QTest::newRow("R on a line timed whole stamps that line again")
+        << u"sel3 R +3100 sp"_s << u"きょ|う|は"_s << u"go |on"_s << ExactTime() << ExactTime(9100);
+    QTest::newRow("Next passes over the line Space would stamp")
+        << u"+1000 sp +500 sp +500 sp N +400 sp"_s << u"きょ@1000|う@1500|は@2000"_s << u"go |on"_s
+        << ExactTime(1000) << ExactTime(2400);
+    QTest::newRow("Next before any stamp")
+        << u"N +1000 sp"_s << u"きょ|う|は"_s << u"go @1000|on"_s << ExactTime() << later;
+    QTest::newRow("Next from within a line goes to the next")
+        << u"+1000 sp N +500 sp"_s << u"きょ@1000|う|は"_s << u"go @1500|on"_s << ExactTime(1000)
+        << later;
     QTest::newRow("a shift moves what follows")
         << u"+1000 sp +500 sp +1000 S"_s << u"きょ@1000|う@2500|は"_s << u"go |on"_s
         << ExactTime(1000) << ExactTime(10000);
@@ -757,6 +770,10 @@ void TestTimingSession::wordModeStampsAndCorrectsSegments()
             session.setLagOffset(50);
         else if (act == u"split")
             QVERIFY(session.setSplit(1, {0, 2}));
+        else if (act == u"N")
+            session.next();
+        else if (act.startsWith(u"sel"))
+            session.selectRow(act.mid(3).toInt());
         session.tick();
     }
     QCOMPARE(WordsAsText(session.row(1).words()), first);

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void heldKeysRepeatOnlyToNudge_data();
     void heldKeysRepeatOnlyToNudge();
     void wordModeInTheWindow();
+    void wordModeRetakeAndNextLeadSpaceToTheLineTheyReach();
     void ctrlUpAndDownStepTheSpeed();
 
 private:
@@ -330,6 +331,33 @@ void TestTimingKeys::wordModeInTheWindow()
     QTest::keyClick(split, Qt::Key_Left);
     QTest::keyClick(split, Qt::Key_Backspace);
     QCOMPARE(w->session().row(0).words().count(), 39999);
+}
+
+void TestTimingKeys::wordModeRetakeAndNextLeadSpaceToTheLineTheyReach()
+{
+    // Timed line by line first, then word by word.
+    TimingWindow* w =
+        play({u"[00:01]a b"_s, u"[00:02]c d"_s, u"[00:05]e f"_s, u"[--:--]g"_s, u"[--:--]h"_s},
+             {1000, 2000, 5000});
+    QVERIFY(w);
+    named<QCheckBox>(w, "WordMode")->click();
+    auto* list = named<QListView>(w, "List1");
+    list->setFocus();
+    w->session().selectRow(2);
+    QTest::keyClick(list, Qt::Key_R);
+    QCOMPARE(m_device->Position(), 2000);
+    m_device->advance(3100);
+    QTest::keyClick(list, Qt::Key_Space);
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(state().exact, (ExactTimes{1000, 2000, 5100, std::nullopt, std::nullopt}));
+    // The mark stands on "g": Next passes over it, and Space stamps "h".
+    QTest::mouseClick(named<QPushButton>(w, "Command7"), Qt::LeftButton);
+    QCOMPARE(w->session().selectedRow(), 4);
+    QCOMPARE(list->model()->index(4, 0).data(TimingListModel::kNextSegmentRole).toPoint(),
+             QPoint(7, 1));
+    m_device->advance(900);
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(state().rows.mid(3), (QStringList{u"[--:--]g"_s, u"[00:06]h"_s}));
 }
 
 void TestTimingKeys::ctrlUpAndDownStepTheSpeed()
