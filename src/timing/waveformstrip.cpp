@@ -170,8 +170,8 @@ WaveformStrip::Tick WaveformStrip::tickAt(int x) const
     int bestDistance = kMarkReach + 1;
     for (int row = 0; row < m_session.rowCount(); ++row) {
         const LineWords words = m_session.row(row).keptWords();
-        for (int segment = 1; segment < words.count(); ++segment) {
-            const ExactTime time = words.timeOf(segment);
+        for (int segment = 1; segment <= words.count(); ++segment) {
+            const ExactTime time = segment < words.count() ? words.timeOf(segment) : words.end;
             if (!time)
                 continue;
             const int distance = std::abs(xAt(*time) - x);
@@ -240,8 +240,9 @@ void WaveformStrip::paintEvent(QPaintEvent*)
         p.setPen(row == selected ? QColor(255, 220, 80) : QColor(120, 200, 255));
         for (int segment = 1; segment <= words.count(); ++segment) {
             ExactTime time = segment < words.count() ? words.timeOf(segment) : words.end;
+            // Where the drop will hold it, not where the pointer is.
             if (row == m_dragRow && segment == m_dragSegment && m_dragged)
-                time = m_dragMs;
+                time = words.movedTime(segment, m_dragMs);
             if (!time)
                 continue;
             const int x = xAt(*time);

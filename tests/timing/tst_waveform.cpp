@@ -149,22 +149,37 @@ void TestWaveform::segmentTickDraggedStaysBetweenItsNeighbours()
     TimingWindow* w = open({});
     QVERIFY(w);
     w->setTimingRows({u"[00:10]ab cd ef"_s}, {10000},
-                     {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, {}}});
+                     {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, 40000}});
     WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const int low = strip->height() - 2;
+    // Past the next segment: held at it, and drawn there while it is dragged.
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(strip->xAt(20000), low));
+    QTest::mouseMove(strip, QPoint(strip->xAt(20000) + 10, low));
+    QTest::mouseMove(strip, QPoint(strip->xAt(35000), low));
+    const QImage drawn = strip->grab().toImage();
+    for (int x = strip->xAt(20000) - 2; x < strip->xAt(40000) - 2; ++x) {
+        if (x < strip->xAt(30000) - 2 || x > strip->xAt(30000) + 2)
+            QCOMPARE(drawn.pixelColor(x, low), QColor(16, 16, 16));
+    }
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(strip->xAt(45000), low));
+    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 30000, 30000}));
     const auto drag = [strip, low](qint32 from, qint32 to) {
         QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(strip->xAt(from), low));
         QTest::mouseMove(strip, QPoint(strip->xAt(from) + 10, low));
         QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(strip->xAt(to), low));
     };
-    drag(20000, 45000); // past the next segment: held at it
-    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 30000, 30000}));
     drag(30000, 5000); // before the line: held at the first segment, the line's
     QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 10000, 30000}));
     QCOMPARE(w->session().exactTime(0), ExactTime(10000));
-    w->session().undo();
-    w->session().undo();
+    // The end moves too, held after the last segment.
+    drag(40000, 50000);
+    QCOMPARE(w->session().row(0).words().end, ExactTime(strip->timeAt(strip->xAt(50000))));
+    drag(50000, 20000);
+    QCOMPARE(w->session().row(0).words().end, ExactTime(30000));
+    for (int step = 0; step < 4; ++step)
+        w->session().undo();
     QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 20000, 30000}));
+    QCOMPARE(w->session().row(0).words().end, ExactTime(40000));
 }
 
 void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
