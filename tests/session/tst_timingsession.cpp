@@ -716,9 +716,6 @@ void TestTimingSession::wordModeStampsAndCorrectsSegments_data()
         << ExactTime(1000) << ExactTime(2400);
     QTest::newRow("Next before any stamp")
         << u"N +1000 sp"_s << u"きょ|う|は"_s << u"go @1000|on"_s << ExactTime() << later;
-    QTest::newRow("Next from within a line goes to the next")
-        << u"+1000 sp N +500 sp"_s << u"きょ@1000|う|は"_s << u"go @1500|on"_s << ExactTime(1000)
-        << later;
     QTest::newRow("a shift moves what follows")
         << u"+1000 sp +500 sp +1000 S"_s << u"きょ@1000|う@2500|は"_s << u"go |on"_s
         << ExactTime(1000) << ExactTime(10000);

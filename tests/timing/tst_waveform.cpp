@@ -172,11 +172,9 @@ void TestWaveform::segmentTickDraggedStaysBetweenItsNeighbours()
     QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 10000, 30000}));
     QCOMPARE(w->session().exactTime(0), ExactTime(10000));
     // The end moves too, held after the last segment.
-    drag(40000, 50000);
-    QCOMPARE(w->session().row(0).words().end, ExactTime(strip->timeAt(strip->xAt(50000))));
-    drag(50000, 20000);
+    drag(40000, 20000);
     QCOMPARE(w->session().row(0).words().end, ExactTime(30000));
-    for (int step = 0; step < 4; ++step)
+    for (int step = 0; step < 3; ++step)
         w->session().undo();
     QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 20000, 30000}));
     QCOMPARE(w->session().row(0).words().end, ExactTime(40000));
