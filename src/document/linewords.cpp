@@ -1,6 +1,7 @@
 #include "document/linewords.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace verselet {
 
@@ -33,15 +34,16 @@ void LineWords::stamp(qsizetype segment, qint32 milliseconds)
 {
     if (segment < 0 || segment >= count())
         return;
-    if (times.size() <= segment)
-        times.resize(segment + 1);
+    times.resize(segment + 1);
     times[segment] = std::max(milliseconds, 0);
+    end.reset();
 }
 
-bool LineWords::move(qsizetype segment, qint32 milliseconds)
+ExactTime LineWords::movedTime(qsizetype segment, qint32 milliseconds) const
 {
-    if (!timeOf(segment))
-        return false;
+    const ExactTime now = segment == count() ? end : timeOf(segment);
+    if (!now)
+        return std::nullopt;
     qint32 low = 0;
     qint32 high = std::numeric_limits<qint32>::max();
     for (qsizetype before = segment - 1; before >= 0; --before) {
@@ -56,7 +58,21 @@ bool LineWords::move(qsizetype segment, qint32 milliseconds)
             break;
         }
     }
-    times[segment] = std::clamp(milliseconds, low, std::max(low, high));
+    const qint32 to = std::max(milliseconds, 0);
+    if (to >= *now)
+        return std::min(to, std::max(high, *now));
+    return std::max(to, std::min(low, *now));
+}
+
+bool LineWords::move(qsizetype segment, qint32 milliseconds)
+{
+    const ExactTime to = movedTime(segment, milliseconds);
+    if (!to)
+        return false;
+    if (segment == count())
+        end = to;
+    else
+        times[segment] = to;
     return true;
 }
 

@@ -38,10 +38,16 @@ struct LineWords
     // Worth keeping beside the line: it has times, or a split of the user's.
     bool isWorthKeeping() const;
 
-    // The segment stamped: its time set outright.
+    // The segment stamped: its time set outright. The later segments' times
+    // and the end go, as they belonged to the take this stamp starts again.
     void stamp(qsizetype segment, qint32 milliseconds);
-    // A segment's time moved to `milliseconds`, held between its neighbours'
-    // times (and before the end); false when it has none.
+    // Where move() puts a segment's time (segment count(): the end): towards
+    // `milliseconds`, held at the nearest time either side of it (the end
+    // after every time), never below 0. A neighbour that is already on the
+    // wrong side, as a file may have it, holds nothing back, and the time
+    // never moves the other way. None when it has no time.
+    ExactTime movedTime(qsizetype segment, qint32 milliseconds) const;
+    // The time moved there; false when it has none.
     bool move(qsizetype segment, qint32 milliseconds);
     // Every time from `fromSegment` on (and the end) moved by `delta` ms, not
     // below 0.

@@ -1,6 +1,7 @@
 #include "document/segments.h"
 
 #include <string_view>
+#include <utility>
 
 namespace verselet {
 
@@ -9,8 +10,10 @@ namespace {
 enum class Kind
 {
     Blank,    // joins the segment before it
-    Joiner,   // small kana, ー, voiced sound marks, punctuation: joins the one before
-    Opener,   // opening brackets and quotes: join the one after
+    Joiner,   // small kana, prolonging marks, voiced sound marks, punctuation: joins the one before
+    Opener,   // opening brackets and quotes, ¿ and ¡: join the one after
+    Leading,  // " ' ’ # . …: join the word after them when they stand before
+              // one, the one before otherwise ("'cause", "don't", "C#")
     Japanese, // a segment of its own
     Word,     // one segment with the word characters next to it
 };
@@ -23,13 +26,25 @@ bool IsSmallKana(char32_t c)
            (c >= 0x31F0 && c <= 0x31FF); // and Ainu's
 }
 
+// Marks that draw out the sound before them, whatever class Unicode puts
+// them in (～, which 〜 becomes as a text is read, is a mathematical sign).
+bool IsProlonging(char32_t c)
+{
+    static constexpr std::u32string_view kProlonging = U"ーｰ〜～~∼〰―−－─━";
+    return kProlonging.find(c) != std::u32string_view::npos;
+}
+
 Kind Classify(char32_t c)
 {
+    static constexpr std::u32string_view kLeading = U"\"'’#.…";
     if (QChar::isSpace(c))
         return Kind::Blank;
-    if (IsSmallKana(c) || c == U'ー' || c == U'ｰ' || c == U'゛' || c == U'゜' || c == U'ﾞ' ||
-        c == U'ﾟ')
+    if (IsSmallKana(c) || IsProlonging(c) || c == U'゛' || c == U'゜' || c == U'ﾞ' || c == U'ﾟ')
         return Kind::Joiner;
+    if (c == U'¿' || c == U'¡')
+        return Kind::Opener;
+    if (kLeading.find(c) != std::u32string_view::npos)
+        return Kind::Leading;
     switch (QChar::category(c)) {
     case QChar::Punctuation_Open:
     case QChar::Punctuation_InitialQuote:
@@ -90,9 +105,11 @@ SegmentStarts DefaultSegments(QStringView text)
     SegmentStarts starts;
     // `open`: the segment under way has nothing of its own yet (leading
     // blanks, opening brackets); `inWord`: the last character was part of a
-    // word, so a word character continues it.
+    // word, so a word character continues it; `leading`: where the marks
+    // that may open the next word begin, -1 for none.
     bool open = false;
     bool inWord = false;
+    qsizetype leading = -1;
     ForEachCharacter(text, [&](qsizetype at, char32_t c) {
         const Kind kind = Classify(c);
         const auto begin = [&](bool stillOpen) {
@@ -100,7 +117,17 @@ SegmentStarts DefaultSegments(QStringView text)
                 starts.append(at);
             open = stillOpen;
         };
+        // Leading marks that no word follows stay with the segment before.
+        const qsizetype wordFrom = std::exchange(leading, -1);
         switch (kind) {
+        case Kind::Leading:
+            if (starts.isEmpty() || open) {
+                begin(true);
+                inWord = false;
+            } else if (!inWord) {
+                leading = wordFrom >= 0 ? wordFrom : at;
+            }
+            break;
         case Kind::Blank:
             if (starts.isEmpty())
                 begin(true);
@@ -119,7 +146,9 @@ SegmentStarts DefaultSegments(QStringView text)
             inWord = false;
             break;
         case Kind::Word:
-            if (!inWord || starts.isEmpty())
+            if (wordFrom >= 0)
+                starts.append(wordFrom);
+            else if (!inWord || starts.isEmpty())
                 begin(false);
             open = false;
             inWord = true;
@@ -151,6 +180,8 @@ std::optional<SegmentStarts> SegmentsFromBars(QStringView text, QStringView barr
         return std::nullopt;
     SegmentStarts boundaries;
     ForEachCharacter(text, [&](qsizetype at, char32_t) { boundaries.append(at); });
+    // Bars come in the order of the text: the boundaries are walked once.
+    qsizetype boundary = 0;
     SegmentStarts starts;
     if (!text.isEmpty())
         starts.append(0);
@@ -162,7 +193,10 @@ std::optional<SegmentStarts> SegmentsFromBars(QStringView text, QStringView barr
             ++at;
             continue;
         }
-        if (at == 0 || at == text.size() || starts.last() == at || !boundaries.contains(at))
+        while (boundary < boundaries.size() && boundaries.at(boundary) < at)
+            ++boundary;
+        if (at == 0 || at == text.size() || starts.last() == at || boundary == boundaries.size() ||
+            boundaries.at(boundary) != at)
             return std::nullopt;
         starts.append(at);
     }

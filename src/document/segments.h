@@ -6,12 +6,16 @@
 //
 // By default:
 //   - Latin-script text (and any other text written with blanks between words)
-//     splits into words; a blank stays with the word before it.
+//     splits into words; a blank stays with the word before it. Quotes,
+//     apostrophes, "#" and dots that stand before a word open it
+//     ("said |\"hi\"", "rock |'n' |roll", "|...and"); after a word they
+//     stay with it ("don't", "C#", "wait..."). ¿ and ¡ always open a word.
 //   - Japanese text (kanji, hiragana, katakana) gives one segment per
-//     character, except that small kana, the long-vowel mark ー, the voiced
-//     sound marks and punctuation join the character before them
-//     ("きょうは" -> きょ|う|は); opening brackets and quotes join the
-//     character after them instead ("「はい」" -> 「は|い」).
+//     character, except that small kana, the prolonging marks (ー, 〜, ～ and
+//     the like), the voiced sound marks and punctuation join the character
+//     before them ("きょうは" -> きょ|う|は, "ありがとう～" ->
+//     あ|り|が|と|う～); opening brackets and quotes join the character after
+//     them instead ("「はい」" -> 「は|い」).
 //   - A character and the marks that combine with it are never parted.
 // The user changes a split by moving the bars of its barred form
 // ("きょ|う|は"); the text itself cannot change there.

@@ -70,7 +70,10 @@ void TimingSession::selectRow(int row)
     showSegmentPlace();
 }
 
-void TimingSession::selectNone() { selectRow(-1); }
+void TimingSession::selectNone()
+{
+    selectRow(-1);
+}
 
 void TimingSession::backToTop()
 {
@@ -209,9 +212,15 @@ void TimingSession::pause()
     m_device.setCommand(u"Stop"_s);
 }
 
-void TimingSession::stop() { chooseTrack(m_selectedTrack); }
+void TimingSession::stop()
+{
+    chooseTrack(m_selectedTrack);
+}
 
-void TimingSession::playFromSelectedRow() { playFrom(qint32(GetSelectedTagOffset())); }
+void TimingSession::playFromSelectedRow()
+{
+    playFrom(qint32(GetSelectedTagOffset()));
+}
 
 void TimingSession::playFrom(qint32 trackMilliseconds)
 {
@@ -244,7 +253,10 @@ void TimingSession::setSpeed(double speed)
     m_device.setSpeed(speed);
 }
 
-qint32 TimingSession::headPosition() const { return m_cue ? *m_cue : heardPosition(); }
+qint32 TimingSession::headPosition() const
+{
+    return m_cue ? *m_cue : heardPosition();
+}
 
 void TimingSession::seek(qint32 trackMilliseconds)
 {
@@ -311,9 +323,21 @@ SetStep TimingSession::stampLine()
 NextStep TimingSession::next()
 {
     m_editGuard = 1;
-    const NextStep step = PressNext(m_rows, m_selected);
+    // Next passes over the line the next stamp would go to. Line by line
+    // that is the line after the selection, which Next selects; in word mode
+    // it is the line the mark is on, and Next goes on to the line after it
+    // when the mark has left the selection, so that Space stamps the line
+    // Next selects, from its first segment.
+    int from = m_selected;
+    if (m_wordMode)
+        from = std::max(from, nextSegment().row);
+    const NextStep step = PressNext(m_rows, from);
     if (!m_rows.isEmpty())
         selectRow(step.selected);
+    if (m_wordMode) {
+        m_segment = 0;
+        showSegmentPlace();
+    }
     if (step.showRow)
         Q_EMIT lineShownForEditing(step.selected);
     m_editGuard = 0;
@@ -349,7 +373,8 @@ bool TimingSession::atTrackEnd() const
 {
     // At or past the length, to the second: a late tick that skips the last
     // second still ends the track.
-    return m_selectedTrack >= 0 && m_shownSeconds && *m_shownSeconds >= m_tracks.at(m_selectedTrack).length / 1000;
+    return m_selectedTrack >= 0 && m_shownSeconds &&
+           *m_shownSeconds >= m_tracks.at(m_selectedTrack).length / 1000;
 }
 
 void TimingSession::tick()
@@ -394,7 +419,10 @@ void TimingSession::beginTest(bool fromBeginning)
     m_playingFlag = 1;
 }
 
-void TimingSession::endTest() { goStopped(); }
+void TimingSession::endTest()
+{
+    goStopped();
+}
 
 bool TimingSession::nudge(qint32 deltaMs)
 {
@@ -420,8 +448,14 @@ bool TimingSession::retake()
     if (!time)
         return false;
     playFrom(std::max(*time - kRetakeLeadMs, 0));
-    // Set goes on from the line before, and so stamps this one next.
-    selectRow(m_selected - 1);
+    if (m_wordMode) {
+        // Space stamps the selected line's first segment next.
+        m_segment = 0;
+        showSegmentPlace();
+    } else {
+        // Set goes on from the line before, and so stamps this one next.
+        selectRow(m_selected - 1);
+    }
     return true;
 }
 
@@ -502,13 +536,10 @@ SetStep TimingSession::stampSegment()
         m_editGuard = 0;
         return {place.row, false, false};
     }
+    // The first segment's stamp is the line's. A segment stamped again
+    // starts the line's take again from there: the later times of the take
+    // before go with it, so that the line's times stay in order.
     LineWords words = row.words();
-    if (place.segment == 0) {
-        // The first segment's stamp is the line's: the words stamped on an
-        // earlier take keep their places after it.
-        row = row.retimed(heard);
-        words = row.words();
-    }
     words.stamp(place.segment, heard);
     row.setWords(words);
     remember(std::move(before));
@@ -555,7 +586,7 @@ bool TimingSession::setSegmentTime(int row, int segment, qint32 milliseconds)
     if (row < 0 || row >= rowCount())
         return false;
     LineWords words = m_rows.at(row).words();
-    if (!words.timeOf(segment))
+    if (!words.movedTime(segment, milliseconds))
         return false;
     remember(snapshot());
     words.move(segment, milliseconds);

@@ -14,8 +14,8 @@
 
 #include "audio/cdaudiodevice.h"
 #include "document/exacttimes.h"
-#include "session/stamping.h"
 #include "document/timingrow.h"
+#include "session/stamping.h"
 
 #include <QList>
 #include <QObject>
@@ -96,15 +96,17 @@ public:
     bool relistTracks(QStringView rememberedIndex);
     // Choosing a track (and "□"): Stopped, armed at the start of that track.
     void chooseTrack(int index);
-    void play();               // "＞": from the track start, or on from a pause
-    void pause();              // "||"
-    void stop();               // "□"
+    void play();                // "＞": from the track start, or on from a pause
+    void pause();               // "||"
+    void stop();                // "□"
     void playFromSelectedRow(); // "=>": from the selected line's time
     // "Set": the row stamped keeps the heard position at the press as its
     // exact time, and its truncation as its tag. In word mode it stamps the
     // next segment instead (stampSegment).
     SetStep set();
-    NextStep next();           // "Next"
+    // "Next": passes over the line the next stamp would go to; in word mode
+    // Space then stamps the line it selects.
+    NextStep next();
     // "Top": the selected line to the top of the view; false with none.
     bool top();
     // The time field's text, typed or set: applies once its seventh
@@ -154,8 +156,9 @@ public:
     // The segment the corrections work on: the selected line's last stamped
     // one (its first before any).
     int currentSegment() const { return std::max(m_segment - 1, 0); }
-    // Set in word mode: the segment takes the heard position; the first
-    // segment's stamp is also its line's.
+    // Set in word mode: the segment takes the heard position, and the later
+    // segments of its line lose theirs and the end; the first segment's
+    // stamp is also its line's.
     SetStep stampSegment();
     // Shift+Space: once the selected line's last segment is stamped, the
     // heard position is where it ends. False otherwise.
@@ -163,8 +166,9 @@ public:
     // The user's split of a line; its word times go with the old split. One
     // step. False when the split is the one it has, or the row has no text.
     bool setSplit(int row, const SegmentStarts& starts);
-    // A segment's time set outright (its tick dragged), held between its
-    // neighbours: one step. False when the segment has no time.
+    // A segment's time set outright (its tick dragged; segment count() is
+    // the line's end), held between its neighbours: one step. False when it
+    // has no time.
     bool setSegmentTime(int row, int segment, qint32 milliseconds);
 
     // ---- The waveform
@@ -184,8 +188,9 @@ public:
     bool nudge(qint32 deltaMs);
     // Plays from 3 s before the selected row's time (from the track start
     // when that is sooner) and selects the row before it, so that the next
-    // Set stamps the row again. Changes no row; false when the selected row
-    // has no time.
+    // Set stamps the row again; in word mode the row stays selected and
+    // Space stamps its first segment next. Changes no row; false when the
+    // selected row has no time.
     bool retake();
     // While playing: the selected row takes the heard position, and every
     // later row with a time moves by as much (not below 0). False otherwise,

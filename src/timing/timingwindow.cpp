@@ -7,9 +7,9 @@
 #include "session/timinglistmodel.h"
 #include "session/timingsession.h"
 #include "settings/playbackspeed.h"
+#include "shell/twips.h"
 #include "timing/waveformstrip.h"
 #include "widgets/messages.h"
-#include "shell/twips.h"
 #include "widgets/widgetstyle.h"
 #include "widgets/wrapbutton.h"
 
@@ -27,6 +27,8 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QValidator>
+
+#include <limits>
 
 namespace verselet {
 
@@ -62,8 +64,9 @@ enum class TimingKey
 TimingKey timingKeyOf(const QKeyEvent& event)
 {
     // The keypad's arrows are arrows too.
-    const Qt::KeyboardModifiers mods = event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
-                                                            Qt::AltModifier | Qt::MetaModifier);
+    const Qt::KeyboardModifiers mods =
+        event.modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const bool plain = mods == Qt::NoModifier;
     const bool shift = mods == Qt::ShiftModifier;
     const bool ctrl = mods == Qt::ControlModifier;
@@ -72,12 +75,12 @@ TimingKey timingKeyOf(const QKeyEvent& event)
     case Qt::Key_Space:
         return plain ? TimingKey::Set : shift ? TimingKey::SetEnd : TimingKey::None;
     case Qt::Key_Left:
-        return plain ? TimingKey::Back
+        return plain   ? TimingKey::Back
                : shift ? TimingKey::BackSecond
                : alt   ? TimingKey::BackFine
                        : TimingKey::None;
     case Qt::Key_Right:
-        return plain ? TimingKey::On
+        return plain   ? TimingKey::On
                : shift ? TimingKey::OnSecond
                : alt   ? TimingKey::OnFine
                        : TimingKey::None;
@@ -90,8 +93,9 @@ TimingKey timingKeyOf(const QKeyEvent& event)
     case Qt::Key_S:
         return plain || shift ? TimingKey::Shift : TimingKey::None;
     case Qt::Key_Z:
-        return ctrl ? TimingKey::Undo
-                    : mods == (Qt::ControlModifier | Qt::ShiftModifier) ? TimingKey::Redo : TimingKey::None;
+        return ctrl                                                ? TimingKey::Undo
+               : mods == (Qt::ControlModifier | Qt::ShiftModifier) ? TimingKey::Redo
+                                                                   : TimingKey::None;
     case Qt::Key_Y:
         return ctrl ? TimingKey::Redo : TimingKey::None;
     default:
@@ -148,7 +152,8 @@ public:
 } // namespace
 
 TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
-    : QDialog(parent), m_run(run), m_session(&run.session()), m_model(new TimingListModel(*m_session, this))
+    : QDialog(parent), m_run(run), m_session(&run.session()),
+      m_model(new TimingListModel(*m_session, this))
 {
     setObjectName(u"Form3"_s);
     setWindowTitle(QString());
@@ -171,7 +176,8 @@ TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
     // user hears that there is no disc. A device that needs no time to read
     // has answered already.
     if (m_run.isOpening()) {
-        connect(&m_run, &TimingRun::discRead, this, &TimingWindow::discOpened, Qt::SingleShotConnection);
+        connect(&m_run, &TimingRun::discRead, this, &TimingWindow::discOpened,
+                Qt::SingleShotConnection);
     } else {
         // Its tracks were listed before this window was there to show them.
         m_trackBox->addItems(m_session->trackEntries());
@@ -243,6 +249,9 @@ void TimingWindow::buildWidgets()
     m_segmentField->setToolTip(
         tr("「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます"));
     m_segmentField->setGeometry(TwipsRect(1005, 4440, 7155, 375));
+    // A line of any length shows whole, bars and all: a field that cut it
+    // could never give the line's text back.
+    m_segmentField->setMaxLength(std::numeric_limits<int>::max());
     m_segmentField->hide();
     connect(m_segmentField, &QLineEdit::textEdited, this, &TimingWindow::onSegmentBarsEdited);
     // Enter gives the keys back to the timing.
@@ -452,7 +461,10 @@ void TimingWindow::setTimingRows(const QStringList& rows, const ExactTimes& exac
     m_session->setRows(rows, exactTimes, wordTimes);
 }
 
-QStringList TimingWindow::timingRows() const { return m_session->rows(); }
+QStringList TimingWindow::timingRows() const
+{
+    return m_session->rows();
+}
 
 void TimingWindow::onRefreshClicked()
 {

@@ -110,8 +110,8 @@ void WaveformStrip::drawEnvelope()
             const qint64 to = trackStart + MsToFrames(timeAt(x + 1));
             qint16 lo = 0;
             qint16 hi = 0;
-            if (!envelope.extremes(from / kEnvelopeBlockFrames, std::max(from, to - 1) / kEnvelopeBlockFrames,
-                                   lo, hi))
+            if (!envelope.extremes(from / kEnvelopeBlockFrames,
+                                   std::max(from, to - 1) / kEnvelopeBlockFrames, lo, hi))
                 continue;
             p.drawLine(x, mid - int(hi * scale), x, mid - int(lo * scale));
         }
@@ -120,7 +120,10 @@ void WaveformStrip::drawEnvelope()
     p.drawLine(0, mid, width(), mid);
 }
 
-qint32 WaveformStrip::trackLength() const { return std::max(m_session.playingTrackLength(), 0); }
+qint32 WaveformStrip::trackLength() const
+{
+    return std::max(m_session.playingTrackLength(), 0);
+}
 
 void WaveformStrip::showWholeTrack()
 {
@@ -167,8 +170,8 @@ WaveformStrip::Tick WaveformStrip::tickAt(int x) const
     int bestDistance = kMarkReach + 1;
     for (int row = 0; row < m_session.rowCount(); ++row) {
         const LineWords words = m_session.row(row).keptWords();
-        for (int segment = 1; segment < words.count(); ++segment) {
-            const ExactTime time = words.timeOf(segment);
+        for (int segment = 1; segment <= words.count(); ++segment) {
+            const ExactTime time = segment < words.count() ? words.timeOf(segment) : words.end;
             if (!time)
                 continue;
             const int distance = std::abs(xAt(*time) - x);
@@ -237,8 +240,9 @@ void WaveformStrip::paintEvent(QPaintEvent*)
         p.setPen(row == selected ? QColor(255, 220, 80) : QColor(120, 200, 255));
         for (int segment = 1; segment <= words.count(); ++segment) {
             ExactTime time = segment < words.count() ? words.timeOf(segment) : words.end;
+            // Where the drop will hold it, not where the pointer is.
             if (row == m_dragRow && segment == m_dragSegment && m_dragged)
-                time = m_dragMs;
+                time = words.movedTime(segment, m_dragMs);
             if (!time)
                 continue;
             const int x = xAt(*time);
@@ -277,7 +281,8 @@ void WaveformStrip::wheelEvent(QWheelEvent* event)
     const qint32 at = timeAt(x);
     const double span = m_viewSpan / std::pow(kZoomStep, steps);
     // Rounded, so that many small steps do not drift one way.
-    m_viewSpan = qint32(std::lround(std::clamp(span, double(std::min(kNarrowestSpan, length)), double(length))));
+    m_viewSpan = qint32(
+        std::lround(std::clamp(span, double(std::min(kNarrowestSpan, length)), double(length))));
     // The time under the pointer stays under it.
     const qint32 start = at - qint32(qint64(x) * m_viewSpan / std::max(width(), 1));
     m_viewStart = std::clamp(start, 0, std::max(length - m_viewSpan, 0));

@@ -6,8 +6,9 @@
 // wheel zooms around the pointer, and a zoomed view follows the play head. A
 // click plays from that point (or pauses there when not playing); dragging a
 // mark moves that line's time. Segments timed word by word show as short
-// ticks under the line marks; a tick dragged moves that segment's time,
-// between its neighbours.
+// ticks under the line marks, and so does a line's end; a tick dragged moves
+// that segment's time between its neighbours (the end after the last
+// segment), drawn where it will land while it is dragged.
 
 #include "document/exacttimes.h"
 
@@ -58,7 +59,8 @@ private:
     // The row whose mark is under the column, -1 for none.
     int markAt(int x);
     // The segment whose tick is under the column (not a line's first, which
-    // is the line's mark): its row and segment; row -1 for none.
+    // is the line's mark; the segment after the last is its end): its row
+    // and segment; row -1 for none.
     struct Tick
     {
         int row = -1;

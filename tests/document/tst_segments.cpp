@@ -17,6 +17,8 @@ private Q_SLOTS:
     void onlyTheBarsMayChange();
     void segmentsFillUpToTheNextTime_data();
     void segmentsFillUpToTheNextTime();
+    void movedTimesNeverGoTheOtherWay_data();
+    void movedTimesNeverGoTheOtherWay();
 };
 
 void TestSegments::linesSplitAsTheyAreSung_data()
@@ -34,6 +36,13 @@ void TestSegments::linesSplitAsTheyAreSung_data()
         << u"Run through the night"_s << u"Run |through |the |night"_s;
     QTest::newRow("blanks at both ends") << u"  lead and trail  "_s << u"  lead |and |trail  "_s;
     QTest::newRow("apostrophes and commas") << u"don't stop, baby!"_s << u"don't |stop, |baby!"_s;
+    QTest::newRow("prolonging marks join the one before")
+        << u"とう～ね〜い~う−え─お〰"_s << u"と|う～|ね〜|い~|う−|え─|お〰"_s;
+    QTest::newRow("marks before a word open it")
+        << u"’til \"hi\" 'cause 'n' ...and …now ¡Sí!¿Y? #1"_s
+        << u"’til |\"hi\" |'cause |'n' |...and |…now |¡Sí!|¿Y? |#1"_s;
+    QTest::newRow("after a word or alone they stay")
+        << u"said \"yes\" C# wait... . go \""_s << u"said |\"yes\" |C# |wait... . |go \""_s;
     QTest::newRow("mixed") << u"夜明けの sky に"_s << u"夜|明|け|の |sky |に"_s;
     QTest::newRow("mixed without blanks") << u"夏sky夏"_s << u"夏|sky|夏"_s;
     QTest::newRow("combining marks stay") << u"か\u3099き"_s << u"か\u3099|き"_s;
@@ -103,6 +112,30 @@ void TestSegments::segmentsFillUpToTheNextTime()
     QFETCH(double, fraction);
     const LineWords words{u"ab cd ef"_s, {0, 3, 6}, {1000, std::nullopt, 3000}, end};
     QCOMPARE(SungAt(words, at), (SungPoint{segment, fraction}));
+}
+
+void TestSegments::movedTimesNeverGoTheOtherWay_data()
+{
+    // "ab cd ef" at 1000, 4990 and 3840 (out of order, as a file may have
+    // them), ending at 6000; a segment (3: the end) moved to a time.
+    QTest::addColumn<int>("segment");
+    QTest::addColumn<qint32>("to");
+    QTest::addColumn<ExactTimes>("after"); // and the end
+    QTest::newRow("not pulled back by a later one")
+        << 1 << 5090 << ExactTimes{1000, 4990, 3840, 6000};
+    QTest::newRow("towards order") << 1 << 4000 << ExactTimes{1000, 4000, 3840, 6000};
+    QTest::newRow("the end, after the last time")
+        << 3 << 2000 << ExactTimes{1000, 4990, 3840, 3840};
+}
+
+void TestSegments::movedTimesNeverGoTheOtherWay()
+{
+    QFETCH(int, segment);
+    QFETCH(qint32, to);
+    QFETCH(ExactTimes, after);
+    LineWords words{u"ab cd ef"_s, {0, 3, 6}, {1000, 4990, 3840}, 6000};
+    QVERIFY(words.move(segment, to));
+    QCOMPARE(words.times + ExactTimes{words.end}, after);
 }
 
 QTEST_APPLESS_MAIN(TestSegments)

@@ -147,7 +147,8 @@ void TestTimingSession::setStampsTheLinesToTimeAndEndsTheRun()
     device.setCommand(u"Open"_s);
     TimingSession session(device);
     session.loadDisc(u"0"_s);
-    session.setRows({u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[--:--]two"_s, u"-------"_s});
+    session.setRows(
+        {u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[--:--]two"_s, u"-------"_s});
     QSignalSpy changed(&session, &TimingSession::rowChanged);
     session.play();
     QCOMPARE(session.selectedRow(), -1);
@@ -160,8 +161,8 @@ void TestTimingSession::setStampsTheLinesToTimeAndEndsTheRun()
     session.tick();
     step = session.set();
     QCOMPARE(step.selected, 3);
-    QCOMPARE(session.rows(),
-             (QStringList{u"       intro"_s, u"[00:05]one"_s, u"       gap"_s, u"[00:09]two"_s, u"-------"_s}));
+    QCOMPARE(session.rows(), (QStringList{u"       intro"_s, u"[00:05]one"_s, u"       gap"_s,
+                                          u"[00:09]two"_s, u"-------"_s}));
     QCOMPARE(changed.size(), 2);
     QCOMPARE(changed.at(1).at(0).toInt(), 3);
 
@@ -188,19 +189,29 @@ void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime_data()
     QTest::addColumn<qint32>("lag"); // the user's own, calibrated
     QTest::newRow("stamps the truncation")
         << 0 << QList<qint32>{12987, 65009} << true
-        << QStringList{u"[00:12]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{12987, 65009, {}} << 0;
+        << QStringList{u"[00:12]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{12987, 65009, {}}
+        << 0;
     QTest::newRow("second track: counted from its start")
         << 1 << QList<qint32>{999, 1000, 61500} << true
-        << QStringList{u"[00:00]a"_s, u"[00:01]b"_s, u"[01:01]c"_s} << ExactTimes{999, 1000, 61500} << 0;
+        << QStringList{u"[00:00]a"_s, u"[00:01]b"_s, u"[01:01]c"_s} << ExactTimes{999, 1000, 61500}
+        << 0;
     // The time shown is a tick old; the stamp is the position at the press.
-    QTest::newRow("between ticks, the press counts") << 0 << QList<qint32>{12999, 13000} << false
-        << QStringList{u"[00:12]a"_s, u"[00:13]b"_s, u"[--:--]c"_s} << ExactTimes{12999, 13000, {}} << 0;
-    QTest::newRow("a late presser's lag is taken off") << 0 << QList<qint32>{13100, 20100} << true
-        << QStringList{u"[00:12]a"_s, u"[00:19]b"_s, u"[--:--]c"_s} << ExactTimes{12968, 19968, {}} << 132;
-    QTest::newRow("an early presser's is added") << 0 << QList<qint32>{13100} << true
-        << QStringList{u"[00:13]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{13140, 65432, {}} << -40;
-    QTest::newRow("not below the track start") << 1 << QList<qint32>{600} << true
-        << QStringList{u"[00:00]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{0, 65432, {}} << 700;
+    QTest::newRow("between ticks, the press counts")
+        << 0 << QList<qint32>{12999, 13000} << false
+        << QStringList{u"[00:12]a"_s, u"[00:13]b"_s, u"[--:--]c"_s} << ExactTimes{12999, 13000, {}}
+        << 0;
+    QTest::newRow("a late presser's lag is taken off")
+        << 0 << QList<qint32>{13100, 20100} << true
+        << QStringList{u"[00:12]a"_s, u"[00:19]b"_s, u"[--:--]c"_s} << ExactTimes{12968, 19968, {}}
+        << 132;
+    QTest::newRow("an early presser's is added")
+        << 0 << QList<qint32>{13100} << true
+        << QStringList{u"[00:13]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{13140, 65432, {}}
+        << -40;
+    QTest::newRow("not below the track start")
+        << 1 << QList<qint32>{600} << true
+        << QStringList{u"[00:00]a"_s, u"[01:05]b"_s, u"[--:--]c"_s} << ExactTimes{0, 65432, {}}
+        << 700;
 }
 
 void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime()
@@ -238,7 +249,7 @@ void TestTimingSession::setKeepsTheHeardPositionAsTheExactTime()
 namespace {
 
 // Rows with and without exact times, and rows that have no time.
-const QStringList kTimedRows{u"-------sep"_s, u"[00:12]one"_s, u"[--:--]two"_s,
+const QStringList kTimedRows{u"-------sep"_s,   u"[00:12]one"_s,  u"[--:--]two"_s,
                              u"[01:05]three"_s, u"       skip"_s, u"[00:40]four"_s};
 const ExactTimes kTimedExact{std::nullopt, 12950, std::nullopt, std::nullopt, std::nullopt, 40500};
 
@@ -254,8 +265,9 @@ void TestTimingSession::nudgeMovesATimeAndItsTag_data()
     QTest::newRow("back a second") << 1 << -1000 << u"[00:11]one"_s << ExactTime(11950);
     QTest::newRow("a tag of whole seconds") << 3 << -100 << u"[01:04]three"_s << ExactTime(64900);
     QTest::newRow("not below 0") << 1 << -20000 << u"[00:00]one"_s << ExactTime(0);
-    QTest::newRow("not past the largest time") << 1 << std::numeric_limits<qint32>::max() << u"[35791:23]one"_s
-                                               << ExactTime(std::numeric_limits<qint32>::max());
+    QTest::newRow("not past the largest time")
+        << 1 << std::numeric_limits<qint32>::max() << u"[35791:23]one"_s
+        << ExactTime(std::numeric_limits<qint32>::max());
     QTest::newRow("a row without a time") << 2 << 100 << QString() << ExactTime();
     QTest::newRow("a row not to be timed") << 0 << 100 << QString() << ExactTime();
     QTest::newRow("no row selected") << -1 << 100 << QString() << ExactTime();
@@ -317,8 +329,8 @@ void TestTimingSession::retakeAndShiftFromHere()
     device.advance(30000);
     session.selectRow(1);
     QVERIFY(session.shiftFromHere());
-    QCOMPARE(session.rows(), (QStringList{u"-------sep"_s, u"[00:30]one"_s, u"[--:--]two"_s, u"[01:22]three"_s,
-                                          u"       skip"_s, u"[00:57]four"_s}));
+    QCOMPARE(session.rows(), (QStringList{u"-------sep"_s, u"[00:30]one"_s, u"[--:--]two"_s,
+                                          u"[01:22]three"_s, u"       skip"_s, u"[00:57]four"_s}));
     QCOMPARE(session.exactTimes(),
              (ExactTimes{std::nullopt, 30000, std::nullopt, 82050, std::nullopt, 57550}));
     // Earlier: later lines stop at 0.
@@ -327,7 +339,8 @@ void TestTimingSession::retakeAndShiftFromHere()
     device.advance(500);
     session.selectRow(3);
     QVERIFY(session.shiftFromHere());
-    QCOMPARE(session.exactTimes(), (ExactTimes{std::nullopt, 30000, std::nullopt, 500, std::nullopt, 0}));
+    QCOMPARE(session.exactTimes(),
+             (ExactTimes{std::nullopt, 30000, std::nullopt, 500, std::nullopt, 0}));
     QCOMPARE(session.rows().at(5), u"[00:00]four"_s);
     // Only while playing.
     session.pause();
@@ -348,7 +361,9 @@ void TestTimingSession::undoAndRedoGoStepByStep()
         int selected;
         bool operator==(const State&) const = default;
     };
-    const auto state = [&session] { return State{session.rows(), session.exactTimes(), session.selectedRow()}; };
+    const auto state = [&session] {
+        return State{session.rows(), session.exactTimes(), session.selectedRow()};
+    };
     QList<State> states{state()};
     session.play();
     device.advance(1000);
@@ -398,8 +413,9 @@ void TestTimingSession::nextShowsLinesWhileTheEditIsGuarded()
     TimingSession session(device);
     session.setRows({u"-------sep"_s, u"[00:03]first"_s, u"       skip"_s, u"[01:"_s});
     QList<std::pair<int, qint16>> shown; // row, EditGuard as it was shown
-    connect(&session, &TimingSession::lineShownForEditing, this,
-            [&](int row) { shown.append({row, session.EditGuard()}); });
+    connect(&session, &TimingSession::lineShownForEditing, this, [&](int row) {
+        shown.append({row, session.EditGuard()});
+    });
 
     QCOMPARE(session.next().selected, 1);
     // The edit a view makes of the field while Next shows it is not taken.
@@ -472,7 +488,8 @@ void TestTimingSession::linesPast100MinutesKeepTheirText_data()
     QTest::newRow("nudged on") << u"nudge"_s << u"[100:02]long"_s << ExactTime(6002440);
     QTest::newRow("nudged twice") << u"nudge nudge"_s << u"[100:02]long"_s << ExactTime(6002540);
     QTest::newRow("dragged") << u"drag"_s << u"[101:00]long"_s << ExactTime(6060000);
-    QTest::newRow("shifted from the line before") << u"shift"_s << u"[100:04]long"_s << ExactTime(6004340);
+    QTest::newRow("shifted from the line before")
+        << u"shift"_s << u"[100:04]long"_s << ExactTime(6004340);
     QTest::newRow("stamped again") << u"set"_s << u"[100:01]long"_s << ExactTime(6001000);
 }
 
@@ -662,8 +679,8 @@ void TestTimingSession::wordModeStampsAndCorrectsSegments_data()
 {
     // Played from the start of the track in word mode, then the acts: +n
     // (the song plays on n ms), sp (Space), SP (Shift+Space), < and > (nudge
-    // 100 ms), R, S, u (undo), y (redo), L (word mode off), lag50, split
-    // (the first line split as きょ|うは).
+    // 100 ms), R, S, N (Next), u (undo), y (redo), L (word mode off), lag50,
+    // split (the first line split as きょ|うは), sel<row>.
     QTest::addColumn<QString>("acts");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
@@ -689,6 +706,16 @@ void TestTimingSession::wordModeStampsAndCorrectsSegments_data()
     QTest::newRow("a retake stamps the segment again")
         << u"+1000 sp +500 sp R +1600 sp"_s << u"きょ@1000|う@1600|は"_s << u"go |on"_s
         << ExactTime(1000) << later;
+    QTest::newRow("a line taken again drops its later times and its end")
+        << u"+1000 sp +500 sp +500 sp +300 SP sel2 sel1 R +1200 sp"_s << u"きょ@1200|う|は"_s
+        << u"go |on"_s << ExactTime(1200) << later;
+    QTest::newRow("R on a line timed whole stamps that line again")
+        << u"sel3 R +3100 sp"_s << u"きょ|う|は"_s << u"go |on"_s << ExactTime() << ExactTime(9100);
+    QTest::newRow("Next passes over the line Space would stamp")
+        << u"+1000 sp +500 sp +500 sp N +400 sp"_s << u"きょ@1000|う@1500|は@2000"_s << u"go |on"_s
+        << ExactTime(1000) << ExactTime(2400);
+    QTest::newRow("Next before any stamp")
+        << u"N +1000 sp"_s << u"きょ|う|は"_s << u"go @1000|on"_s << ExactTime() << later;
     QTest::newRow("a shift moves what follows")
         << u"+1000 sp +500 sp +1000 S"_s << u"きょ@1000|う@2500|は"_s << u"go |on"_s
         << ExactTime(1000) << ExactTime(10000);
@@ -740,6 +767,10 @@ void TestTimingSession::wordModeStampsAndCorrectsSegments()
             session.setLagOffset(50);
         else if (act == u"split")
             QVERIFY(session.setSplit(1, {0, 2}));
+        else if (act == u"N")
+            session.next();
+        else if (act.startsWith(u"sel"))
+            session.selectRow(act.mid(3).toInt());
         session.tick();
     }
     QCOMPARE(WordsAsText(session.row(1).words()), first);

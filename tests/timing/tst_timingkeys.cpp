@@ -39,6 +39,7 @@ private Q_SLOTS:
     void heldKeysRepeatOnlyToNudge_data();
     void heldKeysRepeatOnlyToNudge();
     void wordModeInTheWindow();
+    void wordModeRetakeAndNextLeadSpaceToTheLineTheyReach();
     void ctrlUpAndDownStepTheSpeed();
 
 private:
@@ -122,13 +123,17 @@ void TestTimingKeys::arrowsNudgeAndUpDownStillMove()
     named<QListView>(w, "List1")->setFocus();
     w->session().selectRow(1);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right); // 13.050 s: over the second
-    QCOMPARE(state(), (State{{u"[00:11]a"_s, u"[00:13]b"_s, u"[--:--]c"_s}, {std::nullopt, 13050, std::nullopt}, 1}));
+    QCOMPARE(state(), (State{{u"[00:11]a"_s, u"[00:13]b"_s, u"[--:--]c"_s},
+                             {std::nullopt, 13050, std::nullopt},
+                             1}));
     QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[00:13]"_s); // the field shows the new tag
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left, Qt::ShiftModifier);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left, Qt::ShiftModifier);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right, Qt::ShiftModifier);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left);
-    QCOMPARE(state(), (State{{u"[00:11]a"_s, u"[00:11]b"_s, u"[--:--]c"_s}, {std::nullopt, 11950, std::nullopt}, 1}));
+    QCOMPARE(state(), (State{{u"[00:11]a"_s, u"[00:11]b"_s, u"[--:--]c"_s},
+                             {std::nullopt, 11950, std::nullopt},
+                             1}));
     QCOMPARE(named<QListView>(w, "List1")->currentIndex().row(), 1);
     // Alt: a hundredth.
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right, Qt::AltModifier);
@@ -163,7 +168,8 @@ void TestTimingKeys::retakeThenSetStampsTheLineAgain()
     QVERIFY(named<QPushButton>(w, "Command6")->isEnabled());
     m_device->advance(3300);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Space);
-    QCOMPARE(state(), (State{{u"[00:05]a"_s, u"[00:09]b"_s, u"[00:20]c"_s}, {5000, 9700, 20000}, 1}));
+    QCOMPARE(state(),
+             (State{{u"[00:05]a"_s, u"[00:09]b"_s, u"[00:20]c"_s}, {5000, 9700, 20000}, 1}));
 }
 
 void TestTimingKeys::shiftFromHereAndUndoRedoChains()
@@ -181,7 +187,8 @@ void TestTimingKeys::shiftFromHereAndUndoRedoChains()
     w->session().selectRow(1);
     m_device->advance(2500 - m_device->Position());
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_S);
-    QCOMPARE(state(), (State{{u"[00:01]a"_s, u"[00:02]b"_s, u"[00:03]c"_s}, {1000, 2500, 3500}, 1}));
+    QCOMPARE(state(),
+             (State{{u"[00:01]a"_s, u"[00:02]b"_s, u"[00:03]c"_s}, {1000, 2500, 3500}, 1}));
     states.append(state());
 
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Z, Qt::ControlModifier);
@@ -260,7 +267,9 @@ void TestTimingKeys::heldKeysRepeatOnlyToNudge()
     w->session().selectRow(0);
     m_device->advance(12000);
     const State before = state();
-    const QString text = key == Qt::Key_Space ? u" "_s : key == Qt::Key_Return ? u"\r"_s : QString();
+    const QString text = key == Qt::Key_Space    ? u" "_s
+                         : key == Qt::Key_Return ? u"\r"_s
+                                                 : QString();
     // What the keyboard sends while a key is held down, then a new press.
     QKeyEvent held(QEvent::KeyPress, key, Qt::NoModifier, text, true);
     QApplication::sendEvent(target, &held);
@@ -311,6 +320,36 @@ void TestTimingKeys::wordModeInTheWindow()
     QCOMPARE(w->session().row(0).words().starts, (SegmentStarts{0, 3}));
     QCOMPARE(w->session().row(0).words().times, ExactTimes{});
     QCOMPARE(w->session().exactTime(0), ExactTime(1000));
+
+    // A line longer than a line edit holds by default shows whole.
+    named<QListView>(w, "List1")->setFocus();
+    w->setTimingRows({u"[--:--]"_s + QString(40000, u'あ')});
+    w->session().selectRow(0);
+    QCOMPARE(split->text().size(), 40000 + 39999); // and a bar between every two
+}
+
+void TestTimingKeys::wordModeRetakeAndNextLeadSpaceToTheLineTheyReach()
+{
+    // Timed line by line, then word by word: R and Space on "c" stamp it
+    // again; Next passes over "d", where the mark stands, and Space stamps "e".
+    TimingWindow* w =
+        play({u"[00:01]a"_s, u"[00:02]b"_s, u"[00:05]c"_s, u"[--:--]d"_s, u"[--:--]e"_s},
+             {1000, 2000, 5000});
+    QVERIFY(w);
+    named<QCheckBox>(w, "WordMode")->click();
+    auto* list = named<QListView>(w, "List1");
+    w->session().selectRow(2);
+    QTest::keyClick(list, Qt::Key_R);
+    QCOMPARE(m_device->Position(), 2000);
+    m_device->advance(3100);
+    QTest::keyClick(list, Qt::Key_Space);
+    QTest::mouseClick(named<QPushButton>(w, "Command7"), Qt::LeftButton);
+    m_device->advance(900);
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(state(),
+             (State{{u"[00:01]a"_s, u"[00:02]b"_s, u"[00:05]c"_s, u"[--:--]d"_s, u"[00:06]e"_s},
+                    {1000, 2000, 5100, std::nullopt, 6000},
+                    4}));
 }
 
 void TestTimingKeys::ctrlUpAndDownStepTheSpeed()

@@ -43,7 +43,8 @@ private Q_SLOTS:
 private:
     // A shown window on a device of two tracks, 60 s and 120 s, with the
     // second chosen (or the one `track` says).
-    TimingWindow* open(const QStringList& rows, const ExactTimes& exact = {}, const QString& track = u"1"_s);
+    TimingWindow* open(const QStringList& rows, const ExactTimes& exact = {},
+                       const QString& track = u"1"_s);
 
     std::unique_ptr<WorkArea> m_home;
     TimingRig m_window;
@@ -61,7 +62,8 @@ void TestWaveform::cleanup()
     m_home.reset();
 }
 
-TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exact, const QString& track)
+TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exact,
+                                 const QString& track)
 {
     auto device = std::make_unique<ScriptedDevice>(QList<qint32>{60000, 120000});
     m_device = device.get();
@@ -147,22 +149,35 @@ void TestWaveform::segmentTickDraggedStaysBetweenItsNeighbours()
     TimingWindow* w = open({});
     QVERIFY(w);
     w->setTimingRows({u"[00:10]ab cd ef"_s}, {10000},
-                     {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, {}}});
+                     {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, 40000}});
     WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const int low = strip->height() - 2;
+    // Past the next segment: held at it, and drawn there while it is dragged.
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(strip->xAt(20000), low));
+    QTest::mouseMove(strip, QPoint(strip->xAt(20000) + 10, low));
+    QTest::mouseMove(strip, QPoint(strip->xAt(35000), low));
+    const QImage drawn = strip->grab().toImage();
+    for (int x = strip->xAt(20000) - 2; x < strip->xAt(40000) - 2; ++x) {
+        if (x < strip->xAt(30000) - 2 || x > strip->xAt(30000) + 2)
+            QCOMPARE(drawn.pixelColor(x, low), QColor(16, 16, 16));
+    }
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(strip->xAt(45000), low));
+    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 30000, 30000}));
     const auto drag = [strip, low](qint32 from, qint32 to) {
         QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(strip->xAt(from), low));
         QTest::mouseMove(strip, QPoint(strip->xAt(from) + 10, low));
         QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(strip->xAt(to), low));
     };
-    drag(20000, 45000); // past the next segment: held at it
-    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 30000, 30000}));
     drag(30000, 5000); // before the line: held at the first segment, the line's
     QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 10000, 30000}));
     QCOMPARE(w->session().exactTime(0), ExactTime(10000));
-    w->session().undo();
-    w->session().undo();
+    // The end moves too, held after the last segment.
+    drag(40000, 20000);
+    QCOMPARE(w->session().row(0).words().end, ExactTime(30000));
+    for (int step = 0; step < 3; ++step)
+        w->session().undo();
     QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 20000, 30000}));
+    QCOMPARE(w->session().row(0).words().end, ExactTime(40000));
 }
 
 void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
@@ -171,8 +186,9 @@ void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
     QVERIFY(w);
     WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const auto wheel = [strip](int x, int steps) {
-        QWheelEvent event(QPointF(x, 30), strip->mapToGlobal(QPointF(x, 30)), QPoint(), QPoint(0, 120 * steps),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(QPointF(x, 30), strip->mapToGlobal(QPointF(x, 30)), QPoint(),
+                          QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
         QApplication::sendEvent(strip, &event);
     };
     const int x = strip->width() / 4;
@@ -204,9 +220,11 @@ void TestWaveform::wheelStepsOfAnySizeZoom_data()
     QTest::newRow("a notch") << QList<int>{120} << 96000;
     QTest::newRow("eight touchpad steps") << QList<int>(8, 15) << 96000;
     QTest::newRow("a fine wheel's thirds") << QList<int>{40, 40, 40} << 96000;
-    QTest::newRow("in by notches, out by small steps") << QList<int>{360} + QList<int>(24, -15) << 120000;
+    QTest::newRow("in by notches, out by small steps")
+        << QList<int>{360} + QList<int>(24, -15) << 120000;
     QTest::newRow("the largest delta") << QList<int>{std::numeric_limits<int>::max()} << 1000;
-    QTest::newRow("the smallest delta") << QList<int>{600, std::numeric_limits<int>::min()} << 120000;
+    QTest::newRow("the smallest delta")
+        << QList<int>{600, std::numeric_limits<int>::min()} << 120000;
 }
 
 void TestWaveform::wheelStepsOfAnySizeZoom()
@@ -218,11 +236,12 @@ void TestWaveform::wheelStepsOfAnySizeZoom()
     WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const QPointF at(strip->width() / 2, 30);
     for (const int delta : deltas) {
-        QWheelEvent event(at, strip->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent event(at, strip->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(strip, &event);
     }
-    QVERIFY2(std::abs(strip->viewSpan() - span) <= 10, qPrintable(QString::number(strip->viewSpan())));
+    QVERIFY2(std::abs(strip->viewSpan() - span) <= 10,
+             qPrintable(QString::number(strip->viewSpan())));
     QVERIFY(strip->viewStart() >= 0 && strip->viewStart() + strip->viewSpan() <= 120000);
 }
 
