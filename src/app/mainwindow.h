@@ -103,7 +103,8 @@ public:
     // hands it over to that copy instead of refusing to start.
     void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
     // Opens the file into the document (the tag file written first), and
-    // tells the user what went wrong or what to know.
+    // tells the user what went wrong or what to know. The document takes the
+    // file's name only with the file: one refused leaves both as they were.
     void LoadLyricsFile(const QString& path);
 
     // The open (and later save) dialog, and the file name it starts from: the

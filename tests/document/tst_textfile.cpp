@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +19,18 @@ using namespace testfiles;
 
 namespace {
 
+QByteArray encoded(const char* codec, const QString& text)
+{
+    QStringEncoder encoder(codec);
+    return encoder.encode(text);
+}
+
+// Lyrics lines as their writers' own systems save them.
+const QString kKorean = u"밤하늘의 노래\r\n[00:00]바람이 불어오는 곳\r\n-------\r\n"
+                        u"[00:12]너와 함께 걷던 그 길 위에\r\n[00:31]사랑해 오늘도 내일도\r\n"_s;
+const QString kSimplified = u"夜空中的歌\r\n[00:00]前奏\r\n-------\r\n"
+                            u"[00:12]我们一起走过的那条路\r\n[00:18]风吹过你的头发\r\n"_s;
+const QString kTraditional = u"夜空中的歌\r\n-------\r\n[00:12]我們一起走過的那條路\r\n"_s;
 
 } // namespace
 
@@ -39,6 +52,12 @@ private Q_SLOTS:
     void everyLineEndBecomesCrLf_data();
     void everyLineEndBecomesCrLf();
     void userFileFailures();
+    void nulIsFoundOnItsLine_data();
+    void nulIsFoundOnItsLine();
+    void readingIsDoubtedUnlessItIsClean_data();
+    void readingIsDoubtedUnlessItIsClean();
+    void chosenEncodingReadsTheBytes_data();
+    void chosenEncodingReadsTheBytes();
     void userFileAtTheSizeLimitIsRead();
     void userFileWithoutReadPermission();
     void workLinesSplitAtCarriageReturns_data();
@@ -263,6 +282,125 @@ void TestTextFile::userFileFailures()
     QVERIFY(!tooLarge.ok());
     QCOMPARE(tooLarge.error().kind, FileErrorKind::TooLarge);
     QCOMPARE(tooLarge.error().path, large);
+}
+
+void TestTextFile::nulIsFoundOnItsLine_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("encoding"); // -1: as the bytes say
+    QTest::addColumn<int>("line");
+    QTest::newRow("first byte") << QByteArray("\0", 1) << -1 << 1;
+    QTest::newRow("after CR LF, LF and CR") << QByteArray("a\r\nb\nc\rd\0", 10) << -1 << 4;
+    QTest::newRow("after CR CR LF") << QByteArray("a\r\r\n\0", 5) << -1 << 3;
+    QTest::newRow("in UTF-16, a character") << QByteArray("\xFF\xFE"
+                                                          "a\0\n\0\0\0",
+                                                          8)
+                                            << -1 << 2;
+    QTest::newRow("in UTF-16 chosen, without a BOM")
+        << QByteArray("a\0\r\0\n\0\r\0\0\0", 10) << int(TextEncoding::Utf16) << 3;
+    QTest::newRow("in a chosen encoding")
+        << QByteArray("\xC4\xE3\n\0", 4) << int(TextEncoding::Gb18030) << 2;
+}
+
+void TestTextFile::nulIsFoundOnItsLine()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, encoding);
+    QFETCH(int, line);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"nul.txt"_s);
+    writeBytes(path, bytes);
+    const auto read =
+        ReadUserTextFile(path, encoding < 0 ? std::nullopt : std::optional(TextEncoding(encoding)));
+    QVERIFY(!read.ok());
+    QCOMPARE(read.error().kind, FileErrorKind::NotText);
+    QCOMPARE(read.error().line, line);
+}
+
+void TestTextFile::readingIsDoubtedUnlessItIsClean_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<ReadingDoubt>("doubt");
+    const auto doubted = ReadingDoubt::OtherEncoding;
+    // Lines that are valid code page 932 all the same: half-width katakana.
+    QTest::newRow("a Korean line")
+        << encoded("EUC-KR", u"[00:18]작은 별빛이 내려앉아\r\n"_s) << doubted;
+    QTest::newRow("a simplified Chinese line")
+        << encoded("GB18030", u"[00:25]月亮悄悄地照亮了我的心\r\n"_s) << doubted;
+    QTest::newRow("a traditional Chinese line")
+        << encoded("Big5", u"[00:31]不要忘記今天的約定\r\n"_s) << doubted;
+    QTest::newRow("Korean lyrics") << encoded("EUC-KR", kKorean) << ReadingDoubt::InvalidBytes;
+    QTest::newRow("Chinese lyrics")
+        << encoded("GB18030", kSimplified) << ReadingDoubt::InvalidBytes;
+    QTest::newRow("Chinese lyrics in Big5")
+        << encoded("Big5", kTraditional) << ReadingDoubt::InvalidBytes;
+    QTest::newRow("a broken Shift-JIS byte")
+        << QByteArray("\x82\xA0\xFF") << ReadingDoubt::InvalidBytes;
+    QTest::newRow("UTF-8 BOM, broken sequence") << QByteArray("\xEF\xBB\xBF"
+                                                              "a\xE6\xAD")
+                                                << ReadingDoubt::InvalidBytes;
+    // Japanese half-width katakana.
+    const auto clean = ReadingDoubt::None;
+    QTest::newRow("beside kana") << encoded("CP932", u"[00:18]ｶﾗｵｹ ﾒﾛﾃﾞｨｰ の歌 ﾋﾟｱﾉ ﾊﾞｰｼﾞｮﾝ\r\n"_s)
+                                 << clean;
+    QTest::newRow("alone, words of odd length")
+        << encoded("CP932", u"ﾖｿﾞﾗﾉ ｳﾀ\r\n[00:00]ｲﾝﾄﾛ\r\n-------\r\n[00:12]ｱｲｼﾃﾙ ｷﾐｦ\r\n"_s)
+        << clean;
+    QTest::newRow("a short word") << QByteArray("\xC3\xB7\xBD\xC4") << clean;
+    QTest::newRow("beside kanji and signs") << encoded("CP932", u"～♪①㈱ ﾃｷｽﾄ文書 ｶﾗｵｹ"_s) << clean;
+    QTest::newRow("Korean in UTF-8") << kKorean.toUtf8() << clean;
+    QTest::newRow("Chinese in UTF-16") << QByteArray("\xFF\xFE\x11\x62\xEC\x4E", 6) << clean;
+}
+
+void TestTextFile::readingIsDoubtedUnlessItIsClean()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(ReadingDoubt, doubt);
+    const UserText read = DecodeUserText(bytes);
+    QCOMPARE(DoubtAboutReading(bytes, read), doubt);
+    // What gives the doubt away is not the decoder's error flag.
+    if (doubt == ReadingDoubt::OtherEncoding)
+        QVERIFY(!read.hadInvalidBytes);
+}
+
+void TestTextFile::chosenEncodingReadsTheBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("invalid");
+    QTest::newRow("GB18030") << encoded("GB18030", kSimplified) << TextEncoding::Gb18030
+                             << kSimplified << false;
+    QTest::newRow("Big5") << encoded("Big5", kTraditional) << TextEncoding::Big5 << kTraditional
+                          << false;
+    // 똠 is one of the Hangul that only code page 949 has.
+    QTest::newRow("EUC-KR, LF line ends")
+        << encoded("windows-949", u"똠방각하\n"_s + kKorean) << TextEncoding::EucKr
+        << u"똠방각하\r\n"_s + kKorean << false;
+    QTest::newRow("Shift-JIS that is valid UTF-8 as well")
+        << QByteArray("\xC3\xA9") << TextEncoding::Cp932 << u"ﾃｩ"_s << false;
+    QTest::newRow("UTF-8 with a BOM")
+        << QByteArray("\xEF\xBB\xBF\xE6\xAD\x8C") << TextEncoding::Utf8 << u"歌"_s << false;
+    QTest::newRow("UTF-16 without a BOM")
+        << QByteArray("\x4C\x6B\n\0", 4) << TextEncoding::Utf16 << u"歌\r\n"_s << false;
+    QTest::newRow("UTF-16 big-endian BOM")
+        << QByteArray("\xFE\xFF\x6B\x4C", 4) << TextEncoding::Utf16 << u"歌"_s << false;
+    QTest::newRow("a lead byte cut off")
+        << QByteArray("a\xC4") << TextEncoding::Gb18030 << u"a\uFFFD"_s << true;
+    QTest::newRow("no Big5 character")
+        << QByteArray("\xA4\x20") << TextEncoding::Big5 << u"\uFFFD "_s << true;
+}
+
+void TestTextFile::chosenEncodingReadsTheBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QString, text);
+    QFETCH(bool, invalid);
+    const UserText read = DecodeUserTextAs(bytes, encoding);
+    QCOMPARE(read.text, text);
+    QCOMPARE(read.encoding, encoding);
+    QCOMPARE(read.hadInvalidBytes, invalid);
 }
 
 void TestTextFile::userFileAtTheSizeLimitIsRead()
