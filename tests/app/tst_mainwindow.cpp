@@ -593,15 +593,10 @@ void TestMainWindow::aFileThatDoesNotReadCleanlyIsAskedAbout_data()
         return QByteArray(encoder.encode(text));
     };
     const QString invalid = u"このファイルには、Shift-JISとして読めないバイトがあります。"_s;
-    const QString korean =
-        u"밤하늘의 노래\r\n[00:00]바람이 불어오는 곳\r\n-------\r\n[00:12]너와 함께 걷던 그 길\r\n"_s;
     const QString chinese = u"月亮悄悄地照亮了我的心\r\n"_s;
     QTest::newRow("Shift-JIS with broken bytes, opened as it is")
         << QByteArray("\x82\xA0\xFF\x82") << invalid << TextEncoding::Cp932 << true
         << u"あ\uFFFD\uFFFD"_s << kHyphens35 + u"\r\nあ\uFFFD\uFFFD"_s;
-    QTest::newRow("Korean lyrics, read as EUC-KR")
-        << as("EUC-KR", korean) << invalid << TextEncoding::EucKr << true
-        << QString(korean).replace(u"\r\n"_s, u"\n"_s).chopped(1) << u"\r\n너와 함께 걷던 그 길"_s;
     QTest::newRow("Chinese that reads as katakana, read as GB18030")
         << as("GB18030", chinese)
         << u"このファイルをShift-JISとして読むと、日本語の文章にない半角カナの並びになります。"

@@ -1,11 +1,7 @@
-#include "document/lyricsfile.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
 
-#include <QTemporaryDir>
 #include <QTest>
-
-#include "testfiles.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -43,8 +39,6 @@ private Q_SLOTS:
     void plainTexts();
     void lineSeparatorsKeepBodyAndTagsPaired_data();
     void lineSeparatorsKeepBodyAndTagsPaired();
-    void lrcFileThatGivesNoDocumentSaysWhy_data();
-    void lrcFileThatGivesNoDocumentSaysWhy();
 };
 
 void TestLyricsLoader::timedTexts_data()
@@ -165,32 +159,6 @@ void TestLyricsLoader::lineSeparatorsKeepBodyAndTagsPaired()
         QVERIFY(!text.contains(QChar::ParagraphSeparator));
         QVERIFY(!text.contains(QChar(0x0085)));
     }
-}
-
-void TestLyricsLoader::lrcFileThatGivesNoDocumentSaysWhy_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<FileErrorKind>("kind");
-    QTest::newRow("no time tag") << QByteArray("[ti:Title]\r\nwords\r\n[1x:00]no\r\n")
-                                 << FileErrorKind::NoLyrics;
-    QTest::newRow("a tag on every line, too many lines")
-        << QByteArray("[00:01]a\n").repeated(100001) << FileErrorKind::DocumentTooLarge;
-    // 200 000 tags before 1 MB of text, after a BOM and blanks.
-    QTest::newRow("tags that multiply a long text")
-        << "\xEF\xBB\xBF  " + QByteArray("[0:0]").repeated(200000) + QByteArray(1 << 20, 'a')
-        << FileErrorKind::DocumentTooLarge;
-}
-
-void TestLyricsLoader::lrcFileThatGivesNoDocumentSaysWhy()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(FileErrorKind, kind);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"song.lrc"_s);
-    testfiles::writeBytes(path, bytes);
-    const auto read = ReadLyricsFile(path);
-    QVERIFY(!read.ok());
-    QCOMPARE(read.error().kind, kind);
 }
 
 QTEST_APPLESS_MAIN(TestLyricsLoader)
