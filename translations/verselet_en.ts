@@ -303,6 +303,14 @@ The measured lag goes into the box below. OK saves it.</translation>
         <source>LRCファイル (*.lrc)</source>
         <translation>LRC file (*.lrc)</translation>
     </message>
+    <message>
+        <source>文字コード:</source>
+        <translation>Encoding:</translation>
+    </message>
+    <message>
+        <source>自動</source>
+        <translation>Automatic</translation>
+    </message>
 </context>
 <context>
     <name>verselet::EncodingQuestion</name>

@@ -38,9 +38,7 @@ EncodingQuestion::EncodingQuestion(const QString& path, const QByteArray& bytes,
     caption->setObjectName(u"EncodingCaption"_s);
     caption->setBuddy(m_encodings);
     m_encodings->setObjectName(u"Encoding"_s);
-    for (const TextEncoding encoding :
-         {TextEncoding::Utf8, TextEncoding::Utf16, TextEncoding::Cp932, TextEncoding::Gb18030,
-          TextEncoding::Big5, TextEncoding::EucKr})
+    for (const TextEncoding encoding : kChoosableEncodings)
         m_encodings->addItem(TextEncodingName(encoding), int(encoding));
     m_encodings->setCurrentIndex(m_encodings->findData(int(read)));
     connect(m_encodings, &QComboBox::currentIndexChanged, this, &EncodingQuestion::showPreview);

@@ -291,20 +291,20 @@ void MainWindow::OpenLyricsFile()
 {
     // Cancelling leaves the document as it was.
     if (const QString chosen = m_files->chooseFileToOpen(); !chosen.isEmpty())
-        openFile(chosen);
+        openFile(chosen, m_files->chosenEncoding());
 }
 
-void MainWindow::openFile(const QString& path)
+void MainWindow::openFile(const QString& path, std::optional<TextEncoding> encoding)
 {
-    LoadLyricsFile(path);
+    LoadLyricsFile(path, encoding);
     setCursor(Qt::ArrowCursor);
 }
 
-void MainWindow::LoadLyricsFile(const QString& path)
+void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding> encoding)
 {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     std::optional<BusyCursor> busy(std::in_place, this);
-    auto opened = ReadLyricsFile(fullPath);
+    auto opened = ReadLyricsFile(fullPath, encoding);
     busy.reset();
     // A file that does not read cleanly opens only as the encoding the user
     // picks for it.

@@ -80,11 +80,25 @@ Result<QByteArray, UnmappableCharacter> EncodeCp932(const QString& text);
 
 // EucKr reads the Windows form (code page 949), which holds every EUC-KR text
 // and the Hangul EUC-KR lacks.
-enum class TextEncoding { Cp932, Utf8, Utf16, Gb18030, Big5, EucKr };
+enum class TextEncoding
+{
+    Cp932,
+    Utf8,
+    Utf16,
+    Gb18030,
+    Big5,
+    EucKr
+};
+
+// What a user may choose to read a file as, in the order offered.
+inline constexpr TextEncoding kChoosableEncodings[] = {TextEncoding::Utf8,  TextEncoding::Utf16,
+                                                       TextEncoding::Cp932, TextEncoding::Gb18030,
+                                                       TextEncoding::Big5,  TextEncoding::EucKr};
 
 // Why a text DecodeUserText read may not be what its file says
 // (DoubtAboutReading).
-enum class ReadingDoubt {
+enum class ReadingDoubt
+{
     None,
     // Bytes that are no character of the encoding it took.
     InvalidBytes,

@@ -90,6 +90,7 @@ private Q_SLOTS:
     void badFilesGetAClearOutcome();
     void aFileThatDoesNotReadCleanlyIsAskedAbout_data();
     void aFileThatDoesNotReadCleanlyIsAskedAbout();
+    void encodingChosenInTheOpenDialogReadsTheFile();
     void filesFromOtherSystemsOpenLineForLine_data();
     void filesFromOtherSystemsOpenLineForLine();
     void anOpenThatCannotWriteItsTagsChangesNothing_data();
@@ -641,6 +642,36 @@ void TestMainWindow::aFileThatDoesNotReadCleanlyIsAskedAbout()
     QCOMPARE(w.bodyText(), opened ? body : before);
     QCOMPARE(w.windowTitle(), opened ? u"Verselet - "_s + path : u"Verselet - 新規作成.txt"_s);
     QCOMPARE(w.dialogFileName(), opened ? path : QString());
+}
+
+void TestMainWindow::encodingChosenInTheOpenDialogReadsTheFile()
+{
+    // Chinese that reads as a short word of half-width katakana, too short
+    // to be doubted.
+    const QString path = writeFile(u"short.txt"_s, "\xD6\xD0\xCE\xC4\r\n");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    QStringList offered;
+    script.then([&](QWidget* dialog) {
+        auto* encodings = named<QComboBox>(dialog, "Encoding");
+        for (int i = 0; i < encodings->count(); ++i)
+            offered.append(encodings->itemText(i));
+        encodings->setCurrentIndex(encodings->findData(int(TextEncoding::Gb18030)));
+        chooseIn(qobject_cast<QFileDialog*>(dialog), path);
+    });
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    QCOMPARE(offered, (QStringList{u"自動"_s, u"UTF-8"_s, u"UTF-16"_s, u"Shift-JIS"_s,
+                                   u"GB18030（簡体字中国語）"_s, u"Big5（繁体字中国語）"_s,
+                                   u"EUC-KR（韓国語）"_s}));
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n中文\r\n"_s);
+    // The next open reads as the bytes say again.
+    script.thenChoose(path);
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nﾖﾐﾎﾄ\r\n"_s);
+    QVERIFY(!named<QComboBox>(w.fileDialog(), "Encoding")->isVisibleTo(w.fileDialog()));
 }
 
 void TestMainWindow::filesFromOtherSystemsOpenLineForLine_data()
