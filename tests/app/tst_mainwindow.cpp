@@ -652,19 +652,14 @@ void TestMainWindow::encodingChosenInTheOpenDialogReadsTheFile()
     MainWindow w;
     QVERIFY(w.Form_Load());
     ModalScript script;
-    QStringList offered;
     script.then([&](QWidget* dialog) {
         auto* encodings = named<QComboBox>(dialog, "Encoding");
-        for (int i = 0; i < encodings->count(); ++i)
-            offered.append(encodings->itemText(i));
+        QCOMPARE(encodings->currentText(), u"自動"_s);
         encodings->setCurrentIndex(encodings->findData(int(TextEncoding::Gb18030)));
         chooseIn(qobject_cast<QFileDialog*>(dialog), path);
     });
     w.OpenLyricsFile();
     QVERIFY(script.done());
-    QCOMPARE(offered, (QStringList{u"自動"_s, u"UTF-8"_s, u"UTF-16"_s, u"Shift-JIS"_s,
-                                   u"GB18030（簡体字中国語）"_s, u"Big5（繁体字中国語）"_s,
-                                   u"EUC-KR（韓国語）"_s}));
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n中文\r\n"_s);
     // The next open reads as the bytes say again.
     script.thenChoose(path);
