@@ -125,6 +125,62 @@ Verselet starts without them.</translation>
         <translation>The file %1, which holds the lyrics of last time, could not be read.<byte value="xd"/>
 It is kept as %2, and Verselet starts without it.</translation>
     </message>
+    <message>
+        <source>GB18030（簡体字中国語）</source>
+        <translation>GB18030 (Simplified Chinese)</translation>
+    </message>
+    <message>
+        <source>Big5（繁体字中国語）</source>
+        <translation>Big5 (Traditional Chinese)</translation>
+    </message>
+    <message>
+        <source>EUC-KR（韓国語）</source>
+        <translation>EUC-KR (Korean)</translation>
+    </message>
+    <message>
+        <source>このファイルをShift-JISとして読むと、日本語の文章にない半角カナの並びになります。中国語か韓国語の文字コードで書かれているようです。</source>
+        <translation>Read as Shift-JIS, this file is a run of half-width katakana that no Japanese text has: it seems to be written in a Chinese or Korean encoding.</translation>
+    </message>
+    <message>
+        <source>このファイルには、%1として読めないバイトがあります。</source>
+        <translation>This file holds bytes that are no %1 text.</translation>
+    </message>
+    <message>
+        <source>文字コードを選んで開くか、キャンセルしてください。</source>
+        <translation>Choose the encoding to open it with, or cancel.</translation>
+    </message>
+    <message>
+        <source>ファイルが見つかりません。</source>
+        <translation>The file was not found.</translation>
+    </message>
+    <message>
+        <source>ファイルを読み込めません。フォルダや装置であるか、読む権限がありません。</source>
+        <translation>The file cannot be read: it is a folder or a device, or you may not read it.</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます（%1 MiBまで）。</source>
+        <translation>The file is too large (%1 MiB at most).</translation>
+    </message>
+    <message>
+        <source>%1行目にNULバイトがあります。テキストファイルではありません。</source>
+        <translation>Line %1 holds a NUL byte: this is not a text file.</translation>
+    </message>
+    <message>
+        <source>時間のタグ（[mm:ss.xx]）のある行がありません。</source>
+        <translation>No line has a time tag ([mm:ss.xx]).</translation>
+    </message>
+    <message>
+        <source>時間のタグで繰り返す行が多すぎて、歌詞の上限を超えます。</source>
+        <translation>Its time tags repeat its lines into more lyrics than a document may hold.</translation>
+    </message>
+    <message>
+        <source>「-------」で始まる行がありません。</source>
+        <translation>No line begins with “-------”.</translation>
+    </message>
+    <message>
+        <source>[00:00]の行の前に、タイトルなどの行がありません。</source>
+        <translation>No line (a title or the like) comes before the [00:00] line.</translation>
+    </message>
 </context>
 <context>
     <name>OpenProgress</name>
@@ -260,6 +316,29 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     <message>
         <source>LRCファイル (*.lrc)</source>
         <translation>LRC file (*.lrc)</translation>
+    </message>
+    <message>
+        <source>文字コード:</source>
+        <translation>Encoding:</translation>
+    </message>
+    <message>
+        <source>自動</source>
+        <translation>Automatic</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::EncodingQuestion</name>
+    <message>
+        <source>文字コード(&amp;E):</source>
+        <translation>&amp;Encoding:</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>

@@ -4,10 +4,16 @@
 // lyrics text and for saving a finished one. It starts from the name the
 // document is kept under, and the name chosen becomes that name.
 
+#include "document/textfile.h"
+
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
+class QComboBox;
 class QFileDialog;
+class QLabel;
 class QWidget;
 
 namespace verselet {
@@ -23,8 +29,11 @@ public:
 
     // The dialog, made when first asked for; in open mode between uses.
     QFileDialog* dialog();
-    // A file to open, text or LRC; "" when cancelled.
+    // A file to open, text or LRC; "" when cancelled. The open dialog also
+    // offers the encoding to read it as, automatic at first each time.
     QString chooseFileToOpen();
+    // What was chosen for the file it gave last; none for automatic.
+    std::optional<TextEncoding> chosenEncoding() const { return m_chosenEncoding; }
     // Where a finished text goes; "" when cancelled. A chosen name is kept.
     QString chooseSaveTarget();
 
@@ -32,6 +41,9 @@ private:
     LyricsDocument& m_document;
     QWidget* m_window;
     QFileDialog* m_dialog = nullptr;
+    QLabel* m_encodingCaption = nullptr;
+    QComboBox* m_encodings = nullptr;
+    std::optional<TextEncoding> m_chosenEncoding;
 };
 
 } // namespace verselet

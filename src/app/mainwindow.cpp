@@ -3,6 +3,7 @@
 #include "app/desktopfiles.h"
 #include "app/editorboxes.h"
 #include "app/editorfiledialog.h"
+#include "app/encodingquestion.h"
 #include "app/filedrops.h"
 #include "app/handover.h"
 #include "app/recoveryoffer.h"
@@ -290,30 +291,35 @@ void MainWindow::OpenLyricsFile()
 {
     // Cancelling leaves the document as it was.
     if (const QString chosen = m_files->chooseFileToOpen(); !chosen.isEmpty())
-        openFile(chosen);
+        openFile(chosen, m_files->chosenEncoding());
 }
 
-void MainWindow::openFile(const QString& path)
+void MainWindow::openFile(const QString& path, std::optional<TextEncoding> encoding)
 {
-    // The dialog keeps the name chosen, and starts from it next time.
-    const QString name = QFileInfo(path).absoluteFilePath();
-    m_document->setFileName(name);
-    LoadLyricsFile(name);
-    // A timed text saved from an LRC file goes beside it, never over it.
-    if (IsLrcFileName(name))
-        m_document->setFileName(TextFileNameForLrc(name));
+    LoadLyricsFile(path, encoding);
     setCursor(Qt::ArrowCursor);
 }
 
-void MainWindow::LoadLyricsFile(const QString& path)
+void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding> encoding)
 {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     std::optional<BusyCursor> busy(std::in_place, this);
-    auto opened = ReadLyricsFile(fullPath);
+    auto opened = ReadLyricsFile(fullPath, encoding);
     busy.reset();
+    // A file that does not read cleanly opens only as the encoding the user
+    // picks for it.
+    if (opened && opened.value().doubt != ReadingDoubt::None) {
+        const auto chosen =
+            EncodingQuestion::ask(this, fullPath, opened.value().encoding, opened.value().doubt);
+        if (!chosen)
+            return;
+        busy.emplace(this);
+        opened = ReadLyricsFile(fullPath, *chosen);
+        busy.reset();
+    }
     if (!opened) {
         // Nothing was read, or it makes no document: it stays as it was.
-        ShowMessage(this, CannotOpenText());
+        ShowMessage(this, CannotOpenFileText(fullPath, opened.error()));
         return;
     }
     const LoadedLyrics& loaded = opened.value().lyrics;
@@ -329,15 +335,19 @@ void MainWindow::LoadLyricsFile(const QString& path)
         const FileError& error = written.error();
         const int tag = error.line - 1;
         if (error.kind == FileErrorKind::Unmappable && tag >= 0 && tag < loaded.tagSourceLines.size())
-            ShowMessage(this, UnwritableTagText(loaded.tagSourceLines.at(tag), error));
+            ShowMessage(this, UnwritableTagText(fullPath, loaded.tagSourceLines.at(tag), error));
         else
-            ShowMessage(this, CannotOpenText());
+            ShowMessage(this, CannotOpenFileText(fullPath, error));
         return;
     }
     setWindowTitle(u"Verselet - "_s + fullPath);
+    // The document takes the file's name with its text, and the dialog
+    // starts from it next time. A timed text saved from an LRC file goes
+    // beside it, never over it.
+    m_document->setFileName(IsLrcFileName(fullPath) ? TextFileNameForLrc(fullPath) : fullPath);
     m_document->load(loaded);
     if (!loaded.complete)
-        ShowMessage(this, CannotOpenText());
+        ShowMessage(this, IncompleteLyricsText(fullPath, loaded.bodyText.isEmpty()));
 }
 
 void MainWindow::onRealtimeInputTriggered()

@@ -4,6 +4,7 @@
 #include "shell/startup.h"
 #include "document/exacttimes.h"
 #include "document/lyricsdocument.h"
+#include "document/textfile.h"
 #include "help/helplauncher.h"
 #include "workfiles/workfiles.h"
 
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFileDialog;
 class QLabel;
@@ -89,7 +91,8 @@ public:
     // (the command line, a drop, a second copy), which takes the same way
     // from the chosen name on.
     void OpenLyricsFile();
-    void openFile(const QString& path);
+    // An encoding given is the one the file is read as (else its bytes say).
+    void openFile(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
     // A file from outside the window: dropped on it, or handed over by a
     // second copy. When the boxes hold edits that were never saved, the user
     // is asked first. Such files open one after another, each to its end,
@@ -103,8 +106,9 @@ public:
     // hands it over to that copy instead of refusing to start.
     void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
     // Opens the file into the document (the tag file written first), and
-    // tells the user what went wrong or what to know.
-    void LoadLyricsFile(const QString& path);
+    // tells the user what went wrong or what to know. The document takes the
+    // file's name only with the file: one refused leaves both as they were.
+    void LoadLyricsFile(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
 
     // The open (and later save) dialog, and the file name it starts from: the
     // last one chosen.

@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace verselet {
 
 struct OpenedLyrics
@@ -18,12 +20,19 @@ struct OpenedLyrics
     // The text has tags of another format ([mm:ss:xx]) and was read as a
     // plain text: the user hears of it.
     bool sixDigitTimes = false;
+    // What the text was read as, and, when the program chose that itself,
+    // why it may not be what the file says.
+    TextEncoding encoding = TextEncoding::Cp932;
+    ReadingDoubt doubt = ReadingDoubt::None;
 };
 
 // An LRC file (by its name, ".lrc") is read as LRC; any other file as a
 // timed lyrics text when it is one, else as the body of a new document. The
-// errors of ReadUserTextFile, or NoLyrics for an LRC file that gives no
-// document (no time tag, or more than a document may hold).
-Result<OpenedLyrics, FileError> ReadLyricsFile(const QString& path);
+// text is read as the encoding given, else as the file's bytes say. The
+// errors of ReadUserTextFile; for an LRC file that gives no document NoLyrics
+// when no line has a time tag, DocumentTooLarge when its tags repeat its
+// lines into more than a document may hold.
+Result<OpenedLyrics, FileError> ReadLyricsFile(const QString& path,
+                                               std::optional<TextEncoding> encoding = std::nullopt);
 
 } // namespace verselet

@@ -118,14 +118,18 @@ bool CanEncodeCp932(QStringView text)
     return EncodeCp932(text.toString()).ok();
 }
 
-DecodedText DecodeCp932(const QByteArray& bytes)
+namespace {
+
+// Code page 932 and the other double-byte encodings a file may be read as.
+// None of them uses an LF as a trail byte.
+DecodedText decodeDoubleByte(const char* codec, const QByteArray& bytes)
 {
     // Invalid bytes become NUL, and so do NUL bytes themselves; both then become
     // U+FFFD. The decoder silently drops a lead byte cut off at the very end, so
     // an LF is appended: it is never a trail byte, the lead byte before it is
     // reported like any other invalid byte, and the LF is taken off again.
-    QStringDecoder decoder(kCp932Name, QStringConverter::Flag::Stateless |
-                                           QStringConverter::Flag::ConvertInvalidToNull);
+    QStringDecoder decoder(codec, QStringConverter::Flag::Stateless |
+                                      QStringConverter::Flag::ConvertInvalidToNull);
     QByteArray input = bytes;
     input.append('\n');
     QString text = decoder.decode(input);
@@ -134,6 +138,62 @@ DecodedText DecodeCp932(const QByteArray& bytes)
     if (hadNul)
         text.replace(QChar(0), kReplacement);
     return {text, decoder.hasError() || hadNul};
+}
+
+const char* doubleByteCodec(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Gb18030:
+        return "GB18030";
+    case TextEncoding::Big5:
+        return "Big5";
+    case TextEncoding::EucKr:
+        return "windows-949";
+    default:
+        return kCp932Name;
+    }
+}
+
+UserText decodeAs(const QByteArray& bytes, TextEncoding encoding)
+{
+    UserText result;
+    result.encoding = encoding;
+    if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf16) {
+        const bool bigEndian = bytes.startsWith("\xFE\xFF");
+        const bool bom = bigEndian || bytes.startsWith("\xFF\xFE");
+        QStringDecoder decoder(encoding == TextEncoding::Utf8 ? QStringConverter::Utf8
+                               : bigEndian                    ? QStringConverter::Utf16BE
+                                                              : QStringConverter::Utf16LE,
+                               QStringConverter::Flag::Stateless);
+        // The UTF-8 decoder takes off a BOM of its own.
+        result.text =
+            decoder.decode(encoding == TextEncoding::Utf16 && bom ? bytes.sliced(2) : bytes);
+        result.hadInvalidBytes = decoder.hasError();
+    } else {
+        DecodedText decoded = decodeDoubleByte(doubleByteCodec(encoding), bytes);
+        result.text = std::move(decoded.text);
+        result.hadInvalidBytes = decoded.hadInvalidBytes;
+    }
+    return result;
+}
+
+// The 1-based line that the character at `at` (not a line break) stands on,
+// a CR LF, a lone CR and a lone LF each ending one.
+template <typename View> int lineAt(View text, qsizetype at)
+{
+    int line = 1;
+    for (qsizetype i = 0; i < at; ++i) {
+        if (text[i] == u'\n' || (text[i] == u'\r' && text[i + 1] != u'\n'))
+            ++line;
+    }
+    return line;
+}
+
+} // namespace
+
+DecodedText DecodeCp932(const QByteArray& bytes)
+{
+    return decodeDoubleByte(kCp932Name, bytes);
 }
 
 Result<QByteArray, UnmappableCharacter> EncodeCp932(const QString& text)
@@ -175,13 +235,15 @@ QString NormalizeLineEnds(const QString& text)
     return out;
 }
 
-UserText DecodeUserText(const QByteArray& bytes)
+static UserText decodeUserText(const QByteArray& bytes, std::optional<TextEncoding> chosen)
 {
     UserText result;
     const auto startsWith = [&bytes](const char* bom, qsizetype n) {
         return bytes.size() >= n && bytes.first(n) == QByteArrayView(bom, n);
     };
-    if (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2)) {
+    if (chosen) {
+        result = decodeAs(bytes, *chosen);
+    } else if (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2)) {
         QStringDecoder decoder(startsWith("\xFF\xFE", 2) ? QStringConverter::Utf16LE
                                                           : QStringConverter::Utf16BE,
                                QStringConverter::Flag::Stateless);
@@ -208,7 +270,44 @@ UserText DecodeUserText(const QByteArray& bytes)
     return result;
 }
 
-Result<UserText, FileError> ReadUserTextFile(const QString& path)
+UserText DecodeUserText(const QByteArray& bytes)
+{
+    return decodeUserText(bytes, std::nullopt);
+}
+
+UserText DecodeUserTextAs(const QByteArray& bytes, TextEncoding encoding)
+{
+    return decodeUserText(bytes, encoding);
+}
+
+ReadingDoubt DoubtAboutReading(const QByteArray& bytes, const UserText& read)
+{
+    if (read.hadInvalidBytes)
+        return ReadingDoubt::InvalidBytes;
+    if (read.encoding != TextEncoding::Cp932)
+        return ReadingDoubt::None;
+    constexpr int kForeignHalfWidthKatakana = 8;
+    int halfWidth = 0;
+    int nonAscii = 0;
+    for (const QChar c : read.text) {
+        if (c.unicode() >= 0x3041 && c.unicode() <= 0x30FF)
+            return ReadingDoubt::None; // kana: Japanese
+        if (c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F)
+            ++halfWidth;
+        if (c.unicode() >= 0x80)
+            ++nonAscii;
+    }
+    if (halfWidth < kForeignHalfWidthKatakana || halfWidth * 4 < nonAscii * 3)
+        return ReadingDoubt::None;
+    for (const TextEncoding other :
+         {TextEncoding::Gb18030, TextEncoding::Big5, TextEncoding::EucKr}) {
+        if (!decodeDoubleByte(doubleByteCodec(other), bytes).hadInvalidBytes)
+            return ReadingDoubt::OtherEncoding;
+    }
+    return ReadingDoubt::None;
+}
+
+Result<QByteArray, FileError> ReadUserFileBytes(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -243,15 +342,33 @@ Result<UserText, FileError> ReadUserTextFile(const QString& path)
         return FileError{FileErrorKind::Unreadable, path};
     if (bytes.size() > kMaxUserTextBytes)
         return FileError{FileErrorKind::TooLarge, path};
-    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-    if (!utf16 && bytes.contains('\0'))
-        return FileError{FileErrorKind::NotText, path};
+    return bytes;
+}
+
+Result<UserText, FileError> ReadUserTextFile(const QString& path,
+                                             std::optional<TextEncoding> encoding)
+{
+    auto read = ReadUserFileBytes(path);
+    if (!read)
+        return read.error();
+    const QByteArray& bytes = read.value();
+    const bool utf16 = encoding ? *encoding == TextEncoding::Utf16
+                                : bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    const auto notText = [&path](int line) {
+        FileError error{FileErrorKind::NotText, path};
+        error.line = line;
+        return error;
+    };
+    if (const qsizetype nul = bytes.indexOf('\0'); !utf16 && nul >= 0)
+        return notText(lineAt(QByteArrayView(bytes), nul));
     // In UTF-16 a NUL is a character, not a byte; it would be written as a NUL
     // byte and read back from the work files as a character that cannot be
     // written.
-    UserText decoded = DecodeUserText(bytes);
-    if (utf16 && decoded.text.contains(QChar(0)))
-        return FileError{FileErrorKind::NotText, path};
+    UserText decoded = encoding ? DecodeUserTextAs(bytes, *encoding) : DecodeUserText(bytes);
+    if (const qsizetype nul = decoded.text.indexOf(QChar(0)); utf16 && nul >= 0)
+        return notText(lineAt(QStringView(decoded.text), nul));
+    if (!encoding)
+        decoded.doubt = DoubtAboutReading(bytes, decoded);
     return decoded;
 }
 

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace verselet {
 
 enum class FileErrorKind {
@@ -17,10 +19,14 @@ enum class FileErrorKind {
     Unreadable, // cannot be opened or read, or is a folder, a pipe or a device
     TooLarge,   // a file the user opens that is larger than kMaxUserTextBytes
     NotText,    // a file the user opens that holds NUL bytes (in UTF-16, NUL characters)
+                // (line: the first one's, line ends counted as the file has them)
     Unwritable, // cannot be opened for writing, or not every byte was written
     Unmappable, // the text holds a character code page 932 cannot hold
     EmptyText,  // there is nothing to write where at least one character is needed
     NoLyrics,   // a file read that gives no document (an LRC file without a time)
+    // An LRC file whose time tags repeat its lines into more than a document
+    // may hold.
+    DocumentTooLarge,
 };
 
 struct FileError
@@ -72,13 +78,48 @@ struct UnmappableCharacter
 // byte.
 Result<QByteArray, UnmappableCharacter> EncodeCp932(const QString& text);
 
-enum class TextEncoding { Cp932, Utf8, Utf16 };
+// EucKr reads the Windows form (code page 949), which holds every EUC-KR text
+// and the Hangul EUC-KR lacks.
+enum class TextEncoding
+{
+    Cp932,
+    Utf8,
+    Utf16,
+    Gb18030,
+    Big5,
+    EucKr
+};
+
+// What a user may choose to read a file as, in the order offered.
+inline constexpr TextEncoding kChoosableEncodings[] = {TextEncoding::Utf8,  TextEncoding::Utf16,
+                                                       TextEncoding::Cp932, TextEncoding::Gb18030,
+                                                       TextEncoding::Big5,  TextEncoding::EucKr};
+
+// Why a text DecodeUserText read may not be what its file says
+// (DoubtAboutReading).
+enum class ReadingDoubt
+{
+    None,
+    // Bytes that are no character of the encoding it took.
+    InvalidBytes,
+    // Valid code page 932 that reads the way Chinese (GBK, Big5) and Korean
+    // (EUC-KR) texts do when read so: their double-byte characters fall apart
+    // into half-width katakana, with a stray kanji where two bytes pair up,
+    // and never into kana. Eight half-width katakana or more, three in four
+    // of the characters beyond ASCII, not one hiragana or full-width
+    // katakana, and bytes that one of those encodings reads whole: a
+    // Japanese text written all in half-width katakana mostly has a word of
+    // an odd length before a space or a line end, which none of them reads.
+    OtherEncoding,
+};
 
 struct UserText
 {
     QString text; // every line end is CR LF
     TextEncoding encoding = TextEncoding::Cp932;
     bool hadInvalidBytes = false;
+    // Set by ReadUserTextFile when it chose the encoding itself.
+    ReadingDoubt doubt = ReadingDoubt::None;
 };
 
 // UTF-16 with a byte order mark, UTF-8 with a BOM or when the bytes are valid
@@ -88,9 +129,23 @@ struct UserText
 UserText DecodeUserText(const QByteArray& bytes);
 QString NormalizeLineEnds(const QString& text);
 
-// A file the user chose to open. Only a regular file is read: a pipe, a
-// device or a socket is Unreadable, and is never waited on.
-Result<UserText, FileError> ReadUserTextFile(const QString& path);
+// The same bytes read as the encoding the user chose for them, whatever they
+// look like; UTF-16 in the byte order its mark says, little-endian without
+// one. Bytes that are no character of it each become U+FFFD, and the text
+// then has invalid bytes.
+UserText DecodeUserTextAs(const QByteArray& bytes, TextEncoding encoding);
+
+ReadingDoubt DoubtAboutReading(const QByteArray& bytes, const UserText& read);
+
+// The bytes of a file the user chose to open. Only a regular file is read: a
+// pipe, a device or a socket is Unreadable, and is never waited on.
+Result<QByteArray, FileError> ReadUserFileBytes(const QString& path);
+
+// Its text, read as the encoding given, or as DecodeUserText reads and with
+// the doubt about that reading. A file that holds a NUL (a byte, or in UTF-16
+// a character) is NotText.
+Result<UserText, FileError> ReadUserTextFile(const QString& path,
+                                             std::optional<TextEncoding> encoding = std::nullopt);
 
 // The lines of a work file: a CR ends a line and is not part of it, an LF right
 // after it is consumed with it, a lone LF is an ordinary character, and a last

@@ -19,6 +19,37 @@ QString CannotOpenText()
     return Messages::tr("このファイルは開けません");
 }
 
+QString TextEncodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return u"UTF-8"_s;
+    case TextEncoding::Utf16:
+        return u"UTF-16"_s;
+    case TextEncoding::Cp932:
+        return u"Shift-JIS"_s;
+    case TextEncoding::Gb18030:
+        return Messages::tr("GB18030（簡体字中国語）");
+    case TextEncoding::Big5:
+        return Messages::tr("Big5（繁体字中国語）");
+    case TextEncoding::EucKr:
+        return Messages::tr("EUC-KR（韓国語）");
+    }
+    return {};
+}
+
+QString ReadingDoubtText(const QString& file, ReadingDoubt doubt, TextEncoding read)
+{
+    const QString problem =
+        doubt == ReadingDoubt::OtherEncoding
+            ? Messages::tr("このファイルをShift-JISとして読むと、日本語の文章にない半角カナの"
+                           "並びになります。中国語か韓国語の文字コードで書かれているようです。")
+            : Messages::tr("このファイルには、%1として読めないバイトがあります。")
+                  .arg(TextEncodingName(read));
+    return file + u"\r\n"_s + problem + u"\r\n"_s +
+           Messages::tr("文字コードを選んで開くか、キャンセルしてください。");
+}
+
 QString SixDigitWarningText()
 {
     return Messages::tr("このファイルは6桁タイム付き歌詞テキストだと思われます。\r\n"
@@ -76,10 +107,56 @@ QString UnwritableInBoxText(EditorBox box, const FileError& error)
     return where + unwritableCharacter(error.character) + kCrLfText + replaceAndRetry();
 }
 
-QString UnwritableTagText(int fileLine, const FileError& error)
+QString UnwritableTagText(const QString& file, int fileLine, const FileError& error)
 {
-    return Messages::tr("このファイルの%1行目の%2文字目").arg(fileLine).arg(error.column) +
-           unwritableCharacter(error.character) + kCrLfText + CannotOpenText();
+    return CannotOpenText() + kCrLfText + file + kCrLfText +
+           Messages::tr("このファイルの%1行目の%2文字目").arg(fileLine).arg(error.column) +
+           unwritableCharacter(error.character);
+}
+
+QString CannotOpenFileText(const QString& file, const FileError& why)
+{
+    QString reason;
+    switch (why.kind) {
+    case FileErrorKind::NotFound:
+        reason = Messages::tr("ファイルが見つかりません。");
+        break;
+    case FileErrorKind::Unreadable:
+        reason = Messages::tr(
+            "ファイルを読み込めません。フォルダや装置であるか、読む権限がありません。");
+        break;
+    case FileErrorKind::TooLarge:
+        reason = Messages::tr("ファイルが大きすぎます（%1 MiBまで）。")
+                     .arg(kMaxUserTextBytes / (1024 * 1024));
+        break;
+    case FileErrorKind::NotText:
+        reason = Messages::tr("%1行目にNULバイトがあります。テキストファイルではありません。")
+                     .arg(why.line);
+        break;
+    case FileErrorKind::NoLyrics:
+        reason = Messages::tr("時間のタグ（[mm:ss.xx]）のある行がありません。");
+        break;
+    case FileErrorKind::DocumentTooLarge:
+        reason = Messages::tr("時間のタグで繰り返す行が多すぎて、歌詞の上限を超えます。");
+        break;
+    case FileErrorKind::Unwritable:
+        reason = Messages::tr("作業ファイル %1 を保存できませんでした。").arg(why.path);
+        break;
+    case FileErrorKind::Unmappable:
+        reason = UnmappableCharacterText(why);
+        break;
+    case FileErrorKind::EmptyText:
+        break;
+    }
+    return CannotOpenText() + kCrLfText + file +
+           (reason.isEmpty() ? QString() : kCrLfText + reason);
+}
+
+QString IncompleteLyricsText(const QString& file, bool lacksBody)
+{
+    return CannotOpenText() + kCrLfText + file + kCrLfText +
+           (lacksBody ? Messages::tr("「-------」で始まる行がありません。")
+                      : Messages::tr("[00:00]の行の前に、タイトルなどの行がありません。"));
 }
 
 QString WorkFolderUnwritableText(const QString& workFolder, bool programEnds)

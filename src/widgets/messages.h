@@ -12,6 +12,8 @@ namespace verselet {
 
 struct FileError;
 class WorkFolder;
+enum class ReadingDoubt;
+enum class TextEncoding;
 
 // The texts of the messages are translated in the context "Messages".
 struct Messages
@@ -21,6 +23,16 @@ struct Messages
 
 QString AlreadyRunningText();
 QString CannotOpenText();
+// The same, CR LF, the file's path, CR LF, and why it is not opened.
+QString CannotOpenFileText(const QString& file, const FileError& why);
+// A timed lyrics text read as far as it goes, that lacks its body (no
+// "-------" line) or else its header.
+QString IncompleteLyricsText(const QString& file, bool lacksBody);
+// The encoding's name as the user picks it.
+QString TextEncodingName(TextEncoding encoding);
+// What is wrong with a file read as `read`, when it does not read cleanly,
+// and that the user may pick the encoding.
+QString ReadingDoubtText(const QString& file, ReadingDoubt doubt, TextEncoding read);
 
 QString SixDigitWarningText();
 // The text file's path + "tは保存できませんでした", CR LF, the likely reasons.
@@ -41,7 +53,7 @@ QString UnwritableInBoxText(EditorBox box, const FileError& error);
 // A tag field of a file being opened holds such a character. The tag fields
 // are not shown anywhere, so the file's own line is named, and the file is
 // not opened.
-QString UnwritableTagText(int fileLine, const FileError& error);
+QString UnwritableTagText(const QString& file, int fileLine, const FileError& error);
 // The tag template could not be written; at start-up the program then ends.
 QString WorkFolderUnwritableText(const QString& workFolder, bool programEnds);
 // The question at start-up when the last run left unsaved lyrics, with the

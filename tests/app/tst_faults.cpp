@@ -183,16 +183,21 @@ void TestFaults::whatIsNoLyricsTextIsRefused_data()
 {
     QTest::addColumn<QString>("what");
     QTest::addColumn<bool>("handedOver"); // else opened as the open command opens
-    QTest::newRow("a named pipe") << u"pipe"_s << false;
-    QTest::newRow("a named pipe, handed over") << u"pipe"_s << true;
-    QTest::newRow("a device") << u"device"_s << false;
-    QTest::newRow("an LRC file whose tags multiply its text") << u"lrc"_s << false;
+    QTest::addColumn<QString>("reason");
+    const QString unreadable =
+        u"ファイルを読み込めません。フォルダや装置であるか、読む権限がありません。"_s;
+    QTest::newRow("a named pipe") << u"pipe"_s << false << unreadable;
+    QTest::newRow("a named pipe, handed over") << u"pipe"_s << true << unreadable;
+    QTest::newRow("a device") << u"device"_s << false << unreadable;
+    QTest::newRow("an LRC file whose tags multiply its text")
+        << u"lrc"_s << false << u"時間のタグで繰り返す行が多すぎて、歌詞の上限を超えます。"_s;
 }
 
 void TestFaults::whatIsNoLyricsTextIsRefused()
 {
     QFETCH(QString, what);
     QFETCH(bool, handedOver);
+    QFETCH(QString, reason);
     const QString before = m_home->filePath(u"before.txt"_s);
     writeBytes(before, "title\r\n[00:00]intro\r\n-------\r\n[00:05]one\r\n");
     m_main->openFile(before);
@@ -224,7 +229,7 @@ void TestFaults::whatIsNoLyricsTextIsRefused()
         m_main->openFile(path);
     QTRY_VERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(script.messages.at(0).text, u"このファイルは開けません"_s);
+    QCOMPARE(script.messages.at(0).text, u"このファイルは開けません\n"_s + path + u'\n' + reason);
     QCOMPARE(m_main->windowTitle(), caption);
     QCOMPARE(m_main->bodyText(), body);
 }

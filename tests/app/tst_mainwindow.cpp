@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -16,6 +17,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -86,6 +88,9 @@ private Q_SLOTS:
     void incompleteTimedFilesShowWhatWasRead();
     void badFilesGetAClearOutcome_data();
     void badFilesGetAClearOutcome();
+    void aFileThatDoesNotReadCleanlyIsAskedAbout_data();
+    void aFileThatDoesNotReadCleanlyIsAskedAbout();
+    void encodingChosenInTheOpenDialogReadsTheFile();
     void filesFromOtherSystemsOpenLineForLine_data();
     void filesFromOtherSystemsOpenLineForLine();
     void anOpenThatCannotWriteItsTagsChangesNothing_data();
@@ -440,13 +445,14 @@ void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.messages.size(), 1);
-    QCOMPARE(script.messages.at(0).text, u"このファイルは開けません"_s);
+    QCOMPARE(script.messages.at(0).text, u"このファイルは開けません\n"_s + words +
+                                             u"\n時間のタグ（[mm:ss.xx]）のある行がありません。"_s);
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
     QCOMPARE(w.headerText(), u"Title"_s);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nline"_s);
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers("-------\r\n[01:02]\r\n"));
     QCOMPARE(w.exactTimes(), (ExactTimes{std::nullopt, 62030}));
-    QCOMPARE(w.dialogFileName(), dir + u"/words.txt"_s);
+    QCOMPARE(w.dialogFileName(), dir + u"/six.txt"_s);
 }
 
 void TestMainWindow::cancelledDialogLeavesEverything()
@@ -480,7 +486,8 @@ void TestMainWindow::incompleteTimedFilesShowWhatWasRead()
     script.thenMessage();
     w.LoadLyricsFile(noBody);
     QCOMPARE(script.messages.size(), 1);
-    QCOMPARE(script.messages.at(0).text, u"このファイルは開けません"_s);
+    QCOMPARE(script.messages.at(0).text,
+             u"このファイルは開けません\n"_s + noBody + u"\n「-------」で始まる行がありません。"_s);
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + noBody);
     QCOMPARE(w.headerText(), u"title\r\n"_s);
     QCOMPARE(w.startText(), u"start"_s);
@@ -492,7 +499,9 @@ void TestMainWindow::incompleteTimedFilesShowWhatWasRead()
     script.thenMessage();
     w.LoadLyricsFile(noHeader);
     QCOMPARE(script.messages.size(), 2);
-    QCOMPARE(script.messages.at(1).text, u"このファイルは開けません"_s);
+    QCOMPARE(script.messages.at(1).text,
+             u"このファイルは開けません\n"_s + noHeader +
+                 u"\n[00:00]の行の前に、タイトルなどの行がありません。"_s);
     QCOMPARE(w.headerText(), QString());
     QCOMPARE(w.startText(), u"s"_s);
     QCOMPARE(w.bodyText(), u"x\r\ny"_s);
@@ -505,19 +514,21 @@ void TestMainWindow::badFilesGetAClearOutcome_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("opens");
-    QTest::addColumn<QString>("body");
-    QTest::newRow("binary content") << u"song.mp3.txt"_s << QByteArray("ID3\x03\0\0\0\x0f\x76", 9)
-                                    << false << QString();
-    QTest::newRow("invalid code page 932 bytes")
-        << u"broken.txt"_s << QByteArray("\x82\xA0\xFF\x82") << true
-        << kHyphens35 + u"\r\nあ\uFFFD\uFFFD"_s;
+    QTest::addColumn<QString>("body"); // for a refused file, why it is refused
+    QTest::newRow("binary content")
+        << u"song.mp3.txt"_s << QByteArray("ID3\x03\0\0\0\x0f\x76", 9) << false
+        << u"1行目にNULバイトがあります。テキストファイルではありません。"_s;
     QTest::newRow("zero bytes") << u"empty.txt"_s << QByteArray() << true << kHyphens35 + u"\r\n"_s;
     QTest::newRow("one line of a megabyte")
         << u"long.txt"_s << QByteArray(1 << 20, 'a') << true
         << kHyphens35 + u"\r\n"_s + QString(1 << 20, u'a');
-    QTest::newRow("a folder") << u"folder.txt"_s << QByteArray() << false << QString();
-    QTest::newRow("missing file") << u"missing.txt"_s << QByteArray() << false << QString();
-    QTest::newRow("over 16 MiB") << u"huge.txt"_s << QByteArray() << false << QString();
+    QTest::newRow("a folder")
+        << u"folder.txt"_s << QByteArray() << false
+        << u"ファイルを読み込めません。フォルダや装置であるか、読む権限がありません。"_s;
+    QTest::newRow("missing file") << u"missing.txt"_s << QByteArray() << false
+                                  << u"ファイルが見つかりません。"_s;
+    QTest::newRow("over 16 MiB") << u"huge.txt"_s << QByteArray() << false
+                                 << u"ファイルが大きすぎます（16 MiBまで）。"_s;
 }
 
 void TestMainWindow::badFilesGetAClearOutcome()
@@ -545,23 +556,117 @@ void TestMainWindow::badFilesGetAClearOutcome()
     ModalScript script;
     if (!opens)
         script.thenMessage();
-    w.LoadLyricsFile(path);
+    w.openFile(path);
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
     if (opens) {
         QVERIFY(script.messages.isEmpty());
         QCOMPARE(w.bodyText(), body);
         QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
+        QCOMPARE(w.dialogFileName(), path);
     } else {
-        // Nothing was read, so nothing of the document is lost.
+        // Nothing was read, so nothing of the document is lost, nor the name
+        // it is saved under: the file refused is never offered for replacing.
         QCOMPARE(script.messages.size(), 1);
-        QCOMPARE(script.messages.at(0).text, u"このファイルは開けません"_s);
+        QCOMPARE(script.messages.at(0).text, u"このファイルは開けません\n"_s + path + u'\n' + body);
         QCOMPARE(w.bodyText(), before);
         QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
         QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
+        QCOMPARE(w.dialogFileName(), QString());
+        script.thenCancel();
+        QCOMPARE(w.ChooseSaveTarget(), QString());
+        QCOMPARE(script.dialogNameShown, QString());
     }
     if (name == u"missing.txt"_s)
         QVERIFY(!QFile::exists(path));
+}
+
+void TestMainWindow::aFileThatDoesNotReadCleanlyIsAskedAbout_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<TextEncoding>("encoding"); // chosen in the question
+    QTest::addColumn<bool>("opened");           // else cancelled
+    QTest::addColumn<QString>("preview");       // once chosen
+    QTest::addColumn<QString>("body");
+    const auto as = [](const char* codec, const QString& text) {
+        QStringEncoder encoder(codec);
+        return QByteArray(encoder.encode(text));
+    };
+    const QString invalid = u"このファイルには、Shift-JISとして読めないバイトがあります。"_s;
+    const QString chinese = u"月亮悄悄地照亮了我的心\r\n"_s;
+    QTest::newRow("Shift-JIS with broken bytes, opened as it is")
+        << QByteArray("\x82\xA0\xFF\x82") << invalid << TextEncoding::Cp932 << true
+        << u"あ\uFFFD\uFFFD"_s << kHyphens35 + u"\r\nあ\uFFFD\uFFFD"_s;
+    QTest::newRow("Chinese that reads as katakana, read as GB18030")
+        << as("GB18030", chinese)
+        << u"このファイルをShift-JISとして読むと、日本語の文章にない半角カナの並びになります。"
+           u"中国語か韓国語の文字コードで書かれているようです。"_s
+        << TextEncoding::Gb18030 << true << chinese.chopped(2) << kHyphens35 + u"\r\n"_s + chinese;
+    QTest::newRow("cancelled") << as("GB18030", u"夜空中的歌\r\n"_s + chinese) << invalid
+                               << TextEncoding::Gb18030 << false
+                               << u"夜空中的歌\n"_s + chinese.chopped(2) << QString();
+}
+
+void TestMainWindow::aFileThatDoesNotReadCleanlyIsAskedAbout()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, problem);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(bool, opened);
+    QFETCH(QString, preview);
+    QFETCH(QString, body);
+    const QString path = writeFile(u"other.txt"_s, bytes);
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    const QString before = kHyphens35 + u"\r\nまだ保存していない歌詞"_s;
+    w.setBodyText(before);
+    ModalScript script;
+    QString problemShown;
+    QString previewShown;
+    script.then([&](QWidget* question) {
+        problemShown = named<QLabel>(question, "Problem")->text();
+        auto* encodings = named<QComboBox>(question, "Encoding");
+        encodings->setCurrentIndex(encodings->findData(int(encoding)));
+        previewShown = named<QPlainTextEdit>(question, "Preview")->toPlainText();
+        QMetaObject::invokeMethod(named<QPushButton>(question, opened ? "Open" : "Cancel"),
+                                  &QPushButton::click, Qt::QueuedConnection);
+    });
+    w.openFile(path);
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(script.messages.isEmpty());
+    QCOMPARE(problemShown,
+             path + u'\n' + problem + u"\n文字コードを選んで開くか、キャンセルしてください。"_s);
+    QCOMPARE(previewShown, preview);
+    QCOMPARE(w.bodyText(), opened ? body : before);
+    QCOMPARE(w.windowTitle(), opened ? u"Verselet - "_s + path : u"Verselet - 新規作成.txt"_s);
+    QCOMPARE(w.dialogFileName(), opened ? path : QString());
+}
+
+void TestMainWindow::encodingChosenInTheOpenDialogReadsTheFile()
+{
+    // Chinese that reads as a short word of half-width katakana, too short
+    // to be doubted.
+    const QString path = writeFile(u"short.txt"_s, "\xD6\xD0\xCE\xC4\r\n");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    script.then([&](QWidget* dialog) {
+        auto* encodings = named<QComboBox>(dialog, "Encoding");
+        QCOMPARE(encodings->currentText(), u"自動"_s);
+        encodings->setCurrentIndex(encodings->findData(int(TextEncoding::Gb18030)));
+        chooseIn(qobject_cast<QFileDialog*>(dialog), path);
+    });
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n中文\r\n"_s);
+    // The next open reads as the bytes say again.
+    script.thenChoose(path);
+    w.OpenLyricsFile();
+    QVERIFY(script.done());
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nﾖﾐﾎﾄ\r\n"_s);
+    QVERIFY(!named<QComboBox>(w.fileDialog(), "Encoding")->isVisibleTo(w.fileDialog()));
 }
 
 void TestMainWindow::filesFromOtherSystemsOpenLineForLine_data()
@@ -621,12 +726,11 @@ void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing_data()
     // fields are shown nowhere, so the file's own line is named.
     QTest::newRow("hangul in a tag field")
         << u"曲\n[00:00]\n\n-------\n[00:05]一\n한국어 노래\n"_s.toUtf8() << 0
-        << u"このファイルの6行目の1文字目「한」(U+D55C)はShift-JISで保存できない文字です。\n"
-           u"このファイルは開けません"_s;
+        << u"このファイルの6行目の1文字目「한」(U+D55C)はShift-JISで保存できない文字です。"_s;
     // The disk fills while the tag file is written: it gets back what it held.
     QTest::newRow("the disk fills")
         << QByteArray("title\r\n[00:00]\r\n\r\n-------\r\n[00:05]a\r\n") << 1024
-        << u"このファイルは開けません"_s;
+        << u"作業ファイル <tags> を保存できませんでした。"_s;
 }
 
 void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing()
@@ -652,7 +756,9 @@ void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing()
 
     QVERIFY(script.done());
     QCOMPARE(script.messages.size(), 1);
-    QCOMPARE(script.messages.at(0).text, message);
+    QCOMPARE(script.messages.at(0).text,
+             u"このファイルは開けません\n"_s + path + u'\n' +
+                 QString(message).replace(u"<tags>"_s, WorkFolder(root()).tagFile()));
     // The document as it was, and the tags of its lines.
     QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
     QCOMPARE(w.headerText(), u"前の曲"_s);

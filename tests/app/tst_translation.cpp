@@ -1,6 +1,7 @@
 // The English interface: which language a desktop gets, the translation file
 // against the texts of the code, and every window read in either language.
 
+#include "app/encodingquestion.h"
 #include "app/mainwindow.h"
 #include "audio/audiooutput.h"
 #include "cd/calibrationwindow.h"
@@ -285,10 +286,12 @@ void TestTranslation::everyWindowReadsInItsLanguage()
     DriveDialog drives(MakeSilentOutput, &main);
     CalibrationWindow calibration(MakeSilentOutput, &drives);
     AboutWindow about(&main);
+    EncodingQuestion question(u"/home/u/song.txt"_s, "First line\r\n", TextEncoding::Cp932,
+                              ReadingDoubt::OtherEncoding, &main);
 
     int japaneseTexts = 0;
     for (QWidget* window : QList<QWidget*>{&main, &selection, timing.get(), &display, &finish,
-                                           &drives, &calibration, &about}) {
+                                           &drives, &calibration, &about, &question}) {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         for (const auto& [where, text] : textsOf(window)) {
@@ -342,9 +345,14 @@ void TestTranslation::messagesReadInEnglish()
     const std::pair kUntimed{
         "verselet::FinishDialog",
         "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？"};
+    FileError notText{FileErrorKind::NotText, u"/home/u/x.txt"_s};
+    notText.line = 12;
     const QList<QPair<QString, QString>> messages{
         {FileErrorText(unmappable, work), u"Line 3, character 7: “①” (U+2460)"_s},
         {TextFileNotSavedText(work), work.textFile() + u"t could"_s},
+        {CannotOpenFileText(notText.path, notText), u"opened.\r\n/home/u/x.txt\r\nLine 12"_s},
+        {ReadingDoubtText(notText.path, ReadingDoubt::InvalidBytes, TextEncoding::Big5),
+         u"no Big5 (Traditional Chinese) text"_s},
         {RecoveryQuestionText(QDateTime(QDate(2026, 12, 8), QTime(9, 5))), u"2026/12/08 09:05"_s},
         {HelpFailureText(kHelpLaunchFailed), QString::number(kHelpLaunchFailed)},
         {CalibrationText({132, 18}), u"+132 ms (±18)"_s},

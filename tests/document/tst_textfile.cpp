@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +19,15 @@ using namespace testfiles;
 
 namespace {
 
+QByteArray encoded(const char* codec, const QString& text)
+{
+    QStringEncoder encoder(codec);
+    return encoder.encode(text);
+}
+
+// Korean lyrics as their writers' own systems save them.
+const QString kKorean = u"밤하늘의 노래\r\n[00:00]바람이 불어오는 곳\r\n-------\r\n"
+                        u"[00:12]너와 함께 걷던 그 길 위에\r\n[00:31]사랑해 오늘도 내일도\r\n"_s;
 
 } // namespace
 
@@ -39,6 +49,10 @@ private Q_SLOTS:
     void everyLineEndBecomesCrLf_data();
     void everyLineEndBecomesCrLf();
     void userFileFailures();
+    void readingIsDoubtedUnlessItIsClean_data();
+    void readingIsDoubtedUnlessItIsClean();
+    void chosenEncodingReadsTheBytes_data();
+    void chosenEncodingReadsTheBytes();
     void userFileAtTheSizeLimitIsRead();
     void userFileWithoutReadPermission();
     void workLinesSplitAtCarriageReturns_data();
@@ -240,6 +254,10 @@ void TestTextFile::userFileFailures()
     auto notText = ReadUserTextFile(binary);
     QVERIFY(!notText.ok());
     QCOMPARE(notText.error().kind, FileErrorKind::NotText);
+    QCOMPARE(notText.error().line, 1);
+    // Its line, each of CR LF, LF and CR ending one.
+    writeBytes(binary, QByteArray("a\r\nb\nc\rd\0", 10));
+    QCOMPARE(ReadUserTextFile(binary).error().line, 4);
 
     // A NUL character in UTF-16 is refused the same way.
     const QString utf16Nul = dir.filePath(u"nul16.txt"_s);
@@ -247,6 +265,10 @@ void TestTextFile::userFileFailures()
     auto notText16 = ReadUserTextFile(utf16Nul);
     QVERIFY(!notText16.ok());
     QCOMPARE(notText16.error().kind, FileErrorKind::NotText);
+    QCOMPARE(notText16.error().line, 1);
+    // The same in UTF-16 chosen for a file without a BOM.
+    writeBytes(utf16Nul, QByteArray("a\0\n\0\0\0", 6));
+    QCOMPARE(ReadUserTextFile(utf16Nul, TextEncoding::Utf16).error().line, 2);
     // UTF-16 as such holds zero bytes and is read.
     writeBytes(utf16Nul, QByteArray("\xFF\xFE" "a\0b\0", 6));
     auto utf16Text = ReadUserTextFile(utf16Nul);
@@ -263,6 +285,68 @@ void TestTextFile::userFileFailures()
     QVERIFY(!tooLarge.ok());
     QCOMPARE(tooLarge.error().kind, FileErrorKind::TooLarge);
     QCOMPARE(tooLarge.error().path, large);
+}
+
+void TestTextFile::readingIsDoubtedUnlessItIsClean_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<ReadingDoubt>("doubt");
+    const auto doubted = ReadingDoubt::OtherEncoding;
+    const auto clean = ReadingDoubt::None;
+    // Lines that are valid code page 932 all the same: half-width katakana.
+    QTest::newRow("Korean") << encoded("EUC-KR", u"[00:18]작은 별빛이 내려앉아\r\n"_s) << doubted;
+    QTest::newRow("simplified Chinese")
+        << encoded("GB18030", u"月亮悄悄地照亮了我的心\r\n"_s) << doubted;
+    QTest::newRow("traditional Chinese") << encoded("Big5", u"不要忘記今天的約定\r\n"_s) << doubted;
+    QTest::newRow("Korean lyrics") << encoded("EUC-KR", kKorean) << ReadingDoubt::InvalidBytes;
+    QTest::newRow("UTF-8 BOM, broken")
+        << QByteArray("\xEF\xBB\xBF\xE6") << ReadingDoubt::InvalidBytes;
+    // Japanese in half-width katakana: words of odd length, or kanji beside.
+    QTest::newRow("half-width katakana alone")
+        << encoded("CP932", u"ﾖｿﾞﾗﾉ ｳﾀ\r\n[00:12]ｱｲｼﾃﾙ ｷﾐｦ\r\n"_s) << clean;
+    QTest::newRow("beside kanji and signs") << encoded("CP932", u"～♪①㈱ ﾃｷｽﾄ文書 ｶﾗｵｹ"_s) << clean;
+}
+
+void TestTextFile::readingIsDoubtedUnlessItIsClean()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(ReadingDoubt, doubt);
+    const UserText read = DecodeUserText(bytes);
+    QCOMPARE(DoubtAboutReading(bytes, read), doubt);
+    // What gives the doubt away is not the decoder's error flag.
+    if (doubt == ReadingDoubt::OtherEncoding)
+        QVERIFY(!read.hadInvalidBytes);
+}
+
+void TestTextFile::chosenEncodingReadsTheBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("invalid");
+    QTest::newRow("GB18030") << encoded("GB18030", u"我们的歌\n"_s) << TextEncoding::Gb18030
+                             << u"我们的歌\r\n"_s << false;
+    // 똠 is one of the Hangul that only code page 949 has.
+    QTest::newRow("EUC-KR") << encoded("windows-949", u"똠방각하"_s) << TextEncoding::EucKr
+                            << u"똠방각하"_s << false;
+    QTest::newRow("Shift-JIS that is UTF-8 too")
+        << QByteArray("\xC3\xA9") << TextEncoding::Cp932 << u"ﾃｩ"_s << false;
+    QTest::newRow("UTF-16 without a BOM")
+        << QByteArray("\x4C\x6B\n\0", 4) << TextEncoding::Utf16 << u"歌\r\n"_s << false;
+    QTest::newRow("a lead byte cut off")
+        << QByteArray("a\xC4") << TextEncoding::Gb18030 << u"a\uFFFD"_s << true;
+}
+
+void TestTextFile::chosenEncodingReadsTheBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QString, text);
+    QFETCH(bool, invalid);
+    const UserText read = DecodeUserTextAs(bytes, encoding);
+    QCOMPARE(read.text, text);
+    QCOMPARE(read.encoding, encoding);
+    QCOMPARE(read.hadInvalidBytes, invalid);
 }
 
 void TestTextFile::userFileAtTheSizeLimitIsRead()
