@@ -211,7 +211,12 @@ void TestExactTimes::newAndOpenDropThem()
 {
     keepARun();
     QVERIFY(!m_main->exactTimes().isEmpty());
-    m_main->onNewTriggered();
+    {
+        ModalScript script;
+        script.thenAnswer(QMessageBox::Yes); // the kept tags may go
+        m_main->onNewTriggered();
+        QVERIFY(script.done());
+    }
     QCOMPARE(m_main->exactTimes(), ExactTimes());
 
     m_main->setBodyText(kBody);
@@ -256,8 +261,11 @@ void TestExactTimes::lrcFileComesBackFromARunWithoutStamps()
     const QString again = m_home->filePath(u"again.lrc"_s);
 
     ModalScript script;
+    script.thenAnswer(QMessageBox::Yes); // the typed lyrics may go
     script.thenChoose(path);
     m_main->OpenLyricsFile();
+    QVERIFY(script.done());
+    script.messages.clear();
     script.thenClick(u"Command1"_s); // every timed line is marked
     script.thenClose();              // the timing window, without a stamp
     script.thenClick(u"Command4"_s);

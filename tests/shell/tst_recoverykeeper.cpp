@@ -3,10 +3,14 @@
 #include "shell/recoveryfile.h"
 #include "shell/recoverykeeper.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "testfiles.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -18,6 +22,8 @@ class TestRecoveryKeeper final : public QObject
 
 private Q_SLOTS:
     void oneWriteAfterTheLastChange();
+    void typingThatNeverPausesIsKeptAsItGoes();
+    void aFailingWriteIsToldOnceUntilOneSucceeds();
     void theFileFollowsWhetherWorkIsUnsaved_data();
     void theFileFollowsWhetherWorkIsUnsaved();
 };
@@ -49,6 +55,57 @@ void TestRecoveryKeeper::oneWriteAfterTheLastChange()
     QCOMPARE(QFile::permissions(dir.path() + u"/recovery"_s) &
                  (QFileDevice::ReadOther | QFileDevice::ReadGroup),
              QFileDevice::Permissions());
+}
+
+void TestRecoveryKeeper::typingThatNeverPausesIsKeptAsItGoes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + u"/lyrics.recovery"_s;
+    LyricsDocument document;
+    RecoveryKeeper keeper(document, path);
+    keeper.setDelay(300ms);
+    QSignalSpy written(&keeper, &RecoveryKeeper::written);
+    // A key every 50 ms, never a pause of 300 ms: still a write, while typing.
+    QElapsedTimer typing;
+    typing.start();
+    QString typed;
+    while (written.isEmpty() && typing.elapsed() < 5000) {
+        document.setBodyText(typed += u'a');
+        QTest::qWait(50);
+    }
+    QCOMPARE(written.size(), 1);
+    const QString kept = ReadRecoveryFile(path).recovered.lyrics.bodyText;
+    QVERIFY2(!kept.isEmpty() && typed.startsWith(kept), qPrintable(kept));
+}
+
+void TestRecoveryKeeper::aFailingWriteIsToldOnceUntilOneSucceeds()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + u"/recovery"_s;
+    LyricsDocument document;
+    RecoveryKeeper keeper(document, folder + u"/lyrics.recovery"_s);
+    keeper.setDelay(10ms);
+    QSignalSpy written(&keeper, &RecoveryKeeper::written);
+    QSignalSpy failing(&keeper, &RecoveryKeeper::failing);
+    QSignalSpy resumed(&keeper, &RecoveryKeeper::resumed);
+    // Each step: the folder blocked by a file or not, one change and its
+    // write, then how often the keeper said it fails and it works again, and
+    // whether it fails now.
+    const QList<std::pair<bool, const char*>> steps{
+        {true, "1 0 1"}, {true, "1 0 1"}, {false, "1 1 0"}, {true, "2 1 1"}};
+    for (const auto& [blocked, told] : steps) {
+        QDir(folder).removeRecursively();
+        QFile::remove(folder);
+        if (blocked)
+            testfiles::writeBytes(folder, "in the way");
+        document.setBodyText(document.bodyText() + u'a');
+        QVERIFY(written.wait(5000));
+        const QByteArray seen = QByteArray::number(failing.size()) + ' ' +
+                                QByteArray::number(resumed.size()) + ' ' +
+                                QByteArray::number(int(keeper.isFailing()));
+        QCOMPARE(seen, QByteArray(told));
+    }
+    QCOMPARE(failing.at(0).at(0).value<RecoveryWriteError>().folder, folder);
 }
 
 enum class Then
