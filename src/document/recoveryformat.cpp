@@ -140,10 +140,10 @@ std::optional<LineWords> ParseWords(const QString& text, QByteArrayView line)
         return std::nullopt;
     LineWords words{text, {}, {}, {}};
     const auto takeStart = [&](QByteArrayView start) {
+        // The first at 0, each after the one before, none inside a character.
         const auto at = ParseNumber(start);
-        const qint32 least = words.starts.isEmpty() ? 0 : qint32(words.starts.constLast()) + 1;
-        if (!at || *at < least || *at >= text.size() || (words.starts.isEmpty() && *at != 0) ||
-            text.at(*at).isLowSurrogate())
+        if (!at || (words.starts.isEmpty() ? *at != 0 : *at <= words.starts.constLast()) ||
+            *at >= text.size() || text.at(*at).isLowSurrogate())
             return false;
         words.starts.append(*at);
         return true;
