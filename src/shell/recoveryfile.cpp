@@ -5,7 +5,6 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -115,8 +114,8 @@ RecoveryFound ReadRecoveryFile(const QString& path)
     if (!info.exists() && !info.isSymLink())
         return {};
     // Only a regular file of a sensible size is read; anything else standing
-    // there (a link too: the next write would replace it, not what it points
-    // to) is set aside like a damaged file.
+    // there (a link too: what it points to is no file of this program's) is
+    // set aside like a damaged file.
     QFile file(path);
     if (info.isSymLink() || !info.isFile() || info.size() > 4 * kMaxUserTextBytes ||
         !file.open(QIODevice::ReadOnly))
@@ -133,11 +132,7 @@ QString SetRecoveryFileAside(const QString& path, const QDateTime& now)
     QString target = aside;
     for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
         target = aside + u'-' + QString::number(n);
-    // Not QFile::rename, which will not move a link that points nowhere.
-    return std::rename(QFile::encodeName(path).constData(),
-                       QFile::encodeName(target).constData()) == 0
-               ? target
-               : QString();
+    return QFile::rename(path, target) ? target : QString();
 }
 
 } // namespace verselet

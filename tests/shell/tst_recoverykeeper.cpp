@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -114,7 +113,6 @@ void TestRecoveryKeeper::theFileIsTheOwnersAloneAndNoLinkIsFollowed_data()
     QTest::addColumn<QString>("linkTo"); // a link in the file's place ("" for none)
     QTest::newRow("a folder that was there, open to everyone") << QString();
     QTest::newRow("a link to a recovery file") << u"other.recovery"_s;
-    QTest::newRow("a link to nothing") << u"missing"_s;
 }
 
 void TestRecoveryKeeper::theFileIsTheOwnersAloneAndNoLinkIsFollowed()
@@ -130,12 +128,10 @@ void TestRecoveryKeeper::theFileIsTheOwnersAloneAndNoLinkIsFollowed()
     QVERIFY(QDir().mkpath(folder) &&
             QFile::setPermissions(folder, QFileDevice::Permissions(0x7755)));
     if (!linkTo.isEmpty()) {
-        // Read, a link is damaged; one to nothing is set aside too, and one to
-        // a file is replaced by the write, not written through.
+        // Read, a link is damaged; written, it is replaced, not written
+        // through.
         QVERIFY(QFile::link(dir.filePath(linkTo), path));
         QCOMPARE(ReadRecoveryFile(path).kind, RecoveryFound::Damaged);
-        if (linkTo == u"missing"_s)
-            QVERIFY(QFileInfo(SetRecoveryFileAside(path, QDateTime())).isSymLink());
     }
     QVERIFY(WriteRecoveryFile(path, lyrics, QDateTime::currentDateTimeUtc()).ok());
     struct stat file = {};
