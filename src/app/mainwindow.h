@@ -103,7 +103,7 @@ public:
     // kept since.
     bool hasUnsavedEdits() const { return typedDocument().isModified(); }
     // Whether the lyrics on hand may go for `what`: when they hold unsaved
-    // edits, the user is asked (いいえ unless said otherwise). Every command
+    // edits, the user is asked (いいえ by default). Every command
     // that would lose them asks here.
     bool mayLyricsGo(LyricsGoFor what);
     // A file the program was started with: when another copy runs, start-up
