@@ -57,6 +57,9 @@ ALL_FUZZ_TARGETS = fuzz_user_text fuzz_work_lines fuzz_timing_list fuzz_drive_co
 # refuse such a document before it is built, and no allocation may come near
 # what 64 KB of tags times text would ask for.
 LRC_FUZZ_LIMITS = -rss_limit_mb=2048 -malloc_limit_mb=256
+# Every count in a recovery file is held to what the bytes after it can hold,
+# so no input may make the reader grow past these.
+RECOVERY_FUZZ_LIMITS = -rss_limit_mb=256 -malloc_limit_mb=256
 fuzz: deps
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
@@ -64,7 +67,8 @@ fuzz: deps
 	cmake --build build-fuzz --target fuzzers
 	@status=0; for t in $(or $(FUZZ_TARGETS),$(ALL_FUZZ_TARGETS)); do \
 	  run=build-fuzz/fuzz-run/$$t; rm -rf $$run; mkdir -p $$run/corpus; cp fuzz/corpus/$$t/* $$run/corpus/; \
-	  case $$t in fuzz_lrc) limits="$(LRC_FUZZ_LIMITS)";; *) limits="";; esac; \
+	  case $$t in fuzz_lrc) limits="$(LRC_FUZZ_LIMITS)";; fuzz_recovery) limits="$(RECOVERY_FUZZ_LIMITS)";; \
+	    *) limits="";; esac; \
 	  echo "== $$t ($(or $(FUZZ_SECONDS),60) s)"; \
 	  build-fuzz/fuzz/$$t $$run/corpus -max_len=65536 -max_total_time=$(or $(FUZZ_SECONDS),60) $$limits \
 	    -print_final_stats=1 -artifact_prefix=$$run/ </dev/null >$$run/log 2>&1 || status=1; \

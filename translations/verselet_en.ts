@@ -181,6 +181,62 @@ It is kept as %2, and Verselet starts without it.</translation>
         <source>[00:00]の行の前に、タイトルなどの行がありません。</source>
         <translation>No line (a title or the like) comes before the [00:00] line.</translation>
     </message>
+    <message>
+        <source>前回の歌詞を復元するファイル %1 を削除できませんでした。<byte value="xd"/>
+次回の起動時にも、復元するかどうかを尋ねます。</source>
+        <translation>The file %1, which holds the lyrics of last time, could not be removed.<byte value="xd"/>
+The next start will ask again whether to restore them.</translation>
+    </message>
+    <message>
+        <source>前回の歌詞を復元するファイル %1 を削除できませんでした。<byte value="xd"/>
+%2 として残します。</source>
+        <translation>The file %1, which holds the lyrics of last time, could not be removed.<byte value="xd"/>
+It is kept as %2.</translation>
+    </message>
+    <message>
+        <source>ディスクの空きが足りません。</source>
+        <translation>The disk is full.</translation>
+    </message>
+    <message>
+        <source>このフォルダに書き込む権限がありません。</source>
+        <translation>You may not write to this folder.</translation>
+    </message>
+    <message>
+        <source>このフォルダは読み取り専用です。</source>
+        <translation>This folder is read-only.</translation>
+    </message>
+    <message>
+        <source>フォルダのあるべき場所にファイルがあります。</source>
+        <translation>A file stands where the folder should be.</translation>
+    </message>
+    <message>
+        <source>保存されていない歌詞を、復元用のフォルダ %1 に書き込めませんでした。</source>
+        <translation>The unsaved lyrics could not be written to the recovery folder %1.</translation>
+    </message>
+    <message>
+        <source>書き込めるようになるまで、タイトルにそう表示します。</source>
+        <translation>Until they can be, the window title says so.</translation>
+    </message>
+    <message>
+        <source> - 復元用ファイルを書き込めません</source>
+        <translation> - recovery file not written</translation>
+    </message>
+    <message>
+        <source>編集中の歌詞を閉じて、Verseletを終了しますか？</source>
+        <translation>Close the lyrics you are editing and quit Verselet?</translation>
+    </message>
+    <message>
+        <source>編集中の歌詞を閉じて、新規作成しますか？</source>
+        <translation>Close the lyrics you are editing and start new ones?</translation>
+    </message>
+    <message>
+        <source>編集中の歌詞を閉じて、ファイルを開きますか？</source>
+        <translation>Close the lyrics you are editing and open a file?</translation>
+    </message>
+    <message>
+        <source>編集中の歌詞を閉じて、このファイルを開きますか？</source>
+        <translation>Close the lyrics you are editing and open this file?</translation>
+    </message>
 </context>
 <context>
     <name>OpenProgress</name>
@@ -269,13 +325,6 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     <message>
         <source>停止</source>
         <translation>Stop</translation>
-    </message>
-</context>
-<context>
-    <name>verselet::DesktopFiles</name>
-    <message>
-        <source>編集中の歌詞を閉じて、このファイルを開きますか？</source>
-        <translation>Close the lyrics you are editing and open this file?</translation>
     </message>
 </context>
 <context>

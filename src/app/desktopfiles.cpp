@@ -1,7 +1,6 @@
 #include "app/desktopfiles.h"
 
 #include "app/handover.h"
-#include "widgets/messages.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -10,8 +9,10 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-DesktopFiles::DesktopFiles(QWidget* window, std::function<bool()> unsaved, std::function<void(const QString&)> open)
-    : QObject(window), m_window(window), m_unsaved(std::move(unsaved)), m_open(std::move(open))
+DesktopFiles::DesktopFiles(QWidget* window, std::function<bool()> mayReplace,
+                           std::function<void(const QString&)> open)
+    : QObject(window), m_window(window), m_mayReplace(std::move(mayReplace)),
+      m_open(std::move(open))
 {
 }
 
@@ -27,9 +28,7 @@ void DesktopFiles::open(const QString& path)
         const QString file = m_waiting.takeFirst();
         // A stray drop or a double click elsewhere must not throw typing
         // away: the boxes' text is nowhere else.
-        if (!m_unsaved() ||
-            AskYesNo(m_window, tr("編集中の歌詞を閉じて、このファイルを開きますか？"),
-                     DefaultAnswer::No))
+        if (m_mayReplace())
             m_open(file);
     }
     m_opening = false;

@@ -53,6 +53,8 @@ MainWindow::MainWindow(QWidget* parent)
     // The boxes show the document from start-up on (Form_Load).
     m_boxes = new EditorBoxes(*m_document, m_headerBox, m_startBox, m_bodyBox, this);
 
+    connect(this, &QWidget::windowTitleChanged, this, &MainWindow::markCaption);
+
     // The client area of a new window is 8250 x 6000 twips; the menu bar is
     // above it.
     const QSize client(TwipsToPixels(8250), TwipsToPixels(6000));
@@ -64,11 +66,7 @@ MainWindow::MainWindow(QWidget* parent)
     }
 }
 
-MainWindow::~MainWindow()
-{
-    if (m_recovery)
-        m_recovery->discard();
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::buildWidgets()
 {
@@ -98,8 +96,9 @@ void MainWindow::buildWidgets()
     m_bodyBox->setFocus();
 
     // A file dropped anywhere opens; text dropped on a box is typed in.
-    m_desktop = new DesktopFiles(this, [this] { return hasUnsavedEdits(); },
-                                 [this](const QString& path) { openFile(path); });
+    m_desktop = new DesktopFiles(
+        this, [this] { return mayLyricsGo(LyricsGoFor::FileFromOutside); },
+        [this](const QString& path) { openFile(path); });
     new FileDrops(this, {m_bodyBox->viewport(), m_headerBox->viewport(), m_startBox},
                   [this](const QString& path) { m_desktop->open(path); });
 }
@@ -194,6 +193,14 @@ bool MainWindow::Form_Load()
         setWindowTitle(name.isEmpty() ? newCaption() : u"Verselet - "_s + name);
     }
     m_recovery = std::make_unique<RecoveryKeeper>(*m_document, recoveryFile);
+    // Told once when writes begin to fail; the caption says so until one
+    // succeeds.
+    connect(m_recovery.get(), &RecoveryKeeper::failing, this,
+            [this](const RecoveryWriteError& why) {
+                markCaption();
+                ShowMessage(this, RecoveryNotWrittenText(why), QMessageBox::Warning);
+            });
+    connect(m_recovery.get(), &RecoveryKeeper::resumed, this, &MainWindow::markCaption);
     m_bodyBox->setFocus();
     // Files a second copy is started with come here.
     m_desktop->listen(HandoverSocketPath(CacheFolder()));
@@ -210,6 +217,22 @@ const LyricsDocument& MainWindow::typedDocument() const
 {
     m_boxes->takeTyping();
     return *m_document;
+}
+
+void MainWindow::markCaption()
+{
+    const QString mark = RecoveryFailingCaption();
+    const bool failing = m_recovery && m_recovery->isFailing();
+    const QString caption = windowTitle();
+    if (caption.endsWith(mark) != failing)
+        setWindowTitle(failing ? caption + mark : caption.chopped(mark.size()));
+}
+
+bool MainWindow::mayLyricsGo(LyricsGoFor what)
+{
+    // The boxes' text is nowhere else once the program has moved on.
+    return !hasUnsavedEdits() ||
+           AskYesNo(this, UnsavedLyricsQuestionText(what), DefaultAnswer::No);
 }
 
 QString MainWindow::bodyText() const { return typedDocument().bodyText(); }
@@ -255,14 +278,21 @@ void MainWindow::Form_Resize()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Closing ends the program without a question; the work folder stays for
-    // the next start-up to empty.
+    // The work folder stays for the next start-up to empty.
+    if (!mayLyricsGo(LyricsGoFor::Exit)) {
+        event->ignore();
+        return;
+    }
+    if (m_recovery)
+        m_recovery->discard();
     event->accept();
     QCoreApplication::quit();
 }
 
 void MainWindow::onNewTriggered()
 {
+    if (!mayLyricsGo(LyricsGoFor::New))
+        return;
     PrepareWorkFolder(m_state.Work);
     if (!WriteTagTemplate(m_state.Work))
         ShowMessage(this, WorkFolderUnwritableText(m_state.Work.path(), false),
@@ -289,7 +319,10 @@ QFileDialog* MainWindow::fileDialog()
 
 void MainWindow::OpenLyricsFile()
 {
-    // Cancelling leaves the document as it was.
+    // Asked before the dialog, so that a file chosen there opens at once;
+    // cancelling it leaves the document as it was.
+    if (!mayLyricsGo(LyricsGoFor::Open))
+        return;
     if (const QString chosen = m_files->chooseFileToOpen(); !chosen.isEmpty())
         openFile(chosen, m_files->chosenEncoding());
 }

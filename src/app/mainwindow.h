@@ -28,6 +28,7 @@ class DriveChoice;
 class EditorBoxes;
 class EditorFileDialog;
 class RecoveryKeeper;
+enum class LyricsGoFor;
 
 // The editor window ("Form1"): the header, start and body texts of the
 // document, and every command of the program in its menu.
@@ -37,7 +38,9 @@ class MainWindow final : public QMainWindow
 
 public:
     explicit MainWindow(QWidget* parent = nullptr);
-    // A normal end: the recovery file goes.
+    // The recovery file goes only with the user's leave, when the window is
+    // closed: a window that merely goes leaves unsaved lyrics to the next
+    // start.
     ~MainWindow() override;
 
     // Start-up, in order: the single-instance rule, TempRoot, the work folder,
@@ -102,6 +105,10 @@ public:
     // New or saved as a finished text: the boxes, or tags a real-time input
     // kept since.
     bool hasUnsavedEdits() const { return typedDocument().isModified(); }
+    // Whether the lyrics on hand may go for `what`: when they hold unsaved
+    // edits, the user is asked (いいえ by default). Every command
+    // that would lose them asks here.
+    bool mayLyricsGo(LyricsGoFor what);
     // A file the program was started with: when another copy runs, start-up
     // hands it over to that copy instead of refusing to start.
     void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
@@ -142,6 +149,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // The close box and 終了: the program ends once the lyrics may go, and
+    // their recovery file with them; refused, everything stays.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -159,6 +168,9 @@ private:
     void showNewDocument();
     // The document with what was typed into it so far.
     const LyricsDocument& typedDocument() const;
+    // Whoever sets the caption, it ends in a mark while the recovery file
+    // cannot be written, and loses it once a write succeeds.
+    void markCaption();
 
     AppState m_state;
     InstanceLock m_instanceLock;

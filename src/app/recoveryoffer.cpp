@@ -25,7 +25,12 @@ RecoveryOutcome OfferRecovery(QWidget* parent, const QString& path, LyricsDocume
     const RecoveredLyrics& recovered = found.recovered;
     if (!AskYesNo(parent, RecoveryQuestionText(recovered.updated.toLocalTime()),
                   DefaultAnswer::Yes)) {
-        QFile::remove(path);
+        // A file left in place would be offered again at every start: it is
+        // set aside when it cannot go, and the user told.
+        if (!QFile::remove(path)) {
+            const QString aside = SetRecoveryFileAside(path, QDateTime::currentDateTime());
+            ShowMessage(parent, RecoveryFileNotRemovedText(path, aside), QMessageBox::Warning);
+        }
         return RecoveryOutcome::Declined;
     }
     // The text comes back even when its tags cannot reach the tag file; the

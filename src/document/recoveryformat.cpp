@@ -80,6 +80,9 @@ public:
     }
 
     bool atEnd() const { return m_at == m_bytes.size(); }
+    // What is left to read: no count of entries may ask for more of them
+    // than these bytes can hold.
+    qsizetype left() const { return m_bytes.size() - m_at; }
     // The line just read is read again.
     void back(QByteArrayView line) { m_at -= line.size() + 1; }
 
@@ -113,40 +116,52 @@ QByteArray FormatWords(const LineWords& words)
     return starts.join(',') + ';' + times.join(',') + ';' + FormatTime(words.end);
 }
 
-// The split must be one the text can have; the times at most one per
-// segment.
+// Calls `take` for each part of `list` between commas (none for an empty
+// list) until one is refused; false then. Nothing is copied.
+template <typename Take> bool ForEachPart(QByteArrayView list, Take take)
+{
+    for (qsizetype at = 0; !list.isEmpty() && at <= list.size();) {
+        const qsizetype comma = list.indexOf(',', at);
+        const qsizetype end = comma < 0 ? list.size() : comma;
+        if (!take(list.sliced(at, end - at)))
+            return false;
+        at = end + 1;
+    }
+    return true;
+}
+
+// The split must be one the text can have, so there are never more
+// segments than characters; the times at most one per segment.
 std::optional<LineWords> ParseWords(const QString& text, QByteArrayView line)
 {
-    const QByteArrayList parts = line.toByteArray().split(';');
-    if (parts.size() != 3)
+    const qsizetype first = line.indexOf(';');
+    const qsizetype second = line.indexOf(';', first + 1);
+    if (first < 0 || second < 0 || line.indexOf(';', second + 1) >= 0)
         return std::nullopt;
     LineWords words{text, {}, {}, {}};
-    if (!parts.at(0).isEmpty()) {
-        for (const QByteArray& start : parts.at(0).split(',')) {
-            const auto at = ParseNumber(start);
-            if (!at)
-                return std::nullopt;
-            words.starts.append(*at);
-        }
-    }
-    if (!parts.at(1).isEmpty()) {
-        for (const QByteArray& time : parts.at(1).split(',')) {
-            const auto parsed = ParseTime(time);
-            if (!parsed)
-                return std::nullopt;
-            words.times.append(*parsed);
-        }
-    }
-    const auto end = ParseTime(parts.at(2));
-    if (!end || words.times.size() > words.starts.size() || words.starts.isEmpty() ||
-        words.starts.constFirst() != 0)
+    const auto takeStart = [&](QByteArrayView start) {
+        // The first at 0, each after the one before, none inside a character.
+        const auto at = ParseNumber(start);
+        if (!at || (words.starts.isEmpty() ? *at != 0 : *at <= words.starts.constLast()) ||
+            *at >= text.size() || text.at(*at).isLowSurrogate())
+            return false;
+        words.starts.append(*at);
+        return true;
+    };
+    const auto takeTime = [&](QByteArrayView time) {
+        const auto parsed = ParseTime(time);
+        if (!parsed || words.times.size() == words.starts.size())
+            return false;
+        words.times.append(*parsed);
+        return true;
+    };
+    if (!ForEachPart(line.first(first), takeStart) ||
+        !ForEachPart(line.sliced(first + 1, second - first - 1), takeTime) ||
+        words.starts.isEmpty())
         return std::nullopt;
-    for (qsizetype i = 0; i < words.starts.size(); ++i) {
-        const qsizetype at = words.starts.at(i);
-        if (at >= text.size() || (i > 0 && at <= words.starts.at(i - 1)) ||
-            text.at(at).isLowSurrogate())
-            return std::nullopt;
-    }
+    const auto end = ParseTime(line.sliced(second + 1));
+    if (!end)
+        return std::nullopt;
     words.end = *end;
     return words;
 }
@@ -226,11 +241,18 @@ Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes)
         *text = *decoded;
     }
 
+    // Tag lines are joined by LF, so a block holds at most one line more
+    // than it has bytes. A document keeps at most one exact time and one
+    // line's words per tag line, each on a line of at least two bytes.
     qint32 tagCount = 0;
     const auto tagBlock = read.block("tags", &tagCount);
-    const auto tags = tagBlock ? Utf8Text(*tagBlock) : std::nullopt;
+    const auto tags =
+        tagBlock && tagCount <= tagBlock->size() + 1 ? Utf8Text(*tagBlock) : std::nullopt;
     if (!tags)
         return damaged;
+    const auto entriesFit = [&](qint32 count) {
+        return count <= tagCount && count <= read.left() / 2;
+    };
     if (tagCount > 0)
         lyrics.tagLines = tags->split(u'\n');
     if (lyrics.tagLines.size() != tagCount || (tagCount == 0 && !tags->isEmpty()))
@@ -240,7 +262,7 @@ Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes)
     if (!exactHead || !exactHead->startsWith("exact "))
         return damaged;
     const auto exactCount = ParseNumber(exactHead->sliced(6));
-    if (!exactCount)
+    if (!exactCount || !entriesFit(*exactCount))
         return damaged;
     for (qint32 i = 0; i < *exactCount; ++i) {
         const auto time = read.line();
@@ -255,7 +277,7 @@ Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes)
     if (*version >= 2) {
         const auto wordCount =
             end && end->startsWith("words ") ? ParseNumber(end->sliced(6)) : std::nullopt;
-        if (!wordCount)
+        if (!wordCount || !entriesFit(*wordCount))
             return damaged;
         for (qint32 i = 0; i < *wordCount; ++i) {
             const auto next = read.line();

@@ -11,8 +11,10 @@
 //   start <bytes>         the start text
 //   body <bytes>          and the body (its CR LF kept as they are)
 //   tags <count> <bytes>  the tag lines joined by LF, LF
-//   exact <count>         one line each: milliseconds, or "-" for none
-//   words <count>         one entry each: "-" for none, or "line <bytes>"
+//   exact <count>         one line each: milliseconds, or "-" for none (at
+//                         most one per tag line)
+//   words <count>         one entry each (at most one per tag line): "-" for
+//                         none, or "line <bytes>"
 //                         with the line's text, then its segment starts,
 //                         times and end: "0,3,5;1200,-,1900;2400"
 //   end

@@ -7,15 +7,19 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace verselet {
 
 RecoveryKeeper::RecoveryKeeper(LyricsDocument& document, QString path, QObject* parent)
     : QObject(parent), m_document(document), m_path(std::move(path))
 {
     m_disk.setMaxThreadCount(1);
-    m_timer.setSingleShot(true);
-    m_timer.setInterval(kDelay);
-    connect(&m_timer, &QTimer::timeout, this, &RecoveryKeeper::write);
+    for (QTimer* timer : {&m_quiet, &m_deadline}) {
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, &RecoveryKeeper::write);
+    }
+    setDelay(kDelay);
     // A file left by a run that did not end (restored, or about to be
     // offered) is the keeper's to replace or remove from now on.
     const QFileInfo existing(m_path);
@@ -31,31 +35,52 @@ RecoveryKeeper::~RecoveryKeeper()
     m_disk.waitForDone();
 }
 
+void RecoveryKeeper::setDelay(std::chrono::milliseconds delay)
+{
+    m_quiet.setInterval(delay);
+    m_deadline.setInterval(delay);
+}
+
 void RecoveryKeeper::documentChanged()
 {
     if (m_discarded)
         return;
     if (m_document.isModified()) {
-        m_timer.start();
+        m_quiet.start();
+        if (!m_deadline.isActive())
+            m_deadline.start();
         return;
     }
-    m_timer.stop();
+    m_quiet.stop();
+    m_deadline.stop();
     remove();
 }
 
 void RecoveryKeeper::write()
 {
+    m_quiet.stop();
+    m_deadline.stop();
     if (m_discarded || !m_document.isModified())
         return;
     m_fileMayExist = true;
     m_disk.start([this, lyrics = m_document.snapshot(), updated = QDateTime::currentDateTimeUtc()] {
         QElapsedTimer took;
         took.start();
-        const bool ok = WriteRecoveryFile(m_path, lyrics, updated).ok();
+        auto result = WriteRecoveryFile(m_path, lyrics, updated);
         m_lastWriteNs.store(took.nsecsElapsed());
         QMetaObject::invokeMethod(
-            this, [this, ok] { Q_EMIT written(ok); }, Qt::QueuedConnection);
+            this, [this, result = std::move(result)] { writeDone(result); }, Qt::QueuedConnection);
     });
+}
+
+void RecoveryKeeper::writeDone(const Result<void, RecoveryWriteError>& result)
+{
+    const bool wasFailing = std::exchange(m_failing, !result.ok());
+    Q_EMIT written(result.ok());
+    if (!result.ok() && !wasFailing)
+        Q_EMIT failing(result.error());
+    else if (result.ok() && wasFailing)
+        Q_EMIT resumed();
 }
 
 void RecoveryKeeper::remove()
@@ -68,7 +93,8 @@ void RecoveryKeeper::remove()
 
 void RecoveryKeeper::discard()
 {
-    m_timer.stop();
+    m_quiet.stop();
+    m_deadline.stop();
     remove();
     m_discarded = true;
     m_disk.waitForDone();

@@ -1,6 +1,7 @@
 #include "widgets/messages.h"
 
 #include "document/textfile.h"
+#include "shell/recoveryfile.h"
 #include "workfiles/workfiles.h"
 
 #include <QAbstractButton>
@@ -220,6 +221,63 @@ QString RecoveryFileSetAsideText(const QString& path, const QString& aside)
     return Messages::tr("前回の歌詞を復元するファイル %1 を読み込めませんでした。\r\n"
                         "%2 として残し、このまま起動します。")
         .arg(path, aside);
+}
+
+QString RecoveryFileNotRemovedText(const QString& path, const QString& aside)
+{
+    if (aside.isEmpty())
+        return Messages::tr("前回の歌詞を復元するファイル %1 を削除できませんでした。\r\n"
+                            "次回の起動時にも、復元するかどうかを尋ねます。")
+            .arg(path);
+    return Messages::tr("前回の歌詞を復元するファイル %1 を削除できませんでした。\r\n"
+                        "%2 として残します。")
+        .arg(path, aside);
+}
+
+QString RecoveryNotWrittenText(const RecoveryWriteError& error)
+{
+    QString why;
+    switch (error.problem) {
+    case RecoveryWriteProblem::NoSpace:
+        why = Messages::tr("ディスクの空きが足りません。");
+        break;
+    case RecoveryWriteProblem::NotAllowed:
+        why = Messages::tr("このフォルダに書き込む権限がありません。");
+        break;
+    case RecoveryWriteProblem::ReadOnly:
+        why = Messages::tr("このフォルダは読み取り専用です。");
+        break;
+    case RecoveryWriteProblem::NotAFolder:
+        why = Messages::tr("フォルダのあるべき場所にファイルがあります。");
+        break;
+    case RecoveryWriteProblem::Other:
+        why = error.systemText;
+        break;
+    }
+    return Messages::tr("保存されていない歌詞を、復元用のフォルダ %1 に書き込めませんでした。")
+               .arg(error.folder) +
+           kCrLfText + why + kCrLfText +
+           Messages::tr("書き込めるようになるまで、タイトルにそう表示します。");
+}
+
+QString RecoveryFailingCaption()
+{
+    return Messages::tr(" - 復元用ファイルを書き込めません");
+}
+
+QString UnsavedLyricsQuestionText(LyricsGoFor what)
+{
+    switch (what) {
+    case LyricsGoFor::Exit:
+        return Messages::tr("編集中の歌詞を閉じて、Verseletを終了しますか？");
+    case LyricsGoFor::New:
+        return Messages::tr("編集中の歌詞を閉じて、新規作成しますか？");
+    case LyricsGoFor::Open:
+        return Messages::tr("編集中の歌詞を閉じて、ファイルを開きますか？");
+    case LyricsGoFor::FileFromOutside:
+        break;
+    }
+    return Messages::tr("編集中の歌詞を閉じて、このファイルを開きますか？");
 }
 
 } // namespace verselet

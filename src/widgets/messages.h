@@ -11,6 +11,7 @@
 namespace verselet {
 
 struct FileError;
+struct RecoveryWriteError;
 class WorkFolder;
 enum class ReadingDoubt;
 enum class TextEncoding;
@@ -62,6 +63,19 @@ QString RecoveryQuestionText(const QDateTime& updated);
 // A recovery file that could not be read, and where it was put ("" when it
 // could not be moved).
 QString RecoveryFileSetAsideText(const QString& path, const QString& aside);
+
+// A recovery file that the user said no to, and could not be removed; where
+// it was put instead ("" when it could not be moved either).
+QString RecoveryFileNotRemovedText(const QString& path, const QString& aside);
+// The recovery file could not be written, and why. While that lasts, the
+// main window's caption ends in RecoveryFailingCaption().
+QString RecoveryNotWrittenText(const RecoveryWriteError& error);
+QString RecoveryFailingCaption();
+
+// What would take the place of lyrics that hold unsaved work.
+enum class LyricsGoFor { Exit, New, Open, FileFromOutside };
+// The question before they go.
+QString UnsavedLyricsQuestionText(LyricsGoFor what);
 
 void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
 // A question with "はい" and "いいえ"; true for はい. Escape answers いいえ;

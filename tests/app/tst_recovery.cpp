@@ -4,10 +4,12 @@
 
 #include "app/mainwindow.h"
 #include "app/program.h"
+#include "app/recoveryoffer.h"
 #include "document/recoveryformat.h"
 #include "shell/recoveryfile.h"
 #include "workfiles/workfiles.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLockFile>
 #include <QPlainTextEdit>
@@ -17,6 +19,8 @@
 
 #include <cstdio>
 #include <ctime>
+
+#include <unistd.h>
 
 #include "modalscript.h"
 #include "testfiles.h"
@@ -52,6 +56,13 @@ void writeFile(const QString& path, const QByteArray& bytes)
     writeBytes(path, bytes);
 }
 
+// The body the recovery file holds, "" for none.
+QString keptBody()
+{
+    const RecoveryFound found = ReadRecoveryFile(RecoveryFilePath());
+    return found.kind == RecoveryFound::Readable ? found.recovered.lyrics.bodyText : QString();
+}
+
 } // namespace
 
 class TestRecovery final : public QObject
@@ -65,6 +76,10 @@ private Q_SLOTS:
     void startUpOffersWhatTheLastRunLeft_data();
     void startUpOffersWhatTheLastRunLeft();
     void aKilledCopyLosesNothing();
+    void unsavedLyricsGoOnlyWhenTheUserSaysSo_data();
+    void unsavedLyricsGoOnlyWhenTheUserSaysSo();
+    void aFileThatCannotBeWrittenIsShownUntilOneIs();
+    void aDeclinedFileThatCannotGoIsToldOf();
 
 private:
     std::unique_ptr<WorkArea> m_home;
@@ -161,8 +176,9 @@ void TestRecovery::startUpOffersWhatTheLastRunLeft()
         if (left == Left::SetAside)
             QCOMPARE(readBytes(folder + u'/' + aside.at(0)), file);
     }
-    // The window's normal end removes what this copy kept, never another's.
-    QCOMPARE(QFile::exists(path), otherCopyRuns);
+    // A window that goes unclosed leaves restored lyrics, unsaved work, to
+    // the next start; a copy never touches another's.
+    QCOMPARE(QFile::exists(path), otherCopyRuns || restored);
 }
 
 void TestRecovery::aKilledCopyLosesNothing()
@@ -199,14 +215,123 @@ void TestRecovery::aKilledCopyLosesNothing()
     QVERIFY(!QFile::exists(RecoveryFilePath()));
 }
 
+void TestRecovery::unsavedLyricsGoOnlyWhenTheUserSaysSo_data()
+{
+    QTest::addColumn<QString>("command"); // a menu item, "" for the window's close box
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("bodyAfter"); // "" when the program ends
+    const QString end = u"編集中の歌詞を閉じて、Verseletを終了しますか？"_s;
+    QTest::newRow("the close box") << QString() << end << QString();
+    QTest::newRow("終了") << u"終了"_s << end << QString();
+    QTest::newRow("新規作成") << u"新規作成"_s << u"編集中の歌詞を閉じて、新規作成しますか？"_s
+                              << QString(35, u'-');
+    QTest::newRow("開く") << u"開く"_s << u"編集中の歌詞を閉じて、ファイルを開きますか？"_s
+                          << QString(35, u'-') + u"\r\nほかの歌\r\n"_s;
+}
+
+void TestRecovery::unsavedLyricsGoOnlyWhenTheUserSaysSo()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, question);
+    QFETCH(QString, bodyAfter);
+    const QString other = m_home->filePath(u"other.txt"_s);
+    writeBytes(other, "\x82\xD9\x82\xA9\x82\xCC\x89\xCC\r\n"); // ほかの歌
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.show();
+    typeInto(named<QPlainTextEdit>(w, "Text1"), u"夏の歌"_s);
+    const QString typed = w.bodyText();
+    QTRY_COMPARE_WITH_TIMEOUT(keptBody(), typed, 10000);
+
+    const auto run = [&w, command] {
+        command.isEmpty() ? void(w.close()) : w.findChild<QAction*>(command)->trigger();
+    };
+    ModalScript script;
+    script.thenAnswer(QMessageBox::No);
+    script.thenAnswer(QMessageBox::Yes);
+    if (command == u"開く"_s)
+        script.thenChoose(other);
+    // いいえ: the program runs on as it was. はい: the command goes its way,
+    // and a program that did not end is closed, asking nothing more.
+    bool unchanged = false;
+    QTimer::singleShot(0, &w, [&] {
+        run();
+        unchanged = w.isVisible() && w.bodyText() == typed && keptBody() == typed;
+        QTimer::singleShot(0, &w, [&] {
+            run();
+            if (w.isVisible())
+                w.close();
+        });
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(unchanged);
+    QVERIFY(script.done());
+    QCOMPARE(script.messages.size(), 2);
+    QCOMPARE(script.messages.at(1).text, question);
+    QCOMPARE(script.messages.at(0).defaultButton, u"いいえ"_s);
+    if (!bodyAfter.isEmpty())
+        QCOMPARE(w.bodyText(), bodyAfter);
+    QVERIFY(!QFile::exists(RecoveryFilePath()));
+}
+
+void TestRecovery::aFileThatCannotBeWrittenIsShownUntilOneIs()
+{
+    // A file where the data folder should be.
+    const QString blocker = m_home->path() + u"/data/verselet"_s;
+    writeFile(blocker, "in the way");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    w.show();
+    ModalScript script;
+    script.thenMessage();
+    typeInto(named<QPlainTextEdit>(w, "Text1"), u"夏の歌"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(script.done(), 10000);
+    QCOMPARE(
+        script.messages.at(0).text,
+        u"保存されていない歌詞を、復元用のフォルダ "_s + blocker +
+            u"/recovery に書き込めませんでした。\nフォルダのあるべき場所にファイルがあります。\n"
+            u"書き込めるようになるまで、タイトルにそう表示します。"_s);
+    QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt - 復元用ファイルを書き込めません"_s);
+
+    QVERIFY(QFile::remove(blocker));
+    typeInto(named<QPlainTextEdit>(w, "Text1"), u"秋の歌"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(w.windowTitle(), u"Verselet - 新規作成.txt"_s, 10000);
+    QCOMPARE(keptBody(), w.bodyText());
+    QCOMPARE(script.unexpected, 0);
+}
+
+void TestRecovery::aDeclinedFileThatCannotGoIsToldOf()
+{
+    // Readable, but in a folder this user may not change: root may, so the
+    // offer is made as nobody.
+    if (geteuid() != 0)
+        QSKIP("taking another user's part needs root");
+    const QString path = RecoveryFilePath();
+    writeFile(path, FormatRecovery(kLeft, kUpdated));
+    QVERIFY(QFile::setPermissions(m_home->path(), QFileDevice::Permissions(0x7755)));
+    LyricsDocument document;
+    ModalScript script;
+    script.thenAnswer(QMessageBox::No);
+    script.thenMessage();
+    QCOMPARE(seteuid(65534), 0);
+    const RecoveryOutcome outcome = OfferRecovery(nullptr, path, document, m_home->work);
+    QCOMPARE(seteuid(0), 0);
+    QCOMPARE(outcome, RecoveryOutcome::Declined);
+    QVERIFY(script.done());
+    QCOMPARE(script.messages.at(1).text,
+             u"前回の歌詞を復元するファイル "_s + path +
+                 u" を削除できませんでした。\n次回の起動時にも、復元するかどうかを尋ねます。"_s);
+    QCOMPARE(readBytes(path), FormatRecovery(kLeft, kUpdated));
+}
+
 // The two copies of aKilledCopyLosesNothing, started as this program with
 // the test's environment:
 //   --type KEPT     types into a new document and keeps tags, and once the
 //                   recovery file holds all of it writes its own state to KEPT
 //                   and says "kept"; then waits to be killed.
 //   --restore BACK  starts, answers the question with はい, writes the state
-//                   it restored to BACK and ends normally (0 when it is
-//                   unsaved work).
+//                   it restored to BACK and ends normally, letting the
+//                   restored lyrics go (0 when they were unsaved work).
 int main(int argc, char* argv[])
 {
     if (argc == 3 && (qstrcmp(argv[1], "--type") == 0 || qstrcmp(argv[1], "--restore") == 0)) {
@@ -221,7 +346,10 @@ int main(int argc, char* argv[])
                 return 2;
             writeBytes(out, FormatRecovery(window->document().snapshot(),
                                            QDateTime::currentDateTimeUtc()));
-            return window->hasUnsavedEdits() ? 0 : 3;
+            const bool unsaved = window->hasUnsavedEdits();
+            script.thenAnswer(QMessageBox::Yes);
+            window->close();
+            return unsaved && script.messages.size() == 2 ? 0 : 3;
         }
         int code = 1;
         const auto window = StartVerselet(&code);

@@ -102,6 +102,15 @@ void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
         << QByteArray(good).replace("0,1;", "0,7;") << RecoveryProblem::Damaged;
     QTest::newRow("more times than segments")
         << QByteArray(good).replace("1000,1500;", "1000,1500,2000;") << RecoveryProblem::Damaged;
+    // A document keeps at most one exact time and one line's words per tag
+    // line.
+    QTest::newRow("more exact times than tag lines")
+        << QByteArray(good).replace("exact 1\n1000\n", "exact 3\n1000\n-\n-\n")
+        << RecoveryProblem::Damaged;
+    QTest::newRow("more words than tag lines") << QByteArray(good)
+                                                      .replace("words 1\n", "words 3\n")
+                                                      .replace(";-\nend\n", ";-\n-\n-\nend\n")
+                                               << RecoveryProblem::Damaged;
     QTest::newRow("a version 1 file with words")
         << QByteArray(good).replace("recovery 2\n", "recovery 1\n") << RecoveryProblem::Damaged;
     // A write cut short anywhere (a full disk without the rename) is refused.
