@@ -111,9 +111,9 @@ void TestLrcImport::fileGivesATimedDocument_data()
     QTest::newRow("an empty line at zero stays a line")
         << "[00:00.00]\n[00:01.00]a\n"_ba << QString() << QString()
         << QList<Line>{{u"[00:00]"_s, QString(), 0}, {u"[00:01]"_s, u"a"_s, 1000}};
-    QTest::newRow("text from other systems: wave dash, line separator")
+    QTest::newRow("text from other systems: the wave dash kept, a line separator a blank")
         << "[00:01.00]\xE3\x80\x9C\xE2\x80\xA8x\n"_ba << QString() << QString()
-        << QList<Line>{{u"[00:01]"_s, u"～ x"_s, 1000}};
+        << QList<Line>{{u"[00:01]"_s, u"\u301C x"_s, 1000}};
 }
 
 void TestLrcImport::fileGivesATimedDocument()
