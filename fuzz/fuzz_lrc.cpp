@@ -16,7 +16,9 @@
 //     and written again gives the same
 //     file (left out: texts holding "<", which may hold word marks that the
 //     first reading put together from pieces; and, for speed, documents of
-//     more than 256 Ki characters).
+//     more than 256 Ki characters);
+//   - a UTF-8 file written back as plain LRC holds no character the file did
+//     not: none is folded or replaced on the way (same size limit).
 
 #include "fuzzcheck.h"
 
@@ -30,6 +32,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 using namespace verselet;
 using verselet::fuzz::Show;
@@ -101,13 +104,26 @@ void checkRoundTrip(const LrcDocument& lrc)
     }
 }
 
+void checkCharactersKept(const QByteArray& bytes, const LrcDocument& lrc)
+{
+    std::vector<bool> held(0x10000);
+    for (const QChar c : QString::fromUtf8(bytes))
+        held[c.unicode()] = true;
+    const QString written = ComposeLrc(lrc);
+    for (const QChar c : written)
+        FUZZ_CHECK(c.unicode() < 0x80 || held[c.unicode()],
+                   "U+" + QByteArray::number(c.unicode(), 16) + " written, not read\n" +
+                       Show(written));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     // As the open command reads an .lrc file.
-    const QString content = ResolveLineSeparators(DecodeUserText(bytes).text, true);
+    const UserText user = DecodeUserText(bytes);
+    const QString content = ResolveLineSeparators(user.text, true);
     const std::optional<LrcDocument> lrc = ParseLrc(content);
     const std::optional<LoadedLyrics> loaded = LoadLrcLyrics(content);
     FUZZ_CHECK(lrc.has_value() == loaded.has_value(), Show(content.left(200)));
@@ -117,7 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkLoaded(*lrc, *loaded);
     // Writing and reading a document of millions of characters again finds
     // nothing a smaller one would not, and would take most of the time.
-    if (textSize(*lrc) <= kRoundTripCharacters)
+    if (textSize(*lrc) <= kRoundTripCharacters) {
         checkRoundTrip(*lrc);
+        if (user.encoding == TextEncoding::Utf8)
+            checkCharactersKept(bytes, *lrc);
+    }
     return 0;
 }

@@ -2,8 +2,9 @@
 // a document (header, start text, body, tag lines).
 //
 // Properties:
-//   - the decoded text holds only CR LF line ends, no lone CR or LF, and no
-//     character that folds to a code page 932 one (it is folded already);
+//   - the decoded text holds only CR LF line ends, no lone CR or LF; UTF-8
+//     and UTF-16 text keeps every other character as its bytes have it
+//     (folding is for writing code page 932, never for reading);
 //   - the loaded texts hold no line separator (U+2028, U+2029, U+0085): a
 //     text box would break the line there and shift every later tag;
 //   - a text holding U+0000 is refused by ReadUserTextFile as not a text, and
@@ -38,6 +39,7 @@
 #include "workfiles/workfiles.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <cstddef>
@@ -102,7 +104,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const UserText user = DecodeUserText(bytes);
     FUZZ_CHECK(onlyCrLfLineEnds(user.text), Show(user.text));
-    FUZZ_CHECK(FoldForCp932(user.text) == user.text, Show(user.text));
+    if (user.encoding == TextEncoding::Utf8 || user.encoding == TextEncoding::Utf16) {
+        QStringDecoder decoder(user.encoding == TextEncoding::Utf8 ? QStringConverter::Utf8
+                                                                   : QStringConverter::Utf16,
+                               QStringConverter::Flag::Stateless);
+        const QString decoded = decoder.decode(bytes);
+        FUZZ_CHECK(user.text == NormalizeLineEnds(decoded),
+                   Show(user.text) + "\nbytes read as\n" + Show(decoded));
+    }
     // A text holding a NUL is no text the program opens: ReadUserTextFile
     // refuses it (NUL bytes, or NUL characters in UTF-16).
     if (user.text.contains(QChar(0))) {

@@ -423,6 +423,10 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <source>LRCファイル (*.lrc)</source>
         <translation>LRC file (*.lrc)</translation>
     </message>
+    <message>
+        <source>開いたLRCファイルの [offset:] はタイムに含まれているため、書き出しません。</source>
+        <translation>The times already hold the [offset:] of the LRC file opened, so it is not written again.</translation>
+    </message>
 </context>
 <context>
     <name>verselet::LineSelectionDialog</name>

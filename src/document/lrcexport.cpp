@@ -23,7 +23,7 @@ bool isLyric(const QString& text) { return !text.isEmpty() && !isSeparator(text)
 
 LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
                        const QList<TaggedLine>& pairs, const ExactTimes& exactTimes,
-                       const WordTimes& wordTimes)
+                       const WordTimes& wordTimes, const LrcOrigin& origin)
 {
     LrcDocument lrc;
     QStringList header = headerText.split(kCrLf.toString());
@@ -32,6 +32,7 @@ LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
     lrc.artist = header.at(1);
     lrc.album = header.at(2);
     lrc.startText = startText;
+    lrc.origin = origin;
     for (qsizetype i = 0; i < pairs.size(); ++i) {
         const TaggedLine& pair = pairs.at(i);
         const ExactTime exact = i < exactTimes.size() ? exactTimes.at(i) : std::nullopt;

@@ -20,10 +20,11 @@ namespace verselet {
 // runs with the pairs) or at the whole seconds of its tag. The separator,
 // unmarked lines and lines still at "[--:--]" have no time and are left out.
 // A line keeps its word times (`wordTimes`, running with the pairs) when they
-// were made for its text.
+// were made for its text. What the LRC file the document was opened from held
+// beyond its lines (`origin`) is written again.
 LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
                        const QList<TaggedLine>& pairs, const ExactTimes& exactTimes,
-                       const WordTimes& wordTimes = {});
+                       const WordTimes& wordTimes = {}, const LrcOrigin& origin = {});
 
 // A line's stamped segments as LRC words: a segment not stamped yet is sung
 // as part of the one before it, and the line's end goes with the last.

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -34,6 +35,33 @@ struct LrcLine
     friend bool operator==(const LrcLine&, const LrcLine&) = default;
 };
 
+// How far a time is written: "[mm:ss.xx]" or "[mm:ss.xxx]".
+enum class LrcPrecision
+{
+    Hundredths,
+    Milliseconds
+};
+
+// What an LRC file held and how it wrote it, beyond its lines and its title,
+// artist and album: kept beside a document opened from it, so that an LRC
+// file written over it gives it back.
+struct LrcOrigin
+{
+    // Its other metadata lines ([au:], [by:], [length:], [ve:], …) as they
+    // stood, in its order: not [re:], which names the program that writes
+    // the file, nor an [offset:] that the times already hold.
+    QStringList metadata;
+    // Three decimals in its times: they are written to the millisecond.
+    LrcPrecision precision = LrcPrecision::Hundredths;
+    // Blanks between its line tags and word marks and around the marks
+    // ("[00:01.00] <00:01.00> la <00:01.50> la"): written so again where a
+    // line can be.
+    bool spacedWordMarks = false;
+    // An [offset:] it had is in the times: it is not written again.
+    bool offsetApplied = false;
+    friend bool operator==(const LrcOrigin&, const LrcOrigin&) = default;
+};
+
 struct LrcDocument
 {
     // [ti:], [ar:], [al:]; an empty one is not written.
@@ -43,21 +71,26 @@ struct LrcDocument
     // The line at [00:00.00].
     QString startText;
     QList<LrcLine> lines;
+    LrcOrigin origin;
     friend bool operator==(const LrcDocument&, const LrcDocument&) = default;
 };
 
 // "[mm:ss.xx]": hundredths truncated, as whole seconds are in a [mm:ss] tag,
-// so both show the same second. Minutes take two digits below 100 and as many
-// as they need from there on. A negative time is 0.
-QString FormatLrcTime(qint32 milliseconds);
+// so both show the same second ("[mm:ss.xxx]" to the millisecond). Minutes
+// take two digits below 100 and as many as they need from there on. A
+// negative time is 0.
+QString FormatLrcTime(qint32 milliseconds, LrcPrecision precision = LrcPrecision::Hundredths);
 
 // Plain LRC leaves word times out; enhanced LRC writes a line that has them
 // as "[mm:ss.xx]<mm:ss.xx>word <mm:ss.xx>word", with "<mm:ss.xx>" after the
-// last word when the line has an end, and every other line as plain LRC does.
+// last word when the line has an end, and any other line with a text, the
+// start line too, with one mark at its own time ("[mm:ss.xx]<mm:ss.xx>text").
 enum class LrcFlavour { Plain, Enhanced };
 
-// The metadata, "[re:Verselet]", the start line (none for an empty start
-// text) and the lines in the order given, each ended by LF.
+// The title, artist and album, the origin's other metadata lines,
+// "[re:Verselet]", the start line (none for an empty start text) and the
+// lines in the order given, each ended by LF; times as precise as the
+// origin's and word marks set apart as its were.
 QString ComposeLrc(const LrcDocument& document, LrcFlavour flavour = LrcFlavour::Plain);
 QByteArray EncodeLrc(const LrcDocument& document, LrcFlavour flavour = LrcFlavour::Plain);
 
@@ -77,13 +110,17 @@ inline constexpr qint64 kMaxLrcOffsetMs = 24 * 60 * 60 * 1000;
 // Word marks <mm:ss.xx> are taken out of the text and kept as the line's
 // words, each beginning where its mark stood; a mark after the last character
 // is the line's end, and text before the first mark is a word at the line's
-// own time. [offset:+n] makes every time n ms earlier (not below 0). [ti:], [ar:] and [al:] give the title,
-// artist and album; other metadata and lines without a time tag are left out.
-// The lines are sorted by time, lines of the same time keeping their order,
-// and a first line at 0 with a text becomes the start text, unless it is
-// timed word by word. None when no line
-// has a time tag, or when the lines would be more than kMaxLrcLines or their
-// texts more than kMaxLrcCharacters characters.
+// own time. Blanks that set the marks apart ("[t] <t> word <t> word") are no
+// text. One mark at the line's own time and no end is a line timed as a
+// whole. A line with many tags was marked for its first: every repeat's words
+// move with its own tag. [offset:+n] makes every time n ms earlier (not
+// below 0). [ti:], [ar:] and [al:] give the title, artist and album; the other
+// metadata lines, but [re:] and an [offset:] applied, are kept in the origin
+// as they stand; lines without a time tag are left out. The lines are sorted
+// by time, lines of the same time keeping their order, and a first line at 0
+// with a text becomes the start text, unless it is timed word by word. None
+// when no line has a time tag, or when the lines would be more than
+// kMaxLrcLines or their texts more than kMaxLrcCharacters characters.
 std::optional<LrcDocument> ParseLrc(const QString& content);
 
 } // namespace verselet

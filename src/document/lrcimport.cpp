@@ -21,6 +21,7 @@ std::optional<LoadedLyrics> LoadLrcLyrics(const QString& content)
         header.removeLast();
     loaded.headerText = header.join(kCrLf);
     loaded.startText = lrc->startText;
+    loaded.lrcOrigin = lrc->origin;
 
     QStringList texts{kSeparatorLine.toString()};
     QStringList tags{kSeparatorTag.toString()};

@@ -17,7 +17,8 @@ namespace verselet {
 // separator line; each line follows it in time order with its truncated tag,
 // and its time as the exact time. The tag file gets those tags and the 224
 // filler lines. A line timed word by word keeps its words beside its tag.
-// None when the text holds no time tag.
+// What the file held beyond its lines goes with it (lrcOrigin). None when the
+// text holds no time tag.
 std::optional<LoadedLyrics> LoadLrcLyrics(const QString& content);
 
 // A line's word marks as its segments and their times; none for a line

@@ -51,6 +51,7 @@ void LyricsDocument::clear()
     m_tags = TagTemplateLines();
     m_exact.clear();
     m_words.clear();
+    m_lrcOrigin = {};
     markSaved();
     Q_EMIT reset();
 }
@@ -58,7 +59,7 @@ void LyricsDocument::clear()
 void LyricsDocument::load(const LoadedLyrics& loaded)
 {
     replaceAll({loaded.headerText, loaded.startText, loaded.bodyText, loaded.tagLines,
-                loaded.exactTimes, m_fileName, loaded.wordTimes});
+                loaded.exactTimes, m_fileName, loaded.wordTimes, loaded.lrcOrigin});
     markSaved();
     Q_EMIT reset();
 }
@@ -72,7 +73,7 @@ void LyricsDocument::markSaved()
 
 LyricsSnapshot LyricsDocument::snapshot() const
 {
-    return {m_header, m_start, m_body, m_tags, m_exact, m_fileName, m_words};
+    return {m_header, m_start, m_body, m_tags, m_exact, m_fileName, m_words, m_lrcOrigin};
 }
 
 void LyricsDocument::restore(const LyricsSnapshot& snapshot)
@@ -91,6 +92,7 @@ void LyricsDocument::replaceAll(const LyricsSnapshot& all)
     m_exact = all.exactTimes;
     m_fileName = all.fileName;
     m_words = all.wordTimes;
+    m_lrcOrigin = all.lrcOrigin;
 }
 
 bool LyricsDocument::isModified() const

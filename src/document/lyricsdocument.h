@@ -9,6 +9,7 @@
 
 #include "document/exacttimes.h"
 #include "document/linewords.h"
+#include "document/lrcformat.h"
 
 #include <QObject>
 #include <QString>
@@ -28,6 +29,7 @@ struct LyricsSnapshot
     ExactTimes exactTimes;
     QString fileName;
     WordTimes wordTimes;
+    LrcOrigin lrcOrigin;
     friend bool operator==(const LyricsSnapshot&, const LyricsSnapshot&) = default;
 };
 
@@ -63,6 +65,10 @@ public:
     // dialogs start from it.
     const QString& fileName() const { return m_fileName; }
     void setFileName(const QString& name);
+
+    // The LRC file the document was opened from, as far as one written over
+    // it needs to know (none for any other document).
+    const LrcOrigin& lrcOrigin() const { return m_lrcOrigin; }
 
     // A new document: empty header and start text, the separator line as the
     // body, the tag template; nothing unsaved.
@@ -110,6 +116,7 @@ private:
     ExactTimes m_exact;
     WordTimes m_words;
     QString m_fileName;
+    LrcOrigin m_lrcOrigin;
     Texts m_saved;
     // Tags kept, or a restore, since the last save.
     bool m_changedSinceSave = false;

@@ -5,6 +5,7 @@
 
 #include "document/exacttimes.h"
 #include "document/linewords.h"
+#include "document/lrcformat.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,8 @@ struct LoadedLyrics
     ExactTimes exactTimes;
     // The lines' words beside the tag file (an LRC file timed word by word).
     WordTimes wordTimes;
+    // For an LRC file, what it held beyond its lines.
+    LrcOrigin lrcOrigin;
 };
 
 // A recognised timed text, read line by line: header lines up to the start

@@ -264,8 +264,6 @@ static UserText decodeUserText(const QByteArray& bytes, std::optional<TextEncodi
             result.hadInvalidBytes = decoded.hadInvalidBytes;
         }
     }
-    if (result.encoding != TextEncoding::Cp932)
-        result.text = FoldForCp932(result.text);
     result.text = NormalizeLineEnds(result.text);
     return result;
 }
@@ -438,8 +436,12 @@ Result<void, FileError> WriteWorkText(const QString& path, const QString& text)
 
 Result<void, FileError> WriteWorkTextWhole(const QString& path, const QString& text)
 {
-    if (auto encoded = EncodeCp932(text))
-        return writeWorkBytes(path, encoded.value());
+    // Folding would read back as other characters than the ones timed, so
+    // code page 932 is taken only where it gives back every character.
+    QStringEncoder encoder(kCp932Name, QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(text);
+    if (!encoder.hasError() && DecodeCp932(bytes).text == text)
+        return writeWorkBytes(path, bytes);
     return writeWorkBytes(path, kUtf8Bom + text.toUtf8());
 }
 

@@ -124,8 +124,9 @@ struct UserText
 
 // UTF-16 with a byte order mark, UTF-8 with a BOM or when the bytes are valid
 // UTF-8 holding non-ASCII bytes, code page 932 otherwise. CR LF, a lone LF and a
-// lone CR each end a line and all come back as CR LF. UTF-8 and UTF-16 text is
-// folded (FoldForCp932).
+// lone CR each end a line and all come back as CR LF. Every other character
+// stays as it is: folding belongs to writing code page 932, and an LRC file
+// written back as UTF-8 keeps the characters it was read with.
 UserText DecodeUserText(const QByteArray& bytes);
 QString NormalizeLineEnds(const QString& text);
 
@@ -161,10 +162,11 @@ Result<QStringList, FileError> ReadWorkFile(const QString& path);
 // emptied first, never appended to. A symbolic link at the path is replaced
 // by the file, never written through.
 Result<void, FileError> WriteWorkText(const QString& path, const QString& text);
-// The same for a text that must be kept whole even where code page 932 cannot
-// hold it (the lines of an LRC file are timed and written to LRC again): such
-// a text is written as UTF-8 after a byte order mark, which ReadWorkFile
-// reads back. Any other text gives the same bytes as WriteWorkText.
+// The same for a text that must come back character for character (the
+// lines of a run are timed, and their words matched to the document's lines
+// and written to LRC): a text code page 932 holds only folded, or not at all,
+// is written as UTF-8 after a byte order mark, which ReadWorkFile reads back.
+// A text code page 932 holds exactly gives the same bytes as WriteWorkText.
 Result<void, FileError> WriteWorkTextWhole(const QString& path, const QString& text);
 
 // A file replaced as a whole or not at all (a file the user chose, a

@@ -11,7 +11,9 @@
 #include "shell/twips.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 
 namespace verselet {
@@ -177,9 +179,10 @@ bool FinishDialog::CreateLrcFile()
     const LrcTarget target = chooseLrcTarget();
     if (target.path.isEmpty())
         return false;
+    // Written over the LRC file the lyrics came from, it keeps what that held.
     const LrcDocument lrc =
         LrcFromRun(m_context.document->headerText(), m_context.document->startText(), pairs,
-                   m_exactTimes, m_wordTimes);
+                   m_exactTimes, m_wordTimes, m_context.document->lrcOrigin());
     if (const auto written = ReplaceUserFile(target.path, EncodeLrc(lrc, target.flavour));
         !written) {
         reportFileError(written.error(), target.path);
@@ -200,6 +203,17 @@ FinishDialog::LrcTarget FinishDialog::chooseLrcTarget()
     dialog.setDefaultSuffix(u"lrc"_s);
     if (const QString offered = LrcFileNameFor(m_context.document->fileName()); !offered.isEmpty())
         dialog.selectFile(offered);
+    // The file written holds the times as they are now: an offset the opened
+    // file had would move them a second time.
+    if (auto* layout = qobject_cast<QGridLayout*>(dialog.layout());
+        layout && m_context.document->lrcOrigin().offsetApplied) {
+        auto* tip = new QLabel(
+            tr("開いたLRCファイルの [offset:] はタイムに含まれているため、書き出しません。"),
+            &dialog);
+        tip->setObjectName(u"OffsetTip"_s);
+        tip->setWordWrap(true);
+        layout->addWidget(tip, layout->rowCount(), 0, 1, layout->columnCount());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return {dialog.selectedFiles().constFirst(),

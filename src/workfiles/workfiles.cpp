@@ -123,8 +123,9 @@ Result<QList<SelectionRow>, FileError> PrepareLineSelection(const WorkFolder& wo
 {
     if (bodyText.isEmpty())
         return FileError{FileErrorKind::EmptyText, work.textFile()};
-    // Every character is timed, and kept for an LRC file, even one that a
-    // timed text cannot hold (that text refuses it when it is made).
+    // Every character is timed as the document has it, and kept for an LRC
+    // file: the rows' words are matched to the document's lines by their
+    // text. A timed text folds or refuses such characters when it is made.
     if (auto written = WriteWorkTextWhole(work.textFile(), SelectionSnapshot(bodyText));
         !written)
         return written.error();

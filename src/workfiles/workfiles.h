@@ -7,7 +7,7 @@
 //   zem.tmp    the staging file: the finished text before it is copied
 // Line n of the text file belongs to line n of the tag file; nothing else ties
 // them together. All three are code page 932 with CR LF, but for a text file
-// whose body code page 932 cannot hold (see PrepareLineSelection).
+// whose body code page 932 cannot hold exactly (see PrepareLineSelection).
 
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
@@ -84,8 +84,9 @@ QString SelectionSnapshot(const QString& bodyText);
 // the line can be marked. A file that is missing or unreadable gives no rows.
 QList<SelectionRow> LoadSelectionList(const WorkFolder& work);
 
-// Writes the snapshot of the body text into the text file, whole even when
-// code page 932 cannot hold it (WriteWorkTextWhole), and lists the rows. An
+// Writes the snapshot of the body text into the text file, every character
+// as the document has it, even one code page 932 holds only folded or not at
+// all (WriteWorkTextWhole), and lists the rows. An
 // empty body text is refused before anything is written (EmptyText).
 Result<QList<SelectionRow>, FileError> PrepareLineSelection(const WorkFolder& work,
                                                             const QString& bodyText);

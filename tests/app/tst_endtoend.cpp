@@ -273,7 +273,8 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
              (QStringList{QString(), u"朝の窓を"_s, u"あけたら"_s, QString()}));
     QCOMPARE(written.at(5).split(mark).mid(1),
              (QStringList{QString(), u"青"_s, u"い風がおどりだす"_s}));
-    QCOMPARE(written.at(6), u"[00:17.00]小さなくつをはいて"_s);
+    // A line timed as a whole: one mark at its time.
+    QCOMPARE(written.at(6), u"[00:17.00]<00:17.00>小さなくつをはいて"_s);
 }
 
 QTEST_MAIN(TestEndToEnd)

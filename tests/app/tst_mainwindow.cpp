@@ -678,13 +678,17 @@ void TestMainWindow::filesFromOtherSystemsOpenLineForLine_data()
     QTest::addColumn<QString>("body");
     QTest::addColumn<QByteArray>("tags"); // before the fillers
     QTest::addColumn<QList<SelectionRow>>("rows");
-    // An input method's wave dash and minus sign are those of code page 932;
-    // a line of wave dashes keeps its seven in the (hidden) tag field.
+    // An input method's wave dash and minus sign stay as they were typed;
+    // a line of wave dashes keeps its seven in the (hidden) tag field, which
+    // code page 932 holds in its own forms.
     QTest::newRow("wave dashes and a minus sign")
         << u"曲 \u2212 作者\n[00:00]\n\n-------\n[00:10]空に\u301C\n\u301C\u301C\u301C\u301C\u301C\u301C\u301C\u301C\u301C\n[00:20]海へ\n"_s
-        << u"曲 \uFF0D 作者"_s << u"\r\n空に\uFF5E\r\n\uFF5E\uFF5E\r\n海へ"_s
-        << QByteArray("-------\r\n[00:10]\r\n") + QByteArray("\x81\x60").repeated(7) + "\r\n[00:20]\r\n"
-        << QList<SelectionRow>{{QString(), false}, {u"空に\uFF5E"_s, true}, {u"\uFF5E\uFF5E"_s, false},
+        << u"曲 \u2212 作者"_s << u"\r\n空に\u301C\r\n\u301C\u301C\r\n海へ"_s
+        << QByteArray("-------\r\n[00:10]\r\n") + QByteArray("\x81\x60").repeated(7) +
+               "\r\n[00:20]\r\n"
+        << QList<SelectionRow>{{QString(), false},
+                               {u"空に\u301C"_s, true},
+                               {u"\u301C\u301C"_s, false},
                                {u"海へ"_s, true}};
     // A line separator inside a line stays in that line: every later line
     // keeps its own tag.

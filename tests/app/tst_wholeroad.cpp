@@ -12,7 +12,9 @@
 #include "timing/timingwindow.h"
 #include "workfiles/workfiles.h"
 
+#include <QCheckBox>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void writtenFileComesBackByteForByte_data();
     void writtenFileComesBackByteForByte();
     void stampsKeepTheirMillisecondsIntoTheLrcFile();
+    void wordsOfALineWithAWaveDashReachTheEnhancedFile();
 
 private:
     std::unique_ptr<WorkArea> m_home;
@@ -198,6 +201,41 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     QCOMPARE(tags, (QStringList{u"-------"_s, u"[00:01]"_s, u"[00:02]"_s}));
     // An LRC file cannot hold everything the boxes do: they are not saved.
     QVERIFY(m_main->hasUnsavedEdits());
+}
+
+void TestWholeRoad::wordsOfALineWithAWaveDashReachTheEnhancedFile()
+{
+    // 〜 as a Linux input method types it: code page 932 holds it only as ～.
+    m_main->setBodyText(QString(35, u'-') + u"\r\nラ\u301Cラ"_s);
+    const QString target = m_home->filePath(u"波.lrc"_s);
+
+    ModalScript script;
+    script.thenClick(u"Command1"_s);
+    script.then([](QWidget* timing) {
+        auto* w = qobject_cast<TimingWindow*>(timing);
+        QTimer::singleShot(0, w, [w] {
+            named<QCheckBox>(w, "WordMode")->click();
+            named<QPushButton>(w, "Command2")->click(); // ＞
+        });
+        for (const auto& [at, modifiers] :
+             {std::pair{1000, Qt::NoModifier}, std::pair{1500, Qt::NoModifier},
+              std::pair{2000, Qt::ShiftModifier}})
+            QTimer::singleShot(at, w,
+                               [w, modifiers] { QTest::keyClick(w, Qt::Key_Space, modifiers); });
+        QTimer::singleShot(2300, w, [w] { w->close(); });
+    });
+    script.thenClick(u"Command4"_s); // LRCファイルを作成する
+    script.thenChoose(target, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s);
+    m_main->onRealtimeInputTriggered();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+
+    // Both segments and the end, marked in the file.
+    const QStringList written = QString::fromUtf8(readBytes(target)).split(u'\n');
+    QCOMPARE(written.size(), 3);
+    const QRegularExpression mark(u"[\\[<]\\d\\d:\\d\\d\\.\\d\\d[\\]>]"_s);
+    QCOMPARE(written.at(1).split(mark),
+             (QStringList{QString(), QString(), u"ラ\u301C"_s, u"ラ"_s, QString()}));
 }
 
 QTEST_MAIN(TestWholeRoad)

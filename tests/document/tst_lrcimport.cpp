@@ -111,9 +111,13 @@ void TestLrcImport::fileGivesATimedDocument_data()
     QTest::newRow("an empty line at zero stays a line")
         << "[00:00.00]\n[00:01.00]a\n"_ba << QString() << QString()
         << QList<Line>{{u"[00:00]"_s, QString(), 0}, {u"[00:01]"_s, u"a"_s, 1000}};
-    QTest::newRow("text from other systems: wave dash, line separator")
+    QTest::newRow("blanks around word marks are no text")
+        << "[00:01.00] <00:01.20> When <00:01.50> the <00:02.00> truth <00:03.00>\n[00:04.00] <00:04.00> la \n"_ba
+        << QString() << QString()
+        << QList<Line>{{u"[00:01]"_s, u"When the truth"_s, 1000}, {u"[00:04]"_s, u"la "_s, 4000}};
+    QTest::newRow("text from other systems: the wave dash kept, a line separator a blank")
         << "[00:01.00]\xE3\x80\x9C\xE2\x80\xA8x\n"_ba << QString() << QString()
-        << QList<Line>{{u"[00:01]"_s, u"～ x"_s, 1000}};
+        << QList<Line>{{u"[00:01]"_s, u"\u301C x"_s, 1000}};
 }
 
 void TestLrcImport::fileGivesATimedDocument()

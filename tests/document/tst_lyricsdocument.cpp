@@ -87,17 +87,21 @@ void TestLyricsDocument::newAndOpenedDocumentsHoldTheTagFile()
     lrc.bodyText = kSeparatorLine.toString() + u"\r\none"_s;
     lrc.tagLines = TagsAfterTimedLoad({u"-------"_s, u"[00:12]"_s});
     lrc.exactTimes = {std::nullopt, 12340};
+    lrc.lrcOrigin = {{u"[by:someone]"_s}, LrcPrecision::Milliseconds, true, true};
     document.setFileName(u"/m/song.txt"_s);
     document.load(lrc);
     QCOMPARE(document.headerText(), u"title"_s);
     QCOMPARE(document.startText(), u"intro"_s);
     QCOMPARE(document.tagLines(), lrc.tagLines);
     QCOMPARE(document.exactTimes(), lrc.exactTimes);
-    // New keeps the name the dialogs start from.
+    QCOMPARE(document.lrcOrigin(), lrc.lrcOrigin);
+    QCOMPARE(document.snapshot().lrcOrigin, lrc.lrcOrigin);
+    // New keeps the name the dialogs start from, and nothing of the LRC file.
     document.clear();
     QCOMPARE(document.fileName(), u"/m/song.txt"_s);
     QCOMPARE(document.headerText(), QString());
     QCOMPARE(document.tagLines(), TagTemplateLines());
+    QCOMPARE(document.lrcOrigin(), LrcOrigin());
 }
 
 QTEST_APPLESS_MAIN(TestLyricsDocument)

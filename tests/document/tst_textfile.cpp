@@ -165,21 +165,27 @@ void TestTextFile::foldedCharactersTakeTheirCp932Codes()
     QFETCH(QString, original);
     QFETCH(QString, folded);
     QFETCH(QByteArray, bytes);
-    // Typed text is folded whenever it is written...
+    // Text is folded whenever it is written as code page 932...
     QCOMPARE(FoldForCp932(original), folded);
     QVERIFY(CanEncodeCp932(original));
     const auto encoded = EncodeCp932(original);
     QVERIFY(encoded.ok());
     QCOMPARE(encoded.value(), bytes);
-    // ...and UTF-8 and UTF-16 files as they are read, so the boxes show
-    // what will be written.
+    // ...but never as it is read: a UTF-8 or UTF-16 file keeps its
+    // characters, and code page 932 text holds the folded ones.
     const UserText utf8 = DecodeUserText(original.toUtf8());
-    QCOMPARE(utf8.text, folded);
+    QCOMPARE(utf8.text, original);
     QByteArray utf16("\xFF\xFE");
     utf16.append(reinterpret_cast<const char*>(original.utf16()), original.size() * 2);
-    QCOMPARE(DecodeUserText(utf16).text, folded);
-    // Code page 932 text already holds the codes.
+    QCOMPARE(DecodeUserText(utf16).text, original);
     QCOMPARE(DecodeUserText(bytes).text, folded);
+    // A work text that must come back whole comes back as it was written.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"whole.tmp"_s);
+    QVERIFY(WriteWorkTextWhole(path, original).ok());
+    QCOMPARE(ReadWorkFile(path).value(), QStringList{original});
+    QVERIFY(WriteWorkTextWhole(path, folded).ok());
+    QCOMPARE(readBytes(path), bytes);
 }
 
 void TestTextFile::userTextEncodingIsDetected_data()
