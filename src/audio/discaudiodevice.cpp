@@ -111,6 +111,7 @@ void DiscAudioDevice::setCommand(const QString& command)
 struct DiscAudioDevice::Reading
 {
     std::shared_ptr<const Disc> disc;
+    std::unique_ptr<DiscReader> reader; // the player's
     std::unique_ptr<MediumWatch> watch;
 };
 
@@ -134,6 +135,13 @@ void DiscAudioDevice::startReading()
                     Q_EMIT self->measuring(done, total);
             });
         });
+        // The player's reader is opened now, with the table of contents, so
+        // that a Play plays the image this reading saw even when its files
+        // are replaced before the engine reads them: they are held open from
+        // here. A handle would not keep a CD in its drive, so a drive is
+        // opened by the first Play; audio files are opened as they are reached.
+        if (reading->disc && !reading->disc->isDrive())
+            reading->reader = reading->disc->openReader();
         // This object waits for this thread before it goes, so it is there
         // to post to.
         QMetaObject::invokeMethod(
@@ -148,7 +156,7 @@ void DiscAudioDevice::finishReading(const std::shared_ptr<Reading>& reading)
     m_disc = reading->disc;
     m_watch = std::move(reading->watch);
     m_lastLook.start();
-    m_engine->setDisc(m_disc);
+    m_engine->setDisc(m_disc, std::move(reading->reader));
     // A drive has one reader, the player's: its envelope is what it plays.
     // Images and audio files are read ahead by a reader of their own.
     const bool drive = m_disc && m_disc->isDrive();

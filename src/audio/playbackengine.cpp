@@ -367,14 +367,18 @@ void PlaybackEngine::setTap(FrameTap tap)
     m_tap = std::move(tap);
 }
 
-void PlaybackEngine::setDisc(std::shared_ptr<const Disc> disc)
+void PlaybackEngine::setDisc(std::shared_ptr<const Disc> disc, std::unique_ptr<DiscReader> reader)
 {
     stop();
     m_disc = std::move(disc);
     m_stoppedFrame = m_disc && !m_disc->tracks().isEmpty() ? m_disc->tracks().first().startFrame : 0;
     m_lastHeard = m_stoppedFrame;
-    std::lock_guard lock(m_mutex);
-    m_readerDisc = m_disc;
+    std::unique_ptr<DiscReader> unused;
+    {
+        std::lock_guard lock(m_mutex);
+        m_readerDisc = m_disc;
+        unused = std::exchange(m_givenReader, std::move(reader));
+    }
 }
 
 void PlaybackEngine::play(qint64 fromFrame)
@@ -448,8 +452,10 @@ void PlaybackEngine::readerLoop()
                 position = session->startFrame;
                 if (readerOf != m_readerDisc) {
                     readerOf = m_readerDisc;
+                    std::unique_ptr<DiscReader> given = std::move(m_givenReader);
                     lock.unlock();
-                    reader = readerOf ? readerOf->openReader() : nullptr;
+                    reader.reset();
+                    reader = given ? std::move(given) : readerOf ? readerOf->openReader() : nullptr;
                     lock.lock();
                 }
             }

@@ -51,8 +51,11 @@ public:
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
-    // Stops and plays this disc from now on (nullptr: no disc).
-    void setDisc(std::shared_ptr<const Disc> disc);
+    // Stops and plays this disc from now on (nullptr: no disc). A reader
+    // opened as the disc was read plays the medium as it was then, whatever
+    // becomes of the files or the drive by the first play; without one, the
+    // first play opens its own.
+    void setDisc(std::shared_ptr<const Disc> disc, std::unique_ptr<DiscReader> reader = nullptr);
 
     // Plays from the disc frame on, to the end of the disc.
     void play(qint64 fromFrame);
@@ -97,6 +100,7 @@ private:
     std::condition_variable m_wake;
     std::shared_ptr<PlaySession> m_readerSession;
     std::shared_ptr<const Disc> m_readerDisc;
+    std::unique_ptr<DiscReader> m_givenReader; // of m_readerDisc, until a play takes it
     bool m_quit = false;
     std::thread m_reader;
     std::mutex m_tapMutex; // held while the tap runs
