@@ -236,11 +236,11 @@ void TestExactTimes::lrcFileComesBackFromARunWithoutStamps_data()
     QTest::newRow("another editor's file comes back in time order")
         << "\xEF\xBB\xBF[ti:T]\r\n[by:x]\r\n[offset:+100]\r\n"
            "[00:10.22][00:30.22]<00:10.22>cho<00:11.00>rus\r\n[00:20.10]verse\r\n[00:05.10]first\r\n"_ba
-        << "[ti:T]\n[re:Verselet]\n[00:05.00]first\n[00:10.12]chorus\n[00:20.00]verse\n"
+        << "[ti:T]\n[by:x]\n[re:Verselet]\n[00:05.00]first\n[00:10.12]chorus\n[00:20.00]verse\n"
            "[00:30.12]chorus\n"_ba;
-    QTest::newRow("milliseconds keep their hundredths")
+    QTest::newRow("a file with milliseconds keeps them")
         << "[ar:A]\r[00:01.239]a\r[00:02.5]b\r"_ba
-        << "[ar:A]\n[re:Verselet]\n[00:01.23]a\n[00:02.50]b\n"_ba;
+        << "[ar:A]\n[re:Verselet]\n[00:01.239]a\n[00:02.500]b\n"_ba;
     const QByteArray blanks = "[re:Verselet]\n[00:00.00]\n[00:05.00]a\n[00:15.00]\n[00:20.00]b\n[00:31.00]\n"_ba;
     QTest::newRow("timed blank lines, one at zero, come back") << blanks << blanks;
     const QByteArray world = "[ti:Caf\xC3\xA9 \xE2\x99\xA5]\n[re:Verselet]\n"
