@@ -166,6 +166,21 @@ std::optional<LineWords> ParseWords(const QString& text, QByteArrayView line)
     return words;
 }
 
+// "lrc <decimals> <spaced> <offset>": 2 or 3 decimals, then 0 or 1 for
+// word marks set apart by blanks and for an [offset:] the times hold.
+bool ParseLrcOrigin(QByteArrayView line, LrcOrigin& origin)
+{
+    if (line.size() != 9 || !line.startsWith("lrc ") || line.at(5) != ' ' || line.at(7) != ' ')
+        return false;
+    const auto flag = [](char c) { return c == '0' || c == '1'; };
+    if ((line.at(4) != '2' && line.at(4) != '3') || !flag(line.at(6)) || !flag(line.at(8)))
+        return false;
+    origin.precision = line.at(4) == '3' ? LrcPrecision::Milliseconds : LrcPrecision::Hundredths;
+    origin.spacedWordMarks = line.at(6) == '1';
+    origin.offsetApplied = line.at(8) == '1';
+    return true;
+}
+
 std::optional<QString> Utf8Text(QByteArrayView bytes)
 {
     QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -204,6 +219,12 @@ QByteArray FormatRecovery(const LyricsSnapshot& lyrics, const QDateTime& updated
         AppendBlock(out, "line", words.text);
         out += FormatWords(words) + '\n';
     }
+    const LrcOrigin& lrc = lyrics.lrcOrigin;
+    out += "lrc " + QByteArray(lrc.precision == LrcPrecision::Milliseconds ? "3" : "2") + ' ' +
+           (lrc.spacedWordMarks ? '1' : '0') + ' ' + (lrc.offsetApplied ? '1' : '0') + '\n';
+    const QByteArray metadata = lrc.metadata.join(u'\n').toUtf8();
+    out += "metadata " + QByteArray::number(lrc.metadata.size()) + ' ' +
+           QByteArray::number(metadata.size()) + '\n' + metadata + '\n';
     out += "end\n";
     return out;
 }
@@ -297,6 +318,22 @@ Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes)
                 return damaged;
             lyrics.wordTimes.append(*words);
         }
+        end = read.line();
+    }
+    if (*version >= 3) {
+        if (!end || !ParseLrcOrigin(*end, lyrics.lrcOrigin))
+            return damaged;
+        qint32 metadataCount = 0;
+        const auto block = read.block("metadata", &metadataCount);
+        const auto metadata =
+            block && metadataCount <= block->size() + 1 ? Utf8Text(*block) : std::nullopt;
+        if (!metadata)
+            return damaged;
+        if (metadataCount > 0)
+            lyrics.lrcOrigin.metadata = metadata->split(u'\n');
+        if (lyrics.lrcOrigin.metadata.size() != metadataCount ||
+            (metadataCount == 0 && !metadata->isEmpty()))
+            return damaged;
         end = read.line();
     }
     if (!end || *end != "end" || !read.atEnd())

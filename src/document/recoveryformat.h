@@ -4,7 +4,7 @@
 // work, so that a run that never ended normally loses nothing. UTF-8 with LF,
 // in blocks a person can read:
 //
-//   Verselet recovery 2
+//   Verselet recovery 3
 //   updated 2026-12-08T05:50:12.345Z
 //   name <bytes>          then that many bytes of the kept file name, LF
 //   header <bytes>        the same for the header text,
@@ -17,9 +17,14 @@
 //                         none, or "line <bytes>"
 //                         with the line's text, then its segment starts,
 //                         times and end: "0,3,5;1200,-,1900;2400"
+//   lrc <d> <s> <o>       of the LRC file the document was opened from: 2 or
+//                         3 decimals, 1 when its word marks were set apart
+//                         by blanks, 1 when its [offset:] is in the times
+//   metadata <count> <bytes>  its other tag lines joined by LF, LF
 //   end
 //
-// A version 1 file is the same without the words.
+// A version 2 file is the same without the LRC file's lines; a version 1
+// file has no words either.
 //
 // Texts are counted in bytes, so no character a document can hold (CR, LF,
 // anything code page 932 cannot) ends a block early.
@@ -32,7 +37,7 @@
 
 namespace verselet {
 
-inline constexpr int kRecoveryVersion = 2;
+inline constexpr int kRecoveryVersion = 3;
 
 struct RecoveredLyrics
 {

@@ -50,6 +50,15 @@ void TestRecoveryFormat::everyFieldComesBack_data()
                           {std::numeric_limits<qint32>::max(), std::nullopt, 0},
                           u"name 0"_s,
                           {{u"words 1\n-"_s, {0}, {0}, {}}}};
+    QTest::newRow("opened from an LRC file") << LyricsSnapshot{
+        u"T"_s,
+        {},
+        u"x"_s,
+        {u"[00:01]"_s},
+        {1239},
+        u"a.txt"_s,
+        {},
+        {{u"[au:Author]"_s, u"[by: end ]"_s, QString()}, LrcPrecision::Milliseconds, true, true}};
 }
 
 void TestRecoveryFormat::everyFieldComesBack()
@@ -60,32 +69,41 @@ void TestRecoveryFormat::everyFieldComesBack()
     QVERIFY(back.ok());
     QCOMPARE(back.value().lyrics, lyrics);
     QCOMPARE(back.value().updated, updated);
-    // A file of the first version, which had no words, still reads.
-    if (lyrics.wordTimes.isEmpty()) {
-        const QByteArray first = FormatRecovery(lyrics, updated)
-                                     .replace("recovery 2\n", "recovery 1\n")
-                                     .replace("\nwords 0\nend\n", "\nend\n");
-        QCOMPARE(ParseRecovery(first).value().lyrics, lyrics);
+    // Files of the versions before, without the LRC file's lines (and the
+    // first without words), still read.
+    if (lyrics.lrcOrigin == LrcOrigin()) {
+        const QByteArray second = FormatRecovery(lyrics, updated)
+                                      .replace("recovery 3\n", "recovery 2\n")
+                                      .replace("\nlrc 2 0 0\nmetadata 0 0\n\nend\n", "\nend\n");
+        QCOMPARE(ParseRecovery(second).value().lyrics, lyrics);
+        if (lyrics.wordTimes.isEmpty()) {
+            const QByteArray first = QByteArray(second)
+                                         .replace("recovery 2\n", "recovery 1\n")
+                                         .replace("\nwords 0\nend\n", "\nend\n");
+            QCOMPARE(ParseRecovery(first).value().lyrics, lyrics);
+        }
     }
 }
 
 void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
 {
-    const QByteArray good = FormatRecovery({u"h"_s,
-                                            u"s"_s,
-                                            u"一行\r\n"_s,
-                                            {u"[00:01]"_s, u"-------"_s},
-                                            {1000},
-                                            u"f.txt"_s,
-                                            {{u"一行"_s, {0, 1}, {1000, 1500}, {}}}},
-                                           QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
+    const QByteArray good =
+        FormatRecovery({u"h"_s,
+                        u"s"_s,
+                        u"一行\r\n"_s,
+                        {u"[00:01]"_s, u"-------"_s},
+                        {1000},
+                        u"f.txt"_s,
+                        {{u"一行"_s, {0, 1}, {1000, 1500}, {}}},
+                        {{u"[au:A]"_s}, LrcPrecision::Hundredths, false, false}},
+                       QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<RecoveryProblem>("problem");
     QTest::newRow("empty") << QByteArray() << RecoveryProblem::Damaged;
     QTest::newRow("another file") << QByteArray("[00:00]hello\r\n") << RecoveryProblem::Damaged;
-    QTest::newRow("a later version") << QByteArray(good).replace("recovery 2\n", "recovery 3\n")
+    QTest::newRow("a later version") << QByteArray(good).replace("recovery 3\n", "recovery 4\n")
                                      << RecoveryProblem::FutureVersion;
-    QTest::newRow("version 0") << QByteArray(good).replace("recovery 2\n", "recovery 0\n")
+    QTest::newRow("version 0") << QByteArray(good).replace("recovery 3\n", "recovery 0\n")
                                << RecoveryProblem::Damaged;
     QTest::newRow("a block longer than the file")
         << QByteArray(good).replace("body 8\n", "body 80\n") << RecoveryProblem::Damaged;
@@ -112,7 +130,13 @@ void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
                                                       .replace(";-\nend\n", ";-\n-\n-\nend\n")
                                                << RecoveryProblem::Damaged;
     QTest::newRow("a version 1 file with words")
-        << QByteArray(good).replace("recovery 2\n", "recovery 1\n") << RecoveryProblem::Damaged;
+        << QByteArray(good).replace("recovery 3\n", "recovery 1\n") << RecoveryProblem::Damaged;
+    QTest::newRow("a version 2 file with the LRC file's lines")
+        << QByteArray(good).replace("recovery 3\n", "recovery 2\n") << RecoveryProblem::Damaged;
+    QTest::newRow("four decimals")
+        << QByteArray(good).replace("\nlrc 2 ", "\nlrc 4 ") << RecoveryProblem::Damaged;
+    QTest::newRow("more metadata lines than its bytes hold")
+        << QByteArray(good).replace("metadata 1 ", "metadata 9 ") << RecoveryProblem::Damaged;
     // A write cut short anywhere (a full disk without the rename) is refused.
     for (qsizetype cut = 1; cut < good.size(); cut += 7)
         QTest::addRow("cut after %lld bytes", qlonglong(cut))
