@@ -166,9 +166,12 @@ UserText decodeAs(const QByteArray& bytes, TextEncoding encoding)
                                                               : QStringConverter::Utf16LE,
                                QStringConverter::Flag::Stateless);
         // The UTF-8 decoder takes off a BOM of its own.
-        result.text =
-            decoder.decode(encoding == TextEncoding::Utf16 && bom ? bytes.sliced(2) : bytes);
-        result.hadInvalidBytes = decoder.hasError();
+        const QByteArray text = encoding == TextEncoding::Utf16 && bom ? bytes.sliced(2) : bytes;
+        result.text = decoder.decode(text);
+        // The decoder drops a last byte that is half a UTF-16 unit without
+        // a word: the file was cut, and a byte of it would be lost unseen.
+        result.hadInvalidBytes =
+            decoder.hasError() || (encoding == TextEncoding::Utf16 && text.size() % 2 != 0);
     } else {
         DecodedText decoded = decodeDoubleByte(doubleByteCodec(encoding), bytes);
         result.text = std::move(decoded.text);
@@ -244,12 +247,7 @@ static UserText decodeUserText(const QByteArray& bytes, std::optional<TextEncodi
     if (chosen) {
         result = decodeAs(bytes, *chosen);
     } else if (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2)) {
-        QStringDecoder decoder(startsWith("\xFF\xFE", 2) ? QStringConverter::Utf16LE
-                                                          : QStringConverter::Utf16BE,
-                               QStringConverter::Flag::Stateless);
-        result.text = decoder.decode(bytes.sliced(2));
-        result.encoding = TextEncoding::Utf16;
-        result.hadInvalidBytes = decoder.hasError();
+        result = decodeAs(bytes, TextEncoding::Utf16);
     } else {
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         QString asUtf8 = utf8.decode(bytes); // takes off a leading BOM itself

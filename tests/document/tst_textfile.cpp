@@ -307,6 +307,8 @@ void TestTextFile::readingIsDoubtedUnlessItIsClean_data()
     QTest::newRow("Korean lyrics") << encoded("EUC-KR", kKorean) << ReadingDoubt::InvalidBytes;
     QTest::newRow("UTF-8 BOM, broken")
         << QByteArray("\xEF\xBB\xBF\xE6") << ReadingDoubt::InvalidBytes;
+    QTest::newRow("UTF-16 cut in the middle of a character")
+        << QByteArray("\xFF\xFE\x93\x30\x93") << ReadingDoubt::InvalidBytes;
     // Japanese in half-width katakana: words of odd length, or kanji beside.
     QTest::newRow("half-width katakana alone")
         << encoded("CP932", u"ﾖｿﾞﾗﾉ ｳﾀ\r\n[00:12]ｱｲｼﾃﾙ ｷﾐｦ\r\n"_s) << clean;
