@@ -135,7 +135,8 @@ int main(int argc, char* argv[])
         for (int run = 0; run < 5; ++run) {
             QElapsedTimer timer;
             timer.start();
-            if (!WriteRecoveryFile(recovery, window.document().snapshot(), QDateTime::currentDateTimeUtc()))
+            if (!WriteRecoveryFile(recovery, window.document().snapshot(),
+                                   QDateTime::currentDateTimeUtc()))
                 return Figure{-1, -1, -1};
             writes.append(timer.nsecsElapsed() / 1e6);
         }
@@ -184,7 +185,7 @@ int main(int argc, char* argv[])
     print("one write, 2 000 lines", writtenShort);
     print("a key while it is written, 50 000 lines", keptLong);
     print("a key while it is written, 2 000 lines", keptShort);
-    std::printf("  %-40s %8.2f ms (50 000 lines), %.2f ms (2 000 lines)\n", "the slowest of those keys",
-                keptLong.worst, keptShort.worst);
+    std::printf("  %-40s %8.2f ms (50 000 lines), %.2f ms (2 000 lines)\n",
+                "the slowest of those keys", keptLong.worst, keptShort.worst);
     return 0;
 }

@@ -23,10 +23,10 @@
 #include "fuzzcheck.h"
 
 #include "document/lrcformat.h"
+#include "document/lrcimport.h"
 #include "document/lyricsformat.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
-#include "document/lrcimport.h"
 #include "document/timetag.h"
 
 #include <algorithm>
@@ -43,8 +43,8 @@ constexpr qint64 kRoundTripCharacters = 256 * 1024;
 
 QByteArray describe(const LrcDocument& lrc)
 {
-    QByteArray out = Show(lrc.title) + " | " + Show(lrc.artist) + " | " + Show(lrc.album) + " | start " +
-                     Show(lrc.startText) + "\n";
+    QByteArray out = Show(lrc.title) + " | " + Show(lrc.artist) + " | " + Show(lrc.album) +
+                     " | start " + Show(lrc.startText) + "\n";
     for (const LrcLine& line : lrc.lines.first(std::min<qsizetype>(lrc.lines.size(), 20)))
         out += QByteArray::number(line.milliseconds) + " " + Show(line.text.left(200)) + "\n";
     return out;
@@ -67,8 +67,9 @@ void checkDocument(const LrcDocument& lrc)
         FUZZ_CHECK(i == 0 || lrc.lines.at(i - 1).milliseconds <= line.milliseconds, describe(lrc));
     }
     FUZZ_CHECK(textSize(lrc) <= kMaxLrcCharacters, QByteArray::number(textSize(lrc)));
-    FUZZ_CHECK(!lrc.startText.isEmpty() || lrc.lines.isEmpty() || lrc.lines.first().milliseconds != 0 ||
-                   lrc.lines.first().text.isEmpty() || !lrc.lines.first().words.isEmpty(),
+    FUZZ_CHECK(!lrc.startText.isEmpty() || lrc.lines.isEmpty() ||
+                   lrc.lines.first().milliseconds != 0 || lrc.lines.first().text.isEmpty() ||
+                   !lrc.lines.first().words.isEmpty(),
                describe(lrc));
 }
 
@@ -84,7 +85,8 @@ void checkLoaded(const LrcDocument& lrc, const LoadedLyrics& loaded)
         const LrcLine& line = lrc.lines.at(i);
         FUZZ_CHECK(body.at(i + 1) == line.text, describe(lrc));
         FUZZ_CHECK(loaded.exactTimes.at(i + 1) == line.milliseconds, describe(lrc));
-        FUZZ_CHECK(loaded.tagLines.at(i + 1) == FormatTimeTag(line.milliseconds).left(kTagFieldLength),
+        FUZZ_CHECK(loaded.tagLines.at(i + 1) ==
+                       FormatTimeTag(line.milliseconds).left(kTagFieldLength),
                    describe(lrc));
     }
 }

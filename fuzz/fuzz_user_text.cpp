@@ -64,7 +64,10 @@ bool onlyCrLfLineEnds(const QString& text)
     return true;
 }
 
-QString crLf() { return kCrLf.toString(); }
+QString crLf()
+{
+    return kCrLf.toString();
+}
 
 void checkRoundTrip(const LoadedLyrics& loaded)
 {
@@ -75,7 +78,8 @@ void checkRoundTrip(const LoadedLyrics& loaded)
     }
     // What the timing window pairs: the text file holds the body text and one
     // CR LF, the tag file the tag lines.
-    const QList<TaggedLine> body = PairLines(SplitWorkLines(loaded.bodyText + crLf()), loaded.tagLines);
+    const QList<TaggedLine> body =
+        PairLines(SplitWorkLines(loaded.bodyText + crLf()), loaded.tagLines);
     for (const TaggedLine& line : body) {
         if (line.tag == kSeparatorTag && line.text.isEmpty())
             return;
@@ -117,7 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         static QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("nul.txt"));
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size())
             std::abort();
         file.close();
         const auto read = ReadUserTextFile(path);
@@ -128,12 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const LoadedLyrics loaded = LoadLyricsText(user.text);
     FUZZ_CHECK(loaded.timed == IsTimedLyricsText(user.text), Show(user.text));
     for (const QString& text : {loaded.headerText, loaded.startText, loaded.bodyText}) {
-        FUZZ_CHECK(!text.contains(QChar::LineSeparator) && !text.contains(QChar::ParagraphSeparator) &&
-                       !text.contains(QChar(0x0085)),
+        FUZZ_CHECK(!text.contains(QChar::LineSeparator) &&
+                       !text.contains(QChar::ParagraphSeparator) && !text.contains(QChar(0x0085)),
                    Show(text));
     }
     if (!loaded.timed) {
-        FUZZ_CHECK(loaded.bodyText == kSeparatorLine.toString() + crLf() + ResolveLineSeparators(user.text, false),
+        FUZZ_CHECK(loaded.bodyText ==
+                       kSeparatorLine.toString() + crLf() + ResolveLineSeparators(user.text, false),
                    Show(loaded.bodyText));
         FUZZ_CHECK(loaded.tagLines == TagTemplateLines(), Show(loaded.tagLines));
         FUZZ_CHECK(loaded.headerText.isEmpty() && loaded.startText.isEmpty() && loaded.complete,

@@ -11,9 +11,9 @@
 #include "audiosink/sinkoutput.h"
 #include "cd/drivechoice.h"
 #include "cd/drivedialog.h"
-#include "document/lyricsformat.h"
 #include "document/lrcimport.h"
 #include "document/lyricsfile.h"
+#include "document/lyricsformat.h"
 #include "document/textfile.h"
 #include "help/aboutwindow.h"
 #include "realtime/realtimecontext.h"
@@ -188,7 +188,8 @@ bool MainWindow::Form_Load()
     }
     showNewDocument();
     const QString recoveryFile = RecoveryFilePath();
-    if (OfferRecovery(nullptr, recoveryFile, *m_document, m_state.Work) == RecoveryOutcome::Restored) {
+    if (OfferRecovery(nullptr, recoveryFile, *m_document, m_state.Work) ==
+        RecoveryOutcome::Restored) {
         const QString& name = m_document->fileName();
         setWindowTitle(name.isEmpty() ? newCaption() : u"Verselet - "_s + name);
     }
@@ -231,16 +232,33 @@ void MainWindow::markCaption()
 bool MainWindow::mayLyricsGo(LyricsGoFor what)
 {
     // The boxes' text is nowhere else once the program has moved on.
-    return !hasUnsavedEdits() ||
-           AskYesNo(this, UnsavedLyricsQuestionText(what), DefaultAnswer::No);
+    return !hasUnsavedEdits() || AskYesNo(this, UnsavedLyricsQuestionText(what), DefaultAnswer::No);
 }
 
-QString MainWindow::bodyText() const { return typedDocument().bodyText(); }
-void MainWindow::setBodyText(const QString& text) { m_document->setBodyText(text); }
-QString MainWindow::headerText() const { return typedDocument().headerText(); }
-void MainWindow::setHeaderText(const QString& text) { m_document->setHeaderText(text); }
-QString MainWindow::startText() const { return typedDocument().startText(); }
-void MainWindow::setStartText(const QString& text) { m_document->setStartText(text); }
+QString MainWindow::bodyText() const
+{
+    return typedDocument().bodyText();
+}
+void MainWindow::setBodyText(const QString& text)
+{
+    m_document->setBodyText(text);
+}
+QString MainWindow::headerText() const
+{
+    return typedDocument().headerText();
+}
+void MainWindow::setHeaderText(const QString& text)
+{
+    m_document->setHeaderText(text);
+}
+QString MainWindow::startText() const
+{
+    return typedDocument().startText();
+}
+void MainWindow::setStartText(const QString& text)
+{
+    m_document->setStartText(text);
+}
 
 void MainWindow::setRememberedTrackIndex(const QString& index)
 {
@@ -310,7 +328,10 @@ void MainWindow::onExitTriggered()
     close();
 }
 
-void MainWindow::openFromDesktop(const QString& path) { m_desktop->open(path); }
+void MainWindow::openFromDesktop(const QString& path)
+{
+    m_desktop->open(path);
+}
 
 QFileDialog* MainWindow::fileDialog()
 {
@@ -367,7 +388,8 @@ void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding>
     if (!written) {
         const FileError& error = written.error();
         const int tag = error.line - 1;
-        if (error.kind == FileErrorKind::Unmappable && tag >= 0 && tag < loaded.tagSourceLines.size())
+        if (error.kind == FileErrorKind::Unmappable && tag >= 0 &&
+            tag < loaded.tagSourceLines.size())
             ShowMessage(this, UnwritableTagText(fullPath, loaded.tagSourceLines.at(tag), error));
         else
             ShowMessage(this, CannotOpenFileText(fullPath, error));
@@ -403,12 +425,17 @@ void MainWindow::onRealtimeInputTriggered()
     context.chooseSaveTarget = [this] { return ChooseSaveTarget(); };
     RealtimeInput(context).run(m_selectionRows, this);
     setRememberedTrackIndex(context.rememberedTrack);
-
 }
 
-QString MainWindow::ChooseSaveTarget() { return m_files->chooseSaveTarget(); }
+QString MainWindow::ChooseSaveTarget()
+{
+    return m_files->chooseSaveTarget();
+}
 
-QString MainWindow::chosenDriveName() { return m_drives->chosenDriveName(); }
+QString MainWindow::chosenDriveName()
+{
+    return m_drives->chosenDriveName();
+}
 
 DriveDialog* MainWindow::driveDialog()
 {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "shell/appstate.h"
-#include "shell/startup.h"
 #include "document/exacttimes.h"
 #include "document/lyricsdocument.h"
 #include "document/textfile.h"
 #include "help/helplauncher.h"
+#include "shell/appstate.h"
+#include "shell/startup.h"
 #include "workfiles/workfiles.h"
 
 #include <QMainWindow>

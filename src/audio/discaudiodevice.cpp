@@ -19,7 +19,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Backend { AudioFiles, Image, Drive };
+enum class Backend
+{
+    AudioFiles,
+    Image,
+    Drive
+};
 
 // Which backend reads what a name names.
 Backend BackendFor(const QString& name)
@@ -49,7 +54,8 @@ std::unique_ptr<MediumWatch> WatchMediumOf(const QString& name)
 
 } // namespace
 
-std::shared_ptr<const Disc> OpenDisc(const QString& name, const std::function<void(int, int)>& progress)
+std::shared_ptr<const Disc> OpenDisc(const QString& name,
+                                     const std::function<void(int, int)>& progress)
 {
     if (name.isEmpty())
         return nullptr;
@@ -212,7 +218,10 @@ qint32 DiscAudioDevice::TrackPosition() const
     return FramesToMs(m_disc->tracks().at(m_track - 1).startFrame);
 }
 
-qint32 DiscAudioDevice::Position() const { return FramesToMs(m_engine->heardFrame()); }
+qint32 DiscAudioDevice::Position() const
+{
+    return FramesToMs(m_engine->heardFrame());
+}
 
 void DiscAudioDevice::setFrom(qint32 position)
 {
@@ -220,10 +229,19 @@ void DiscAudioDevice::setFrom(qint32 position)
     m_fromSet = true;
 }
 
-bool DiscAudioDevice::isPlaying() const { return m_engine->isPlaying(); }
+bool DiscAudioDevice::isPlaying() const
+{
+    return m_engine->isPlaying();
+}
 
-void DiscAudioDevice::setSpeed(double speed) { m_engine->setSpeed(speed); }
+void DiscAudioDevice::setSpeed(double speed)
+{
+    m_engine->setSpeed(speed);
+}
 
-bool DiscAudioDevice::isSilent() const { return m_engine->isSilent(); }
+bool DiscAudioDevice::isSilent() const
+{
+    return m_engine->isSilent();
+}
 
 } // namespace verselet

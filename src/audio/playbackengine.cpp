@@ -86,8 +86,9 @@ struct PlaySession
         }
         if (stamp == 0 || finished.load(std::memory_order_acquire))
             return h;
-        const qint64 since = speed == 1.0 ? (monotonicNs() - stamp) * kFrameRate / 1000000000
-                                          : qint64(double(monotonicNs() - stamp) * kFrameRate * speed / 1e9);
+        const qint64 since = speed == 1.0
+                                 ? (monotonicNs() - stamp) * kFrameRate / 1000000000
+                                 : qint64(double(monotonicNs() - stamp) * kFrameRate * speed / 1e9);
         return std::min(given, h + since);
     }
 };
@@ -180,7 +181,8 @@ private:
         m_session = std::move(session);
         m_handed = 0;
         // At full speed the frames go out as they are read.
-        m_stretch = m_session->speed == 1.0 ? nullptr : std::make_unique<TimeStretch>(m_session->speed);
+        m_stretch =
+            m_session->speed == 1.0 ? nullptr : std::make_unique<TimeStretch>(m_session->speed);
         if (m_output->start()) {
             m_playing = m_output.get();
         } else {
@@ -239,7 +241,8 @@ private:
         }
         const qint64 held = m_playing->heldFrames();
         if (m_stretch)
-            s.publish(SongFrames(m_handed - held, s.speed), SongFrames(m_handed, s.speed), monotonicNs());
+            s.publish(SongFrames(m_handed - held, s.speed), SongFrames(m_handed, s.speed),
+                      monotonicNs());
         else
             s.publish(m_handed - held, m_handed, monotonicNs());
         if (s.readerDone.load(std::memory_order_acquire) && s.ring.available() == 0 &&
@@ -271,7 +274,8 @@ private:
                 s.ring.pop(m_buffer.data(), n);
                 m_stretch->push(m_buffer.data(), n);
             }
-            const qint64 n = std::min({m_playing->writableFrames(), m_stretch->available(), kReadChunk});
+            const qint64 n =
+                std::min({m_playing->writableFrames(), m_stretch->available(), kReadChunk});
             if (n <= 0)
                 return;
             const qint64 got = m_stretch->pull(m_buffer.data(), n);
@@ -321,8 +325,8 @@ PlaybackEngine::PlaybackEngine(AudioOutputFactory outputs, PlaybackEvents events
     m_worker = new OutputWorker(std::move(outputs), m_silent, std::move(hooks));
     m_worker->moveToThread(m_outputThread);
     m_outputThread->start(QThread::TimeCriticalPriority);
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->createOutput(); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->createOutput(); }, Qt::BlockingQueuedConnection);
     m_reader = std::thread([this] { readerLoop(); });
 }
 
@@ -335,7 +339,8 @@ PlaybackEngine::~PlaybackEngine()
     }
     m_wake.notify_all();
     m_reader.join();
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->end(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->end(); }, Qt::BlockingQueuedConnection);
     m_outputThread->quit();
     m_outputThread->wait();
     delete m_worker;
@@ -371,7 +376,8 @@ void PlaybackEngine::setDisc(std::shared_ptr<const Disc> disc, std::unique_ptr<D
 {
     stop();
     m_disc = std::move(disc);
-    m_stoppedFrame = m_disc && !m_disc->tracks().isEmpty() ? m_disc->tracks().first().startFrame : 0;
+    m_stoppedFrame =
+        m_disc && !m_disc->tracks().isEmpty() ? m_disc->tracks().first().startFrame : 0;
     m_lastHeard = m_stoppedFrame;
     std::unique_ptr<DiscReader> unused;
     {
@@ -429,7 +435,8 @@ qint64 PlaybackEngine::heardFrame() const
 {
     if (!m_session)
         return m_stoppedFrame;
-    const qint64 frame = std::min(m_session->startFrame + m_session->heardNow(), m_session->endFrame);
+    const qint64 frame =
+        std::min(m_session->startFrame + m_session->heardNow(), m_session->endFrame);
     m_lastHeard = std::max(m_lastHeard, frame);
     return m_lastHeard;
 }

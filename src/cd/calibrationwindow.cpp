@@ -1,7 +1,7 @@
 #include "cd/calibrationwindow.h"
 
-#include "settings/calibration.h"
 #include "audio/playbackengine.h"
+#include "settings/calibration.h"
 #include "widgets/messages.h"
 
 #include <QHBoxLayout>

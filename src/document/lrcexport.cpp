@@ -17,7 +17,10 @@ bool isSeparator(const QString& text)
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == u'-'; });
 }
 
-bool isLyric(const QString& text) { return !text.isEmpty() && !isSeparator(text); }
+bool isLyric(const QString& text)
+{
+    return !text.isEmpty() && !isSeparator(text);
+}
 
 } // namespace
 

@@ -11,7 +11,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // The digits from `at` on, at most `most` of them; their count is `length`.
 qint64 readDigits(QStringView text, qsizetype at, qsizetype most, qsizetype& length)
@@ -28,7 +31,7 @@ qint64 readDigits(QStringView text, qsizetype at, qsizetype most, qsizetype& len
 struct TimeMark
 {
     qint64 milliseconds = 0;
-    qsizetype end = 0; // just after the closing bracket
+    qsizetype end = 0;        // just after the closing bracket
     bool thousandths = false; // written with three decimals or more
 };
 
@@ -237,7 +240,10 @@ std::optional<qint64> offsetOf(const Metadata& meta)
 
 // Blanks, and byte order marks: a file saved twice with one, or files joined
 // together, carry a second one at the start of a line.
-bool isLeadingFiller(QChar c) { return c == u' ' || c == u'\t' || c == QChar(0xFEFF); }
+bool isLeadingFiller(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == QChar(0xFEFF);
+}
 
 qsizetype skipFiller(QStringView line, qsizetype at)
 {
@@ -261,8 +267,9 @@ QString FormatLrcTime(qint32 milliseconds, LrcPrecision precision)
 QString ComposeLrc(const LrcDocument& document, LrcFlavour flavour)
 {
     QString out;
-    for (const auto& [key, value] : {std::pair{u"ti"_s, &document.title}, std::pair{u"ar"_s, &document.artist},
-                                     std::pair{u"al"_s, &document.album}}) {
+    for (const auto& [key, value] :
+         {std::pair{u"ti"_s, &document.title}, std::pair{u"ar"_s, &document.artist},
+          std::pair{u"al"_s, &document.album}}) {
         if (!value->isEmpty())
             out += u"[%1:%2]\n"_s.arg(key, *value);
     }
@@ -362,7 +369,8 @@ std::optional<LrcDocument> ParseLrc(const QString& content)
     lrc.lines.reserve(timed.size());
     const auto shifted = [offset](qint64 ms) { return ClampToPosition(ms - offset); };
     for (const Timed& line : timed) {
-        LrcLine& added = lrc.lines.emplace_back(LrcLine{shifted(line.ms), line.marked.text, {}, std::nullopt});
+        LrcLine& added =
+            lrc.lines.emplace_back(LrcLine{shifted(line.ms), line.marked.text, {}, std::nullopt});
         const MarkedText& marked = line.marked;
         if (marked.starts.isEmpty())
             continue;

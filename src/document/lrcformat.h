@@ -85,7 +85,11 @@ QString FormatLrcTime(qint32 milliseconds, LrcPrecision precision = LrcPrecision
 // as "[mm:ss.xx]<mm:ss.xx>word <mm:ss.xx>word", with "<mm:ss.xx>" after the
 // last word when the line has an end, and any other line with a text, the
 // start line too, with one mark at its own time ("[mm:ss.xx]<mm:ss.xx>text").
-enum class LrcFlavour { Plain, Enhanced };
+enum class LrcFlavour
+{
+    Plain,
+    Enhanced
+};
 
 // The title, artist and album, the origin's other metadata lines,
 // "[re:Verselet]", the start line (none for an empty start text) and the

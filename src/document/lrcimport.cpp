@@ -52,7 +52,10 @@ LineWords WordsOfLrcLine(const LrcLine& line)
     return words;
 }
 
-bool IsLrcFileName(const QString& path) { return path.endsWith(u".lrc"_s, Qt::CaseInsensitive); }
+bool IsLrcFileName(const QString& path)
+{
+    return path.endsWith(u".lrc"_s, Qt::CaseInsensitive);
+}
 
 QString TextFileNameForLrc(const QString& path)
 {

@@ -5,7 +5,10 @@
 
 namespace verselet {
 
-LyricsDocument::LyricsDocument(QObject* parent) : QObject(parent) { clear(); }
+LyricsDocument::LyricsDocument(QObject* parent) : QObject(parent)
+{
+    clear();
+}
 
 void LyricsDocument::setHeaderText(const QString& text)
 {
@@ -41,7 +44,10 @@ void LyricsDocument::keepTags(const QStringList& tagLines, const ExactTimes& exa
     Q_EMIT timingChanged();
 }
 
-void LyricsDocument::setFileName(const QString& name) { m_fileName = name; }
+void LyricsDocument::setFileName(const QString& name)
+{
+    m_fileName = name;
+}
 
 void LyricsDocument::clear()
 {

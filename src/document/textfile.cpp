@@ -20,7 +20,10 @@ constexpr QChar kReplacement{0xFFFD};
 // byte of code page 932, so no text in it begins so.
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
-bool isLineBreak(QChar c) { return c == u'\r' || c == u'\n'; }
+bool isLineBreak(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
 
 // Finds the first character the encoder refuses. Only called once the whole
 // text has failed, so it can afford a fresh encoder per line and per character.
@@ -54,10 +57,9 @@ UnmappableCharacter locateUnmappable(const QString& text)
         if (end >= text.size())
             break;
         // CR LF counts as one line break.
-        start = end + ((text.at(end) == u'\r' && end + 1 < text.size() &&
-                        text.at(end + 1) == u'\n')
-                           ? 2
-                           : 1);
+        start =
+            end +
+            ((text.at(end) == u'\r' && end + 1 < text.size() && text.at(end + 1) == u'\n') ? 2 : 1);
         ++line;
     }
     // The encoder failed on the whole but on no piece of it; report the start.
@@ -78,15 +80,24 @@ bool hasNonAscii(const QByteArray& bytes)
 QChar FoldForCp932(QChar c)
 {
     switch (c.unicode()) {
-    case 0x301C: return QChar(0xFF5E); // wave dash → full-width tilde
-    case 0x2212: return QChar(0xFF0D); // minus sign → full-width hyphen-minus
-    case 0x2016: return QChar(0x2225); // double vertical line → parallel to
-    case 0x00A2: return QChar(0xFFE0); // cent sign
-    case 0x00A3: return QChar(0xFFE1); // pound sign
-    case 0x00AC: return QChar(0xFFE2); // not sign
-    case 0x2014: return QChar(0x2015); // em dash → horizontal bar
-    case 0x00A0: return QChar(u' ');   // no-break space
-    default: return c;
+    case 0x301C:
+        return QChar(0xFF5E); // wave dash → full-width tilde
+    case 0x2212:
+        return QChar(0xFF0D); // minus sign → full-width hyphen-minus
+    case 0x2016:
+        return QChar(0x2225); // double vertical line → parallel to
+    case 0x00A2:
+        return QChar(0xFFE0); // cent sign
+    case 0x00A3:
+        return QChar(0xFFE1); // pound sign
+    case 0x00AC:
+        return QChar(0xFFE2); // not sign
+    case 0x2014:
+        return QChar(0x2015); // em dash → horizontal bar
+    case 0x00A0:
+        return QChar(u' '); // no-break space
+    default:
+        return c;
     }
 }
 
@@ -320,7 +331,9 @@ Result<QByteArray, FileError> ReadUserFileBytes(const QString& path)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return FileError{FileErrorKind::Unreadable, path};
-    struct stat opened {};
+    struct stat opened
+    {
+    };
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);

@@ -14,7 +14,8 @@
 
 namespace verselet {
 
-enum class FileErrorKind {
+enum class FileErrorKind
+{
     NotFound,   // the file does not exist
     Unreadable, // cannot be opened or read, or is a folder, a pipe or a device
     TooLarge,   // a file the user opens that is larger than kMaxUserTextBytes

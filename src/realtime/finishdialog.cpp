@@ -1,14 +1,14 @@
 #include "realtime/finishdialog.h"
 
+#include "document/lrcexport.h"
 #include "document/lyricsdocument.h"
 #include "document/textfile.h"
-#include "document/lrcexport.h"
-#include "workfiles/lyricstext.h"
 #include "realtime/realtimecontext.h"
+#include "shell/twips.h"
+#include "widgets/messages.h"
+#include "workfiles/lyricstext.h"
 #include "workfiles/timinglist.h"
 #include "workfiles/workfiles.h"
-#include "widgets/messages.h"
-#include "shell/twips.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -132,14 +132,17 @@ bool FinishDialog::CreateLyricsText()
     const QString& header = m_context.document->headerText();
     const QString& start = m_context.document->startText();
     const QString& body = m_context.document->bodyText();
-    for (const auto& [box, text] : {std::pair{EditorBox::Header, &header}, std::pair{EditorBox::Start, &start},
-                                    std::pair{EditorBox::Body, &body}}) {
+    for (const auto& [box, text] :
+         {std::pair{EditorBox::Header, &header}, std::pair{EditorBox::Start, &start},
+          std::pair{EditorBox::Body, &body}}) {
         if (const auto encoded = EncodeCp932(*text); !encoded) {
             const UnmappableCharacter& at = encoded.error();
-            ShowMessage(this,
-                        UnwritableInBoxText(box, FileError{FileErrorKind::Unmappable, {}, at.character,
-                                                           at.line, at.column}),
-                        QMessageBox::Warning);
+            ShowMessage(
+                this,
+                UnwritableInBoxText(
+                    box,
+                    FileError{FileErrorKind::Unmappable, {}, at.character, at.line, at.column}),
+                QMessageBox::Warning);
             return false;
         }
     }
@@ -170,8 +173,8 @@ bool FinishDialog::CreateLrcFile()
     // The lines paired as the finished text pairs them: the whole body with
     // the tags just saved. An LRC file is UTF-8, so the body is not held to
     // what the text file can take.
-    const QList<TaggedLine> pairs =
-        PairLines(SplitWorkLines(m_context.document->bodyText() + kCrLf.toString()), TimingTags(m_rows));
+    const QList<TaggedLine> pairs = PairLines(
+        SplitWorkLines(m_context.document->bodyText() + kCrLf.toString()), TimingTags(m_rows));
     if (const int untimed = CountUntimedLyrics(pairs); untimed > 0) {
         if (!AskYesNo(this, untimedLyricsQuestion(untimed)))
             return false;

@@ -42,12 +42,18 @@ QString TextFileNotSavedText(const WorkFolder& work);
 // that cannot be written, the finished text's own file (`targetPath`), a work
 // file of `work` that cannot be read, or one that
 // cannot be written (the tag file, the text file, another).
-QString FileErrorText(const FileError& error, const WorkFolder& work, const QString& targetPath = {});
+QString FileErrorText(const FileError& error, const WorkFolder& work,
+                      const QString& targetPath = {});
 // Names the character code page 932 cannot hold and where it stands.
 QString UnmappableCharacterText(const FileError& error);
 
 // The editor's three boxes, as a message names them.
-enum class EditorBox { Body, Header, Start };
+enum class EditorBox
+{
+    Body,
+    Header,
+    Start
+};
 // The same, by the box and the line the editor shows the character in
 // (error.line and error.column counted in that box's text).
 QString UnwritableInBoxText(EditorBox box, const FileError& error);
@@ -73,14 +79,25 @@ QString RecoveryNotWrittenText(const RecoveryWriteError& error);
 QString RecoveryFailingCaption();
 
 // What would take the place of lyrics that hold unsaved work.
-enum class LyricsGoFor { Exit, New, Open, FileFromOutside };
+enum class LyricsGoFor
+{
+    Exit,
+    New,
+    Open,
+    FileFromOutside
+};
 // The question before they go.
 QString UnsavedLyricsQuestionText(LyricsGoFor what);
 
-void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
+void ShowMessage(QWidget* parent, const QString& text,
+                 QMessageBox::Icon icon = QMessageBox::NoIcon);
 // A question with "はい" and "いいえ"; true for はい. Escape answers いいえ;
 // Return answers the default, はい unless said otherwise.
-enum class DefaultAnswer { Yes, No };
+enum class DefaultAnswer
+{
+    Yes,
+    No
+};
 bool AskYesNo(QWidget* parent, const QString& text, DefaultAnswer byDefault = DefaultAnswer::Yes);
 
 } // namespace verselet

@@ -10,10 +10,22 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-QString WorkFolder::path() const { return m_tempRoot + u"/zem"_s; }
-QString WorkFolder::tagFile() const { return m_tempRoot + u"/zem/left.tmp"_s; }
-QString WorkFolder::textFile() const { return m_tempRoot + u"/zem/rigth.tmp"_s; }
-QString WorkFolder::stagingFile() const { return m_tempRoot + u"/zem/zem.tmp"_s; }
+QString WorkFolder::path() const
+{
+    return m_tempRoot + u"/zem"_s;
+}
+QString WorkFolder::tagFile() const
+{
+    return m_tempRoot + u"/zem/left.tmp"_s;
+}
+QString WorkFolder::textFile() const
+{
+    return m_tempRoot + u"/zem/rigth.tmp"_s;
+}
+QString WorkFolder::stagingFile() const
+{
+    return m_tempRoot + u"/zem/zem.tmp"_s;
+}
 
 void PrepareWorkFolder(const WorkFolder& work)
 {
@@ -126,8 +138,7 @@ Result<QList<SelectionRow>, FileError> PrepareLineSelection(const WorkFolder& wo
     // Every character is timed as the document has it, and kept for an LRC
     // file: the rows' words are matched to the document's lines by their
     // text. A timed text folds or refuses such characters when it is made.
-    if (auto written = WriteWorkTextWhole(work.textFile(), SelectionSnapshot(bodyText));
-        !written)
+    if (auto written = WriteWorkTextWhole(work.textFile(), SelectionSnapshot(bodyText)); !written)
         return written.error();
     return LoadSelectionList(work);
 }

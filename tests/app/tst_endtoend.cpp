@@ -4,8 +4,8 @@
 
 #include "app/mainwindow.h"
 #include "app/program.h"
-#include "settings/drivelist.h"
 #include "document/textfile.h"
+#include "settings/drivelist.h"
 #include "timing/timingwindow.h"
 
 #include <QAction>
@@ -125,7 +125,8 @@ void TestEndToEnd::demoLyricsOnTheDemoDisc()
     // an empty line, offered marked, which is written as its tag alone.
     QStringList expected{QString(), u"[00:00]"_s, QString(), QString(42, u'-')};
     for (int i = 0; i < lines.size(); ++i)
-        expected.append((i < 3 ? u"[00:%1]"_s.arg(i + 1, 2, 10, QLatin1Char('0')) : u"[--:--]"_s) + lines.at(i));
+        expected.append((i < 3 ? u"[00:%1]"_s.arg(i + 1, 2, 10, QLatin1Char('0')) : u"[--:--]"_s) +
+                        lines.at(i));
     expected.append(u"[--:--]"_s);
     expected.append(QString(35, u'-'));
     QCOMPARE(readBytes(target), EncodeCp932(JoinLinesCrLf(expected)).value());
@@ -168,14 +169,15 @@ void TestEndToEnd::demoTimedLyricsToAnLrcFile()
     const auto at = [](qint32 ms) {
         return QString::asprintf("[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
     };
-    const QString expected = u"[ti:ひかりのステップ]\n[ar:作詞・作曲：Verselet]\n[re:Verselet]\n"
-                             u"[00:00.00]（前奏）\n"_s +
-                             at(*stamped.at(1)) + u"朝の窓をあけたら\n"_s + at(*stamped.at(2)) +
-                             u"青い風がおどりだす\n"
-                             u"[00:17.00]小さなくつをはいて\n[00:21.00]きょうも町へかけだそう\n"
-                             u"[00:26.00]ラララ　ひかりのステップ\n[00:30.00]手をたたいてリズムに乗って\n"
-                             u"[00:34.00]ラララ　きみとならんで\n[00:37.00]どこまでも歩いてゆこう\n"
-                             u"[00:41.00]夕焼けの坂道で\n[00:46.00]また明日ねと手をふろう\n"_s;
+    const QString expected =
+        u"[ti:ひかりのステップ]\n[ar:作詞・作曲：Verselet]\n[re:Verselet]\n"
+        u"[00:00.00]（前奏）\n"_s +
+        at(*stamped.at(1)) + u"朝の窓をあけたら\n"_s + at(*stamped.at(2)) +
+        u"青い風がおどりだす\n"
+        u"[00:17.00]小さなくつをはいて\n[00:21.00]きょうも町へかけだそう\n"
+        u"[00:26.00]ラララ　ひかりのステップ\n[00:30.00]手をたたいてリズムに乗って\n"
+        u"[00:34.00]ラララ　きみとならんで\n[00:37.00]どこまでも歩いてゆこう\n"
+        u"[00:41.00]夕焼けの坂道で\n[00:46.00]また明日ねと手をふろう\n"_s;
     QCOMPARE(QString::fromUtf8(readBytes(lrcFile)), expected);
 }
 

@@ -4,8 +4,8 @@
 
 #include "app/mainwindow.h"
 #include "realtime/lineselectiondialog.h"
-#include "workfiles/workfiles.h"
 #include "timing/timingwindow.h"
+#include "workfiles/workfiles.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -159,9 +159,11 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
     // timing list (one per body line), and the exact times run with it.
     const ExactTimes stamped = firstRows({std::nullopt, 12987, 65432}, 4);
     QCOMPARE(m_main->exactTimes(), kept ? stamped : ExactTimes());
-    const QStringList tags = SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
-    QCOMPARE(tags.mid(0, 4), kept ? (QStringList{u"-------"_s, u"[00:12]"_s, u"[01:05]"_s, u"[--:--]"_s})
-                                  : (QStringList{u"-------"_s, u"[--:--]"_s, u"[--:--]"_s, u"[--:--]"_s}));
+    const QStringList tags =
+        SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
+    QCOMPARE(tags.mid(0, 4),
+             kept ? (QStringList{u"-------"_s, u"[00:12]"_s, u"[01:05]"_s, u"[--:--]"_s})
+                  : (QStringList{u"-------"_s, u"[--:--]"_s, u"[--:--]"_s, u"[--:--]"_s}));
     QCOMPARE(tags.size(), kept ? 4 : 272); // the template stays when nothing was saved
     QCOMPARE(m_main->hasUnsavedEdits(), kept);
 }
@@ -241,7 +243,8 @@ void TestExactTimes::lrcFileComesBackFromARunWithoutStamps_data()
     QTest::newRow("a file with milliseconds keeps them")
         << "[ar:A]\r[00:01.239]a\r[00:02.5]b\r"_ba
         << "[ar:A]\n[re:Verselet]\n[00:01.239]a\n[00:02.500]b\n"_ba;
-    const QByteArray blanks = "[re:Verselet]\n[00:00.00]\n[00:05.00]a\n[00:15.00]\n[00:20.00]b\n[00:31.00]\n"_ba;
+    const QByteArray blanks =
+        "[re:Verselet]\n[00:00.00]\n[00:05.00]a\n[00:15.00]\n[00:20.00]b\n[00:31.00]\n"_ba;
     QTest::newRow("timed blank lines, one at zero, come back") << blanks << blanks;
     const QByteArray world = "[ti:Caf\xC3\xA9 \xE2\x99\xA5]\n[re:Verselet]\n"
                              "[00:01.00]\xC3\xA9\xE2\x80\x93\xF0\x9F\x98\x80\xED\x95\x9C\n"_ba;

@@ -29,8 +29,8 @@
 
 #include <csignal>
 
-#include <sys/stat.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace verselet;
@@ -142,7 +142,8 @@ void TestFaults::readOnlyTargetFolder()
                       QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
     for (const QString& f : {m_home->path(), root, work.path(), folder})
         QVERIFY(QFile::setPermissions(f, open | QFileDevice::WriteOwner));
-    QVERIFY(QFile::setPermissions(work.stagingFile(), QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    QVERIFY(
+        QFile::setPermissions(work.stagingFile(), QFileDevice::ReadOwner | QFileDevice::ReadOther));
     QVERIFY(QFile::setPermissions(folder, open));
     QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadOther |
                                               QFileDevice::WriteOwner | QFileDevice::WriteOther));
@@ -150,7 +151,9 @@ void TestFaults::readOnlyTargetFolder()
     QProcess child;
     QStringList args{QCoreApplication::applicationFilePath(), u"--save"_s, root, target};
     if (geteuid() == 0)
-        child.start(setpriv, QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + args);
+        child.start(setpriv,
+                    QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} +
+                        args);
     else
         child.start(args.takeFirst(), args);
     QVERIFY(child.waitForFinished(10000));

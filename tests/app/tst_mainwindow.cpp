@@ -36,7 +36,6 @@ namespace {
 
 const QString kHyphens35(35, u'-');
 
-
 QByteArray withFillers(QByteArray tags)
 {
     for (int i = 0; i < 224; ++i)
@@ -395,8 +394,7 @@ void TestMainWindow::openPlainUtf8FileWithLfLineEnds()
 
 void TestMainWindow::sixDigitFileIsWarnedAboutThenReadAsPlain()
 {
-    const QString path =
-        writeFile(u"six.txt"_s, "title\r\n[00:00:00]intro\r\n[01:02:03]line\r\n");
+    const QString path = writeFile(u"six.txt"_s, "title\r\n[00:00:00]intro\r\n[01:02:03]line\r\n");
     MainWindow w;
     QVERIFY(w.Form_Load());
     ModalScript script;
@@ -497,7 +495,8 @@ void TestMainWindow::incompleteTimedFilesShowWhatWasRead()
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers(""));
 
     // No header line: the body is read and trimmed, then the load fails.
-    const QString noHeader = writeFile(u"noheader.txt"_s, "[00:00]s\r\n\r\n-------x\r\n[00:01]y\r\n");
+    const QString noHeader =
+        writeFile(u"noheader.txt"_s, "[00:00]s\r\n\r\n-------x\r\n[00:01]y\r\n");
     script.thenMessage();
     w.LoadLyricsFile(noHeader);
     QCOMPARE(script.messages.size(), 2);
@@ -521,9 +520,8 @@ void TestMainWindow::badFilesGetAClearOutcome_data()
         << u"song.mp3.txt"_s << QByteArray("ID3\x03\0\0\0\x0f\x76", 9) << false
         << u"1行目にNULバイトがあります。テキストファイルではありません。"_s;
     QTest::newRow("zero bytes") << u"empty.txt"_s << QByteArray() << true << kHyphens35 + u"\r\n"_s;
-    QTest::newRow("one line of a megabyte")
-        << u"long.txt"_s << QByteArray(1 << 20, 'a') << true
-        << kHyphens35 + u"\r\n"_s + QString(1 << 20, u'a');
+    QTest::newRow("one line of a megabyte") << u"long.txt"_s << QByteArray(1 << 20, 'a') << true
+                                            << kHyphens35 + u"\r\n"_s + QString(1 << 20, u'a');
     QTest::newRow("a folder")
         << u"folder.txt"_s << QByteArray() << false
         << u"ファイルを読み込めません。フォルダや装置であるか、読む権限がありません。"_s;
@@ -695,7 +693,8 @@ void TestMainWindow::filesFromOtherSystemsOpenLineForLine_data()
     QTest::newRow("a line separator inside a line")
         << u"h\n[00:00]\n\n-------\n[00:10]A\u2028B\n[00:20]C\n[00:30]D"_s << u"h"_s
         << u"\r\nA B\r\nC\r\nD"_s << QByteArray("-------\r\n[00:10]\r\n[00:20]\r\n[00:30]\r\n")
-        << QList<SelectionRow>{{QString(), false}, {u"A B"_s, true}, {u"C"_s, true}, {u"D"_s, true}};
+        << QList<SelectionRow>{
+               {QString(), false}, {u"A B"_s, true}, {u"C"_s, true}, {u"D"_s, true}};
 }
 
 void TestMainWindow::filesFromOtherSystemsOpenLineForLine()
@@ -734,9 +733,8 @@ void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing_data()
         << u"曲\n[00:00]\n\n-------\n[00:05]一\n한국어 노래\n"_s.toUtf8() << 0
         << u"このファイルの6行目の1文字目「한」(U+D55C)はShift-JISで保存できない文字です。"_s;
     // The disk fills while the tag file is written: it gets back what it held.
-    QTest::newRow("the disk fills")
-        << QByteArray("title\r\n[00:00]\r\n\r\n-------\r\n[00:05]a\r\n") << 1024
-        << u"作業ファイル <tags> を保存できませんでした。"_s;
+    QTest::newRow("the disk fills") << QByteArray("title\r\n[00:00]\r\n\r\n-------\r\n[00:05]a\r\n")
+                                    << 1024 << u"作業ファイル <tags> を保存できませんでした。"_s;
 }
 
 void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing()
@@ -805,7 +803,8 @@ void TestMainWindow::modelAfterLoadEqualsModelAfterUndoneEdit()
 void TestMainWindow::newAfterOpenRestoresTheEmptyDocument()
 {
     const QString path = writeFile(
-        u"timed.txt"_s, "h\r\n[00:00]s\r\n\r\n------------------------------------------\r\n[00:01]x\r\n");
+        u"timed.txt"_s,
+        "h\r\n[00:00]s\r\n\r\n------------------------------------------\r\n[00:01]x\r\n");
     MainWindow w;
     QVERIFY(w.Form_Load());
     ModalScript script;
@@ -843,7 +842,8 @@ void TestMainWindow::realTimeInputListsTheLines()
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(readBytes(WorkFolder(root()).textFile()),
              QByteArray(35, '-') + "\r\n\x88\xEA\r\n\x93\xF1\r\n");
-    QCOMPARE(w.selectionRows(), (QList<SelectionRow>{{kHyphens35, false}, {u"一"_s, true}, {u"二"_s, true}}));
+    QCOMPARE(w.selectionRows(),
+             (QList<SelectionRow>{{kHyphens35, false}, {u"一"_s, true}, {u"二"_s, true}}));
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n一\r\n二"_s);
 }
 

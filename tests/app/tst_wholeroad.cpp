@@ -102,12 +102,13 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.seen.mid(0, 3), (QStringList{u"Form2"_s, u"Form3"_s, u"Form6"_s}));
     QCOMPARE(readBytes(target),
-             EncodeCp932(JoinLinesCrLf({u"夜明けの歌"_s, u"[00:00]（前奏）"_s, QString(),
-                                        QString(42, u'-'), u"[00:01]一行目"_s, u"[00:02]二行目"_s,
-                                        QString(35, u'-')}))
+             EncodeCp932(
+                 JoinLinesCrLf({u"夜明けの歌"_s, u"[00:00]（前奏）"_s, QString(), QString(42, u'-'),
+                                u"[00:01]一行目"_s, u"[00:02]二行目"_s, QString(35, u'-')}))
                  .value());
     // Back in the editor (the command has returned), the document as it was.
-    QCOMPARE(m_main->bodyText(), QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-'));
+    QCOMPARE(m_main->bodyText(),
+             QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-'));
     QCOMPARE(m_main->dialogFileName(), target);
     // Saved as it stands: a file dropped now opens without a question.
     QVERIFY(!m_main->hasUnsavedEdits());
@@ -143,8 +144,8 @@ void TestWholeRoad::writtenFileComesBackByteForByte()
 
     ModalScript script;
     script.thenClick(u"Command1"_s);
-    script.thenClose();               // the timing window, without a stamp
-    script.thenClick(u"Command3"_s);  // 歌詞テキストを作成する
+    script.thenClose();              // the timing window, without a stamp
+    script.thenClick(u"Command3"_s); // 歌詞テキストを作成する
     script.thenChoose(again);
 
     m_main->LoadLyricsFile(source);
@@ -188,16 +189,20 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     // each row's tag their truncation.
     QCOMPARE(stamped.size(), 3);
     QVERIFY(stamped.at(1) && stamped.at(2));
-    QVERIFY2(*stamped.at(1) >= 1300 && *stamped.at(1) < 2000, qPrintable(QString::number(*stamped.at(1))));
-    QVERIFY2(*stamped.at(2) >= 2300 && *stamped.at(2) < 3000, qPrintable(QString::number(*stamped.at(2))));
+    QVERIFY2(*stamped.at(1) >= 1300 && *stamped.at(1) < 2000,
+             qPrintable(QString::number(*stamped.at(1))));
+    QVERIFY2(*stamped.at(2) >= 2300 && *stamped.at(2) < 3000,
+             qPrintable(QString::number(*stamped.at(2))));
     QCOMPARE(m_main->exactTimes(), stamped);
     const auto hundredths = [](qint32 ms) {
         return QString::asprintf("[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
     };
     QCOMPARE(QString::fromUtf8(readBytes(target)),
              u"[ti:夜明けの歌]\n[ar:歌う人]\n[re:Verselet]\n[00:00.00]（前奏）\n"_s +
-                 hundredths(*stamped.at(1)) + u"一行目\n"_s + hundredths(*stamped.at(2)) + u"二行目\n"_s);
-    const QStringList tags = SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
+                 hundredths(*stamped.at(1)) + u"一行目\n"_s + hundredths(*stamped.at(2)) +
+                 u"二行目\n"_s);
+    const QStringList tags =
+        SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
     QCOMPARE(tags, (QStringList{u"-------"_s, u"[00:01]"_s, u"[00:02]"_s}));
     // An LRC file cannot hold everything the boxes do: they are not saved.
     QVERIFY(m_main->hasUnsavedEdits());

@@ -1,7 +1,7 @@
 #include "audio/audiofilesdisc.h"
-#include "audio/discaudiodevice.h"
 #include "audio/cdiodisc.h"
 #include "audio/disc.h"
+#include "audio/discaudiodevice.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -185,8 +185,9 @@ void TestCdAudioDevice::initTestCase()
     // 301 sectors do not make whole milliseconds: 4013.33 ms.
     m_image = fixtures::writeBinCue(m_dir.path(), {301, 450});
     QVERIFY(!m_image.isEmpty());
-    QVERIFY(fixtures::writeText(path(u"disc.toc"_s), "CD_DA\n\nTRACK AUDIO\nFILE \"disc.bin\" 0 00:04:01\n\n"
-                                                     "TRACK AUDIO\nFILE \"disc.bin\" 00:04:01 00:06:00\n"));
+    QVERIFY(fixtures::writeText(path(u"disc.toc"_s),
+                                "CD_DA\n\nTRACK AUDIO\nFILE \"disc.bin\" 0 00:04:01\n\n"
+                                "TRACK AUDIO\nFILE \"disc.bin\" 00:04:01 00:06:00\n"));
 
     QVERIFY(QDir().mkpath(path(u"album"_s)));
     QVERIFY(fixtures::writeAudio(path(u"album/10 last.wav"_s), 44100, kWav));
@@ -196,16 +197,17 @@ void TestCdAudioDevice::initTestCase()
 
     // A whole-album rip: one file, a cue sheet with three tracks.
     QVERIFY(fixtures::writeAudio(path(u"rip.wav"_s), 44100 * 9, kWav, 44100, 2, true));
-    QVERIFY(fixtures::writeText(path(u"rip.cue"_s),
-                                "REM GENRE Pop\r\nPERFORMER \"Someone\"\r\nFILE \"rip.wav\" WAVE\r\n"
-                                "  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
-                                "  TRACK 02 AUDIO\r\n    INDEX 00 00:02:00\r\n    INDEX 01 00:03:00\r\n"
-                                "  TRACK 03 AUDIO\r\n    INDEX 01 00:07:37\r\n"));
+    QVERIFY(fixtures::writeText(
+        path(u"rip.cue"_s), "REM GENRE Pop\r\nPERFORMER \"Someone\"\r\nFILE \"rip.wav\" WAVE\r\n"
+                            "  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+                            "  TRACK 02 AUDIO\r\n    INDEX 00 00:02:00\r\n    INDEX 01 00:03:00\r\n"
+                            "  TRACK 03 AUDIO\r\n    INDEX 01 00:07:37\r\n"));
     // Two files, one track each, named by a playlist.
     QVERIFY(fixtures::writeAudio(path(u"a.wav"_s), 44100 * 2, kWav, 44100, 2, true));
     QVERIFY(fixtures::writeAudio(path(u"b.flac"_s), 44100 * 3, kFlac));
     QVERIFY(fixtures::writeText(path(u"list.m3u8"_s), "#EXTM3U\n#EXTINF:2,A\na.wav\n\n" +
-                                                          QFile::encodeName(path(u"b.flac"_s)) + "\n"));
+                                                          QFile::encodeName(path(u"b.flac"_s)) +
+                                                          "\n"));
     QVERIFY(fixtures::writeText(path(u"files.cue"_s),
                                 "FILE \"a.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
                                 "FILE \"b.flac\" FLAC\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"));
@@ -221,20 +223,19 @@ void TestCdAudioDevice::tableOfContents_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QList<TrackInfo>>("tracks");
-    QTest::newRow("bin/cue image")
-        << m_image << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
+    QTest::newRow("bin/cue image") << m_image << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
     QTest::newRow("cdrdao toc of the same image")
         << path(u"disc.toc"_s) << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
     QTest::newRow("folder in natural order, other files ignored")
         << path(u"album"_s) << QList<TrackInfo>{{0, 2000}, {2000, 500}, {2500, 1000}};
     QTest::newRow("cue sheet of one file, INDEX 01 starts a track")
         << path(u"rip.cue"_s) << QList<TrackInfo>{{0, 3000}, {3000, 4493}, {7493, 1506}};
-    QTest::newRow("cue sheet of two files") << path(u"files.cue"_s)
-                                            << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
+    QTest::newRow("cue sheet of two files")
+        << path(u"files.cue"_s) << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
     QTest::newRow("cue sheet whose second track starts in the second file")
         << path(u"gaps.cue"_s) << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
-    QTest::newRow("m3u8 playlist") << path(u"list.m3u8"_s)
-                                   << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
+    QTest::newRow("m3u8 playlist")
+        << path(u"list.m3u8"_s) << QList<TrackInfo>{{0, 2000}, {2000, 3000}};
     QTest::newRow("a single audio file") << path(u"b.flac"_s) << QList<TrackInfo>{{0, 3000}};
 }
 
@@ -360,7 +361,8 @@ void TestCdAudioDevice::mp3LengthIsWhatDecodes()
     QCOMPARE(tracks.size(), 1);
     // What decodes is the 5 s of audio plus the encoder's padding, well
     // within one MP3 frame group either side.
-    QVERIFY2(std::abs(tracks.at(0).length - 5000) <= 100, qPrintable(QString::number(tracks.at(0).length)));
+    QVERIFY2(std::abs(tracks.at(0).length - 5000) <= 100,
+             qPrintable(QString::number(tracks.at(0).length)));
     auto disc = OpenDisc(mp3);
     auto reader = disc->openReader();
     std::vector<qint16> buf(size_t(disc->endFrame() + 10) * 2);
@@ -396,13 +398,16 @@ void TestCdAudioDevice::badInput_data()
 void TestCdAudioDevice::badInput()
 {
     QFETCH(QString, name);
-    QVERIFY(fixtures::writeText(path(u"missing-bin.cue"_s),
-                                "FILE \"nowhere.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));
+    QVERIFY(fixtures::writeText(
+        path(u"missing-bin.cue"_s),
+        "FILE \"nowhere.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));
     const QString shortCue = fixtures::writeBinCue(m_dir.path(), {100}, u"short"_s);
-    QVERIFY(fixtures::writeText(shortCue, "FILE \"short.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-                                          "  TRACK 02 AUDIO\n    INDEX 01 00:30:00\n"));
-    QVERIFY(fixtures::writeText(path(u"missing-wav.cue"_s),
-                                "FILE \"nowhere.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));
+    QVERIFY(fixtures::writeText(
+        shortCue, "FILE \"short.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                  "  TRACK 02 AUDIO\n    INDEX 01 00:30:00\n"));
+    QVERIFY(fixtures::writeText(
+        path(u"missing-wav.cue"_s),
+        "FILE \"nowhere.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));
     QVERIFY(QDir().mkpath(path(u"empty"_s)));
     QVERIFY(fixtures::writeText(path(u"empty/readme.txt"_s), "no audio here"));
     QVERIFY(fixtures::writeText(path(u"garbage.wav"_s), QByteArray(5000, 'x')));
@@ -426,8 +431,8 @@ void TestCdAudioDevice::badInputPrintsNothing()
     // have written a word to its standard output.
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
-                {u"--open"_s, path(u"missing-bin.cue"_s), path(u"short.cue"_s), path(u"nothing.toc"_s),
-                 path(u"garbage.wav"_s), u"/dev/null"_s});
+                {u"--open"_s, path(u"missing-bin.cue"_s), path(u"short.cue"_s),
+                 path(u"nothing.toc"_s), path(u"garbage.wav"_s), u"/dev/null"_s});
     QVERIFY(child.waitForFinished(30000));
     QCOMPARE(child.exitCode(), 0);
     QCOMPARE(child.readAllStandardOutput(), QByteArray());
@@ -513,7 +518,8 @@ void TestCdAudioDevice::positionAdvancesInRealTime()
     }
     const qint64 elapsed = wall.elapsed();
     const qint32 moved = device.Position() - start;
-    QVERIFY2(std::abs(moved - elapsed) <= 25, qPrintable(u"moved %1 ms in %2 ms"_s.arg(moved).arg(elapsed)));
+    QVERIFY2(std::abs(moved - elapsed) <= 25,
+             qPrintable(u"moved %1 ms in %2 ms"_s.arg(moved).arg(elapsed)));
     device.setCommand(u"Stop"_s);
 }
 
@@ -526,7 +532,8 @@ void TestCdAudioDevice::playbackEndsAtTheEndOfTheDisc()
     device.setFrom(end - 200);
     device.setCommand(u"Play"_s);
     QTRY_VERIFY_WITH_TIMEOUT(!device.isPlaying(), 2000);
-    QVERIFY2(std::abs(device.Position() - end) <= 1, qPrintable(QString::number(device.Position())));
+    QVERIFY2(std::abs(device.Position() - end) <= 1,
+             qPrintable(QString::number(device.Position())));
     QCOMPARE(positionAfter(device, 100), device.Position());
 }
 
@@ -670,7 +677,8 @@ QString stageMedium(const QString& kind, const QDir& dir, int step)
 {
     const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
     const auto wav = [&](const char* name, qint64 ms) {
-        return fixtures::writeAudio(path(name), 44100 * ms / 1000, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+        return fixtures::writeAudio(path(name), 44100 * ms / 1000,
+                                    SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     };
     bool ok = true;
     if (kind == u"image created") {
@@ -736,7 +744,8 @@ void TestCdAudioDevice::changedMediumIsReadAgain_data()
     QTest::newRow("the bin of an image deleted")
         << u"image deleted"_s << image << QList<TrackInfo>{} << 0;
     QTest::newRow("the data file of a toc rewritten longer")
-        << u"toc data rewritten"_s << QList<TrackInfo>{{0, 10013}} << QList<TrackInfo>{{0, 12013}} << 0;
+        << u"toc data rewritten"_s << QList<TrackInfo>{{0, 10013}} << QList<TrackInfo>{{0, 12013}}
+        << 0;
     QTest::newRow("a folder that gains an audio file")
         << u"folder gains a file"_s << QList<TrackInfo>{{0, 1000}}
         << QList<TrackInfo>{{0, 1000}, {1000, 2000}} << 2;
@@ -744,7 +753,8 @@ void TestCdAudioDevice::changedMediumIsReadAgain_data()
         << u"playlist entry rewritten"_s << QList<TrackInfo>{{0, 1000}, {1000, 2000}}
         << QList<TrackInfo>{{0, 3000}, {3000, 2000}} << 2;
     QTest::newRow("an audio file rewritten longer")
-        << u"audio file rewritten"_s << QList<TrackInfo>{{0, 1000}} << QList<TrackInfo>{{0, 2000}} << 1;
+        << u"audio file rewritten"_s << QList<TrackInfo>{{0, 1000}} << QList<TrackInfo>{{0, 2000}}
+        << 1;
 }
 
 void TestCdAudioDevice::changedMediumIsReadAgain()
@@ -913,11 +923,12 @@ void TestCdAudioDevice::manySeeksPlayOnWhenTheOutputRunsEvents()
         QTest::qWait(round % 4);
         device.setFrom(second);
         device.setCommand(u"Play"_s);
-        QTRY_VERIFY2_WITH_TIMEOUT(device.Position() > second + 100,
-                                  qPrintable(u"round %1: stuck at %2 after a seek to %3"_s.arg(round)
-                                                 .arg(device.Position())
-                                                 .arg(second)),
-                                  1000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            device.Position() > second + 100,
+            qPrintable(u"round %1: stuck at %2 after a seek to %3"_s.arg(round)
+                           .arg(device.Position())
+                           .arg(second)),
+            1000);
         QVERIFY(device.Position() < second + 600);
         QVERIFY(device.isPlaying());
     }

@@ -72,8 +72,8 @@ void TestLrcExport::fileBytes_data()
     QTest::addColumn<QByteArray>("bytes");
 
     QTest::newRow("metadata from the header's first three lines")
-        << u"夜明けの歌\r\n歌う人\r\n一枚目\r\n四行目は使わない"_s << u"（前奏）"_s << QList<TaggedLine>{}
-        << ExactTimes{}
+        << u"夜明けの歌\r\n歌う人\r\n一枚目\r\n四行目は使わない"_s << u"（前奏）"_s
+        << QList<TaggedLine>{} << ExactTimes{}
         << "[ti:\xE5\xA4\x9C\xE6\x98\x8E\xE3\x81\x91\xE3\x81\xAE\xE6\xAD\x8C]\n"
            "[ar:\xE6\xAD\x8C\xE3\x81\x86\xE4\xBA\xBA]\n"
            "[al:\xE4\xB8\x80\xE6\x9E\x9A\xE7\x9B\xAE]\n"
@@ -94,22 +94,23 @@ void TestLrcExport::fileBytes_data()
         << QString() << QString() << QList<TaggedLine>{{u"[00:20]"_s, u"edited by hand"_s}}
         << ExactTimes{12987} << "[re:Verselet]\n[00:20.00]edited by hand\n"_ba;
     QTest::newRow("from 100 minutes on, three digits of minutes")
-        << QString() << QString() << QList<TaggedLine>{{u"[100:02"_s, u"long"_s}, {u"[99:59]"_s, u"x"_s}}
-        << ExactTimes{6002345, 5999999}
-        << "[re:Verselet]\n[100:02.34]long\n[99:59.99]x\n"_ba;
+        << QString() << QString()
+        << QList<TaggedLine>{{u"[100:02"_s, u"long"_s}, {u"[99:59]"_s, u"x"_s}}
+        << ExactTimes{6002345, 5999999} << "[re:Verselet]\n[100:02.34]long\n[99:59.99]x\n"_ba;
     QTest::newRow("body order, not time order")
-        << QString() << QString() << QList<TaggedLine>{{u"[00:30]"_s, u"b"_s}, {u"[00:10]"_s, u"a"_s}}
-        << ExactTimes{} << "[re:Verselet]\n[00:30.00]b\n[00:10.00]a\n"_ba;
+        << QString() << QString()
+        << QList<TaggedLine>{{u"[00:30]"_s, u"b"_s}, {u"[00:10]"_s, u"a"_s}} << ExactTimes{}
+        << "[re:Verselet]\n[00:30.00]b\n[00:10.00]a\n"_ba;
     QTest::newRow("every line with a time, whatever its text; none without")
         << QString() << QString()
-        << QList<TaggedLine>{{u"-------"_s, kSeparator},     // the separator
-                             {u"[00:01]"_s, kSeparator},     // hyphens, stamped
-                             {u"[00:02]"_s, QString()},      // a timed blank: clears the screen
-                             {u"       "_s, u"unmarked"_s},  // unmarked
-                             {u"[--:--]"_s, u"not yet"_s},   // no time yet
-                             {u"[ab:cd]"_s, u"no time"_s},   // a tag that holds none
-                             {QString(), QString()},         // empty unmarked line
-                             {u"-------"_s, u"-------"_s},   // a closing separator read back
+        << QList<TaggedLine>{{u"-------"_s, kSeparator},    // the separator
+                             {u"[00:01]"_s, kSeparator},    // hyphens, stamped
+                             {u"[00:02]"_s, QString()},     // a timed blank: clears the screen
+                             {u"       "_s, u"unmarked"_s}, // unmarked
+                             {u"[--:--]"_s, u"not yet"_s},  // no time yet
+                             {u"[ab:cd]"_s, u"no time"_s},  // a tag that holds none
+                             {QString(), QString()},        // empty unmarked line
+                             {u"-------"_s, u"-------"_s},  // a closing separator read back
                              {u"[00:03]"_s, u"kept"_s}}
         << ExactTimes{kNone, 1500, 2500, 3500, kNone, kNone, kNone, kNone, 3999}
         << ("[re:Verselet]\n[00:01.50]" + QByteArray(35, '-') + "\n[00:02.50]\n[00:03.99]kept\n");
@@ -134,9 +135,11 @@ void TestLrcExport::untimedLyricsAreCounted_data()
 {
     QTest::addColumn<QList<TaggedLine>>("pairs");
     QTest::addColumn<int>("count");
-    QTest::newRow("none") << QList<TaggedLine>{{u"-------"_s, kSeparator}, {u"[00:01]"_s, u"a"_s}} << 0;
+    QTest::newRow("none") << QList<TaggedLine>{{u"-------"_s, kSeparator}, {u"[00:01]"_s, u"a"_s}}
+                          << 0;
     QTest::newRow("lyric lines at [--:--]")
-        << QList<TaggedLine>{{u"[--:--]"_s, u"a"_s}, {u"[00:01]"_s, u"b"_s}, {u"[--:--]"_s, u"c"_s}} << 2;
+        << QList<TaggedLine>{{u"[--:--]"_s, u"a"_s}, {u"[00:01]"_s, u"b"_s}, {u"[--:--]"_s, u"c"_s}}
+        << 2;
     QTest::newRow("not lyrics: empty, separator; not untimed: unmarked")
         << QList<TaggedLine>{{u"[--:--]"_s, QString()},
                              {u"[--:--]"_s, kSeparator},
@@ -177,15 +180,19 @@ void TestLrcExport::wordTimesGoOutAndComeBack_data()
     QTest::addColumn<QString>("enhanced"); // the line as enhanced LRC writes it
     QTest::addColumn<QString>("read");     // another way of writing it that reads as the same line
     QTest::newRow("words with an end")
-        << LrcLine{12340, u"きょうは 晴れ"_s, {{0, 12340}, {2, 12801}, {3, 13250}, {5, 13999}}, 14500}
+        << LrcLine{12340,
+                   u"きょうは 晴れ"_s,
+                   {{0, 12340}, {2, 12801}, {3, 13250}, {5, 13999}},
+                   14500}
         << u"[00:12.34]<00:12.34>きょ<00:12.80>う<00:13.25>は <00:13.99>晴れ<00:14.50>"_s
         << u"[00:12.34]<0:12.340>きょ<00:12.80>う<00:13.25>は <00:13.999>晴れ<00:14.5>"_s;
-    QTest::newRow("words without an end") << LrcLine{60000, u"Run away"_s, {{0, 60000}, {4, 60500}}, {}}
-                                          << u"[01:00.00]<01:00.00>Run <01:00.50>away"_s
-                                          << u"[01:00.00]<01:00.00><01:00.00>Run <01:00.50>away"_s;
+    QTest::newRow("words without an end")
+        << LrcLine{60000, u"Run away"_s, {{0, 60000}, {4, 60500}}, {}}
+        << u"[01:00.00]<01:00.00>Run <01:00.50>away"_s
+        << u"[01:00.00]<01:00.00><01:00.00>Run <01:00.50>away"_s;
     QTest::newRow("text before the first mark is sung at the line's time")
-        << LrcLine{1000, u"ab cd"_s, {{0, 1000}, {3, 2000}}, {}} << u"[00:01.00]<00:01.00>ab <00:02.00>cd"_s
-        << u"[00:01.00]ab <00:02.00>cd"_s;
+        << LrcLine{1000, u"ab cd"_s, {{0, 1000}, {3, 2000}}, {}}
+        << u"[00:01.00]<00:01.00>ab <00:02.00>cd"_s << u"[00:01.00]ab <00:02.00>cd"_s;
     QTest::newRow("a line timed as a whole: one mark at its time")
         << LrcLine{1000, u"plain"_s, {}, {}} << u"[00:01.00]<00:01.00>plain"_s
         << u"[00:01.00]plain"_s;

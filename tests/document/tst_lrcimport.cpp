@@ -1,7 +1,7 @@
+#include "document/lrcimport.h"
 #include "document/lyricsformat.h"
 #include "document/lyricsloader.h"
 #include "document/textfile.h"
-#include "document/lrcimport.h"
 
 #include <QTest>
 
@@ -46,16 +46,17 @@ void TestLrcImport::fileGivesATimedDocument_data()
     QTest::addColumn<QList<Line>>("body"); // after the separator line
 
     QTest::newRow("UTF-8 with BOM, CR LF, metadata")
-        << "\xEF\xBB\xBF[ti:\xE5\xA4\x9C\xE6\x98\x8E\xE3\x81\x91]\r\n[ar: Singer ]\r\n[al:Album]\r\n"
+        << "\xEF\xBB\xBF[ti:\xE5\xA4\x9C\xE6\x98\x8E\xE3\x81\x91]\r\n[ar: Singer "
+           "]\r\n[al:Album]\r\n"
            "[by:someone]\r\n[length:03:20]\r\n[00:00.00]intro\r\n[00:12.34]one\r\n[01:05.5]two\r\n"_ba
         << u"夜明け\r\nSinger\r\nAlbum"_s << u"intro"_s
         << QList<Line>{{u"[00:12]"_s, u"one"_s, 12340}, {u"[01:05]"_s, u"two"_s, 65500}};
     QTest::newRow("every form of time tag, LF")
-        << "[0:05]a\n[00:06.1]b\n[00:07.12]c\n[00:08.123]d\n[00:09:45]e\n[123:04.56]f\n"_ba << QString()
-        << QString()
-        << QList<Line>{{u"[00:05]"_s, u"a"_s, 5000},   {u"[00:06]"_s, u"b"_s, 6100},
-                       {u"[00:07]"_s, u"c"_s, 7120},   {u"[00:08]"_s, u"d"_s, 8123},
-                       {u"[00:09]"_s, u"e"_s, 9450},   {u"[123:04"_s, u"f"_s, 7384560}};
+        << "[0:05]a\n[00:06.1]b\n[00:07.12]c\n[00:08.123]d\n[00:09:45]e\n[123:04.56]f\n"_ba
+        << QString() << QString()
+        << QList<Line>{{u"[00:05]"_s, u"a"_s, 5000}, {u"[00:06]"_s, u"b"_s, 6100},
+                       {u"[00:07]"_s, u"c"_s, 7120}, {u"[00:08]"_s, u"d"_s, 8123},
+                       {u"[00:09]"_s, u"e"_s, 9450}, {u"[123:04"_s, u"f"_s, 7384560}};
     QTest::newRow("code page 932, CR")
         << "[ar:\x89\xCC\x82\xA4\x90\x6C]\r[00:01.50]\x88\xEA\x8D\x73\x96\xDA\r[00:02.00]\x81\x60\r"_ba
         << u"\r\n歌う人"_s << QString()
@@ -70,7 +71,8 @@ void TestLrcImport::fileGivesATimedDocument_data()
         << "[offset:1500]\n[00:01.00]a\n[00:03.00]b\n"_ba << QString() << u"a"_s
         << QList<Line>{{u"[00:01]"_s, u"b"_s, 1500}};
     QTest::newRow("repeated tags, sorted over the whole file")
-        << "[00:10.00][00:30.00]chorus\n[00:20.00]verse\n[00:05.00]first\n"_ba << QString() << QString()
+        << "[00:10.00][00:30.00]chorus\n[00:20.00]verse\n[00:05.00]first\n"_ba << QString()
+        << QString()
         << QList<Line>{{u"[00:05]"_s, u"first"_s, 5000},
                        {u"[00:10]"_s, u"chorus"_s, 10000},
                        {u"[00:20]"_s, u"verse"_s, 20000},
@@ -82,8 +84,8 @@ void TestLrcImport::fileGivesATimedDocument_data()
         << "[00:03.00]x\n[00:00.00]s\n[00:00.00]t\n"_ba << QString() << u"s"_s
         << QList<Line>{{u"[00:00]"_s, u"t"_s, 0}, {u"[00:03]"_s, u"x"_s, 3000}};
     QTest::newRow("word marks are taken out")
-        << "[00:01.00]<00:01.00>hi<00:01.50>ka<00:02.00>ri <00:02:50>x\n"_ba << QString() << QString()
-        << QList<Line>{{u"[00:01]"_s, u"hikari x"_s, 1000}};
+        << "[00:01.00]<00:01.00>hi<00:01.50>ka<00:02.00>ri <00:02:50>x\n"_ba << QString()
+        << QString() << QList<Line>{{u"[00:01]"_s, u"hikari x"_s, 1000}};
     QTest::newRow("lines without a time are left out")
         << "plain words\n[xx:yy]no\n[00:61.00]no seconds\n[00:01]\n  [00:02.00]indented\n[00:03.0]a]b\n"_ba
         << QString() << QString()
@@ -95,10 +97,13 @@ void TestLrcImport::fileGivesATimedDocument_data()
         << QList<Line>{{u"[00:02]"_s, u"b"_s, 2123}, {u"[00:03]"_s, u"a"_s, 3500}};
     QTest::newRow("blanks between tags are no text, blanks before the text are")
         << "[00:08.00] [00:09.00]c\n[00:10.00] d\n"_ba << QString() << QString()
-        << QList<Line>{{u"[00:08]"_s, u"c"_s, 8000}, {u"[00:09]"_s, u"c"_s, 9000}, {u"[00:10]"_s, u" d"_s, 10000}};
+        << QList<Line>{{u"[00:08]"_s, u"c"_s, 8000},
+                       {u"[00:09]"_s, u"c"_s, 9000},
+                       {u"[00:10]"_s, u" d"_s, 10000}};
     QTest::newRow("a second byte order mark, and one where files were joined")
-        << "\xEF\xBB\xBF\xEF\xBB\xBF[00:01.00]x\n\xEF\xBB\xBF[ar:A]\n\xEF\xBB\xBF[00:02.00]y\n"_ba << u"\r\nA"_s
-        << QString() << QList<Line>{{u"[00:01]"_s, u"x"_s, 1000}, {u"[00:02]"_s, u"y"_s, 2000}};
+        << "\xEF\xBB\xBF\xEF\xBB\xBF[00:01.00]x\n\xEF\xBB\xBF[ar:A]\n\xEF\xBB\xBF[00:02.00]y\n"_ba
+        << u"\r\nA"_s << QString()
+        << QList<Line>{{u"[00:01]"_s, u"x"_s, 1000}, {u"[00:02]"_s, u"y"_s, 2000}};
     QTest::newRow("the most negative offset, a day later at most")
         << "[offset:-9223372036854775808]\n[00:01.00]a\n"_ba << QString() << QString()
         << QList<Line>{{u"[1440:0"_s, u"a"_s, 86401000}};

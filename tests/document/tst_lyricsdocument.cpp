@@ -29,14 +29,16 @@ void TestLyricsDocument::changesAreToldAndUnsavedUntilSaved_data()
     QTest::newRow("the same text again") << QStringList{u"body=one"_s} << QStringList{} << false;
     QTest::newRow("a text typed") << QStringList{u"header=title"_s, u"start=intro"_s}
                                   << QStringList{u"header"_s, u"start"_s} << true;
-    QTest::newRow("typed, then back as it was") << QStringList{u"body=two"_s, u"body=one"_s}
-                                                << QStringList{u"body"_s, u"body"_s} << false;
-    QTest::newRow("tags kept by a run") << QStringList{u"keep"_s} << QStringList{u"timing"_s} << true;
-    QTest::newRow("kept, then saved") << QStringList{u"keep"_s, u"saved"_s} << QStringList{u"timing"_s} << false;
-    QTest::newRow("typed, then saved") << QStringList{u"body=two"_s, u"saved"_s} << QStringList{u"body"_s}
-                                       << false;
-    QTest::newRow("typed, then new") << QStringList{u"body=two"_s, u"new"_s} << QStringList{u"body"_s, u"reset"_s}
-                                     << false;
+    QTest::newRow("typed, then back as it was")
+        << QStringList{u"body=two"_s, u"body=one"_s} << QStringList{u"body"_s, u"body"_s} << false;
+    QTest::newRow("tags kept by a run")
+        << QStringList{u"keep"_s} << QStringList{u"timing"_s} << true;
+    QTest::newRow("kept, then saved")
+        << QStringList{u"keep"_s, u"saved"_s} << QStringList{u"timing"_s} << false;
+    QTest::newRow("typed, then saved")
+        << QStringList{u"body=two"_s, u"saved"_s} << QStringList{u"body"_s} << false;
+    QTest::newRow("typed, then new")
+        << QStringList{u"body=two"_s, u"new"_s} << QStringList{u"body"_s, u"reset"_s} << false;
 }
 
 void TestLyricsDocument::changesAreToldAndUnsavedUntilSaved()

@@ -68,7 +68,8 @@ void TestTextFile::cp932RoundTrips_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
-    QTest::newRow("ascii with backslash and tilde") << QByteArray("a\\b~c[01:05]") << u"a\\b~c[01:05]"_s;
+    QTest::newRow("ascii with backslash and tilde")
+        << QByteArray("a\\b~c[01:05]") << u"a\\b~c[01:05]"_s;
     QTest::newRow("fullwidth tilde 81 60") << QByteArray("\x81\x60") << u"\uFF5E"_s;
     QTest::newRow("circled one 87 40") << QByteArray("\x87\x40") << u"\u2460"_s;
     QTest::newRow("hiragana and kanji") << QByteArray("\x82\xA0\x8A\xBF\x8E\x9A") << u"あ漢字"_s;
@@ -94,7 +95,8 @@ void TestTextFile::invalidBytesBecomeReplacementCharacters_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("lead byte cut off at the end") << QByteArray("ab\x82") << u"ab\uFFFD"_s;
     QTest::newRow("lead byte before a space") << QByteArray("\x82 x") << u"\uFFFD x"_s;
-    QTest::newRow("bytes that are no character") << QByteArray("\x80\xA0\xFD\xFF") << u"\uFFFD\uFFFD\uFFFD\uFFFD"_s;
+    QTest::newRow("bytes that are no character")
+        << QByteArray("\x80\xA0\xFD\xFF") << u"\uFFFD\uFFFD\uFFFD\uFFFD"_s;
     QTest::newRow("NUL byte") << QByteArray("a\0b", 3) << u"a\uFFFDb"_s;
     QTest::newRow("only a lead byte") << QByteArray("\x88") << u"\uFFFD"_s;
 }
@@ -122,8 +124,7 @@ void TestTextFile::unmappableCharacterIsLocated_data()
     QTest::newRow("yen sign has no look-alike to fold to") << u"\u00A5100"_s << 0xA5u << 1 << 1;
     QTest::newRow("folded characters before it keep the columns")
         << u"\u301C\u2212\u00A0\u2028"_s << 0x2028u << 1 << 4;
-    QTest::newRow("emoji on the second line")
-        << u"abc\r\nd\U0001F600e"_s << 0x1F600u << 2 << 2;
+    QTest::newRow("emoji on the second line") << u"abc\r\nd\U0001F600e"_s << 0x1F600u << 2 << 2;
     QTest::newRow("after an emoji on the same line columns count characters")
         << u"\U0001F600"_s << 0x1F600u << 1 << 1;
     QTest::newRow("lone LF and CR end lines too") << u"a\nb\rc\r\n\u00E9"_s << 0xE9u << 4 << 1;
@@ -199,13 +200,18 @@ void TestTextFile::userTextEncodingIsDetected_data()
     const int utf16 = int(TextEncoding::Utf16);
     QTest::newRow("shift-jis") << QByteArray("\x89\xCC\x8E\x8C") << u"歌詞"_s << cp932 << false;
     QTest::newRow("ascii") << QByteArray("[00:00]abc") << u"[00:00]abc"_s << cp932 << false;
-    QTest::newRow("utf-8 without BOM") << QByteArray("\xE6\xAD\x8C\xE8\xA9\x9E") << u"歌詞"_s << utf8 << false;
-    QTest::newRow("utf-8 BOM is not text") << QByteArray("\xEF\xBB\xBF" "abc") << u"abc"_s << utf8 << false;
-    QTest::newRow("utf-8 BOM with a broken sequence")
-        << QByteArray("\xEF\xBB\xBF" "a\xE6\xAD") << u"a\uFFFD\uFFFD"_s << utf8 << true;
+    QTest::newRow("utf-8 without BOM")
+        << QByteArray("\xE6\xAD\x8C\xE8\xA9\x9E") << u"歌詞"_s << utf8 << false;
+    QTest::newRow("utf-8 BOM is not text") << QByteArray("\xEF\xBB\xBF"
+                                                         "abc")
+                                           << u"abc"_s << utf8 << false;
+    QTest::newRow("utf-8 BOM with a broken sequence") << QByteArray("\xEF\xBB\xBF"
+                                                                    "a\xE6\xAD")
+                                                      << u"a\uFFFD\uFFFD"_s << utf8 << true;
     QTest::newRow("shift-jis that is not utf-8")
         << QByteArray("\x82\xA0\x82\xA2") << u"あい"_s << cp932 << false;
-    QTest::newRow("utf-16le BOM") << QByteArray("\xFF\xFE\x4C\x6B\x5E\x8A\n\0", 8) << u"歌詞\r\n"_s << utf16 << false;
+    QTest::newRow("utf-16le BOM") << QByteArray("\xFF\xFE\x4C\x6B\x5E\x8A\n\0", 8) << u"歌詞\r\n"_s
+                                  << utf16 << false;
     QTest::newRow("utf-16be BOM") << QByteArray("\xFE\xFF\x6B\x4C", 4) << u"歌"_s << utf16 << false;
 }
 
@@ -267,7 +273,9 @@ void TestTextFile::userFileFailures()
 
     // A NUL character in UTF-16 is refused the same way.
     const QString utf16Nul = dir.filePath(u"nul16.txt"_s);
-    writeBytes(utf16Nul, QByteArray("\xFF\xFE" "a\0\0\0b\0", 8));
+    writeBytes(utf16Nul, QByteArray("\xFF\xFE"
+                                    "a\0\0\0b\0",
+                                    8));
     auto notText16 = ReadUserTextFile(utf16Nul);
     QVERIFY(!notText16.ok());
     QCOMPARE(notText16.error().kind, FileErrorKind::NotText);
@@ -276,7 +284,9 @@ void TestTextFile::userFileFailures()
     writeBytes(utf16Nul, QByteArray("a\0\n\0\0\0", 6));
     QCOMPARE(ReadUserTextFile(utf16Nul, TextEncoding::Utf16).error().line, 2);
     // UTF-16 as such holds zero bytes and is read.
-    writeBytes(utf16Nul, QByteArray("\xFF\xFE" "a\0b\0", 6));
+    writeBytes(utf16Nul, QByteArray("\xFF\xFE"
+                                    "a\0b\0",
+                                    6));
     auto utf16Text = ReadUserTextFile(utf16Nul);
     QVERIFY(utf16Text.ok());
     QCOMPARE(utf16Text.value().text, u"ab"_s);

@@ -59,8 +59,8 @@ QStringList appstreamParagraphs(const QString& metainfo)
             inDescription = true;
         else if (xml.isEndElement() && xml.name() == u"description")
             inDescription = false;
-        else if (inDescription && xml.isStartElement() && xml.name() == u"p"
-                 && !xml.attributes().hasAttribute(u"xml:lang"_s))
+        else if (inDescription && xml.isStartElement() && xml.name() == u"p" &&
+                 !xml.attributes().hasAttribute(u"xml:lang"_s))
             paragraphs.append(xml.readElementText().simplified());
     }
     return paragraphs;
@@ -81,8 +81,7 @@ QStringList elfSections(const QString& file)
 // Waits until `done` holds, up to timeoutMs; whether it did. A program that
 // never does what is waited for costs the timeout once (QTRY_* waits twice
 // as long again to tell how late it was).
-template<typename Predicate>
-bool waitUntil(Predicate done, int timeoutMs)
+template <typename Predicate> bool waitUntil(Predicate done, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!done()) {
@@ -182,7 +181,8 @@ private:
 void TestPackage::initTestCase()
 {
     for (const QString& name : {u"dpkg-deb"_s, u"dpkg-shlibdeps"_s, u"readelf"_s, u"gzip"_s})
-        QVERIFY2(!tool(name).isEmpty(), qPrintable(name + u" is missing: run tools/install-deps.sh"_s));
+        QVERIFY2(!tool(name).isEmpty(),
+                 qPrintable(name + u" is missing: run tools/install-deps.sh"_s));
 
     const Run architecture = run(tool(u"dpkg"_s), {u"--print-architecture"_s});
     QCOMPARE(architecture.exitCode, 0);
@@ -263,8 +263,8 @@ void TestPackage::descriptionIsTheAppStreamText()
         else
             paragraphs.last() = (paragraphs.last() + line).simplified();
     }
-    QCOMPARE(paragraphs, appstreamParagraphs(QStringLiteral(SOURCE_DATA_DIR)
-                                             + u"/verselet.metainfo.xml"_s));
+    QCOMPARE(paragraphs,
+             appstreamParagraphs(QStringLiteral(SOURCE_DATA_DIR) + u"/verselet.metainfo.xml"_s));
     QCOMPARE(paragraphs.size(), 3);
 }
 
@@ -292,8 +292,8 @@ void TestPackage::dependsCoversLinkedLibrariesAndRuntimePackages()
     for (const QString& soname : sonames) {
         // "soname => path (address)", or "path (address)" for the loader.
         const QString escaped = QRegularExpression::escape(soname);
-        const QRegularExpression resolved(u"^\\s*(?:"_s + escaped + u" => (\\S+)|(\\S*/"_s + escaped
-                                              + u") )"_s,
+        const QRegularExpression resolved(u"^\\s*(?:"_s + escaped + u" => (\\S+)|(\\S*/"_s +
+                                              escaped + u") )"_s,
                                           QRegularExpression::MultilineOption);
         const QRegularExpressionMatch m = resolved.match(ldd.output);
         const QString path = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
@@ -361,7 +361,8 @@ void TestPackage::packageHoldsNothingElse()
     for (const InstalledFile& file :
          installedFiles(QStringLiteral(SOURCE_DATA_DIR), QStringLiteral(BUILD_DIR)))
         expected.append(u"./usr/"_s + file.path);
-    for (const QString& name : QDir(QStringLiteral(BUILD_DIR) + u"/data/help"_s).entryList(QDir::Files))
+    for (const QString& name :
+         QDir(QStringLiteral(BUILD_DIR) + u"/data/help"_s).entryList(QDir::Files))
         expected.append(u"./usr/share/verselet/help/"_s + name);
     QStringList files;
     for (const Entry& entry : std::as_const(m_entries)) {
@@ -377,11 +378,12 @@ void TestPackage::entriesBelongToRootWithDebianModes()
 {
     QVERIFY(!m_entries.isEmpty());
     for (const Entry& entry : std::as_const(m_entries)) {
-        QVERIFY2(entry.path == u"./"_s || entry.path.startsWith(u"./usr/"_s), qPrintable(entry.path));
+        QVERIFY2(entry.path == u"./"_s || entry.path.startsWith(u"./usr/"_s),
+                 qPrintable(entry.path));
         QCOMPARE(entry.owner, u"root/root"_s);
-        const QString mode = entry.path.endsWith(u'/') ? u"drwxr-xr-x"_s
+        const QString mode = entry.path.endsWith(u'/')               ? u"drwxr-xr-x"_s
                              : entry.path == u"./usr/bin/verselet"_s ? u"-rwxr-xr-x"_s
-                                                                      : u"-rw-r--r--"_s;
+                                                                     : u"-rw-r--r--"_s;
         QVERIFY2(entry.mode == mode, qPrintable(entry.mode + u' ' + entry.path));
     }
 }
@@ -407,16 +409,17 @@ void TestPackage::copyrightCarriesTheLicence()
 
     // The stand-alone licence paragraph, its lines unindented and " ." as
     // empty lines, is the licence text of LICENSE.
-    const auto standAlone = std::find_if(paragraphs.cbegin(), paragraphs.cend(), [](const QString& p) {
-        return p.startsWith(u"License: Expat\n "_s);
-    });
+    const auto standAlone =
+        std::find_if(paragraphs.cbegin(), paragraphs.cend(),
+                     [](const QString& p) { return p.startsWith(u"License: Expat\n "_s); });
     QVERIFY(standAlone != paragraphs.cend());
     QStringList lines;
     for (const QString& line : standAlone->split(u'\n', Qt::SkipEmptyParts).mid(1)) {
         QVERIFY2(line.startsWith(u' '), qPrintable(line));
         lines.append(line == u" ."_s ? QString() : line.mid(1));
     }
-    const QString licence = QString::fromUtf8(readBytes(QStringLiteral(SOURCE_DIR) + u"/LICENSE"_s));
+    const QString licence =
+        QString::fromUtf8(readBytes(QStringLiteral(SOURCE_DIR) + u"/LICENSE"_s));
     const qsizetype permission = licence.indexOf(u"Permission is hereby granted"_s);
     QVERIFY(permission > 0);
     QVERIFY(licence.left(permission).contains(u"Copyright (c) 2026 The Verselet developers\n"_s));
@@ -438,7 +441,7 @@ void TestPackage::docsAreGzippedWithoutNameOrTime()
     const QByteArray bytes = readBytes(root(file));
     QVERIFY(bytes.size() > 10);
     QCOMPARE(bytes.left(3), QByteArray("\x1f\x8b\x08"));
-    QCOMPARE(int(bytes[3]), 0);                      // no name, no comment
+    QCOMPARE(int(bytes[3]), 0);                     // no name, no comment
     QCOMPARE(bytes.mid(4, 4), QByteArray(4, '\0')); // no time
 
     QProcess gunzip;
@@ -466,9 +469,11 @@ void TestPackage::programOpensTheFileItIsGiven()
     for (int i = 0; i < 224; ++i)
         expected += "[--:--]\r\n";
     const QString tags = program.cachePath(u"verselet/temp/zem/left.tmp"_s);
-    waitUntil([&] {
-        return readBytes(tags) == expected || program.process.state() == QProcess::NotRunning;
-    }, 20000);
+    waitUntil(
+        [&] {
+            return readBytes(tags) == expected || program.process.state() == QProcess::NotRunning;
+        },
+        20000);
     QVERIFY2(program.process.state() == QProcess::Running,
              qPrintable(QString::fromUtf8(program.process.readAll())));
     QCOMPARE(readBytes(tags), expected);
@@ -489,8 +494,8 @@ void TestPackage::programFindsItsDataInThePackage()
                                          QRegularExpression::MultilineOption);
     const auto told = [&] {
         log += QString::fromUtf8(program.process.readAllStandardError());
-        return (help.match(log).hasMatch() && demo.match(log).hasMatch())
-               || program.process.state() == QProcess::NotRunning;
+        return (help.match(log).hasMatch() && demo.match(log).hasMatch()) ||
+               program.process.state() == QProcess::NotRunning;
     };
     waitUntil(told, 20000);
     QVERIFY2(help.match(log).hasMatch() && demo.match(log).hasMatch(),

@@ -6,8 +6,8 @@
 #include "document/lyricsfile.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/realtimeinput.h"
-#include "workfiles/workfiles.h"
 #include "timing/timingwindow.h"
+#include "workfiles/workfiles.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -328,14 +328,15 @@ void TestFinishDialog::afterCancellingTheTagsStaySaved()
     QCOMPARE(readBytes(work().tagFile()), kRowTags);
     QVERIFY(ended);
     if (then == u"Command3"_s) {
-        QCOMPARE(script.seen,
-                 (QStringList{u"Form3"_s, u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s, u"CommonDialog1"_s}));
+        QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s,
+                                           u"CommonDialog1"_s}));
         QByteArray expected = kFinishedText;
         expected.replace("[--:--]\x93\xF1\x8D\x73\x96\xDA", "[--:--]\x93\xF1");
         QCOMPARE(readBytes(target), expected);
         QCOMPARE(m_document->fileName(), target);
     } else {
-        QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s}));
+        QCOMPARE(script.seen,
+                 (QStringList{u"Form3"_s, u"Form6"_s, u"CommonDialog1"_s, u"Form6"_s}));
         QVERIFY(!QFile::exists(target));
         QCOMPARE(m_document->fileName(), opened);
     }
@@ -411,7 +412,8 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
     script.then([&](QWidget* w) {
         limit.reset();
         auto* box = qobject_cast<QMessageBox*>(w);
-        script.messages.append({box->text(), box->windowTitle(), int(box->buttons().size()), {}, box->icon(), {}});
+        script.messages.append(
+            {box->text(), box->windowTitle(), int(box->buttons().size()), {}, box->icon(), {}});
         box->button(QMessageBox::Ok)->click();
     });
     Seen back;
@@ -471,14 +473,17 @@ void TestFinishDialog::lrcFileOfTheRun_data()
     // tip (the lyrics opened from an LRC file with an [offset:]: the save
     // dialog's tip noted, then chosen), cancel.
     QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("question");  // empty: none asked
-    QTest::addColumn<QByteArray>("lrc");    // empty: no file written
+    QTest::addColumn<QString>("question"); // empty: none asked
+    QTest::addColumn<QByteArray>("lrc");   // empty: no file written
 
-    const QString question = u"タイムが入っていない歌詞が 1 行あります。このままLRCファイルを作成しますか？"_s;
-    const QByteArray head = "[ti:\xE6\xAD\x8C\xE3\x81\xAE\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\x88\xE3\x83\xAB]\n" // 歌のタイトル
-                            "[ar:\xE4\xBD\x9C\xE8\x80\x85]\n"                                                   // 作者
+    const QString question =
+        u"タイムが入っていない歌詞が 1 行あります。このままLRCファイルを作成しますか？"_s;
+    const QByteArray head = "[ti:"
+                            "\xE6\xAD\x8C\xE3\x81\xAE\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\x88\xE3\x83"
+                            "\xAB]\n"                         // 歌のタイトル
+                            "[ar:\xE4\xBD\x9C\xE8\x80\x85]\n" // 作者
                             "[re:Verselet]\n"
-                            "[00:00.00]\xE5\x89\x8D\xE5\xA5\x8F\n"; // 前奏
+                            "[00:00.00]\xE5\x89\x8D\xE5\xA5\x8F\n";    // 前奏
     const QByteArray line1 = "\xE4\xB8\x80\xE8\xA1\x8C\xE7\x9B\xAE\n"; // 一行目
     const QByteArray line2 = "\xE4\xBA\x8C\xE8\xA1\x8C\xE7\x9B\xAE\n"; // 二行目
     const ExactTimes stamped{std::nullopt, 65432, std::nullopt};
@@ -487,8 +492,9 @@ void TestFinishDialog::lrcFileOfTheRun_data()
         << kRows << stamped << QStringList{u"yes"_s, u"choose"_s} << question
         << head + "[01:05.43]" + line1;
     QTest::newRow("every line timed: no question")
-        << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{std::nullopt, 65432, 120999}
-        << QStringList{u"choose"_s} << QString() << head + "[01:05.43]" + line1 + "[02:00.99]" + line2;
+        << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s}
+        << ExactTimes{std::nullopt, 65432, 120999} << QStringList{u"choose"_s} << QString()
+        << head + "[01:05.43]" + line1 + "[02:00.99]" + line2;
     QTest::newRow("enhanced: the first line word by word, the second as a whole")
         << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s}
         << ExactTimes{std::nullopt, 65432, 120999} << QStringList{u"enhanced"_s} << QString()
@@ -498,7 +504,8 @@ void TestFinishDialog::lrcFileOfTheRun_data()
                "[02:00.99]<02:00.99>" + line2;
     QTest::newRow("no exact times: whole seconds")
         << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s} << ExactTimes{}
-        << QStringList{u"choose"_s} << QString() << head + "[01:05.00]" + line1 + "[02:00.00]" + line2;
+        << QStringList{u"choose"_s} << QString()
+        << head + "[01:05.00]" + line1 + "[02:00.00]" + line2;
     QTest::newRow("いいえ returns to the dialog")
         << kRows << stamped << QStringList{u"no"_s} << question << QByteArray();
     QTest::newRow("the save dialog cancelled")
@@ -657,7 +664,8 @@ void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen_data()
     // A character that cannot be written is named where the editor shows it.
     QTest::newRow("hangul in the header")
         << u"Command3"_s << QString() << u"title\r\nby \uD55C"_s << body
-        << u"作成者・タイトル欄の2行目の4文字目「\uD55C」(U+D55C)はShift-JISで保存できない文字です。\n"
+        << u"作成者・タイトル欄の2行目の4文字目「\uD55C」(U+D55C)はShift-"
+           u"JISで保存できない文字です。\n"
            u"別の文字に置き換えてから、もう一度お試しください。"_s
         << true;
     QTest::newRow("emoji in the body")

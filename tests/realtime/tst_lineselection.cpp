@@ -1,10 +1,10 @@
 #include "audio/cdaudiodevice.h"
 #include "document/lyricsdocument.h"
+#include "realtime/lineselectiondialog.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/realtimeinput.h"
-#include "realtime/lineselectiondialog.h"
-#include "workfiles/workfiles.h"
 #include "timing/timingwindow.h"
+#include "workfiles/workfiles.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -68,7 +68,9 @@ private:
 class SlowDisc final : public OneTrackDisc
 {
 public:
-    explicit SlowDisc(std::function<void()> whileOpening) : m_whileOpening(std::move(whileOpening)) {}
+    explicit SlowDisc(std::function<void()> whileOpening) : m_whileOpening(std::move(whileOpening))
+    {
+    }
     void setCommand(const QString& command) override
     {
         if (command != u"Open"_s)
@@ -90,7 +92,10 @@ public:
     explicit Editor(const WorkFolder& work) : m_work(work) {}
     void setBodyText(const QString& text) { m_document.setBodyText(text); }
     QString bodyText() const { return m_document.bodyText(); }
-    void setDeviceFactory(std::function<std::unique_ptr<CdAudioDevice>()> make) { m_makeDevice = std::move(make); }
+    void setDeviceFactory(std::function<std::unique_ptr<CdAudioDevice>()> make)
+    {
+        m_makeDevice = std::move(make);
+    }
     void realTimeInput()
     {
         const auto rows = PrepareLineSelection(m_work, m_document.bodyText());
@@ -582,7 +587,8 @@ void TestLineSelection::unreadableWorkFileStartsNoRun()
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.seen.size(), 3);
     QCOMPARE(script.seen.last(), u"Form2"_s);
-    QCOMPARE(script.messages.at(0).text, u"作業ファイル %1 を読み込めませんでした。"_s.arg(work().textFile()));
+    QCOMPARE(script.messages.at(0).text,
+             u"作業ファイル %1 を読み込めませんでした。"_s.arg(work().textFile()));
     QCOMPARE(readBytes(work().tagFile()), kTags);
 }
 
@@ -604,7 +610,9 @@ void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
             if (!selection || devices > 1)
                 return;
             QWindow* window = selection->windowHandle();
-            const auto centre = [&](QWidget* widget) { return widget->mapTo(selection, widget->rect().center()); };
+            const auto centre = [&](QWidget* widget) {
+                return widget->mapTo(selection, widget->rect().center());
+            };
             QTest::mouseClick(window, Qt::LeftButton, {},
                               centre(named<QPushButton>(selection, "Command1")));
             QTest::mouseClick(window, Qt::LeftButton, {},
@@ -627,7 +635,7 @@ void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
         QVERIFY(qobject_cast<TimingWindow*>(window)->isOpening());
         QTimer::singleShot(400, window, [window] { closeByFrame(window); });
     });
-    script.thenClick(u"Command2"_s);                              // 編集を破棄してもどる
+    script.thenClick(u"Command2"_s); // 編集を破棄してもどる
     w->realTimeInput();
 
     QVERIFY(script.done());

@@ -1,8 +1,8 @@
 #include "workfiles/workfiles.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,7 +15,6 @@ using namespace Qt::StringLiterals;
 using namespace testfiles;
 
 namespace {
-
 
 QList<SelectionRow> rows(std::initializer_list<std::pair<const char16_t*, bool>> list)
 {
@@ -51,7 +50,8 @@ private Q_SLOTS:
 
 void TestWorkFiles::pathsLiveInTheZemFolder()
 {
-    QCOMPARE(WorkFolder(u"/home/u/.cache/verselet/temp"_s).path(), u"/home/u/.cache/verselet/temp/zem"_s);
+    QCOMPARE(WorkFolder(u"/home/u/.cache/verselet/temp"_s).path(),
+             u"/home/u/.cache/verselet/temp/zem"_s);
     QCOMPARE(WorkFolder(u"/t"_s).tagFile(), u"/t/zem/left.tmp"_s);
     QCOMPARE(WorkFolder(u"/t"_s).textFile(), u"/t/zem/rigth.tmp"_s);
     QCOMPARE(WorkFolder(u"/t"_s).stagingFile(), u"/t/zem/zem.tmp"_s);
@@ -85,8 +85,8 @@ void TestWorkFiles::snapshotDropsOnlyATrailingLoneCr_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QList<SelectionRow>>("rows");
     const QString hyphens(35, u'-');
-    QTest::newRow("new document keeps all 35 hyphens")
-        << hyphens << QByteArray(35, '-') + "\r\n" << QList<SelectionRow>{{hyphens, false}};
+    QTest::newRow("new document keeps all 35 hyphens") << hyphens << QByteArray(35, '-') + "\r\n"
+                                                       << QList<SelectionRow>{{hyphens, false}};
     QTest::newRow("last line without a line break keeps its last character")
         << hyphens + u"\r\nabc"_s << QByteArray(35, '-') + "\r\nabc\r\n"
         << QList<SelectionRow>{{hyphens, false}, {u"abc"_s, true}};
@@ -132,7 +132,9 @@ void TestWorkFiles::textCodePage932CannotHoldIsKeptWhole()
     const QString body = u"---\r\nok\r\n笑顔\U0001F600 é♥–한"_s;
     const auto listed = PrepareLineSelection(area.work, body);
     QVERIFY(listed.ok());
-    QCOMPARE(listed.value(), (QList<SelectionRow>{{u"---"_s, false}, {u"ok"_s, true}, {u"笑顔\U0001F600 é♥–한"_s, true}}));
+    QCOMPARE(listed.value(),
+             (QList<SelectionRow>{
+                 {u"---"_s, false}, {u"ok"_s, true}, {u"笑顔\U0001F600 é♥–한"_s, true}}));
     QCOMPARE(readBytes(area.work.textFile()), "\xEF\xBB\xBF" + (body + u"\r\n"_s).toUtf8());
     QVERIFY(DecodeCp932("\xEF\xBB\xBF").hadInvalidBytes);
 }
@@ -142,7 +144,7 @@ void TestWorkFiles::tagFileIsReplacedAllOrNothing_data()
     QTest::addColumn<QStringList>("tags");
     QTest::addColumn<int>("sizeLimit"); // 0: none
     QTest::addColumn<bool>("hadFile");
-    QTest::addColumn<int>("kind");      // -1: written
+    QTest::addColumn<int>("kind"); // -1: written
     QStringList many;
     for (int i = 0; i < 300; ++i)
         many.append(u"[--:--]"_s);
@@ -216,7 +218,8 @@ void TestWorkFiles::pairingStopsAtTheShorterFile_data()
         << QByteArray("a\r\nb\r\nc\r\nd\r\n") << QByteArray("       \r\n\r\nx[00:01]\r\n[\r\n")
         << rows({{u"a", false}, {u"b", false}, {u"c", false}, {u"d", true}});
     QTest::newRow("last lines without line ends")
-        << QByteArray("a\r\nb") << QByteArray("[--:--]\r\n[00:02]") << rows({{u"a", true}, {u"b", true}});
+        << QByteArray("a\r\nb") << QByteArray("[--:--]\r\n[00:02]")
+        << rows({{u"a", true}, {u"b", true}});
     QTest::newRow("a lone LF belongs to the line")
         << QByteArray("a\nb\r\nc\r\n") << QByteArray("[--:--]\n-------\r\n-------\r\n")
         << rows({{u"a\nb", true}, {u"c", false}});
@@ -289,8 +292,9 @@ void TestWorkFiles::preparingTheWorkFolderDeletesFilesAndLinksOnly()
     writeBytes(zem + u"/sub/kept.txt"_s, "kept");
 
     PrepareWorkFolder(work);
-    QCOMPARE(QDir(zem).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-             QStringList{u"sub"_s});
+    QCOMPARE(
+        QDir(zem).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+        QStringList{u"sub"_s});
     QCOMPARE(readBytes(zem + u"/sub/kept.txt"_s), QByteArray("kept"));
     QCOMPARE(readBytes(outside), QByteArray("keep"));
     QCOMPARE(readBytes(outsideFolder + u"/inner.txt"_s), QByteArray("keep"));
