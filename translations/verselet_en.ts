@@ -25,6 +25,13 @@
 </context>
 <context>
     <name>Messages</name>
+    <message numerus="yes">
+        <source>タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？</source>
+        <translation>
+            <numerusform>%n lyric line has no time. Create the LRC file anyway?</numerusform>
+            <numerusform>%n lyric lines have no time. Create the LRC file anyway?</numerusform>
+        </translation>
+    </message>
     <message>
         <source>＠は既にに起動されています。</source>
         <translation>Verselet is already running.</translation>
@@ -214,12 +221,8 @@ It is kept as %2.</translation>
         <translation>The unsaved lyrics could not be written to the recovery folder %1.</translation>
     </message>
     <message>
-        <source>書き込めるようになるまで、タイトルにそう表示します。</source>
-        <translation>Until they can be, the window title says so.</translation>
-    </message>
-    <message>
-        <source> - 復元用ファイルを書き込めません</source>
-        <translation> - recovery file not written</translation>
+        <source>書き込めるようになるまで、ウィンドウの下の行にそう表示します。</source>
+        <translation>Until they can be, the line at the bottom of the window says so.</translation>
     </message>
     <message>
         <source>編集中の歌詞を閉じて、Verseletを終了しますか？</source>
@@ -374,6 +377,22 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <source>自動</source>
         <translation>Automatic</translation>
     </message>
+    <message>
+        <source>歌詞テキスト (*.txt)</source>
+        <translation>Timed lyrics text (*.txt)</translation>
+    </message>
+    <message>
+        <source>拡張LRCファイル (語ごとのタイム) (*.lrc)</source>
+        <translation>Enhanced LRC file (word times) (*.lrc)</translation>
+    </message>
+    <message>
+        <source>歌詞ファイル (*.txt *.lrc)</source>
+        <translation>Lyrics files (*.txt *.lrc)</translation>
+    </message>
+    <message>
+        <source>すべてのファイル (*)</source>
+        <translation>All files (*)</translation>
+    </message>
 </context>
 <context>
     <name>verselet::EncodingQuestion</name>
@@ -392,13 +411,6 @@ The measured lag goes into the box below. OK saves it.</numerusform>
 </context>
 <context>
     <name>verselet::FinishDialog</name>
-    <message numerus="yes">
-        <source>タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？</source>
-        <translation>
-            <numerusform>%n lyric line has no time. Create the LRC file anyway?</numerusform>
-            <numerusform>%n lyric lines have no time. Create the LRC file anyway?</numerusform>
-        </translation>
-    </message>
     <message>
         <source>編集を保存してもどる</source>
         <translation>Keep edits and go back</translation>
@@ -516,6 +528,67 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     <message>
         <source>Verselet - 新規作成.txt</source>
         <translation>Verselet - Untitled.txt</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::StatusLine</name>
+    <message>
+        <source>新規作成</source>
+        <translation>New document</translation>
+    </message>
+    <message>
+        <source>復元した歌詞</source>
+        <translation>Restored lyrics</translation>
+    </message>
+    <message>
+        <source>テキスト</source>
+        <translation>Plain text</translation>
+    </message>
+    <message>
+        <source>歌詞テキスト</source>
+        <translation>Timed lyrics text</translation>
+    </message>
+    <message>
+        <source>LRC</source>
+        <translation>LRC</translation>
+    </message>
+    <message>
+        <source>拡張LRC</source>
+        <translation>Enhanced LRC</translation>
+    </message>
+    <message>
+        <source>復元用ファイルを書き込めません</source>
+        <translation>Recovery file not written</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1、%2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>歌詞 %n 行</source>
+        <translation>
+            <numerusform>%n lyric line</numerusform>
+            <numerusform>%n lyric lines</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>タイムあり %n 行</source>
+        <translation>
+            <numerusform>%n timed</numerusform>
+            <numerusform>%n timed</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>未保存の変更あり</source>
+        <translation>Unsaved changes</translation>
+    </message>
+    <message>
+        <source>保存済み</source>
+        <translation>Saved</translation>
     </message>
 </context>
 <context>

@@ -4,9 +4,14 @@
 #include "widgets/messages.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
+
+#include <algorithm>
 
 namespace verselet {
 
@@ -24,7 +29,40 @@ QString lrcFilter()
     return EditorFileDialog::tr("LRCファイル (*.lrc)");
 }
 
+// The forms Save As writes, in its filters' order, each with its filter and
+// the extension its files take.
+struct FormFilter
+{
+    SaveForm form;
+    QString filter;
+    QString suffix;
+};
+
+QList<FormFilter> saveFilters()
+{
+    return {{SaveForm::TimedText, EditorFileDialog::tr("歌詞テキスト (*.txt)"), u"txt"_s},
+            {SaveForm::Lrc, lrcFilter(), u"lrc"_s},
+            {SaveForm::EnhancedLrc,
+             EditorFileDialog::tr("拡張LRCファイル (語ごとのタイム) (*.lrc)"), u"lrc"_s}};
+}
+
+// The name with the extension of the form chosen in place of its own.
+QString withSuffix(const QString& name, const QString& suffix)
+{
+    const QFileInfo file(name);
+    const QString base = file.suffix().isEmpty() ? file.fileName() : file.completeBaseName();
+    const QString renamed = base + u'.' + suffix;
+    return file.path() == u"."_s && !name.startsWith(u"./"_s) ? renamed
+                                                              : file.dir().filePath(renamed);
+}
+
 } // namespace
+
+QStringList EditorFileDialog::openFilters()
+{
+    return {tr("歌詞ファイル (*.txt *.lrc)"), openFilter(), lrcFilter(),
+            tr("すべてのファイル (*)")};
+}
 
 EditorFileDialog::EditorFileDialog(LyricsDocument& document, QWidget* window)
     : QObject(window), m_document(document), m_window(window)
@@ -59,7 +97,7 @@ QFileDialog* EditorFileDialog::dialog()
 QString EditorFileDialog::chooseFileToOpen()
 {
     QFileDialog* files = dialog();
-    files->setNameFilters({openFilter(), lrcFilter()});
+    files->setNameFilters(openFilters());
     files->setAcceptMode(QFileDialog::AcceptOpen);
     files->setFileMode(QFileDialog::ExistingFile);
     if (!m_document.fileName().isEmpty())
@@ -94,6 +132,51 @@ QString EditorFileDialog::chooseSaveTarget()
     if (chosen)
         m_document.setFileName(target);
     return target;
+}
+
+std::optional<EditorFileDialog::SaveAsChoice> EditorFileDialog::chooseSaveAs(const QString& path,
+                                                                             SaveForm form)
+{
+    QFileDialog* files = dialog();
+    const QList<FormFilter> forms = saveFilters();
+    QStringList filters;
+    for (const FormFilter& f : forms)
+        filters.append(f.filter);
+    const auto formOf = [&](const QString& filter) {
+        const auto found = std::find_if(forms.cbegin(), forms.cend(),
+                                        [&](const FormFilter& f) { return f.filter == filter; });
+        return found == forms.cend() ? forms.constFirst() : *found;
+    };
+    const FormFilter& offered = *std::find_if(forms.cbegin(), forms.cend(),
+                                              [&](const FormFilter& f) { return f.form == form; });
+    files->setNameFilters(filters);
+    files->selectNameFilter(offered.filter);
+    files->setAcceptMode(QFileDialog::AcceptSave);
+    files->setFileMode(QFileDialog::AnyFile);
+    files->setDefaultSuffix(offered.suffix);
+    if (!path.isEmpty())
+        files->selectFile(withSuffix(path, offered.suffix));
+    // Another form takes its own extension: the name follows the filter.
+    const QMetaObject::Connection follow =
+        connect(files, &QFileDialog::filterSelected, this, [files, formOf](const QString& filter) {
+            const QString suffix = formOf(filter).suffix;
+            files->setDefaultSuffix(suffix);
+            auto* edit = files->findChild<QLineEdit*>(u"fileNameEdit"_s);
+            if (edit && !edit->text().isEmpty())
+                edit->setText(withSuffix(edit->text(), suffix));
+        });
+    const bool chosen = files->exec() == QDialog::Accepted && !files->selectedFiles().isEmpty();
+    disconnect(follow);
+    std::optional<SaveAsChoice> choice;
+    if (chosen)
+        choice = SaveAsChoice{files->selectedFiles().constFirst(),
+                              formOf(files->selectedNameFilter()).form};
+    // As the open command and a finished text expect it.
+    files->setDefaultSuffix({});
+    files->setNameFilter(openFilter());
+    files->setAcceptMode(QFileDialog::AcceptOpen);
+    files->setFileMode(QFileDialog::ExistingFile);
+    return choice;
 }
 
 } // namespace verselet

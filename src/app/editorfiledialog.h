@@ -1,10 +1,12 @@
 #pragma once
 
 // The editor's one file dialog ("CommonDialog1"), Qt's own: for opening a
-// lyrics text and for saving a finished one. It starts from the name the
+// lyrics text, for saving a finished one, and for saving the document under
+// a name and in a form of the user's choice. It starts from the name the
 // document is kept under, and the name chosen becomes that name.
 
 #include "document/textfile.h"
+#include "workfiles/documentforms.h"
 
 #include <QObject>
 #include <QString>
@@ -36,6 +38,18 @@ public:
     std::optional<TextEncoding> chosenEncoding() const { return m_chosenEncoding; }
     // Where a finished text goes; "" when cancelled. A chosen name is kept.
     QString chooseSaveTarget();
+    // Save As: a file and the form to write it in, one filter per form,
+    // starting from `path` in `form`; none when cancelled.
+    struct SaveAsChoice
+    {
+        QString path;
+        SaveForm form = SaveForm::TimedText;
+    };
+    std::optional<SaveAsChoice> chooseSaveAs(const QString& path, SaveForm form);
+
+    // The open dialog's filters: every form read first, then one per form,
+    // then every file.
+    static QStringList openFilters();
 
 private:
     LyricsDocument& m_document;

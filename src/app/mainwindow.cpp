@@ -7,10 +7,12 @@
 #include "app/filedrops.h"
 #include "app/handover.h"
 #include "app/recoveryoffer.h"
+#include "app/statusline.h"
 #include "audio/discaudiodevice.h"
 #include "audiosink/sinkoutput.h"
 #include "cd/drivechoice.h"
 #include "cd/drivedialog.h"
+#include "document/lrcexport.h"
 #include "document/lrcimport.h"
 #include "document/lyricsfile.h"
 #include "document/lyricsformat.h"
@@ -37,6 +39,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace verselet {
 
@@ -52,13 +55,12 @@ MainWindow::MainWindow(QWidget* parent)
     buildMenu();
     // The boxes show the document from start-up on (Form_Load).
     m_boxes = new EditorBoxes(*m_document, m_headerBox, m_startBox, m_bodyBox, this);
-
-    connect(this, &QWidget::windowTitleChanged, this, &MainWindow::markCaption);
+    m_status = new StatusLine(statusBar(), *m_document);
 
     // The client area of a new window is 8250 x 6000 twips; the menu bar is
-    // above it.
+    // above it and the status line below.
     const QSize client(TwipsToPixels(8250), TwipsToPixels(6000));
-    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    resize(client.width(), client.height() + menuBar()->sizeHint().height() + statusLineHeight());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size());
         frame.moveCenter(screen->availableGeometry().center());
@@ -120,27 +122,53 @@ void MainWindow::buildMenu()
         menu->addSeparator()->setObjectName(name);
     };
 
+    // The desktop's keys for what every editor has; the keys shown in the
+    // menu beside each item.
+    const auto withKeys = [](QAction* action, QList<QKeySequence> keys) {
+        action->setShortcuts(keys);
+        return action;
+    };
+    // A desktop whose scheme has no key for one (Windows' has none for Save
+    // As and Quit) gets the one most Linux desktops use.
+    const auto standard = [](QKeySequence::StandardKey key, QKeySequence fallback = {}) {
+        QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+        if (keys.isEmpty() && !fallback.isEmpty())
+            keys.append(fallback);
+        return keys;
+    };
+
     QMenu* file = addMenu(u"ファイル"_s, tr("ﾌｧｲﾙ(&F)"));
-    connect(addItem(file, u"新規作成"_s, tr("新規作成（&N)")), &QAction::triggered, this,
-            &MainWindow::onNewTriggered);
-    connect(addItem(file, u"開く"_s, tr("開(&O)...")), &QAction::triggered, this,
-            &MainWindow::onOpenTriggered);
-    addItem(file, u"上書き保存"_s, tr("上書き保存(&S)"))->setEnabled(false);
-    addItem(file, u"名前を付けて保存"_s, tr("名前を付けて保存(&A)"))->setEnabled(false);
+    connect(
+        withKeys(addItem(file, u"新規作成"_s, tr("新規作成（&N)")), standard(QKeySequence::New)),
+        &QAction::triggered, this, &MainWindow::onNewTriggered);
+    connect(withKeys(addItem(file, u"開く"_s, tr("開(&O)...")), standard(QKeySequence::Open)),
+            &QAction::triggered, this, &MainWindow::onOpenTriggered);
+    connect(withKeys(addItem(file, u"上書き保存"_s, tr("上書き保存(&S)")),
+                     standard(QKeySequence::Save)),
+            &QAction::triggered, this, &MainWindow::onSaveTriggered);
+    connect(withKeys(addItem(file, u"名前を付けて保存"_s, tr("名前を付けて保存(&A)")),
+                     standard(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S)),
+            &QAction::triggered, this, &MainWindow::onSaveAsTriggered);
     addSeparator(file, u"線"_s);
     connect(addItem(file, u"設定"_s, tr("設定")), &QAction::triggered, this,
             &MainWindow::onSettingsTriggered);
     addSeparator(file, u"ティ"_s);
-    connect(addItem(file, u"終了"_s, tr("終了")), &QAction::triggered, this,
-            &MainWindow::onExitTriggered);
+    // Alt+F4 too, for a desktop whose window manager leaves it to the
+    // window: it ends the program by the same road.
+    connect(withKeys(addItem(file, u"終了"_s, tr("終了")),
+                     standard(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q)
+                         << QKeySequence(Qt::ALT | Qt::Key_F4)),
+            &QAction::triggered, this, &MainWindow::onExitTriggered);
 
     QMenu* lyrics = addMenu(u"歌詞"_s, tr("歌詞"));
-    connect(addItem(lyrics, u"リアルタイム入力"_s, tr("リアルタイム入力")), &QAction::triggered,
-            this, &MainWindow::onRealtimeInputTriggered);
+    connect(withKeys(addItem(lyrics, u"リアルタイム入力"_s, tr("リアルタイム入力")),
+                     {QKeySequence(Qt::CTRL | Qt::Key_R)}),
+            &QAction::triggered, this, &MainWindow::onRealtimeInputTriggered);
 
     QMenu* help = addMenu(u"HELP"_s, tr("ﾍﾙﾌﾟ(&H)"));
-    connect(addItem(help, u"ヘルプ"_s, tr("Verseletヘルプ")), &QAction::triggered, this,
-            &MainWindow::onHelpTriggered);
+    connect(withKeys(addItem(help, u"ヘルプ"_s, tr("Verseletヘルプ")),
+                     standard(QKeySequence::HelpContents)),
+            &QAction::triggered, this, &MainWindow::onHelpTriggered);
     connect(addItem(help, u"バージョン情報"_s, tr("ﾊﾞｰｼﾞｮﾝ情報(&A)")), &QAction::triggered, this,
             &MainWindow::onAboutTriggered);
 }
@@ -192,16 +220,18 @@ bool MainWindow::Form_Load()
         RecoveryOutcome::Restored) {
         const QString& name = m_document->fileName();
         setWindowTitle(name.isEmpty() ? newCaption() : u"Verselet - "_s + name);
+        m_status->setKind(DocumentKind::Restored);
     }
     m_recovery = std::make_unique<RecoveryKeeper>(*m_document, recoveryFile);
-    // Told once when writes begin to fail; the caption says so until one
+    // Told once when writes begin to fail; the status line says so until one
     // succeeds.
     connect(m_recovery.get(), &RecoveryKeeper::failing, this,
             [this](const RecoveryWriteError& why) {
-                markCaption();
+                m_status->setRecoveryFailing(true);
                 ShowMessage(this, RecoveryNotWrittenText(why), QMessageBox::Warning);
             });
-    connect(m_recovery.get(), &RecoveryKeeper::resumed, this, &MainWindow::markCaption);
+    connect(m_recovery.get(), &RecoveryKeeper::resumed, this,
+            [this] { m_status->setRecoveryFailing(false); });
     m_bodyBox->setFocus();
     // Files a second copy is started with come here.
     m_desktop->listen(HandoverSocketPath(CacheFolder()));
@@ -212,6 +242,8 @@ void MainWindow::showNewDocument()
 {
     setWindowTitle(newCaption());
     m_document->clear();
+    m_savedFile.reset();
+    m_status->setKind(DocumentKind::New);
 }
 
 const LyricsDocument& MainWindow::typedDocument() const
@@ -220,13 +252,9 @@ const LyricsDocument& MainWindow::typedDocument() const
     return *m_document;
 }
 
-void MainWindow::markCaption()
+int MainWindow::statusLineHeight() const
 {
-    const QString mark = RecoveryFailingCaption();
-    const bool failing = m_recovery && m_recovery->isFailing();
-    const QString caption = windowTitle();
-    if (caption.endsWith(mark) != failing)
-        setWindowTitle(failing ? caption + mark : caption.chopped(mark.size()));
+    return statusBar()->height();
 }
 
 bool MainWindow::mayLyricsGo(LyricsGoFor what)
@@ -279,7 +307,8 @@ void MainWindow::Form_Resize()
     // The rule counts the outer size. frameGeometry() adds the frame and the
     // caption bar that the window system reports (none when it reports none,
     // as offscreen); the menu bar lies inside a QMainWindow's own geometry.
-    const QSize outer = frameGeometry().size();
+    // The status line lies below what the rule lays out.
+    const QSize outer = frameGeometry().size() - QSize(0, statusLineHeight());
     const EditorResize r = FormResize(outer);
     if (r.text1Width)
         m_bodyBox->resize(*r.text1Width, m_bodyBox->height());
@@ -288,10 +317,12 @@ void MainWindow::Form_Resize()
     if (r.text2Width)
         m_headerBox->resize(*r.text2Width, m_headerBox->height());
 
-    const int frameHeight = outer.height() - height();
-    setMinimumHeight(kMinimumOuterHeight - frameHeight);
+    // What the window's own height adds to the rule's: the status line, less
+    // the frame.
+    const int added = height() - outer.height();
+    setMinimumHeight(kMinimumOuterHeight + added);
     if (r.outerHeight)
-        resize(width(), *r.outerHeight - frameHeight);
+        resize(width(), *r.outerHeight + added);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -321,6 +352,82 @@ void MainWindow::onNewTriggered()
 void MainWindow::onOpenTriggered()
 {
     OpenLyricsFile();
+}
+
+void MainWindow::onSaveTriggered()
+{
+    save();
+}
+
+void MainWindow::onSaveAsTriggered()
+{
+    saveAs();
+}
+
+bool MainWindow::save()
+{
+    if (!m_savedFile)
+        return saveAs();
+    return writeDocument(m_savedFile->path, formToSave(m_savedFile->form));
+}
+
+bool MainWindow::saveAs()
+{
+    typedDocument();
+    // From the file it is kept in, else from the name the dialogs know.
+    const QString start = m_savedFile ? m_savedFile->path : m_document->fileName();
+    const SaveForm form = formToSave(m_savedFile ? m_savedFile->form : SaveForm::TimedText);
+    const auto chosen = m_files->chooseSaveAs(start, form);
+    return chosen && writeDocument(chosen->path, chosen->form);
+}
+
+SaveForm MainWindow::formToSave(SaveForm form) const
+{
+    if (form == SaveForm::TimedText)
+        return form;
+    return HasWordTimes(DocumentLrc(typedDocument())) ? SaveForm::EnhancedLrc : SaveForm::Lrc;
+}
+
+bool MainWindow::writeDocument(const QString& path, SaveForm form)
+{
+    const LyricsDocument& document = typedDocument();
+    // An LRC file has no place for a line without a time: the user hears
+    // of such lines before they are left out.
+    if (form != SaveForm::TimedText) {
+        if (const int untimed = CountUntimedLyrics(DocumentPairs(document));
+            untimed > 0 && !AskYesNo(this, UntimedLyricsQuestionText(untimed)))
+            return false;
+    }
+    const auto encoded = EncodeDocument(document, form);
+    if (!encoded) {
+        ShowMessage(this, UnwritableInBoxText(encoded.error().box, encoded.error().error),
+                    QMessageBox::Warning);
+        return false;
+    }
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    if (const auto written = ReplaceUserFile(fullPath, encoded.value()); !written) {
+        ShowMessage(this, FileErrorText(written.error(), m_state.Work, fullPath),
+                    QMessageBox::Warning);
+        return false;
+    }
+    m_savedFile = SavedFile{fullPath, form};
+    const bool lrc = form != SaveForm::TimedText;
+    documentIsAt(fullPath,
+                 form == SaveForm::TimedText ? DocumentKind::TimedText
+                 : form == SaveForm::Lrc     ? DocumentKind::Lrc
+                                             : DocumentKind::EnhancedLrc,
+                 lrc ? TextEncoding::Utf8 : TextEncoding::Cp932);
+    m_document->markSaved();
+    return true;
+}
+
+void MainWindow::documentIsAt(const QString& path, DocumentKind kind,
+                              std::optional<TextEncoding> encoding)
+{
+    setWindowTitle(u"Verselet - "_s + path);
+    // A timed text saved from an LRC file goes beside it, never over it.
+    m_document->setFileName(IsLrcFileName(path) ? TextFileNameForLrc(path) : path);
+    m_status->setKind(kind, encoding);
 }
 
 void MainWindow::onExitTriggered()
@@ -395,12 +502,23 @@ void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding>
             ShowMessage(this, CannotOpenFileText(fullPath, error));
         return;
     }
-    setWindowTitle(u"Verselet - "_s + fullPath);
     // The document takes the file's name with its text, and the dialog
-    // starts from it next time. A timed text saved from an LRC file goes
-    // beside it, never over it.
-    m_document->setFileName(IsLrcFileName(fullPath) ? TextFileNameForLrc(fullPath) : fullPath);
+    // starts from it next time. Save writes it back in its form: a plain
+    // text has none of its own, and is saved under a name chosen.
     m_document->load(loaded);
+    const bool lrc = IsLrcFileName(fullPath);
+    const bool enhanced = lrc && HasWordTimes(DocumentLrc(*m_document));
+    if (lrc || loaded.timed)
+        m_savedFile = SavedFile{fullPath, !lrc       ? SaveForm::TimedText
+                                          : enhanced ? SaveForm::EnhancedLrc
+                                                     : SaveForm::Lrc};
+    else
+        m_savedFile.reset();
+    documentIsAt(fullPath,
+                 !lrc       ? (loaded.timed ? DocumentKind::TimedText : DocumentKind::PlainText)
+                 : enhanced ? DocumentKind::EnhancedLrc
+                            : DocumentKind::Lrc,
+                 opened.value().encoding);
     if (!loaded.complete)
         ShowMessage(this, IncompleteLyricsText(fullPath, loaded.bodyText.isEmpty()));
 }

@@ -6,6 +6,7 @@
 #include "help/helplauncher.h"
 #include "shell/appstate.h"
 #include "shell/startup.h"
+#include "workfiles/documentforms.h"
 #include "workfiles/workfiles.h"
 
 #include <QMainWindow>
@@ -28,7 +29,9 @@ class DriveChoice;
 class EditorBoxes;
 class EditorFileDialog;
 class RecoveryKeeper;
+class StatusLine;
 enum class LyricsGoFor;
+enum class DocumentKind;
 
 // The editor window ("Form1"): the header, start and body texts of the
 // document, and every command of the program in its menu.
@@ -77,6 +80,8 @@ public:
     // Menu commands.
     void onNewTriggered();
     void onOpenTriggered();
+    void onSaveTriggered();
+    void onSaveAsTriggered();
     void onExitTriggered();
     void onRealtimeInputTriggered();
     // Shows the drive dialog modally.
@@ -123,6 +128,20 @@ public:
     QString dialogFileName() const { return m_document->fileName(); }
     void setDialogFileName(const QString& name) { m_document->setFileName(name); }
 
+    // Save: the document to the file it was opened from or last saved to,
+    // in that file's form (an LRC file enhanced when it has word times); a
+    // document without such a file asks for one, as Save As does. Save As:
+    // a file and a form of the user's choice. The file is replaced whole or
+    // not at all; once written, the document is saved and its recovery file
+    // goes. True then.
+    bool save();
+    bool saveAs();
+    // The file Save writes to, "" for none.
+    QString saveTarget() const { return m_savedFile ? m_savedFile->path : QString(); }
+
+    // The status line under the boxes.
+    StatusLine* statusLine() const { return m_status; }
+
     // The CD-audio device a timing window plays: the real one unless a test
     // puts its own in place.
     using DeviceFactory = std::function<std::unique_ptr<CdAudioDevice>()>;
@@ -168,9 +187,17 @@ private:
     void showNewDocument();
     // The document with what was typed into it so far.
     const LyricsDocument& typedDocument() const;
-    // Whoever sets the caption, it ends in a mark while the recovery file
-    // cannot be written, and loses it once a write succeeds.
-    void markCaption();
+    // The height the status line adds below the client area, which the
+    // layout rule does not count.
+    int statusLineHeight() const;
+    // The document now stands for `path` (opened or saved there): the
+    // caption, the name the dialogs start from, the status line.
+    void documentIsAt(const QString& path, DocumentKind kind, std::optional<TextEncoding> encoding);
+    // Writes the document to `path` in `form`, after asking about lyrics an
+    // LRC file leaves out and refusing a character the form cannot hold.
+    bool writeDocument(const QString& path, SaveForm form);
+    // The form Save writes a document kept in `form` in, as it stands now.
+    SaveForm formToSave(SaveForm form) const;
 
     AppState m_state;
     InstanceLock m_instanceLock;
@@ -185,6 +212,15 @@ private:
     DesktopFiles* m_desktop = nullptr;
     // Made once start-up has offered back what the last run left.
     std::unique_ptr<RecoveryKeeper> m_recovery;
+    // The file Save writes to, and its form; none for a new, a restored or
+    // a plain text document.
+    struct SavedFile
+    {
+        QString path;
+        SaveForm form = SaveForm::TimedText;
+    };
+    std::optional<SavedFile> m_savedFile;
+    StatusLine* m_status = nullptr;
     int m_exitCode = 0;
 };
 

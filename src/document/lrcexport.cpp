@@ -70,6 +70,19 @@ int CountUntimedLyrics(const QList<TaggedLine>& pairs)
     }));
 }
 
+LyricLineCounts CountLyricLines(const QList<TaggedLine>& pairs)
+{
+    LyricLineCounts counts;
+    for (const TaggedLine& pair : pairs) {
+        if (!isLyric(pair.text))
+            continue;
+        ++counts.lines;
+        if (LineTime(pair.tag, std::nullopt))
+            ++counts.timed;
+    }
+    return counts;
+}
+
 QString LrcFileNameFor(const QString& keptFileName)
 {
     if (keptFileName.isEmpty())

@@ -33,6 +33,16 @@ QList<LrcWord> LrcWordsOf(const LineWords& words);
 // Lyric lines whose tag is still "[--:--]".
 int CountUntimedLyrics(const QList<TaggedLine>& pairs);
 
+// The lyric lines (neither empty nor a separator) and those of them whose
+// tag holds a time.
+struct LyricLineCounts
+{
+    int lines = 0;
+    int timed = 0;
+    friend bool operator==(const LyricLineCounts&, const LyricLineCounts&) = default;
+};
+LyricLineCounts CountLyricLines(const QList<TaggedLine>& pairs);
+
 // The name an LRC file is offered under: the kept file name with ".lrc" in
 // place of its extension; "" when there is none.
 QString LrcFileNameFor(const QString& keptFileName);

@@ -19,6 +19,14 @@ namespace verselet {
 
 struct LoadedLyrics;
 
+// The document's three texts, as the editor's boxes show them.
+enum class EditorBox
+{
+    Body,
+    Header,
+    Start
+};
+
 // Everything a document holds, as one value: what a recovery file keeps.
 struct LyricsSnapshot
 {

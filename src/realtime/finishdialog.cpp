@@ -6,6 +6,7 @@
 #include "realtime/realtimecontext.h"
 #include "shell/twips.h"
 #include "widgets/messages.h"
+#include "workfiles/documentforms.h"
 #include "workfiles/lyricstext.h"
 #include "workfiles/timinglist.h"
 #include "workfiles/workfiles.h"
@@ -34,13 +35,6 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     button->setGeometry(TwipsToPixels(240), TwipsToPixels(topTwips), TwipsToPixels(3495),
                         TwipsToPixels(375));
     return button;
-}
-
-QString untimedLyricsQuestion(int lines)
-{
-    return FinishDialog::tr(
-        "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？", nullptr,
-        lines);
 }
 
 } // namespace
@@ -132,19 +126,10 @@ bool FinishDialog::CreateLyricsText()
     const QString& header = m_context.document->headerText();
     const QString& start = m_context.document->startText();
     const QString& body = m_context.document->bodyText();
-    for (const auto& [box, text] :
-         {std::pair{EditorBox::Header, &header}, std::pair{EditorBox::Start, &start},
-          std::pair{EditorBox::Body, &body}}) {
-        if (const auto encoded = EncodeCp932(*text); !encoded) {
-            const UnmappableCharacter& at = encoded.error();
-            ShowMessage(
-                this,
-                UnwritableInBoxText(
-                    box,
-                    FileError{FileErrorKind::Unmappable, {}, at.character, at.line, at.column}),
-                QMessageBox::Warning);
-            return false;
-        }
+    if (const auto unwritable = FindUnwritableText(header, start, body)) {
+        ShowMessage(this, UnwritableInBoxText(unwritable->box, unwritable->error),
+                    QMessageBox::Warning);
+        return false;
     }
     if (const auto written = CreateLyricsTextFile(work, body); !written) {
         reportFileError(written.error());
@@ -173,19 +158,16 @@ bool FinishDialog::CreateLrcFile()
     // The lines paired as the finished text pairs them: the whole body with
     // the tags just saved. An LRC file is UTF-8, so the body is not held to
     // what the text file can take.
-    const QList<TaggedLine> pairs = PairLines(
-        SplitWorkLines(m_context.document->bodyText() + kCrLf.toString()), TimingTags(m_rows));
+    const QList<TaggedLine> pairs = DocumentPairs(*m_context.document);
     if (const int untimed = CountUntimedLyrics(pairs); untimed > 0) {
-        if (!AskYesNo(this, untimedLyricsQuestion(untimed)))
+        if (!AskYesNo(this, UntimedLyricsQuestionText(untimed)))
             return false;
     }
     const LrcTarget target = chooseLrcTarget();
     if (target.path.isEmpty())
         return false;
     // Written over the LRC file the lyrics came from, it keeps what that held.
-    const LrcDocument lrc =
-        LrcFromRun(m_context.document->headerText(), m_context.document->startText(), pairs,
-                   m_exactTimes, m_wordTimes, m_context.document->lrcOrigin());
+    const LrcDocument lrc = DocumentLrc(*m_context.document);
     if (const auto written = ReplaceUserFile(target.path, EncodeLrc(lrc, target.flavour));
         !written) {
         reportFileError(written.error(), target.path);

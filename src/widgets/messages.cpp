@@ -257,12 +257,7 @@ QString RecoveryNotWrittenText(const RecoveryWriteError& error)
     return Messages::tr("保存されていない歌詞を、復元用のフォルダ %1 に書き込めませんでした。")
                .arg(error.folder) +
            kCrLfText + why + kCrLfText +
-           Messages::tr("書き込めるようになるまで、タイトルにそう表示します。");
-}
-
-QString RecoveryFailingCaption()
-{
-    return Messages::tr(" - 復元用ファイルを書き込めません");
+           Messages::tr("書き込めるようになるまで、ウィンドウの下の行にそう表示します。");
 }
 
 QString UnsavedLyricsQuestionText(LyricsGoFor what)
@@ -278,6 +273,13 @@ QString UnsavedLyricsQuestionText(LyricsGoFor what)
         break;
     }
     return Messages::tr("編集中の歌詞を閉じて、このファイルを開きますか？");
+}
+
+QString UntimedLyricsQuestionText(int lines)
+{
+    return Messages::tr(
+        "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？", nullptr,
+        lines);
 }
 
 } // namespace verselet

@@ -3,6 +3,8 @@
 // The program's message boxes: caption "Verselet", one OK button. Texts whose
 // lines are joined by CR LF are shown with ordinary line breaks.
 
+#include "document/lyricsdocument.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QMessageBox>
@@ -47,13 +49,6 @@ QString FileErrorText(const FileError& error, const WorkFolder& work,
 // Names the character code page 932 cannot hold and where it stands.
 QString UnmappableCharacterText(const FileError& error);
 
-// The editor's three boxes, as a message names them.
-enum class EditorBox
-{
-    Body,
-    Header,
-    Start
-};
 // The same, by the box and the line the editor shows the character in
 // (error.line and error.column counted in that box's text).
 QString UnwritableInBoxText(EditorBox box, const FileError& error);
@@ -74,9 +69,8 @@ QString RecoveryFileSetAsideText(const QString& path, const QString& aside);
 // it was put instead ("" when it could not be moved either).
 QString RecoveryFileNotRemovedText(const QString& path, const QString& aside);
 // The recovery file could not be written, and why. While that lasts, the
-// main window's caption ends in RecoveryFailingCaption().
+// main window's status line says so.
 QString RecoveryNotWrittenText(const RecoveryWriteError& error);
-QString RecoveryFailingCaption();
 
 // What would take the place of lyrics that hold unsaved work.
 enum class LyricsGoFor
@@ -88,6 +82,8 @@ enum class LyricsGoFor
 };
 // The question before they go.
 QString UnsavedLyricsQuestionText(LyricsGoFor what);
+// Before an LRC file is written: lyric lines without a time are left out.
+QString UntimedLyricsQuestionText(int lines);
 
 void ShowMessage(QWidget* parent, const QString& text,
                  QMessageBox::Icon icon = QMessageBox::NoIcon);

@@ -1,7 +1,9 @@
 // The main window's menu items that open other windows: the help, the About
-// window and the drive dialog, each over the main window.
+// window and the drive dialog, each over the main window; Save and Save As,
+// and the keys of every item.
 
 #include "app/mainwindow.h"
+#include "app/statusline.h"
 #include "cd/drivedialog.h"
 #include "settings/datafiles.h"
 
@@ -10,8 +12,10 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -27,7 +31,18 @@ using testmodal::ModalScript;
 
 namespace {
 
-QAction* menuAction(MainWindow* w, const QString& name) { return w->findChild<QAction*>(name); }
+QAction* menuAction(MainWindow* w, const QString& name)
+{
+    return w->findChild<QAction*>(name);
+}
+
+const QByteArray kHyphens35(35, '-');
+
+// A timed text as the program writes it: 歌 in the header, 前奏 at the start,
+// 一行目 at 5 s and ～ untimed.
+const QByteArray kTimedText = "\x89\xCC\r\n[00:00]\x91\x4F\x91\x74\r\n\r\n" + kHyphens35 +
+                              "\r\n[00:05]\x88\xEA\x8D\x73\x96\xDA\r\n[--:--]\x81\x60\r\n" +
+                              kHyphens35 + "\r\n";
 
 } // namespace
 
@@ -50,6 +65,11 @@ private Q_SLOTS:
     void helpMenuItemReportsAFailedLaunchEveryTime();
     void aboutMenuItemShowsTheWindowCentredAndModal();
     void settingsItemOpensTheDialogModally();
+    void saveWritesTheDocumentInItsForm_data();
+    void saveWritesTheDocumentInItsForm();
+    void aCharacterTheFormCannotHoldWritesNothing();
+    void keysTriggerTheirItems_data();
+    void keysTriggerTheirItems();
 
 private:
     std::unique_ptr<WorkArea> m_home;
@@ -192,4 +212,171 @@ void TestMainMenu::settingsItemOpensTheDialogModally()
 }
 
 QTEST_MAIN(TestMainMenu)
+void TestMainMenu::saveWritesTheDocumentInItsForm_data()
+{
+    QTest::addColumn<QString>("opened"); // "" for a new document
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("item");
+    // The filter chosen in Save As, "" when no dialog may come.
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QString>("kind"); // the status line's form after it
+
+    QTest::newRow("timed text saved over itself")
+        << u"song.txt"_s << kTimedText << u"上書き保存"_s << QString() << u"song.txt"_s
+        << kTimedText << u"歌詞テキスト（Shift-JIS）"_s;
+    // Read as UTF-8, written as the timed text is: code page 932.
+    QTest::newRow("UTF-8 timed text saved as code page 932")
+        << u"utf8.txt"_s << "t\r\n[00:00]\r\n" + kHyphens35 + "\r\n[00:05]\xE4\xB8\x80\r\n"
+        << u"上書き保存"_s << QString() << u"utf8.txt"_s
+        << "t\r\n[00:00]\r\n\r\n" + kHyphens35 + "\r\n[00:05]\x88\xEA\r\n" + kHyphens35 + "\r\n"
+        << u"歌詞テキスト（Shift-JIS）"_s;
+    QTest::newRow("LRC saved over itself, milliseconds kept")
+        << u"song.lrc"_s << QByteArray("[ti:T]\n[00:01.250]a\n[00:02.000]b\n") << u"上書き保存"_s
+        << QString() << u"song.lrc"_s
+        << QByteArray("[ti:T]\n[re:Verselet]\n[00:01.250]a\n[00:02.000]b\n") << u"LRC（UTF-8）"_s;
+    // 〜 (U+301C) keeps its words.
+    QTest::newRow("enhanced LRC saved over itself")
+        << u"words.lrc"_s << QByteArray("[00:01.00]<00:01.00>\xE3\x80\x9C<00:01.50>la<00:02.00>\n")
+        << u"上書き保存"_s << QString() << u"words.lrc"_s
+        << QByteArray("[re:Verselet]\n[00:01.00]<00:01.00>\xE3\x80\x9C<00:01.50>la<00:02.00>\n")
+        << u"拡張LRC（UTF-8）"_s;
+    QTest::newRow("plain text asks for a name")
+        << u"plain.txt"_s << QByteArray("a\r\nb\r\n") << u"上書き保存"_s
+        << u"歌詞テキスト (*.txt)"_s << u"timed.txt"_s
+        << "\r\n[00:00]\r\n\r\n" + QByteArray(42, '-') + "\r\n[--:--]a\r\n[--:--]b\r\n[--:--]\r\n" +
+               kHyphens35 + "\r\n"
+        << u"歌詞テキスト（Shift-JIS）"_s;
+    QTest::newRow("timed text saved as LRC")
+        << u"song.txt"_s << kTimedText << u"名前を付けて保存"_s << u"LRCファイル (*.lrc)"_s
+        << u"song.lrc"_s
+        << QByteArray("[ti:\xE6\xAD\x8C]\n[re:Verselet]\n[00:00.00]\xE5\x89\x8D\xE5\xA5\x8F\n"
+                      "[00:05.00]\xE4\xB8\x80\xE8\xA1\x8C\xE7\x9B\xAE\n")
+        << u"LRC（UTF-8）"_s;
+    QTest::newRow("new document saved as enhanced LRC")
+        << QString() << QByteArray() << u"名前を付けて保存"_s
+        << u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s << u"new.lrc"_s
+        << QByteArray("[re:Verselet]\n") << u"拡張LRC（UTF-8）"_s;
+}
+
+void TestMainMenu::saveWritesTheDocumentInItsForm()
+{
+    QFETCH(QString, opened);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, item);
+    QFETCH(QString, filter);
+    QFETCH(QString, target);
+    QFETCH(QByteArray, written);
+    QFETCH(QString, kind);
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    if (!opened.isEmpty()) {
+        writeBytes(m_home->filePath(opened), bytes);
+        w.openFile(m_home->filePath(opened));
+    }
+    // Unsaved work, which the save ends.
+    w.setHeaderText(w.headerText());
+    w.setBodyText(w.bodyText() + u"\r\n"_s);
+    w.setBodyText(w.bodyText().chopped(2));
+    w.setStartText(w.startText() + u"x"_s);
+    w.setStartText(w.startText().chopped(1));
+    w.document().keepTags(w.document().tagLines(), w.document().exactTimes(),
+                          w.document().wordTimes());
+    QVERIFY(w.hasUnsavedEdits());
+    const QString path = m_home->filePath(target);
+    if (!filter.isEmpty())
+        script.thenChoose(path, filter);
+    // An LRC file leaves ～ out, which it asks about first.
+    if (opened == u"song.txt"_s && target.endsWith(u".lrc"_s))
+        script.thenAnswer(QMessageBox::Yes);
+
+    menuAction(&w, item)->trigger();
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(readBytes(path), written);
+    QVERIFY(!w.hasUnsavedEdits());
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
+    QCOMPARE(w.saveTarget(), path);
+    QTRY_COMPARE(w.statusLine()->savedText(), u"保存済み"_s);
+    QCOMPARE(w.statusLine()->kindText(), kind);
+    if (!filter.isEmpty())
+        QCOMPARE(script.dialogFilters,
+                 (QStringList{u"歌詞テキスト (*.txt)"_s, u"LRCファイル (*.lrc)"_s,
+                              u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s}));
+}
+
+void TestMainMenu::aCharacterTheFormCannotHoldWritesNothing()
+{
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    const QString path = m_home->filePath(u"heart.txt"_s);
+    writeBytes(path, "before");
+    w.setBodyText(w.bodyText() + u"\r\nlove \u2665 you"_s);
+    QTRY_COMPARE(w.statusLine()->linesText(), u"歌詞 1 行、タイムあり 0 行"_s);
+    QCOMPARE(w.statusLine()->savedText(), u"未保存の変更あり"_s);
+    ModalScript script;
+    script.thenChoose(path, u"歌詞テキスト (*.txt)"_s);
+    script.thenAnswer(QMessageBox::Yes); // replace the file that is there
+    script.thenMessage();
+    menuAction(&w, u"名前を付けて保存"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.messages.size(), 2);
+    QVERIFY2(script.messages.at(1).text.startsWith(u"歌詞の2行目の6文字目"_s),
+             qPrintable(script.messages.at(1).text));
+    QCOMPARE(readBytes(path), QByteArray("before"));
+    QVERIFY(w.hasUnsavedEdits());
+    QCOMPARE(w.saveTarget(), QString());
+    QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
+}
+
+void TestMainMenu::keysTriggerTheirItems_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QKeySequence>("key");
+    QTest::newRow("new") << u"新規作成"_s << QKeySequence(u"Ctrl+N"_s);
+    QTest::newRow("open") << u"開く"_s << QKeySequence(u"Ctrl+O"_s);
+    QTest::newRow("save") << u"上書き保存"_s << QKeySequence(u"Ctrl+S"_s);
+    QTest::newRow("save as") << u"名前を付けて保存"_s << QKeySequence(u"Ctrl+Shift+S"_s);
+    QTest::newRow("quit") << u"終了"_s << QKeySequence(u"Ctrl+Q"_s);
+    QTest::newRow("quit, Alt+F4") << u"終了"_s << QKeySequence(u"Alt+F4"_s);
+    QTest::newRow("real-time input") << u"リアルタイム入力"_s << QKeySequence(u"Ctrl+R"_s);
+    QTest::newRow("help") << u"ヘルプ"_s << QKeySequence(u"F1"_s);
+}
+
+void TestMainMenu::keysTriggerTheirItems()
+{
+    QFETCH(QString, item);
+    QFETCH(QKeySequence, key);
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    FakeDesktop desktop;
+    w.setHelpLauncher(desktop.launcher());
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // Typed lyrics, so that ending asks first and may be refused.
+    w.setBodyText(w.bodyText() + u"\r\n歌"_s);
+    QAction* action = menuAction(&w, item);
+    QVERIFY(action->shortcuts().contains(key));
+    QSignalSpy triggered(action, &QAction::triggered);
+    // Whatever the item opens is cancelled; ending is refused.
+    ModalScript script;
+    script.then([](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->button(QMessageBox::No))
+            box->button(QMessageBox::No)->click();
+        else if (auto* dialog = qobject_cast<QDialog*>(window))
+            dialog->reject();
+    });
+
+    QTest::keySequence(&w, key);
+
+    QCOMPARE(triggered.size(), 1);
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n歌"_s);
+}
+
 #include "tst_mainmenu.moc"

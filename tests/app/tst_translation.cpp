@@ -343,7 +343,7 @@ void TestTranslation::messagesReadInEnglish()
                             "クリック音に合わせて押された回数が足りないため、測定できませんでした。"
                             "\r\n(%n 回、%1 回以上必要です)"};
     const std::pair kUntimed{
-        "verselet::FinishDialog",
+        "Messages",
         "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？"};
     FileError notText{FileErrorKind::NotText, u"/home/u/x.txt"_s};
     notText.line = 12;
@@ -362,6 +362,8 @@ void TestTranslation::messagesReadInEnglish()
         {counted(kTooFew, 2), u"(2 presses; at least %1 are needed)"_s},
         {counted(kUntimed, 1), u"1 lyric line has no time."_s},
         {counted(kUntimed, 2), u"2 lyric lines have no time."_s},
+        {counted({"verselet::StatusLine", "歌詞 %n 行"}, 1), u"1 lyric line"_s},
+        {counted({"verselet::StatusLine", "歌詞 %n 行"}, 3), u"3 lyric lines"_s},
     };
     for (const auto& [text, named] : messages) {
         QVERIFY2(!hasKanaOrKanji(text), qPrintable(text));

@@ -135,24 +135,32 @@ void TestLrcExport::untimedLyricsAreCounted_data()
 {
     QTest::addColumn<QList<TaggedLine>>("pairs");
     QTest::addColumn<int>("count");
+    QTest::addColumn<int>("lyrics"); // lyric lines, and those with a time
+    QTest::addColumn<int>("timed");
     QTest::newRow("none") << QList<TaggedLine>{{u"-------"_s, kSeparator}, {u"[00:01]"_s, u"a"_s}}
-                          << 0;
+                          << 0 << 1 << 1;
     QTest::newRow("lyric lines at [--:--]")
         << QList<TaggedLine>{{u"[--:--]"_s, u"a"_s}, {u"[00:01]"_s, u"b"_s}, {u"[--:--]"_s, u"c"_s}}
-        << 2;
+        << 2 << 3 << 1;
     QTest::newRow("not lyrics: empty, separator; not untimed: unmarked")
         << QList<TaggedLine>{{u"[--:--]"_s, QString()},
                              {u"[--:--]"_s, kSeparator},
                              {u"       "_s, u"unmarked"_s},
-                             {u"-------"_s, u"never marked"_s}}
-        << 0;
+                             {u"-------"_s, u"never marked"_s},
+                             {u"[00:02]"_s, QString()}}
+        << 0 << 2 << 0;
+    QTest::newRow("a tag typed wrong is no time")
+        << QList<TaggedLine>{{u"[0a:01]"_s, u"a"_s}, {u"[00:00]"_s, u"b"_s}} << 0 << 2 << 1;
 }
 
 void TestLrcExport::untimedLyricsAreCounted()
 {
     QFETCH(QList<TaggedLine>, pairs);
     QFETCH(int, count);
+    QFETCH(int, lyrics);
+    QFETCH(int, timed);
     QCOMPARE(CountUntimedLyrics(pairs), count);
+    QCOMPARE(CountLyricLines(pairs), (LyricLineCounts{lyrics, timed}));
 }
 
 void TestLrcExport::offeredNameEndsInLrc_data()

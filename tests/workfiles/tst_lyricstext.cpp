@@ -1,3 +1,5 @@
+#include "document/lyricsdocument.h"
+#include "workfiles/documentforms.h"
 #include "workfiles/lyricstext.h"
 #include "workfiles/workfiles.h"
 
@@ -44,6 +46,8 @@ private Q_SLOTS:
     void stagingFileFollowsTheFormat();
     void workFileThatCannotBeUsedIsAnError_data();
     void workFileThatCannotBeUsedIsAnError();
+    void unwritableCharacterIsNamedByItsBox_data();
+    void unwritableCharacterIsNamedByItsBox();
     void unmappableHeaderOrStartIsReportedWhereItStands_data();
     void unmappableHeaderOrStartIsReportedWhereItStands();
     void savedFileIsAnExactCopy();
@@ -173,6 +177,59 @@ void TestLyricsText::stagingFileFollowsTheFormat()
     writeBytes(area.work.stagingFile(), QByteArray(5000, 'x'));
     QVERIFY(ComposeStagingFile(area.work, header, start).ok());
     QCOMPARE(readBytes(area.work.stagingFile()), staging);
+
+    // Saved straight from a document whose body the text file holds, the
+    // bytes are the same.
+    if (!text.endsWith("\r\n"))
+        return;
+    LyricsDocument document;
+    document.setHeaderText(header);
+    document.setStartText(start);
+    document.setBodyText(QString::fromLatin1(text.chopped(2)));
+    QStringList tagLines = QString::fromLatin1(tags).split(u"\r\n"_s);
+    tagLines.removeLast();
+    document.keepTags(tagLines, {});
+    const auto saved = EncodeDocument(document, SaveForm::TimedText);
+    QVERIFY(saved);
+    QCOMPARE(saved.value(), staging);
+}
+
+void TestLyricsText::unwritableCharacterIsNamedByItsBox_data()
+{
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("box");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+    // Counted in the box's own text; the header is looked at first.
+    QTest::newRow("header before body") << u"t\r\nby \uD55C"_s << QString() << u"---\r\n\uD55C"_s
+                                        << int(EditorBox::Header) << 2 << 4;
+    QTest::newRow("start text") << QString() << u"前\U0001F3B5"_s << u"---"_s
+                                << int(EditorBox::Start) << 1 << 2;
+    QTest::newRow("body") << QString() << QString() << u"---\r\nlove \u2665 you"_s
+                          << int(EditorBox::Body) << 2 << 6;
+}
+
+void TestLyricsText::unwritableCharacterIsNamedByItsBox()
+{
+    QFETCH(QString, header);
+    QFETCH(QString, start);
+    QFETCH(QString, body);
+    QFETCH(int, box);
+    QFETCH(int, line);
+    QFETCH(int, column);
+    LyricsDocument document;
+    document.setHeaderText(header);
+    document.setStartText(start);
+    document.setBodyText(body);
+    const auto saved = EncodeDocument(document, SaveForm::TimedText);
+    QVERIFY(!saved);
+    QCOMPARE(int(saved.error().box), box);
+    QCOMPARE(saved.error().error.line, line);
+    QCOMPARE(saved.error().error.column, column);
+    // An LRC file holds every character.
+    QVERIFY(EncodeDocument(document, SaveForm::Lrc));
 }
 
 void TestLyricsText::workFileThatCannotBeUsedIsAnError_data()
