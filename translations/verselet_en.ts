@@ -531,6 +531,21 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     </message>
 </context>
 <context>
+    <name>verselet::RecentMenu</name>
+    <message>
+        <source>最近使ったファイル(&amp;R)</source>
+        <translation>&amp;Recent files</translation>
+    </message>
+    <message>
+        <source>(なし)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>%1（見つかりません）</source>
+        <translation>%1 (not found)</translation>
+    </message>
+</context>
+<context>
     <name>verselet::StatusLine</name>
     <message>
         <source>新規作成</source>
