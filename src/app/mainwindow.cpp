@@ -6,6 +6,7 @@
 #include "app/encodingquestion.h"
 #include "app/filedrops.h"
 #include "app/handover.h"
+#include "app/recentmenu.h"
 #include "app/recoveryoffer.h"
 #include "app/statusline.h"
 #include "audio/discaudiodevice.h"
@@ -143,6 +144,17 @@ void MainWindow::buildMenu()
         &QAction::triggered, this, &MainWindow::onNewTriggered);
     connect(withKeys(addItem(file, u"開く"_s, tr("開(&O)...")), standard(QKeySequence::Open)),
             &QAction::triggered, this, &MainWindow::onOpenTriggered);
+    // A file chosen here opens as one chosen in the open dialog; one that is
+    // gone has left the list, and the user hears why it does not open.
+    m_recent = new RecentMenu(this);
+    file->addMenu(m_recent->menu());
+    connect(m_recent, &RecentMenu::openRequested, this, [this](const QString& path) {
+        if (mayLyricsGo(LyricsGoFor::Open))
+            openFile(path);
+    });
+    connect(m_recent, &RecentMenu::missingChosen, this, [this](const QString& path) {
+        ShowMessage(this, CannotOpenFileText(path, FileError{FileErrorKind::NotFound, path}));
+    });
     connect(withKeys(addItem(file, u"上書き保存"_s, tr("上書き保存(&S)")),
                      standard(QKeySequence::Save)),
             &QAction::triggered, this, &MainWindow::onSaveTriggered);
@@ -411,6 +423,7 @@ bool MainWindow::writeDocument(const QString& path, SaveForm form)
         return false;
     }
     m_savedFile = SavedFile{fullPath, form};
+    m_recent->noteFile(fullPath);
     const bool lrc = form != SaveForm::TimedText;
     documentIsAt(fullPath,
                  form == SaveForm::TimedText ? DocumentKind::TimedText
@@ -514,6 +527,7 @@ void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding>
                                                      : SaveForm::Lrc};
     else
         m_savedFile.reset();
+    m_recent->noteFile(fullPath);
     documentIsAt(fullPath,
                  !lrc       ? (loaded.timed ? DocumentKind::TimedText : DocumentKind::PlainText)
                  : enhanced ? DocumentKind::EnhancedLrc
@@ -541,6 +555,7 @@ void MainWindow::onRealtimeInputTriggered()
     context.rememberedTrack = RememberedTrackIndex();
     context.makeDevice = [this] { return makeCdAudioDevice(); };
     context.chooseSaveTarget = [this] { return ChooseSaveTarget(); };
+    context.fileWritten = [this](const QString& path) { m_recent->noteFile(path); };
     RealtimeInput(context).run(m_selectionRows, this);
     setRememberedTrackIndex(context.rememberedTrack);
 }

@@ -28,6 +28,7 @@ class DesktopFiles;
 class DriveChoice;
 class EditorBoxes;
 class EditorFileDialog;
+class RecentMenu;
 class RecoveryKeeper;
 class StatusLine;
 enum class LyricsGoFor;
@@ -141,6 +142,8 @@ public:
 
     // The status line under the boxes.
     StatusLine* statusLine() const { return m_status; }
+    // The files last opened or saved, in the file menu.
+    RecentMenu* recentMenu() const { return m_recent; }
 
     // The CD-audio device a timing window plays: the real one unless a test
     // puts its own in place.
@@ -221,6 +224,7 @@ private:
     };
     std::optional<SavedFile> m_savedFile;
     StatusLine* m_status = nullptr;
+    RecentMenu* m_recent = nullptr;
     int m_exitCode = 0;
 };
 

@@ -150,6 +150,8 @@ bool FinishDialog::CreateLyricsText()
         reportFileError(saved.error(), target);
         return false;
     }
+    if (m_context.fileWritten)
+        m_context.fileWritten(target);
     return true;
 }
 
@@ -173,6 +175,8 @@ bool FinishDialog::CreateLrcFile()
         reportFileError(written.error(), target.path);
         return false;
     }
+    if (m_context.fileWritten)
+        m_context.fileWritten(target.path);
     return true;
 }
 

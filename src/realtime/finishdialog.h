@@ -26,7 +26,14 @@ class FinishDialog final : public QDialog
     Q_OBJECT
 
 public:
-    enum Outcome { Closed = QDialog::Rejected, Kept = 2, Discarded, Created, LrcCreated };
+    enum Outcome
+    {
+        Closed = QDialog::Rejected,
+        Kept = 2,
+        Discarded,
+        Created,
+        LrcCreated
+    };
 
     // The rows are the timing list of the run that ends, with their exact
     // times.

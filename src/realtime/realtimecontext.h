@@ -31,6 +31,9 @@ struct RealtimeContext
     // The editor's file dialog for saving, with the name it keeps (the
     // document's); the chosen path, or "" when the user cancels.
     std::function<QString()> chooseSaveTarget;
+    // Told of every file the input writes for the user (the editor lists it
+    // among the files last saved).
+    std::function<void(const QString&)> fileWritten;
 };
 
 } // namespace verselet

@@ -3,38 +3,43 @@
 #include "document/lyricsdocument.h"
 #include "realtime/finishdialog.h"
 #include "realtime/lineselectiondialog.h"
-#include "workfiles/timinglist.h"
 #include "testdisplay/testdisplaywindow.h"
 #include "timing/timingwindow.h"
 #include "widgets/messages.h"
+#include "workfiles/timinglist.h"
 
 namespace verselet {
 
-RealtimeInput::RealtimeInput(RealtimeContext& context, QObject* parent) : QObject(parent), m_context(context) {}
+RealtimeInput::RealtimeInput(RealtimeContext& context, QObject* parent)
+    : QObject(parent), m_context(context)
+{
+}
 
 void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
 {
     LineSelectionDialog selection(owner);
     selection.setRows(rows);
-    QObject::connect(&selection, &LineSelectionDialog::timingRequested, &selection, [this, &selection] {
-        // Built from the work files as they are now: after a run whose tags
-        // were not kept, the next OK starts again from the unchanged tag file.
-        const auto timingRows = BuildTimingList(m_context.work, selection.marks());
-        if (!timingRows) {
-            // No run starts, and the tag file stays as it is.
-            ShowMessage(&selection, FileErrorText(timingRows.error(), m_context.work), QMessageBox::Warning);
-            return;
-        }
-        const ExactTimes exactTimes =
-            TimingExactTimes(m_context.document->exactTimes(), selection.marks(), timingRows.value().size());
-        const WordTimes wordTimes = TimingWordTimes(m_context.document->wordTimes(),
-                                                    selection.marks(), timingRows.value().size());
-        // A run that ended the input ends the selection too; after one that
-        // was closed by the finish dialog's frame, the selection stays, marks
-        // and all, for another run.
-        if (runTiming(timingRows.value(), &selection, exactTimes, wordTimes))
-            selection.accept();
-    });
+    QObject::connect(
+        &selection, &LineSelectionDialog::timingRequested, &selection, [this, &selection] {
+            // Built from the work files as they are now: after a run whose tags
+            // were not kept, the next OK starts again from the unchanged tag file.
+            const auto timingRows = BuildTimingList(m_context.work, selection.marks());
+            if (!timingRows) {
+                // No run starts, and the tag file stays as it is.
+                ShowMessage(&selection, FileErrorText(timingRows.error(), m_context.work),
+                            QMessageBox::Warning);
+                return;
+            }
+            const ExactTimes exactTimes = TimingExactTimes(
+                m_context.document->exactTimes(), selection.marks(), timingRows.value().size());
+            const WordTimes wordTimes = TimingWordTimes(
+                m_context.document->wordTimes(), selection.marks(), timingRows.value().size());
+            // A run that ended the input ends the selection too; after one that
+            // was closed by the finish dialog's frame, the selection stays, marks
+            // and all, for another run.
+            if (runTiming(timingRows.value(), &selection, exactTimes, wordTimes))
+                selection.accept();
+        });
     selection.exec();
 }
 
@@ -51,12 +56,13 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
     timing->setTimingRows(rows, exactTimes, wordTimes);
 
     TimingWindow* window = timing.get();
-    QObject::connect(window, &TimingWindow::testRequested, window, [this, window](bool fromBeginning) {
-        TestDisplayWindow display(fromBeginning ? TestDisplayWindow::Start::FromBeginning
-                                                : TestDisplayWindow::Start::FromSelectedLine,
-                              window->session(), m_context.document->startText(), window);
-        display.exec();
-    });
+    QObject::connect(
+        window, &TimingWindow::testRequested, window, [this, window](bool fromBeginning) {
+            TestDisplayWindow display(fromBeginning ? TestDisplayWindow::Start::FromBeginning
+                                                    : TestDisplayWindow::Start::FromSelectedLine,
+                                      window->session(), m_context.document->startText(), window);
+            display.exec();
+        });
     bool ended = false;
     // The finish dialog runs once the timing window has asked to close and
     // its closing steps are done; the window stays on screen until the

@@ -3,6 +3,7 @@
 // and the keys of every item.
 
 #include "app/mainwindow.h"
+#include "app/recentmenu.h"
 #include "app/statusline.h"
 #include "cd/drivedialog.h"
 #include "settings/datafiles.h"
@@ -68,6 +69,7 @@ private Q_SLOTS:
     void saveWritesTheDocumentInItsForm_data();
     void saveWritesTheDocumentInItsForm();
     void aCharacterTheFormCannotHoldWritesNothing();
+    void recentFilesAreThoseOpenedAndSaved();
     void keysTriggerTheirItems_data();
     void keysTriggerTheirItems();
 
@@ -331,6 +333,48 @@ void TestMainMenu::aCharacterTheFormCannotHoldWritesNothing()
     QVERIFY(w.hasUnsavedEdits());
     QCOMPARE(w.saveTarget(), QString());
     QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
+}
+
+void TestMainMenu::recentFilesAreThoseOpenedAndSaved()
+{
+    const QString first = m_home->filePath(u"first.txt"_s);
+    const QString second = m_home->filePath(u"second.lrc"_s);
+    const QString saved = m_home->filePath(u"saved.txt"_s);
+    writeBytes(first, kTimedText);
+    writeBytes(second, "[00:01.00]a\n");
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    QMenu* recent = w.findChild<QMenu*>(u"最近使ったファイル"_s);
+    QVERIFY(recent);
+    QVERIFY(w.findChild<QMenu*>(u"ファイル"_s)->actions().contains(recent->menuAction()));
+    const auto items = [recent] {
+        recent->popup(QPoint());
+        recent->hide();
+        QStringList texts;
+        for (const QAction* item : recent->actions())
+            texts.append(item->text());
+        return texts;
+    };
+    w.openFile(first);
+    w.openFile(second);
+    ModalScript script;
+    script.thenChoose(saved, u"歌詞テキスト (*.txt)"_s);
+    menuAction(&w, u"名前を付けて保存"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(items(), (QStringList{u"&1 "_s + saved, u"&2 "_s + second, u"&3 "_s + first}));
+
+    // An item opens its file; one whose file is gone says so and leaves.
+    QVERIFY(QFile::remove(second));
+    script.thenMessage();
+    recent->findChild<QAction*>(u"最近使ったファイル2"_s)->trigger();
+    QVERIFY(script.done());
+    QVERIFY2(script.messages.last().text.contains(second), qPrintable(script.messages.last().text));
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + saved);
+    QCOMPARE(items(), (QStringList{u"&1 "_s + saved, u"&2 "_s + first}));
+    recent->findChild<QAction*>(u"最近使ったファイル2"_s)->trigger();
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + first);
+    QCOMPARE(items(), (QStringList{u"&1 "_s + first, u"&2 "_s + saved}));
+    QCOMPARE(script.unexpected, 0);
 }
 
 void TestMainMenu::keysTriggerTheirItems_data()

@@ -228,6 +228,7 @@ void TestMainWindow::menuHasEveryItemInOrder()
     QCOMPARE(entries(w.findChild<QMenu*>(u"ファイル"_s)->actions()),
              (QList<MenuEntry>{{u"新規作成"_s, u"新規作成（&N)"_s, false, true},
                                {u"開く"_s, u"開(&O)..."_s, false, true},
+                               {u"最近使ったファイル"_s, u"最近使ったファイル(&R)"_s, false, true},
                                {u"上書き保存"_s, u"上書き保存(&S)"_s, false, true},
                                {u"名前を付けて保存"_s, u"名前を付けて保存(&A)"_s, false, true},
                                {u"線"_s, QString(), true, true},
