@@ -1,8 +1,8 @@
 // Makes the README's pictures offscreen: the main window with the demo
-// lyrics, the timing window playing the demo disc, a test display, the
+// lyrics and with its file menu open, the timing window playing the demo disc, a test display, the
 // timing window in word mode and the karaoke display it gives, the finish
 // dialog and the lag calibration. With "en", the main window and the timing
-// window in English (main-window-en.png, timing-window-en.png).
+// window in English (main-window-en.png, file-menu-en.png, timing-window-en.png).
 // Usage: make_screenshots <folder> [en]
 
 #include "../tests/widgetnames.h"
@@ -27,6 +27,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -86,6 +89,22 @@ int main(int argc, char* argv[])
     main.LoadLyricsFile(lyrics);
     main.show();
     bool ok = save(main, folder + u"/main-window"_s + suffix);
+
+    // The file menu open over the window, its keys beside its items.
+    if (auto* fileMenu = main.findChild<QMenu*>(u"ファイル"_s)) {
+        const QRect item = main.menuBar()->actionGeometry(fileMenu->menuAction());
+        fileMenu->popup(main.menuBar()->mapToGlobal(item.bottomLeft()));
+        QTest::qWait(50);
+        QPixmap picture = main.grab();
+        QPainter painter(&picture);
+        painter.drawPixmap(main.mapFromGlobal(fileMenu->pos()), fileMenu->grab());
+        painter.end();
+        fileMenu->hide();
+        const QString path = folder + u"/file-menu"_s + suffix;
+        const bool saved = picture.save(path);
+        std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+        ok = saved && ok;
+    }
 
     // A real-time input with every line as loaded, on the demo disc.
     const auto rows = PrepareLineSelection(main.state().Work, main.bodyText());
