@@ -13,9 +13,9 @@
 #include <QTest>
 
 #include "../tests/discfixtures.h"
-#include "benchclock.h"
 #include "../tests/pulsenullsink.h"
 #include "../tests/sinkmonitor.h"
+#include "benchclock.h"
 
 #include <algorithm>
 #include <atomic>
@@ -65,14 +65,15 @@ void waitMs(int ms)
         QTest::qWait(std::min<qint64>(20, ms - t.elapsed()));
 }
 
-void measure(const char* label, AudioOutputFactory outputs, const QString& image, double speed = 1.0)
+void measure(const char* label, AudioOutputFactory outputs, const QString& image,
+             double speed = 1.0)
 {
     DiscAudioDevice device(watched(std::move(outputs)));
     device.setFileName(image);
     fixtures::open(device);
     device.setSpeed(speed);
-    std::printf("%s (%s, %.0f %% speed)\n", label, device.isSilent() ? "silent clock" : "audio output",
-                speed * 100);
+    std::printf("%s (%s, %.0f %% speed)\n", label,
+                device.isSilent() ? "silent clock" : "audio output", speed * 100);
 
     // Play to the first frame handed to the output, over several starts.
     QList<double> firstFrame;
@@ -88,8 +89,9 @@ void measure(const char* label, AudioOutputFactory outputs, const QString& image
         device.setCommand(u"Stop"_s);
     }
     std::sort(firstFrame.begin(), firstFrame.end());
-    std::printf("  Play to first frame at the output  median %6.2f ms  worst %6.2f ms (target 50)\n",
-                firstFrame.at(firstFrame.size() / 2), firstFrame.last());
+    std::printf(
+        "  Play to first frame at the output  median %6.2f ms  worst %6.2f ms (target 50)\n",
+        firstFrame.at(firstFrame.size() / 2), firstFrame.last());
 
     // Position reads while playing.
     device.setFrom(0);
@@ -149,8 +151,8 @@ void compareWithSink(const QString& image, double speed = 1.0)
         d *= speed;
     std::printf("  heard song position - sink's played audio's (%.0f %% speed): median %+6.1f ms, "
                 "|diff| median %5.1f ms, 95th %5.1f ms over %lld samples (target 10)\n",
-                speed * 100, Quantile(diffs, 0.5), Quantile(absolute, 0.5), Quantile(absolute, 0.95),
-                static_cast<long long>(diffs.size()));
+                speed * 100, Quantile(diffs, 0.5), Quantile(absolute, 0.5),
+                Quantile(absolute, 0.95), static_cast<long long>(diffs.size()));
 }
 
 } // namespace

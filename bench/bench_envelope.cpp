@@ -56,8 +56,8 @@ int main(int argc, char* argv[])
     std::printf("  disc image (BIN/CUE)    %7.1f ms (target 1000)\n", image);
     QDir().mkpath(dir.filePath(u"flac"_s));
     const QString flac = dir.filePath(u"flac/track.flac"_s);
-    if (!fixtures::writeAudio(flac, qint64(kFrameRate) * kSeconds, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kFrameRate, 2,
-                              true)) {
+    if (!fixtures::writeAudio(flac, qint64(kFrameRate) * kSeconds,
+                              SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kFrameRate, 2, true)) {
         std::printf("FAILED: the FLAC file could not be written\n");
         return 1;
     }

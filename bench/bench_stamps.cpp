@@ -76,7 +76,8 @@ QList<double> stampsAgainstTheSink(TimingWindow& window, SinkMonitor& monitor, i
         QTest::qWait(1);
         // The sink's count is exact right after a delivery; one press every
         // 20 ms or so, after the stream has settled.
-        if (!monitor.poll() || monitor.renderedMs() < 0 || t.elapsed() < 500 || t.elapsed() - lastPress < 20)
+        if (!monitor.poll() || monitor.renderedMs() < 0 || t.elapsed() < 500 ||
+            t.elapsed() - lastPress < 20)
             continue;
         const double rendered = monitor.renderedMs();
         QTest::keyClick(setButton, Qt::Key_Space);

@@ -101,10 +101,12 @@ int main(int argc, char* argv[])
         direct.append(c.nsecsElapsed() / 1e6);
     }
     std::sort(direct.begin(), direct.end());
-    std::printf("  Set's handler alone               median %5.3f ms\n", direct.at(direct.size() / 2));
+    std::printf("  Set's handler alone               median %5.3f ms\n",
+                direct.at(direct.size() / 2));
     std::sort(delays.begin(), delays.end());
-    std::printf("  Set click to stamped row             median %5.3f ms, worst %5.3f ms (target 2)\n",
-                delays.at(delays.size() / 2), delays.last());
+    std::printf(
+        "  Set click to stamped row             median %5.3f ms, worst %5.3f ms (target 2)\n",
+        delays.at(delays.size() / 2), delays.last());
     window.onStopClicked();
     return 0;
 }

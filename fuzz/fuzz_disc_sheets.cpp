@@ -33,13 +33,16 @@ using namespace verselet;
 
 namespace {
 
-constexpr qint64 kFramesA = 4410; // 0.1 s at 44.1 kHz
+constexpr qint64 kFramesA = 4410;       // 0.1 s at 44.1 kHz
 constexpr qint64 kNativeFramesB = 2401; // about 0.05 s at 48 kHz
 qint64 g_framesB = 0;                   // b.wav on the disc, at 44.1 kHz
 
 QTemporaryDir* g_folder = nullptr;
 
-QByteArray number(qint64 i) { return QByteArray::number(i); }
+QByteArray number(qint64 i)
+{
+    return QByteArray::number(i);
+}
 
 bool writeWav(const QString& path, int rate, int channels, qint64 frames)
 {
@@ -68,12 +71,14 @@ void checkDisc(const Disc& disc, qint64 bound, bool playlist, const QByteArray& 
                                  " for " + number(t.frames) + "\n" + sheet;
         FUZZ_CHECK(t.frames > 0 && t.startFrame >= previousEnd, where);
         if (playlist)
-            FUZZ_CHECK(t.startFrame == previousEnd && (t.frames == kFramesA || t.frames == g_framesB),
+            FUZZ_CHECK(t.startFrame == previousEnd &&
+                           (t.frames == kFramesA || t.frames == g_framesB),
                        where);
         previousEnd = t.startFrame + t.frames;
     }
     const qint64 end = disc.endFrame();
-    FUZZ_CHECK(end == previousEnd && end <= bound, number(end) + " > " + number(bound) + "\n" + sheet);
+    FUZZ_CHECK(end == previousEnd && end <= bound,
+               number(end) + " > " + number(bound) + "\n" + sheet);
 
     const auto reader = disc.openReader();
     qint16 buffer[2 * 64];
@@ -110,7 +115,8 @@ void openAndCheck(const QString& path, const QByteArray& bytes, bool playlist)
     });
     if (!disc)
         return;
-    FUZZ_CHECK(reports == reportedTotal, number(reports) + "/" + number(reportedTotal) + "\n" + bytes);
+    FUZZ_CHECK(reports == reportedTotal,
+               number(reports) + "/" + number(reportedTotal) + "\n" + bytes);
     const qint64 lines = bytes.count('\n') + bytes.count('\r') + 1;
     checkDisc(*disc, lines * std::max(kFramesA, g_framesB), playlist, bytes);
 }
@@ -121,7 +127,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     g_folder = new QTemporaryDir;
     const QDir dir(g_folder->path());
-    if (!g_folder->isValid() || !writeWav(dir.filePath(QStringLiteral("a.wav")), 44100, 2, kFramesA) ||
+    if (!g_folder->isValid() ||
+        !writeWav(dir.filePath(QStringLiteral("a.wav")), 44100, 2, kFramesA) ||
         !writeWav(dir.filePath(QStringLiteral("b.wav")), 48000, 1, kNativeFramesB))
         std::abort();
     g_framesB = qint64(std::llround(double(kNativeFramesB) * 44100 / 48000));

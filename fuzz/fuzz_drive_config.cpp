@@ -20,7 +20,10 @@ using namespace verselet;
 
 namespace {
 
-QByteArray number(int i) { return QByteArray::number(i); }
+QByteArray number(int i)
+{
+    return QByteArray::number(i);
+}
 
 } // namespace
 

@@ -30,8 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qsizetype secondNul = firstNul < 0 ? -1 : bytes.indexOf('\0', firstNul + 1);
     const QByteArray textBytes = firstNul < 0 ? bytes : bytes.first(firstNul);
     const QByteArray tagBytes = firstNul < 0 ? QByteArray()
-                                : secondNul < 0 ? bytes.sliced(firstNul + 1)
-                                                : bytes.sliced(firstNul + 1, secondNul - firstNul - 1);
+                                : secondNul < 0
+                                    ? bytes.sliced(firstNul + 1)
+                                    : bytes.sliced(firstNul + 1, secondNul - firstNul - 1);
     const QByteArray markBytes = secondNul < 0 ? QByteArray() : bytes.sliced(secondNul + 1);
 
     const QStringList textLines = SplitWorkLines(DecodeCp932(textBytes).text);

@@ -33,7 +33,8 @@ inline QByteArray Show(const QStringList& lines)
     return out + "]";
 }
 
-[[noreturn]] inline void Fail(const char* what, const char* file, int line, const QByteArray& detail)
+[[noreturn]] inline void Fail(const char* what, const char* file, int line,
+                              const QByteArray& detail)
 {
     std::fprintf(stderr, "%s:%d: property broken: %s\n%s\n", file, line, what, detail.constData());
     std::fflush(stderr);
@@ -42,8 +43,8 @@ inline QByteArray Show(const QStringList& lines)
 
 } // namespace verselet::fuzz
 
-#define FUZZ_CHECK(cond, detail)                                                              \
-    do {                                                                                      \
-        if (!(cond))                                                                          \
-            ::verselet::fuzz::Fail(#cond, __FILE__, __LINE__, (detail));                      \
+#define FUZZ_CHECK(cond, detail)                                                                   \
+    do {                                                                                           \
+        if (!(cond))                                                                               \
+            ::verselet::fuzz::Fail(#cond, __FILE__, __LINE__, (detail));                           \
     } while (false)

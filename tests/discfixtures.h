@@ -34,8 +34,14 @@ inline bool open(verselet::CdAudioDevice& device, int timeoutMs = 120000)
     return !opened.isEmpty() || opened.wait(timeoutMs);
 }
 
-inline qint16 leftSample(qint64 frame) { return qint16(frame % 30000); }
-inline qint16 rightSample(qint64 frame) { return qint16(-(frame % 30000)); }
+inline qint16 leftSample(qint64 frame)
+{
+    return qint16(frame % 30000);
+}
+inline qint16 rightSample(qint64 frame)
+{
+    return qint16(-(frame % 30000));
+}
 
 // Writes a .bin of raw sectors and a .cue with one audio track per entry of
 // `sectors`, back to back. Returns the .cue path.
@@ -133,8 +139,8 @@ public:
             {
                 const qint64 n = std::max<qint64>(std::min(frames, end - at), 0);
                 for (qint64 i = 0; i < n; ++i)
-                    out[i * 2] = out[i * 2 + 1] =
-                        qint16(8192 * std::sin(2 * M_PI * hz * double(at + i) / verselet::kFrameRate));
+                    out[i * 2] = out[i * 2 + 1] = qint16(
+                        8192 * std::sin(2 * M_PI * hz * double(at + i) / verselet::kFrameRate));
                 return n;
             }
         };

@@ -78,8 +78,8 @@ public:
             }
             const QWidget* owner = box->parentWidget();
             messages.append({box->text(), box->windowTitle(), int(box->buttons().size()),
-                             box->defaultButton() ? box->defaultButton()->text() : QString(), box->icon(),
-                             owner ? owner->window()->objectName() : QString()});
+                             box->defaultButton() ? box->defaultButton()->text() : QString(),
+                             box->icon(), owner ? owner->window()->objectName() : QString()});
             box->button(button)->click();
         });
     }

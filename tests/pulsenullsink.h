@@ -36,10 +36,11 @@ public:
         qunsetenv("PULSE_SERVER");
         m_daemon = std::make_unique<QProcess>();
         m_daemon->setProcessChannelMode(QProcess::MergedChannels);
-        m_daemon->start(pulse, {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                                QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--log-target=stderr"),
-                                QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=nullsink"),
-                                QStringLiteral("-L"), QStringLiteral("module-native-protocol-unix")});
+        m_daemon->start(
+            pulse, {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+                    QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--log-target=stderr"),
+                    QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=nullsink"),
+                    QStringLiteral("-L"), QStringLiteral("module-native-protocol-unix")});
         if (!m_daemon->waitForStarted(5000)) {
             m_why = QStringLiteral("pulseaudio did not start");
             return false;
@@ -47,7 +48,8 @@ public:
         const QString socket = m_runtime.path() + QStringLiteral("/pulse/native");
         for (int i = 0; i < 500 && !QFile::exists(socket); ++i) {
             if (m_daemon->state() != QProcess::Running) {
-                m_why = QStringLiteral("pulseaudio ended: ") + QString::fromLocal8Bit(m_daemon->readAll());
+                m_why = QStringLiteral("pulseaudio ended: ") +
+                        QString::fromLocal8Bit(m_daemon->readAll());
                 return false;
             }
             QThread::msleep(10);
@@ -64,8 +66,9 @@ public:
         if (!pacat.isEmpty()) {
             m_keeper = std::make_unique<QProcess>();
             m_keeper->setStandardInputFile(QStringLiteral("/dev/zero"));
-            m_keeper->start(pacat, {QStringLiteral("--latency-msec=10"), QStringLiteral("--rate=44100"),
-                                    QStringLiteral("--channels=2"), QStringLiteral("--format=s16le")});
+            m_keeper->start(pacat,
+                            {QStringLiteral("--latency-msec=10"), QStringLiteral("--rate=44100"),
+                             QStringLiteral("--channels=2"), QStringLiteral("--format=s16le")});
             m_keeper->waitForStarted(3000);
             QThread::msleep(2500);
         }

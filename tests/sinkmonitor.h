@@ -30,9 +30,10 @@ public:
             m_why = QStringLiteral("parec is not installed (pulseaudio-utils)");
             return false;
         }
-        m_recorder.start(parec, {QStringLiteral("--device=nullsink.monitor"), QStringLiteral("--raw"),
-                                 QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
-                                 QStringLiteral("--format=s16le"), QStringLiteral("--latency-msec=2")});
+        m_recorder.start(parec,
+                         {QStringLiteral("--device=nullsink.monitor"), QStringLiteral("--raw"),
+                          QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
+                          QStringLiteral("--format=s16le"), QStringLiteral("--latency-msec=2")});
         if (!m_recorder.waitForStarted(3000)) {
             m_why = QStringLiteral("parec did not start");
             return false;
@@ -99,8 +100,9 @@ private:
 // the sink has rendered, each time the monitor delivers (every few
 // milliseconds: between deliveries its count would be behind), leaving out
 // the first `settleMs` (the sink's stream starting up).
-inline QList<double> HeardMinusRendered(SinkMonitor& monitor, const std::function<double()>& heardMs,
-                                        int ms, int settleMs = 500)
+inline QList<double> HeardMinusRendered(SinkMonitor& monitor,
+                                        const std::function<double()>& heardMs, int ms,
+                                        int settleMs = 500)
 {
     QList<double> diffs;
     QElapsedTimer t;

@@ -18,11 +18,13 @@ public:
     TimingRig& operator=(const TimingRig&) = delete;
     ~TimingRig() { reset(); }
 
-    verselet::TimingWindow* open(std::unique_ptr<verselet::CdAudioDevice> device, const QString& driveName,
-                                 const QString& rememberedTrack, QWidget* parent = nullptr)
+    verselet::TimingWindow* open(std::unique_ptr<verselet::CdAudioDevice> device,
+                                 const QString& driveName, const QString& rememberedTrack,
+                                 QWidget* parent = nullptr)
     {
         reset();
-        m_run = std::make_unique<verselet::TimingRun>(std::move(device), driveName, rememberedTrack);
+        m_run =
+            std::make_unique<verselet::TimingRun>(std::move(device), driveName, rememberedTrack);
         m_window = std::make_unique<verselet::TimingWindow>(*m_run, parent);
         return m_window.get();
     }

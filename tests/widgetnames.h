@@ -6,8 +6,7 @@
 #include <QObject>
 #include <QString>
 
-template <class T>
-T* named(const QObject* owner, const char* objectName)
+template <class T> T* named(const QObject* owner, const char* objectName)
 {
     T* found = owner ? owner->findChild<T*>(QString::fromLatin1(objectName)) : nullptr;
     if (!found)
@@ -15,8 +14,7 @@ T* named(const QObject* owner, const char* objectName)
     return found;
 }
 
-template <class T>
-T* named(const QObject& owner, const char* objectName)
+template <class T> T* named(const QObject& owner, const char* objectName)
 {
     return named<T>(&owner, objectName);
 }
@@ -24,7 +22,10 @@ T* named(const QObject& owner, const char* objectName)
 // Whatever holds a window and hands it out with get(): a smart pointer, a
 // test's rig.
 template <class T, class Holder>
-    requires requires(const Holder& holder) { static_cast<const QObject*>(holder.get()); }
+requires requires(const Holder& holder)
+{
+    static_cast<const QObject*>(holder.get());
+}
 T* named(const Holder& owner, const char* objectName)
 {
     return named<T>(owner.get(), objectName);

@@ -30,8 +30,8 @@ QString fromWidgetText(const QString& widgetText)
 
 } // namespace
 
-EditorBoxes::EditorBoxes(LyricsDocument& document, QPlainTextEdit* header, QLineEdit* start, QPlainTextEdit* body,
-                         QObject* parent)
+EditorBoxes::EditorBoxes(LyricsDocument& document, QPlainTextEdit* header, QLineEdit* start,
+                         QPlainTextEdit* body, QObject* parent)
     : QObject(parent), m_document(document), m_header(header), m_start(start), m_body(body),
       m_typing(new QTimer(this))
 {
@@ -42,7 +42,8 @@ EditorBoxes::EditorBoxes(LyricsDocument& document, QPlainTextEdit* header, QLine
     m_typing->setSingleShot(true);
     m_typing->setInterval(200);
     connect(m_typing, &QTimer::timeout, this, &EditorBoxes::takeTyping);
-    for (QWidget* box : {static_cast<QWidget*>(m_header), static_cast<QWidget*>(m_start), static_cast<QWidget*>(m_body)}) {
+    for (QWidget* box : {static_cast<QWidget*>(m_header), static_cast<QWidget*>(m_start),
+                         static_cast<QWidget*>(m_body)}) {
         const auto typed = [this, box] {
             if (m_syncing)
                 return;
@@ -60,7 +61,8 @@ EditorBoxes::EditorBoxes(LyricsDocument& document, QPlainTextEdit* header, QLine
 void EditorBoxes::showAll()
 {
     const bool unsaved = m_document.isModified();
-    for (QWidget* box : {static_cast<QWidget*>(m_body), static_cast<QWidget*>(m_header), static_cast<QWidget*>(m_start)})
+    for (QWidget* box : {static_cast<QWidget*>(m_body), static_cast<QWidget*>(m_header),
+                         static_cast<QWidget*>(m_start)})
         show(box);
     // What the boxes give back is what was opened or made new; restored
     // lyrics stay unsaved work.

@@ -23,8 +23,8 @@ class EditorBoxes final : public QObject
     Q_OBJECT
 
 public:
-    EditorBoxes(LyricsDocument& document, QPlainTextEdit* header, QLineEdit* start, QPlainTextEdit* body,
-                QObject* parent);
+    EditorBoxes(LyricsDocument& document, QPlainTextEdit* header, QLineEdit* start,
+                QPlainTextEdit* body, QObject* parent);
 
     // What was typed since the last time goes into the document now.
     void takeTyping() const;

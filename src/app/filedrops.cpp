@@ -8,7 +8,8 @@
 
 namespace verselet {
 
-FileDrops::FileDrops(QWidget* window, const QList<QWidget*>& boxes, std::function<void(const QString&)> open)
+FileDrops::FileDrops(QWidget* window, const QList<QWidget*>& boxes,
+                     std::function<void(const QString&)> open)
     : QObject(window), m_open(std::move(open))
 {
     window->setAcceptDrops(true);

@@ -19,7 +19,8 @@ namespace verselet {
 class FileDrops final : public QObject
 {
 public:
-    FileDrops(QWidget* window, const QList<QWidget*>& boxes, std::function<void(const QString&)> open);
+    FileDrops(QWidget* window, const QList<QWidget*>& boxes,
+              std::function<void(const QString&)> open);
 
     // The local file a drag carries, "" for none.
     static QString droppedFile(const QMimeData* data);

@@ -28,12 +28,16 @@ QByteArray encodeRequest(const QString& file)
 
 QString decodeRequest(const QByteArray& line)
 {
-    return QFile::decodeName(QByteArray::fromPercentEncoding(line.endsWith('\n') ? line.chopped(1) : line));
+    return QFile::decodeName(
+        QByteArray::fromPercentEncoding(line.endsWith('\n') ? line.chopped(1) : line));
 }
 
 } // namespace
 
-QString HandoverSocketPath(const QString& cacheFolder) { return cacheFolder + u"/instance"_s; }
+QString HandoverSocketPath(const QString& cacheFolder)
+{
+    return cacheFolder + u"/instance"_s;
+}
 
 Handover HandOverFile(const QString& socketPath, const QString& file, int timeoutMs)
 {
@@ -45,28 +49,32 @@ Handover HandOverFile(const QString& socketPath, const QString& file, int timeou
     again.setSingleShot(true);
     again.setInterval(kRetryMs);
     QByteArray reply;
-    QObject::connect(&socket, &QLocalSocket::connected, &loop, [&socket, &file] { socket.write(encodeRequest(file)); });
+    QObject::connect(&socket, &QLocalSocket::connected, &loop,
+                     [&socket, &file] { socket.write(encodeRequest(file)); });
     QObject::connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
         reply += socket.readAll();
         if (reply.contains('\n'))
             loop.quit();
     });
-    QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, [&](QLocalSocket::LocalSocketError error) {
-        // The copy that holds the lock listens once its window is built: a
-        // copy started at the same moment finds nobody there yet, and tries
-        // again until its time is up.
-        const bool notYet = error == QLocalSocket::ServerNotFoundError ||
-                            error == QLocalSocket::ConnectionRefusedError;
-        if (notYet && deadline.remainingTime() > kRetryMs)
-            again.start();
-        else
-            loop.quit();
-    });
-    QObject::connect(&again, &QTimer::timeout, &loop, [&socket, &socketPath] { socket.connectToServer(socketPath); });
+    QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop,
+                     [&](QLocalSocket::LocalSocketError error) {
+                         // The copy that holds the lock listens once its window is built: a
+                         // copy started at the same moment finds nobody there yet, and tries
+                         // again until its time is up.
+                         const bool notYet = error == QLocalSocket::ServerNotFoundError ||
+                                             error == QLocalSocket::ConnectionRefusedError;
+                         if (notYet && deadline.remainingTime() > kRetryMs)
+                             again.start();
+                         else
+                             loop.quit();
+                     });
+    QObject::connect(&again, &QTimer::timeout, &loop,
+                     [&socket, &socketPath] { socket.connectToServer(socketPath); });
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     deadline.start(timeoutMs);
     socket.connectToServer(socketPath);
-    if (!reply.contains('\n') && (again.isActive() || socket.state() != QLocalSocket::UnconnectedState))
+    if (!reply.contains('\n') &&
+        (again.isActive() || socket.state() != QLocalSocket::UnconnectedState))
         loop.exec();
     if (reply == kOpened)
         return Handover::Opened;
@@ -75,9 +83,10 @@ Handover HandOverFile(const QString& socketPath, const QString& file, int timeou
     return Handover::NoAnswer;
 }
 
-HandoverServer::HandoverServer(std::function<bool()> canOpen, std::function<void(const QString&)> open,
-                               QObject* parent)
-    : QObject(parent), m_server(new QLocalServer(this)), m_canOpen(std::move(canOpen)), m_open(std::move(open))
+HandoverServer::HandoverServer(std::function<bool()> canOpen,
+                               std::function<void(const QString&)> open, QObject* parent)
+    : QObject(parent), m_server(new QLocalServer(this)), m_canOpen(std::move(canOpen)),
+      m_open(std::move(open))
 {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &HandoverServer::take);

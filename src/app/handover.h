@@ -16,7 +16,8 @@ namespace verselet {
 // Where the running copy listens: beside its lock, in the cache folder.
 QString HandoverSocketPath(const QString& cacheFolder);
 
-enum class Handover {
+enum class Handover
+{
     Opened,   // the running copy took the file
     Refused,  // it is busy with a real-time input (or another modal window)
     NoAnswer, // nothing answered in time

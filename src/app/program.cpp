@@ -1,8 +1,8 @@
 #include "app/program.h"
 
 #include "app/mainwindow.h"
-#include "settings/drivelist.h"
 #include "settings/datafiles.h"
+#include "settings/drivelist.h"
 #include "widgets/appicon.h"
 
 #include <QApplication>

@@ -31,7 +31,10 @@ SndfilePtr openSndfile(const QString& path, SF_INFO* info)
     return SndfilePtr(sf_open(QFile::encodeName(path).constData(), SFM_READ, info));
 }
 
-bool isMpeg(const SF_INFO& info) { return (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG; }
+bool isMpeg(const SF_INFO& info)
+{
+    return (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
+}
 
 // One audio file and the part of the disc it fills.
 struct AudioFile
@@ -89,8 +92,10 @@ public:
             if (index < 0)
                 break;
             const AudioFile& file = m_files.at(index);
-            const qint64 wanted = std::min(frames - done, file.startFrame + file.frames - (at + done));
-            const qint64 got = readFromFile(index, at + done - file.startFrame, out + done * kChannels, wanted);
+            const qint64 wanted =
+                std::min(frames - done, file.startFrame + file.frames - (at + done));
+            const qint64 got =
+                readFromFile(index, at + done - file.startFrame, out + done * kChannels, wanted);
             if (got <= 0)
                 break;
             done += got;
@@ -160,7 +165,8 @@ private:
     // factor gives a 16-bit file's samples back unchanged.
     static qint16 toSample(float v)
     {
-        return qint16(std::clamp(std::lround(std::clamp(v, -1.0f, 1.0f) * 32768.0f), -32768L, 32767L));
+        return qint16(
+            std::clamp(std::lround(std::clamp(v, -1.0f, 1.0f) * 32768.0f), -32768L, 32767L));
     }
 
     qint64 readFromFile(int index, qint64 fileFrame, qint16* out, qint64 frames)
@@ -229,8 +235,8 @@ private:
     QList<DiscTrack> m_tracks;
 };
 
-const QStringList kAudioSuffixes{u"wav"_s, u"wave"_s, u"flac"_s, u"ogg"_s, u"oga"_s,
-                                 u"opus"_s, u"mp3"_s, u"aif"_s, u"aiff"_s};
+const QStringList kAudioSuffixes{u"wav"_s,  u"wave"_s, u"flac"_s, u"ogg"_s, u"oga"_s,
+                                 u"opus"_s, u"mp3"_s,  u"aif"_s,  u"aiff"_s};
 
 // A track of a cue sheet: which file, and where in it (in CD frames of 1/75 s).
 struct CueTrack
@@ -271,8 +277,9 @@ CueSheet parseCue(const QString& path)
                                               QRegularExpression::CaseInsensitiveOption);
     // Minutes of six digits at most: far beyond any audio file, and the frame
     // count of the index cannot overflow.
-    static const QRegularExpression indexLine(uR"(^\s*INDEX\s+0*1\s+(\d{1,6}):(\d{1,2}):(\d{1,2})(?!\d))"_s,
-                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression indexLine(
+        uR"(^\s*INDEX\s+0*1\s+(\d{1,6}):(\d{1,2}):(\d{1,2})(?!\d))"_s,
+        QRegularExpression::CaseInsensitiveOption);
     for (const QString& line : text.split(QRegularExpression(u"\r\n|\r|\n"_s))) {
         if (const auto m = fileLine.match(line); m.hasMatch()) {
             cue.files.append(unquote(m.captured(1)));
@@ -404,7 +411,8 @@ bool NaturalLess(const QString& a, const QString& b)
                 ++sj;
             if (ei - si != ej - sj)
                 return ei - si < ej - sj;
-            if (const int c = QStringView(a).sliced(si, ei - si).compare(QStringView(b).sliced(sj, ej - sj)))
+            if (const int c =
+                    QStringView(a).sliced(si, ei - si).compare(QStringView(b).sliced(sj, ej - sj)))
                 return c < 0;
             i = ei;
             j = ej;

@@ -78,11 +78,13 @@ std::unique_ptr<QTemporaryFile> absoluteTocCopy(const QString& tocPath)
         out += QStringView(text).mid(last, m.capturedStart() - last);
         const QString name = m.captured(2);
         out += m.captured(1) + QStringLiteral(" \"") +
-               (QFileInfo(name).isAbsolute() ? name : base.absoluteFilePath(name)) + QLatin1Char('"');
+               (QFileInfo(name).isAbsolute() ? name : base.absoluteFilePath(name)) +
+               QLatin1Char('"');
         last = m.capturedEnd();
     }
     out += QStringView(text).mid(last);
-    auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/verselet-XXXXXX.toc"));
+    auto copy =
+        std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/verselet-XXXXXX.toc"));
     if (!copy->open() || copy->write(out.toLocal8Bit()) < 0 || !copy->flush())
         return nullptr;
     return copy;
@@ -114,7 +116,8 @@ public:
             // Full checking, but a sector that cannot be read is skipped
             // rather than retried for ever: playback must go on.
             if (m_paranoia)
-                cdio_paranoia_modeset(m_paranoia.get(), PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+                cdio_paranoia_modeset(m_paranoia.get(),
+                                      PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
         }
     }
 
@@ -192,9 +195,9 @@ private:
 class CdioDisc final : public Disc
 {
 public:
-    CdioDisc(QString name, QList<DiscTrack> tracks, bool drive,
-             std::unique_ptr<QTemporaryFile> toc)
-        : m_name(std::move(name)), m_tracks(std::move(tracks)), m_drive(drive), m_toc(std::move(toc))
+    CdioDisc(QString name, QList<DiscTrack> tracks, bool drive, std::unique_ptr<QTemporaryFile> toc)
+        : m_name(std::move(name)), m_tracks(std::move(tracks)), m_drive(drive),
+          m_toc(std::move(toc))
     {
     }
 

@@ -17,8 +17,14 @@ inline constexpr int kChannels = 2;
 inline constexpr int kFramesPerSector = 588; // 75 sectors a second
 
 // Milliseconds from the start of the disc, truncated.
-constexpr qint32 FramesToMs(qint64 frames) { return qint32(frames * 1000 / kFrameRate); }
-constexpr qint64 MsToFrames(qint64 ms) { return ms * kFrameRate / 1000; }
+constexpr qint32 FramesToMs(qint64 frames)
+{
+    return qint32(frames * 1000 / kFrameRate);
+}
+constexpr qint64 MsToFrames(qint64 ms)
+{
+    return ms * kFrameRate / 1000;
+}
 
 struct DiscTrack
 {

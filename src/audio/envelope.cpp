@@ -74,7 +74,10 @@ bool Envelope::extremes(qint64 first, qint64 last, qint16& min, qint16& max) con
 
 EnvelopeCache::EnvelopeCache(QObject* parent) : QObject(parent) {}
 
-EnvelopeCache::~EnvelopeCache() { stopReading(); }
+EnvelopeCache::~EnvelopeCache()
+{
+    stopReading();
+}
 
 void EnvelopeCache::stopReading()
 {

@@ -21,14 +21,22 @@ public:
     }
 
     qint64 capacity() const { return m_capacity; }
-    qint64 available() const { return m_written.load(std::memory_order_acquire) - m_read.load(std::memory_order_relaxed); }
-    qint64 space() const { return m_capacity - (m_written.load(std::memory_order_relaxed) - m_read.load(std::memory_order_acquire)); }
+    qint64 available() const
+    {
+        return m_written.load(std::memory_order_acquire) - m_read.load(std::memory_order_relaxed);
+    }
+    qint64 space() const
+    {
+        return m_capacity -
+               (m_written.load(std::memory_order_relaxed) - m_read.load(std::memory_order_acquire));
+    }
 
     // Producer side.
     qint64 push(const qint16* frames, qint64 count)
     {
         const qint64 written = m_written.load(std::memory_order_relaxed);
-        const qint64 n = std::min(count, m_capacity - (written - m_read.load(std::memory_order_acquire)));
+        const qint64 n =
+            std::min(count, m_capacity - (written - m_read.load(std::memory_order_acquire)));
         copy(written, n, [&](qint64 ringAt, qint64 srcAt, qint64 len) {
             std::memcpy(&m_samples[size_t(ringAt) * 2], frames + srcAt * 2, size_t(len) * 4);
         });
@@ -49,8 +57,7 @@ public:
     }
 
 private:
-    template <typename Copy>
-    void copy(qint64 from, qint64 n, Copy&& part) const
+    template <typename Copy> void copy(qint64 from, qint64 n, Copy&& part) const
     {
         const qint64 at = from % m_capacity;
         const qint64 first = std::min(n, m_capacity - at);

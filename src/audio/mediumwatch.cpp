@@ -73,7 +73,9 @@ private:
         QList<FileState> result;
         for (const QString& path : m_list()) {
             FileState state{path};
-            struct stat st{};
+            struct stat st
+            {
+            };
             if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0) {
                 state.exists = true;
                 state.size = st.st_size;

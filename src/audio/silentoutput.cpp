@@ -54,6 +54,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<AudioOutput> MakeSilentOutput() { return std::make_unique<SilentOutput>(); }
+std::unique_ptr<AudioOutput> MakeSilentOutput()
+{
+    return std::make_unique<SilentOutput>();
+}
 
 } // namespace verselet

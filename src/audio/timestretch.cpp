@@ -18,7 +18,10 @@ constexpr RubberBandStretcher::Options kOptions =
 
 constexpr qint64 kMostAtOnce = 4096;
 
-float ToFloat(qint16 sample) { return float(sample) / 32768.0f; }
+float ToFloat(qint16 sample)
+{
+    return float(sample) / 32768.0f;
+}
 
 qint16 ToSample(float value)
 {
@@ -28,8 +31,8 @@ qint16 ToSample(float value)
 } // namespace
 
 TimeStretch::TimeStretch(double speed)
-    : m_speed(speed), m_stretcher(std::make_unique<RubberBandStretcher>(size_t(kFrameRate), 2, kOptions,
-                                                                        1.0 / speed, 1.0))
+    : m_speed(speed), m_stretcher(std::make_unique<RubberBandStretcher>(size_t(kFrameRate), 2,
+                                                                        kOptions, 1.0 / speed, 1.0))
 {
     m_stretcher->setMaxProcessSize(kMostAtOnce);
     for (auto* buffers : {m_in, m_out}) {
@@ -54,7 +57,10 @@ TimeStretch::TimeStretch(double speed)
 
 TimeStretch::~TimeStretch() = default;
 
-qint64 TimeStretch::wanted() const { return m_last ? 0 : qint64(m_stretcher->getSamplesRequired()); }
+qint64 TimeStretch::wanted() const
+{
+    return m_last ? 0 : qint64(m_stretcher->getSamplesRequired());
+}
 
 void TimeStretch::push(const qint16* frames, qint64 count, bool last)
 {
@@ -88,7 +94,10 @@ void TimeStretch::dropDelay()
     }
 }
 
-qint64 TimeStretch::available() const { return m_delay > 0 ? 0 : std::max(m_stretcher->available(), 0); }
+qint64 TimeStretch::available() const
+{
+    return m_delay > 0 ? 0 : std::max(m_stretcher->available(), 0);
+}
 
 qint64 TimeStretch::pull(qint16* frames, qint64 count)
 {
@@ -104,6 +113,9 @@ qint64 TimeStretch::pull(qint16* frames, qint64 count)
     return got;
 }
 
-bool TimeStretch::drained() const { return m_last && m_stretcher->available() <= 0; }
+bool TimeStretch::drained() const
+{
+    return m_last && m_stretcher->available() <= 0;
+}
 
 } // namespace verselet

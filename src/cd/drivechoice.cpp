@@ -12,7 +12,8 @@ DriveDialog* DriveChoice::dialog()
     // A dialog closed without OK is on its way out; the next use is a new one.
     if (!m_dialog || m_dialog->isUnloaded()) {
         m_dialog = new DriveDialog(m_window);
-        connect(m_dialog, &DriveDialog::driveChosen, this, [this](const QString& name) { m_chosen = name; });
+        connect(m_dialog, &DriveDialog::driveChosen, this,
+                [this](const QString& name) { m_chosen = name; });
         connect(m_dialog, &DriveDialog::unloaded, this, [this] { m_chosen.reset(); });
     }
     return m_dialog;

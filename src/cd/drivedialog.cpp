@@ -1,9 +1,9 @@
 #include "cd/drivedialog.h"
 
+#include "audiosink/sinkoutput.h"
 #include "cd/calibrationwindow.h"
 #include "settings/driveconfig.h"
 #include "settings/drivelist.h"
-#include "audiosink/sinkoutput.h"
 #include "widgets/messages.h"
 
 #include <QAbstractItemView>

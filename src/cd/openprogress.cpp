@@ -34,11 +34,12 @@ void prepare(QProgressDialog& progress)
 
 QMetaObject::Connection followMeasuring(CdAudioDevice& device, QProgressDialog& progress)
 {
-    return QObject::connect(&device, &CdAudioDevice::measuring, &progress, [&progress](int done, int total) {
-        progress.setMaximum(total);
-        progress.setLabelText(readingText() + u" (%1 / %2)"_s.arg(done).arg(total));
-        progress.setValue(done);
-    });
+    return QObject::connect(
+        &device, &CdAudioDevice::measuring, &progress, [&progress](int done, int total) {
+            progress.setMaximum(total);
+            progress.setLabelText(readingText() + u" (%1 / %2)"_s.arg(done).arg(total));
+            progress.setValue(done);
+        });
 }
 
 // The progress of an open stands until the disc is read: Escape and the

@@ -20,6 +20,7 @@ QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent);
 // longer than half a second, a progress over `parent` shows how far it has
 // come. The window goes on drawing and ticking meanwhile, but takes no input
 // until the step is done, from the first moment as during an open.
-void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent, const std::function<void()>& read);
+void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent,
+                          const std::function<void()>& read);
 
 } // namespace verselet

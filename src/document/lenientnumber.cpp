@@ -6,7 +6,10 @@ namespace verselet {
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
 
 } // namespace
 
@@ -42,6 +45,9 @@ double ReadLenientNumber(QStringView text)
     return negative ? -value : value;
 }
 
-double RoundHalfEven(double value) { return value - std::remainder(value, 1.0); }
+double RoundHalfEven(double value)
+{
+    return value - std::remainder(value, 1.0);
+}
 
 } // namespace verselet

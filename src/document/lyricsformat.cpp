@@ -42,16 +42,25 @@ QStringList TagsAfterTimedLoad(const QStringList& bodyTags)
     return tags;
 }
 
-QString TagField(QStringView line) { return line.left(kTagFieldLength).toString(); }
+QString TagField(QStringView line)
+{
+    return line.left(kTagFieldLength).toString();
+}
 
 QString LineText(QStringView line)
 {
     return line.size() > kTagFieldLength ? line.sliced(kTagFieldLength).toString() : QString();
 }
 
-TaggedLine SplitTaggedLine(QStringView line) { return {TagField(line), LineText(line)}; }
+TaggedLine SplitTaggedLine(QStringView line)
+{
+    return {TagField(line), LineText(line)};
+}
 
-bool IsCountedTag(QStringView tag) { return tag.startsWith(u'['); }
+bool IsCountedTag(QStringView tag)
+{
+    return tag.startsWith(u'[');
+}
 
 qsizetype SecondBracketPosition(QStringView content)
 {

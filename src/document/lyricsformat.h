@@ -66,7 +66,8 @@ bool IsTimedLyricsText(QStringView content);
 // counted from the second "[", ":" at +3 and "]" at +9.
 bool HasSixDigitTags(QStringView content);
 
-enum class LineRole {
+enum class LineRole
+{
     Header,  // part of the header text
     Start,   // the start line; its text from the eighth character is the start text
     Body,    // tag field and text of a body line
@@ -87,7 +88,12 @@ public:
     LineRole classify(QStringView line);
 
 private:
-    enum class State { Header, Start, Body };
+    enum class State
+    {
+        Header,
+        Start,
+        Body
+    };
     State m_state = State::Header;
     bool m_startSeen = false;
 };

@@ -7,8 +7,7 @@ namespace verselet {
 
 // A value or the reason there is none. Errors the user must see travel as
 // values; the windows turn them into their message texts.
-template <typename T, typename E>
-class [[nodiscard]] Result final
+template <typename T, typename E> class [[nodiscard]] Result final
 {
 public:
     Result(T value) : m_v(std::in_place_index<0>, std::move(value)) {}
@@ -27,8 +26,7 @@ private:
 };
 
 // Success carries nothing.
-template <typename E>
-class [[nodiscard]] Result<void, E> final
+template <typename E> class [[nodiscard]] Result<void, E> final
 {
 public:
     Result() = default;

@@ -66,7 +66,10 @@ QString TimingRow::tagField() const
     return m_time ? FormatTimeTag(*m_time).left(kTagFieldLength) : m_field;
 }
 
-QString TimingRow::listRow() const { return (m_time ? FormatTimeTag(*m_time) : m_field) + m_text; }
+QString TimingRow::listRow() const
+{
+    return (m_time ? FormatTimeTag(*m_time) : m_field) + m_text;
+}
 
 ExactTime TimingRow::when() const
 {
@@ -82,11 +85,15 @@ qint32 TimingRow::tagMilliseconds() const
     return m_time ? *m_time / 1000 * 1000 : qint32(TagToMilliseconds(m_field));
 }
 
-bool TimingRow::isTimed() const { return m_time || m_field.startsWith(u'['); }
+bool TimingRow::isTimed() const
+{
+    return m_time || m_field.startsWith(u'[');
+}
 
 bool TimingRow::canTakeStamp() const
 {
-    return m_time || (isTimed() && m_field.size() >= kTagFieldLength && m_field.at(kTagFieldLength - 1) == u']');
+    return m_time || (isTimed() && m_field.size() >= kTagFieldLength &&
+                      m_field.at(kTagFieldLength - 1) == u']');
 }
 
 bool TimingRow::applyEdit(const QString& editText)

@@ -8,17 +8,21 @@ using namespace Qt::StringLiterals;
 
 TimingRun::TimingRun(std::unique_ptr<CdAudioDevice> device, const QString& driveName,
                      const QString& rememberedTrack, QObject* parent)
-    : QObject(parent), m_device(std::move(device)), m_session(std::make_unique<TimingSession>(*m_device)),
-      m_rememberedTrack(rememberedTrack)
+    : QObject(parent), m_device(std::move(device)),
+      m_session(std::make_unique<TimingSession>(*m_device)), m_rememberedTrack(rememberedTrack)
 {
     // The user's own lag, measured in the drive dialog, comes off every stamp.
     m_session->setLagOffset(ReadCalibration());
     m_device->setFileName(driveName);
-    connect(m_device.get(), &CdAudioDevice::opened, this, &TimingRun::discOpened, Qt::SingleShotConnection);
+    connect(m_device.get(), &CdAudioDevice::opened, this, &TimingRun::discOpened,
+            Qt::SingleShotConnection);
     m_device->setCommand(u"Open"_s);
 }
 
-TimingRun::~TimingRun() { m_session.reset(); }
+TimingRun::~TimingRun()
+{
+    m_session.reset();
+}
 
 void TimingRun::discOpened()
 {
@@ -27,8 +31,14 @@ void TimingRun::discOpened()
     Q_EMIT discRead(m_hasTracks);
 }
 
-bool TimingRun::relistTracks() { return m_session->relistTracks(m_rememberedTrack); }
+bool TimingRun::relistTracks()
+{
+    return m_session->relistTracks(m_rememberedTrack);
+}
 
-void TimingRun::finish() { m_rememberedTrack = m_session->finishRun(); }
+void TimingRun::finish()
+{
+    m_rememberedTrack = m_session->finishRun();
+}
 
 } // namespace verselet

@@ -23,8 +23,8 @@ class TimingRun final : public QObject
 public:
     // Opens the disc `driveName` names; the track the run starts on is the
     // remembered index (decimal text).
-    TimingRun(std::unique_ptr<CdAudioDevice> device, const QString& driveName, const QString& rememberedTrack,
-              QObject* parent = nullptr);
+    TimingRun(std::unique_ptr<CdAudioDevice> device, const QString& driveName,
+              const QString& rememberedTrack, QObject* parent = nullptr);
     ~TimingRun() override;
 
     CdAudioDevice& device() { return *m_device; }

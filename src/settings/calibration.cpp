@@ -1,7 +1,7 @@
 #include "settings/calibration.h"
 
-#include "settings/driveconfig.h"
 #include "document/textfile.h"
+#include "settings/driveconfig.h"
 
 #include <QCoreApplication>
 #include <QDir>

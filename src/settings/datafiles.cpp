@@ -38,7 +38,8 @@ QStringList DataFileCandidates(const QString& relative, const QString& appDir)
     // The build tree may be gone, or belong to someone else, by the time an
     // installed copy runs: only programs that still live in it look there.
     if (IsInBuildTree(appDir))
-        candidates.append(QDir::cleanPath(QStringLiteral(VERSELET_BUILD_DIR) + u"/data/"_s + relative));
+        candidates.append(
+            QDir::cleanPath(QStringLiteral(VERSELET_BUILD_DIR) + u"/data/"_s + relative));
     return candidates;
 }
 

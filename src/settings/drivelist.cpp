@@ -1,8 +1,8 @@
 #include "settings/drivelist.h"
 
 #include "audio/cdiolog.h"
-#include "settings/driveconfig.h"
 #include "settings/datafiles.h"
+#include "settings/driveconfig.h"
 
 #include <QDir>
 #include <QFile>

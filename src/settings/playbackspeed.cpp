@@ -14,7 +14,10 @@ namespace {
 
 const QString kSpeedKey = u"timing/speed"_s;
 
-QSettings settingsFile() { return QSettings(ConfigFolder() + u"/settings.ini"_s, QSettings::IniFormat); }
+QSettings settingsFile()
+{
+    return QSettings(ConfigFolder() + u"/settings.ini"_s, QSettings::IniFormat);
+}
 
 } // namespace
 

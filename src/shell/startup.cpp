@@ -11,11 +11,13 @@ using namespace Qt::StringLiterals;
 
 QString CacheFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           u"/verselet"_s;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + u"/verselet"_s;
 }
 
-QString DefaultTempRoot() { return CacheFolder() + u"/temp"_s; }
+QString DefaultTempRoot()
+{
+    return CacheFolder() + u"/temp"_s;
+}
 
 bool EnsureTempRoot(const WorkFolder& work)
 {
@@ -23,13 +25,12 @@ bool EnsureTempRoot(const WorkFolder& work)
     QDir().mkpath(tempRoot);
     if (!QFileInfo(tempRoot).isDir())
         return false;
-    QFile::setPermissions(tempRoot, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                        QFileDevice::ExeOwner);
+    QFile::setPermissions(tempRoot,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return true;
 }
 
-InstanceLock::InstanceLock(const QString& cacheFolder)
-    : m_path(cacheFolder + u"/verselet.lock"_s)
+InstanceLock::InstanceLock(const QString& cacheFolder) : m_path(cacheFolder + u"/verselet.lock"_s)
 {
 }
 
@@ -44,7 +45,7 @@ InstanceLock::Outcome InstanceLock::tryLock()
     // Only a lock that is there and alive means another copy; a lock that
     // cannot be made at all is not one.
     return m_lock->error() == QLockFile::LockFailedError ? Outcome::HeldByAnother
-                                                          : Outcome::Unavailable;
+                                                         : Outcome::Unavailable;
 }
 
 } // namespace verselet

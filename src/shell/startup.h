@@ -29,10 +29,11 @@ class InstanceLock final
 public:
     explicit InstanceLock(const QString& cacheFolder);
 
-    enum class Outcome {
-        Locked,         // this copy is the one running
-        HeldByAnother,  // another running copy holds it
-        Unavailable,    // no lock file can be made (the cache folder cannot be)
+    enum class Outcome
+    {
+        Locked,        // this copy is the one running
+        HeldByAnother, // another running copy holds it
+        Unavailable,   // no lock file can be made (the cache folder cannot be)
     };
     Outcome tryLock();
     QString path() const { return m_path; }

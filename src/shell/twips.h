@@ -5,6 +5,9 @@
 namespace verselet {
 
 // Rounds up, so that a minimum is never undercut.
-constexpr int TwipsToPixels(int twips) { return (twips + 14) / 15; }
+constexpr int TwipsToPixels(int twips)
+{
+    return (twips + 14) / 15;
+}
 
 } // namespace verselet

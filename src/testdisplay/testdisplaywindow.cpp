@@ -75,7 +75,8 @@ void TestDisplayWindow::Form_Load()
 
 void TestDisplayWindow::onTick()
 {
-    const DisplayStep step = NextDisplayLine(m_session.lines(), ShownLineIndex, m_session.playTimeMilliseconds());
+    const DisplayStep step =
+        NextDisplayLine(m_session.lines(), ShownLineIndex, m_session.playTimeMilliseconds());
     ShownLineIndex = step.shownLineIndex;
     if (step.show) {
         m_lineLabel->setText(*step.show);
@@ -96,6 +97,9 @@ void TestDisplayWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TestDisplayWindow::reject() { close(); }
+void TestDisplayWindow::reject()
+{
+    close();
+}
 
 } // namespace verselet

@@ -20,11 +20,16 @@ class TestDisplayWindow final : public QDialog
     Q_OBJECT
 
 public:
-    enum class Start { FromBeginning, FromSelectedLine };
+    enum class Start
+    {
+        FromBeginning,
+        FromSelectedLine
+    };
 
     // `startText` is shown first by the display from the beginning (the text
     // of [00:00]).
-    TestDisplayWindow(Start start, TimingSession& session, const QString& startText, QWidget* parent);
+    TestDisplayWindow(Start start, TimingSession& session, const QString& startText,
+                      QWidget* parent);
 
     void Form_Load();
     void onTick();
@@ -37,9 +42,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QFrame* m_frame = nullptr;     // "Shape1"
+    QFrame* m_frame = nullptr;           // "Shape1"
     KaraokeLabel* m_lineLabel = nullptr; // "Label1"
-    QTimer* m_ticker = nullptr;    // "Timer1"
+    QTimer* m_ticker = nullptr;          // "Timer1"
 
     Start m_start;
     TimingSession& m_session;

@@ -32,8 +32,9 @@ using testmodal::ModalScript;
 
 namespace {
 
-const QByteArray kTimed = "title\r\n[00:00]intro\r\n\r\n------------------------------------------\r\n"
-                          "[00:05]one\r\n[--:--]two\r\n-----------------------------------\r\n";
+const QByteArray kTimed =
+    "title\r\n[00:00]intro\r\n\r\n------------------------------------------\r\n"
+    "[00:05]one\r\n[--:--]two\r\n-----------------------------------\r\n";
 const QString kTimedBody = QString(35, u'-') + u"\r\none\r\ntwo\r\n"_s + QString(28, u'-');
 
 // Drops `data` on `target` as a drag over it would.
@@ -75,15 +76,22 @@ private:
     std::unique_ptr<WorkArea> m_home;
 };
 
-void TestDesktop::init() { m_home = std::make_unique<WorkArea>(); }
+void TestDesktop::init()
+{
+    m_home = std::make_unique<WorkArea>();
+}
 
-void TestDesktop::cleanup() { m_home.reset(); }
+void TestDesktop::cleanup()
+{
+    m_home.reset();
+}
 
 void TestDesktop::fileArgumentOpensAsTheOpenCommandDoes_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("argument"); // %1: the file's absolute path
-    QTest::addColumn<QString>("kept");     // the save dialog's name, %1 as above, %2 without its extension
+    QTest::addColumn<QString>(
+        "kept"); // the save dialog's name, %1 as above, %2 without its extension
     QTest::newRow("a path") << u"song.txt"_s << u"%1"_s << u"%1"_s;
     QTest::newRow("a file URL") << u"歌 1.txt"_s << u"url"_s << u"%1"_s;
     QTest::newRow("an LRC file keeps a .txt name") << u"song.lrc"_s << u"%1"_s << u"%2.txt"_s;
@@ -95,18 +103,22 @@ void TestDesktop::fileArgumentOpensAsTheOpenCommandDoes()
     QFETCH(QString, argument);
     QFETCH(QString, kept);
     const QString path = m_home->filePath(name);
-    writeBytes(path, name.endsWith(u".lrc"_s) ? "[ti:title]\n[00:00.00]intro\n[00:05.00]one\n"_ba : kTimed);
-    const QString given = argument == u"url"_s ? QUrl::fromLocalFile(path).toString() : argument.arg(path);
+    writeBytes(path, name.endsWith(u".lrc"_s) ? "[ti:title]\n[00:00.00]intro\n[00:05.00]one\n"_ba
+                                              : kTimed);
+    const QString given =
+        argument == u"url"_s ? QUrl::fromLocalFile(path).toString() : argument.arg(path);
 
     int exitCode = -1;
-    const std::unique_ptr<MainWindow> w = StartVerselet(&exitCode, FileArgument({u"verselet"_s, given}));
+    const std::unique_ptr<MainWindow> w =
+        StartVerselet(&exitCode, FileArgument({u"verselet"_s, given}));
     QVERIFY(w);
     QCOMPARE(exitCode, 0);
     QCOMPARE(w->windowTitle(), u"Verselet - "_s + path);
     QCOMPARE(w->headerText(), u"title"_s);
     QCOMPARE(w->startText(), u"intro"_s);
     QVERIFY(w->bodyText().startsWith(QString(35, u'-') + u"\r\none"_s));
-    QCOMPARE(w->dialogFileName(), QString(kept).replace(u"%1"_s, path).replace(u"%2"_s, path.chopped(4)));
+    QCOMPARE(w->dialogFileName(),
+             QString(kept).replace(u"%1"_s, path).replace(u"%2"_s, path.chopped(4)));
 
     QCOMPARE(FileArgument({u"verselet"_s}), QString());
 }
@@ -155,9 +167,12 @@ void TestDesktop::fileFromOutsideAsksBeforeReplacingEdits_data()
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("opens");
     QTest::newRow("dropped on the file as opened") << false << QString() << 0 << false << true;
-    QTest::newRow("dropped on edits, いいえ") << false << u"書きかけ"_s << int(QMessageBox::No) << true << false;
-    QTest::newRow("handed over onto edits, いいえ") << true << u"書きかけ"_s << int(QMessageBox::No) << true << false;
-    QTest::newRow("handed over onto edits, はい") << true << u"書きかけ"_s << int(QMessageBox::Yes) << true << true;
+    QTest::newRow("dropped on edits, いいえ")
+        << false << u"書きかけ"_s << int(QMessageBox::No) << true << false;
+    QTest::newRow("handed over onto edits, いいえ")
+        << true << u"書きかけ"_s << int(QMessageBox::No) << true << false;
+    QTest::newRow("handed over onto edits, はい")
+        << true << u"書きかけ"_s << int(QMessageBox::Yes) << true << true;
     QTest::newRow("an edit typed back as it was") << true << u"two"_s << 0 << false << true;
 }
 
@@ -358,8 +373,8 @@ void TestDesktop::copiesStartedTogetherLoseNoFile()
         QTest::qWait(200); // and the fourth runs on
         int handedOver = 0;
         for (const auto& copy : copies) {
-            if (copy->state() == QProcess::NotRunning && copy->exitStatus() == QProcess::NormalExit &&
-                copy->exitCode() == 0)
+            if (copy->state() == QProcess::NotRunning &&
+                copy->exitStatus() == QProcess::NormalExit && copy->exitCode() == 0)
                 ++handedOver;
             copy->kill();
             copy->waitForFinished(5000);

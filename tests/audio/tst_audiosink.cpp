@@ -80,12 +80,15 @@ void TestAudioSink::heardPositionMatchesWhatTheSinkRendered()
     device.setCommand(u"Play"_s);
     qint32 previous = 0;
     bool forward = true;
-    const QList<double> diffs = HeardMinusRendered(monitor, [&] {
-        const qint32 now = device.Position();
-        forward = forward && now >= previous;
-        previous = now;
-        return double(now);
-    }, 3000);
+    const QList<double> diffs = HeardMinusRendered(
+        monitor,
+        [&] {
+            const qint32 now = device.Position();
+            forward = forward && now >= previous;
+            previous = now;
+            return double(now);
+        },
+        3000);
     QVERIFY2(!device.isSilent(), "the sink did not start; the engine fell back to the clock");
     device.setCommand(u"Stop"_s);
     QVERIFY2(forward, "the heard position stepped back");
@@ -151,11 +154,12 @@ void TestAudioSink::everySeekThroughTheSinkPlaysOn()
         const qint32 last = 1000 + (round * 1259 + 7000) % 15000;
         device.setFrom(last);
         device.setCommand(u"Play"_s);
-        QTRY_VERIFY2_WITH_TIMEOUT(device.Position() > last + 150,
-                                  qPrintable(u"round %1: stuck at %2 after a seek to %3"_s.arg(round)
-                                                 .arg(device.Position())
-                                                 .arg(last)),
-                                  2000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            device.Position() > last + 150,
+            qPrintable(u"round %1: stuck at %2 after a seek to %3"_s.arg(round)
+                           .arg(device.Position())
+                           .arg(last)),
+            2000);
         QVERIFY(device.isPlaying());
     }
     QVERIFY2(!device.isSilent(), "the sink did not start; the engine fell back to the clock");
@@ -193,7 +197,8 @@ void TestAudioSink::halfSpeedKeepsThePitchAndTakesTwiceAsLong()
     qint64 last = monitor.sound().size() / 4 - 1;
     while (last > 0 && std::abs(frames[last * 2]) < 100)
         --last;
-    QVERIFY2(std::abs(last - 2 * kFrameRate) <= 2 * kFrameRate * 3 / 100, qPrintable(QString::number(last)));
+    QVERIFY2(std::abs(last - 2 * kFrameRate) <= 2 * kFrameRate * 3 / 100,
+             qPrintable(QString::number(last)));
     const double hz = fixtures::toneHz(frames + last / 10 * 2, last * 8 / 10);
     QVERIFY2(std::abs(hz - 440) <= 440 * 0.02, qPrintable(QString::number(hz)));
 }

@@ -24,7 +24,8 @@ namespace {
 std::pair<qint16, qint16> patternBlock(qint64 block, qint64 endFrame)
 {
     qint16 hi = std::numeric_limits<qint16>::min();
-    for (qint64 f = block * kEnvelopeBlockFrames; f < std::min((block + 1) * kEnvelopeBlockFrames, endFrame); ++f)
+    for (qint64 f = block * kEnvelopeBlockFrames;
+         f < std::min((block + 1) * kEnvelopeBlockFrames, endFrame); ++f)
         hi = std::max(hi, fixtures::leftSample(f));
     return {qint16(-hi), hi};
 }
@@ -130,9 +131,10 @@ void TestEnvelope::driveIsBuiltFromWhatItPlays()
 
     PlaybackEngine engine(MakeSilentOutput);
     engine.setDisc(disc);
-    engine.setTap([&cache, generation = cache.generation()](qint64 at, const qint16* frames, qint64 count) {
-        cache.feed(generation, at, frames, count);
-    });
+    engine.setTap(
+        [&cache, generation = cache.generation()](qint64 at, const qint16* frames, qint64 count) {
+            cache.feed(generation, at, frames, count);
+        });
     engine.play(kFrameRate / 2);
     const qint64 first = kFrameRate / 2 / kEnvelopeBlockFrames + 1;
     QVERIFY(waitUntilKnown(cache, first, first + 50));

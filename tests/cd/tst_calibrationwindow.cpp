@@ -1,5 +1,5 @@
-#include "cd/calibrationwindow.h"
 #include "audio/disc.h"
+#include "cd/calibrationwindow.h"
 
 #include <QDir>
 #include <QLabel>

@@ -6,9 +6,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -96,7 +96,8 @@ void TestOpenProgress::slowDiscShowsProgressAndKeepsTheWindowAlive()
     if (p.exitCode() != 0)
         QSKIP("sox cannot write MP3 here");
     for (int i = 2; i <= 24; ++i)
-        QVERIFY(QFile::copy(dir.filePath(u"album/01.mp3"_s), dir.filePath(u"album/%1.mp3"_s.arg(i, 2, 10, QLatin1Char('0')))));
+        QVERIFY(QFile::copy(dir.filePath(u"album/01.mp3"_s),
+                            dir.filePath(u"album/%1.mp3"_s.arg(i, 2, 10, QLatin1Char('0')))));
 
     QWidget window;
     window.resize(400, 300);
@@ -108,7 +109,8 @@ void TestOpenProgress::slowDiscShowsProgressAndKeepsTheWindowAlive()
     const Watch watch = openWatched(device, &window, &elapsed);
     QCOMPARE(device.Tracks(), 24);
     // The window's timer kept running all along.
-    QVERIFY2(watch.ticks >= elapsed / 20, qPrintable(u"%1 ticks in %2 ms"_s.arg(watch.ticks).arg(elapsed)));
+    QVERIFY2(watch.ticks >= elapsed / 20,
+             qPrintable(u"%1 ticks in %2 ms"_s.arg(watch.ticks).arg(elapsed)));
     if (elapsed < 800)
         QSKIP(qPrintable(u"measuring took only %1 ms: too quick to need progress"_s.arg(elapsed)));
     QVERIFY(watch.shownAtOnce);

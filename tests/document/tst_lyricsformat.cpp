@@ -12,7 +12,10 @@ namespace {
 const QString kHyphens35(35, u'-');
 const QString kHyphens42(42, u'-');
 
-QString crlf(const QStringList& lines) { return JoinLinesCrLf(lines); }
+QString crlf(const QStringList& lines)
+{
+    return JoinLinesCrLf(lines);
+}
 
 QList<TaggedLine> body(std::initializer_list<std::pair<const char16_t*, const char16_t*>> pairs)
 {
@@ -65,7 +68,8 @@ void TestLyricsFormat::tagFieldAndText_data()
     QTest::newRow("short bracket") << u"[ab"_s << u"[ab"_s << QString() << true;
     QTest::newRow("exactly seven") << u"-------"_s << u"-------"_s << QString() << false;
     QTest::newRow("empty") << QString() << QString() << QString() << false;
-    QTest::newRow("wide characters count one each") << u"あいうえおかきくけ"_s << u"あいうえおかき"_s << u"くけ"_s << false;
+    QTest::newRow("wide characters count one each")
+        << u"あいうえおかきくけ"_s << u"あいうえおかき"_s << u"くけ"_s << false;
 }
 
 void TestLyricsFormat::tagFieldAndText()
@@ -87,8 +91,8 @@ void TestLyricsFormat::recognition_data()
     QTest::addColumn<bool>("timed");
     QTest::addColumn<bool>("sixDigit");
 
-    const QString written = crlf({u"タイトル"_s, u"[00:00]前奏"_s, QString(), kHyphens42,
-                                  u"[01:05]一行目"_s, kHyphens35});
+    const QString written = crlf(
+        {u"タイトル"_s, u"[00:00]前奏"_s, QString(), kHyphens42, u"[01:05]一行目"_s, kHyphens35});
     QTest::newRow("written by the program")
         << written << written.indexOf(u"[01:05]"_s) + 1 << true << false;
     const QString untimed = crlf({u"[00:00]"_s, QString(), kHyphens42, u"[--:--]a"_s});
@@ -97,19 +101,23 @@ void TestLyricsFormat::recognition_data()
     // A single "[" leaves p at 0: a new document saved without a header has no
     // second bracket and reads back as a plain text.
     QTest::newRow("new document without a header")
-        << ComposeTimedText(QString(), QString(), {{kSeparatorTag.toString(), kSeparatorLine.toString()}})
+        << ComposeTimedText(QString(), QString(),
+                            {{kSeparatorTag.toString(), kSeparatorLine.toString()}})
         << qsizetype(0) << false << false;
-    QTest::newRow("plain lyric text") << u"春の風\r\n夏の空\r\n"_s << qsizetype(0) << false << false;
+    QTest::newRow("plain lyric text")
+        << u"春の風\r\n夏の空\r\n"_s << qsizetype(0) << false << false;
     QTest::newRow("two bracketed words in the header")
-        << crlf({u"[Artist] [Title]"_s, u"[00:00]"_s, u"[01:05]a"_s}) << qsizetype(10) << false << false;
+        << crlf({u"[Artist] [Title]"_s, u"[00:00]"_s, u"[01:05]a"_s}) << qsizetype(10) << false
+        << false;
     QTest::newRow("one bracket judged from the start")
         << u"ab:de]xx[yy"_s << qsizetype(0) << true << false;
-    QTest::newRow("one tag alone is not enough") << u"[01:05]only"_s << qsizetype(0) << false << false;
+    QTest::newRow("one tag alone is not enough")
+        << u"[01:05]only"_s << qsizetype(0) << false << false;
     QTest::newRow("past the end is no character") << u"[a][b:"_s << qsizetype(4) << false << false;
     const QString sixDigit = crlf({u"曲名"_s, u"[00:00:00]"_s, u"[01:02:03]歌"_s});
-    QTest::newRow("six-digit tags")
-        << sixDigit << sixDigit.indexOf(u"[01:"_s) + 1 << false << true;
-    QTest::newRow("six-digit test needs no bracket") << u"ab:defgh]"_s << qsizetype(0) << false << true;
+    QTest::newRow("six-digit tags") << sixDigit << sixDigit.indexOf(u"[01:"_s) + 1 << false << true;
+    QTest::newRow("six-digit test needs no bracket")
+        << u"ab:defgh]"_s << qsizetype(0) << false << true;
 }
 
 void TestLyricsFormat::recognition()
@@ -132,21 +140,20 @@ void TestLyricsFormat::classification_data()
     QTest::addColumn<QList<TaggedLine>>("body");
 
     QTest::newRow("a file the program wrote")
-        << QStringList{u"title"_s, u"author"_s, u"[00:00]intro"_s, QString(), kHyphens42,
-                       u"[01:05]one"_s, u"[--:--]two"_s, kHyphens35}
+        << QStringList{u"title"_s, u"author"_s,     u"[00:00]intro"_s, QString(),
+                       kHyphens42, u"[01:05]one"_s, u"[--:--]two"_s,   kHyphens35}
         << QStringList{u"title"_s, u"author"_s} << true << u"intro"_s
         << body({{u"-------", u"-----------------------------------"},
                  {u"[01:05]", u"one"},
                  {u"[--:--]", u"two"},
                  {u"-------", u"----------------------------"}});
     QTest::newRow("lines between start line and separator are dropped")
-        << QStringList{u"h"_s, u"[00:00]s"_s, u"dropped"_s, u"[02:00]dropped too"_s,
+        << QStringList{u"h"_s,        u"[00:00]s"_s, u"dropped"_s, u"[02:00]dropped too"_s,
                        u"--------"_s, u"[00:10]x"_s}
-        << QStringList{u"h"_s} << true << u"s"_s
-        << body({{u"-------", u"-"}, {u"[00:10]", u"x"}});
+        << QStringList{u"h"_s} << true << u"s"_s << body({{u"-------", u"-"}, {u"[00:10]", u"x"}});
     QTest::newRow("a line stamped at zero seconds stays in the body")
-        << QStringList{u"h"_s, u"[00:00]s"_s, QString(), kHyphens42, u"[00:00]first"_s,
-                       u"[00:07]second"_s}
+        << QStringList{u"h"_s,     u"[00:00]s"_s,     QString(),
+                       kHyphens42, u"[00:00]first"_s, u"[00:07]second"_s}
         << QStringList{u"h"_s} << true << u"s"_s
         << body({{u"-------", u"-----------------------------------"},
                  {u"[00:00]", u"first"},
@@ -204,7 +211,8 @@ void TestLyricsFormat::closingSeparatorOnlyWithFewerThanTwoSeparatorTags_data()
     QTest::addColumn<bool>("closing");
     QTest::newRow("none: the separator was marked")
         << body({{u"[--:--]", u"---"}, {u"[00:01]", u"a"}}) << true;
-    QTest::newRow("one: a new document") << body({{u"-------", u"---"}, {u"[00:01]", u"a"}}) << true;
+    QTest::newRow("one: a new document")
+        << body({{u"-------", u"---"}, {u"[00:01]", u"a"}}) << true;
     QTest::newRow("two: a re-saved file")
         << body({{u"-------", u"---"}, {u"[00:01]", u"a"}, {u"-------", u"---"}}) << false;
     QTest::newRow("an empty separator line counts")
@@ -238,8 +246,8 @@ void TestLyricsFormat::emptyTextLines()
 {
     QFETCH(QString, tag);
     QFETCH(QString, written);
-    const QString file =
-        ComposeTimedText(QString(), QString(), {{kSeparatorTag.toString(), u"-"_s}, {tag, QString()}});
+    const QString file = ComposeTimedText(QString(), QString(),
+                                          {{kSeparatorTag.toString(), u"-"_s}, {tag, QString()}});
     QCOMPARE(SplitWorkLines(file).at(4), written);
 }
 
@@ -248,8 +256,8 @@ void TestLyricsFormat::writtenFilesReadBackToTheSameBytes_data()
     QTest::addColumn<QString>("header");
     QTest::addColumn<QString>("start");
     QTest::addColumn<QList<TaggedLine>>("body");
-    QTest::newRow("new document")
-        << QString() << QString() << body({{u"-------", u"-----------------------------------"}});
+    QTest::newRow("new document") << QString() << QString()
+                                  << body({{u"-------", u"-----------------------------------"}});
     QTest::newRow("stamped lines, one at zero seconds")
         << u"曲名\r\n歌手"_s << u"イントロ"_s
         << body({{u"-------", u"-----------------------------------"},
@@ -281,20 +289,22 @@ void TestLyricsFormat::randomDocumentsReadBackToTheSameBytes()
     // something else (an empty line) and is left out.
     QRandomGenerator random(20261207);
     const QStringList texts{QString(), u"a"_s, u"春の風"_s, u"-----"_s, u"[x]"_s, u" ～ "_s};
-    const QStringList tags{u"[--:--]"_s, u"[00:00]"_s, u"[03:59]"_s, u"       "_s, u"-------"_s,
-                           u"abc"_s};
+    const QStringList tags{u"[--:--]"_s, u"[00:00]"_s, u"[03:59]"_s,
+                           u"       "_s, u"-------"_s, u"abc"_s};
     for (int round = 0; round < 200; ++round) {
         QStringList headerLines;
         for (int i = random.bounded(4); i > 0; --i)
             headerLines.append(QString(texts.at(random.bounded(texts.size()))).replace(u'-', u'='));
         QList<TaggedLine> lines{{kSeparatorTag.toString(), kSeparatorLine.toString()}};
         for (int i = random.bounded(30); i > 0; --i) {
-            TaggedLine line{tags.at(random.bounded(tags.size())), texts.at(random.bounded(texts.size()))};
+            TaggedLine line{tags.at(random.bounded(tags.size())),
+                            texts.at(random.bounded(texts.size()))};
             if (line.text.isEmpty() && line.tag == kSeparatorTag)
                 continue;
             lines.append(line);
         }
-        const QString first = ComposeTimedText(headerLines.join(u"\r\n"_s), texts.at(round % texts.size()), lines);
+        const QString first =
+            ComposeTimedText(headerLines.join(u"\r\n"_s), texts.at(round % texts.size()), lines);
         const QString second = recompose(first);
         if (second != first)
             QFAIL(qPrintable(u"round %1 differs:\n%2\n---\n%3"_s.arg(round).arg(first, second)));

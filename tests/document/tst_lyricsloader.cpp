@@ -51,8 +51,8 @@ void TestLyricsLoader::timedTexts_data()
     QTest::addColumn<QStringList>("tags");
 
     QTest::newRow("a file the program wrote")
-        << QStringList{u"春の歌"_s, u"作詞 山田"_s, u"[00:00]前奏"_s, QString(), kHyphens42,
-                       u"[01:05]一行目"_s, u"[--:--]二行目"_s, kHyphens35}
+        << QStringList{u"春の歌"_s, u"作詞 山田"_s,     u"[00:00]前奏"_s,   QString(),
+                       kHyphens42,  u"[01:05]一行目"_s, u"[--:--]二行目"_s, kHyphens35}
         << true << u"春の歌\r\n作詞 山田"_s << u"前奏"_s
         << kHyphens35 + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-')
         << fillers({u"-------"_s, u"[01:05]"_s, u"[--:--]"_s, u"-------"_s});
@@ -60,8 +60,8 @@ void TestLyricsLoader::timedTexts_data()
         << QStringList{u"h"_s, u"[00:00]s"_s, QString(), u"note"_s, u"-------"_s, u"[00:02]a"_s}
         << true << u"h"_s << u"s"_s << u"\r\na"_s << fillers({u"-------"_s, u"[00:02]"_s});
     QTest::newRow("a line stamped at zero seconds stays a body line")
-        << QStringList{u"h"_s, u"[00:00]s"_s, QString(), kHyphens42, u"[00:00]最初"_s,
-                       u"[00:09]次"_s}
+        << QStringList{u"h"_s,     u"[00:00]s"_s,    QString(),
+                       kHyphens42, u"[00:00]最初"_s, u"[00:09]次"_s}
         << true << u"h"_s << u"s"_s << kHyphens35 + u"\r\n最初\r\n次"_s
         << fillers({u"-------"_s, u"[00:00]"_s, u"[00:09]"_s});
     QTest::newRow("short and untagged body lines")
@@ -72,8 +72,8 @@ void TestLyricsLoader::timedTexts_data()
         << QStringList{u"title"_s, u"[00:00]s"_s, u"[00:05]a"_s, u"[00:06]b"_s} << false
         << u"title\r\n"_s << u"s"_s << QString() << fillers({});
     QTest::newRow("no header line: the body is read, then the load fails")
-        << QStringList{u"[00:00]s"_s, QString(), u"-------x"_s, u"[00:01]y"_s} << false
-        << QString() << u"s"_s << u"x\r\ny"_s << fillers({u"-------"_s, u"[00:01]"_s});
+        << QStringList{u"[00:00]s"_s, QString(), u"-------x"_s, u"[00:01]y"_s} << false << QString()
+        << u"s"_s << u"x\r\ny"_s << fillers({u"-------"_s, u"[00:01]"_s});
     QTest::newRow("an empty header line is a header")
         << QStringList{QString(), u"[00:00]"_s, QString(), kHyphens42, u"[--:--]x"_s} << true
         << QString() << QString() << kHyphens35 + u"\r\nx"_s
@@ -132,7 +132,8 @@ void TestLyricsLoader::lineSeparatorsKeepBodyAndTagsPaired_data()
     // their own tags.
     QTest::newRow("timed: line separator")
         << u"h\r\n[00:00]\r\n-------\r\n[00:10]A"_s + sep + u"B\r\n[00:20]C\r\n[00:30]D"_s << u"h"_s
-        << u"\r\nA B\r\nC\r\nD"_s << QStringList{u"-------"_s, u"[00:10]"_s, u"[00:20]"_s, u"[00:30]"_s};
+        << u"\r\nA B\r\nC\r\nD"_s
+        << QStringList{u"-------"_s, u"[00:10]"_s, u"[00:20]"_s, u"[00:30]"_s};
     QTest::newRow("timed: paragraph separator and NEL, header too")
         << u"t"_s + para + u"a\r\n[00:00]\r\n-------\r\n[00:01]x"_s + nel + nel + u"y\r\n[00:02]z"_s
         << u"t a"_s << u"\r\nx  y\r\nz"_s << QStringList{u"-------"_s, u"[00:01]"_s, u"[00:02]"_s};
@@ -140,7 +141,8 @@ void TestLyricsLoader::lineSeparatorsKeepBodyAndTagsPaired_data()
     // pairs with.
     QTest::newRow("plain: each ends the line")
         << u"A"_s + sep + u"B\r\nC"_s + para + u"D"_s + nel << QString()
-        << QString(35, u'-') + u"\r\nA\r\nB\r\nC\r\nD\r\n"_s << QStringList{u"-------"_s, u"[--:--]"_s};
+        << QString(35, u'-') + u"\r\nA\r\nB\r\nC\r\nD\r\n"_s
+        << QStringList{u"-------"_s, u"[--:--]"_s};
 }
 
 void TestLyricsLoader::lineSeparatorsKeepBodyAndTagsPaired()

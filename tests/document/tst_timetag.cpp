@@ -101,9 +101,12 @@ void TestTimeTag::exactTimeCountsWhileItsTagTruncatesIt_data()
     QTest::addColumn<ExactTime>("current"); // CurrentExactTime
     QTest::addColumn<ExactTime>("start");   // LineTime
     const ExactTime none;
-    QTest::newRow("stamped") << u"[00:12]one"_s << ExactTime(12987) << ExactTime(12987) << ExactTime(12987);
-    QTest::newRow("bare tag") << u"[00:12]"_s << ExactTime(12000) << ExactTime(12000) << ExactTime(12000);
-    QTest::newRow("tag edited since") << u"[00:13]one"_s << ExactTime(12987) << none << ExactTime(13000);
+    QTest::newRow("stamped") << u"[00:12]one"_s << ExactTime(12987) << ExactTime(12987)
+                             << ExactTime(12987);
+    QTest::newRow("bare tag") << u"[00:12]"_s << ExactTime(12000) << ExactTime(12000)
+                              << ExactTime(12000);
+    QTest::newRow("tag edited since")
+        << u"[00:13]one"_s << ExactTime(12987) << none << ExactTime(13000);
     QTest::newRow("no exact time") << u"[01:05]one"_s << none << none << ExactTime(65000);
     QTest::newRow("tag dropped") << u"[--:--]one"_s << ExactTime(12987) << none << none;
     QTest::newRow("unmarked") << u"       one"_s << ExactTime(12987) << none << none;

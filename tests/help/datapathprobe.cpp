@@ -2,8 +2,8 @@
 // put: the help document on the first line, the demo disc on the second. The
 // install test copies it into an installed bin folder and runs it there.
 
-#include "settings/drivelist.h"
 #include "settings/datafiles.h"
+#include "settings/drivelist.h"
 
 #include <QCoreApplication>
 

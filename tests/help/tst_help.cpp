@@ -1,6 +1,6 @@
 #include "help/aboutwindow.h"
-#include "settings/datafiles.h"
 #include "help/helplauncher.h"
+#include "settings/datafiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,7 +104,6 @@ private Q_SLOTS:
     void aboutWindowLayout();
     void aboutWindowFitsItsTexts();
     void aboutLinkOpensTheDocumentThroughTheLauncher();
-
 
 private:
     std::unique_ptr<WorkArea> m_home;

@@ -1,5 +1,5 @@
-#include "settings/drivelist.h"
 #include "settings/datafiles.h"
+#include "settings/drivelist.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -134,7 +134,8 @@ void TestInstall::dataIsFoundFromTheInstalledBinFolder()
     QDir().rename(share + u".away"_s, share);
     QFile::remove(probe);
     QCOMPARE(missing.exitCode, 0);
-    QCOMPARE(missing.output, bin + u"/data/help/index.html\n"_s + bin + u"/data/demo/verselet-demo.cue\n"_s);
+    QCOMPARE(missing.output,
+             bin + u"/data/help/index.html\n"_s + bin + u"/data/demo/verselet-demo.cue\n"_s);
 }
 
 void TestInstall::installedProgramStartsAndWritesItsWorkFolder()

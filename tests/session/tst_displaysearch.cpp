@@ -1,5 +1,5 @@
-#include "session/displaysearch.h"
 #include "document/timetag.h"
+#include "session/displaysearch.h"
 
 #include <QTest>
 
@@ -13,7 +13,8 @@ static QStringList run(const QStringList& rows, int start, const QStringList& di
     QStringList shown;
     int index = start;
     for (const QString& display : displayPerTick) {
-        const DisplayStep step = NextDisplayLine(TimingRowsFromList(rows), index, qint32(TagToMilliseconds(display)));
+        const DisplayStep step =
+            NextDisplayLine(TimingRowsFromList(rows), index, qint32(TagToMilliseconds(display)));
         index = step.shownLineIndex;
         shown.append(step.show.value_or(QString()));
     }
@@ -54,8 +55,7 @@ void TestDisplaySearch::ticks_data()
         << QStringList{u"[00:01]"_s, u"[00:02]"_s, u"[00:03]"_s}
         << QStringList{u"a"_s, QString(), QString()};
     QTest::newRow("the last line stays: later ticks show nothing")
-        << QStringList{u"[00:01]a"_s} << -1
-        << QStringList{u"[00:01]"_s, u"[00:01]"_s, u"[00:02]"_s}
+        << QStringList{u"[00:01]a"_s} << -1 << QStringList{u"[00:01]"_s, u"[00:01]"_s, u"[00:02]"_s}
         << QStringList{u"a"_s, QString(), QString()};
     QTest::newRow("from a selected line on")
         << QStringList{u"[00:01]a"_s, u"[00:05]b"_s, u"[00:07]c"_s} << 0
@@ -63,8 +63,8 @@ void TestDisplaySearch::ticks_data()
     QTest::newRow("no line selected: from the first line")
         << QStringList{u"[00:01]a"_s, u"[00:02]b"_s} << -2
         << QStringList{u"[00:01]"_s, u"[00:02]"_s} << QStringList{u"a"_s, u"b"_s};
-    QTest::newRow("an empty list") << QStringList{} << -1 << QStringList{u"[00:00]"_s}
-                                   << QStringList{QString()};
+    QTest::newRow("an empty list")
+        << QStringList{} << -1 << QStringList{u"[00:00]"_s} << QStringList{QString()};
 }
 
 void TestDisplaySearch::ticks()
@@ -78,7 +78,8 @@ void TestDisplaySearch::ticks()
 
 void TestDisplaySearch::passesOverUntimedLinesWithoutShowing()
 {
-    const TimingRows rows = TimingRowsFromList({u"-------a"_s, u"       b"_s, u"[00:03]c"_s, u"       d"_s});
+    const TimingRows rows =
+        TimingRowsFromList({u"-------a"_s, u"       b"_s, u"[00:03]c"_s, u"       d"_s});
     DisplayStep step = NextDisplayLine(rows, -1, 1000);
     QCOMPARE(step.shownLineIndex, 1); // passed over, waiting on line 2
     QVERIFY(!step.show);

@@ -28,10 +28,12 @@ void TestStamping::set_data()
     const QStringList four{u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[--:--]two"_s};
     QTest::newRow("first Set after play")
         << four << -1
-        << QStringList{u"       intro"_s, u"[00:07]one"_s, u"       gap"_s, u"[--:--]two"_s} << 1 << false;
+        << QStringList{u"       intro"_s, u"[00:07]one"_s, u"       gap"_s, u"[--:--]two"_s} << 1
+        << false;
     QTest::newRow("passes over the gap")
         << four << 1
-        << QStringList{u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[00:07]two"_s} << 3 << false;
+        << QStringList{u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[00:07]two"_s} << 3
+        << false;
     QTest::newRow("on the last line the run ends") << four << 3 << four << 3 << true;
     QTest::newRow("only untimed lines follow: the run ends on the last")
         << QStringList{u"[00:01]a"_s, u"-------b"_s, u"       c"_s} << 0
@@ -42,8 +44,8 @@ void TestStamping::set_data()
     QTest::newRow("no ] at the seventh character: selected, not changed")
         << QStringList{u"[1]abcdef"_s, u"[--:--]y"_s} << -1
         << QStringList{u"[1]abcdef"_s, u"[--:--]y"_s} << 0 << false;
-    QTest::newRow("a line of the bare tag") << QStringList{u"[--:--]"_s} << -1
-                                            << QStringList{u"[00:07]"_s} << 0 << false;
+    QTest::newRow("a line of the bare tag")
+        << QStringList{u"[--:--]"_s} << -1 << QStringList{u"[00:07]"_s} << 0 << false;
 }
 
 void TestStamping::set()
@@ -109,7 +111,8 @@ void TestStamping::directEdit()
     TimingRow line = TimingRow::fromListRow(row);
     const bool changed = line.applyEdit(edit);
     QCOMPARE(line.listRow(), after);
-    QCOMPARE(changed, before != after || (before.startsWith(u'[') && edit.size() == 7 && edit.endsWith(u']')));
+    QCOMPARE(changed, before != after ||
+                          (before.startsWith(u'[') && edit.size() == 7 && edit.endsWith(u']')));
 }
 
 QTEST_APPLESS_MAIN(TestStamping)

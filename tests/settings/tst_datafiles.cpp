@@ -1,5 +1,5 @@
-#include "settings/drivelist.h"
 #include "settings/datafiles.h"
+#include "settings/drivelist.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -83,7 +83,8 @@ void TestDataFiles::onlyAProgramInTheBuildTreeLooksThere()
     const QString built = QStringLiteral(BUILD_DATA_DIR);
     const QString buildTree = QFileInfo(built).path();
     QVERIFY(QFileInfo(built + u"/help/index.html"_s).isFile());
-    for (const QString& inside : {buildTree, buildTree + u"/tests/help"_s, buildTree + u"/x/../tools"_s}) {
+    for (const QString& inside :
+         {buildTree, buildTree + u"/tests/help"_s, buildTree + u"/x/../tools"_s}) {
         QVERIFY(IsInBuildTree(inside));
         QCOMPARE(HelpFilePath(inside), built + u"/help/index.html"_s);
         QCOMPARE(DemoDiscPath(inside), built + u"/demo/verselet-demo.cue"_s);
@@ -108,8 +109,9 @@ void TestDataFiles::aFolderOfTheSameNameIsNoFile()
 void TestDataFiles::nothingAnywhereGivesTheFirstPlace()
 {
     QCOMPARE(FindDataFile(u"help/nothing.html"_s, bin()), bin() + u"/data/help/nothing.html"_s);
-    QCOMPARE(DataFileCandidates(u"demo/x.cue"_s, bin()),
-             (QStringList{bin() + u"/data/demo/x.cue"_s, prefix() + u"/share/verselet/demo/x.cue"_s}));
+    QCOMPARE(
+        DataFileCandidates(u"demo/x.cue"_s, bin()),
+        (QStringList{bin() + u"/data/demo/x.cue"_s, prefix() + u"/share/verselet/demo/x.cue"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

@@ -44,10 +44,13 @@ void TestStartup::resizeRule_data()
     // -1: not assigned
     QTest::newRow("initial window") << QSize(550, 422) << 542 << 242 << 542 << -1;
     QTest::newRow("large") << QSize(1200, 900) << 1192 << 720 << 1192 << -1;
-    QTest::newRow("at the minimum height the body is 1605 twips") << QSize(550, 287) << 542 << 107 << 542 << -1;
+    QTest::newRow("at the minimum height the body is 1605 twips")
+        << QSize(550, 287) << 542 << 107 << 542 << -1;
     QTest::newRow("lower than the minimum") << QSize(550, 200) << 542 << 20 << 542 << 287;
-    QTest::newRow("too low for the body: its width only") << QSize(550, 100) << 542 << -1 << -1 << 287;
-    QTest::newRow("narrower than 120 twips keeps every size") << QSize(7, 500) << -1 << -1 << -1 << -1;
+    QTest::newRow("too low for the body: its width only")
+        << QSize(550, 100) << 542 << -1 << -1 << 287;
+    QTest::newRow("narrower than 120 twips keeps every size")
+        << QSize(7, 500) << -1 << -1 << -1 << -1;
     QTest::newRow("exactly 120 twips wide") << QSize(8, 500) << 0 << 320 << 0 << -1;
 }
 

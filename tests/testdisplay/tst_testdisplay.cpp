@@ -82,7 +82,8 @@ void TestTestDisplay::tick(TestDisplayWindow& display, qint64 ms)
 
 void TestTestDisplay::windowLooksAsItShould()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+                              m_document->startText(), m_timing.get());
     QCOMPARE(display.objectName(), u"Form4"_s);
     QCOMPARE(display.windowTitle(), QString());
     QCOMPARE(display.size(), QSize(544, 57));
@@ -96,7 +97,8 @@ void TestTestDisplay::windowLooksAsItShould()
     QVERIFY(named<QLabel>(display, "Label1")->font().bold());
     QCOMPARE(named<QLabel>(display, "Label1")->font().pointSizeF(), 13.5);
     QCOMPARE(named<QTimer>(display, "Timer1")->interval(), 100);
-    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_document->startText(), m_timing.get());
+    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(),
+                               m_document->startText(), m_timing.get());
     QCOMPARE(fromLine.objectName(), u"Form5"_s);
     QCOMPARE(named<QTimer>(fromLine, "Timer1")->interval(), 10);
 }
@@ -104,7 +106,8 @@ void TestTestDisplay::windowLooksAsItShould()
 void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
 {
     m_timing->session().selectRow(3);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+                              m_document->startText(), m_timing.get());
     // Opening: Set on, the test button off, playing from the track start,
     // nothing selected, the start text shown.
     QVERIFY(named<QTimer>(display, "Timer1")->isActive());
@@ -132,7 +135,8 @@ void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
 void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
 {
     m_timing->session().selectRow(4);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_document->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(),
+                              m_document->startText(), m_timing.get());
     QCOMPARE(display.ShownLineIndex, 3);
     QCOMPARE(named<QLabel>(display, "Label1")->text(), QString());
     QCOMPARE(m_device->Position(), 30000 + 65000);
@@ -160,7 +164,8 @@ void TestTestDisplay::aLineTimedWordByWordFillsAsItIsSung()
 void TestTestDisplay::closesWhenTheTrackIsOver()
 {
     ModalScript script;
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+                              m_document->startText(), m_timing.get());
     display.show();
     tick(display, 64900);
     QVERIFY(display.isVisible());
@@ -174,8 +179,8 @@ void TestTestDisplay::closesWhenTheTrackIsOver()
 
     // The display ends with the track even when none of its own ticks falls
     // while the time reads the track's length: the session says so.
-    TestDisplayWindow late(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(),
-                           m_timing.get());
+    TestDisplayWindow late(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+                           m_document->startText(), m_timing.get());
     late.show();
     m_device->advance(65100);
     m_timing->onTick();
@@ -186,7 +191,8 @@ void TestTestDisplay::closesWhenTheTrackIsOver()
 
 void TestTestDisplay::frameCloseStopsAndReArms()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(), m_document->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(),
+                              m_document->startText(), m_timing.get());
     display.show();
     tick(display, 3000);
     display.close();
@@ -209,8 +215,8 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
     QStringList opened;
     ModalScript script;
     script.then([](QWidget* timing) {
-        QMetaObject::invokeMethod(timing->findChild<QPushButton*>(u"Command8"_s), &QPushButton::click,
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(timing->findChild<QPushButton*>(u"Command8"_s),
+                                  &QPushButton::click, Qt::QueuedConnection);
     });
     script.then([&opened](QWidget* display) {
         opened.append(display->objectName() + u' ' + display->parentWidget()->objectName());
@@ -227,17 +233,19 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
         opened.append(display->objectName() + u' ' + display->parentWidget()->objectName());
         QMetaObject::invokeMethod(display, &QWidget::close, Qt::QueuedConnection);
     });
-    script.thenClose();               // the timing window
+    script.thenClose();              // the timing window
     script.thenClick(u"Command2"_s); // 編集を破棄してもどる
     QVERIFY(RealtimeInput(context).runTiming({u"[00:01]a"_s, u"[00:02]b"_s}, nullptr));
-    QCOMPARE(script.seen, (QStringList{u"Form3"_s, u"Form4"_s, u"Form3"_s, u"Form5"_s, u"Form3"_s, u"Form6"_s}));
+    QCOMPARE(script.seen,
+             (QStringList{u"Form3"_s, u"Form4"_s, u"Form3"_s, u"Form5"_s, u"Form3"_s, u"Form6"_s}));
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(opened, (QStringList{u"Form4 Form3"_s, u"Form5 Form3"_s}));
 }
 
 void TestTestDisplay::screenshot()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(), m_document->startText(), m_timing.get());
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+                              m_document->startText(), m_timing.get());
     display.show();
     QVERIFY(QTest::qWaitForWindowExposed(&display));
     tick(display, 2100);

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -101,8 +101,7 @@ TimingWindow* TestTimingWindow::open(QList<qint32> lengths, ScriptedDevice** dev
     auto d = std::make_unique<ScriptedDevice>(std::move(lengths));
     if (device)
         *device = d.get();
-    m_window.open(std::move(d), ChosenDriveName(),
-                                              m_remembered);
+    m_window.open(std::move(d), ChosenDriveName(), m_remembered);
     return m_window.get();
 }
 
@@ -245,8 +244,9 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
     TimingWindow* w = open({}, &device);
     QVERIFY(answers.done());
     QCOMPARE(answers.messages.size(), 1);
-    QCOMPARE(answers.messages.at(0).text, u"ＣＤが挿入されてないか、またはこのドライブは使用できません\n"
-                                          u"他のＣＤと交換し、更新ボタンを押してください"_s);
+    QCOMPARE(answers.messages.at(0).text,
+             u"ＣＤが挿入されてないか、またはこのドライブは使用できません\n"
+             u"他のＣＤと交換し、更新ボタンを押してください"_s);
     QCOMPARE(named<QComboBox>(w, "Combo1")->count(), 0);
 
     // A disc goes in; "更新" lists it, without opening the device again.
@@ -377,7 +377,8 @@ void TestTimingWindow::twoSetsInOneSecondGiveTheSameTag()
     // selected but not changed.
     named<QPushButton>(w, "Command6")->click();
     QCOMPARE(w->session().selectedRow(), 2);
-    QCOMPARE(w->timingRows(), (QStringList{u"[01:01]a"_s, u"[01:01]b"_s, u"[01:"_s, u"[--:--]c"_s}));
+    QCOMPARE(w->timingRows(),
+             (QStringList{u"[01:01]a"_s, u"[01:01]b"_s, u"[01:"_s, u"[--:--]c"_s}));
 }
 
 void TestTimingWindow::setPassingOverTheLastLinesEndsOnTheLastLine()
@@ -446,7 +447,8 @@ void TestTimingWindow::setOnAnEmptyListEndsTheRun()
 void TestTimingWindow::nextMovesWithoutStampingAndWraps()
 {
     TimingWindow* w = open({120000});
-    const QStringList rows{u"-------sep"_s, u"[00:03]first"_s, u"       skip"_s, u"[--:--]second"_s};
+    const QStringList rows{u"-------sep"_s, u"[00:03]first"_s, u"       skip"_s,
+                           u"[--:--]second"_s};
     w->setTimingRows(rows);
     named<QPushButton>(w, "Command7")->click();
     QCOMPARE(w->session().selectedRow(), 1);
@@ -712,9 +714,10 @@ void TestTimingWindow::screenshot()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({245900, 198000}, &device);
-    w->setTimingRows({u"-------------------------------------------"_s, u"[00:12]窓をあけたら　まだ青い空"_s,
-                      u"[00:18]眠れない街に　風がひとつ"_s, u"[--:--]きのうの歌を　ポケットにしまって"_s,
-                      u"       （間奏）"_s, u"[--:--]はじまりの音を　数えてゆく"_s});
+    w->setTimingRows({u"-------------------------------------------"_s,
+                      u"[00:12]窓をあけたら　まだ青い空"_s, u"[00:18]眠れない街に　風がひとつ"_s,
+                      u"[--:--]きのうの歌を　ポケットにしまって"_s, u"       （間奏）"_s,
+                      u"[--:--]はじまりの音を　数えてゆく"_s});
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     named<QPushButton>(w, "Command2")->click();

@@ -193,7 +193,8 @@ void TestTimingList::savedTagsComeBackAsTheNextRunsRows()
 
     // A short row saved as an empty line does not count the next time.
     QVERIFY(SaveTimingTags(area.work, {u"-------"_s, QString()}).ok());
-    QCOMPARE(BuildTimingList(area.work, {false, false}).value(), (QStringList{u"-------x"_s, u"x"_s}));
+    QCOMPARE(BuildTimingList(area.work, {false, false}).value(),
+             (QStringList{u"-------x"_s, u"x"_s}));
 }
 
 void TestTimingList::unmappableTagLeavesTheTagFileAlone()

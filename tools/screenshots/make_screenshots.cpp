@@ -52,7 +52,8 @@ void waitUntil(TimingWindow& timing, qint32 trackMs)
 {
     QElapsedTimer t;
     t.start();
-    while (timing.device().Position() - timing.device().TrackPosition() < trackMs && t.elapsed() < 20000)
+    while (timing.device().Position() - timing.device().TrackPosition() < trackMs &&
+           t.elapsed() < 20000)
         QTest::qWait(5);
 }
 
@@ -135,13 +136,14 @@ int main(int argc, char* argv[])
     ok = save(timing, folder + u"/timing-window"_s + suffix) && ok;
     if (english)
         return ok ? 0 : 1;
-    named<QComboBox>(timing, "Speed")->setCurrentIndex(int(named<QComboBox>(timing, "Speed")->count() - 1));
+    named<QComboBox>(timing, "Speed")
+        ->setCurrentIndex(int(named<QComboBox>(timing, "Speed")->count() - 1));
     timing.onStopClicked();
 
     // The test display from the second line, a moment after it begins.
     timing.session().selectRow(2);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, timing.session(), main.startText(),
-                              &timing);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, timing.session(),
+                              main.startText(), &timing);
     display.show();
     waitUntil(timing, 13300);
     QTest::qWait(100);
