@@ -14,7 +14,7 @@ packages=(
   util-linux
   desktop-file-utils appstream shared-mime-info groff-base
   dpkg-dev binutils xdg-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 missing=()

@@ -4,7 +4,8 @@
 #   - every file of a folder belongs to the same library (the core, the audio
 #     output or the windows), so the path says which one a file is;
 #   - nothing in the core library includes a header of the windows' library;
-#   - no two units use each other (a unit is a .h with its .cpp);
+#   - no units use each other, two or more in a circle (a unit is a .h with
+#     its .cpp);
 #   - only the main window's own tests (tests/app/) start a main window: a
 #     test of anything else stands on that thing alone.
 #
@@ -94,15 +95,61 @@ foreach(file IN LISTS files)
 endforeach()
 list(REMOVE_DUPLICATES edges)
 
-# Two units that use each other.
+# Units that use each other, in a circle of any length: each circle is told
+# once, from the first of its units in name order, the shortest way round.
+set(units)
 foreach(edge IN LISTS edges)
     string(REPLACE ">" ";" pair "${edge}")
     list(GET pair 0 from)
     list(GET pair 1 to)
-    list(FIND edges "${to}>${from}" back)
-    if(back GREATER_EQUAL 0 AND from STRLESS to)
-        list(APPEND problems "${from} and ${to} use each other")
+    list(APPEND uses_${from} "${to}")
+    list(APPEND units "${from}")
+endforeach()
+list(REMOVE_DUPLICATES units)
+list(SORT units)
+foreach(start IN LISTS units)
+    # Breadth first from what `start` uses, over units after it in name
+    # order only: a circle through an earlier unit is told from that one.
+    set(queue ${uses_${start}})
+    set(reached)
+    foreach(next IN LISTS queue)
+        set(via_${next} "${start}")
+        list(APPEND reached "${next}")
+    endforeach()
+    set(closing)
+    while(queue AND NOT closing)
+        list(POP_FRONT queue unit)
+        if(unit STREQUAL start)
+            set(closing "${via_${unit}}")
+            break()
+        endif()
+        if(unit STRLESS start)
+            continue()
+        endif()
+        foreach(next IN LISTS uses_${unit})
+            if(NOT DEFINED via_${next})
+                set(via_${next} "${unit}")
+                list(APPEND reached "${next}")
+                list(APPEND queue "${next}")
+            elseif(next STREQUAL start AND NOT closing)
+                set(closing "${unit}")
+            endif()
+        endforeach()
+    endwhile()
+    if(closing)
+        set(circle "${start}")
+        set(unit "${closing}")
+        while(NOT unit STREQUAL start)
+            list(INSERT circle 1 "${unit}")
+            set(unit "${via_${unit}}")
+        endwhile()
+        list(APPEND circle "${start}")
+        list(JOIN circle " > " text)
+        list(APPEND problems "units use each other in a circle: ${text}")
     endif()
+    foreach(unit IN LISTS reached)
+        unset(via_${unit})
+    endforeach()
 endforeach()
 
 # Tests that start a main window, outside the main window's own.
