@@ -1,9 +1,13 @@
 #include "session/stamping.h"
 
+#include "session/timingsheet.h"
+
 namespace verselet {
 
-SetStep PressSet(TimingRows& rows, int selected, qint32 stampMs)
+SetStep PressSet(SheetEdit& edit, qint32 stampMs)
 {
+    const TimingRows& rows = edit.sheet().rows();
+    int selected = edit.sheet().selected();
     const int count = int(rows.size());
     for (;;) {
         if (selected + 1 >= count)
@@ -13,18 +17,9 @@ SetStep PressSet(TimingRows& rows, int selected, qint32 stampMs)
             continue;
         if (!rows.at(selected).canTakeStamp())
             return {selected, false, false};
-        rows[selected] = rows.at(selected).retimed(stampMs);
+        edit.retime(selected, stampMs);
         return {selected, false, true};
     }
-}
-
-int NextRowToTime(const TimingRows& rows, int selected)
-{
-    for (int row = selected + 1; row < rows.size(); ++row) {
-        if (rows.at(row).isTimed())
-            return row;
-    }
-    return -1;
 }
 
 NextStep PressNext(const TimingRows& rows, int selected)

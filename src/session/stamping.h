@@ -9,6 +9,8 @@
 
 namespace verselet {
 
+class SheetEdit;
+
 struct SetStep
 {
     int selected = -1;
@@ -20,10 +22,11 @@ struct SetStep
     bool stamped = false;
 };
 
-// Set: moves to the next row to be timed, passing over the others, and
-// stamps it with the heard position `stampMs` when it can take one (its word
-// times move with it). Changes the row in `rows`.
-SetStep PressSet(TimingRows& rows, int selected, qint32 stampMs);
+// Set: from the sheet's selection, moves to the next row to be timed,
+// passing over the others, and stamps it with the heard position `stampMs`
+// when it can take one (its word times move with it). The stamp is made in
+// `edit`; the selection is left to the caller.
+SetStep PressSet(SheetEdit& edit, qint32 stampMs);
 
 struct NextStep
 {
@@ -36,9 +39,5 @@ struct NextStep
 // row it wraps to row 0 and shows nothing new. Nothing to select in an empty
 // list.
 NextStep PressNext(const TimingRows& rows, int selected);
-
-// The row Set would move to from `selected`: the next one to be timed; -1
-// when there is none.
-int NextRowToTime(const TimingRows& rows, int selected);
 
 } // namespace verselet

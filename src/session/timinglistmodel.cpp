@@ -34,7 +34,7 @@ QVariant TimingListModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return row.listRow();
     if (role == kNextSegmentRole && m_session.wordMode()) {
-        const TimingSession::SegmentPlace place = m_session.nextSegment();
+        const SheetPlace place = m_session.nextSegment();
         if (place.row != index.row())
             return {};
         const LineWords words = row.words();

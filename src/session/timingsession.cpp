@@ -32,12 +32,9 @@ TimingSession::TimingSession(CdAudioDevice& device, QObject* parent)
 void TimingSession::setRows(const QStringList& rows, const ExactTimes& exactTimes,
                             const WordTimes& wordTimes)
 {
-    m_rows = TimingRowsFromList(rows, exactTimes, wordTimes);
-    m_selected = -1;
-    m_segment = 0;
-    m_shownPlace = m_wordMode ? nextSegment() : SegmentPlace{};
-    m_undo.clear();
-    m_redo.clear();
+    m_sheet = TimingSheet(TimingRowsFromList(rows, exactTimes, wordTimes));
+    m_shownPlace = m_wordMode ? nextSegment() : SheetPlace{};
+    m_history.clear();
     Q_EMIT rowsReset();
     Q_EMIT selectionChanged(-1);
 }
@@ -46,7 +43,7 @@ ExactTime TimingSession::exactTime(int row) const
 {
     if (row < 0 || row >= rowCount())
         return std::nullopt;
-    return m_rows.at(row).exactTime();
+    return m_sheet.row(row).exactTime();
 }
 
 ExactTimes TimingSession::exactTimes() const
@@ -60,12 +57,11 @@ ExactTimes TimingSession::exactTimes() const
 
 void TimingSession::selectRow(int row)
 {
-    if (row < 0 || row >= rowCount())
+    if (!m_sheet.hasRow(row))
         row = -1;
-    if (row == m_selected)
+    if (row == m_sheet.selected())
         return;
-    m_selected = row;
-    m_segment = 0;
+    m_sheet.select(row);
     Q_EMIT selectionChanged(row);
     showSegmentPlace();
 }
@@ -79,7 +75,7 @@ void TimingSession::backToTop()
 {
     // Back to the top with nothing selected: the next Set stamps the first
     // line to be timed.
-    if (!m_rows.isEmpty()) {
+    if (m_sheet.rowCount() > 0) {
         selectRow(0);
         Q_EMIT rowShownAtTop(0);
     }
@@ -277,16 +273,17 @@ void TimingSession::seek(qint32 trackMilliseconds)
 
 bool TimingSession::setRowTime(int row, qint32 milliseconds)
 {
-    if (row < 0 || row >= rowCount() || !m_rows.at(row).when())
+    if (!m_sheet.hasRow(row) || !m_sheet.row(row).when())
         return false;
-    remember(snapshot());
-    retime(row, std::max(milliseconds, 0));
-    return true;
+    SheetEdit edit(m_sheet);
+    retime(edit, row, std::max(milliseconds, 0));
+    return commit(edit, Act::Drag);
 }
 
 double TimingSession::GetSelectedTagOffset() const
 {
-    return m_selected >= 0 ? m_rows.at(m_selected).tagMilliseconds() : 0;
+    const int selected = m_sheet.selected();
+    return selected >= 0 ? m_sheet.row(selected).tagMilliseconds() : 0;
 }
 
 SetStep TimingSession::set()
@@ -297,24 +294,24 @@ SetStep TimingSession::set()
 SetStep TimingSession::stampLine()
 {
     m_editGuard = 1;
-    const int before = m_selected;
+    const int before = m_sheet.selected();
     // Read at the press, not at the last tick: the tag is the same text as
     // the play time shown but for the time since that tick.
     const qint32 heard = stampPosition();
-    Snapshot unstamped = snapshot();
-    const SetStep step = PressSet(m_rows, m_selected, heard);
-    if (step.stamped)
-        remember(std::move(unstamped));
+    SheetEdit edit(m_sheet);
+    const SetStep step = PressSet(edit, heard);
     if (step.runEnds) {
         // Lines not to be timed passed over on the way: the selection stands
         // on the last line.
         if (step.selected != before)
             selectRow(step.selected);
+        commit(edit, Act::Stamp);
         goStopped();
         m_editGuard = 0;
         return step;
     }
     selectRow(step.selected);
+    commit(edit, Act::Stamp);
     Q_EMIT rowChanged(step.selected);
     m_editGuard = 0;
     return step;
@@ -328,14 +325,14 @@ NextStep TimingSession::next()
     // it is the line the mark is on, and Next goes on to the line after it
     // when the mark has left the selection, so that Space stamps the line
     // Next selects, from its first segment.
-    int from = m_selected;
+    int from = m_sheet.selected();
     if (m_wordMode)
         from = std::max(from, nextSegment().row);
-    const NextStep step = PressNext(m_rows, from);
-    if (!m_rows.isEmpty())
+    const NextStep step = PressNext(m_sheet.rows(), from);
+    if (m_sheet.rowCount() > 0)
         selectRow(step.selected);
     if (m_wordMode) {
-        m_segment = 0;
+        m_sheet.setSegment(0);
         showSegmentPlace();
     }
     if (step.showRow)
@@ -346,26 +343,25 @@ NextStep TimingSession::next()
 
 bool TimingSession::top()
 {
-    if (m_selected < 0)
+    if (m_sheet.selected() < 0)
         return false;
     m_editGuard = 1;
-    Q_EMIT rowShownAtTop(m_selected);
+    Q_EMIT rowShownAtTop(m_sheet.selected());
     m_editGuard = 0;
     return true;
 }
 
 bool TimingSession::editTag(const QString& editText)
 {
-    if (m_editGuard == 1 || m_selected < 0)
+    const int selected = m_sheet.selected();
+    if (m_editGuard == 1 || selected < 0)
         return false;
-    TimingRow row = m_rows.at(m_selected);
+    TimingRow row = m_sheet.row(selected);
     if (!row.applyEdit(editText))
         return false;
-    if (row != m_rows.at(m_selected)) {
-        remember(snapshot());
-        m_rows[m_selected] = row;
-        Q_EMIT rowChanged(m_selected);
-    }
+    SheetEdit edit(m_sheet);
+    setRow(edit, selected, row);
+    commit(edit, Act::EditTag);
     return true;
 }
 
@@ -424,96 +420,100 @@ void TimingSession::endTest()
     goStopped();
 }
 
-bool TimingSession::nudge(qint32 deltaMs)
+bool TimingSession::nudge(qint32 deltaMs, bool repeat)
 {
-    if (m_wordMode && nudgeSegment(deltaMs))
+    if (m_wordMode && nudgeSegment(deltaMs, repeat))
         return true;
-    if (m_selected < 0)
+    const int selected = m_sheet.selected();
+    if (selected < 0)
         return false;
-    const ExactTime time = m_rows.at(m_selected).when();
+    const ExactTime time = m_sheet.row(selected).when();
     if (!time)
         return false;
-    remember(snapshot());
-    retime(m_selected, ClampToPosition(qint64(*time) + deltaMs));
-    return true;
+    SheetEdit edit(m_sheet);
+    retime(edit, selected, ClampToPosition(qint64(*time) + deltaMs));
+    return commit(edit, Act::Nudge, repeat);
 }
 
 bool TimingSession::retake()
 {
     if (m_wordMode && retakeSegment())
         return true;
-    if (m_selected < 0)
+    const int selected = m_sheet.selected();
+    if (selected < 0)
         return false;
-    const ExactTime time = m_rows.at(m_selected).when();
+    const ExactTime time = m_sheet.row(selected).when();
     if (!time)
         return false;
     playFrom(std::max(*time - kRetakeLeadMs, 0));
     if (m_wordMode) {
         // Space stamps the selected line's first segment next.
-        m_segment = 0;
+        m_sheet.setSegment(0);
         showSegmentPlace();
     } else {
         // Set goes on from the line before, and so stamps this one next.
-        selectRow(m_selected - 1);
+        selectRow(selected - 1);
     }
     return true;
 }
 
 bool TimingSession::shiftFromHere()
 {
-    if (!m_canSet || m_playingFlag != 1 || m_selected < 0)
+    const int selected = m_sheet.selected();
+    if (!m_canSet || m_playingFlag != 1 || selected < 0)
         return false;
     if (m_wordMode && shiftSegment())
         return true;
-    const ExactTime time = m_rows.at(m_selected).when();
+    const ExactTime time = m_sheet.row(selected).when();
     if (!time)
         return false;
     const qint32 now = stampPosition();
     const qint64 delta = qint64(now) - *time;
-    remember(snapshot());
-    retime(m_selected, now);
-    for (int row = m_selected + 1; row < rowCount(); ++row) {
-        if (const ExactTime later = m_rows.at(row).when())
-            retime(row, ClampToPosition(*later + delta));
+    SheetEdit edit(m_sheet);
+    retime(edit, selected, now);
+    for (int row = selected + 1; row < rowCount(); ++row) {
+        if (const ExactTime later = m_sheet.row(row).when())
+            retime(edit, row, ClampToPosition(*later + delta));
     }
-    return true;
+    return commit(edit, Act::Shift);
 }
 
-void TimingSession::retime(int row, qint32 milliseconds)
+void TimingSession::setRow(SheetEdit& edit, int row, TimingRow value)
 {
-    m_rows[row] = m_rows.at(row).retimed(milliseconds);
+    edit.setRow(row, std::move(value));
     Q_EMIT rowChanged(row);
 }
 
-void TimingSession::rewords(int row, const LineWords& words)
+void TimingSession::retime(SheetEdit& edit, int row, qint32 milliseconds)
 {
-    m_rows[row].setWords(words);
-    Q_EMIT rowChanged(row);
+    setRow(edit, row, m_sheet.row(row).retimed(milliseconds));
+}
+
+void TimingSession::rewords(SheetEdit& edit, int row, const LineWords& words)
+{
+    TimingRow line = m_sheet.row(row);
+    line.setWords(words);
+    setRow(edit, row, std::move(line));
+}
+
+bool TimingSession::commit(const SheetEdit& edit, Act act, bool repeat)
+{
+    return m_history.record(edit.finish(), int(act), repeat);
 }
 
 void TimingSession::setWordMode(bool on)
 {
     m_wordMode = on;
-    m_segment = 0;
+    m_sheet.setSegment(0);
     showSegmentPlace();
-}
-
-TimingSession::SegmentPlace TimingSession::nextSegment() const
-{
-    if (m_selected >= 0) {
-        const TimingRow& row = m_rows.at(m_selected);
-        if (row.canTakeStamp() && m_segment < row.words().count())
-            return {m_selected, m_segment};
-    }
-    return {NextRowToTime(m_rows, m_selected), 0};
 }
 
 void TimingSession::showSegmentPlace()
 {
-    const SegmentPlace now = m_wordMode ? nextSegment() : SegmentPlace{};
+    const SheetPlace now = m_wordMode ? nextSegment() : SheetPlace{};
     if (now == m_shownPlace)
         return;
-    const SegmentPlace before = std::exchange(m_shownPlace, now);
+    const SheetPlace before = std::exchange(m_shownPlace, now);
     if (before.row >= 0)
         Q_EMIT rowChanged(before.row);
     if (now.row >= 0 && now.row != before.row)
@@ -523,15 +523,15 @@ void TimingSession::showSegmentPlace()
 SetStep TimingSession::stampSegment()
 {
     const qint32 heard = stampPosition();
-    const SegmentPlace place = nextSegment();
+    const SheetPlace place = nextSegment();
     // Nothing left to stamp: the run ends as it does line by line.
     if (place.row < 0)
         return stampLine();
     m_editGuard = 1;
-    Snapshot before = snapshot();
-    if (place.row != m_selected)
+    SheetEdit edit(m_sheet);
+    if (place.row != m_sheet.selected())
         selectRow(place.row);
-    TimingRow row = m_rows.at(place.row);
+    TimingRow row = m_sheet.row(place.row);
     if (!row.canTakeStamp()) {
         m_editGuard = 0;
         return {place.row, false, false};
@@ -542,9 +542,9 @@ SetStep TimingSession::stampSegment()
     LineWords words = row.words();
     words.stamp(place.segment, heard);
     row.setWords(words);
-    remember(std::move(before));
-    m_rows[place.row] = row;
-    m_segment = place.segment + 1;
+    edit.setRow(place.row, row);
+    m_sheet.setSegment(place.segment + 1);
+    commit(edit, Act::Stamp);
     Q_EMIT rowChanged(place.row);
     showSegmentPlace();
     m_editGuard = 0;
@@ -553,128 +553,131 @@ SetStep TimingSession::stampSegment()
 
 bool TimingSession::stampSegmentEnd()
 {
-    if (m_selected < 0)
+    const int selected = m_sheet.selected();
+    if (selected < 0)
         return false;
-    LineWords words = m_rows.at(m_selected).words();
-    if (words.count() == 0 || m_segment < words.count() || !words.timeOf(words.count() - 1))
+    LineWords words = m_sheet.row(selected).words();
+    if (words.count() == 0 || m_sheet.segment() < words.count() || !words.timeOf(words.count() - 1))
         return false;
-    remember(snapshot());
     words.end = std::max(stampPosition(), *words.timeOf(words.count() - 1));
-    rewords(m_selected, words);
-    return true;
+    SheetEdit edit(m_sheet);
+    rewords(edit, selected, words);
+    return commit(edit, Act::StampEnd);
 }
 
 bool TimingSession::setSplit(int row, const SegmentStarts& starts)
 {
-    if (row < 0 || row >= rowCount())
+    if (!m_sheet.hasRow(row))
         return false;
-    const LineWords words = m_rows.at(row).words();
+    const LineWords words = m_sheet.row(row).words();
     LineWords split = words;
     split.resplit(starts);
     if (words.count() == 0 || split == words)
         return false;
-    remember(snapshot());
-    rewords(row, split);
-    if (row == m_selected)
-        m_segment = 0;
+    SheetEdit edit(m_sheet);
+    rewords(edit, row, split);
+    if (row == m_sheet.selected())
+        m_sheet.setSegment(0);
+    commit(edit, Act::Split);
     showSegmentPlace();
     return true;
 }
 
 bool TimingSession::setSegmentTime(int row, int segment, qint32 milliseconds)
 {
-    if (row < 0 || row >= rowCount())
+    if (!m_sheet.hasRow(row))
         return false;
-    LineWords words = m_rows.at(row).words();
+    LineWords words = m_sheet.row(row).words();
     if (!words.movedTime(segment, milliseconds))
         return false;
-    remember(snapshot());
     words.move(segment, milliseconds);
-    rewords(row, words);
-    return true;
+    SheetEdit edit(m_sheet);
+    rewords(edit, row, words);
+    return commit(edit, Act::Drag);
 }
 
-bool TimingSession::nudgeSegment(qint32 deltaMs)
+bool TimingSession::nudgeSegment(qint32 deltaMs, bool repeat)
 {
-    if (m_selected < 0)
+    const int selected = m_sheet.selected();
+    if (selected < 0)
         return false;
-    LineWords words = m_rows.at(m_selected).words();
+    LineWords words = m_sheet.row(selected).words();
     const ExactTime time = words.timeOf(currentSegment());
     if (!time)
         return false;
-    remember(snapshot());
     words.move(currentSegment(), ClampToPosition(qint64(*time) + deltaMs));
-    rewords(m_selected, words);
+    SheetEdit edit(m_sheet);
+    rewords(edit, selected, words);
+    // A segment its neighbour holds back has still been handled: the line
+    // is not nudged instead.
+    commit(edit, Act::Nudge, repeat);
     return true;
 }
 
 bool TimingSession::retakeSegment()
 {
-    if (m_selected < 0)
+    const int selected = m_sheet.selected();
+    if (selected < 0)
         return false;
-    const ExactTime time = m_rows.at(m_selected).words().timeOf(currentSegment());
+    const ExactTime time = m_sheet.row(selected).words().timeOf(currentSegment());
     if (!time)
         return false;
     playFrom(std::max(*time - kRetakeLeadMs, 0));
     // The next Set stamps this segment again.
-    m_segment = currentSegment();
+    m_sheet.setSegment(currentSegment());
     showSegmentPlace();
     return true;
 }
 
 bool TimingSession::shiftSegment()
 {
-    LineWords words = m_rows.at(m_selected).words();
+    const int selected = m_sheet.selected();
+    LineWords words = m_sheet.row(selected).words();
     const int segment = currentSegment();
     const ExactTime time = words.timeOf(segment);
     if (!time)
         return false;
     const qint64 delta = qint64(stampPosition()) - *time;
-    remember(snapshot());
     words.shift(delta, segment);
-    rewords(m_selected, words);
-    for (int row = m_selected + 1; row < rowCount(); ++row) {
-        if (const ExactTime later = m_rows.at(row).when())
-            retime(row, ClampToPosition(*later + delta));
+    SheetEdit edit(m_sheet);
+    rewords(edit, selected, words);
+    for (int row = selected + 1; row < rowCount(); ++row) {
+        if (const ExactTime later = m_sheet.row(row).when())
+            retime(edit, row, ClampToPosition(*later + delta));
     }
+    commit(edit, Act::Shift);
     return true;
 }
 
-void TimingSession::remember(Snapshot before)
+void TimingSession::restored(const std::optional<EditStep>& step, const SheetPlace& was)
 {
-    m_undo.append(std::move(before));
-    m_redo.clear();
-}
-
-void TimingSession::restore(const Snapshot& state)
-{
-    const Snapshot now = snapshot();
-    m_rows = state.rows;
-    for (int row = 0; row < rowCount(); ++row) {
-        if (m_rows.at(row) != now.rows.at(row))
-            Q_EMIT rowChanged(row);
-    }
-    selectRow(state.selected);
-    m_segment = state.segment;
+    if (!step)
+        return;
+    for (const RowEdit& edit : step->rows)
+        Q_EMIT rowChanged(edit.row);
+    // The rows are back; the selection moves there as the user's would, so
+    // that the views follow it.
+    const SheetPlace place = m_sheet.place();
+    m_sheet.setPlace(was);
+    selectRow(place.row);
+    m_sheet.setSegment(place.segment);
     showSegmentPlace();
 }
 
 bool TimingSession::undo()
 {
-    if (m_undo.isEmpty())
-        return false;
-    m_redo.append(snapshot());
-    restore(m_undo.takeLast());
-    return true;
+    const SheetPlace was = m_sheet.place();
+    const std::optional<EditStep> step = m_history.undo(m_sheet);
+    restored(step, was);
+    return step.has_value();
 }
 
 bool TimingSession::redo()
 {
-    if (m_redo.isEmpty())
-        return false;
-    m_undo.append(snapshot());
-    restore(m_redo.takeLast());
-    return true;
+    const SheetPlace was = m_sheet.place();
+    const std::optional<EditStep> step = m_history.redo(m_sheet);
+    restored(step, was);
+    return step.has_value();
 }
 
 QString TimingSession::finishRun()

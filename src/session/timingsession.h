@@ -15,7 +15,9 @@
 #include "audio/cdaudiodevice.h"
 #include "document/exacttimes.h"
 #include "document/timingrow.h"
+#include "session/edithistory.h"
 #include "session/stamping.h"
+#include "session/timingsheet.h"
 
 #include <QList>
 #include <QObject>
@@ -42,20 +44,21 @@ public:
     void setRows(const QStringList& rows, const ExactTimes& exactTimes = {},
                  const WordTimes& wordTimes = {});
     // Each row as the list shows it: the tag, then the text.
-    QStringList rows() const { return ListRows(m_rows); }
-    const TimingRow& row(int row) const { return m_rows.at(row); }
-    const TimingRows& lines() const { return m_rows; }
-    int rowCount() const { return int(m_rows.size()); }
+    QStringList rows() const { return m_sheet.listRows(); }
+    const TimingRow& row(int row) const { return m_sheet.row(row); }
+    const TimingRows& lines() const { return m_sheet.rows(); }
+    const TimingSheet& sheet() const { return m_sheet; }
+    int rowCount() const { return m_sheet.rowCount(); }
     // A row's exact time (milliseconds into the track), while its tag is
     // still the truncation of it; none otherwise.
     ExactTime exactTime(int row) const;
     // Every row's, as exactTime() gives them.
     ExactTimes exactTimes() const;
     // Every row's words worth keeping (times, or a split of the user's).
-    WordTimes wordTimes() const { return KeptWordTimes(m_rows); }
+    WordTimes wordTimes() const { return KeptWordTimes(m_sheet.rows()); }
 
     // The selected row, -1 for none. The user's choice in a view comes here.
-    int selectedRow() const { return m_selected; }
+    int selectedRow() const { return m_sheet.selected(); }
     void selectRow(int row);
 
     // ---- The disc: "ﾄﾗｯｸn [mm:ss]" per track, and the chosen one (-1: none).
@@ -146,16 +149,10 @@ public:
     // Where the next Set stamps in word mode: the selected line's next
     // segment; after its last one (or with no line selected) the first
     // segment of the next line to be timed. Row -1 when the run would end.
-    struct SegmentPlace
-    {
-        int row = -1;
-        int segment = 0;
-        friend bool operator==(const SegmentPlace&, const SegmentPlace&) = default;
-    };
-    SegmentPlace nextSegment() const;
+    SheetPlace nextSegment() const { return m_sheet.nextSegment(); }
     // The segment the corrections work on: the selected line's last stamped
     // one (its first before any).
-    int currentSegment() const { return std::max(m_segment - 1, 0); }
+    int currentSegment() const { return std::max(m_sheet.segment() - 1, 0); }
     // Set in word mode: the segment takes the heard position, and the later
     // segments of its line lose theirs and the end; the first segment's
     // stamp is also its line's.
@@ -184,8 +181,10 @@ public:
 
     // ---- Corrections, each one step that undo takes back
     // The selected row's time moved by `deltaMs`, not below 0 nor past the largest
-    // position; its tag follows by truncation. False when the row has no time.
-    bool nudge(qint32 deltaMs);
+    // position; its tag follows by truncation. False when the row has no time
+    // or does not move. The repeats of a held key (`repeat`) amend the step
+    // of the press they follow.
+    bool nudge(qint32 deltaMs, bool repeat = false);
     // Plays from 3 s before the selected row's time (from the track start
     // when that is sooner) and selects the row before it, so that the next
     // Set stamps the row again; in word mode the row stays selected and
@@ -199,8 +198,8 @@ public:
     // Every change of the rows in this run (Set, direct edit, nudge, shift)
     // is a step: undo and redo restore the rows, their exact times and the
     // selection, never playback. setRows() starts a new history.
-    bool canUndo() const { return !m_undo.isEmpty(); }
-    bool canRedo() const { return !m_redo.isEmpty(); }
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
     bool undo();
     bool redo();
 
@@ -231,29 +230,36 @@ Q_SIGNALS:
     void endOfTrack();
 
 private:
-    struct Snapshot
+    // What one act is, for the repeats of a held key to amend its step.
+    enum class Act
     {
-        TimingRows rows;
-        int selected = -1;
-        int segment = 0;
+        Stamp,
+        StampEnd,
+        EditTag,
+        Nudge,
+        Shift,
+        Drag,
+        Split
     };
-    Snapshot snapshot() const { return {m_rows, m_selected, m_segment}; }
-    // `before` becomes the step undo goes back to; what was undone is gone.
-    void remember(Snapshot before);
-    void restore(const Snapshot& state);
+    // The step `edit` made, kept for undo; the rows it changed are told.
+    bool commit(const SheetEdit& edit, Act act, bool repeat = false);
+    // A row set in an edit, and told at once.
+    void setRow(SheetEdit& edit, int row, TimingRow value);
+    void retime(SheetEdit& edit, int row, qint32 milliseconds);
+    // After undo or redo: the rows it changed are told, and the selection
+    // moves from `was` to where the step leaves it.
+    void restored(const std::optional<EditStep>& step, const SheetPlace& was);
     // Set line by line.
     SetStep stampLine();
     // The track time heard now, not below 0.
     qint32 heardPosition() const;
     // The heard position as a stamp: less the user's lag, not below 0.
     qint32 stampPosition() const;
-    // The row's tag and exact time become this time.
-    void retime(int row, qint32 milliseconds);
     // The row takes these words (and, from the first, its time).
-    void rewords(int row, const LineWords& words);
+    void rewords(SheetEdit& edit, int row, const LineWords& words);
     // The corrections in word mode, on the current segment; false when it
     // has no time (the line's own correction applies then).
-    bool nudgeSegment(qint32 deltaMs);
+    bool nudgeSegment(qint32 deltaMs, bool repeat);
     bool retakeSegment();
     bool shiftSegment();
     // The next-segment place moved: the rows it left and reached are shown
@@ -271,8 +277,8 @@ private:
     void goStopped();
 
     CdAudioDevice& m_device;
-    TimingRows m_rows;
-    int m_selected = -1;
+    TimingSheet m_sheet;
+    EditHistory m_history;
     // Where each track starts on the disc and how long it is, in ms.
     struct Track
     {
@@ -291,12 +297,8 @@ private:
     double m_speed = 1.0;
     // Paused by a click on the waveform, at this track time.
     std::optional<qint32> m_cue;
-    QList<Snapshot> m_undo;
-    QList<Snapshot> m_redo;
     bool m_wordMode = false;
-    // The selected line's next segment to stamp.
-    int m_segment = 0;
-    SegmentPlace m_shownPlace;
+    SheetPlace m_shownPlace;
 };
 
 } // namespace verselet

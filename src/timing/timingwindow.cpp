@@ -659,6 +659,8 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
                                  key == TimingKey::Retake || key == TimingKey::Shift))
         return true;
     ShowSelectedLine();
+    // The repeats of a held arrow are one step with its press.
+    const bool repeat = event.isAutoRepeat();
     bool changed = false;
     switch (key) {
     case TimingKey::Set:
@@ -670,22 +672,22 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
         changed = m_session->canSet() && m_session->wordMode() && m_session->stampSegmentEnd();
         break;
     case TimingKey::Back:
-        changed = m_session->nudge(-kNudgeMs);
+        changed = m_session->nudge(-kNudgeMs, repeat);
         break;
     case TimingKey::On:
-        changed = m_session->nudge(kNudgeMs);
+        changed = m_session->nudge(kNudgeMs, repeat);
         break;
     case TimingKey::BackSecond:
-        changed = m_session->nudge(-kNudgeSecondMs);
+        changed = m_session->nudge(-kNudgeSecondMs, repeat);
         break;
     case TimingKey::OnSecond:
-        changed = m_session->nudge(kNudgeSecondMs);
+        changed = m_session->nudge(kNudgeSecondMs, repeat);
         break;
     case TimingKey::BackFine:
-        changed = m_session->nudge(-kNudgeFineMs);
+        changed = m_session->nudge(-kNudgeFineMs, repeat);
         break;
     case TimingKey::OnFine:
-        changed = m_session->nudge(kNudgeFineMs);
+        changed = m_session->nudge(kNudgeFineMs, repeat);
         break;
     case TimingKey::Slower:
     case TimingKey::Faster: {

@@ -1,4 +1,5 @@
 #include "session/stamping.h"
+#include "session/timingsheet.h"
 
 #include <QTest>
 
@@ -55,9 +56,12 @@ void TestStamping::set()
     QFETCH(QStringList, after);
     QFETCH(int, selectedAfter);
     QFETCH(bool, runEnds);
-    TimingRows lines = TimingRowsFromList(rows);
-    const SetStep step = PressSet(lines, selected, 7000);
-    QCOMPARE(ListRows(lines), after);
+    TimingSheet sheet(TimingRowsFromList(rows));
+    sheet.select(selected);
+    SheetEdit edit(sheet);
+    const SetStep step = PressSet(edit, 7000);
+    QCOMPARE(sheet.listRows(), after);
+    QCOMPARE(edit.finish().rows.size(), qsizetype(step.stamped && after != rows));
     QCOMPARE(step.selected, selectedAfter);
     QCOMPARE(step.runEnds, runEnds);
 }

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void theTimeFieldKeepsItsKeys();
     void heldKeysRepeatOnlyToNudge_data();
     void heldKeysRepeatOnlyToNudge();
+    void aHeldArrowIsOneStep();
     void wordModeInTheWindow();
     void wordModeRetakeAndNextLeadSpaceToTheLineTheyReach();
     void ctrlUpAndDownStepTheSpeed();
@@ -277,6 +278,42 @@ void TestTimingKeys::heldKeysRepeatOnlyToNudge()
     QKeyEvent pressed(QEvent::KeyPress, key, Qt::NoModifier, text, false);
     QApplication::sendEvent(target, &pressed);
     QVERIFY(state() != before);
+}
+
+void TestTimingKeys::aHeldArrowIsOneStep()
+{
+    TimingWindow* w = play({u"[00:05]x"_s, u"[00:10]ab cd"_s});
+    QVERIFY(w);
+    // The second line's words both begin at 10 s: the first is held there.
+    LineWords words = LineWords::split(u"ab cd"_s);
+    words.times = {10000, 10000};
+    w->setTimingRows({u"[00:05]x"_s, u"[00:10]ab cd"_s}, {5000, 10000}, {{}, words});
+    auto* list = named<QListView>(w, "List1");
+    list->setFocus();
+    w->session().selectRow(0);
+    QTest::keyClick(list, Qt::Key_Right);
+    for (int n = 0; n < 29; ++n) {
+        QKeyEvent held(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(list, &held);
+    }
+    QCOMPARE(state().exact.at(0), ExactTime(8000));
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(state().exact.at(0), ExactTime(5000));
+    QVERIFY(!w->session().canUndo());
+    QTest::keyClick(list, Qt::Key_Right);
+    QCOMPARE(state().exact.at(0), ExactTime(5100));
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+
+    // A nudge its neighbour holds back changes nothing: no step, and what
+    // was undone can still be made again.
+    named<QCheckBox>(w, "WordMode")->click();
+    list->setFocus();
+    w->session().selectRow(1);
+    QTest::keyClick(list, Qt::Key_Right);
+    QCOMPARE(w->session().row(1).words().times, (ExactTimes{10000, 10000}));
+    QVERIFY(!w->session().canUndo());
+    QTest::keyClick(list, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(state().exact.at(0), ExactTime(5100));
 }
 
 void TestTimingKeys::wordModeInTheWindow()
