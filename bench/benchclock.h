@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include <ctime>
+#include <unistd.h>
 
 inline double cpuSeconds()
 {
@@ -23,6 +24,19 @@ inline qint64 monotonicNs()
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// The process's resident memory, in bytes.
+inline qint64 residentBytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return qint64(resident) * sysconf(_SC_PAGESIZE);
 }
 
 // Only what went wrong reaches the terminal: the offscreen platform's notes
