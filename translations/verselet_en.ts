@@ -607,13 +607,6 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     </message>
 </context>
 <context>
-    <name>verselet::TimingSession</name>
-    <message>
-        <source>ﾄﾗｯｸ%1 %2</source>
-        <translation>Track %1 %2</translation>
-    </message>
-</context>
-<context>
     <name>verselet::TimingWindow</name>
     <message>
         <source>歌詞リスト</source>
@@ -720,6 +713,13 @@ The measured lag goes into the box below. OK saves it.</numerusform>
 他のＣＤと交換し、更新ボタンを押してください</source>
         <translation>No CD is inserted, or this drive cannot be used.<byte value="xd"/>
 Insert another CD and press the Refresh button.</translation>
+    </message>
+</context>
+<context>
+    <name>verselet::Transport</name>
+    <message>
+        <source>ﾄﾗｯｸ%1 %2</source>
+        <translation>Track %1 %2</translation>
     </message>
 </context>
 <context>

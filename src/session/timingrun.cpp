@@ -1,7 +1,5 @@
 #include "session/timingrun.h"
 
-#include "settings/calibration.h"
-
 namespace verselet {
 
 using namespace Qt::StringLiterals;
@@ -11,8 +9,6 @@ TimingRun::TimingRun(std::unique_ptr<CdAudioDevice> device, const QString& drive
     : QObject(parent), m_device(std::move(device)),
       m_session(std::make_unique<TimingSession>(*m_device)), m_rememberedTrack(rememberedTrack)
 {
-    // The user's own lag, measured in the drive dialog, comes off every stamp.
-    m_session->setLagOffset(ReadCalibration());
     m_device->setFileName(driveName);
     connect(m_device.get(), &CdAudioDevice::opened, this, &TimingRun::discOpened,
             Qt::SingleShotConnection);

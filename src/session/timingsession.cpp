@@ -20,13 +20,14 @@ constexpr qint32 kRetakeLeadMs = 3000;
 } // namespace
 
 TimingSession::TimingSession(CdAudioDevice& device, QObject* parent)
-    : QObject(parent), m_device(device)
+    : QObject(parent), m_device(device), m_transport(device)
 {
-    // The device has no buttons of its own; were it to report them, they
-    // would move the flag and nothing else.
-    connect(&m_device, &CdAudioDevice::PlayClick, this, [this] { m_playingFlag = 1; });
-    connect(&m_device, &CdAudioDevice::StopClick, this, [this] { m_playingFlag = 0; });
-    connect(&m_device, &CdAudioDevice::playbackEnded, this, &TimingSession::playbackEnded);
+    // What the views follow of the transport.
+    connect(&m_transport, &Transport::stateChanged, this, &TimingSession::controlsChanged);
+    connect(&m_transport, &Transport::playTimeChanged, this, &TimingSession::playTimeChanged);
+    connect(&m_transport, &Transport::tracksChanged, this, &TimingSession::tracksChanged);
+    connect(&m_transport, &Transport::trackChosen, this, &TimingSession::trackChosen);
+    connect(&m_transport, &Transport::endOfTrack, this, &TimingSession::endOfTrack);
 }
 
 void TimingSession::setRows(const QStringList& rows, const ExactTimes& exactTimes,
@@ -82,193 +83,25 @@ void TimingSession::backToTop()
     selectNone();
 }
 
-bool TimingSession::loadDisc(QStringView rememberedIndex)
-{
-    m_device.setCommand(u"Stop"_s);
-    m_device.setTimeFormat(0);
-    return relistTracks(rememberedIndex);
-}
-
-bool TimingSession::relistTracks(QStringView rememberedIndex)
-{
-    m_tracks.clear();
-    m_selectedTrack = -1;
-    const bool any = m_device.Tracks() >= 1;
-    if (any) {
-        for (int n = 1; n <= m_device.Tracks(); ++n) {
-            m_device.setTrack(n);
-            m_tracks.append({m_device.TrackPosition(), m_device.TrackLength()});
-        }
-    }
-    Q_EMIT tracksChanged();
-    if (any) {
-        chooseRememberedTrack(rememberedIndex);
-        // The timer and the end-of-track check read the chosen track: the
-        // device describes that one, not the last one listed.
-        m_device.setTrack(selectedTrackNumber());
-    }
-    return any;
-}
-
-void TimingSession::chooseRememberedTrack(QStringView rememberedIndex)
-{
-    const double index = RoundHalfEven(ReadLenientNumber(rememberedIndex));
-    if (index >= 0 && index < m_tracks.size())
-        chooseTrack(int(index));
-}
-
-qint32 TimingSession::playingTrackStart() const
-{
-    const int index = selectedTrackNumber() - 1;
-    return index < m_tracks.size() ? m_tracks.at(index).start : 0;
-}
-
-qint32 TimingSession::playingTrackLength() const
-{
-    const int index = selectedTrackNumber() - 1;
-    return index < m_tracks.size() ? m_tracks.at(index).length : 0;
-}
-
-int TimingSession::selectedTrackNumber() const
-{
-    // With no track chosen the disc plays from its first track: no track 0 is
-    // ever asked for.
-    return std::max(m_selectedTrack, 0) + 1;
-}
-
-void TimingSession::setControls(bool canSet, bool canTest)
-{
-    if (canSet == m_canSet && canTest == m_canTest)
-        return;
-    m_canSet = canSet;
-    m_canTest = canTest;
-    Q_EMIT controlsChanged();
-}
-
-QStringList TimingSession::trackEntries() const
-{
-    QStringList entries;
-    entries.reserve(m_tracks.size());
-    for (int n = 1; n <= m_tracks.size(); ++n)
-        entries.append(tr("ﾄﾗｯｸ%1 %2").arg(n).arg(FormatTimeTag(m_tracks.at(n - 1).length)));
-    return entries;
-}
-
-QString TimingSession::playTime() const
-{
-    return m_shownSeconds ? FormatTimeTag(*m_shownSeconds * 1000) : kUntimedTag.toString();
-}
-
-void TimingSession::showTime(qint32 milliseconds)
-{
-    // The display changes once a second: no text is made on the other ticks.
-    const qint32 seconds = std::max(milliseconds, 0) / 1000;
-    if (m_shownSeconds == seconds)
-        return;
-    m_shownSeconds = seconds;
-    Q_EMIT playTimeChanged(playTime());
-}
-
-void TimingSession::ResetToTrackStart()
-{
-    m_device.setCommand(u"Stop"_s);
-    m_device.setTrack(selectedTrackNumber());
-    m_device.setFrom(m_device.TrackPosition());
-}
-
-void TimingSession::goStopped()
-{
-    m_cue.reset();
-    setControls(false, true);
-    ResetToTrackStart();
-    m_playingFlag = 0;
-}
-
-void TimingSession::chooseTrack(int index)
-{
-    if (index < -1 || index >= m_tracks.size())
-        index = -1;
-    m_selectedTrack = index;
-    Q_EMIT trackChosen(index);
-    goStopped();
-}
-
 void TimingSession::play()
 {
-    m_cue.reset();
-    setControls(true, false);
     backToTop();
-    m_device.setCommand(u"play"_s);
-    m_playingFlag = 1;
-}
-
-void TimingSession::pause()
-{
-    setControls(false, true);
-    m_device.setCommand(u"Stop"_s);
-}
-
-void TimingSession::stop()
-{
-    chooseTrack(m_selectedTrack);
+    m_transport.play();
 }
 
 void TimingSession::playFromSelectedRow()
 {
-    playFrom(qint32(GetSelectedTagOffset()));
-}
-
-void TimingSession::playFrom(qint32 trackMilliseconds)
-{
-    m_cue.reset();
-    setControls(true, false);
-    m_device.setTrack(selectedTrackNumber());
-    m_device.setFrom(ClampToPosition(qint64(m_device.TrackPosition()) + trackMilliseconds));
-    m_device.setCommand(u"Play"_s);
-    m_playingFlag = 1;
-}
-
-qint32 TimingSession::heardPosition() const
-{
-    return std::max(m_device.Position() - m_device.TrackPosition(), 0);
-}
-
-qint32 TimingSession::stampPosition() const
-{
-    // The lag is the user's, in real time: slowed down, it spans less of the
-    // song.
-    const qint64 lag = std::llround(m_lagOffset * m_speed);
-    return qint32(std::max<qint64>(qint64(heardPosition()) - lag, 0));
+    m_transport.playFrom(qint32(GetSelectedTagOffset()));
 }
 
 void TimingSession::setSpeed(double speed)
 {
-    if (speed <= 0)
-        return;
-    m_speed = speed;
-    m_device.setSpeed(speed);
-}
-
-qint32 TimingSession::headPosition() const
-{
-    return m_cue ? *m_cue : heardPosition();
+    m_transport.setSpeed(int(std::lround(speed * 100)));
 }
 
 void TimingSession::seek(qint32 trackMilliseconds)
 {
-    const qint32 at = std::max(trackMilliseconds, 0);
-    if (m_canSet && m_playingFlag == 1) {
-        playFrom(at);
-        return;
-    }
-    // Paused, as "||" leaves it: the flag stays up, "＞" plays on.
-    m_device.setCommand(u"Stop"_s);
-    m_device.setTrack(selectedTrackNumber());
-    m_device.setFrom(ClampToPosition(qint64(m_device.TrackPosition()) + at));
-    m_playingFlag = 1;
-    setControls(false, true);
-    m_cue = at;
-    showTime(at);
+    m_transport.seek(trackMilliseconds);
 }
 
 bool TimingSession::setRowTime(int row, qint32 milliseconds)
@@ -297,7 +130,7 @@ SetStep TimingSession::stampLine()
     const int before = m_sheet.selected();
     // Read at the press, not at the last tick: the tag is the same text as
     // the play time shown but for the time since that tick.
-    const qint32 heard = stampPosition();
+    const qint32 heard = m_transport.stampPosition();
     SheetEdit edit(m_sheet);
     const SetStep step = PressSet(edit, heard);
     if (step.runEnds) {
@@ -306,7 +139,7 @@ SetStep TimingSession::stampLine()
         if (step.selected != before)
             selectRow(step.selected);
         commit(edit, Act::Stamp);
-        goStopped();
+        m_transport.halt();
         m_editGuard = 0;
         return step;
     }
@@ -365,59 +198,14 @@ bool TimingSession::editTag(const QString& editText)
     return true;
 }
 
-bool TimingSession::atTrackEnd() const
-{
-    // At or past the length, to the second: a late tick that skips the last
-    // second still ends the track.
-    return m_selectedTrack >= 0 && m_shownSeconds &&
-           *m_shownSeconds >= m_tracks.at(m_selectedTrack).length / 1000;
-}
-
-void TimingSession::tick()
-{
-    if (m_playingFlag != 1) {
-        showTime(0);
-        return;
-    }
-    if (m_cue) {
-        showTime(*m_cue);
-        return;
-    }
-    showTime(heardPosition());
-    // The play time has reached the track's length, to the second.
-    if (atTrackEnd()) {
-        goStopped();
-        Q_EMIT endOfTrack();
-    }
-}
-
-void TimingSession::playbackEnded()
-{
-    // The position no longer moves: Stopped, as at the end of a track,
-    // instead of a frozen time to stamp.
-    if (m_playingFlag != 1)
-        return;
-    goStopped();
-}
-
 void TimingSession::beginTest(bool fromBeginning)
 {
-    m_cue.reset();
-    setControls(true, false);
     if (fromBeginning) {
         backToTop();
-        // Where the last reset put the device, or on from a pause.
-        m_device.setCommand(u"play"_s);
+        m_transport.beginTest(std::nullopt);
     } else {
-        m_device.setFrom(qint32(m_device.TrackPosition() + GetSelectedTagOffset()));
-        m_device.setCommand(u"Play"_s);
+        m_transport.beginTest(qint32(GetSelectedTagOffset()));
     }
-    m_playingFlag = 1;
-}
-
-void TimingSession::endTest()
-{
-    goStopped();
 }
 
 bool TimingSession::nudge(qint32 deltaMs, bool repeat)
@@ -445,7 +233,7 @@ bool TimingSession::retake()
     const ExactTime time = m_sheet.row(selected).when();
     if (!time)
         return false;
-    playFrom(std::max(*time - kRetakeLeadMs, 0));
+    m_transport.playFrom(std::max(*time - kRetakeLeadMs, 0));
     if (m_wordMode) {
         // Space stamps the selected line's first segment next.
         m_sheet.setSegment(0);
@@ -460,14 +248,14 @@ bool TimingSession::retake()
 bool TimingSession::shiftFromHere()
 {
     const int selected = m_sheet.selected();
-    if (!m_canSet || m_playingFlag != 1 || selected < 0)
+    if (!m_transport.isRunning() || selected < 0)
         return false;
     if (m_wordMode && shiftSegment())
         return true;
     const ExactTime time = m_sheet.row(selected).when();
     if (!time)
         return false;
-    const qint32 now = stampPosition();
+    const qint32 now = m_transport.stampPosition();
     const qint64 delta = qint64(now) - *time;
     SheetEdit edit(m_sheet);
     retime(edit, selected, now);
@@ -522,7 +310,7 @@ void TimingSession::showSegmentPlace()
 
 SetStep TimingSession::stampSegment()
 {
-    const qint32 heard = stampPosition();
+    const qint32 heard = m_transport.stampPosition();
     const SheetPlace place = nextSegment();
     // Nothing left to stamp: the run ends as it does line by line.
     if (place.row < 0)
@@ -559,7 +347,7 @@ bool TimingSession::stampSegmentEnd()
     LineWords words = m_sheet.row(selected).words();
     if (words.count() == 0 || m_sheet.segment() < words.count() || !words.timeOf(words.count() - 1))
         return false;
-    words.end = std::max(stampPosition(), *words.timeOf(words.count() - 1));
+    words.end = std::max(m_transport.stampPosition(), *words.timeOf(words.count() - 1));
     SheetEdit edit(m_sheet);
     rewords(edit, selected, words);
     return commit(edit, Act::StampEnd);
@@ -622,7 +410,7 @@ bool TimingSession::retakeSegment()
     const ExactTime time = m_sheet.row(selected).words().timeOf(currentSegment());
     if (!time)
         return false;
-    playFrom(std::max(*time - kRetakeLeadMs, 0));
+    m_transport.playFrom(std::max(*time - kRetakeLeadMs, 0));
     // The next Set stamps this segment again.
     m_sheet.setSegment(currentSegment());
     showSegmentPlace();
@@ -637,7 +425,7 @@ bool TimingSession::shiftSegment()
     const ExactTime time = words.timeOf(segment);
     if (!time)
         return false;
-    const qint64 delta = qint64(stampPosition()) - *time;
+    const qint64 delta = qint64(m_transport.stampPosition()) - *time;
     words.shift(delta, segment);
     SheetEdit edit(m_sheet);
     rewords(edit, selected, words);
@@ -682,10 +470,8 @@ bool TimingSession::redo()
 
 QString TimingSession::finishRun()
 {
-    const QString remembered = QString::number(m_selectedTrack);
-    setControls(false, true);
-    ResetToTrackStart();
-    return remembered;
+    m_transport.halt();
+    return QString::number(selectedTrack());
 }
 
 } // namespace verselet

@@ -18,6 +18,7 @@
 #include "session/edithistory.h"
 #include "session/stamping.h"
 #include "session/timingsheet.h"
+#include "session/transport.h"
 
 #include <QList>
 #include <QObject>
@@ -37,6 +38,8 @@ public:
     explicit TimingSession(CdAudioDevice& device, QObject* parent = nullptr);
 
     CdAudioDevice& device() { return m_device; }
+    Transport& transport() { return m_transport; }
+    const Transport& transport() const { return m_transport; }
 
     // ---- The lines of the run
     // The rows of the timing list and their exact times, row for row
@@ -62,47 +65,47 @@ public:
     void selectRow(int row);
 
     // ---- The disc: "ﾄﾗｯｸn [mm:ss]" per track, and the chosen one (-1: none).
-    QStringList trackEntries() const;
-    int selectedTrack() const { return m_selectedTrack; }
+    QStringList trackEntries() const { return m_transport.tracks().entries(); }
+    int selectedTrack() const { return m_transport.tracks().chosen; }
     // The track that plays (the chosen one, the first when none is): its
     // number, where it starts on the disc and how long it is, in ms.
-    int playingTrackNumber() const { return selectedTrackNumber(); }
-    qint32 playingTrackStart() const;
-    qint32 playingTrackLength() const;
+    int playingTrackNumber() const { return m_transport.tracks().playingNumber(); }
+    qint32 playingTrackStart() const { return m_transport.tracks().playing().start; }
+    qint32 playingTrackLength() const { return m_transport.tracks().playing().length; }
 
     // ---- State the views show
     // 1 while a track plays for timing (and while it is paused); 0 when stopped.
-    qint16 PlayingFlag() const { return m_playingFlag; }
+    qint16 PlayingFlag() const { return m_transport.state() == Transport::State::Stopped ? 0 : 1; }
     // 1 while Set, Next or Top move the selection: an edit of the time field
     // is then not written back.
     qint16 EditGuard() const { return m_editGuard; }
     void setEditGuard(qint16 guard) { m_editGuard = guard; }
     // Set is usable (Playing), and the test from the start is.
-    bool canSet() const { return m_canSet; }
-    bool canTest() const { return m_canTest; }
+    bool canSet() const { return m_transport.isRunning(); }
+    bool canTest() const { return !m_transport.isRunning(); }
     // The play time as a tag: "[--:--]" at first, "[00:00]" when stopped.
-    QString playTime() const;
+    QString playTime() const { return ClockText(m_transport.shownTime()); }
     // The same in whole seconds, as milliseconds; none at first.
-    ExactTime playTimeMilliseconds() const
-    {
-        return m_shownSeconds ? ExactTime(*m_shownSeconds * 1000) : std::nullopt;
-    }
+    ExactTime playTimeMilliseconds() const { return m_transport.shownTime(); }
 
     // ---- Operations
     // After the device has opened the disc: stop, milliseconds, list the tracks
     // and choose the remembered one (`rememberedIndex` is read the lenient
     // way). False when there is no track: no disc, or none that can be used.
-    bool loadDisc(QStringView rememberedIndex);
+    bool loadDisc(QStringView rememberedIndex) { return m_transport.loadDisc(rememberedIndex); }
     // "更新": lists the tracks of the disc as it is now and chooses the
     // remembered one again; the device describes the chosen track (track 1
     // when none is chosen). False when there is no track.
-    bool relistTracks(QStringView rememberedIndex);
+    bool relistTracks(QStringView rememberedIndex)
+    {
+        return m_transport.relistTracks(rememberedIndex);
+    }
     // Choosing a track (and "□"): Stopped, armed at the start of that track.
-    void chooseTrack(int index);
-    void play();                // "＞": from the track start, or on from a pause
-    void pause();               // "||"
-    void stop();                // "□"
-    void playFromSelectedRow(); // "=>": from the selected line's time
+    void chooseTrack(int index) { m_transport.chooseTrack(index); }
+    void play();                                  // "＞": from the track start, or on from a pause
+    void pause() { m_transport.pause(); }         // "||"
+    void stop() { chooseTrack(selectedTrack()); } // "□"
+    void playFromSelectedRow();                   // "=>": from the selected line's time
     // "Set": the row stamped keeps the heard position at the press as its
     // exact time, and its truncation as its tag. In word mode it stamps the
     // next segment instead (stampSegment).
@@ -116,28 +119,24 @@ public:
     // character is "]" and the selected line is one to be timed. A tag that
     // changes takes its whole seconds as the exact time.
     bool editTag(const QString& editText);
-    // The timer: the play time, and the end of the track.
-    void tick();
-    // The device stopped by itself (the disc ended or could not be read on).
-    void playbackEnded();
+    // The clock's step: the play time, and the end of the track.
+    void tick() { m_transport.tick(); }
 
     // A test display starts (from the beginning, or from the selected line)
     // and ends; the session plays and stops as the display needs.
     void beginTest(bool fromBeginning);
-    void endTest();
-    // True when the play time reads the chosen track's length, or more.
-    bool atTrackEnd() const;
+    void endTest() { m_transport.halt(); }
 
     // ---- The user's own lag: every stamp keeps the heard position less
     // this many milliseconds of real time (not below 0): at a speed below 1
     // that is lag × speed of the song.
-    void setLagOffset(qint32 milliseconds) { m_lagOffset = milliseconds; }
-    qint32 lagOffset() const { return m_lagOffset; }
+    void setLagOffset(qint32 milliseconds) { m_transport.setLag(milliseconds); }
+    qint32 lagOffset() const { return m_transport.lag(); }
 
     // ---- Playback speed (1: as recorded), the pitch kept. Every time of the
     // session stays in song time.
     void setSpeed(double speed);
-    double speed() const { return m_speed; }
+    double speed() const { return m_transport.speed() / 100.0; }
 
     // ---- Word by word
     // In word mode Set stamps the lines segment by segment, and the
@@ -174,7 +173,7 @@ public:
     void seek(qint32 trackMilliseconds);
     // Where the play head stands in the track: the time heard, or the point
     // a click paused at.
-    qint32 headPosition() const;
+    qint32 headPosition() const { return m_transport.headPosition(); }
     // A row's time set outright (its mark dragged): one step, like a nudge.
     // False when the row has no time.
     bool setRowTime(int row, qint32 milliseconds);
@@ -207,8 +206,6 @@ public:
     // Returns the chosen track index, to be remembered ("-1" when none).
     QString finishRun();
 
-    // Stop, track = the chosen one (track 1 when none), From = its start.
-    void ResetToTrackStart();
     // The selected line's tag in milliseconds; 0 with no line selected.
     double GetSelectedTagOffset() const;
 
@@ -251,10 +248,6 @@ private:
     void restored(const std::optional<EditStep>& step, const SheetPlace& was);
     // Set line by line.
     SetStep stampLine();
-    // The track time heard now, not below 0.
-    qint32 heardPosition() const;
-    // The heard position as a stamp: less the user's lag, not below 0.
-    qint32 stampPosition() const;
     // The row takes these words (and, from the first, its time).
     void rewords(SheetEdit& edit, int row, const LineWords& words);
     // The corrections in word mode, on the current segment; false when it
@@ -265,38 +258,15 @@ private:
     // The next-segment place moved: the rows it left and reached are shown
     // again.
     void showSegmentPlace();
-    void playFrom(qint32 trackMilliseconds);
-    int selectedTrackNumber() const;
-    void setControls(bool canSet, bool canTest);
-    // The play time shown, to the second.
-    void showTime(qint32 milliseconds);
     void selectNone();
     // Row 0 shown at the top, then nothing selected.
     void backToTop();
-    void chooseRememberedTrack(QStringView rememberedIndex);
-    void goStopped();
 
     CdAudioDevice& m_device;
     TimingSheet m_sheet;
     EditHistory m_history;
-    // Where each track starts on the disc and how long it is, in ms.
-    struct Track
-    {
-        qint32 start = 0;
-        qint32 length = 0;
-    };
-    QList<Track> m_tracks;
-    int m_selectedTrack = -1;
-    qint16 m_playingFlag = 0;
+    Transport m_transport;
     qint16 m_editGuard = 0;
-    bool m_canSet = false;
-    bool m_canTest = true;
-    // The play time shown, in whole seconds; none before the first tick.
-    std::optional<qint32> m_shownSeconds;
-    qint32 m_lagOffset = 0;
-    double m_speed = 1.0;
-    // Paused by a click on the waveform, at this track time.
-    std::optional<qint32> m_cue;
     bool m_wordMode = false;
     SheetPlace m_shownPlace;
 };

@@ -68,8 +68,8 @@ void TestDisplayWindow::Form_Load()
     m_session.beginTest(fromBeginning);
     if (fromBeginning)
         m_lineLabel->setText(m_startText);
-    // The session notices the end of the track on its own, faster timer: the
-    // display ends with it even when none of its own ticks sees the length.
+    // The transport's clock tells the end of the track: the display ends
+    // with it.
     connect(&m_session, &TimingSession::endOfTrack, this, &QWidget::close);
 }
 
@@ -82,9 +82,6 @@ void TestDisplayWindow::onTick()
         m_lineLabel->setText(*step.show);
         m_lineLabel->setWords(m_session.row(step.shownLineIndex).keptWords());
     }
-    // The track is over when the play time reads its length.
-    if (m_session.atTrackEnd())
-        close();
 }
 
 void TestDisplayWindow::closeEvent(QCloseEvent* event)

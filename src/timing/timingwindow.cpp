@@ -334,8 +334,8 @@ void TimingWindow::buildWidgets()
     for (const int percent : kSpeedSteps)
         m_speedBox->addItem(u"%1 %"_s.arg(percent), percent);
     m_speedBox->setGeometry(TwipsRect(6120, 5985, 1335, 330));
-    m_speedBox->setCurrentIndex(int(kSpeedSteps.indexOf(LoadPlaybackSpeed())));
-    m_session->setSpeed(m_speedBox->currentData().toInt() / 100.0);
+    // The run plays at the speed last chosen.
+    m_speedBox->setCurrentIndex(int(kSpeedSteps.indexOf(m_session->transport().speed())));
     connect(m_speedBox, &QComboBox::currentIndexChanged, this, &TimingWindow::onSpeedChosen);
 
     // The free corner left of "更新" tells when nothing will be heard.
@@ -570,11 +570,7 @@ void TimingWindow::onWordModeToggled(bool on)
 
 void TimingWindow::onSpeedChosen()
 {
-    const int percent = m_speedBox->currentData().toInt();
-    m_session->setSpeed(percent / 100.0);
-    // Kept for the next run; the playback goes on at it whether or not the
-    // settings can be written.
-    SavePlaybackSpeed(percent);
+    m_session->transport().setSpeed(m_speedBox->currentData().toInt());
 }
 
 void TimingWindow::onSegmentBarsEdited(const QString& barred)
