@@ -42,7 +42,7 @@ DriveDialog::DriveDialog(AudioOutputFactory outputs, QWidget* parent)
       m_outputs(std::move(outputs))
 {
     setObjectName(u"Form8"_s);
-    setWindowTitle(QString());
+    setWindowTitle(tr("設定"));
     setFixedSize(kClientWidth, kClientHeight);
 
     m_prompt = new QLabel(tr("CD-ROMドライブを選択してください"), this);

@@ -112,7 +112,9 @@ QStringList clippedIn(QWidget* window)
         if (auto* label = qobject_cast<QLabel*>(w)) {
             if (label->text().isEmpty())
                 continue;
-            needed = QSize(label->sizeHint().width(), 0);
+            // A label that wraps must hold its lines at its width.
+            needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
+                                       : QSize(label->sizeHint().width(), 0);
         } else if (auto* push = qobject_cast<QPushButton*>(w)) {
             // A push button's size hint has a style's least width: its
             // caption must fit inside its frame, wrapped where it wraps.
@@ -257,13 +259,23 @@ void TestTranslation::translationHoldsEveryTextOfTheCode()
 void TestTranslation::everyWindowReadsInItsLanguage_data()
 {
     QTest::addColumn<bool>("english");
-    QTest::newRow("English") << true;
-    QTest::newRow("Japanese") << false;
+    // Of the line selection, the timing window, both test displays, the
+    // finish dialog and the drive dialog.
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("English") << true
+                             << QStringList{u"Choose Lines"_s,           u"Real-time Input"_s,
+                                            u"Test Display"_s,           u"Test Display"_s,
+                                            u"End of Real-time Input"_s, u"Settings"_s};
+    QTest::newRow("Japanese") << false
+                              << QStringList{
+                                     u"歌詞の選択"_s, u"リアルタイム入力"_s,       u"テスト表示"_s,
+                                     u"テスト表示"_s, u"リアルタイム入力の終了"_s, u"設定"_s};
 }
 
 void TestTranslation::everyWindowReadsInItsLanguage()
 {
     QFETCH(bool, english);
+    QFETCH(QStringList, titles);
     SetUiLanguage(english ? UiLanguage::English : UiLanguage::Japanese);
     WorkArea home;
     MainWindow main;
@@ -280,6 +292,8 @@ void TestTranslation::everyWindowReadsInItsLanguage()
     timing->setTimingRows({u"[00:01]First line"_s, u"[00:05]Second line"_s});
     TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, timing->session(),
                               u"Intro"_s, timing.get());
+    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, timing->session(),
+                               u"Intro"_s, timing.get());
     RealtimeContext context;
     context.work = home.work;
     FinishDialog finish(context, timing->session().rows(), timing.get());
@@ -289,9 +303,13 @@ void TestTranslation::everyWindowReadsInItsLanguage()
     EncodingQuestion question(u"/home/u/song.txt"_s, "First line\r\n", TextEncoding::Cp932,
                               ReadingDoubt::OtherEncoding, &main);
 
+    QCOMPARE((QStringList{selection.windowTitle(), timing->windowTitle(), display.windowTitle(),
+                          fromLine.windowTitle(), finish.windowTitle(), drives.windowTitle()}),
+             titles);
+
     int japaneseTexts = 0;
-    for (QWidget* window : QList<QWidget*>{&main, &selection, timing.get(), &display, &finish,
-                                           &drives, &calibration, &about, &question}) {
+    for (QWidget* window : QList<QWidget*>{&main, &selection, timing.get(), &display, &fromLine,
+                                           &finish, &drives, &calibration, &about, &question}) {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         for (const auto& [where, text] : textsOf(window)) {

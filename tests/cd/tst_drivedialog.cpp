@@ -105,7 +105,7 @@ void TestDriveDialog::widgetsHaveTheirNamesTextsAndPlaces()
     QVERIFY(QTest::qWaitForWindowExposed(&d));
 
     QCOMPARE(d.objectName(), u"Form8"_s);
-    QCOMPARE(d.windowTitle(), QString());
+    QCOMPARE(d.windowTitle(), u"設定"_s);
     QCOMPARE(d.findChild<QLabel*>(u"Label1"_s), named<QLabel>(d, "Label1"));
     QCOMPARE(d.findChild<QComboBox*>(u"Combo1"_s), named<QComboBox>(d, "Combo1"));
     QCOMPARE(d.findChild<QPushButton*>(u"Command1"_s), named<QPushButton>(d, "Command1"));

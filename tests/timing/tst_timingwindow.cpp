@@ -110,7 +110,7 @@ void TestTimingWindow::widgetsAsTheWindowShowsThem()
 {
     TimingWindow* w = open({60000});
     QCOMPARE(w->objectName(), u"Form3"_s);
-    QCOMPARE(w->windowTitle(), QString());
+    QCOMPARE(w->windowTitle(), u"リアルタイム入力"_s);
     QCOMPARE(w->size(), QSize(547, 507));
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[--:--]"_s);
     QCOMPARE(w->findChild<QWidget*>(u"Waveform"_s),
