@@ -362,6 +362,14 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <source>設定</source>
         <translation>Settings</translation>
     </message>
+    <message>
+        <source>ディスクと音声ファイル (*.cue *.toc *.nrg *.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)</source>
+        <translation>Discs and audio files (*.cue *.toc *.nrg *.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)</translation>
+    </message>
+    <message>
+        <source>すべてのファイル (*)</source>
+        <translation>All files (*)</translation>
+    </message>
 </context>
 <context>
     <name>verselet::EditorFileDialog</name>

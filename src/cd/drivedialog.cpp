@@ -129,9 +129,14 @@ QFileDialog* DriveDialog::discDialog()
         m_discDialog->setOption(QFileDialog::DontUseNativeDialog);
         m_discDialog->setAcceptMode(QFileDialog::AcceptOpen);
         m_discDialog->setFileMode(QFileDialog::ExistingFile);
+        // Every kind together first, so that whatever the user keeps is seen
+        // without choosing a filter.
         m_discDialog->setNameFilters(
-            {tr("ディスク (*.cue *.toc *.nrg)"),
-             tr("音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)")});
+            {tr("ディスクと音声ファイル (*.cue *.toc *.nrg *.wav *.flac *.ogg *.oga *.opus *.mp3 "
+                "*.aif *.aiff)"),
+             tr("ディスク (*.cue *.toc *.nrg)"),
+             tr("音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)"),
+             tr("すべてのファイル (*)")});
     }
     return m_discDialog;
 }

@@ -241,6 +241,7 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
 
     ModalScript script;
     QStringList filters;
+    QString offered;
     bool native = true;
     QString name;
     script.then([&](QWidget* modal) {
@@ -250,6 +251,7 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
             return;
         }
         filters = dialog->nameFilters();
+        offered = dialog->selectedNameFilter();
         native = !dialog->testOption(QFileDialog::DontUseNativeDialog);
         name = dialog->objectName();
         // Both files change while the user looks for the disc. Coming back
@@ -264,9 +266,13 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(name, u"DiscDialog"_s);
     QVERIFY(!native);
-    QCOMPARE(filters, (QStringList{u"ディスク (*.cue *.toc *.nrg)"_s,
+    QCOMPARE(filters, (QStringList{u"ディスクと音声ファイル (*.cue *.toc *.nrg *.wav *.flac *.ogg "
+                                   u"*.oga *.opus *.mp3 *.aif *.aiff)"_s,
+                                   u"ディスク (*.cue *.toc *.nrg)"_s,
                                    u"音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 "
-                                   u"*.aif *.aiff)"_s}));
+                                   u"*.aif *.aiff)"_s,
+                                   u"すべてのファイル (*)"_s}));
+    QCOMPARE(offered, filters.constFirst());
 
     QStringList expected = before;
     expected.insert(expected.size() - 1, discPath);
