@@ -643,6 +643,10 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <source>ﾄﾗｯｸ%1 %2</source>
         <translation>Track %1 %2</translation>
     </message>
+    <message>
+        <source>ﾄﾗｯｸ%1 %2 %3</source>
+        <translation>Track %1 %2 %3</translation>
+    </message>
 </context>
 <context>
     <name>verselet::TimingWindow</name>

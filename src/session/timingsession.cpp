@@ -17,6 +17,22 @@ namespace {
 // A retake starts this long before the line, to hear it coming.
 constexpr qint32 kRetakeLeadMs = 3000;
 
+// A track's name as the track list shows it: a longer one is cut to this
+// many characters, the last of them an ellipsis, and the length still ends
+// the entry.
+constexpr qsizetype kShownNameLength = 40;
+
+QString shownTrackName(const QString& name)
+{
+    if (name.size() <= kShownNameLength)
+        return name;
+    qsizetype kept = kShownNameLength - 1;
+    // A character outside the BMP is not split in two.
+    if (name.at(kept - 1).isHighSurrogate())
+        --kept;
+    return name.first(kept) + u'…';
+}
+
 } // namespace
 
 TimingSession::TimingSession(CdAudioDevice& device, QObject* parent)
@@ -101,7 +117,8 @@ bool TimingSession::relistTracks(QStringView rememberedIndex)
     if (any) {
         for (int n = 1; n <= m_device.Tracks(); ++n) {
             m_device.setTrack(n);
-            m_tracks.append({m_device.TrackPosition(), m_device.TrackLength()});
+            m_tracks.append(
+                {m_device.TrackPosition(), m_device.TrackLength(), m_device.TrackName()});
         }
     }
     Q_EMIT tracksChanged();
@@ -153,8 +170,15 @@ QStringList TimingSession::trackEntries() const
 {
     QStringList entries;
     entries.reserve(m_tracks.size());
-    for (int n = 1; n <= m_tracks.size(); ++n)
-        entries.append(tr("ﾄﾗｯｸ%1 %2").arg(n).arg(FormatTimeTag(m_tracks.at(n - 1).length)));
+    for (int n = 1; n <= m_tracks.size(); ++n) {
+        const Track& track = m_tracks.at(n - 1);
+        const QString length = FormatTimeTag(track.length);
+        // One arg() for all, so that a "%1" in a file's name stays as it is.
+        entries.append(
+            track.name.isEmpty()
+                ? tr("ﾄﾗｯｸ%1 %2").arg(QString::number(n), length)
+                : tr("ﾄﾗｯｸ%1 %2 %3").arg(QString::number(n), shownTrackName(track.name), length));
+    }
     return entries;
 }
 

@@ -58,7 +58,8 @@ public:
     int selectedRow() const { return m_selected; }
     void selectRow(int row);
 
-    // ---- The disc: "ﾄﾗｯｸn [mm:ss]" per track, and the chosen one (-1: none).
+    // ---- The disc: "ﾄﾗｯｸn [mm:ss]" per track ("ﾄﾗｯｸn name [mm:ss]" for a
+    // track the disc names), and the chosen one (-1: none).
     QStringList trackEntries() const;
     int selectedTrack() const { return m_selectedTrack; }
     // The track that plays (the chosen one, the first when none is): its
@@ -273,11 +274,13 @@ private:
     CdAudioDevice& m_device;
     TimingRows m_rows;
     int m_selected = -1;
-    // Where each track starts on the disc and how long it is, in ms.
+    // Where each track starts on the disc and how long it is, in ms, and
+    // the name the disc gives it.
     struct Track
     {
         qint32 start = 0;
         qint32 length = 0;
+        QString name;
     };
     QList<Track> m_tracks;
     int m_selectedTrack = -1;

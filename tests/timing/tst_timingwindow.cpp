@@ -55,6 +55,8 @@ private Q_SLOTS:
 
     void widgetsAsTheWindowShowsThem();
     void tracksAreListedWithTheirLengths();
+    void namedTracksShowTheirNames_data();
+    void namedTracksShowTheirNames();
     void noDiscSaysSoOnceAndUpdateListsLater();
     void transportStates();
     void setStampsTheTimedLinesInTurn();
@@ -76,7 +78,8 @@ private Q_SLOTS:
 
 private:
     // A window on a device with these tracks, over a started main window.
-    TimingWindow* open(QList<qint32> lengths, ScriptedDevice** device = nullptr);
+    TimingWindow* open(QList<qint32> lengths, ScriptedDevice** device = nullptr,
+                       const QStringList& names = {});
 
     std::unique_ptr<WorkArea> m_home;
     // The track the next window starts on, as the editor remembers it.
@@ -96,9 +99,11 @@ void TestTimingWindow::cleanup()
     m_home.reset();
 }
 
-TimingWindow* TestTimingWindow::open(QList<qint32> lengths, ScriptedDevice** device)
+TimingWindow* TestTimingWindow::open(QList<qint32> lengths, ScriptedDevice** device,
+                                     const QStringList& names)
 {
     auto d = std::make_unique<ScriptedDevice>(std::move(lengths));
+    d->names = names;
     if (device)
         *device = d.get();
     m_window.open(std::move(d), ChosenDriveName(),
@@ -234,6 +239,32 @@ void TestTimingWindow::tracksAreListedWithTheirLengths()
     QCOMPARE(device->Track(), 1);
     w->onStopClicked();
     QCOMPARE(device->Track(), 1);
+}
+
+void TestTimingWindow::namedTracksShowTheirNames_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("files of a folder")
+        << QStringList{u"01 朝の歌"_s, u"02 Night"_s}
+        << QStringList{u"ﾄﾗｯｸ1 01 朝の歌 [04:05]"_s, u"ﾄﾗｯｸ2 02 Night [01:00]"_s};
+    QTest::newRow("forty characters whole, a longer name cut")
+        << QStringList{u"1234567890一二三四五六七八九十1234567890abcdefghij"_s,
+                       u"1234567890一二三四五六七八九十1234567890abcdefghijk"_s}
+        << QStringList{u"ﾄﾗｯｸ1 1234567890一二三四五六七八九十1234567890abcdefghij [04:05]"_s,
+                       u"ﾄﾗｯｸ2 1234567890一二三四五六七八九十1234567890abcdefghi… [01:00]"_s};
+    QTest::newRow("a percent sign in a name, a track without one")
+        << QStringList{u"100%1 mix"_s, QString()}
+        << QStringList{u"ﾄﾗｯｸ1 100%1 mix [04:05]"_s, u"ﾄﾗｯｸ2 [01:00]"_s};
+}
+
+void TestTimingWindow::namedTracksShowTheirNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, entries);
+    TimingWindow* w = open({245900, 60000}, nullptr, names);
+    auto* box = named<QComboBox>(w, "Combo1");
+    QCOMPARE(QStringList({box->itemText(0), box->itemText(1)}), entries);
 }
 
 void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
