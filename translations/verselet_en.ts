@@ -363,6 +363,10 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <translation>Settings</translation>
     </message>
     <message>
+        <source>デモディスク</source>
+        <translation>Demo disc</translation>
+    </message>
+    <message>
         <source>ディスクと音声ファイル (*.cue *.toc *.nrg *.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)</source>
         <translation>Discs and audio files (*.cue *.toc *.nrg *.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)</translation>
     </message>
