@@ -40,6 +40,7 @@ public:
     }
     bool silent = true;
     QStringList commands; // every command, as sent
+    QStringList names;    // the tracks' names, as a folder of audio files has them
 
     void setFileName(const QString& name) override { m_fileName = name; }
     QString FileName() const override { return m_fileName; }
@@ -83,6 +84,7 @@ public:
     void setTrack(int track) override { m_track = track; }
     int Track() const override { return m_track; }
     qint32 TrackLength() const override { return valid() ? m_lengths.at(m_track - 1) : 0; }
+    QString TrackName() const override { return valid() ? names.value(m_track - 1) : QString(); }
     qint32 TrackPosition() const override
     {
         qint32 start = 0;

@@ -358,6 +358,22 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <translation>The disc could not be added<byte value="xd"/>
 %1</translation>
     </message>
+    <message>
+        <source>設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>デモディスク</source>
+        <translation>Demo disc</translation>
+    </message>
+    <message>
+        <source>ディスクと音声ファイル (*.cue *.toc *.nrg *.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)</source>
+        <translation>Discs and audio files (*.cue *.toc *.nrg *.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)</translation>
+    </message>
+    <message>
+        <source>すべてのファイル (*)</source>
+        <translation>All files (*)</translation>
+    </message>
 </context>
 <context>
     <name>verselet::EditorFileDialog</name>
@@ -439,6 +455,14 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <source>開いたLRCファイルの [offset:] はタイムに含まれているため、書き出しません。</source>
         <translation>The times already hold the [offset:] of the LRC file opened, so it is not written again.</translation>
     </message>
+    <message>
+        <source>リアルタイム入力の終了</source>
+        <translation>End of Real-time Input</translation>
+    </message>
+    <message>
+        <source>編集を保存または破棄してもどるか、歌詞テキストかLRCファイルを作成しますか？</source>
+        <translation>Keep or discard the edits and go back, or create a lyrics text or an LRC file?</translation>
+    </message>
 </context>
 <context>
     <name>verselet::LineSelectionDialog</name>
@@ -461,6 +485,10 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     <message>
         <source>実際に表示させたい行を選択してください</source>
         <translation>Select the lines to show</translation>
+    </message>
+    <message>
+        <source>歌詞の選択</source>
+        <translation>Choose Lines</translation>
     </message>
 </context>
 <context>
@@ -607,6 +635,13 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     </message>
 </context>
 <context>
+    <name>verselet::TestDisplayWindow</name>
+    <message>
+        <source>テスト表示</source>
+        <translation>Test Display</translation>
+    </message>
+</context>
+<context>
     <name>verselet::TimingWindow</name>
     <message>
         <source>歌詞リスト</source>
@@ -714,12 +749,20 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <translation>No CD is inserted, or this drive cannot be used.<byte value="xd"/>
 Insert another CD and press the Refresh button.</translation>
     </message>
+    <message>
+        <source>リアルタイム入力</source>
+        <translation>Real-time Input</translation>
+    </message>
 </context>
 <context>
     <name>verselet::Transport</name>
     <message>
         <source>ﾄﾗｯｸ%1 %2</source>
         <translation>Track %1 %2</translation>
+    </message>
+    <message>
+        <source>ﾄﾗｯｸ%1 %2 %3</source>
+        <translation>Track %1 %2 %3</translation>
     </message>
 </context>
 <context>

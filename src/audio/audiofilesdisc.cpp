@@ -340,7 +340,10 @@ bool measureAll(QList<AudioFile>& files, const MeasureProgress& progress)
     return true;
 }
 
-std::unique_ptr<Disc> discOfWholeFiles(const QStringList& paths, const MeasureProgress& progress)
+// Each file a track; `named`: each track named after its file, without the
+// extension.
+std::unique_ptr<Disc> discOfWholeFiles(const QStringList& paths, const MeasureProgress& progress,
+                                       bool named = false)
 {
     QList<AudioFile> files;
     for (const QString& p : paths)
@@ -349,7 +352,8 @@ std::unique_ptr<Disc> discOfWholeFiles(const QStringList& paths, const MeasurePr
         return nullptr;
     QList<DiscTrack> tracks;
     for (const AudioFile& f : files)
-        tracks.append({f.startFrame, f.frames, true});
+        tracks.append({f.startFrame, f.frames, true,
+                       named ? QFileInfo(f.path).completeBaseName() : QString()});
     return std::make_unique<AudioFilesDisc>(std::move(files), std::move(tracks));
 }
 
@@ -480,7 +484,7 @@ std::unique_ptr<Disc> OpenAudioFilesDisc(const QString& name, const MeasureProgr
 {
     const QFileInfo info(name);
     if (info.isDir())
-        return discOfWholeFiles(AudioFilesInFolder(name), progress);
+        return discOfWholeFiles(AudioFilesInFolder(name), progress, true);
     const QString suffix = info.suffix().toLower();
     if (suffix == u"m3u"_s || suffix == u"m3u8"_s)
         return discOfWholeFiles(playlistEntries(name), progress);

@@ -13,7 +13,8 @@ using MeasureProgress = std::function<void(int done, int total)>;
 
 // A disc made of audio files that libsndfile reads (WAV, FLAC, Ogg Vorbis,
 // Opus, MP3, AIFF):
-//   - a folder: each audio file a track, in natural name order ("2" before "10");
+//   - a folder: each audio file a track, in natural name order ("2" before "10"),
+//     named after the file;
 //   - an .m3u / .m3u8 playlist: each entry a track;
 //   - a .cue sheet whose FILE lines name audio files: each TRACK starts at
 //     its INDEX 01, the usual way a CD is ripped to one or more files.

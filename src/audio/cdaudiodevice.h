@@ -44,6 +44,9 @@ public:
     virtual int Track() const = 0;
     virtual qint32 TrackLength() const = 0;
     virtual qint32 TrackPosition() const = 0;
+    // The name of that track, where the disc gives one (a folder of audio
+    // files names each track after its file); "" for a CD track.
+    virtual QString TrackName() const { return {}; }
 
     // Where the playback is, from the start of the disc. Cheap enough for a
     // 1 ms timer.

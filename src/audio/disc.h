@@ -31,6 +31,9 @@ struct DiscTrack
     qint64 startFrame = 0; // from the start of the disc
     qint64 frames = 0;
     bool audio = true; // a data track of a mixed disc plays as silence
+    // What the user calls it: the file's name for a folder of audio files,
+    // "" for a track of a CD or an image.
+    QString name = {};
 };
 
 // Reads the audio of one disc. Used by one thread at a time.

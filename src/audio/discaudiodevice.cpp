@@ -204,18 +204,29 @@ int DiscAudioDevice::Tracks() const
     return m_disc ? int(m_disc->tracks().size()) : 0;
 }
 
-qint32 DiscAudioDevice::TrackLength() const
+const DiscTrack* DiscAudioDevice::describedTrack() const
 {
     if (!m_disc || m_track < 1 || m_track > m_disc->tracks().size())
-        return 0;
-    return FramesToMs(m_disc->tracks().at(m_track - 1).frames);
+        return nullptr;
+    return &m_disc->tracks().at(m_track - 1);
+}
+
+qint32 DiscAudioDevice::TrackLength() const
+{
+    const DiscTrack* track = describedTrack();
+    return track ? FramesToMs(track->frames) : 0;
 }
 
 qint32 DiscAudioDevice::TrackPosition() const
 {
-    if (!m_disc || m_track < 1 || m_track > m_disc->tracks().size())
-        return 0;
-    return FramesToMs(m_disc->tracks().at(m_track - 1).startFrame);
+    const DiscTrack* track = describedTrack();
+    return track ? FramesToMs(track->startFrame) : 0;
+}
+
+QString DiscAudioDevice::TrackName() const
+{
+    const DiscTrack* track = describedTrack();
+    return track ? track->name : QString();
 }
 
 qint32 DiscAudioDevice::Position() const

@@ -12,6 +12,7 @@
 namespace verselet {
 
 class Disc;
+struct DiscTrack;
 class MediumWatch;
 class PlaybackEngine;
 
@@ -52,6 +53,7 @@ public:
     int Track() const override { return m_track; }
     qint32 TrackLength() const override;
     qint32 TrackPosition() const override;
+    QString TrackName() const override;
     // A clock read and a few atomic loads.
     qint32 Position() const override;
     void setFrom(qint32 position) override;
@@ -62,6 +64,8 @@ public:
 
 private:
     struct Reading;
+    // The track set in Track, when the disc has it.
+    const DiscTrack* describedTrack() const;
     // Reads m_mediumName's table of contents on a thread of its own;
     // finishReading() takes the result on this object's thread.
     void startReading();

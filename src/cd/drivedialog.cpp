@@ -42,7 +42,7 @@ DriveDialog::DriveDialog(AudioOutputFactory outputs, QWidget* parent)
       m_outputs(std::move(outputs))
 {
     setObjectName(u"Form8"_s);
-    setWindowTitle(QString());
+    setWindowTitle(tr("設定"));
     setFixedSize(kClientWidth, kClientHeight);
 
     m_prompt = new QLabel(tr("CD-ROMドライブを選択してください"), this);
@@ -82,7 +82,7 @@ DriveDialog::DriveDialog(AudioOutputFactory outputs, QWidget* parent)
 
 QString DriveDialog::selectedDriveName() const
 {
-    return m_driveBox->currentIndex() < 0 ? QString() : m_driveBox->currentText();
+    return m_driveBox->currentData().toString();
 }
 
 void DriveDialog::Form_Load()
@@ -98,7 +98,11 @@ void DriveDialog::Form_Activate()
 void DriveDialog::FillDriveList()
 {
     m_driveBox->clear();
-    m_driveBox->addItems(DriveListEntries());
+    // Each entry keeps the name the device opens; the demo disc shows a name
+    // of its own instead of where the program happens to be.
+    const QString demo = DemoDiscPath();
+    for (const QString& entry : DriveListEntries())
+        m_driveBox->addItem(entry == demo ? tr("デモディスク") : entry, entry);
     m_driveBox->view()->setMinimumWidth(m_driveBox->view()->sizeHintForColumn(0));
     ReadDriveConfig();
 }
@@ -129,9 +133,14 @@ QFileDialog* DriveDialog::discDialog()
         m_discDialog->setOption(QFileDialog::DontUseNativeDialog);
         m_discDialog->setAcceptMode(QFileDialog::AcceptOpen);
         m_discDialog->setFileMode(QFileDialog::ExistingFile);
+        // Every kind together first, so that whatever the user keeps is seen
+        // without choosing a filter.
         m_discDialog->setNameFilters(
-            {tr("ディスク (*.cue *.toc *.nrg)"),
-             tr("音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)")});
+            {tr("ディスクと音声ファイル (*.cue *.toc *.nrg *.wav *.flac *.ogg *.oga *.opus *.mp3 "
+                "*.aif *.aiff)"),
+             tr("ディスク (*.cue *.toc *.nrg)"),
+             tr("音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff)"),
+             tr("すべてのファイル (*)")});
     }
     return m_discDialog;
 }
@@ -152,7 +161,7 @@ void DriveDialog::onAddDiscClicked()
 
 bool DriveDialog::addDisc(const QString& path)
 {
-    const int listed = m_driveBox->findText(path, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int listed = m_driveBox->findData(path);
     if (listed >= 0) {
         m_driveBox->setCurrentIndex(listed);
         return true;
@@ -161,7 +170,7 @@ bool DriveDialog::addDisc(const QString& path)
         return false;
     // The demo disc stays last.
     const int row = qMax(0, m_driveBox->count() - 1);
-    m_driveBox->insertItem(row, path);
+    m_driveBox->insertItem(row, path, path);
     m_driveBox->view()->setMinimumWidth(m_driveBox->view()->sizeHintForColumn(0));
     m_driveBox->setCurrentIndex(row);
     return true;

@@ -28,8 +28,8 @@ public:
     // ...or on an output made by `outputs`.
     explicit DriveDialog(AudioOutputFactory outputs, QWidget* parent = nullptr);
 
-    // The text of the selected entry, the name the device opens; "" when
-    // nothing is selected.
+    // The name the device opens for the selected entry (the demo disc's
+    // path, though the list shows it by name); "" when nothing is selected.
     QString selectedDriveName() const;
 
     // True once the dialog was closed without OK; it is deleted soon after and

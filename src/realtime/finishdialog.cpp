@@ -6,6 +6,7 @@
 #include "realtime/realtimecontext.h"
 #include "shell/twips.h"
 #include "widgets/messages.h"
+#include "widgets/widgetstyle.h"
 #include "workfiles/documentforms.h"
 #include "workfiles/lyricstext.h"
 #include "workfiles/timinglist.h"
@@ -28,12 +29,15 @@ constexpr Qt::WindowFlags kFixedDialogFlags =
     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
     Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
 
+// The room the question above the buttons takes: every button stands this
+// much lower than its place in a dialog without it.
+constexpr int kQuestionTwips = 720;
+
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, int topTwips)
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
-    button->setGeometry(TwipsToPixels(240), TwipsToPixels(topTwips), TwipsToPixels(3495),
-                        TwipsToPixels(375));
+    button->setGeometry(TwipsRect(240, topTwips + kQuestionTwips, 3495, 375));
     return button;
 }
 
@@ -45,8 +49,15 @@ FinishDialog::FinishDialog(const RealtimeContext& context, QStringList rows, Exa
       m_exactTimes(std::move(exactTimes))
 {
     setObjectName(u"Form6"_s);
-    setWindowTitle(u" "_s);
-    setFixedSize(TwipsToPixels(4050), TwipsToPixels(2100));
+    setWindowTitle(tr("リアルタイム入力の終了"));
+    // The question takes the top; the buttons stand below it.
+    setFixedSize(TwipsToPixels(4050), TwipsToPixels(2100 + kQuestionTwips));
+
+    auto* question = new QLabel(
+        tr("編集を保存または破棄してもどるか、歌詞テキストかLRCファイルを作成しますか？"), this);
+    question->setObjectName(u"Question"_s);
+    question->setWordWrap(true);
+    question->setGeometry(TwipsRect(240, 120, 3495, 600));
 
     // Created in tab order.
     m_keepButton = makeButton(this, u"Command1"_s, tr("編集を保存してもどる"), 120);

@@ -30,7 +30,7 @@ LineSelectionDialog::LineSelectionDialog(QWidget* owner)
                          Qt::WindowCloseButtonHint)
 {
     setObjectName(u"Form2"_s);
-    setWindowTitle(QString());
+    setWindowTitle(tr("歌詞の選択"));
     // A fixed border; QDialog centres the dialog on its owner when it is shown.
     setFixedSize(TwipsToPixels(8205), TwipsToPixels(5805));
 

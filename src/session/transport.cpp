@@ -14,13 +14,39 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// A track's name as the track list shows it: a longer one is cut to this
+// many characters, the last of them an ellipsis, and the length still ends
+// the entry.
+constexpr qsizetype kShownNameLength = 40;
+
+QString shownTrackName(const QString& name)
+{
+    if (name.size() <= kShownNameLength)
+        return name;
+    qsizetype kept = kShownNameLength - 1;
+    // A character outside the BMP is not split in two.
+    if (name.at(kept - 1).isHighSurrogate())
+        --kept;
+    return name.first(kept) + u'…';
+}
+
+} // namespace
+
 QStringList TrackList::entries() const
 {
     QStringList entries;
     entries.reserve(tracks.size());
-    for (int n = 1; n <= tracks.size(); ++n)
-        entries.append(
-            Transport::tr("ﾄﾗｯｸ%1 %2").arg(n).arg(FormatTimeTag(tracks.at(n - 1).length)));
+    for (int n = 1; n <= tracks.size(); ++n) {
+        const Track& track = tracks.at(n - 1);
+        const QString length = FormatTimeTag(track.length);
+        // One arg() for all, so that a "%1" in a file's name stays as it is.
+        entries.append(track.name.isEmpty()
+                           ? Transport::tr("ﾄﾗｯｸ%1 %2").arg(QString::number(n), length)
+                           : Transport::tr("ﾄﾗｯｸ%1 %2 %3")
+                                 .arg(QString::number(n), shownTrackName(track.name), length));
+    }
     return entries;
 }
 
@@ -82,7 +108,8 @@ bool Transport::relistTracks(QStringView rememberedIndex)
     const int count = m_device.Tracks();
     for (int n = 1; n <= count; ++n) {
         m_device.setTrack(n);
-        m_tracks.tracks.append({m_device.TrackPosition(), m_device.TrackLength()});
+        m_tracks.tracks.append(
+            {m_device.TrackPosition(), m_device.TrackLength(), m_device.TrackName()});
     }
     Q_EMIT tracksChanged();
     if (count < 1)

@@ -22,13 +22,17 @@ class QTimer;
 
 namespace verselet {
 
-// The tracks of the disc, "ﾄﾗｯｸn [mm:ss]" each, and the one chosen.
+// The tracks of the disc, "ﾄﾗｯｸn [mm:ss]" each ("ﾄﾗｯｸn name [mm:ss]" for a
+// track the disc names), and the one chosen.
 struct TrackList
 {
+    // Where a track starts on the disc and how long it is, in ms, and the
+    // name the disc gives it.
     struct Track
     {
         qint32 start = 0;
         qint32 length = 0;
+        QString name;
     };
     QList<Track> tracks;
     // -1: none chosen; the disc then plays from its first track.

@@ -20,7 +20,7 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingSession& session, const 
     : QDialog(parent), m_start(start), m_session(session), m_startText(startText)
 {
     setObjectName(start == Start::FromBeginning ? u"Form4"_s : u"Form5"_s);
-    setWindowTitle(QString());
+    setWindowTitle(tr("テスト表示"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(TwipsToPixels(8160), TwipsToPixels(855));

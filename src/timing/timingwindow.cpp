@@ -156,7 +156,7 @@ TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
       m_model(new TimingListModel(*m_session, this))
 {
     setObjectName(u"Form3"_s);
-    setWindowTitle(QString());
+    setWindowTitle(tr("リアルタイム入力"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     // A row for the speed between the buttons and the waveform.

@@ -210,7 +210,8 @@ void TestMainMenu::settingsItemOpensTheDialogModally()
     QCOMPARE(readBytes(m_home->configFolder() + u"/config.dat"_s), QByteArray(" 1 \r\n"));
     QVERIFY(shown->isHidden());
     QCOMPARE(w.driveDialog(), shown.data());
-    QCOMPARE(w.driveDialog()->selectedDriveName(), named<QComboBox>(shown, "Combo1")->itemText(1));
+    QCOMPARE(w.driveDialog()->selectedDriveName(),
+             named<QComboBox>(shown, "Combo1")->itemData(1).toString());
 }
 
 QTEST_MAIN(TestMainMenu)

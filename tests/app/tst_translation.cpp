@@ -112,7 +112,9 @@ QStringList clippedIn(QWidget* window)
         if (auto* label = qobject_cast<QLabel*>(w)) {
             if (label->text().isEmpty())
                 continue;
-            needed = QSize(label->sizeHint().width(), 0);
+            // A label that wraps must hold its lines at its width.
+            needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
+                                       : QSize(label->sizeHint().width(), 0);
         } else if (auto* push = qobject_cast<QPushButton*>(w)) {
             // A push button's size hint has a style's least width: its
             // caption must fit inside its frame, wrapped where it wraps.
@@ -288,6 +290,16 @@ void TestTranslation::everyWindowReadsInItsLanguage()
     AboutWindow about(&main);
     EncodingQuestion question(u"/home/u/song.txt"_s, "First line\r\n", TextEncoding::Cp932,
                               ReadingDoubt::OtherEncoding, &main);
+
+    // The windows' titles and the demo disc's entry; each window's own test
+    // reads them in Japanese.
+    auto* discs = drives.findChild<QComboBox*>(u"Combo1"_s);
+    if (english)
+        QCOMPARE((QStringList{selection.windowTitle(), timing->windowTitle(), display.windowTitle(),
+                              finish.windowTitle(), drives.windowTitle(),
+                              discs->itemText(discs->count() - 1)}),
+                 (QStringList{u"Choose Lines"_s, u"Real-time Input"_s, u"Test Display"_s,
+                              u"End of Real-time Input"_s, u"Settings"_s, u"Demo disc"_s}));
 
     int japaneseTexts = 0;
     for (QWidget* window : QList<QWidget*>{&main, &selection, timing.get(), &display, &finish,

@@ -32,10 +32,12 @@ struct TrackInfo
 {
     qint32 position;
     qint32 length;
+    QString name = {};
     friend bool operator==(const TrackInfo&, const TrackInfo&) = default;
     friend char* toString(const TrackInfo& t)
     {
-        return QTest::toString(u"(start %1 ms, %2 ms)"_s.arg(t.position).arg(t.length));
+        return QTest::toString(
+            u"(start %1 ms, %2 ms, \"%3\")"_s.arg(t.position).arg(t.length).arg(t.name));
     }
 };
 
@@ -45,7 +47,7 @@ QList<TrackInfo> listTracks(DiscAudioDevice& device)
     QList<TrackInfo> tracks;
     for (int i = 1; i <= device.Tracks(); ++i) {
         device.setTrack(i);
-        tracks.append({device.TrackPosition(), device.TrackLength()});
+        tracks.append({device.TrackPosition(), device.TrackLength(), device.TrackName()});
     }
     return tracks;
 }
@@ -226,8 +228,10 @@ void TestCdAudioDevice::tableOfContents_data()
     QTest::newRow("bin/cue image") << m_image << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
     QTest::newRow("cdrdao toc of the same image")
         << path(u"disc.toc"_s) << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
-    QTest::newRow("folder in natural order, other files ignored")
-        << path(u"album"_s) << QList<TrackInfo>{{0, 2000}, {2000, 500}, {2500, 1000}};
+    QTest::newRow("folder in natural order, other files ignored, named by the files")
+        << path(u"album"_s)
+        << QList<TrackInfo>{
+               {0, 2000, u"1 first"_s}, {2000, 500, u"2 second"_s}, {2500, 1000, u"10 last"_s}};
     QTest::newRow("cue sheet of one file, INDEX 01 starts a track")
         << path(u"rip.cue"_s) << QList<TrackInfo>{{0, 3000}, {3000, 4493}, {7493, 1506}};
     QTest::newRow("cue sheet of two files")
@@ -747,8 +751,8 @@ void TestCdAudioDevice::changedMediumIsReadAgain_data()
         << u"toc data rewritten"_s << QList<TrackInfo>{{0, 10013}} << QList<TrackInfo>{{0, 12013}}
         << 0;
     QTest::newRow("a folder that gains an audio file")
-        << u"folder gains a file"_s << QList<TrackInfo>{{0, 1000}}
-        << QList<TrackInfo>{{0, 1000}, {1000, 2000}} << 2;
+        << u"folder gains a file"_s << QList<TrackInfo>{{0, 1000, u"1"_s}}
+        << QList<TrackInfo>{{0, 1000, u"1"_s}, {1000, 2000, u"2"_s}} << 2;
     QTest::newRow("a file a playlist names rewritten longer")
         << u"playlist entry rewritten"_s << QList<TrackInfo>{{0, 1000}, {1000, 2000}}
         << QList<TrackInfo>{{0, 3000}, {3000, 2000}} << 2;
@@ -785,7 +789,9 @@ void TestCdAudioDevice::unchangedMediumIsNotReadAgain_data()
     QTest::addColumn<QList<TrackInfo>>("tracks");
     QTest::newRow("an image") << u"same.cue"_s << QList<TrackInfo>{{0, 4013}, {4013, 6000}};
     QTest::newRow("a folder of audio files")
-        << u"album"_s << QList<TrackInfo>{{0, 2000}, {2000, 500}, {2500, 1000}};
+        << u"album"_s
+        << QList<TrackInfo>{
+               {0, 2000, u"1 first"_s}, {2000, 500, u"2 second"_s}, {2500, 1000, u"10 last"_s}};
 }
 
 void TestCdAudioDevice::unchangedMediumIsNotReadAgain()

@@ -30,11 +30,12 @@ using testmodal::ModalScript;
 
 namespace {
 
+// The names the entries stand for, as the device opens them.
 QStringList items(const QComboBox* combo)
 {
     QStringList list;
     for (int i = 0; i < combo->count(); ++i)
-        list.append(combo->itemText(i));
+        list.append(combo->itemData(i).toString());
     return list;
 }
 
@@ -105,7 +106,7 @@ void TestDriveDialog::widgetsHaveTheirNamesTextsAndPlaces()
     QVERIFY(QTest::qWaitForWindowExposed(&d));
 
     QCOMPARE(d.objectName(), u"Form8"_s);
-    QCOMPARE(d.windowTitle(), QString());
+    QCOMPARE(d.windowTitle(), u"設定"_s);
     QCOMPARE(d.findChild<QLabel*>(u"Label1"_s), named<QLabel>(d, "Label1"));
     QCOMPARE(d.findChild<QComboBox*>(u"Combo1"_s), named<QComboBox>(d, "Combo1"));
     QCOMPARE(d.findChild<QPushButton*>(u"Command1"_s), named<QPushButton>(d, "Command1"));
@@ -118,6 +119,11 @@ void TestDriveDialog::widgetsHaveTheirNamesTextsAndPlaces()
     QCOMPARE(named<QPushButton>(d, "Calibrate")->text(), u"タイミング補正..."_s);
     QVERIFY(!named<QComboBox>(d, "Combo1")->isEditable());
     QVERIFY(named<QPushButton>(d, "Command1")->isDefault());
+    // The demo disc, last, shown by name; chosen, its cue sheet is opened.
+    auto* combo = named<QComboBox>(d, "Combo1");
+    combo->setCurrentIndex(combo->count() - 1);
+    QCOMPARE((QStringList{combo->currentText(), d.selectedDriveName()}),
+             (QStringList{u"デモディスク"_s, DemoDiscPath()}));
 
     // Fixed in size, no minimize or maximize button.
     QCOMPARE(d.size(), QSize(480, 88));
@@ -165,8 +171,7 @@ void TestDriveDialog::savedChoiceIsSelected()
     DriveDialog d;
     QVERIFY(named<QComboBox>(d, "Combo1")->count() >= 3);
     QCOMPARE(named<QComboBox>(d, "Combo1")->currentIndex(), selected);
-    QCOMPARE(d.selectedDriveName(),
-             selected < 0 ? QString() : named<QComboBox>(d, "Combo1")->itemText(selected));
+    QCOMPARE(d.selectedDriveName(), items(named<QComboBox>(d, "Combo1")).value(selected));
     // Reading never writes.
     QCOMPARE(QFile::exists(config()), exists);
 }
@@ -241,6 +246,7 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
 
     ModalScript script;
     QStringList filters;
+    QString offered;
     bool native = true;
     QString name;
     script.then([&](QWidget* modal) {
@@ -250,6 +256,7 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
             return;
         }
         filters = dialog->nameFilters();
+        offered = dialog->selectedNameFilter();
         native = !dialog->testOption(QFileDialog::DontUseNativeDialog);
         name = dialog->objectName();
         // Both files change while the user looks for the disc. Coming back
@@ -264,9 +271,13 @@ void TestDriveDialog::addedDiscIsListedAndSelectedWithoutRereading()
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(name, u"DiscDialog"_s);
     QVERIFY(!native);
-    QCOMPARE(filters, (QStringList{u"ディスク (*.cue *.toc *.nrg)"_s,
+    QCOMPARE(filters, (QStringList{u"ディスクと音声ファイル (*.cue *.toc *.nrg *.wav *.flac *.ogg "
+                                   u"*.oga *.opus *.mp3 *.aif *.aiff)"_s,
+                                   u"ディスク (*.cue *.toc *.nrg)"_s,
                                    u"音声ファイルのフォルダ (*.wav *.flac *.ogg *.oga *.opus *.mp3 "
-                                   u"*.aif *.aiff)"_s}));
+                                   u"*.aif *.aiff)"_s,
+                                   u"すべてのファイル (*)"_s}));
+    QCOMPARE(offered, filters.constFirst());
 
     QStringList expected = before;
     expected.insert(expected.size() - 1, discPath);

@@ -163,8 +163,8 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
     QCOMPARE(dialog.objectName(), u"Form6"_s);
-    QCOMPARE(dialog.windowTitle(), u" "_s);
-    QCOMPARE(dialog.size(), QSize(270, 140));
+    QCOMPARE(dialog.windowTitle(), u"リアルタイム入力の終了"_s);
+    QCOMPARE(dialog.size(), QSize(270, 188));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     const Qt::WindowFlags flags = dialog.windowFlags();
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
@@ -176,20 +176,24 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
     QVERIFY2(std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1,
              qPrintable(u"%1, %2"_s.arg(offset.x()).arg(offset.y())));
 
-    const QList<std::tuple<QPushButton*, QString, QString, QRect>> buttons{
+    // The question above the four buttons, which stand below it.
+    const QList<std::tuple<QWidget*, QString, QString, QRect>> widgets{
+        {named<QLabel>(dialog, "Question"), u"Question"_s,
+         u"編集を保存または破棄してもどるか、歌詞テキストかLRCファイルを作成しますか？"_s,
+         QRect(16, 8, 233, 40)},
         {named<QPushButton>(dialog, "Command1"), u"Command1"_s, u"編集を保存してもどる"_s,
-         QRect(16, 8, 233, 25)},
+         QRect(16, 56, 233, 25)},
         {named<QPushButton>(dialog, "Command2"), u"Command2"_s, u"編集を破棄してもどる"_s,
-         QRect(16, 40, 233, 25)},
+         QRect(16, 88, 233, 25)},
         {named<QPushButton>(dialog, "Command3"), u"Command3"_s, u"歌詞テキストを作成する"_s,
-         QRect(16, 72, 233, 25)},
+         QRect(16, 120, 233, 25)},
         {named<QPushButton>(dialog, "Command4"), u"Command4"_s, u"LRCファイルを作成する"_s,
-         QRect(16, 104, 233, 25)},
+         QRect(16, 152, 233, 25)},
     };
-    for (const auto& [button, name, text, place] : buttons) {
-        QCOMPARE(dialog.findChild<QPushButton*>(name), button);
-        QCOMPARE(button->text(), text);
-        QCOMPARE(button->geometry(), place);
+    for (const auto& [widget, name, text, place] : widgets) {
+        QCOMPARE(dialog.findChild<QWidget*>(name), widget);
+        QCOMPARE(widget->property("text").toString(), text);
+        QCOMPARE(widget->geometry(), place);
     }
     QCOMPARE(named<QPushButton>(dialog, "Command1")->nextInFocusChain(),
              named<QPushButton>(dialog, "Command2"));

@@ -249,7 +249,7 @@ void TestLineSelection::widgetsHaveTheirPlacesTextsAndFont()
     LineSelectionDialog d(w.get());
     QCOMPARE(d.objectName(), u"Form2"_s);
     QCOMPARE(d.parentWidget(), w.get());
-    QCOMPARE(d.windowTitle(), QString());
+    QCOMPARE(d.windowTitle(), u"歌詞の選択"_s);
     // 8205 x 5805 twips, and a border that does not resize.
     QCOMPARE(d.size(), QSize(547, 387));
     QCOMPARE(d.minimumSize(), QSize(547, 387));

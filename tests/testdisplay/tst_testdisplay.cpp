@@ -85,7 +85,7 @@ void TestTestDisplay::windowLooksAsItShould()
     TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
                               m_document->startText(), m_timing.get());
     QCOMPARE(display.objectName(), u"Form4"_s);
-    QCOMPARE(display.windowTitle(), QString());
+    QCOMPARE(display.windowTitle(), u"テスト表示"_s);
     QCOMPARE(display.size(), QSize(544, 57));
     QCOMPARE(named<QFrame>(display, "Shape1")->geometry(), QRect(8, 8, 529, 41));
     QCOMPARE(named<QLabel>(display, "Label1")->geometry(), QRect(8, 16, 529, 25));
@@ -100,6 +100,7 @@ void TestTestDisplay::windowLooksAsItShould()
     TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(),
                                m_document->startText(), m_timing.get());
     QCOMPARE(fromLine.objectName(), u"Form5"_s);
+    QCOMPARE(fromLine.windowTitle(), u"テスト表示"_s);
     QCOMPARE(named<QTimer>(fromLine, "Timer1")->interval(), 10);
 }
 

@@ -55,6 +55,8 @@ private Q_SLOTS:
 
     void widgetsAsTheWindowShowsThem();
     void tracksAreListedWithTheirLengths();
+    void namedTracksShowTheirNames_data();
+    void namedTracksShowTheirNames();
     void noDiscSaysSoOnceAndUpdateListsLater();
     void transportStates();
     void setStampsTheTimedLinesInTurn();
@@ -109,7 +111,7 @@ void TestTimingWindow::widgetsAsTheWindowShowsThem()
 {
     TimingWindow* w = open({60000});
     QCOMPARE(w->objectName(), u"Form3"_s);
-    QCOMPARE(w->windowTitle(), QString());
+    QCOMPARE(w->windowTitle(), u"リアルタイム入力"_s);
     QCOMPARE(w->size(), QSize(547, 507));
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[--:--]"_s);
     QCOMPARE(w->findChild<QWidget*>(u"Waveform"_s),
@@ -233,6 +235,32 @@ void TestTimingWindow::tracksAreListedWithTheirLengths()
     QCOMPARE(device->Track(), 1);
     w->onStopClicked();
     QCOMPARE(device->Track(), 1);
+}
+
+void TestTimingWindow::namedTracksShowTheirNames_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("forty characters whole, a longer name cut")
+        << QStringList{u"1234567890一二三四五六七八九十1234567890abcdefghij"_s,
+                       u"1234567890一二三四五六七八九十1234567890abcdefghijk"_s}
+        << QStringList{u"ﾄﾗｯｸ1 1234567890一二三四五六七八九十1234567890abcdefghij [04:05]"_s,
+                       u"ﾄﾗｯｸ2 1234567890一二三四五六七八九十1234567890abcdefghi… [01:00]"_s};
+    QTest::newRow("a percent sign in a name, a track without one")
+        << QStringList{u"100%1 mix"_s, QString()}
+        << QStringList{u"ﾄﾗｯｸ1 100%1 mix [04:05]"_s, u"ﾄﾗｯｸ2 [01:00]"_s};
+}
+
+void TestTimingWindow::namedTracksShowTheirNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, entries);
+    ScriptedDevice* device = nullptr;
+    TimingWindow* w = open({245900, 60000}, &device);
+    device->names = names; // a folder's files, listed by 更新
+    named<QPushButton>(w, "Command1")->click();
+    auto* box = named<QComboBox>(w, "Combo1");
+    QCOMPARE(QStringList({box->itemText(0), box->itemText(1)}), entries);
 }
 
 void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
