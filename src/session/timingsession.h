@@ -17,6 +17,7 @@
 #include "document/timingrow.h"
 #include "session/edithistory.h"
 #include "session/stamping.h"
+#include "session/timingmode.h"
 #include "session/timingsheet.h"
 #include "session/transport.h"
 
@@ -25,11 +26,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace verselet {
 
-class TimingSession final : public QObject
+class TimingSession final : public QObject, private TimingContext
 {
     Q_OBJECT
 
@@ -38,7 +40,7 @@ public:
     explicit TimingSession(CdAudioDevice& device, QObject* parent = nullptr);
 
     CdAudioDevice& device() { return m_device; }
-    Transport& transport() { return m_transport; }
+    Transport& transport() override { return m_transport; }
     const Transport& transport() const { return m_transport; }
 
     // ---- The lines of the run
@@ -50,7 +52,7 @@ public:
     QStringList rows() const { return m_sheet.listRows(); }
     const TimingRow& row(int row) const { return m_sheet.row(row); }
     const TimingRows& lines() const { return m_sheet.rows(); }
-    const TimingSheet& sheet() const { return m_sheet; }
+    const TimingSheet& sheet() const override { return m_sheet; }
     int rowCount() const { return m_sheet.rowCount(); }
     // A row's exact time (milliseconds into the track), while its tag is
     // still the truncation of it; none otherwise.
@@ -108,7 +110,8 @@ public:
     void playFromSelectedRow();                   // "=>": from the selected line's time
     // "Set": the row stamped keeps the heard position at the press as its
     // exact time, and its truncation as its tag. In word mode it stamps the
-    // next segment instead (stampSegment).
+    // next segment instead: the segment takes the heard position, and the
+    // later segments of its line lose theirs and the end.
     SetStep set();
     // "Next": passes over the line the next stamp would go to; in word mode
     // Space then stamps the line it selects.
@@ -152,10 +155,6 @@ public:
     // The segment the corrections work on: the selected line's last stamped
     // one (its first before any).
     int currentSegment() const { return std::max(m_sheet.segment() - 1, 0); }
-    // Set in word mode: the segment takes the heard position, and the later
-    // segments of its line lose theirs and the end; the first segment's
-    // stamp is also its line's.
-    SetStep stampSegment();
     // Shift+Space: once the selected line's last segment is stamped, the
     // heard position is where it ends. False otherwise.
     bool stampSegmentEnd();
@@ -227,34 +226,16 @@ Q_SIGNALS:
     void endOfTrack();
 
 private:
-    // What one act is, for the repeats of a held key to amend its step.
-    enum class Act
-    {
-        Stamp,
-        StampEnd,
-        EditTag,
-        Nudge,
-        Shift,
-        Drag,
-        Split
-    };
+    // What the ways of timing work on.
+    SheetEdit edit() override;
     // The step `edit` made, kept for undo; the rows it changed are told.
-    bool commit(const SheetEdit& edit, Act act, bool repeat = false);
-    // A row set in an edit, and told at once.
-    void setRow(SheetEdit& edit, int row, TimingRow value);
-    void retime(SheetEdit& edit, int row, qint32 milliseconds);
+    bool commit(const SheetEdit& edit, TimingAct act, bool repeat = false) override;
+    void select(int row) override { selectRow(row); }
+    void setSegment(int segment) override;
+    void show(int row) override;
     // After undo or redo: the rows it changed are told, and the selection
     // moves from `was` to where the step leaves it.
     void restored(const std::optional<EditStep>& step, const SheetPlace& was);
-    // Set line by line.
-    SetStep stampLine();
-    // The row takes these words (and, from the first, its time).
-    void rewords(SheetEdit& edit, int row, const LineWords& words);
-    // The corrections in word mode, on the current segment; false when it
-    // has no time (the line's own correction applies then).
-    bool nudgeSegment(qint32 deltaMs, bool repeat);
-    bool retakeSegment();
-    bool shiftSegment();
     // The next-segment place moved: the rows it left and reached are shown
     // again.
     void showSegmentPlace();
@@ -267,6 +248,9 @@ private:
     EditHistory m_history;
     Transport m_transport;
     qint16 m_editGuard = 0;
+    // How Set and the corrections time the lines: line by line, or word by
+    // word.
+    std::unique_ptr<TimingMode> m_mode;
     bool m_wordMode = false;
     SheetPlace m_shownPlace;
 };

@@ -33,6 +33,13 @@ void SheetEdit::setRow(int row, TimingRow value)
     m_sheet.m_rows[row] = std::move(value);
 }
 
+void SheetEdit::setWords(int row, const LineWords& words)
+{
+    TimingRow line = m_sheet.row(row);
+    line.setWords(words);
+    setRow(row, std::move(line));
+}
+
 EditStep SheetEdit::finish() const
 {
     EditStep step{{}, m_before, m_sheet.place()};

@@ -96,6 +96,8 @@ public:
     {
         setRow(row, m_sheet.row(row).retimed(milliseconds));
     }
+    // The row takes these words (and, from the first, its time).
+    void setWords(int row, const LineWords& words);
     void select(int row) { m_sheet.select(row); }
     void setSegment(int segment) { m_sheet.setSegment(segment); }
 

@@ -665,7 +665,7 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
             onSetClicked();
         return true;
     case TimingKey::SetEnd:
-        changed = m_session->canSet() && m_session->wordMode() && m_session->stampSegmentEnd();
+        changed = m_session->canSet() && m_session->stampSegmentEnd();
         break;
     case TimingKey::Back:
         changed = m_session->nudge(-kNudgeMs, repeat);
