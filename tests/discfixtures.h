@@ -34,6 +34,14 @@ inline bool open(verselet::CdAudioDevice& device, int timeoutMs = 120000)
     return !opened.isEmpty() || opened.wait(timeoutMs);
 }
 
+// A look at the medium, and the wait for its answer.
+inline bool look(verselet::CdAudioDevice& device, int timeoutMs = 120000)
+{
+    QSignalSpy opened(&device, &verselet::CdAudioDevice::opened);
+    device.lookAtTheMedium();
+    return !opened.isEmpty() || opened.wait(timeoutMs);
+}
+
 inline qint16 leftSample(qint64 frame)
 {
     return qint16(frame % 30000);

@@ -4,8 +4,9 @@
 // end to end, and a play position that moves only when the test advances the
 // clock. It keeps the device's rules: Stop halts without rewinding, Play
 // resumes unless From was set since, From counts for one Play; the table of
-// contents is read by Open, and read again when Tracks is asked for while
-// nothing plays and the disc in the drive has changed.
+// contents is read by Open, and read again by a look at the medium while
+// nothing plays and the disc in the drive has changed. It answers at once
+// unless the test holds its looks (holdLooks).
 
 #include "audio/cdaudiodevice.h"
 
@@ -13,6 +14,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 class ScriptedDevice final : public verselet::CdAudioDevice
 {
@@ -73,13 +75,29 @@ public:
     }
     void setTimeFormat(int format) override { m_format = format; }
     int TimeFormat() const override { return m_format; }
-    int Tracks() const override
+    int Tracks() const override { return int(m_lengths.size()); }
+    void lookAtTheMedium() override
     {
+        if (holdLooks && !m_playing) {
+            lookHeld = true;
+            return;
+        }
         if (!m_playing && m_lengths != m_medium) {
             m_lengths = m_medium;
             ++tableReads;
         }
-        return int(m_lengths.size());
+        Q_EMIT opened(!m_lengths.isEmpty());
+    }
+    // Looks wait for answerLook(), as at a drive that takes its time.
+    bool holdLooks = false;
+    bool lookHeld = false;
+    void answerLook()
+    {
+        if (!std::exchange(lookHeld, false))
+            return;
+        holdLooks = false;
+        lookAtTheMedium();
+        holdLooks = true;
     }
     void setTrack(int track) override { m_track = track; }
     int Track() const override { return m_track; }
@@ -115,13 +133,13 @@ public:
     qint32 from() const { return m_from; }
     bool fromPending() const { return m_fromSet; }
     // How often the table of contents was read.
-    mutable int tableReads = 0;
+    int tableReads = 0;
 
 private:
     bool valid() const { return m_track >= 1 && m_track <= m_lengths.size(); }
 
     QList<qint32> m_medium;
-    mutable QList<qint32> m_lengths;
+    QList<qint32> m_lengths;
     QString m_fileName;
     int m_format = -1;
     int m_track = 1;

@@ -38,6 +38,8 @@ public:
     virtual void setTimeFormat(int format) = 0;
     virtual int TimeFormat() const = 0;
 
+    // The tracks of the disc as Open, or the last look, read it: another
+    // disc put in since is not seen until lookAtTheMedium() has read it.
     virtual int Tracks() const = 0;
     // The 1-based track TrackLength and TrackPosition describe. Moves nothing.
     virtual void setTrack(int track) = 0;
@@ -63,6 +65,16 @@ public:
     // plays at full speed.
     virtual void setSpeed(double speed) { Q_UNUSED(speed); }
 
+    // Looks whether the medium Open read has changed since it was read
+    // (another CD in the drive, an image or audio files written anew, a disc
+    // where Open found none) and if so reads it again as Open does, with
+    // measuring(); returns at once. opened() answers when the look is done,
+    // whether or not it read anything (at once for a device that needs no
+    // time): until then the device takes no command and still describes the
+    // disc read before. While Open or another look reads, that one answers.
+    // While playing it does not look, and answers at once.
+    virtual void lookAtTheMedium() { Q_EMIT opened(Tracks() >= 1); }
+
     // The envelope of the open disc's audio, for a waveform; none when the
     // device has no audio to show.
     virtual EnvelopeCache* envelopes() { return nullptr; }
@@ -71,9 +83,11 @@ Q_SIGNALS:
     // The device's own Play and Stop buttons.
     void PlayClick();
     void StopClick();
-    // Open measures audio files: `done` of `total` files so far.
+    // Open, or a look that reads again, measures audio files: `done` of
+    // `total` files so far.
     void measuring(int done, int total);
-    // The disc Open asked for has been read: `found` when it has tracks.
+    // The disc Open asked for has been read, or a look at the medium is
+    // done: `found` when the disc the device now describes has tracks.
     void opened(bool found);
     // Playback stopped by itself, without a Stop: the end of the disc was
     // reached, or the disc could no longer be read (an image deleted, a CD

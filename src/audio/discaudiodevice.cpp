@@ -7,7 +7,6 @@
 #include "audio/mediumwatch.h"
 #include "audio/playbackengine.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -116,24 +115,45 @@ void DiscAudioDevice::setCommand(const QString& command)
 
 struct DiscAudioDevice::Reading
 {
+    // Given by a look: asked first, and kept when nothing has changed.
+    std::unique_ptr<MediumWatch> look;
+    bool read = false;
     std::shared_ptr<const Disc> disc;
     std::unique_ptr<DiscReader> reader; // the player's
     std::unique_ptr<MediumWatch> watch;
 };
 
-void DiscAudioDevice::startReading()
+void DiscAudioDevice::startReading(std::unique_ptr<MediumWatch> look)
 {
-    m_engine->setDisc(nullptr);
-    m_disc.reset();
-    m_fromSet = false;
+    // A look keeps the disc read before until it has something new; Open
+    // lets it go at once.
+    if (!look) {
+        m_engine->setDisc(nullptr);
+        m_disc.reset();
+        m_fromSet = false;
+    }
 
-    // Reading a table of contents or measuring files may take a while: it
-    // runs on a thread of its own, and this thread's events go on.
+    // Reading a table of contents, measuring files, or only asking a drive
+    // whether its disc changed may take a while: it runs on a thread of its
+    // own, and this thread's events go on.
     m_opening = true;
     auto reading = std::make_shared<Reading>();
+    reading->look = std::move(look);
     QPointer<DiscAudioDevice> self(this);
     const QString name = m_mediumName;
     m_reader = std::thread([reading, self, name] {
+        // This object waits for this thread before it goes, so it is there
+        // to post to.
+        const auto answer = [&] {
+            QMetaObject::invokeMethod(
+                self.data(), [self, reading] { self->finishReading(reading); },
+                Qt::QueuedConnection);
+        };
+        if (reading->look && !reading->look->changed()) {
+            answer();
+            return;
+        }
+        reading->read = true;
         reading->watch = WatchMediumOf(name);
         reading->disc = OpenDisc(name, [self](int done, int total) {
             QMetaObject::invokeMethod(self.data(), [self, done, total] {
@@ -148,10 +168,7 @@ void DiscAudioDevice::startReading()
         // opened by the first Play; audio files are opened as they are reached.
         if (reading->disc && !reading->disc->isDrive())
             reading->reader = reading->disc->openReader();
-        // This object waits for this thread before it goes, so it is there
-        // to post to.
-        QMetaObject::invokeMethod(
-            self.data(), [self, reading] { self->finishReading(reading); }, Qt::QueuedConnection);
+        answer();
     });
 }
 
@@ -159,9 +176,16 @@ void DiscAudioDevice::finishReading(const std::shared_ptr<Reading>& reading)
 {
     m_reader.join();
     m_opening = false;
+    if (!reading->read) {
+        // The medium is what was read: the disc, its watch and the player
+        // stay as they are.
+        m_watch = std::move(reading->look);
+        Q_EMIT opened(m_disc != nullptr);
+        return;
+    }
     m_disc = reading->disc;
     m_watch = std::move(reading->watch);
-    m_lastLook.start();
+    m_fromSet = false;
     m_engine->setDisc(m_disc, std::move(reading->reader));
     // A drive has one reader, the player's: its envelope is what it plays.
     // Images and audio files are read ahead by a reader of their own.
@@ -181,26 +205,19 @@ void DiscAudioDevice::finishReading(const std::shared_ptr<Reading>& reading)
 
 void DiscAudioDevice::lookAtTheMedium()
 {
-    if (m_opening || !m_watch || m_engine->isPlaying() ||
-        m_lastLook.elapsed() < kMediumLookIntervalMs)
-        return;
-    const bool changed = m_watch->changed();
-    m_lastLook.start();
-    if (!changed)
-        return;
-    // The answer is wanted now: the medium is read again and waited for.
-    QEventLoop loop;
-    connect(this, &CdAudioDevice::opened, &loop, &QEventLoop::quit);
-    startReading();
+    // An Open or a look under way answers by itself.
     if (m_opening)
-        loop.exec();
+        return;
+    // Nothing was opened to look at; and what plays is not taken away.
+    if (!m_watch || m_engine->isPlaying()) {
+        Q_EMIT opened(m_disc != nullptr);
+        return;
+    }
+    startReading(std::move(m_watch));
 }
 
 int DiscAudioDevice::Tracks() const
 {
-    // The count answers for the medium as it is now (see the header): reading
-    // it may read the medium again, as Open would.
-    const_cast<DiscAudioDevice*>(this)->lookAtTheMedium();
     return m_disc ? int(m_disc->tracks().size()) : 0;
 }
 

@@ -3,8 +3,6 @@
 #include "audio/audiooutput.h"
 #include "audio/cdaudiodevice.h"
 
-#include <QElapsedTimer>
-
 #include <functional>
 #include <memory>
 #include <thread>
@@ -17,11 +15,12 @@ class MediumWatch;
 class PlaybackEngine;
 
 // The device for real discs: a CD drive, a disc image or a set of audio files
-// (named by FileName), played through the playback engine. Open reads the
-// disc on a thread of its own, reports measuring() while audio files are
-// measured and opened() when it is done; it returns at once. playbackEnded() and silenceChanged()
-// come from the engine's threads by way of this object's event queue, so they
-// are emitted on the thread this object lives on.
+// (named by FileName), played through the playback engine. Open and a look
+// at the medium read on a thread of its own, report measuring() while audio
+// files are measured and opened() when they are done; they return at once.
+// No getter reads the medium. playbackEnded() and silenceChanged() come from
+// the engine's threads by way of this object's event queue, so they are
+// emitted on the thread this object lives on.
 class DiscAudioDevice final : public CdAudioDevice
 {
     Q_OBJECT
@@ -38,17 +37,7 @@ public:
 
     void setTimeFormat(int format) override { m_timeFormat = format; }
     int TimeFormat() const override { return m_timeFormat; }
-    // Answers for the medium as it is now, not as it was at Open. Read while
-    // nothing plays, it looks whether the medium Open read has changed since
-    // (another CD in the drive, an image or audio files written anew, a disc
-    // where Open found none) and if so reads it again as Open does, with
-    // measuring() and opened(), and waits for it with the event loop running.
-    // A look is taken only when the
-    // last one, or the last Open, ended at least kMediumLookIntervalMs ago:
-    // a window that lists the tracks reads Tracks() once per track, and one
-    // listing looks once. While playing it never looks.
     int Tracks() const override;
-    static constexpr int kMediumLookIntervalMs = 500;
     void setTrack(int track) override { m_track = track; }
     int Track() const override { return m_track; }
     qint32 TrackLength() const override;
@@ -61,30 +50,32 @@ public:
     bool isSilent() const override;
     void setSpeed(double speed) override;
     EnvelopeCache* envelopes() override { return m_envelopes; }
+    // The look asks the medium (a drive's media-changed flag, the files'
+    // sizes and times) on the reading thread, as Open reads there.
+    void lookAtTheMedium() override;
 
 private:
     struct Reading;
     // The track set in Track, when the disc has it.
     const DiscTrack* describedTrack() const;
-    // Reads m_mediumName's table of contents on a thread of its own;
+    // Reads m_mediumName's table of contents on a thread of its own, first
+    // asking `look` whether there is anything new to read when one is given;
     // finishReading() takes the result on this object's thread.
-    void startReading();
+    void startReading(std::unique_ptr<MediumWatch> look = nullptr);
     void finishReading(const std::shared_ptr<Reading>& reading);
-    void lookAtTheMedium();
 
     std::unique_ptr<PlaybackEngine> m_engine;
     // A child: it goes after the engine, whose tap may feed it.
     EnvelopeCache* m_envelopes;
     std::shared_ptr<const Disc> m_disc;
     std::unique_ptr<MediumWatch> m_watch; // on what m_disc was read from
-    QElapsedTimer m_lastLook;
-    QString m_mediumName; // FileName at the last Open
+    QString m_mediumName;                 // FileName at the last Open
     QString m_fileName;
     int m_timeFormat = 0;
     int m_track = 1;
     qint64 m_fromFrame = 0;
     bool m_fromSet = false;
-    bool m_opening = false;
+    bool m_opening = false; // reading on m_reader: Open, or a look
     std::thread m_reader;
 };
 

@@ -2,10 +2,10 @@
 
 #include "audio/cdaudiodevice.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QProgressDialog>
+#include <QTimer>
 
 namespace verselet {
 
@@ -42,8 +42,8 @@ QMetaObject::Connection followMeasuring(CdAudioDevice& device, QProgressDialog& 
         });
 }
 
-// The progress of an open stands until the disc is read: Escape and the
-// close box would only uncover a window whose disc is not there yet.
+// The progress stands until the device answers: Escape and the close box
+// would only uncover a window whose disc is not there yet.
 class StaysUp final : public QObject
 {
 public:
@@ -61,50 +61,11 @@ protected:
     }
 };
 
-// Keeps the user's input from one window while it is there, as a modal
-// window over it would: clicks, keys, the wheel and the close box.
-class InputBlock final : public QObject
-{
-public:
-    explicit InputBlock(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
-    ~InputBlock() override { qApp->removeEventFilter(this); }
-    InputBlock(const InputBlock&) = delete;
-    InputBlock& operator=(const InputBlock&) = delete;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-            break;
-        case QEvent::Close:
-            if (!event->spontaneous())
-                return false;
-            break;
-        default:
-            return false;
-        }
-        const auto* widget = qobject_cast<QWidget*>(watched);
-        return widget && widget->window() == m_window;
-    }
-
-private:
-    QWidget* m_window;
-};
-
-} // namespace
-
-QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent)
+// Window-modal over `parent` from the first moment, on screen after
+// `onScreenAfterMs`. Until then it is shown the way Qt shows the dialog behind
+// a native one (WA_DontShowOnScreen): modal, so that its parent takes no
+// input, with nothing on screen.
+QProgressDialog* showProgress(CdAudioDevice& device, QWidget* parent, int onScreenAfterMs)
 {
     auto* progress = new QProgressDialog(readingText(), QString(), 0, 0, parent);
     prepare(*progress);
@@ -117,22 +78,31 @@ QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent)
             progress->deleteLater();
         },
         Qt::SingleShotConnection);
+    if (onScreenAfterMs > 0) {
+        progress->setAttribute(Qt::WA_DontShowOnScreen);
+        QTimer::singleShot(onScreenAfterMs, progress, [progress] {
+            // Not once the answer has taken it down.
+            if (!progress->isVisible())
+                return;
+            progress->hide();
+            progress->setAttribute(Qt::WA_DontShowOnScreen, false);
+            progress->show();
+        });
+    }
     progress->show();
     return progress;
 }
 
-void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent, const std::function<void()>& read)
+} // namespace
+
+QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent)
 {
-    QProgressDialog progress(readingText(), QString(), 0, 0, parent);
-    prepare(progress);
-    progress.setMinimumDuration(500);
-    progress.setValue(0);
-    const auto connection = followMeasuring(device, progress);
-    // Until the progress shows, the window takes no input all the same: a
-    // button pressed while the disc is not there would act on no disc.
-    const InputBlock block(parent->window());
-    read();
-    QObject::disconnect(connection);
+    return showProgress(device, parent, 0);
+}
+
+QProgressDialog* ShowLookProgress(CdAudioDevice& device, QWidget* parent)
+{
+    return showProgress(device, parent, 500);
 }
 
 } // namespace verselet

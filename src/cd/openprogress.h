@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 class QProgressDialog;
 class QWidget;
 
@@ -15,12 +13,10 @@ class CdAudioDevice;
 // the dialog, which `parent` owns.
 QProgressDialog* ShowOpenProgress(CdAudioDevice& device, QWidget* parent);
 
-// A step that may have the device read its disc again and wait for it, such
-// as asking for Tracks() after the disc was changed: when measuring takes
-// longer than half a second, a progress over `parent` shows how far it has
-// come. The window goes on drawing and ticking meanwhile, but takes no input
-// until the step is done, from the first moment as during an open.
-void ReadDiscWithProgress(CdAudioDevice& device, QWidget* parent,
-                          const std::function<void()>& read);
+// The same while the device looks at its medium (lookAtTheMedium), until
+// opened() answers: window-modal from the first moment, so that the window
+// takes no input meanwhile, but on screen only once the look has taken half
+// a second. A look that finds the disc unchanged is over long before.
+QProgressDialog* ShowLookProgress(CdAudioDevice& device, QWidget* parent);
 
 } // namespace verselet

@@ -27,9 +27,21 @@ void TimingRun::discOpened()
     Q_EMIT discRead(m_hasTracks);
 }
 
-bool TimingRun::relistTracks()
+void TimingRun::relistTracks()
 {
-    return m_session->relistTracks(m_rememberedTrack);
+    // While the disc is first read, its listing is on the way already.
+    if (m_opening || m_relisting)
+        return;
+    m_relisting = true;
+    connect(
+        m_device.get(), &CdAudioDevice::opened, this,
+        [this] {
+            m_relisting = false;
+            m_hasTracks = m_session->relistTracks(m_rememberedTrack);
+            Q_EMIT tracksRelisted(m_hasTracks);
+        },
+        Qt::SingleShotConnection);
+    m_device->lookAtTheMedium();
 }
 
 void TimingRun::finish()

@@ -35,9 +35,13 @@ public:
     // Once read: whether it has tracks to play.
     bool hasTracks() const { return m_hasTracks; }
 
-    // Lists the tracks of the disc as it is now, choosing the remembered
-    // one again ("更新"). False when there is none.
-    bool relistTracks();
+    // "更新": the device looks whether its disc has changed since it was
+    // read, and reads it again if so; then its tracks are listed and the
+    // remembered one chosen again. Returns at once; tracksRelisted() says
+    // when that is done (at once for a device that needs no time).
+    void relistTracks();
+    // From relistTracks() until tracksRelisted().
+    bool isRelisting() const { return m_relisting; }
 
     // The run ends: the device stops, armed at the start of the chosen
     // track, which becomes the one to remember.
@@ -50,6 +54,9 @@ Q_SIGNALS:
     // The disc has been read and its tracks listed (`tracks` false when
     // there are none).
     void discRead(bool tracks);
+    // "更新" is done: the tracks of the disc as it is now are listed
+    // (`tracks` false when there are none).
+    void tracksRelisted(bool tracks);
 
 private:
     void discOpened();
@@ -60,6 +67,7 @@ private:
     QString m_rememberedTrack;
     bool m_opening = true;
     bool m_hasTracks = false;
+    bool m_relisting = false;
 };
 
 } // namespace verselet

@@ -468,10 +468,12 @@ QStringList TimingWindow::timingRows() const
 
 void TimingWindow::onRefreshClicked()
 {
-    // The device answers for the disc in the drive as it is now: one that
-    // arrived or was swapped since the window opened is read here, with the
-    // progress shown when that takes a while.
-    ReadDiscWithProgress(m_run.device(), this, [this] { m_run.relistTracks(); });
+    // The run has the device look at the disc in the drive: one that arrived
+    // or was swapped since the window opened is read, and the window waits
+    // under its progress until the tracks are listed.
+    m_run.relistTracks();
+    if (m_run.isRelisting())
+        ShowLookProgress(m_run.device(), this);
 }
 
 void TimingWindow::onTrackChosen()

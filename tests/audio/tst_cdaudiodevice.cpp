@@ -62,12 +62,6 @@ QList<TrackInfo> openAndList(DiscAudioDevice& device, const QString& name)
     return listTracks(device);
 }
 
-// Long enough for Tracks() to look at the medium again.
-void waitForTheNextLook()
-{
-    QTest::qWait(DiscAudioDevice::kMediumLookIntervalMs + 50);
-}
-
 // A time for files whose times a test sets, in whole seconds.
 const QDateTime kFileTime = QDateTime::fromSecsSinceEpoch(1600000000);
 
@@ -774,12 +768,23 @@ void TestCdAudioDevice::changedMediumIsReadAgain()
     QCOMPARE(openAndList(device, name), before);
 
     QVERIFY(!stageMedium(kind, QDir(dir.path()), 1).isEmpty());
-    waitForTheNextLook();
-    // The window's "update": Tracks() and every track, without Open.
     QSignalSpy measuring(&device, &CdAudioDevice::measuring);
+    QSignalSpy opened(&device, &CdAudioDevice::opened);
+    // Reading the tracks reads nothing: they are the ones read at Open,
+    // also once a look is asked for, until it answers.
+    QCOMPARE(listTracks(device), before);
+    device.lookAtTheMedium();
+    QCOMPARE(listTracks(device), before);
+    // Nor does it take a command meanwhile.
+    device.setCommand(u"Play"_s);
+    QVERIFY(!device.isPlaying());
+    QVERIFY(opened.wait(120000));
+    QCOMPARE(opened.at(0).at(0).toBool(), !after.isEmpty());
+    // The window's "update" then: Tracks() and every track, without Open.
     QCOMPARE(listTracks(device), after);
-    // The listing read the medium once.
+    // The look read the medium once.
     QCOMPARE(measuring.size(), measured);
+    QCOMPARE(opened.size(), 1);
     QCOMPARE(device.Position(), after.isEmpty() ? 0 : after.first().position);
 }
 
@@ -813,11 +818,14 @@ void TestCdAudioDevice::unchangedMediumIsNotReadAgain()
     // bin again): only a reading of the sheet would see it.
     QVERIFY(!fixtures::writeBinCue(m_dir.path(), {200, 551}, u"same"_s).isEmpty());
     QVERIFY(keepTimes());
+    QSignalSpy opened(&device, &CdAudioDevice::opened);
     for (int look = 0; look < 2; ++look) {
-        waitForTheNextLook();
+        QVERIFY(fixtures::look(device));
         QCOMPARE(listTracks(device), tracks);
     }
     QCOMPARE(measuring.size(), 0);
+    QCOMPARE(opened.size(), 2);
+    QVERIFY(opened.at(1).at(0).toBool());
 }
 
 void TestCdAudioDevice::mediumIsNotReadAgainWhilePlaying_data()
@@ -854,12 +862,17 @@ void TestCdAudioDevice::mediumIsNotReadAgainWhilePlaying()
     QTRY_VERIFY(device.Position() > 7100);
     if (!beforePlay)
         QVERIFY(replaceDisc());
-    waitForTheNextLook();
+    // A look while playing is answered at once, and reads nothing.
+    QSignalSpy opened(&device, &CdAudioDevice::opened);
+    device.lookAtTheMedium();
+    QCOMPARE(opened.size(), 1);
     QCOMPARE(device.Tracks(), 2);
     QVERIFY(device.isPlaying());
     QTRY_VERIFY(device.Position() > 7650);
 
     device.setCommand(u"Stop"_s);
+    QCOMPARE(device.Tracks(), 2);
+    QVERIFY(fixtures::look(device));
     QCOMPARE(device.Tracks(), 3);
 }
 

@@ -4,8 +4,9 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QEventLoop>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -14,16 +15,34 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "discfixtures.h"
+#include "scripteddevice.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Counts the key presses sent to one receiver that reach it as a filter.
+struct KeyCounter final : QObject
+{
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        count += watched == receiver && event->type() == QEvent::KeyPress;
+        return false;
+    }
+    QObject* receiver = nullptr;
+    int count = 0;
+};
+
+} // namespace
+
 // Opening a disc: Open returns at once and the window keeps handling events;
 // a progress over it stands from the first moment until the disc is read,
-// counting the files measured. Asking for the tracks of a disc written anew
-// reads it again, with the same progress when that takes a while.
+// counting the files measured. A look at a disc written anew reads it again,
+// with the same progress on screen when that takes a while.
 class TestOpenProgress : public QObject
 {
     Q_OBJECT
@@ -31,7 +50,7 @@ class TestOpenProgress : public QObject
 private Q_SLOTS:
     void slowDiscShowsProgressAndKeepsTheWindowAlive();
     void quickDiscShowsItOnlyWhileItIsRead();
-    void windowTakesNoInputWhileTheDiscIsReadAgain();
+    void windowTakesNoInputWhileTheMediumIsLookedAt();
 
 private:
     struct Watch
@@ -120,24 +139,24 @@ void TestOpenProgress::slowDiscShowsProgressAndKeepsTheWindowAlive()
     // It is gone once the disc is open.
     QVERIFY(!window.findChild<QProgressDialog*>(u"OpenProgress"_s));
 
-    // A file of the album written anew: asking for the tracks reads the
-    // album again, with the same progress.
-    QTest::qWait(DiscAudioDevice::kMediumLookIntervalMs + 100);
+    // A file of the album written anew: a look reads the album again, with
+    // the same progress on screen once it takes a while.
     QVERIFY(fixtures::setModified(dir.filePath(u"album/07.mp3"_s),
                                   QDateTime::currentDateTime().addSecs(60)));
-    Watch again;
+    bool onScreen = false;
     QTimer poll;
     poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&again, &window] {
-        ++again.ticks;
-        if (auto* p = window.findChild<QProgressDialog*>(u"OpenProgress"_s); p && p->isVisible())
-            again.progressSeen = true;
+    QObject::connect(&poll, &QTimer::timeout, [&onScreen, &window] {
+        if (auto* p = window.findChild<QProgressDialog*>(u"OpenProgress"_s))
+            onScreen = onScreen || (p->windowHandle() && p->windowHandle()->isVisible());
     });
     poll.start();
-    int tracks = 0;
-    ReadDiscWithProgress(device, &window, [&] { tracks = device.Tracks(); });
-    QCOMPARE(tracks, 24);
-    QVERIFY(again.progressSeen);
+    QSignalSpy reread(&device, &CdAudioDevice::opened);
+    device.lookAtTheMedium();
+    ShowLookProgress(device, &window);
+    QVERIFY(reread.wait(120000));
+    QCOMPARE(device.Tracks(), 24);
+    QVERIFY(onScreen);
 }
 
 void TestOpenProgress::quickDiscShowsItOnlyWhileItIsRead()
@@ -158,34 +177,58 @@ void TestOpenProgress::quickDiscShowsItOnlyWhileItIsRead()
     QVERIFY(!window.findChild<QProgressDialog*>(u"OpenProgress"_s));
 }
 
-void TestOpenProgress::windowTakesNoInputWhileTheDiscIsReadAgain()
+void TestOpenProgress::windowTakesNoInputWhileTheMediumIsLookedAt()
 {
-    // Before its progress shows, the window must not take a press: "＞"
-    // would play no disc, and Set would stamp [00:00].
+    // Until the look answers the window must not take a press: "＞" would
+    // play a disc that may be gone, and Set would stamp [00:00].
+    ScriptedDevice device({60000});
+    device.setCommand(u"Open"_s);
+    device.holdLooks = true;
     QWidget window;
     auto* play = new QPushButton(u"＞"_s, &window);
     auto* field = new QLineEdit(&window);
     field->move(0, 40);
+    QPushButton other(u"other"_s);
     int pressed = 0;
+    int otherPressed = 0;
     QObject::connect(play, &QPushButton::clicked, [&pressed] { ++pressed; });
+    QObject::connect(&other, &QPushButton::clicked, [&otherPressed] { ++otherPressed; });
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    DiscAudioDevice device;
-    ReadDiscWithProgress(device, &window, [&] {
-        // The disc is read again, the event loop running meanwhile.
-        QEventLoop reading;
-        QTimer::singleShot(0, &reading, [&] {
-            QTest::mouseClick(play, Qt::LeftButton);
-            field->setFocus();
-            QTest::keyClicks(field, u"x"_s);
-            reading.quit();
-        });
-        reading.exec();
-    });
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window) && QTest::qWaitForWindowExposed(&other));
+    // A filter the application had before sees every event sent to the
+    // window while it waits: none of the wait's own stands in front of it.
+    KeyCounter keysToWindow;
+    keysToWindow.receiver = &window;
+    qApp->installEventFilter(&keysToWindow);
+
+    device.lookAtTheMedium();
+    QPointer<QProgressDialog> progress = ShowLookProgress(device, &window);
+    // Input as the window system delivers it (a user's): the progress holds
+    // the window by modality from the first moment, before it is on screen;
+    // other windows take theirs.
+    QCOMPARE(QApplication::activeModalWidget(), progress.data());
+    QVERIFY(!progress->windowHandle()->isVisible());
+    const auto click = [](QWidget* button) {
+        QTest::mouseClick(button->window()->windowHandle(), Qt::LeftButton, {},
+                          button->mapTo(button->window(), button->rect().center()));
+    };
+    click(play);
+    field->setFocus();
+    QTest::keyClick(window.windowHandle(), Qt::Key_X);
+    click(&other);
+    QKeyEvent sent(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &sent);
     QCOMPARE(pressed, 0);
     QCOMPARE(field->text(), QString());
-    // Once read, the window is the user's again.
-    QTest::mouseClick(play, Qt::LeftButton);
+    QCOMPARE(otherPressed, 1);
+    QCOMPARE(keysToWindow.count, 1);
+    qApp->removeEventFilter(&keysToWindow);
+
+    device.answerLook();
+    QTRY_VERIFY(!progress);
+    // Once answered, the window is the user's again.
+    click(play);
     QCOMPARE(pressed, 1);
 }
 

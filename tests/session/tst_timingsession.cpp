@@ -79,12 +79,15 @@ void TestTimingSession::tracksAndTheRememberedOne()
     QCOMPARE(device.fromPending(), chosen >= 0);
     QCOMPARE(session.PlayingFlag(), qint16(0));
 
-    // Another disc: "更新" lists it; none at all lists nothing.
+    // Another disc, once the device has looked at it: "更新" lists it; none
+    // at all lists nothing.
     device.changeDisc({30000});
+    device.lookAtTheMedium();
     QVERIFY(session.relistTracks(remembered));
     QCOMPARE(session.trackEntries(), QStringList{u"ﾄﾗｯｸ1 [00:30]"_s});
     QCOMPARE(device.Track(), 1);
     device.changeDisc({});
+    device.lookAtTheMedium();
     QVERIFY(!session.relistTracks(remembered));
     QVERIFY(session.trackEntries().isEmpty());
     QCOMPARE(session.selectedTrack(), -1);
@@ -646,6 +649,14 @@ void TestTimingSession::runOwnsItsDeviceSessionAndLag()
     QVERIFY(!run.isOpening() && run.hasTracks());
     QCOMPARE(run.session().selectedTrack(), 1);
     QCOMPARE(run.session().lagOffset(), 132);
+    // "更新" has the device look at its disc, then lists what it has.
+    QSignalSpy relisted(&run, &TimingRun::tracksRelisted);
+    device->changeDisc({30000});
+    run.relistTracks();
+    QCOMPARE(relisted.size(), 1);
+    QVERIFY(!run.isRelisting() && relisted.at(0).at(0).toBool());
+    QCOMPARE(device->tableReads, 2);
+    QCOMPARE(run.session().trackEntries(), QStringList{u"ﾄﾗｯｸ1 [00:30]"_s});
     run.session().chooseTrack(0);
     run.session().play();
     device->advance(1000);

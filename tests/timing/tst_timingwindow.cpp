@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -287,9 +288,17 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
 
     // Another disc in its place: its own tracks. The remembered second track
     // is not on it, so none is selected; the device then describes track 1,
-    // as after opening, not the last one listed.
+    // as after opening, not the last one listed. The drive takes its time:
+    // the window waits under its progress until the look answers.
     device->changeDisc({50000});
+    device->holdLooks = true;
     named<QPushButton>(w, "Command1")->click();
+    QCOMPARE(named<QComboBox>(w, "Combo1")->count(), 2);
+    auto* waiting = w->findChild<QProgressDialog*>();
+    QVERIFY(waiting && QApplication::activeModalWidget() == waiting);
+    device->answerLook();
+    device->holdLooks = false;
+    QTRY_VERIFY(!w->findChild<QProgressDialog*>());
     QCOMPARE(named<QComboBox>(w, "Combo1")->count(), 1);
     QCOMPARE(named<QComboBox>(w, "Combo1")->itemText(0), u"ﾄﾗｯｸ1 [00:50]"_s);
     QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), -1);
