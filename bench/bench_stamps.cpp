@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -157,7 +158,7 @@ int main(int argc, char* argv[])
             named<QCheckBox>(window, "WordMode")->click();
             window.setTimingRows(untimedRows(600));
         }
-        window.onPlayClicked(); // ＞ from the track start
+        named<QPushButton>(&window, "Command2")->click(); // ＞ from the track start
         const QList<double> diffs = stampsAgainstTheSink(window, monitor, 200);
         if (diffs.isEmpty())
             return 1;
@@ -171,7 +172,7 @@ int main(int argc, char* argv[])
 
         // A new list, the track playing on.
         window.setTimingRows(untimedRows(600));
-        window.onPlayClicked();
+        named<QPushButton>(&window, "Command2")->click();
         const QList<double> delays =
             pressToRepaint(window, named<QPushButton>(window, "Command6"), Qt::Key_Space, 200);
         if (delays.isEmpty())
@@ -189,6 +190,6 @@ int main(int argc, char* argv[])
             "  → (nudge) to repainted row:    median %5.3f ms, 95th %5.3f ms, worst %5.3f ms\n",
             Quantile(nudges, 0.5), Quantile(nudges, 0.95), Quantile(nudges, 1.0));
     }
-    window.onStopClicked();
+    named<QPushButton>(&window, "Command4")->click();
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,7 +55,7 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    window.onPlayClicked();
+    named<QPushButton>(&window, "Command2")->click();
     QTest::qWait(200);
     std::printf("timing window, disc image, silent engine (%s)\n",
                 disc->isSilent() ? "no audio output" : "audio output");
@@ -103,7 +104,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 50; ++i) {
         QElapsedTimer c;
         c.start();
-        window.onSetClicked();
+        window.session().set();
         direct.append(c.nsecsElapsed() / 1e6);
     }
     std::sort(direct.begin(), direct.end());
@@ -113,7 +114,7 @@ int main(int argc, char* argv[])
     std::printf(
         "  Set click to stamped row             median %5.3f ms, worst %5.3f ms (target 2)\n",
         delays.at(delays.size() / 2), delays.last());
-    window.onStopClicked();
+    named<QPushButton>(&window, "Command4")->click();
 
     // A long list: Space on the list to the stamped row, and what the steps
     // kept for undo add to the memory of the process.
@@ -123,7 +124,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < kLongList; ++i)
         longRows.append(u"[--:--]歌詞の行 %1　ひかりのステップ"_s.arg(i));
     window.setTimingRows(longRows);
-    window.onPlayClicked();
+    named<QPushButton>(&window, "Command2")->click();
     QListView* const list = named<QListView>(window, "List1");
     list->setFocus();
     QList<double> spaces;
@@ -155,6 +156,6 @@ int main(int argc, char* argv[])
                 double(rss1 - rss0) / kMeasured / 1024.0);
     std::printf("  %d-line list: after 10 000 Spaces    %7.1f MB more than after 20\n", kLongList,
                 double(rss2 - rss0) / (1024.0 * 1024.0));
-    window.onStopClicked();
+    named<QPushButton>(&window, "Command4")->click();
     return 0;
 }

@@ -228,13 +228,14 @@ ExactTime Transport::shownTime() const
 
 void Transport::setSpeed(int percent)
 {
-    if (percent <= 0)
+    if (percent <= 0 || percent == m_speed)
         return;
     m_speed = percent;
     m_device.setSpeed(percent / 100.0);
     // Kept for the next run; the playback goes on at it whether or not the
     // settings can be written.
     SavePlaybackSpeed(percent);
+    Q_EMIT speedChanged(percent);
 }
 
 void Transport::showTime(qint32 milliseconds)

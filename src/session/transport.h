@@ -111,13 +111,14 @@ public:
     qint32 lag() const { return m_lag; }
     void setLag(qint32 milliseconds) { m_lag = milliseconds; }
     // The speed in percent of the song's own (one of kSpeedSteps), the pitch
-    // kept; a speed chosen is kept for the next run.
+    // kept; a speed chosen is kept for the next run, and told.
     int speed() const { return m_speed; }
     void setSpeed(int percent);
 
 Q_SIGNALS:
     void stateChanged(Transport::State state);
     void playTimeChanged(const QString& tag);
+    void speedChanged(int percent);
     void tracksChanged();
     void trackChosen(int index);
     // The play time has reached the length of the chosen track.

@@ -4,6 +4,7 @@
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
 #include "session/stamping.h"
+#include "session/timingcommands.h"
 #include "session/timinglistmodel.h"
 #include "session/timingsession.h"
 #include "settings/playbackspeed.h"
@@ -35,73 +36,6 @@ namespace verselet {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A nudge moves a time by a tenth of a second, with Shift by a second, with
-// Alt by a hundredth.
-constexpr qint32 kNudgeMs = 100;
-constexpr qint32 kNudgeSecondMs = 1000;
-constexpr qint32 kNudgeFineMs = 10;
-
-enum class TimingKey
-{
-    None,
-    Set,
-    SetEnd,
-    Back,
-    On,
-    BackSecond,
-    OnSecond,
-    BackFine,
-    OnFine,
-    Slower,
-    Faster,
-    Retake,
-    Shift,
-    Undo,
-    Redo
-};
-
-TimingKey timingKeyOf(const QKeyEvent& event)
-{
-    // The keypad's arrows are arrows too.
-    const Qt::KeyboardModifiers mods =
-        event.modifiers() &
-        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const bool plain = mods == Qt::NoModifier;
-    const bool shift = mods == Qt::ShiftModifier;
-    const bool ctrl = mods == Qt::ControlModifier;
-    const bool alt = mods == Qt::AltModifier;
-    switch (event.key()) {
-    case Qt::Key_Space:
-        return plain ? TimingKey::Set : shift ? TimingKey::SetEnd : TimingKey::None;
-    case Qt::Key_Left:
-        return plain   ? TimingKey::Back
-               : shift ? TimingKey::BackSecond
-               : alt   ? TimingKey::BackFine
-                       : TimingKey::None;
-    case Qt::Key_Right:
-        return plain   ? TimingKey::On
-               : shift ? TimingKey::OnSecond
-               : alt   ? TimingKey::OnFine
-                       : TimingKey::None;
-    case Qt::Key_Down:
-        return ctrl ? TimingKey::Slower : TimingKey::None;
-    case Qt::Key_Up:
-        return ctrl ? TimingKey::Faster : TimingKey::None;
-    case Qt::Key_R:
-        return plain || shift ? TimingKey::Retake : TimingKey::None;
-    case Qt::Key_S:
-        return plain || shift ? TimingKey::Shift : TimingKey::None;
-    case Qt::Key_Z:
-        return ctrl                                                ? TimingKey::Undo
-               : mods == (Qt::ControlModifier | Qt::ShiftModifier) ? TimingKey::Redo
-                                                                   : TimingKey::None;
-    case Qt::Key_Y:
-        return ctrl ? TimingKey::Redo : TimingKey::None;
-    default:
-        return TimingKey::None;
-    }
-}
 
 // The time field takes only what the tag file can hold. A character code page
 // 932 has no form for would let the tags be kept by no way out of the run, so
@@ -336,6 +270,9 @@ void TimingWindow::buildWidgets()
     m_speedBox->setGeometry(TwipsRect(6120, 5985, 1335, 330));
     // The run plays at the speed last chosen.
     m_speedBox->setCurrentIndex(int(kSpeedSteps.indexOf(m_session->transport().speed())));
+    connect(&m_session->transport(), &Transport::speedChanged, m_speedBox, [this](int percent) {
+        m_speedBox->setCurrentIndex(int(kSpeedSteps.indexOf(percent)));
+    });
     connect(m_speedBox, &QComboBox::currentIndexChanged, this, &TimingWindow::onSpeedChosen);
 
     // The free corner left of "更新" tells when nothing will be heard.
@@ -355,14 +292,13 @@ void TimingWindow::buildWidgets()
     connect(m_waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
 
     connect(m_refreshButton, &QPushButton::clicked, this, &TimingWindow::onRefreshClicked);
-    connect(m_playButton, &QPushButton::clicked, this, &TimingWindow::onPlayClicked);
-    connect(m_pauseButton, &QPushButton::clicked, this, &TimingWindow::onPauseClicked);
-    connect(m_stopButton, &QPushButton::clicked, this, &TimingWindow::onStopClicked);
-    connect(m_playFromLineButton, &QPushButton::clicked, this,
-            &TimingWindow::onPlayFromLineClicked);
-    connect(m_setButton, &QPushButton::clicked, this, &TimingWindow::onSetClicked);
-    connect(m_nextButton, &QPushButton::clicked, this, &TimingWindow::onNextClicked);
-    connect(m_topButton, &QPushButton::clicked, this, &TimingWindow::onTopClicked);
+    bindCommand(m_playButton, u"play"_s);
+    bindCommand(m_pauseButton, u"pause"_s);
+    bindCommand(m_stopButton, u"stop"_s);
+    bindCommand(m_playFromLineButton, u"play-from-line"_s);
+    bindCommand(m_setButton, u"set"_s);
+    bindCommand(m_nextButton, u"next"_s);
+    bindCommand(m_topButton, u"top"_s);
     connect(m_testFromStartButton, &QPushButton::clicked, this,
             &TimingWindow::onTestFromStartClicked);
     connect(m_testFromLineButton, &QPushButton::clicked, this,
@@ -481,39 +417,14 @@ void TimingWindow::onTrackChosen()
     m_session->chooseTrack(m_trackBox->currentIndex());
 }
 
-void TimingWindow::onStopClicked()
+void TimingWindow::bindCommand(QPushButton* button, const QString& name)
 {
-    m_session->stop();
-}
-
-void TimingWindow::onPlayClicked()
-{
-    m_session->play();
-}
-
-void TimingWindow::onPauseClicked()
-{
-    m_session->pause();
-}
-
-void TimingWindow::onPlayFromLineClicked()
-{
-    m_session->playFromSelectedRow();
-}
-
-void TimingWindow::onSetClicked()
-{
-    m_session->set();
-}
-
-void TimingWindow::onNextClicked()
-{
-    m_session->next();
-}
-
-void TimingWindow::onTopClicked()
-{
-    m_session->top();
+    const TimingCommand* command = TimingCommandNamed(name);
+    Q_ASSERT(command);
+    connect(button, &QPushButton::clicked, this, [this, command] {
+        if (command->canRun(*m_session))
+            command->run(*m_session, false);
+    });
 }
 
 void TimingWindow::onTestFromStartClicked()
@@ -647,70 +558,18 @@ void TimingWindow::keyPressEvent(QKeyEvent* event)
 
 bool TimingWindow::timingKey(const QKeyEvent& event)
 {
-    const TimingKey key = timingKeyOf(event);
-    if (key == TimingKey::None)
+    const TimingCommand* command = TimingCommandForKey(event.keyCombination());
+    if (!command)
         return false;
     // A key held down repeats; Set, a retake and a shift happen once per
     // press, or a held Space would stamp line after line. A held arrow
-    // nudges on.
-    if (event.isAutoRepeat() && (key == TimingKey::Set || key == TimingKey::SetEnd ||
-                                 key == TimingKey::Retake || key == TimingKey::Shift))
+    // nudges on, its repeats one step with the press.
+    if (event.isAutoRepeat() && !command->repeats)
         return true;
     ShowSelectedLine();
-    // The repeats of a held arrow are one step with its press.
-    const bool repeat = event.isAutoRepeat();
-    bool changed = false;
-    switch (key) {
-    case TimingKey::Set:
-        // Only while Set can be pressed; never the button that has the focus.
-        if (m_session->canSet())
-            onSetClicked();
-        return true;
-    case TimingKey::SetEnd:
-        changed = m_session->canSet() && m_session->stampSegmentEnd();
-        break;
-    case TimingKey::Back:
-        changed = m_session->nudge(-kNudgeMs, repeat);
-        break;
-    case TimingKey::On:
-        changed = m_session->nudge(kNudgeMs, repeat);
-        break;
-    case TimingKey::BackSecond:
-        changed = m_session->nudge(-kNudgeSecondMs, repeat);
-        break;
-    case TimingKey::OnSecond:
-        changed = m_session->nudge(kNudgeSecondMs, repeat);
-        break;
-    case TimingKey::BackFine:
-        changed = m_session->nudge(-kNudgeFineMs, repeat);
-        break;
-    case TimingKey::OnFine:
-        changed = m_session->nudge(kNudgeFineMs, repeat);
-        break;
-    case TimingKey::Slower:
-    case TimingKey::Faster: {
-        const int percent = m_speedBox->currentData().toInt();
-        const int next = StepPlaybackSpeed(percent, key == TimingKey::Faster ? 1 : -1);
-        m_speedBox->setCurrentIndex(int(kSpeedSteps.indexOf(next)));
-        return true;
-    }
-    case TimingKey::Retake:
-        changed = m_session->retake();
-        break;
-    case TimingKey::Shift:
-        changed = m_session->shiftFromHere();
-        break;
-    case TimingKey::Undo:
-        changed = m_session->undo();
-        break;
-    case TimingKey::Redo:
-        changed = m_session->redo();
-        break;
-    case TimingKey::None:
-        break;
-    }
-    // The time field and the text display show the line as it is now.
-    if (changed)
+    // Only what can run now; never the button that has the focus. The time
+    // field and the text display show the line as it is now.
+    if (command->canRun(*m_session) && command->run(*m_session, event.isAutoRepeat()))
         ShowSelectedLine();
     return true;
 }

@@ -54,13 +54,6 @@ public:
     // The user's acts, each handed to the session.
     void onRefreshClicked();       // 更新
     void onTrackChosen();          // track selection
-    void onPlayClicked();          // ＞
-    void onPauseClicked();         // ||
-    void onStopClicked();          // □
-    void onPlayFromLineClicked();  // =>
-    void onSetClicked();           // Set
-    void onNextClicked();          // Next
-    void onTopClicked();           // Top
     void onTestFromStartClicked(); // ＞テスト
     void onTestFromLineClicked();  // =>テスト
     void onTagEdited();
@@ -129,6 +122,8 @@ private:
     QLineEdit* m_segmentField = nullptr; // "SegmentText"
 
     void buildWidgets();
+    // The button gives the timing command of this name, when it can run.
+    void bindCommand(QPushButton* button, const QString& name);
     // The widgets show what the session holds, as it changes.
     void followSession();
     // The run has read its disc: show the tracks, or say there is none.

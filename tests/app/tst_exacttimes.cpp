@@ -87,11 +87,11 @@ void TestExactTimes::thenStampTwoLines(ModalScript& script)
     script.then([this](QWidget* w) {
         auto* timing = qobject_cast<TimingWindow*>(w);
         QVERIFY(timing);
-        timing->onPlayClicked(); // ＞
+        named<QPushButton>(timing, "Command2")->click(); // ＞
         m_device->advance(12987);
-        timing->onSetClicked(); // Set
+        named<QPushButton>(timing, "Command6")->click(); // Set
         m_device->advance(65432 - 12987);
-        timing->onSetClicked();
+        named<QPushButton>(timing, "Command6")->click();
         QMetaObject::invokeMethod(timing, &QWidget::close, Qt::QueuedConnection);
     });
 }

@@ -234,7 +234,7 @@ void TestTimingWindow::tracksAreListedWithTheirLengths()
     w = open({245900, 60000}, &device);
     QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), -1);
     QCOMPARE(device->Track(), 1);
-    w->onStopClicked();
+    named<QPushButton>(w, "Command4")->click();
     QCOMPARE(device->Track(), 1);
 }
 

@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -127,7 +128,7 @@ int main(int argc, char* argv[])
     while (timing.isOpening() && opening.elapsed() < 20000)
         QTest::qWait(10);
     QTest::qWait(300);
-    timing.onPlayClicked();
+    named<QPushButton>(&timing, "Command2")->click();
     waitUntil(timing, 13400);
     timing.session().selectRow(2);
     timing.ShowSelectedLine();
@@ -138,7 +139,7 @@ int main(int argc, char* argv[])
         return ok ? 0 : 1;
     named<QComboBox>(timing, "Speed")
         ->setCurrentIndex(int(named<QComboBox>(timing, "Speed")->count() - 1));
-    timing.onStopClicked();
+    named<QPushButton>(&timing, "Command4")->click();
 
     // The test display from the second line, a moment after it begins.
     timing.session().selectRow(2);
@@ -153,15 +154,15 @@ int main(int argc, char* argv[])
     // Word mode: the first line stamped character by character as it is
     // sung, then the first two of the second line's.
     named<QCheckBox>(timing, "WordMode")->click();
-    timing.onPlayClicked();
+    named<QPushButton>(&timing, "Command2")->click();
     const QList<qint32> sung{9000, 9450, 9900, 10300, 10800, 11250, 11700, 12150, 13000, 13450};
     for (const qint32 at : sung) {
         waitUntil(timing, at);
-        timing.onSetClicked();
+        named<QPushButton>(&timing, "Command6")->click();
     }
     waitUntil(timing, 13600);
     ok = save(timing, folder + u"/word-mode.png"_s) && ok;
-    timing.onStopClicked();
+    named<QPushButton>(&timing, "Command4")->click();
 
     // The karaoke display of that first line, half-way through it.
     timing.session().selectRow(timing.session().nextSegment().row - 1);
