@@ -61,6 +61,11 @@ QString ClockText(ExactTime shown)
     return shown ? FormatTimeTag(*shown) : kUntimedTag.toString();
 }
 
+const QList<int>& SpeedSteps()
+{
+    return kSpeedSteps;
+}
+
 Transport::Transport(CdAudioDevice& device, QObject* parent)
     : QObject(parent), m_device(device), m_clock(new QTimer(this)), m_lag(ReadCalibration()),
       m_speed(LoadPlaybackSpeed())

@@ -146,5 +146,7 @@ private:
 
 // The clock's text for a time shown: "[--:--]" before the first tick.
 QString ClockText(ExactTime shown);
+// The speeds a run plays at, in percent, slowest first.
+const QList<int>& SpeedSteps();
 
 } // namespace verselet

@@ -7,7 +7,6 @@
 #include "session/timingcommands.h"
 #include "session/timinglistmodel.h"
 #include "session/timingsession.h"
-#include "settings/playbackspeed.h"
 #include "shell/twips.h"
 #include "timing/waveformstrip.h"
 #include "widgets/messages.h"
@@ -265,13 +264,13 @@ void TimingWindow::buildWidgets()
     m_speedBox->setObjectName(u"Speed"_s);
     m_speedBox->setToolTip(
         tr("再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします"));
-    for (const int percent : kSpeedSteps)
+    for (const int percent : SpeedSteps())
         m_speedBox->addItem(u"%1 %"_s.arg(percent), percent);
     m_speedBox->setGeometry(TwipsRect(6120, 5985, 1335, 330));
     // The run plays at the speed last chosen.
-    m_speedBox->setCurrentIndex(int(kSpeedSteps.indexOf(m_session->transport().speed())));
+    m_speedBox->setCurrentIndex(int(SpeedSteps().indexOf(m_session->transport().speed())));
     connect(&m_session->transport(), &Transport::speedChanged, m_speedBox, [this](int percent) {
-        m_speedBox->setCurrentIndex(int(kSpeedSteps.indexOf(percent)));
+        m_speedBox->setCurrentIndex(int(SpeedSteps().indexOf(percent)));
     });
     connect(m_speedBox, &QComboBox::currentIndexChanged, this, &TimingWindow::onSpeedChosen);
 

@@ -4,6 +4,8 @@
 #   - every file of a folder belongs to the same library (the core, the audio
 #     output or the windows), so the path says which one a file is;
 #   - nothing in the core library includes a header of the windows' library;
+#   - the timing window includes nothing of settings/: its run loads and
+#     keeps what it needs;
 #   - no units use each other, two or more in a circle (a unit is a .h with
 #     its .cpp);
 #   - only the main window's own tests (tests/app/) start a main window: a
@@ -83,6 +85,9 @@ foreach(file IN LISTS files)
         layer_of("${theirs_folder}" theirs)
         if(theirs LESS 0 OR theirs LESS mine)
             list(APPEND problems "${file} includes ${header}: ${theirs_folder}/ is not below ${folder}/")
+        endif()
+        if(folder STREQUAL "timing" AND theirs_folder STREQUAL "settings")
+            list(APPEND problems "${file} includes ${header}: the timing window reads its run, which loads and keeps the settings")
         endif()
         if("${library_of_${file}}" STREQUAL "core" AND "${library_of_${header}}" STREQUAL "ui")
             list(APPEND problems "${file} is in the core library and includes ${header}, a window header")
