@@ -28,6 +28,8 @@
 #include <QTimer>
 #include <QValidator>
 
+#include <functional>
+
 #include <limits>
 
 namespace verselet {
@@ -127,16 +129,27 @@ TimingWindow::~TimingWindow()
 
 void TimingWindow::buildWidgets()
 {
-    const auto button = [this](const QString& name, const QString& caption, const QString& tip,
-                               QRect place, bool wraps = false) {
-        QPushButton* b = wraps ? new WrapButton(caption, this) : new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setToolTip(tip);
-        b->setGeometry(place);
-        b->setAutoDefault(false);
-        return b;
-    };
+    buildLineWidgets();
+    buildTrackWidgets();
+    buildButtons();
+    buildSpeedRow();
+    m_waveform = new WaveformStrip(*m_session, m_run.device(), this);
+    m_waveform->setGeometry(TwipsRect(120, 6375, 7965, 1110));
+    m_waveform->setToolTip(
+        tr("クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"));
+    connect(m_waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
 
+    // The timing keys reach the window before whatever has the focus would
+    // take them (a button pressed by Space, the list's own arrows and
+    // search); the time field keeps its own typing.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child != m_tagField && child != m_segmentField && child->focusPolicy() != Qt::NoFocus)
+            child->installEventFilter(this);
+    }
+}
+
+void TimingWindow::buildLineWidgets()
+{
     m_lineList = new QListView(this);
     m_lineList->setObjectName(u"List1"_s);
     m_lineList->setModel(m_model);
@@ -189,7 +202,10 @@ void TimingWindow::buildWidgets()
     connect(m_segmentField, &QLineEdit::textEdited, this, &TimingWindow::onSegmentBarsEdited);
     // Enter gives the keys back to the timing.
     connect(m_segmentField, &QLineEdit::returnPressed, this, [this] { m_lineList->setFocus(); });
+}
 
+void TimingWindow::buildTrackWidgets()
+{
     m_trackCaption = new QLabel(tr("再生するトラック"), this);
     m_trackCaption->setObjectName(u"Label1"_s);
     QFont small = m_trackCaption->font();
@@ -205,16 +221,6 @@ void TimingWindow::buildWidgets()
     // Typed or set, every change of the time field goes to the session, which
     // takes it once the tag is complete.
 
-    m_topButton = button(u"Command10"_s, u"　　▼　　　 Top"_s,
-                         tr("歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"),
-                         TwipsRect(2400, 4920, 855, 495), true);
-    m_setButton = button(u"Command6"_s, u"　　▼　　　 Set"_s, tr("タイミングをセットし一行進む"),
-                         TwipsRect(3360, 4920, 855, 495), true);
-    m_setButton->setEnabled(false);
-    m_setButton->installEventFilter(this);
-    m_nextButton = button(u"Command7"_s, u"　　▼　　　Next"_s, tr("タイミングはセットせず一行進む"),
-                          TwipsRect(4320, 4920, 855, 495), true);
-
     m_clock = new QLabel(m_session->playTime(), this);
     m_clock->setObjectName(u"Label2"_s);
     m_clock->setAlignment(Qt::AlignCenter);
@@ -229,24 +235,85 @@ void TimingWindow::buildWidgets()
     m_clock->setFont(big);
     m_clock->setGeometry(TwipsRect(5400, 4920, 2775, 495));
 
-    m_refreshButton = button(u"Command1"_s, tr("更新"), tr("トラック情報を更新します"),
-                             TwipsRect(1200, 5520, 975, 375));
-    m_testFromStartButton = button(u"Command8"_s, tr("＞テスト"), tr("最初からテストしてみる"),
-                                   TwipsRect(2640, 5520, 855, 375));
-    m_testFromLineButton =
-        button(u"Command9"_s, tr("=>テスト"), tr("現在選択している場所からテストしてみる"),
-               TwipsRect(3600, 5520, 855, 375));
-    m_testFromLineButton->setEnabled(false);
-    m_playButton =
-        button(u"Command2"_s, u"＞"_s, tr("最初から再生します"), TwipsRect(5400, 5520, 615, 375));
-    m_playFromLineButton =
-        button(u"Command5"_s, u"=>"_s, tr("現在選択されている歌詞のタイムから再生します"),
-               TwipsRect(6120, 5520, 615, 375));
-    m_playFromLineButton->setEnabled(false);
-    m_pauseButton =
-        button(u"Command3"_s, u"||"_s, tr("一時停止します"), TwipsRect(6840, 5520, 615, 375));
-    m_stopButton = button(u"Command4"_s, u"□"_s, tr("停止します"), TwipsRect(7560, 5520, 615, 375));
+    // The free corner left of "更新" tells when nothing will be heard.
+    m_silentLabel = new QLabel(tr("無音再生"), this);
+    m_silentLabel->setObjectName(u"SilentLabel"_s);
+    m_silentLabel->setFont(small);
+    m_silentLabel->setAlignment(Qt::AlignCenter);
+    m_silentLabel->setStyleSheet(u"color: #a00000;"_s);
+    m_silentLabel->setToolTip(
+        tr("音声出力が見つからないため、音を出さずに時間だけを進めて再生します"));
+    m_silentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
+}
 
+void TimingWindow::buildButtons()
+{
+    // The buttons as the window has always had them, each with what it
+    // gives: a timing command of the run, or the window's own act.
+    struct Button
+    {
+        QPushButton* TimingWindow::*member;
+        QString name;
+        QString caption;
+        QString tip;
+        QRect twips;
+        bool wraps;
+        bool enabled;
+        std::function<void()> clicked;
+    };
+    const auto command = [this](const QString& name) {
+        const TimingCommand* given = TimingCommandNamed(name);
+        Q_ASSERT(given);
+        return [this, given] {
+            if (given->canRun(*m_session))
+                given->run(*m_session, false);
+        };
+    };
+    const QList<Button> buttons{
+        {&TimingWindow::m_topButton, u"Command10"_s, u"　　▼　　　 Top"_s,
+         tr("歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"),
+         QRect(2400, 4920, 855, 495), true, true, command(u"top"_s)},
+        {&TimingWindow::m_setButton, u"Command6"_s, u"　　▼　　　 Set"_s,
+         tr("タイミングをセットし一行進む"), QRect(3360, 4920, 855, 495), true, false,
+         command(u"set"_s)},
+        {&TimingWindow::m_nextButton, u"Command7"_s, u"　　▼　　　Next"_s,
+         tr("タイミングはセットせず一行進む"), QRect(4320, 4920, 855, 495), true, true,
+         command(u"next"_s)},
+        {&TimingWindow::m_refreshButton, u"Command1"_s, tr("更新"), tr("トラック情報を更新します"),
+         QRect(1200, 5520, 975, 375), false, true, [this] { onRefreshClicked(); }},
+        {&TimingWindow::m_testFromStartButton, u"Command8"_s, tr("＞テスト"),
+         tr("最初からテストしてみる"), QRect(2640, 5520, 855, 375), false, true,
+         [this] { Q_EMIT testRequested(true); }},
+        {&TimingWindow::m_testFromLineButton, u"Command9"_s, tr("=>テスト"),
+         tr("現在選択している場所からテストしてみる"), QRect(3600, 5520, 855, 375), false, false,
+         [this] { Q_EMIT testRequested(false); }},
+        {&TimingWindow::m_playButton, u"Command2"_s, u"＞"_s, tr("最初から再生します"),
+         QRect(5400, 5520, 615, 375), false, true, command(u"play"_s)},
+        {&TimingWindow::m_playFromLineButton, u"Command5"_s, u"=>"_s,
+         tr("現在選択されている歌詞のタイムから再生します"), QRect(6120, 5520, 615, 375), false,
+         false, command(u"play-from-line"_s)},
+        {&TimingWindow::m_pauseButton, u"Command3"_s, u"||"_s, tr("一時停止します"),
+         QRect(6840, 5520, 615, 375), false, true, command(u"pause"_s)},
+        {&TimingWindow::m_stopButton, u"Command4"_s, u"□"_s, tr("停止します"),
+         QRect(7560, 5520, 615, 375), false, true, command(u"stop"_s)},
+    };
+    for (const Button& row : buttons) {
+        QPushButton* b =
+            row.wraps ? new WrapButton(row.caption, this) : new QPushButton(row.caption, this);
+        b->setObjectName(row.name);
+        b->setToolTip(row.tip);
+        b->setGeometry(
+            TwipsRect(row.twips.x(), row.twips.y(), row.twips.width(), row.twips.height()));
+        b->setAutoDefault(false);
+        b->setEnabled(row.enabled);
+        connect(b, &QPushButton::clicked, this, row.clicked);
+        this->*row.member = b;
+    }
+    m_setButton->installEventFilter(this);
+}
+
+void TimingWindow::buildSpeedRow()
+{
     m_wordModeBox = new QCheckBox(tr("語単位"), this);
     m_wordModeBox->setObjectName(u"WordMode"_s);
     m_wordModeBox->setToolTip(
@@ -273,43 +340,6 @@ void TimingWindow::buildWidgets()
         m_speedBox->setCurrentIndex(int(SpeedSteps().indexOf(percent)));
     });
     connect(m_speedBox, &QComboBox::currentIndexChanged, this, &TimingWindow::onSpeedChosen);
-
-    // The free corner left of "更新" tells when nothing will be heard.
-    m_silentLabel = new QLabel(tr("無音再生"), this);
-    m_silentLabel->setObjectName(u"SilentLabel"_s);
-    m_silentLabel->setFont(small);
-    m_silentLabel->setAlignment(Qt::AlignCenter);
-    m_silentLabel->setStyleSheet(u"color: #a00000;"_s);
-    m_silentLabel->setToolTip(
-        tr("音声出力が見つからないため、音を出さずに時間だけを進めて再生します"));
-    m_silentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
-
-    m_waveform = new WaveformStrip(*m_session, m_run.device(), this);
-    m_waveform->setGeometry(TwipsRect(120, 6375, 7965, 1110));
-    m_waveform->setToolTip(
-        tr("クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"));
-    connect(m_waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
-
-    connect(m_refreshButton, &QPushButton::clicked, this, &TimingWindow::onRefreshClicked);
-    bindCommand(m_playButton, u"play"_s);
-    bindCommand(m_pauseButton, u"pause"_s);
-    bindCommand(m_stopButton, u"stop"_s);
-    bindCommand(m_playFromLineButton, u"play-from-line"_s);
-    bindCommand(m_setButton, u"set"_s);
-    bindCommand(m_nextButton, u"next"_s);
-    bindCommand(m_topButton, u"top"_s);
-    connect(m_testFromStartButton, &QPushButton::clicked, this,
-            &TimingWindow::onTestFromStartClicked);
-    connect(m_testFromLineButton, &QPushButton::clicked, this,
-            &TimingWindow::onTestFromLineClicked);
-
-    // The timing keys reach the window before whatever has the focus would
-    // take them (a button pressed by Space, the list's own arrows and
-    // search); the time field keeps its own typing.
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (child != m_tagField && child != m_segmentField && child->focusPolicy() != Qt::NoFocus)
-            child->installEventFilter(this);
-    }
 }
 
 void TimingWindow::followSession()
@@ -414,26 +444,6 @@ void TimingWindow::onRefreshClicked()
 void TimingWindow::onTrackChosen()
 {
     m_session->chooseTrack(m_trackBox->currentIndex());
-}
-
-void TimingWindow::bindCommand(QPushButton* button, const QString& name)
-{
-    const TimingCommand* command = TimingCommandNamed(name);
-    Q_ASSERT(command);
-    connect(button, &QPushButton::clicked, this, [this, command] {
-        if (command->canRun(*m_session))
-            command->run(*m_session, false);
-    });
-}
-
-void TimingWindow::onTestFromStartClicked()
-{
-    Q_EMIT testRequested(true);
-}
-
-void TimingWindow::onTestFromLineClicked()
-{
-    Q_EMIT testRequested(false);
 }
 
 void TimingWindow::ShowSelectedLine()

@@ -52,10 +52,8 @@ public:
     TimingSession& session() { return m_run.session(); }
 
     // The user's acts, each handed to the session.
-    void onRefreshClicked();       // 更新
-    void onTrackChosen();          // track selection
-    void onTestFromStartClicked(); // ＞テスト
-    void onTestFromLineClicked();  // =>テスト
+    void onRefreshClicked(); // 更新
+    void onTrackChosen();    // track selection
     void onTagEdited();
     // 語単位: Set stamps segment by segment; the line's split is shown and
     // edited beside the time field.
@@ -122,8 +120,13 @@ private:
     QLineEdit* m_segmentField = nullptr; // "SegmentText"
 
     void buildWidgets();
-    // The button gives the timing command of this name, when it can run.
-    void bindCommand(QPushButton* button, const QString& name);
+    // The list, the time field, the text display and the split.
+    void buildLineWidgets();
+    // The track list, the clock and the corner that tells of silence.
+    void buildTrackWidgets();
+    void buildButtons();
+    // 語単位 and 速度.
+    void buildSpeedRow();
     // The widgets show what the session holds, as it changes.
     void followSession();
     // The run has read its disc: show the tracks, or say there is none.
