@@ -34,12 +34,16 @@ void LyricsDocument::setBodyText(const QString& text)
     Q_EMIT bodyChanged();
 }
 
-void LyricsDocument::keepTags(const QStringList& tagLines, const ExactTimes& exactTimes,
-                              const WordTimes& wordTimes)
+void LyricsDocument::keepTags(const TimingRows& rows)
 {
-    m_tags = tagLines;
-    m_exact = exactTimes;
-    m_words = wordTimes;
+    m_tags.clear();
+    m_exact.clear();
+    m_words.clear();
+    for (const TimingRow& row : rows) {
+        m_tags.append(row.tagField());
+        m_exact.append(row.exactTime());
+        m_words.append(row.keptWords());
+    }
     m_changedSinceSave = true;
     Q_EMIT timingChanged();
 }

@@ -10,6 +10,7 @@
 #include "document/exacttimes.h"
 #include "document/linewords.h"
 #include "document/lrcformat.h"
+#include "document/timingrow.h"
 
 #include <QObject>
 #include <QString>
@@ -66,8 +67,7 @@ public:
     const WordTimes& wordTimes() const { return m_words; }
     // A real-time input wrote the tag file: these are its lines now, with
     // their exact times and words.
-    void keepTags(const QStringList& tagLines, const ExactTimes& exactTimes,
-                  const WordTimes& wordTimes = {});
+    void keepTags(const TimingRows& rows);
 
     // The name the document is kept under ("" for none): the open and save
     // dialogs start from it.

@@ -43,10 +43,9 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
 
 } // namespace
 
-FinishDialog::FinishDialog(const RealtimeContext& context, QStringList rows, ExactTimes exactTimes,
-                           QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags), m_context(context), m_rows(std::move(rows)),
-      m_exactTimes(std::move(exactTimes))
+FinishDialog::FinishDialog(const RealtimeContext& context, TimingRows rows, QWidget* parent)
+    : QDialog(parent, kFixedDialogFlags), m_context(context), m_timing(std::move(rows)),
+      m_rows(ListRows(m_timing))
 {
     setObjectName(u"Form6"_s);
     setWindowTitle(tr("リアルタイム入力の終了"));
@@ -123,9 +122,7 @@ bool FinishDialog::SaveTimingTags()
         return false;
     }
     // The exact times go with the tags they belong to, row for row.
-    m_exactTimes.resize(m_rows.size());
-    m_wordTimes.resize(m_rows.size());
-    m_context.document->keepTags(TimingTags(m_rows), m_exactTimes, m_wordTimes);
+    m_context.document->keepTags(m_timing);
     return true;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "document/exacttimes.h"
-#include "document/linewords.h"
 #include "document/lrcformat.h"
+#include "document/timingrow.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -35,18 +34,9 @@ public:
         LrcCreated
     };
 
-    // The rows are the timing list of the run that ends, with their exact
-    // times.
-    FinishDialog(const RealtimeContext& context, QStringList rows, ExactTimes exactTimes,
-                 QWidget* parent);
-    FinishDialog(const RealtimeContext& context, QStringList rows, QWidget* parent)
-        : FinishDialog(context, std::move(rows), {}, parent)
-    {
-    }
-
-    // The rows' words, row for row: kept with the tags, written to an
-    // enhanced LRC file.
-    void setWordTimes(WordTimes wordTimes) { m_wordTimes = std::move(wordTimes); }
+    // The rows are the timing list of the run that ends, each with its exact
+    // time and its words.
+    FinishDialog(const RealtimeContext& context, TimingRows rows, QWidget* parent);
 
     void onKeepClicked();       // 編集を保存してもどる
     void onDiscardClicked();    // 編集を破棄してもどる
@@ -89,9 +79,9 @@ private:
     LrcTarget chooseLrcTarget();
 
     const RealtimeContext& m_context;
+    TimingRows m_timing;
+    // The rows as the list shows them, as the work files take them.
     QStringList m_rows;
-    ExactTimes m_exactTimes;
-    WordTimes m_wordTimes;
 };
 
 } // namespace verselet

@@ -30,21 +30,23 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
                             QMessageBox::Warning);
                 return;
             }
-            const ExactTimes exactTimes = TimingExactTimes(
-                m_context.document->exactTimes(), selection.marks(), timingRows.value().size());
-            const WordTimes wordTimes = TimingWordTimes(
-                m_context.document->wordTimes(), selection.marks(), timingRows.value().size());
+            // The rows of the run, each with the exact time and the words the
+            // document keeps for its line.
+            const qsizetype count = timingRows.value().size();
+            const TimingRows rows = TimingRowsFromList(
+                timingRows.value(),
+                TimingExactTimes(m_context.document->exactTimes(), selection.marks(), count),
+                TimingWordTimes(m_context.document->wordTimes(), selection.marks(), count));
             // A run that ended the input ends the selection too; after one that
             // was closed by the finish dialog's frame, the selection stays, marks
             // and all, for another run.
-            if (runTiming(timingRows.value(), &selection, exactTimes, wordTimes))
+            if (runTiming(rows, &selection))
                 selection.accept();
         });
     selection.exec();
 }
 
-bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const ExactTimes& exactTimes,
-                              const WordTimes& wordTimes)
+bool RealtimeInput::runTiming(const TimingRows& rows, QWidget* over)
 {
     // The run starts reading the disc as it is made, and its window is
     // shown, modal over `over`, at once: nothing below it takes input (no
@@ -53,7 +55,7 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
     TimingRun run(m_context.makeDevice(), m_context.driveName, m_context.rememberedTrack);
     auto timing = std::make_unique<TimingWindow>(run, over);
     timing->setFinishedByOwner(true);
-    timing->setTimingRows(rows, exactTimes, wordTimes);
+    timing->setTimingRows(rows);
 
     TimingWindow* window = timing.get();
     QObject::connect(
@@ -71,9 +73,7 @@ bool RealtimeInput::runTiming(const QStringList& rows, QWidget* over, const Exac
         window, &TimingWindow::finishRequested, window,
         [this, window, &run, &ended] {
             m_context.rememberedTrack = run.rememberedTrack();
-            FinishDialog finish(m_context, window->session().rows(), window->session().exactTimes(),
-                                window);
-            finish.setWordTimes(window->session().wordTimes());
+            FinishDialog finish(m_context, window->session().lines(), window);
             // The dialog keeps in the document what it writes, also when
             // the input goes on (a save dialog cancelled).
             ended = finish.exec() != FinishDialog::Closed;

@@ -7,8 +7,7 @@
 // report what happened through their results and signals, and none opens the
 // next.
 
-#include "document/exacttimes.h"
-#include "document/linewords.h"
+#include "document/timingrow.h"
 #include "realtime/realtimecontext.h"
 #include "workfiles/workfiles.h"
 
@@ -33,11 +32,9 @@ public:
     // input (any of the finish dialog's buttons) or the selection is closed.
     void run(const QList<SelectionRow>& rows, QWidget* owner);
 
-    // One timing run on these timing-list rows and their exact times, over
-    // `over`. True when the finish dialog ended the input; false when it was
-    // closed by its frame.
-    bool runTiming(const QStringList& rows, QWidget* over, const ExactTimes& exactTimes = {},
-                   const WordTimes& wordTimes = {});
+    // One timing run on these timing-list rows, over `over`. True when the
+    // finish dialog ended the input; false when it was closed by its frame.
+    bool runTiming(const TimingRows& rows, QWidget* over);
 
 private:
     RealtimeContext& m_context;

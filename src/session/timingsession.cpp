@@ -29,7 +29,12 @@ TimingSession::TimingSession(CdAudioDevice& device, QObject* parent)
 void TimingSession::setRows(const QStringList& rows, const ExactTimes& exactTimes,
                             const WordTimes& wordTimes)
 {
-    m_sheet = TimingSheet(TimingRowsFromList(rows, exactTimes, wordTimes));
+    setRows(TimingRowsFromList(rows, exactTimes, wordTimes));
+}
+
+void TimingSession::setRows(TimingRows rows)
+{
+    m_sheet = TimingSheet(std::move(rows));
     m_shownPlace = m_mode->mark(m_sheet);
     m_history.clear();
     Q_EMIT rowsReset();

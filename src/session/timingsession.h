@@ -46,6 +46,7 @@ public:
     // ---- The lines of the run
     // The rows of the timing list and their exact times, row for row
     // (missing ones are none).
+    void setRows(TimingRows rows);
     void setRows(const QStringList& rows, const ExactTimes& exactTimes = {},
                  const WordTimes& wordTimes = {});
     // Each row as the list shows it: the tag, then the text.

@@ -43,6 +43,7 @@ public:
     explicit TimingWindow(TimingRun& run, QWidget* parent = nullptr);
     ~TimingWindow() override;
 
+    void setTimingRows(TimingRows rows) { m_session->setRows(std::move(rows)); }
     void setTimingRows(const QStringList& rows, const ExactTimes& exactTimes = {},
                        const WordTimes& wordTimes = {});
     QStringList timingRows() const;

@@ -285,8 +285,14 @@ void TestMainMenu::saveWritesTheDocumentInItsForm()
     w.setBodyText(w.bodyText().chopped(2));
     w.setStartText(w.startText() + u"x"_s);
     w.setStartText(w.startText().chopped(1));
-    w.document().keepTags(w.document().tagLines(), w.document().exactTimes(),
-                          w.document().wordTimes());
+    // The tags kept again, each row with its line's text, time and words.
+    const QStringList lines = w.bodyText().split(u"\r\n"_s);
+    TimingRows rows;
+    for (int i = 0; i < w.document().tagLines().size(); ++i)
+        rows.append(TimingRow::fromListRow(w.document().tagLines().at(i) + lines.value(i),
+                                           w.document().exactTimes().value(i),
+                                           w.document().wordTimes().value(i)));
+    w.document().keepTags(rows);
     QVERIFY(w.hasUnsavedEdits());
     const QString path = m_home->filePath(target);
     if (!filter.isEmpty())

@@ -284,7 +284,7 @@ void TestTranslation::everyWindowReadsInItsLanguage()
                               u"Intro"_s, timing.get());
     RealtimeContext context;
     context.work = home.work;
-    FinishDialog finish(context, timing->session().rows(), timing.get());
+    FinishDialog finish(context, timing->session().lines(), timing.get());
     DriveDialog drives(MakeSilentOutput, &main);
     CalibrationWindow calibration(MakeSilentOutput, &drives);
     AboutWindow about(&main);

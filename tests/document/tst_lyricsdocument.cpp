@@ -66,7 +66,8 @@ void TestLyricsDocument::changesAreToldAndUnsavedUntilSaved()
         else if (step.startsWith(u"body="_s))
             document.setBodyText(value);
         else if (step == u"keep"_s)
-            document.keepTags({u"-------"_s, u"[00:01]"_s}, {std::nullopt, 1234});
+            document.keepTags(
+                TimingRowsFromList({u"-------"_s, u"[00:01]"_s}, {std::nullopt, 1234}));
         else if (step == u"saved"_s)
             document.markSaved();
         else

@@ -158,7 +158,7 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
     timing->show();
     timing->move(40, 30);
     const RealtimeContext run = context();
-    FinishDialog dialog(run, kRows, timing);
+    FinishDialog dialog(run, TimingRowsFromList(kRows), timing);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
@@ -226,7 +226,7 @@ void TestFinishDialog::buttonsDecideWhatBecomesOfTheTags()
         script.thenClose();
     else
         script.thenClick(button);
-    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
+    const bool ended = RealtimeInput(run).runTiming(TimingRowsFromList(kRows), nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -247,7 +247,7 @@ void TestFinishDialog::createdTextIsSavedWhereTheUserChose()
     script.thenClose(); // the timing window
     script.thenClick(u"Command3"_s);
     script.thenChoose(target);
-    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
+    const bool ended = RealtimeInput(run).runTiming(TimingRowsFromList(kRows), nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -319,7 +319,7 @@ void TestFinishDialog::afterCancellingTheTagsStaySaved()
     });
     if (then == u"Command3"_s)
         script.thenChoose(target);
-    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
+    const bool ended = RealtimeInput(run).runTiming(TimingRowsFromList(kRows), nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -371,7 +371,7 @@ void TestFinishDialog::replacingAFileIsAskedFirst()
         script.thenCancel(); // the file dialog, still open
         script.thenClick(u"Command2"_s);
     }
-    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
+    const bool ended = RealtimeInput(run).runTiming(TimingRowsFromList(kRows), nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -422,7 +422,7 @@ void TestFinishDialog::targetThatCannotBeWrittenKeepsTheDialogOpen()
     });
     Seen back;
     thenNoteAndClose(script, back);
-    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
+    const bool ended = RealtimeInput(run).runTiming(TimingRowsFromList(kRows), nullptr);
     limit.reset();
 
     QVERIFY(script.done());
@@ -460,7 +460,7 @@ void TestFinishDialog::escapeKeepsTheDialogAndTheStamps()
         QMetaObject::invokeMethod(w->findChild<QPushButton*>(u"Command1"_s), &QPushButton::click,
                                   Qt::QueuedConnection);
     });
-    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
+    const bool ended = RealtimeInput(run).runTiming(TimingRowsFromList(kRows), nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -567,7 +567,8 @@ void TestFinishDialog::lrcFileOfTheRun()
         thenNoteAndClose(script, back);
     // The first line was timed word by word; plain LRC leaves its words out.
     const LineWords words{u"一行目"_s, {0, 1, 2}, {65432, 66000, 66500}, 67000};
-    const bool ended = RealtimeInput(run).runTiming(rows, nullptr, exact, {{}, words});
+    const bool ended =
+        RealtimeInput(run).runTiming(TimingRowsFromList(rows, exact, {{}, words}), nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -629,7 +630,7 @@ void TestFinishDialog::lrcTargetThatCannotBeWrittenKeepsTheDialogOpen()
     script.thenMessage();
     Seen back;
     thenNoteAndClose(script, back);
-    const bool ended = RealtimeInput(run).runTiming(rows, nullptr);
+    const bool ended = RealtimeInput(run).runTiming(TimingRowsFromList(rows), nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -702,7 +703,7 @@ void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen()
     script.thenMessage();
     Seen back;
     thenNoteAndClose(script, back);
-    const bool ended = RealtimeInput(run).runTiming(kRows, nullptr);
+    const bool ended = RealtimeInput(run).runTiming(TimingRowsFromList(kRows), nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);

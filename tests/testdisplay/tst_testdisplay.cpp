@@ -236,7 +236,8 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
     });
     script.thenClose();              // the timing window
     script.thenClick(u"Command2"_s); // 編集を破棄してもどる
-    QVERIFY(RealtimeInput(context).runTiming({u"[00:01]a"_s, u"[00:02]b"_s}, nullptr));
+    QVERIFY(RealtimeInput(context).runTiming(TimingRowsFromList({u"[00:01]a"_s, u"[00:02]b"_s}),
+                                             nullptr));
     QCOMPARE(script.seen,
              (QStringList{u"Form3"_s, u"Form4"_s, u"Form3"_s, u"Form5"_s, u"Form3"_s, u"Form6"_s}));
     QCOMPARE(script.unexpected, 0);

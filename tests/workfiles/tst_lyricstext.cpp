@@ -188,7 +188,7 @@ void TestLyricsText::stagingFileFollowsTheFormat()
     document.setBodyText(QString::fromLatin1(text.chopped(2)));
     QStringList tagLines = QString::fromLatin1(tags).split(u"\r\n"_s);
     tagLines.removeLast();
-    document.keepTags(tagLines, {});
+    document.keepTags(TimingRowsFromList(tagLines));
     const auto saved = EncodeDocument(document, SaveForm::TimedText);
     QVERIFY(saved);
     QCOMPARE(saved.value(), staging);

@@ -177,7 +177,7 @@ int main(int argc, char* argv[])
     // The finish dialog, and the lag calibration of the drive dialog.
     RealtimeContext context;
     context.work = main.state().Work;
-    FinishDialog finish(context, timing.session().rows(), &timing);
+    FinishDialog finish(context, timing.session().lines(), &timing);
     finish.show();
     ok = save(finish, folder + u"/finish-dialog.png"_s) && ok;
     finish.close();
