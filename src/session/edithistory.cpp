@@ -74,26 +74,24 @@ bool EditHistory::record(const EditStep& step, int kind, bool amend)
 
 std::optional<EditStep> EditHistory::undo(TimingSheet& sheet)
 {
-    if (m_undo.isEmpty())
-        return std::nullopt;
-    Kept kept = take(m_undo);
-    apply(sheet, kept.step.rows, true);
-    sheet.setPlace(kept.step.before);
-    const EditStep step = kept.step;
-    keep(m_redo, std::move(kept));
-    m_amendable = false;
-    return step;
+    return carry(m_undo, m_redo, sheet, true);
 }
 
 std::optional<EditStep> EditHistory::redo(TimingSheet& sheet)
 {
-    if (m_redo.isEmpty())
+    return carry(m_redo, m_undo, sheet, false);
+}
+
+std::optional<EditStep> EditHistory::carry(QList<Kept>& from, QList<Kept>& to, TimingSheet& sheet,
+                                           bool back)
+{
+    if (from.isEmpty())
         return std::nullopt;
-    Kept kept = take(m_redo);
-    apply(sheet, kept.step.rows, false);
-    sheet.setPlace(kept.step.after);
+    Kept kept = take(from);
+    apply(sheet, kept.step.rows, back);
+    sheet.setPlace(back ? kept.step.before : kept.step.after);
     const EditStep step = kept.step;
-    keep(m_undo, std::move(kept));
+    keep(to, std::move(kept));
     m_amendable = false;
     return step;
 }

@@ -54,6 +54,10 @@ private:
         int kind = 0;
         qsizetype bytes = 0;
     };
+    // The last step of `from` taken back (`back`) or made again in `sheet`,
+    // and kept in `to`.
+    std::optional<EditStep> carry(QList<Kept>& from, QList<Kept>& to, TimingSheet& sheet,
+                                  bool back);
     void keep(QList<Kept>& list, Kept kept);
     Kept take(QList<Kept>& list);
     // The oldest undo steps go while the limits are passed.

@@ -25,6 +25,13 @@ bool whileSetCan(const TimingSession& session)
     return session.canSet();
 }
 
+// A command that moves the run or what plays, and changes no row.
+template <auto act> bool changesNoRow(TimingSession& session, bool)
+{
+    (session.*act)();
+    return false;
+}
+
 TimingCommand nudge(const QString& name, QKeyCombination key, qint32 deltaMs)
 {
     return {name, {key}, true, always, [deltaMs](TimingSession& session, bool repeat) {
@@ -49,35 +56,14 @@ QList<TimingCommand> makeCommands()
     const auto alt = [](Qt::Key key) { return QKeyCombination(Qt::AltModifier, key); };
     return {
         // The list shows the stamp as it is made: nothing to show again.
-        {u"set"_s,
-         {plain(Qt::Key_Space)},
-         false,
-         whileSetCan,
-         [](TimingSession& session, bool) {
-             session.set();
-             return false;
-         }},
+        {u"set"_s, {plain(Qt::Key_Space)}, false, whileSetCan, changesNoRow<&TimingSession::set>},
         {u"set-end"_s,
          {shift(Qt::Key_Space)},
          false,
          whileSetCan,
          [](TimingSession& session, bool) { return session.stampSegmentEnd(); }},
-        {u"next"_s,
-         {},
-         false,
-         always,
-         [](TimingSession& session, bool) {
-             session.next();
-             return false;
-         }},
-        {u"top"_s,
-         {},
-         false,
-         always,
-         [](TimingSession& session, bool) {
-             session.top();
-             return false;
-         }},
+        {u"next"_s, {}, false, always, changesNoRow<&TimingSession::next>},
+        {u"top"_s, {}, false, always, changesNoRow<&TimingSession::top>},
         nudge(u"nudge-back"_s, plain(Qt::Key_Left), -kNudgeMs),
         nudge(u"nudge-on"_s, plain(Qt::Key_Right), kNudgeMs),
         nudge(u"nudge-back-second"_s, shift(Qt::Key_Left), -kNudgeSecondMs),
@@ -106,14 +92,7 @@ QList<TimingCommand> makeCommands()
          true,
          always,
          [](TimingSession& session, bool) { return session.redo(); }},
-        {u"play"_s,
-         {},
-         false,
-         always,
-         [](TimingSession& session, bool) {
-             session.play();
-             return false;
-         }},
+        {u"play"_s, {}, false, always, changesNoRow<&TimingSession::play>},
         {u"play-from-line"_s,
          {},
          false,
@@ -121,26 +100,9 @@ QList<TimingCommand> makeCommands()
              const int selected = session.selectedRow();
              return selected >= 0 && session.row(selected).isTimed();
          },
-         [](TimingSession& session, bool) {
-             session.playFromSelectedRow();
-             return false;
-         }},
-        {u"pause"_s,
-         {},
-         false,
-         always,
-         [](TimingSession& session, bool) {
-             session.pause();
-             return false;
-         }},
-        {u"stop"_s,
-         {},
-         false,
-         always,
-         [](TimingSession& session, bool) {
-             session.stop();
-             return false;
-         }},
+         changesNoRow<&TimingSession::playFromSelectedRow>},
+        {u"pause"_s, {}, false, always, changesNoRow<&TimingSession::pause>},
+        {u"stop"_s, {}, false, always, changesNoRow<&TimingSession::stop>},
     };
 }
 
