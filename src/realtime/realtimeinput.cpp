@@ -55,14 +55,14 @@ bool RealtimeInput::runTiming(const TimingRows& rows, QWidget* over)
     TimingRun run(m_context.makeDevice(), m_context.driveName, m_context.rememberedTrack);
     auto timing = std::make_unique<TimingWindow>(run, over);
     timing->setFinishedByOwner(true);
-    timing->setTimingRows(rows);
+    run.lines().setRows(rows);
 
     TimingWindow* window = timing.get();
     QObject::connect(
-        window, &TimingWindow::testRequested, window, [this, window](bool fromBeginning) {
+        &run, &TimingRun::testRequested, window, [this, window, &run](bool fromBeginning) {
             TestDisplayWindow display(fromBeginning ? TestDisplayWindow::Start::FromBeginning
                                                     : TestDisplayWindow::Start::FromSelectedLine,
-                                      window->session(), m_context.document->startText(), window);
+                                      run, m_context.document->startText(), window);
             display.exec();
         });
     bool ended = false;
@@ -73,7 +73,7 @@ bool RealtimeInput::runTiming(const TimingRows& rows, QWidget* over)
         window, &TimingWindow::finishRequested, window,
         [this, window, &run, &ended] {
             m_context.rememberedTrack = run.rememberedTrack();
-            FinishDialog finish(m_context, window->session().lines(), window);
+            FinishDialog finish(m_context, run.lines().sheet().rows(), window);
             // The dialog keeps in the document what it writes, also when
             // the input goes on (a save dialog cancelled).
             ended = finish.exec() != FinishDialog::Closed;

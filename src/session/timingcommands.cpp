@@ -1,6 +1,6 @@
 #include "session/timingcommands.h"
 
-#include "session/timingsession.h"
+#include "session/timingrun.h"
 #include "settings/playbackspeed.h"
 
 namespace verselet {
@@ -15,35 +15,71 @@ constexpr qint32 kNudgeMs = 100;
 constexpr qint32 kNudgeSecondMs = 1000;
 constexpr qint32 kNudgeFineMs = 10;
 
-bool always(const TimingSession&)
+bool always(const TimingRun&)
 {
     return true;
 }
 
-bool whileSetCan(const TimingSession& session)
+bool whileRunning(const TimingRun& run)
 {
-    return session.canSet();
+    return run.transport().isRunning();
+}
+
+bool whileStill(const TimingRun& run)
+{
+    return !run.transport().isRunning();
+}
+
+// The selected line has a time to start from.
+bool onATimedLine(const TimingRun& run)
+{
+    const TimingSheet& sheet = run.lines().sheet();
+    return sheet.hasRow(sheet.selected()) && sheet.row(sheet.selected()).isTimed();
+}
+
+// A command of the run's lines.
+template <auto act> bool ofTheLines(TimingRun& run, bool)
+{
+    return bool((run.lines().*act)());
 }
 
 // A command that moves the run or what plays, and changes no row.
-template <auto act> bool changesNoRow(TimingSession& session, bool)
+template <auto act> bool changesNoRow(TimingRun& run, bool)
 {
-    (session.*act)();
+    (run.*act)();
+    return false;
+}
+
+// A command that moves through the lines; the list shows what it changes
+// as it is made.
+template <auto act> bool movesTheLines(TimingRun& run, bool)
+{
+    (run.lines().*act)();
     return false;
 }
 
 TimingCommand nudge(const QString& name, QKeyCombination key, qint32 deltaMs)
 {
-    return {name, {key}, true, always, [deltaMs](TimingSession& session, bool repeat) {
-                return session.nudge(deltaMs, repeat);
+    return {name, {key}, true, always, [deltaMs](TimingRun& run, bool repeat) {
+                return run.lines().nudge(deltaMs, repeat);
             }};
 }
 
 TimingCommand speedStep(const QString& name, QKeyCombination key, int steps)
 {
-    return {name, {key}, true, always, [steps](TimingSession& session, bool) {
-                Transport& transport = session.transport();
+    return {name, {key}, true, always, [steps](TimingRun& run, bool) {
+                Transport& transport = run.transport();
                 transport.setSpeed(StepPlaybackSpeed(transport.speed(), steps));
+                return false;
+            }};
+}
+
+// A test display is asked for; the one who runs the input opens it.
+TimingCommand test(const QString& name, bool fromBeginning,
+                   std::function<bool(const TimingRun&)> canRun)
+{
+    return {name, {}, false, std::move(canRun), [fromBeginning](TimingRun& run, bool) {
+                Q_EMIT run.testRequested(fromBeginning);
                 return false;
             }};
 }
@@ -56,14 +92,14 @@ QList<TimingCommand> makeCommands()
     const auto alt = [](Qt::Key key) { return QKeyCombination(Qt::AltModifier, key); };
     return {
         // The list shows the stamp as it is made: nothing to show again.
-        {u"set"_s, {plain(Qt::Key_Space)}, false, whileSetCan, changesNoRow<&TimingSession::set>},
+        {u"set"_s, {plain(Qt::Key_Space)}, false, whileRunning, movesTheLines<&TimingLines::set>},
         {u"set-end"_s,
          {shift(Qt::Key_Space)},
          false,
-         whileSetCan,
-         [](TimingSession& session, bool) { return session.stampSegmentEnd(); }},
-        {u"next"_s, {}, false, always, changesNoRow<&TimingSession::next>},
-        {u"top"_s, {}, false, always, changesNoRow<&TimingSession::top>},
+         whileRunning,
+         ofTheLines<&TimingLines::setEnd>},
+        {u"next"_s, {}, false, always, movesTheLines<&TimingLines::next>},
+        {u"top"_s, {}, false, always, movesTheLines<&TimingLines::top>},
         nudge(u"nudge-back"_s, plain(Qt::Key_Left), -kNudgeMs),
         nudge(u"nudge-on"_s, plain(Qt::Key_Right), kNudgeMs),
         nudge(u"nudge-back-second"_s, shift(Qt::Key_Left), -kNudgeSecondMs),
@@ -76,33 +112,43 @@ QList<TimingCommand> makeCommands()
          {plain(Qt::Key_R), shift(Qt::Key_R)},
          false,
          always,
-         [](TimingSession& session, bool) { return session.retake(); }},
+         ofTheLines<&TimingLines::retake>},
         {u"shift-from-here"_s,
          {plain(Qt::Key_S), shift(Qt::Key_S)},
          false,
          always,
-         [](TimingSession& session, bool) { return session.shiftFromHere(); }},
-        {u"undo"_s,
-         {ctrl(Qt::Key_Z)},
-         true,
-         always,
-         [](TimingSession& session, bool) { return session.undo(); }},
+         ofTheLines<&TimingLines::shiftFromHere>},
+        {u"undo"_s, {ctrl(Qt::Key_Z)}, true, always, ofTheLines<&TimingLines::undo>},
         {u"redo"_s,
          {ctrl(Qt::Key_Y), QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)},
          true,
          always,
-         [](TimingSession& session, bool) { return session.redo(); }},
-        {u"play"_s, {}, false, always, changesNoRow<&TimingSession::play>},
+         ofTheLines<&TimingLines::redo>},
+        {u"word-mode"_s,
+         {},
+         false,
+         always,
+         [](TimingRun& run, bool) {
+             run.lines().setWordMode(!run.lines().wordMode());
+             return false;
+         }},
+        {u"play"_s, {}, false, always, changesNoRow<&TimingRun::play>},
         {u"play-from-line"_s,
          {},
          false,
-         [](const TimingSession& session) {
-             const int selected = session.selectedRow();
-             return selected >= 0 && session.row(selected).isTimed();
-         },
-         changesNoRow<&TimingSession::playFromSelectedRow>},
-        {u"pause"_s, {}, false, always, changesNoRow<&TimingSession::pause>},
-        {u"stop"_s, {}, false, always, changesNoRow<&TimingSession::stop>},
+         onATimedLine,
+         changesNoRow<&TimingRun::playFromSelectedLine>},
+        {u"pause"_s,
+         {},
+         false,
+         always,
+         [](TimingRun& run, bool) {
+             run.transport().pause();
+             return false;
+         }},
+        {u"stop"_s, {}, false, always, changesNoRow<&TimingRun::stop>},
+        test(u"test"_s, true, whileStill),
+        test(u"test-from-line"_s, false, onATimedLine),
     };
 }
 

@@ -14,7 +14,7 @@
 
 namespace verselet {
 
-class TimingSession;
+class TimingRun;
 
 struct TimingCommand
 {
@@ -24,9 +24,9 @@ struct TimingCommand
     // A held key gives the command again and again (its repeats amend one
     // step); otherwise once per press.
     bool repeats = false;
-    std::function<bool(const TimingSession&)> canRun;
+    std::function<bool(const TimingRun&)> canRun;
     // True when the run changed.
-    std::function<bool(TimingSession&, bool repeat)> run;
+    std::function<bool(TimingRun&, bool repeat)> run;
 };
 
 // Every timing command, in the order the help lists them.

@@ -1,21 +1,21 @@
 #include "session/timinglistmodel.h"
 
-#include "session/timingsession.h"
+#include "session/timinglines.h"
 
 #include <QPoint>
 
 namespace verselet {
 
-TimingListModel::TimingListModel(TimingSession& session, QObject* parent)
-    : QAbstractListModel(parent), m_session(session)
+TimingListModel::TimingListModel(TimingLines& lines, QObject* parent)
+    : QAbstractListModel(parent), m_lines(lines)
 {
-    // The session changes its rows first and says so after; a view asks for
+    // The lines change its rows first and say so after; a view asks for
     // nothing in between.
-    connect(&session, &TimingSession::rowsReset, this, [this] {
+    connect(&lines, &TimingLines::rowsReset, this, [this] {
         beginResetModel();
         endResetModel();
     });
-    connect(&session, &TimingSession::rowChanged, this, [this](int row) {
+    connect(&lines, &TimingLines::rowChanged, this, [this](int row) {
         const QModelIndex i = index(row);
         Q_EMIT dataChanged(i, i, {Qt::DisplayRole});
     });
@@ -23,18 +23,18 @@ TimingListModel::TimingListModel(TimingSession& session, QObject* parent)
 
 int TimingListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_session.rowCount();
+    return parent.isValid() ? 0 : m_lines.sheet().rowCount();
 }
 
 QVariant TimingListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_session.rowCount())
+    if (!index.isValid() || index.row() >= m_lines.sheet().rowCount())
         return {};
-    const TimingRow& row = m_session.row(index.row());
+    const TimingRow& row = m_lines.sheet().row(index.row());
     if (role == Qt::DisplayRole)
         return row.listRow();
-    if (role == kNextSegmentRole && m_session.wordMode()) {
-        const SheetPlace place = m_session.nextSegment();
+    if (role == kNextSegmentRole && m_lines.wordMode()) {
+        const SheetPlace place = m_lines.sheet().nextSegment();
         if (place.row != index.row())
             return {};
         const LineWords words = row.words();

@@ -9,14 +9,14 @@
 
 namespace verselet {
 
-class TimingSession;
+class TimingLines;
 
 class TimingListModel final : public QAbstractListModel
 {
     Q_OBJECT
 
 public:
-    explicit TimingListModel(TimingSession& session, QObject* parent = nullptr);
+    explicit TimingListModel(TimingLines& lines, QObject* parent = nullptr);
 
     // The next segment to stamp, as a QPoint: its first character in the
     // shown row, and its length. None on the other rows.
@@ -26,7 +26,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
-    TimingSession& m_session;
+    TimingLines& m_lines;
 };
 
 } // namespace verselet

@@ -6,8 +6,8 @@ using namespace Qt::StringLiterals;
 
 TimingRun::TimingRun(std::unique_ptr<CdAudioDevice> device, const QString& driveName,
                      const QString& rememberedTrack, QObject* parent)
-    : QObject(parent), m_device(std::move(device)),
-      m_session(std::make_unique<TimingSession>(*m_device)), m_rememberedTrack(rememberedTrack)
+    : QObject(parent), m_device(std::move(device)), m_transport(*m_device), m_lines(m_transport),
+      m_rememberedTrack(rememberedTrack)
 {
     m_device->setFileName(driveName);
     connect(m_device.get(), &CdAudioDevice::opened, this, &TimingRun::discOpened,
@@ -15,15 +15,12 @@ TimingRun::TimingRun(std::unique_ptr<CdAudioDevice> device, const QString& drive
     m_device->setCommand(u"Open"_s);
 }
 
-TimingRun::~TimingRun()
-{
-    m_session.reset();
-}
+TimingRun::~TimingRun() = default;
 
 void TimingRun::discOpened()
 {
     m_opening = false;
-    m_hasTracks = m_session->loadDisc(m_rememberedTrack);
+    m_hasTracks = m_transport.loadDisc(m_rememberedTrack);
     Q_EMIT discRead(m_hasTracks);
 }
 
@@ -37,16 +34,49 @@ void TimingRun::relistTracks()
         m_device.get(), &CdAudioDevice::opened, this,
         [this] {
             m_relisting = false;
-            m_hasTracks = m_session->relistTracks(m_rememberedTrack);
+            m_hasTracks = m_transport.relistTracks(m_rememberedTrack);
             Q_EMIT tracksRelisted(m_hasTracks);
         },
         Qt::SingleShotConnection);
     m_device->lookAtTheMedium();
 }
 
+qint32 TimingRun::selectedTagTime() const
+{
+    const TimingSheet& sheet = m_lines.sheet();
+    return sheet.selected() >= 0 ? qint32(sheet.row(sheet.selected()).tagMilliseconds()) : 0;
+}
+
+void TimingRun::play()
+{
+    m_lines.backToTop();
+    m_transport.play();
+}
+
+void TimingRun::playFromSelectedLine()
+{
+    m_transport.playFrom(selectedTagTime());
+}
+
+void TimingRun::stop()
+{
+    m_transport.chooseTrack(m_transport.tracks().chosen);
+}
+
+void TimingRun::beginTest(bool fromBeginning)
+{
+    if (fromBeginning) {
+        m_lines.backToTop();
+        m_transport.beginTest(std::nullopt);
+    } else {
+        m_transport.beginTest(selectedTagTime());
+    }
+}
+
 void TimingRun::finish()
 {
-    m_rememberedTrack = m_session->finishRun();
+    m_transport.halt();
+    m_rememberedTrack = QString::number(m_transport.tracks().chosen);
 }
 
 } // namespace verselet

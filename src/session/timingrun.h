@@ -1,13 +1,15 @@
 #pragma once
 
-// One timing run's parts, made and owned together: the device it plays, the
-// session that drives the device, the user's lag taken off every stamp (from
-// calibration.dat), and the reading of the disc, which starts as the run is
-// made. The timing window is a view of a run; whoever runs the real-time
-// input owns it.
+// One timing run, the context its windows are handed: the device it plays,
+// the transport that drives the device (the track list, the state, the
+// clock, lag and speed), and the lines it times (the sheet, its edit history
+// and the way of timing). The reading of the disc starts as the run is made.
+// Whoever runs the real-time input owns it; the timing window, the test
+// displays and the commands of the timing keys work on it.
 
 #include "audio/cdaudiodevice.h"
-#include "session/timingsession.h"
+#include "session/timinglines.h"
+#include "session/transport.h"
 
 #include <QObject>
 #include <QString>
@@ -28,7 +30,10 @@ public:
     ~TimingRun() override;
 
     CdAudioDevice& device() { return *m_device; }
-    TimingSession& session() { return *m_session; }
+    Transport& transport() { return m_transport; }
+    const Transport& transport() const { return m_transport; }
+    TimingLines& lines() { return m_lines; }
+    const TimingLines& lines() const { return m_lines; }
 
     // From the start until the device has read its disc.
     bool isOpening() const { return m_opening; }
@@ -42,6 +47,16 @@ public:
     void relistTracks();
     // From relistTracks() until tracksRelisted().
     bool isRelisting() const { return m_relisting; }
+
+    // "＞": from the track start with the list back at its top (or on from a
+    // pause); "=>": from the selected line's time; "□": stopped, armed at
+    // the start of the chosen track.
+    void play();
+    void playFromSelectedLine();
+    void stop();
+    // A test display starts, from the beginning (the list back at its top)
+    // or from the selected line; the transport halts when it ends.
+    void beginTest(bool fromBeginning);
 
     // The run ends: the device stops, armed at the start of the chosen
     // track, which becomes the one to remember.
@@ -57,13 +72,19 @@ Q_SIGNALS:
     // "更新" is done: the tracks of the disc as it is now are listed
     // (`tracks` false when there are none).
     void tracksRelisted(bool tracks);
+    // A test display is asked for (from the beginning, or from the selected
+    // line); whoever runs the input opens it.
+    void testRequested(bool fromBeginning);
 
 private:
     void discOpened();
+    // The selected line's tag, in milliseconds into the track; 0 with none.
+    qint32 selectedTagTime() const;
 
     std::unique_ptr<CdAudioDevice> m_device;
-    // Drives the device, and so goes first.
-    std::unique_ptr<TimingSession> m_session;
+    // Drives the device, and so goes after it and before the lines.
+    Transport m_transport;
+    TimingLines m_lines;
     QString m_rememberedTrack;
     bool m_opening = true;
     bool m_hasTracks = false;

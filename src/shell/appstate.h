@@ -11,7 +11,7 @@ struct AppState
     // The work folder, under the cache folder + "/temp". Set once at start-up.
     WorkFolder Work;
     // Whether a real-time input has ended is what its windows return;
-    // PlayingFlag and EditGuard belong to the run (TimingSession).
+    // what plays belongs to the run (TimingRun).
 };
 
 } // namespace verselet

@@ -1,7 +1,7 @@
 #include "testdisplay/testdisplaywindow.h"
 
 #include "session/displaysearch.h"
-#include "session/timingsession.h"
+#include "session/timingrun.h"
 #include "shell/twips.h"
 #include "testdisplay/karaokelabel.h"
 #include "widgets/widgetstyle.h"
@@ -15,9 +15,9 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-TestDisplayWindow::TestDisplayWindow(Start start, TimingSession& session, const QString& startText,
+TestDisplayWindow::TestDisplayWindow(Start start, TimingRun& run, const QString& startText,
                                      QWidget* parent)
-    : QDialog(parent), m_start(start), m_session(session), m_startText(startText)
+    : QDialog(parent), m_start(start), m_run(run), m_startText(startText)
 {
     setObjectName(start == Start::FromBeginning ? u"Form4"_s : u"Form5"_s);
     setWindowTitle(tr("テスト表示"));
@@ -36,7 +36,7 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingSession& session, const 
     black.setColor(QPalette::WindowText, QColor(255, 255, 192));
     m_frame->setPalette(black);
 
-    m_lineLabel = new KaraokeLabel([this] { return m_session.headPosition(); }, this);
+    m_lineLabel = new KaraokeLabel([this] { return m_run.transport().headPosition(); }, this);
     m_lineLabel->setObjectName(u"Label1"_s);
     m_lineLabel->setAlignment(Qt::AlignCenter);
     m_lineLabel->setAutoFillBackground(true);
@@ -62,25 +62,25 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingSession& session, const 
 void TestDisplayWindow::Form_Load()
 {
     const bool fromBeginning = m_start == Start::FromBeginning;
-    ShownLineIndex = fromBeginning ? -1 : m_session.selectedRow() - 1;
+    ShownLineIndex = fromBeginning ? -1 : m_run.lines().sheet().selected() - 1;
     if (fromBeginning)
         m_ticker->start();
-    m_session.beginTest(fromBeginning);
+    m_run.beginTest(fromBeginning);
     if (fromBeginning)
         m_lineLabel->setText(m_startText);
     // The transport's clock tells the end of the track: the display ends
     // with it.
-    connect(&m_session, &TimingSession::endOfTrack, this, &QWidget::close);
+    connect(&m_run.transport(), &Transport::endOfTrack, this, &QWidget::close);
 }
 
 void TestDisplayWindow::onTick()
 {
-    const DisplayStep step =
-        NextDisplayLine(m_session.lines(), ShownLineIndex, m_session.playTimeMilliseconds());
+    const DisplayStep step = NextDisplayLine(m_run.lines().sheet().rows(), ShownLineIndex,
+                                             m_run.transport().shownTime());
     ShownLineIndex = step.shownLineIndex;
     if (step.show) {
         m_lineLabel->setText(*step.show);
-        m_lineLabel->setWords(m_session.row(step.shownLineIndex).keptWords());
+        m_lineLabel->setWords(m_run.lines().sheet().row(step.shownLineIndex).keptWords());
     }
 }
 
@@ -88,7 +88,7 @@ void TestDisplayWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_unloaded) {
         m_unloaded = true;
-        m_session.endTest();
+        m_run.transport().halt();
         m_ticker->stop();
     }
     event->accept();

@@ -8,13 +8,13 @@ class QTimer;
 namespace verselet {
 
 class KaraokeLabel;
-class TimingSession;
+class TimingRun;
 
 // A test display ("Form4" from the start, "Form5" from the selected line):
-// plays the track and shows each timed line of the run when the session's
+// plays the track and shows each timed line of the run when the run's
 // play time reaches its tag, the way a lyrics display would; a line timed
 // word by word fills segment by segment as it is sung. It follows the
-// session's rows, play time and end of track; the session plays and stops.
+// run's rows, play time and end of track; the run plays and stops.
 class TestDisplayWindow final : public QDialog
 {
     Q_OBJECT
@@ -28,8 +28,7 @@ public:
 
     // `startText` is shown first by the display from the beginning (the text
     // of [00:00]).
-    TestDisplayWindow(Start start, TimingSession& session, const QString& startText,
-                      QWidget* parent);
+    TestDisplayWindow(Start start, TimingRun& run, const QString& startText, QWidget* parent);
 
     void Form_Load();
     void onTick();
@@ -47,7 +46,7 @@ private:
     QTimer* m_ticker = nullptr;          // "Timer1"
 
     Start m_start;
-    TimingSession& m_session;
+    TimingRun& m_run;
     QString m_startText;
     bool m_unloaded = false;
 };

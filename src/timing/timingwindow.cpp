@@ -2,12 +2,11 @@
 
 #include "cd/openprogress.h"
 #include "document/lyricsformat.h"
-#include "document/textfile.h"
 #include "session/stamping.h"
 #include "session/timingcommands.h"
 #include "session/timinglistmodel.h"
-#include "session/timingsession.h"
 #include "shell/twips.h"
+#include "timing/timingfields.h"
 #include "timing/waveformstrip.h"
 #include "widgets/messages.h"
 #include "widgets/widgetstyle.h"
@@ -21,14 +20,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QPainter>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QShowEvent>
-#include <QStyledItemDelegate>
 #include <QTimer>
-#include <QValidator>
-
-#include <functional>
 
 #include <limits>
 
@@ -38,57 +33,42 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The time field takes only what the tag file can hold. A character code page
-// 932 has no form for would let the tags be kept by no way out of the run, so
-// it is refused as it is typed; a look-alike an input method typed becomes the
-// character it stands for.
-class WritableTagValidator final : public QValidator
+// A widget of the window where it has always stood, with its name and tool
+// tip; `twips` is its rectangle in twips.
+template <typename Widget>
+Widget* placed(Widget* widget, const QString& name, const QString& tip, const QRect& twips)
 {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override
-    {
-        input = FoldForCp932(input);
-        return CanEncodeCp932(input) ? Acceptable : Invalid;
-    }
+    widget->setObjectName(name);
+    if (!tip.isEmpty())
+        widget->setToolTip(tip);
+    widget->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return widget;
+}
+
+// A button as the window has always had it, and the command it runs (none:
+// the window's own act).
+struct Button
+{
+    QString name;
+    QString caption;
+    QString tip;
+    QRect twips;
+    bool wraps;
+    QString command;
 };
 
-// The list row Set stamps next in word mode marks the segment it stamps.
-class NextSegmentDelegate final : public QStyledItemDelegate
+QPalette Colours(const QPalette& base, const QColor& window, const QColor& text)
 {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::paint(painter, option, index);
-        const QVariant place = index.data(TimingListModel::kNextSegmentRole);
-        if (!place.isValid())
-            return;
-        const QPoint segment = place.toPoint();
-        const QString row = index.data(Qt::DisplayRole).toString();
-        const QFontMetrics metrics(option.font);
-        const QRect text =
-            option.rect.adjusted(option.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin,
-                                                                     nullptr, option.widget) +
-                                     1,
-                                 0, 0, 0);
-        const int from = text.left() + metrics.horizontalAdvance(row.left(segment.x()));
-        const int width = metrics.horizontalAdvance(row.mid(segment.x(), segment.y()));
-        const QRect mark(from, option.rect.top() + 1, width, option.rect.height() - 2);
-        painter->save();
-        painter->fillRect(mark, QColor(255, 190, 0, 110));
-        painter->setPen(QPen(QColor(220, 120, 0), 2));
-        painter->drawLine(mark.bottomLeft(), mark.bottomRight());
-        painter->restore();
-    }
-};
+    QPalette colours = base;
+    colours.setColor(QPalette::Window, window);
+    colours.setColor(QPalette::WindowText, text);
+    return colours;
+}
 
 } // namespace
 
 TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
-    : QDialog(parent), m_run(run), m_session(&run.session()),
-      m_model(new TimingListModel(*m_session, this))
+    : QDialog(parent), m_run(run), m_model(new TimingListModel(run.lines(), this))
 {
     setObjectName(u"Form3"_s);
     setWindowTitle(tr("リアルタイム入力"));
@@ -96,15 +76,30 @@ TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
                    Qt::WindowCloseButtonHint);
     // A row for the speed between the buttons and the waveform.
     setFixedSize(TwipsToPixels(8205), TwipsToPixels(7605));
-    buildWidgets();
-    followSession();
+    buildLineWidgets();
+    buildTrackWidgets();
+    buildButtons();
+    buildSpeedRow();
+    m_waveform = placed(
+        new WaveformStrip(m_run, this), u"Waveform"_s,
+        tr("クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"),
+        QRect(120, 6375, 7965, 1110));
+    connect(m_waveform, &WaveformStrip::markMoved, this, &TimingWindow::ShowSelectedLine);
+    // The timing keys reach the window before whatever has the focus would
+    // take them (a button pressed by Space, the list's own arrows and
+    // search); the time field keeps its own typing.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child != m_tagField && child != m_segmentField && child->focusPolicy() != Qt::NoFocus)
+            child->installEventFilter(this);
+    }
+    followLines();
+    followTransport();
 
+    // The run's transport keeps its own clock; this timer reads nothing.
     m_ticker = new QTimer(this);
     m_ticker->setObjectName(u"Timer1"_s);
     m_ticker->setTimerType(Qt::PreciseTimer);
     m_ticker->setInterval(1);
-    // The run's transport keeps its own clock: this timer no longer reads
-    // the device a second time each millisecond.
     m_ticker->start();
 
     // The disc is read while the window is up: a progress over the window
@@ -116,8 +111,8 @@ TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
                 Qt::SingleShotConnection);
     } else {
         // Its tracks were listed before this window was there to show them.
-        m_trackBox->addItems(m_session->trackEntries());
-        m_trackBox->setCurrentIndex(m_session->selectedTrack());
+        m_trackBox->addItems(m_run.transport().tracks().entries());
+        m_trackBox->setCurrentIndex(m_run.transport().tracks().chosen);
         m_waveform->showWholeTrack();
         discOpened();
     }
@@ -128,227 +123,160 @@ TimingWindow::~TimingWindow()
     m_ticker->stop();
 }
 
-void TimingWindow::buildWidgets()
-{
-    buildLineWidgets();
-    buildTrackWidgets();
-    buildButtons();
-    buildSpeedRow();
-    m_waveform = new WaveformStrip(*m_session, m_run.device(), this);
-    m_waveform->setGeometry(TwipsRect(120, 6375, 7965, 1110));
-    m_waveform->setToolTip(
-        tr("クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"));
-    connect(m_waveform, &WaveformStrip::markMoved, this, [this] { ShowSelectedLine(); });
-
-    // The timing keys reach the window before whatever has the focus would
-    // take them (a button pressed by Space, the list's own arrows and
-    // search); the time field keeps its own typing.
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (child != m_tagField && child != m_segmentField && child->focusPolicy() != Qt::NoFocus)
-            child->installEventFilter(this);
-    }
-}
-
 void TimingWindow::buildLineWidgets()
 {
-    m_lineList = new QListView(this);
-    m_lineList->setObjectName(u"List1"_s);
+    m_lineList = placed(new QListView(this), u"List1"_s, tr("歌詞リスト"), QRect(0, 0, 8175, 4380));
     m_lineList->setModel(m_model);
     m_lineList->setItemDelegate(new NextSegmentDelegate(m_lineList));
     m_lineList->setFont(TerminalFont());
-    m_lineList->setToolTip(tr("歌詞リスト"));
-    m_lineList->setGeometry(TwipsRect(0, 0, 8175, 4380));
     m_lineList->setSelectionMode(QAbstractItemView::SingleSelection);
     // One line per row: the list need not measure every row again when a
     // stamp changes one.
     m_lineList->setUniformItemSizes(true);
     m_lineList->setMouseTracking(true);
     m_lineList->viewport()->setMouseTracking(true);
-    m_lineList->installEventFilter(this);
     m_lineList->viewport()->installEventFilter(this);
 
-    m_tagField = new QLineEdit(this);
-    m_tagField->setObjectName(u"Text1"_s);
+    m_tagField = placed(new QLineEdit(this), u"Text1"_s, tr("直接タイムを書き換えます"),
+                        QRect(0, 4440, 975, 375));
     m_tagField->setFont(TerminalFont());
-    m_tagField->setToolTip(tr("直接タイムを書き換えます"));
     m_tagField->setMaxLength(kTagFieldLength);
-    m_tagField->setGeometry(TwipsRect(0, 4440, 975, 375));
     m_tagField->setValidator(new WritableTagValidator(m_tagField));
     connect(m_tagField, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
-    // Every change counts, typed or set by the program.
-    connect(m_tagField, &QLineEdit::textChanged, this, &TimingWindow::onTagEdited);
+    // Every change counts, typed or set by the program; the lines take it
+    // once the tag is complete.
+    connect(m_tagField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_run.lines().editTag(text); });
 
-    m_lineText = new QLabel(this);
-    m_lineText->setObjectName(u"Label3"_s);
+    m_lineText = placed(new QLabel(this), u"Label3"_s, QString(), QRect(1005, 4440, 7155, 375));
     m_lineText->setFont(TerminalFont());
     m_lineText->setAutoFillBackground(true);
-    QPalette white = m_lineText->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::WindowText, Qt::black);
-    m_lineText->setPalette(white);
+    m_lineText->setPalette(Colours(m_lineText->palette(), Qt::white, Qt::black));
     m_lineText->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_lineText->setLineWidth(1);
-    m_lineText->setGeometry(TwipsRect(1005, 4440, 7155, 375));
 
-    m_segmentField = new QLineEdit(this);
-    m_segmentField->setObjectName(u"SegmentText"_s);
+    m_segmentField = placed(
+        new QLineEdit(this), u"SegmentText"_s,
+        tr("「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます"),
+        QRect(1005, 4440, 7155, 375));
     m_segmentField->setFont(TerminalFont());
-    m_segmentField->setToolTip(
-        tr("「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます"));
-    m_segmentField->setGeometry(TwipsRect(1005, 4440, 7155, 375));
     // A line of any length shows whole, bars and all: a field that cut it
     // could never give the line's text back.
     m_segmentField->setMaxLength(std::numeric_limits<int>::max());
     m_segmentField->hide();
-    connect(m_segmentField, &QLineEdit::textEdited, this, &TimingWindow::onSegmentBarsEdited);
+    connect(m_segmentField, &QLineEdit::textEdited, this, &TimingWindow::barsEdited);
     // Enter gives the keys back to the timing.
     connect(m_segmentField, &QLineEdit::returnPressed, this, [this] { m_lineList->setFocus(); });
 }
 
 void TimingWindow::buildTrackWidgets()
 {
-    m_trackCaption = new QLabel(tr("再生するトラック"), this);
-    m_trackCaption->setObjectName(u"Label1"_s);
+    m_trackCaption = placed(new QLabel(tr("再生するトラック"), this), u"Label1"_s, QString(),
+                            QRect(0, 4920, 1335, 255));
     QFont small = m_trackCaption->font();
     small.setPointSizeF(8);
     m_trackCaption->setFont(small);
-    m_trackCaption->setGeometry(TwipsRect(0, 4920, 1335, 255));
 
-    m_trackBox = new QComboBox(this);
-    m_trackBox->setObjectName(u"Combo1"_s);
-    m_trackBox->setToolTip(tr("再生するトラックを選択してください"));
-    m_trackBox->setGeometry(TwipsRect(0, 5160, 2175, 300));
-    connect(m_trackBox, &QComboBox::activated, this, [this](int) { onTrackChosen(); });
-    // Typed or set, every change of the time field goes to the session, which
-    // takes it once the tag is complete.
+    m_trackBox = placed(new QComboBox(this), u"Combo1"_s, tr("再生するトラックを選択してください"),
+                        QRect(0, 5160, 2175, 300));
+    connect(m_trackBox, &QComboBox::activated, this,
+            [this](int) { m_run.transport().chooseTrack(m_trackBox->currentIndex()); });
 
-    m_clock = new QLabel(m_session->playTime(), this);
-    m_clock->setObjectName(u"Label2"_s);
+    m_clock = placed(new QLabel(ClockText(m_run.transport().shownTime()), this), u"Label2"_s,
+                     QString(), QRect(5400, 4920, 2775, 495));
     m_clock->setAlignment(Qt::AlignCenter);
     m_clock->setAutoFillBackground(true);
-    QPalette display = m_clock->palette();
-    display.setColor(QPalette::Window, Qt::black);
-    display.setColor(QPalette::WindowText, QColor(128, 128, 0));
-    m_clock->setPalette(display);
+    m_clock->setPalette(Colours(m_clock->palette(), Qt::black, QColor(128, 128, 0)));
     QFont big(u"Noto Sans CJK JP"_s);
     big.setPointSizeF(21.75);
     big.setBold(true);
     m_clock->setFont(big);
-    m_clock->setGeometry(TwipsRect(5400, 4920, 2775, 495));
 
     // The free corner left of "更新" tells when nothing will be heard.
-    m_silentLabel = new QLabel(tr("無音再生"), this);
-    m_silentLabel->setObjectName(u"SilentLabel"_s);
+    m_silentLabel = placed(new QLabel(tr("無音再生"), this), u"SilentLabel"_s,
+                           tr("音声出力が見つからないため、音を出さずに時間だけを進めて再生します"),
+                           QRect(0, 5520, 1155, 375));
     m_silentLabel->setFont(small);
     m_silentLabel->setAlignment(Qt::AlignCenter);
     m_silentLabel->setStyleSheet(u"color: #a00000;"_s);
-    m_silentLabel->setToolTip(
-        tr("音声出力が見つからないため、音を出さずに時間だけを進めて再生します"));
-    m_silentLabel->setGeometry(TwipsRect(0, 5520, 1155, 375));
 }
 
 void TimingWindow::buildButtons()
 {
-    // The buttons as the window has always had them, each with what it
-    // gives: a timing command of the run, or the window's own act.
-    struct Button
-    {
-        QPushButton* TimingWindow::*member;
-        QString name;
-        QString caption;
-        QString tip;
-        QRect twips;
-        bool wraps;
-        bool enabled;
-        std::function<void()> clicked;
-    };
-    const auto command = [this](const QString& name) {
-        const TimingCommand* given = TimingCommandNamed(name);
-        Q_ASSERT(given);
-        return [this, given] {
-            if (given->canRun(*m_session))
-                given->run(*m_session, false);
-        };
-    };
     const QList<Button> buttons{
-        {&TimingWindow::m_topButton, u"Command10"_s, u"　　▼　　　 Top"_s,
+        {u"Command10"_s, u"　　▼　　　 Top"_s,
          tr("歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"),
-         QRect(2400, 4920, 855, 495), true, true, command(u"top"_s)},
-        {&TimingWindow::m_setButton, u"Command6"_s, u"　　▼　　　 Set"_s,
-         tr("タイミングをセットし一行進む"), QRect(3360, 4920, 855, 495), true, false,
-         command(u"set"_s)},
-        {&TimingWindow::m_nextButton, u"Command7"_s, u"　　▼　　　Next"_s,
-         tr("タイミングはセットせず一行進む"), QRect(4320, 4920, 855, 495), true, true,
-         command(u"next"_s)},
-        {&TimingWindow::m_refreshButton, u"Command1"_s, tr("更新"), tr("トラック情報を更新します"),
-         QRect(1200, 5520, 975, 375), false, true, [this] { onRefreshClicked(); }},
-        {&TimingWindow::m_testFromStartButton, u"Command8"_s, tr("＞テスト"),
-         tr("最初からテストしてみる"), QRect(2640, 5520, 855, 375), false, true,
-         [this] { Q_EMIT testRequested(true); }},
-        {&TimingWindow::m_testFromLineButton, u"Command9"_s, tr("=>テスト"),
-         tr("現在選択している場所からテストしてみる"), QRect(3600, 5520, 855, 375), false, false,
-         [this] { Q_EMIT testRequested(false); }},
-        {&TimingWindow::m_playButton, u"Command2"_s, u"＞"_s, tr("最初から再生します"),
-         QRect(5400, 5520, 615, 375), false, true, command(u"play"_s)},
-        {&TimingWindow::m_playFromLineButton, u"Command5"_s, u"=>"_s,
-         tr("現在選択されている歌詞のタイムから再生します"), QRect(6120, 5520, 615, 375), false,
-         false, command(u"play-from-line"_s)},
-        {&TimingWindow::m_pauseButton, u"Command3"_s, u"||"_s, tr("一時停止します"),
-         QRect(6840, 5520, 615, 375), false, true, command(u"pause"_s)},
-        {&TimingWindow::m_stopButton, u"Command4"_s, u"□"_s, tr("停止します"),
-         QRect(7560, 5520, 615, 375), false, true, command(u"stop"_s)},
+         QRect(2400, 4920, 855, 495), true, u"top"_s},
+        {u"Command6"_s, u"　　▼　　　 Set"_s, tr("タイミングをセットし一行進む"),
+         QRect(3360, 4920, 855, 495), true, u"set"_s},
+        {u"Command7"_s, u"　　▼　　　Next"_s, tr("タイミングはセットせず一行進む"),
+         QRect(4320, 4920, 855, 495), true, u"next"_s},
+        {u"Command1"_s, tr("更新"), tr("トラック情報を更新します"), QRect(1200, 5520, 975, 375),
+         false, QString()},
+        {u"Command8"_s, tr("＞テスト"), tr("最初からテストしてみる"), QRect(2640, 5520, 855, 375),
+         false, u"test"_s},
+        {u"Command9"_s, tr("=>テスト"), tr("現在選択している場所からテストしてみる"),
+         QRect(3600, 5520, 855, 375), false, u"test-from-line"_s},
+        {u"Command2"_s, u"＞"_s, tr("最初から再生します"), QRect(5400, 5520, 615, 375), false,
+         u"play"_s},
+        {u"Command5"_s, u"=>"_s, tr("現在選択されている歌詞のタイムから再生します"),
+         QRect(6120, 5520, 615, 375), false, u"play-from-line"_s},
+        {u"Command3"_s, u"||"_s, tr("一時停止します"), QRect(6840, 5520, 615, 375), false,
+         u"pause"_s},
+        {u"Command4"_s, u"□"_s, tr("停止します"), QRect(7560, 5520, 615, 375), false, u"stop"_s},
     };
     for (const Button& row : buttons) {
-        QPushButton* b =
-            row.wraps ? new WrapButton(row.caption, this) : new QPushButton(row.caption, this);
-        b->setObjectName(row.name);
-        b->setToolTip(row.tip);
-        b->setGeometry(
-            TwipsRect(row.twips.x(), row.twips.y(), row.twips.width(), row.twips.height()));
-        b->setAutoDefault(false);
-        b->setEnabled(row.enabled);
-        connect(b, &QPushButton::clicked, this, row.clicked);
-        this->*row.member = b;
+        QPushButton* button = placed(row.wraps ? new WrapButton(row.caption, this)
+                                               : new QPushButton(row.caption, this),
+                                     row.name, row.tip, row.twips);
+        button->setAutoDefault(false);
+        if (const TimingCommand* command = TimingCommandNamed(row.command)) {
+            m_commandButtons.append({button, command});
+            connect(button, &QPushButton::clicked, this,
+                    [this, command] { runCommand(*command, false); });
+        } else {
+            connect(button, &QPushButton::clicked, this, &TimingWindow::refresh);
+        }
     }
-    m_setButton->installEventFilter(this);
+    m_setButton = findChild<QPushButton*>(u"Command6"_s);
+    showCommands();
 }
 
 void TimingWindow::buildSpeedRow()
 {
-    m_wordModeBox = new QCheckBox(tr("語単位"), this);
-    m_wordModeBox->setObjectName(u"WordMode"_s);
-    m_wordModeBox->setToolTip(
-        tr("Spaceで一語（一文字）ずつタイムを入れます。Shift+Spaceで最後の語の終わりを入れます"));
     // On the speed row, left of the speed: the two change how the song is
     // timed, and the row has room for a caption longer than "語単位".
-    m_wordModeBox->setGeometry(TwipsRect(4080, 5985, 1215, 330));
-    connect(m_wordModeBox, &QCheckBox::toggled, this, &TimingWindow::onWordModeToggled);
+    m_wordModeBox = placed(
+        new QCheckBox(tr("語単位"), this), u"WordMode"_s,
+        tr("Spaceで一語（一文字）ずつタイムを入れます。Shift+Spaceで最後の語の終わりを入れます"),
+        QRect(4080, 5985, 1215, 330));
+    connect(m_wordModeBox, &QCheckBox::toggled, this, [this](bool on) {
+        if (on != m_run.lines().wordMode())
+            runCommand(*TimingCommandNamed(u"word-mode"_s), false);
+        showWordMode(on);
+    });
 
-    m_speedCaption = new QLabel(tr("速度"), this);
-    m_speedCaption->setObjectName(u"SpeedLabel"_s);
-    m_speedCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_speedCaption->setGeometry(TwipsRect(5400, 5985, 615, 330));
-    m_speedBox = new QComboBox(this);
-    m_speedBox->setObjectName(u"Speed"_s);
-    m_speedBox->setToolTip(
-        tr("再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします"));
+    QLabel* caption = placed(new QLabel(tr("速度"), this), u"SpeedLabel"_s, QString(),
+                             QRect(5400, 5985, 615, 330));
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_speedBox =
+        placed(new QComboBox(this), u"Speed"_s,
+               tr("再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします"),
+               QRect(6120, 5985, 1335, 330));
     for (const int percent : SpeedSteps())
         m_speedBox->addItem(u"%1 %"_s.arg(percent), percent);
-    m_speedBox->setGeometry(TwipsRect(6120, 5985, 1335, 330));
     // The run plays at the speed last chosen.
-    m_speedBox->setCurrentIndex(int(SpeedSteps().indexOf(m_session->transport().speed())));
-    connect(&m_session->transport(), &Transport::speedChanged, m_speedBox, [this](int percent) {
-        m_speedBox->setCurrentIndex(int(SpeedSteps().indexOf(percent)));
-    });
-    connect(m_speedBox, &QComboBox::currentIndexChanged, this, &TimingWindow::onSpeedChosen);
+    m_speedBox->setCurrentIndex(int(SpeedSteps().indexOf(m_run.transport().speed())));
+    connect(m_speedBox, &QComboBox::currentIndexChanged, this,
+            [this] { m_run.transport().setSpeed(m_speedBox->currentData().toInt()); });
 }
 
-void TimingWindow::followSession()
+void TimingWindow::followLines()
 {
-    TimingSession* session = m_session;
-    // The list shows the session's selection; a line the user picks is the
-    // session's selection.
-    connect(session, &TimingSession::selectionChanged, this, [this](int row) {
+    const TimingLines* lines = &m_run.lines();
+    // The list shows the run's selection; a line the user picks is the run's
+    // selection.
+    connect(lines, &TimingLines::selectionChanged, this, [this](int row) {
         if (m_lineList->currentIndex().row() == row &&
             (row >= 0 || !m_lineList->currentIndex().isValid()))
             return;
@@ -359,30 +287,34 @@ void TimingWindow::followSession()
     });
     connect(m_lineList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                m_session->selectRow(current.isValid() ? current.row() : -1);
+                m_run.lines().selectRow(current.isValid() ? current.row() : -1);
             });
-    connect(session, &TimingSession::rowShownAtTop, this, [this](int row) {
+    connect(lines, &TimingLines::rowShownAtTop, this, [this](int row) {
         // Down to the last line first, so that the line can stand at the top
         // even on the list's last page, as far as the end allows.
         m_lineList->scrollToBottom();
         m_lineList->scrollTo(m_model->index(row), QAbstractItemView::PositionAtTop);
     });
-    connect(session, &TimingSession::lineShownForEditing, this, [this](int row) {
-        const TimingRow& line = m_session->row(row);
+    connect(lines, &TimingLines::lineShownForEditing, this, [this](int row) {
+        const TimingRow& line = m_run.lines().sheet().row(row);
         m_tagField->setEnabled(true);
         m_lineText->setText(line.text());
         m_tagField->setText(line.tagField());
     });
-    connect(session, &TimingSession::playTimeChanged, m_clock, &QLabel::setText);
     // The split shown is the selected line's, as it is now.
-    connect(session, &TimingSession::selectionChanged, this, &TimingWindow::showSegments);
-    connect(session, &TimingSession::rowChanged, this, [this](int row) {
-        if (row == m_session->selectedRow())
+    connect(lines, &TimingLines::selectionChanged, this, &TimingWindow::showSegments);
+    connect(lines, &TimingLines::rowChanged, this, [this](int row) {
+        if (row == m_run.lines().sheet().selected())
             showSegments();
     });
-    connect(session, &TimingSession::controlsChanged, this, [this] {
-        m_setButton->setEnabled(m_session->canSet());
-        m_testFromStartButton->setEnabled(m_session->canTest());
+}
+
+void TimingWindow::followTransport()
+{
+    const Transport* transport = &m_run.transport();
+    connect(transport, &Transport::playTimeChanged, m_clock, &QLabel::setText);
+    connect(transport, &Transport::stateChanged, this, [this] {
+        showCommands();
         // Playback starting is when a device learns that no sound will be
         // heard.
         showSilence();
@@ -390,12 +322,15 @@ void TimingWindow::followSession()
     // The device may also fall silent once playback has begun (the sound
     // output lost): the corner says so when it does.
     connect(&m_run.device(), &CdAudioDevice::silenceChanged, this, &TimingWindow::showSilence);
-    connect(session, &TimingSession::tracksChanged, this, [this] {
+    connect(transport, &Transport::tracksChanged, this, [this] {
         m_trackBox->clear();
-        m_trackBox->addItems(m_session->trackEntries());
+        m_trackBox->addItems(m_run.transport().tracks().entries());
         m_trackBox->setCurrentIndex(-1);
     });
-    connect(session, &TimingSession::trackChosen, m_trackBox, &QComboBox::setCurrentIndex);
+    connect(transport, &Transport::trackChosen, m_trackBox, &QComboBox::setCurrentIndex);
+    connect(transport, &Transport::speedChanged, m_speedBox, [this](int percent) {
+        m_speedBox->setCurrentIndex(int(SpeedSteps().indexOf(percent)));
+    });
 }
 
 void TimingWindow::showEvent(QShowEvent* event)
@@ -421,18 +356,13 @@ void TimingWindow::showSilence()
     m_silentLabel->setVisible(m_run.device().isSilent());
 }
 
-void TimingWindow::setTimingRows(const QStringList& rows, const ExactTimes& exactTimes,
-                                 const WordTimes& wordTimes)
+void TimingWindow::showCommands()
 {
-    m_session->setRows(rows, exactTimes, wordTimes);
+    for (const auto& [button, command] : std::as_const(m_commandButtons))
+        button->setEnabled(command->canRun(m_run));
 }
 
-QStringList TimingWindow::timingRows() const
-{
-    return m_session->rows();
-}
-
-void TimingWindow::onRefreshClicked()
+void TimingWindow::refresh()
 {
     // The run has the device look at the disc in the drive: one that arrived
     // or was swapped since the window opened is read, and the window waits
@@ -442,39 +372,34 @@ void TimingWindow::onRefreshClicked()
         ShowLookProgress(m_run.device(), this);
 }
 
-void TimingWindow::onTrackChosen()
-{
-    m_session->chooseTrack(m_trackBox->currentIndex());
-}
-
 void TimingWindow::ShowSelectedLine()
 {
-    const int selected = m_session->selectedRow();
-    if (selected < 0)
+    const TimingSheet& sheet = m_run.lines().sheet();
+    if (sheet.selected() < 0)
         return;
-    const TimingRow& row = m_session->row(selected);
-    if (row.isTimed()) {
-        m_tagField->setEnabled(true);
-        m_tagField->setText(row.tagField());
-        m_lineText->setText(row.text());
-        m_playFromLineButton->setEnabled(true);
-        m_testFromLineButton->setEnabled(true);
-    } else {
-        m_playFromLineButton->setEnabled(false);
-        m_testFromLineButton->setEnabled(false);
-        m_tagField->setText(QString());
-        m_lineText->setText(row.text());
-        m_tagField->setEnabled(false);
-    }
+    const TimingRow& row = sheet.row(sheet.selected());
+    m_tagField->setEnabled(row.isTimed());
+    m_tagField->setText(row.isTimed() ? row.tagField() : QString());
+    m_lineText->setText(row.text());
+    showCommands();
+    showSegments();
+}
+
+void TimingWindow::showWordMode(bool on)
+{
+    m_segmentField->setVisible(on);
+    m_lineText->setVisible(!on);
+    m_segmentField->clear();
     showSegments();
 }
 
 void TimingWindow::showSegments()
 {
-    if (!m_session->wordMode())
+    if (!m_run.lines().wordMode())
         return;
-    const int selected = m_session->selectedRow();
-    const LineWords words = selected >= 0 ? m_session->row(selected).words() : LineWords();
+    const TimingSheet& sheet = m_run.lines().sheet();
+    const LineWords words =
+        sheet.selected() >= 0 ? sheet.row(sheet.selected()).words() : LineWords();
     const QString barred = BarredSegments(words.text, words.starts);
     // Not while the user is moving the bars: the field keeps what is typed.
     if (m_segmentField->text() != barred && !m_segmentField->hasFocus())
@@ -482,47 +407,23 @@ void TimingWindow::showSegments()
     m_segmentField->setEnabled(words.count() > 1 || (words.count() == 1 && words.text.size() > 1));
 }
 
-void TimingWindow::onWordModeToggled(bool on)
+void TimingWindow::barsEdited(const QString& barred)
 {
-    m_session->setWordMode(on);
-    m_segmentField->setVisible(on);
-    m_lineText->setVisible(!on);
-    m_segmentField->clear();
-    showSegments();
-}
-
-void TimingWindow::onSpeedChosen()
-{
-    m_session->transport().setSpeed(m_speedBox->currentData().toInt());
-}
-
-void TimingWindow::onSegmentBarsEdited(const QString& barred)
-{
-    const int selected = m_session->selectedRow();
+    const TimingSheet& sheet = m_run.lines().sheet();
+    const int selected = sheet.selected();
     if (selected < 0)
         return;
-    const QString& text = m_session->row(selected).text();
+    const QString& text = sheet.row(selected).text();
     if (QString(barred).remove(u'|') != text) {
         // Only the bars change here: the text goes back as it was.
         QApplication::beep();
-        const LineWords words = m_session->row(selected).words();
-        m_segmentField->setText(BarredSegments(text, words.starts));
+        m_segmentField->setText(BarredSegments(text, sheet.row(selected).words().starts));
         return;
     }
     // Bars together or at an end are a split on its way; it applies once it
     // is one.
     if (const std::optional<SegmentStarts> split = SegmentsFromBars(text, barred))
-        m_session->setSplit(selected, *split);
-}
-
-void TimingWindow::onTagEdited()
-{
-    m_session->editTag(m_tagField->text());
-}
-
-void TimingWindow::onTick()
-{
-    m_session->tick();
+        m_run.lines().setSplit(selected, *split);
 }
 
 bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
@@ -533,26 +434,24 @@ bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
         if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
             m_setButton->isEnabled())
             ShowSelectedLine();
-        // Enter presses Set as Space does, so a run can be timed from the keyboard.
-        if (type == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_setButton->isEnabled()) {
-                // Once per press, as Space.
-                if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
-                    m_setButton->click();
-                return true;
-            }
+        // Enter presses Set as Space does, so a run can be timed from the
+        // keyboard: once per press, as Space.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (type == QEvent::KeyPress &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            m_setButton->isEnabled()) {
+            if (!key->isAutoRepeat())
+                m_setButton->click();
+            return true;
         }
     }
     if (type == QEvent::KeyPress && watched != m_tagField && watched != m_segmentField &&
         timingKey(*static_cast<QKeyEvent*>(event)))
         return true;
-    if (watched == m_lineList && type == QEvent::KeyPress) {
-        // Before the key moves the selection.
+    // Before the key moves the selection.
+    if ((watched == m_lineList && type == QEvent::KeyPress) ||
+        (watched == m_lineList->viewport() && type == QEvent::MouseMove))
         ShowSelectedLine();
-    } else if (watched == m_lineList->viewport() && type == QEvent::MouseMove) {
-        ShowSelectedLine();
-    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -579,9 +478,14 @@ bool TimingWindow::timingKey(const QKeyEvent& event)
     ShowSelectedLine();
     // Only what can run now; never the button that has the focus. The time
     // field and the text display show the line as it is now.
-    if (command->canRun(*m_session) && command->run(*m_session, event.isAutoRepeat()))
+    if (runCommand(*command, event.isAutoRepeat()))
         ShowSelectedLine();
     return true;
+}
+
+bool TimingWindow::runCommand(const TimingCommand& command, bool repeat)
+{
+    return command.canRun(m_run) && command.run(m_run, repeat);
 }
 
 void TimingWindow::closeEvent(QCloseEvent* event)

@@ -3,7 +3,7 @@
 #include "audio/cdaudiodevice.h"
 #include "audio/disc.h"
 #include "audio/envelope.h"
-#include "session/timingsession.h"
+#include "session/timingrun.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -33,8 +33,9 @@ constexpr int kDragDistance = 3;
 
 } // namespace
 
-WaveformStrip::WaveformStrip(TimingSession& session, CdAudioDevice& device, QWidget* parent)
-    : QWidget(parent), m_session(session), m_device(device), m_repaint(new QTimer(this))
+WaveformStrip::WaveformStrip(TimingRun& run, QWidget* parent)
+    : QWidget(parent), m_lines(run.lines()), m_transport(run.transport()), m_device(run.device()),
+      m_repaint(new QTimer(this))
 {
     setObjectName(u"Waveform"_s);
     setMouseTracking(false);
@@ -47,7 +48,7 @@ WaveformStrip::WaveformStrip(TimingSession& session, CdAudioDevice& device, QWid
         followHead();
         // A whole track in view moves the head by a pixel every few tenths
         // of a second: only a head that has moved is drawn again.
-        if (xAt(m_session.headPosition()) != m_headX || m_viewStart != m_pictureStart)
+        if (xAt(m_transport.headPosition()) != m_headX || m_viewStart != m_pictureStart)
             update();
     });
     const auto refresh = [this] {
@@ -55,20 +56,20 @@ WaveformStrip::WaveformStrip(TimingSession& session, CdAudioDevice& device, QWid
             m_repaint->start();
         update();
     };
-    connect(&m_session, &TimingSession::rowChanged, this, [this, refresh](int row) {
+    connect(&m_lines, &TimingLines::rowChanged, this, [this, refresh](int row) {
         if (!m_marksStale && row >= 0 && row < m_markTimes.size())
-            m_markTimes[row] = m_session.row(row).when();
+            m_markTimes[row] = m_lines.sheet().row(row).when();
         refresh();
     });
-    connect(&m_session, &TimingSession::rowsReset, this, [this, refresh] {
+    connect(&m_lines, &TimingLines::rowsReset, this, [this, refresh] {
         m_marksStale = true;
         refresh();
     });
-    connect(&m_session, &TimingSession::selectionChanged, this, refresh);
-    connect(&m_session, &TimingSession::controlsChanged, this, refresh);
-    connect(&m_session, &TimingSession::playTimeChanged, this, refresh);
-    connect(&m_session, &TimingSession::trackChosen, this, [this] { showWholeTrack(); });
-    connect(&m_session, &TimingSession::tracksChanged, this, [this] { showWholeTrack(); });
+    connect(&m_lines, &TimingLines::selectionChanged, this, refresh);
+    connect(&m_transport, &Transport::stateChanged, this, refresh);
+    connect(&m_transport, &Transport::playTimeChanged, this, refresh);
+    connect(&m_transport, &Transport::trackChosen, this, [this] { showWholeTrack(); });
+    connect(&m_transport, &Transport::tracksChanged, this, [this] { showWholeTrack(); });
     if (EnvelopeCache* envelopes = m_device.envelopes())
         connect(envelopes, &EnvelopeCache::changed, this, [this] {
             m_pictureStale = true;
@@ -78,11 +79,11 @@ WaveformStrip::WaveformStrip(TimingSession& session, CdAudioDevice& device, QWid
 
 const ExactTimes& WaveformStrip::markTimes()
 {
-    if (m_marksStale || m_markTimes.size() != m_session.rowCount()) {
+    if (m_marksStale || m_markTimes.size() != m_lines.sheet().rowCount()) {
         m_markTimes.clear();
-        m_markTimes.reserve(m_session.rowCount());
-        for (int row = 0; row < m_session.rowCount(); ++row)
-            m_markTimes.append(m_session.row(row).when());
+        m_markTimes.reserve(m_lines.sheet().rowCount());
+        for (int row = 0; row < m_lines.sheet().rowCount(); ++row)
+            m_markTimes.append(m_lines.sheet().row(row).when());
         m_marksStale = false;
     }
     return m_markTimes;
@@ -102,7 +103,7 @@ void WaveformStrip::drawEnvelope()
     const int mid = height() / 2;
     if (EnvelopeCache* envelopes = m_device.envelopes()) {
         const Envelope& envelope = envelopes->envelope();
-        const qint64 trackStart = MsToFrames(m_session.playingTrackStart());
+        const qint64 trackStart = MsToFrames(m_transport.tracks().playing().start);
         p.setPen(QColor(90, 170, 90));
         const double scale = double(mid - 2) / 32768.0;
         for (int x = 0; x < width(); ++x) {
@@ -122,7 +123,7 @@ void WaveformStrip::drawEnvelope()
 
 qint32 WaveformStrip::trackLength() const
 {
-    return std::max(m_session.playingTrackLength(), 0);
+    return std::max(m_transport.tracks().playing().length, 0);
 }
 
 void WaveformStrip::showWholeTrack()
@@ -131,7 +132,7 @@ void WaveformStrip::showWholeTrack()
     m_viewSpan = std::max(trackLength(), 1);
     m_pictureStale = true;
     if (EnvelopeCache* envelopes = m_device.envelopes())
-        envelopes->request(m_session.playingTrackNumber());
+        envelopes->request(m_transport.tracks().playingNumber());
     update();
 }
 
@@ -168,8 +169,8 @@ WaveformStrip::Tick WaveformStrip::tickAt(int x) const
 {
     Tick best;
     int bestDistance = kMarkReach + 1;
-    for (int row = 0; row < m_session.rowCount(); ++row) {
-        const LineWords words = m_session.row(row).keptWords();
+    for (int row = 0; row < m_lines.sheet().rowCount(); ++row) {
+        const LineWords words = m_lines.sheet().row(row).keptWords();
         for (int segment = 1; segment <= words.count(); ++segment) {
             const ExactTime time = segment < words.count() ? words.timeOf(segment) : words.end;
             if (!time)
@@ -189,7 +190,7 @@ void WaveformStrip::followHead()
     const qint32 length = trackLength();
     if (m_viewSpan >= length || m_pressed)
         return;
-    const qint32 head = m_session.headPosition();
+    const qint32 head = m_transport.headPosition();
     if (head >= m_viewStart && head < m_viewStart + m_viewSpan)
         return;
     // The next page, with a little of the last one still in view.
@@ -207,7 +208,7 @@ void WaveformStrip::paintEvent(QPaintEvent*)
     QFont small = font();
     small.setPointSizeF(7);
     p.setFont(small);
-    const int selected = m_session.selectedRow();
+    const int selected = m_lines.sheet().selected();
     const QFontMetrics metrics(small);
     const int baseline = metrics.ascent() + 1;
     // A number is written only where the last one has left room.
@@ -233,8 +234,8 @@ void WaveformStrip::paintEvent(QPaintEvent*)
 
     // The segments' ticks, under the marks of their lines.
     const int tickTop = this->tickTop();
-    for (int row = 0; row < m_session.rowCount(); ++row) {
-        const LineWords words = m_session.row(row).keptWords();
+    for (int row = 0; row < m_lines.sheet().rowCount(); ++row) {
+        const LineWords words = m_lines.sheet().row(row).keptWords();
         if (!words.hasTimes())
             continue;
         p.setPen(row == selected ? QColor(255, 220, 80) : QColor(120, 200, 255));
@@ -252,13 +253,13 @@ void WaveformStrip::paintEvent(QPaintEvent*)
     }
 
     // The play head.
-    const int head = xAt(m_session.headPosition());
+    const int head = xAt(m_transport.headPosition());
     m_headX = head;
     p.setPen(QColor(230, 60, 60));
     p.drawLine(head, 0, head, area.height());
 
     // The user's lag, when it is taken off the stamps.
-    if (const qint32 offset = m_session.lagOffset(); offset != 0) {
+    if (const qint32 offset = m_transport.lag(); offset != 0) {
         const QString text = tr("補正 %1%2 ms").arg(offset > 0 ? u"+"_s : QString()).arg(offset);
         p.setPen(QColor(200, 200, 200));
         p.drawText(area.adjusted(0, 2, -4, 0), Qt::AlignRight | Qt::AlignTop, text);
@@ -333,15 +334,14 @@ void WaveformStrip::mouseReleaseEvent(QMouseEvent* event)
     if (m_dragged) {
         m_dragged = false;
         const qint32 at = timeAt(int(event->position().x()));
-        const bool moved = m_dragSegment >= 0 ? m_session.setSegmentTime(row, m_dragSegment, at)
-                                              : m_session.setRowTime(row, at);
+        const bool moved = m_lines.drag(row, m_dragSegment, at);
         m_dragSegment = -1;
         if (moved)
             Q_EMIT markMoved(row);
         update();
         return;
     }
-    m_session.seek(timeAt(int(event->position().x())));
+    m_transport.seek(timeAt(int(event->position().x())));
     if (m_device.isPlaying() && !m_repaint->isActive())
         m_repaint->start();
     update();

@@ -20,14 +20,16 @@ class QTimer;
 namespace verselet {
 
 class CdAudioDevice;
-class TimingSession;
+class TimingLines;
+class TimingRun;
+class Transport;
 
 class WaveformStrip final : public QWidget
 {
     Q_OBJECT
 
 public:
-    WaveformStrip(TimingSession& session, CdAudioDevice& device, QWidget* parent);
+    WaveformStrip(TimingRun& run, QWidget* parent);
 
     // The part of the track in view, in ms.
     qint32 viewStart() const { return m_viewStart; }
@@ -71,7 +73,8 @@ private:
     int tickTop() const { return height() * 3 / 4; }
     void followHead();
 
-    TimingSession& m_session;
+    TimingLines& m_lines;
+    Transport& m_transport;
     CdAudioDevice& m_device;
     QTimer* m_repaint;
     qint32 m_viewStart = 0;
