@@ -55,13 +55,14 @@ QStringList untimedRows(int count)
 
 // The time the last press kept: the selected line's, or in word mode the
 // segment's it stamped.
-ExactTime lastStamp(TimingSession& session)
+ExactTime lastStamp(const TimingLines& lines)
 {
-    const int row = session.selectedRow();
+    const TimingSheet& sheet = lines.sheet();
+    const int row = sheet.selected();
     if (row < 0)
         return std::nullopt;
-    return session.wordMode() ? session.row(row).words().timeOf(session.currentSegment())
-                              : session.exactTime(row);
+    return lines.wordMode() ? sheet.row(row).words().timeOf(std::max(sheet.segment() - 1, 0))
+                            : sheet.row(row).exactTime();
 }
 
 // Exact time kept minus the position the sink had rendered, one per Set.
@@ -83,10 +84,10 @@ QList<double> stampsAgainstTheSink(TimingWindow& window, SinkMonitor& monitor, i
         const double rendered = monitor.renderedMs();
         QTest::keyClick(setButton, Qt::Key_Space);
         lastPress = t.elapsed();
-        const ExactTime exact = lastStamp(window.session());
+        const ExactTime exact = lastStamp(window.run().lines());
         if (!exact) {
             std::printf("FAILED: Set kept no exact time for row %d\n",
-                        window.session().selectedRow());
+                        window.run().lines().sheet().selected());
             return {};
         }
         diffs.append(*exact - rendered);
@@ -143,12 +144,12 @@ int main(int argc, char* argv[])
 
     TimingRun run(std::make_unique<DiscAudioDevice>(SystemAudioOutputs()), image, u"0"_s);
     TimingWindow window(run);
-    window.setTimingRows(untimedRows(600));
+    window.run().lines().setRows(TimingRowsFromList(untimedRows(600)));
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
     QTest::qWait(200);
-    if (window.device().isSilent()) {
+    if (window.run().device().isSilent()) {
         std::printf("  no audio output: nothing to hold the stamps against\n");
         return 0;
     }
@@ -156,7 +157,7 @@ int main(int argc, char* argv[])
         if (words) {
             std::printf("word mode: Space stamps one segment\n");
             named<QCheckBox>(window, "WordMode")->click();
-            window.setTimingRows(untimedRows(600));
+            window.run().lines().setRows(TimingRowsFromList(untimedRows(600)));
         }
         named<QPushButton>(&window, "Command2")->click(); // ＞ from the track start
         const QList<double> diffs = stampsAgainstTheSink(window, monitor, 200);
@@ -171,7 +172,7 @@ int main(int argc, char* argv[])
                     static_cast<long long>(diffs.size()));
 
         // A new list, the track playing on.
-        window.setTimingRows(untimedRows(600));
+        window.run().lines().setRows(TimingRowsFromList(untimedRows(600)));
         named<QPushButton>(&window, "Command2")->click();
         const QList<double> delays =
             pressToRepaint(window, named<QPushButton>(window, "Command6"), Qt::Key_Space, 200);

@@ -45,7 +45,7 @@ int main(int argc, char* argv[])
     QStringList rows;
     for (int i = 0; i < 400; ++i)
         rows.append(u"[--:--]歌詞の行 %1"_s.arg(i));
-    window.setTimingRows(rows);
+    window.run().lines().setRows(TimingRowsFromList(rows));
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
@@ -65,7 +65,7 @@ int main(int argc, char* argv[])
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < kTicks; ++i)
-        window.onTick();
+        window.run().transport().tick();
     std::printf("  one timer tick                       %7.2f us (target 20)\n",
                 double(t.nsecsElapsed()) / kTicks / 1000.0);
 
@@ -92,8 +92,9 @@ int main(int argc, char* argv[])
         QElapsedTimer click;
         click.start();
         QTest::mouseClick(setButton, Qt::LeftButton);
-        const int row = window.session().selectedRow();
-        const bool stamped = row >= 0 && !window.session().rows().at(row).startsWith(u"[--:--]"_s);
+        const int row = window.run().lines().sheet().selected();
+        const bool stamped =
+            row >= 0 && !window.run().lines().sheet().listRows().at(row).startsWith(u"[--:--]"_s);
         delays.append(click.nsecsElapsed() / 1e6);
         if (!stamped) {
             std::printf("FAILED: Set did not stamp row %d\n", row);
@@ -104,7 +105,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 50; ++i) {
         QElapsedTimer c;
         c.start();
-        window.session().set();
+        window.run().lines().set();
         direct.append(c.nsecsElapsed() / 1e6);
     }
     std::sort(direct.begin(), direct.end());
@@ -123,7 +124,7 @@ int main(int argc, char* argv[])
     longRows.reserve(kLongList);
     for (int i = 0; i < kLongList; ++i)
         longRows.append(u"[--:--]歌詞の行 %1　ひかりのステップ"_s.arg(i));
-    window.setTimingRows(longRows);
+    window.run().lines().setRows(TimingRowsFromList(longRows));
     named<QPushButton>(&window, "Command2")->click();
     QListView* const list = named<QListView>(window, "List1");
     list->setFocus();
@@ -135,8 +136,9 @@ int main(int argc, char* argv[])
             QTest::keyClick(list, Qt::Key_Space);
             spaces.append(press.nsecsElapsed() / 1e6);
         }
-        const int row = window.session().selectedRow();
-        return row >= 0 && !window.session().rows().at(row).startsWith(u"[--:--]"_s);
+        const int row = window.run().lines().sheet().selected();
+        return row >= 0 &&
+               !window.run().lines().sheet().listRows().at(row).startsWith(u"[--:--]"_s);
     };
     // The first presses grow what any run would (the list's rows shown).
     if (!pressSpaces(20))

@@ -40,3 +40,12 @@ private:
     std::unique_ptr<verselet::TimingRun> m_run;
     std::unique_ptr<verselet::TimingWindow> m_window;
 };
+
+// Every row's exact time, row for row, as the tests compare them.
+inline verselet::ExactTimes ExactTimesOf(const verselet::TimingRun& run)
+{
+    verselet::ExactTimes times;
+    for (const verselet::TimingRow& row : run.lines().sheet().rows())
+        times.append(row.exactTime());
+    return times;
+}

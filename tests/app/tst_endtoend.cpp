@@ -22,6 +22,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
+#include "timingrig.h"
 #include "widgetnames.h"
 
 using namespace verselet;
@@ -152,7 +153,7 @@ void TestEndToEnd::demoTimedLyricsToAnLrcFile()
             QTimer::singleShot(1500 + 1000 * i, timing,
                                [timing] { named<QPushButton>(timing, "Command6")->click(); });
         QTimer::singleShot(2800, timing, [timing, &stamped] {
-            stamped = timing->session().exactTimes();
+            stamped = ExactTimesOf(timing->run());
             timing->close();
         });
     });
@@ -205,13 +206,13 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
         auto* timing = qobject_cast<TimingWindow*>(window);
         QTimer::singleShot(0, timing, [timing] {
             named<QCheckBox>(timing, "WordMode")->click();
-            const TimingRows& rows = timing->session().lines();
-            timing->session().selectRow(int(std::find_if(rows.cbegin(), rows.cend(),
-                                                         [](const TimingRow& row) {
-                                                             return row.text() ==
-                                                                    u"朝の窓をあけたら"_s;
-                                                         }) -
-                                            rows.cbegin()));
+            const TimingRows& rows = timing->run().lines().sheet().rows();
+            timing->run().lines().selectRow(int(std::find_if(rows.cbegin(), rows.cend(),
+                                                             [](const TimingRow& row) {
+                                                                 return row.text() ==
+                                                                        u"朝の窓をあけたら"_s;
+                                                             }) -
+                                                rows.cbegin()));
             auto* split = named<QLineEdit>(timing, "SegmentText");
             split->setFocus();
             QTest::keyClick(split, Qt::Key_Home);
@@ -227,7 +228,7 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
             named<QPushButton>(timing, "Command2")->click();
         });
         const auto heard = [timing] {
-            return timing->device().Position() - timing->device().TrackPosition();
+            return timing->run().device().Position() - timing->run().device().TrackPosition();
         };
         for (const auto& [at, modifiers] :
              {std::pair{1500, Qt::NoModifier}, std::pair{2000, Qt::NoModifier},

@@ -15,6 +15,7 @@
 #include "modalscript.h"
 #include "scripteddevice.h"
 #include "testfiles.h"
+#include "timingrig.h"
 #include "widgetnames.h"
 
 using namespace verselet;
@@ -185,19 +186,19 @@ void TestExactTimes::nextRunStartsFromTheKeptTimes()
     script.then([&seen](QWidget* w) {
         auto* timing = qobject_cast<TimingWindow*>(w);
         QVERIFY(timing);
-        TimingSession& session = timing->session();
-        seen = session.exactTimes().mid(0, 4);
+        TimingLines& lines = timing->run().lines();
+        seen = ExactTimesOf(timing->run()).mid(0, 4);
         // Showing the selected line writes its tag into the time field
         // again; that keeps the exact time.
-        session.selectRow(1);
+        lines.selectRow(1);
         timing->ShowSelectedLine();
         QCOMPARE(named<QLineEdit>(timing, "Text1")->text(), u"[00:12]"_s);
-        QCOMPARE(session.exactTime(1), ExactTime(12987));
+        QCOMPARE(lines.sheet().row(1).exactTime(), ExactTime(12987));
         // A tag typed over it has its whole seconds.
-        session.selectRow(3);
+        lines.selectRow(3);
         timing->ShowSelectedLine();
         named<QLineEdit>(timing, "Text1")->setText(u"[02:30]"_s);
-        QCOMPARE(session.exactTime(3), ExactTime(150000));
+        QCOMPARE(lines.sheet().row(3).exactTime(), ExactTime(150000));
         QMetaObject::invokeMethod(timing, &QWidget::close, Qt::QueuedConnection);
     });
     script.thenClick(u"Command1"_s);

@@ -279,12 +279,13 @@ void TestTranslation::everyWindowReadsInItsLanguage()
     TimingRig timing;
     timing.open(std::make_unique<ScriptedDevice>(QList<qint32>{61000, 95000}), ChosenDriveName(),
                 u"1"_s, &main);
-    timing->setTimingRows({u"[00:01]First line"_s, u"[00:05]Second line"_s});
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, timing->session(),
-                              u"Intro"_s, timing.get());
+    timing->run().lines().setRows(
+        TimingRowsFromList({u"[00:01]First line"_s, u"[00:05]Second line"_s}));
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, timing->run(), u"Intro"_s,
+                              timing.get());
     RealtimeContext context;
     context.work = home.work;
-    FinishDialog finish(context, timing->session().lines(), timing.get());
+    FinishDialog finish(context, timing->run().lines().sheet().rows(), timing.get());
     DriveDialog drives(MakeSilentOutput, &main);
     CalibrationWindow calibration(MakeSilentOutput, &drives);
     AboutWindow about(&main);

@@ -22,6 +22,7 @@
 #include "discfixtures.h"
 #include "modalscript.h"
 #include "testfiles.h"
+#include "timingrig.h"
 #include "widgetnames.h"
 
 using namespace verselet;
@@ -174,7 +175,7 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
         QTimer::singleShot(1500, w, [w] { named<QPushButton>(w, "Command6")->click(); }); // Set
         QTimer::singleShot(2500, w, [w] { named<QPushButton>(w, "Command6")->click(); }); // Set
         QTimer::singleShot(2700, w, [w, &stamped] {
-            stamped = w->session().exactTimes();
+            stamped = ExactTimesOf(w->run());
             w->close();
         });
     });

@@ -418,7 +418,7 @@ void TestLineSelection::separatorsAreNeverMarkedNorStamped()
         QVERIFY(disc && disc->isPlaying());
         disc->advance(2030);
         QTest::keyClick(named<QListView>(window, "List1"), Qt::Key_Space);
-        timed = qobject_cast<TimingWindow*>(window)->timingRows();
+        timed = qobject_cast<TimingWindow*>(window)->run().lines().sheet().listRows();
     });
     script.thenClick(u"Command2"_s); // 編集を破棄してもどる
     w->realTimeInput();
@@ -513,7 +513,7 @@ void TestLineSelection::okTimesTheRowsByTheMarksUntilARunEndsTheInput()
             closeByFrame(window);
             auto* timing = qobject_cast<TimingWindow*>(window);
             QVERIFY(timing);
-            timed.append(timing->timingRows());
+            timed.append(timing->run().lines().sheet().listRows());
             overSelection.append(selection && timing->parentWidget() == selection.data());
             pointerDuringRun.append(selection ? selection->cursor().shape() : Qt::BlankCursor);
         });
@@ -632,7 +632,7 @@ void TestLineSelection::whileTheDiscIsReadTheDialogTakesNoInput()
     });
     // The one timing window, closed once its disc has been read.
     script.then([&](QWidget* window) {
-        QVERIFY(qobject_cast<TimingWindow*>(window)->isOpening());
+        QVERIFY(qobject_cast<TimingWindow*>(window)->run().isOpening());
         QTimer::singleShot(400, window, [window] { closeByFrame(window); });
     });
     script.thenClick(u"Command2"_s); // 編集を破棄してもどる

@@ -62,8 +62,9 @@ void TestTestDisplay::init()
     auto device = std::make_unique<ScriptedDevice>(QList<qint32>{30000, 65500});
     m_device = device.get();
     m_timing.open(std::move(device), QString(), u"1"_s);
-    m_timing->setTimingRows({u"-------"_s + QString(35, u'-'), u"[00:02]いち"_s, u"[00:02]に"_s,
-                             u"       （間奏）"_s, u"[01:05]さん"_s});
+    m_timing->run().lines().setRows(
+        TimingRowsFromList({u"-------"_s + QString(35, u'-'), u"[00:02]いち"_s, u"[00:02]に"_s,
+                            u"       （間奏）"_s, u"[01:05]さん"_s}));
 }
 
 void TestTestDisplay::cleanup()
@@ -76,13 +77,13 @@ void TestTestDisplay::cleanup()
 void TestTestDisplay::tick(TestDisplayWindow& display, qint64 ms)
 {
     m_device->advance(ms);
-    m_timing->onTick();
+    m_timing->run().transport().tick();
     display.onTick();
 }
 
 void TestTestDisplay::windowLooksAsItShould()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->run(),
                               m_document->startText(), m_timing.get());
     QCOMPARE(display.objectName(), u"Form4"_s);
     QCOMPARE(display.windowTitle(), u"テスト表示"_s);
@@ -97,7 +98,7 @@ void TestTestDisplay::windowLooksAsItShould()
     QVERIFY(named<QLabel>(display, "Label1")->font().bold());
     QCOMPARE(named<QLabel>(display, "Label1")->font().pointSizeF(), 13.5);
     QCOMPARE(named<QTimer>(display, "Timer1")->interval(), 100);
-    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(),
+    TestDisplayWindow fromLine(TestDisplayWindow::Start::FromSelectedLine, m_timing->run(),
                                m_document->startText(), m_timing.get());
     QCOMPARE(fromLine.objectName(), u"Form5"_s);
     QCOMPARE(fromLine.windowTitle(), u"テスト表示"_s);
@@ -106,16 +107,16 @@ void TestTestDisplay::windowLooksAsItShould()
 
 void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
 {
-    m_timing->session().selectRow(3);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+    m_timing->run().lines().selectRow(3);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->run(),
                               m_document->startText(), m_timing.get());
     // Opening: Set on, the test button off, playing from the track start,
     // nothing selected, the start text shown.
     QVERIFY(named<QTimer>(display, "Timer1")->isActive());
     QVERIFY(!named<QPushButton>(m_timing, "Command8")->isEnabled());
     QVERIFY(named<QPushButton>(m_timing, "Command6")->isEnabled());
-    QCOMPARE(m_timing->session().PlayingFlag(), qint16(1));
-    QCOMPARE(m_timing->session().selectedRow(), -1);
+    QVERIFY(m_timing->run().transport().state() != Transport::State::Stopped);
+    QCOMPARE(m_timing->run().lines().sheet().selected(), -1);
     QVERIFY(m_device->isPlaying());
     QCOMPARE(m_device->Position(), 30000);
     QCOMPARE(named<QLabel>(display, "Label1")->text(), u"（前奏）"_s);
@@ -135,23 +136,24 @@ void TestTestDisplay::fromTheBeginningShowsTheStartTextThenEachLine()
 
 void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
 {
-    m_timing->session().selectRow(4);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(),
+    m_timing->run().lines().selectRow(4);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->run(),
                               m_document->startText(), m_timing.get());
     QCOMPARE(display.ShownLineIndex, 3);
     QCOMPARE(named<QLabel>(display, "Label1")->text(), QString());
     QCOMPARE(m_device->Position(), 30000 + 65000);
-    QCOMPARE(m_timing->session().selectedRow(), 4);
+    QCOMPARE(m_timing->run().lines().sheet().selected(), 4);
     tick(display, 10);
     QCOMPARE(named<QLabel>(display, "Label1")->text(), u"さん"_s);
 }
 
 void TestTestDisplay::aLineTimedWordByWordFillsAsItIsSung()
 {
-    m_timing->setTimingRows({u"[01:02]さん"_s, u"[01:04]plain"_s}, {62000},
-                            {{u"さん"_s, {0, 1}, {62000, 63000}, 64000}});
-    m_timing->session().selectRow(0);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(),
+    m_timing->run().lines().setRows(
+        TimingRowsFromList({u"[01:02]さん"_s, u"[01:04]plain"_s}, {62000},
+                           {{u"さん"_s, {0, 1}, {62000, 63000}, 64000}}));
+    m_timing->run().lines().selectRow(0);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->run(),
                               m_document->startText(), m_timing.get());
     auto* line = named<KaraokeLabel>(display, "Label1");
     tick(display, 500);
@@ -165,7 +167,7 @@ void TestTestDisplay::aLineTimedWordByWordFillsAsItIsSung()
 void TestTestDisplay::closesWhenTheTrackIsOver()
 {
     ModalScript script;
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->run(),
                               m_document->startText(), m_timing.get());
     display.show();
     tick(display, 64900);
@@ -174,25 +176,25 @@ void TestTestDisplay::closesWhenTheTrackIsOver()
     // re-arms; the display's tick sees it too and closes.
     tick(display, 200);
     QVERIFY(!display.isVisible());
-    QCOMPARE(m_timing->session().PlayingFlag(), qint16(0));
+    QCOMPARE(m_timing->run().transport().state(), Transport::State::Stopped);
     QVERIFY(!m_device->isPlaying());
     QVERIFY(!named<QTimer>(display, "Timer1")->isActive());
 
     // The display ends with the track even when none of its own ticks falls
     // while the time reads the track's length: the session says so.
-    TestDisplayWindow late(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+    TestDisplayWindow late(TestDisplayWindow::Start::FromBeginning, m_timing->run(),
                            m_document->startText(), m_timing.get());
     late.show();
     m_device->advance(65100);
-    m_timing->onTick();
-    m_timing->onTick();
+    m_timing->run().transport().tick();
+    m_timing->run().transport().tick();
     QVERIFY(!late.isVisible());
     QVERIFY(!named<QTimer>(late, "Timer1")->isActive());
 }
 
 void TestTestDisplay::frameCloseStopsAndReArms()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->session(),
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->run(),
                               m_document->startText(), m_timing.get());
     display.show();
     tick(display, 3000);
@@ -202,7 +204,7 @@ void TestTestDisplay::frameCloseStopsAndReArms()
     QVERIFY(!m_device->isPlaying());
     QVERIFY(m_device->fromPending());
     QCOMPARE(m_device->from(), 30000);
-    QCOMPARE(m_timing->session().PlayingFlag(), qint16(0));
+    QCOMPARE(m_timing->run().transport().state(), Transport::State::Stopped);
     QVERIFY(!named<QTimer>(display, "Timer1")->isActive());
 }
 
@@ -225,7 +227,7 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
     });
     script.then([](QWidget* window) {
         auto* timing = qobject_cast<TimingWindow*>(window);
-        timing->session().selectRow(1);
+        timing->run().lines().selectRow(1);
         timing->ShowSelectedLine();
         QMetaObject::invokeMethod(named<QPushButton>(timing, "Command9"), &QPushButton::click,
                                   Qt::QueuedConnection);
@@ -246,7 +248,7 @@ void TestTestDisplay::openedFromTheTimingWindowsButtons()
 
 void TestTestDisplay::screenshot()
 {
-    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->session(),
+    TestDisplayWindow display(TestDisplayWindow::Start::FromBeginning, m_timing->run(),
                               m_document->startText(), m_timing.get());
     display.show();
     QVERIFY(QTest::qWaitForWindowExposed(&display));

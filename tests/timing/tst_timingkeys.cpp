@@ -55,8 +55,8 @@ private:
     };
     State state() const
     {
-        TimingSession& s = m_window->session();
-        return {s.rows(), s.exactTimes(), s.selectedRow()};
+        const TimingSheet& sheet = m_window->run().lines().sheet();
+        return {sheet.listRows(), ExactTimesOf(m_window->run()), sheet.selected()};
     }
 
     std::unique_ptr<WorkArea> m_home;
@@ -81,7 +81,7 @@ TimingWindow* TestTimingKeys::play(const QStringList& rows, const ExactTimes& ex
     m_device = device.get();
     m_window.open(std::move(device), QString(), u"0"_s);
     TimingWindow* w = m_window.get();
-    w->setTimingRows(rows, exact);
+    w->run().lines().setRows(TimingRowsFromList(rows, exact));
     w->show();
     QApplication::setActiveWindow(w);
     if (!QTest::qWaitForWindowActive(w))
@@ -122,7 +122,7 @@ void TestTimingKeys::arrowsNudgeAndUpDownStillMove()
     TimingWindow* w = play({u"[00:11]a"_s, u"[00:12]b"_s, u"[--:--]c"_s}, {std::nullopt, 12950});
     QVERIFY(w);
     named<QListView>(w, "List1")->setFocus();
-    w->session().selectRow(1);
+    w->run().lines().selectRow(1);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right); // 13.050 s: over the second
     QCOMPARE(state(), (State{{u"[00:11]a"_s, u"[00:13]b"_s, u"[--:--]c"_s},
                              {std::nullopt, 13050, std::nullopt},
@@ -144,15 +144,15 @@ void TestTimingKeys::arrowsNudgeAndUpDownStillMove()
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left, Qt::AltModifier);
     // Whole seconds move from the second.
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Up);
-    QCOMPARE(w->session().selectedRow(), 0);
+    QCOMPARE(w->run().lines().sheet().selected(), 0);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Left);
     QCOMPARE(state().exact.at(0), ExactTime(10900));
     // A line without a time stays as it is.
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Down);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Down);
-    QCOMPARE(w->session().selectedRow(), 2);
+    QCOMPARE(w->run().lines().sheet().selected(), 2);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right);
-    QCOMPARE(w->session().rows().at(2), u"[--:--]c"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(2), u"[--:--]c"_s);
 }
 
 void TestTimingKeys::retakeThenSetStampsTheLineAgain()
@@ -161,11 +161,11 @@ void TestTimingKeys::retakeThenSetStampsTheLineAgain()
     QVERIFY(w);
     named<QPushButton>(w, "Command4")->click(); // stopped: R plays by itself
     named<QListView>(w, "List1")->setFocus();
-    w->session().selectRow(1);
+    w->run().lines().selectRow(1);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_R);
     QVERIFY(m_device->isPlaying());
     QCOMPARE(m_device->Position(), 6400);
-    QCOMPARE(w->session().selectedRow(), 0);
+    QCOMPARE(w->run().lines().sheet().selected(), 0);
     QVERIFY(named<QPushButton>(w, "Command6")->isEnabled());
     m_device->advance(3300);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Space);
@@ -185,7 +185,7 @@ void TestTimingKeys::shiftFromHereAndUndoRedoChains()
         states.append(state());
     }
     // Sung 0.5 s later than stamped, from b on: S on b at 2.5 s.
-    w->session().selectRow(1);
+    w->run().lines().selectRow(1);
     m_device->advance(2500 - m_device->Position());
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_S);
     QCOMPARE(state(),
@@ -213,12 +213,12 @@ void TestTimingKeys::theTimeFieldKeepsItsKeys()
 {
     TimingWindow* w = play({u"[00:12]a"_s, u"[--:--]b"_s}, {12300});
     QVERIFY(w);
-    w->session().selectRow(0);
+    w->run().lines().selectRow(0);
     // A nudge undone: there is something to redo.
     named<QListView>(w, "List1")->setFocus();
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Right);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(w->session().canRedo());
+    QVERIFY(w->run().lines().history().canRedo());
     const State before = state();
 
     named<QLineEdit>(w, "Text1")->setFocus();
@@ -240,7 +240,7 @@ void TestTimingKeys::theTimeFieldKeepsItsKeys()
     QTest::keyClick(named<QLineEdit>(w, "Text1"), Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(named<QLineEdit>(w, "Text1")->text() != u"[00:2sr"_s);
     QCOMPARE(state(), before);
-    QVERIFY(w->session().canRedo());
+    QVERIFY(w->run().lines().history().canRedo());
 }
 
 void TestTimingKeys::heldKeysRepeatOnlyToNudge_data()
@@ -265,7 +265,7 @@ void TestTimingKeys::heldKeysRepeatOnlyToNudge()
     QWidget* target = onSet ? static_cast<QWidget*>(named<QPushButton>(w, "Command6"))
                             : named<QListView>(w, "List1");
     target->setFocus();
-    w->session().selectRow(0);
+    w->run().lines().selectRow(0);
     m_device->advance(12000);
     const State before = state();
     const QString text = key == Qt::Key_Space    ? u" "_s
@@ -287,10 +287,11 @@ void TestTimingKeys::aHeldArrowIsOneStep()
     // The second line's words both begin at 10 s: the first is held there.
     LineWords words = LineWords::split(u"ab cd"_s);
     words.times = {10000, 10000};
-    w->setTimingRows({u"[00:05]x"_s, u"[00:10]ab cd"_s}, {5000, 10000}, {{}, words});
+    w->run().lines().setRows(
+        TimingRowsFromList({u"[00:05]x"_s, u"[00:10]ab cd"_s}, {5000, 10000}, {{}, words}));
     auto* list = named<QListView>(w, "List1");
     list->setFocus();
-    w->session().selectRow(0);
+    w->run().lines().selectRow(0);
     QTest::keyClick(list, Qt::Key_Right);
     for (int n = 0; n < 29; ++n) {
         QKeyEvent held(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
@@ -299,7 +300,7 @@ void TestTimingKeys::aHeldArrowIsOneStep()
     QCOMPARE(state().exact.at(0), ExactTime(8000));
     QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(state().exact.at(0), ExactTime(5000));
-    QVERIFY(!w->session().canUndo());
+    QVERIFY(!w->run().lines().history().canUndo());
     QTest::keyClick(list, Qt::Key_Right);
     QCOMPARE(state().exact.at(0), ExactTime(5100));
     QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
@@ -308,10 +309,10 @@ void TestTimingKeys::aHeldArrowIsOneStep()
     // was undone can still be made again.
     named<QCheckBox>(w, "WordMode")->click();
     list->setFocus();
-    w->session().selectRow(1);
+    w->run().lines().selectRow(1);
     QTest::keyClick(list, Qt::Key_Right);
-    QCOMPARE(w->session().row(1).words().times, (ExactTimes{10000, 10000}));
-    QVERIFY(!w->session().canUndo());
+    QCOMPARE(w->run().lines().sheet().row(1).words().times, (ExactTimes{10000, 10000}));
+    QVERIFY(!w->run().lines().history().canUndo());
     QTest::keyClick(list, Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(state().exact.at(0), ExactTime(5100));
 }
@@ -340,8 +341,8 @@ void TestTimingKeys::wordModeInTheWindow()
     QTest::keyClick(w, Qt::Key_Space);
     m_device->advance(300);
     QTest::keyClick(w, Qt::Key_Space, Qt::ShiftModifier);
-    QCOMPARE(w->session().row(0).words().times, (ExactTimes{1000, 1500, 2000}));
-    QCOMPARE(w->session().row(0).words().end, ExactTime(2300));
+    QCOMPARE(w->run().lines().sheet().row(0).words().times, (ExactTimes{1000, 1500, 2000}));
+    QCOMPARE(w->run().lines().sheet().row(0).words().end, ExactTime(2300));
     QVERIFY(!first.data(TimingListModel::kNextSegmentRole).isValid());
 
     // Only the bars change there: a typed letter is taken back, a bar taken
@@ -354,14 +355,14 @@ void TestTimingKeys::wordModeInTheWindow()
     QTest::keyClick(split, Qt::Key_Right);
     QTest::keyClick(split, Qt::Key_Right);
     QTest::keyClick(split, Qt::Key_Delete);
-    QCOMPARE(w->session().row(0).words().starts, (SegmentStarts{0, 3}));
-    QCOMPARE(w->session().row(0).words().times, ExactTimes{});
-    QCOMPARE(w->session().exactTime(0), ExactTime(1000));
+    QCOMPARE(w->run().lines().sheet().row(0).words().starts, (SegmentStarts{0, 3}));
+    QCOMPARE(w->run().lines().sheet().row(0).words().times, ExactTimes{});
+    QCOMPARE(w->run().lines().sheet().row(0).exactTime(), ExactTime(1000));
 
     // A line longer than a line edit holds by default shows whole.
     named<QListView>(w, "List1")->setFocus();
-    w->setTimingRows({u"[--:--]"_s + QString(40000, u'あ')});
-    w->session().selectRow(0);
+    w->run().lines().setRows(TimingRowsFromList({u"[--:--]"_s + QString(40000, u'あ')}));
+    w->run().lines().selectRow(0);
     QCOMPARE(split->text().size(), 40000 + 39999); // and a bar between every two
 }
 
@@ -375,7 +376,7 @@ void TestTimingKeys::wordModeRetakeAndNextLeadSpaceToTheLineTheyReach()
     QVERIFY(w);
     named<QCheckBox>(w, "WordMode")->click();
     auto* list = named<QListView>(w, "List1");
-    w->session().selectRow(2);
+    w->run().lines().selectRow(2);
     QTest::keyClick(list, Qt::Key_R);
     QCOMPARE(m_device->Position(), 2000);
     m_device->advance(3100);
@@ -401,7 +402,7 @@ void TestTimingKeys::ctrlUpAndDownStepTheSpeed()
     QCOMPARE(m_device->speed, 0.75);
     QTest::keyClick(w, Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(m_device->speed, 0.8);
-    QCOMPARE(w->session().selectedRow(), -1); // no line moved to
+    QCOMPARE(w->run().lines().sheet().selected(), -1); // no line moved to
     // The next window starts at the speed chosen last.
     m_window.reset();
     QVERIFY(play({u"[--:--]a"_s}));

@@ -307,7 +307,7 @@ void TestTimingWindow::noDiscSaysSoOnceAndUpdateListsLater()
     named<QPushButton>(w, "Command4")->click();
     named<QPushButton>(w, "Command2")->click();
     device->advance(2500);
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:02]"_s);
 
     // The disc taken out: nothing is listed, and no message comes.
@@ -328,40 +328,40 @@ void TestTimingWindow::transportStates()
     QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), 1);
 
     named<QPushButton>(w, "Command2")->click(); // ＞
-    QCOMPARE(w->session().PlayingFlag(), qint16(1));
+    QVERIFY(w->run().transport().state() != Transport::State::Stopped);
     QVERIFY(named<QPushButton>(w, "Command6")->isEnabled());
     QVERIFY(!named<QPushButton>(w, "Command8")->isEnabled());
     device->advance(12500);
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:12]"_s);
 
     named<QPushButton>(w, "Command3")->click(); // || keeps the flag and the time
-    QCOMPARE(w->session().PlayingFlag(), qint16(1));
+    QVERIFY(w->run().transport().state() != Transport::State::Stopped);
     QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
     QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
     device->advance(5000);
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:12]"_s);
 
     named<QPushButton>(w, "Command2")->click(); // ＞ goes on from the pause
     device->advance(3000);
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:15]"_s);
 
     named<QPushButton>(w, "Command4")->click(); // □ stops and re-arms at the track start
-    QCOMPARE(w->session().PlayingFlag(), qint16(0));
-    w->onTick();
+    QCOMPARE(w->run().transport().state(), Transport::State::Stopped);
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:00]"_s);
     named<QPushButton>(w, "Command2")->click();
     device->advance(1000);
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:01]"_s);
     QCOMPARE(device->Position(), 101000);
 
     // Choosing a track stops too.
     named<QComboBox>(w, "Combo1")->setCurrentIndex(0);
-    w->onTrackChosen();
-    QCOMPARE(w->session().PlayingFlag(), qint16(0));
+    Q_EMIT named<QComboBox>(w, "Combo1")->activated(0);
+    QCOMPARE(w->run().transport().state(), Transport::State::Stopped);
     QVERIFY(!device->isPlaying());
     QCOMPARE(device->from(), 0);
 }
@@ -370,51 +370,52 @@ void TestTimingWindow::setStampsTheTimedLinesInTurn()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
-    w->setTimingRows({u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[--:--]two"_s});
-    w->session().selectRow(2);
+    w->run().lines().setRows(
+        TimingRowsFromList({u"       intro"_s, u"[--:--]one"_s, u"       gap"_s, u"[--:--]two"_s}));
+    w->run().lines().selectRow(2);
     named<QPushButton>(w, "Command2")->click();
-    QCOMPARE(w->session().selectedRow(), -1);
+    QCOMPARE(w->run().lines().sheet().selected(), -1);
 
     device->advance(5200);
-    w->onTick();
+    w->run().transport().tick();
     named<QPushButton>(w, "Command6")->click();
-    QCOMPARE(w->session().selectedRow(), 1);
+    QCOMPARE(w->run().lines().sheet().selected(), 1);
     device->advance(4000);
-    w->onTick();
+    w->run().transport().tick();
     named<QPushButton>(w, "Command6")->click();
-    QCOMPARE(w->session().selectedRow(), 3);
-    QCOMPARE(w->timingRows(),
+    QCOMPARE(w->run().lines().sheet().selected(), 3);
+    QCOMPARE(w->run().lines().sheet().listRows(),
              (QStringList{u"       intro"_s, u"[00:05]one"_s, u"       gap"_s, u"[00:09]two"_s}));
 
     // The last line is stamped: the next Set ends the run.
     named<QPushButton>(w, "Command6")->click();
-    QCOMPARE(w->session().selectedRow(), 3);
-    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
-    QCOMPARE(m_window->session().EditGuard(), qint16(0));
+    QCOMPARE(w->run().lines().sheet().selected(), 3);
+    QCOMPARE(m_window->run().transport().state(), Transport::State::Stopped);
     QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
     QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
     QVERIFY(!device->isPlaying());
     QCOMPARE(device->from(), 0);
-    QCOMPARE(w->timingRows().at(3), u"[00:09]two"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(3), u"[00:09]two"_s);
 }
 
 void TestTimingWindow::twoSetsInOneSecondGiveTheSameTag()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
-    w->setTimingRows({u"[--:--]a"_s, u"[--:--]b"_s, u"[01:"_s, u"[--:--]c"_s});
+    w->run().lines().setRows(
+        TimingRowsFromList({u"[--:--]a"_s, u"[--:--]b"_s, u"[01:"_s, u"[--:--]c"_s}));
     named<QPushButton>(w, "Command2")->click();
     device->advance(61100);
-    w->onTick();
+    w->run().transport().tick();
     named<QPushButton>(w, "Command6")->click();
     device->advance(800);
-    w->onTick();
+    w->run().transport().tick();
     named<QPushButton>(w, "Command6")->click();
     // A line beginning with "[" whose seventh character is not "]" is
     // selected but not changed.
     named<QPushButton>(w, "Command6")->click();
-    QCOMPARE(w->session().selectedRow(), 2);
-    QCOMPARE(w->timingRows(),
+    QCOMPARE(w->run().lines().sheet().selected(), 2);
+    QCOMPARE(w->run().lines().sheet().listRows(),
              (QStringList{u"[01:01]a"_s, u"[01:01]b"_s, u"[01:"_s, u"[--:--]c"_s}));
 }
 
@@ -422,27 +423,28 @@ void TestTimingWindow::setPassingOverTheLastLinesEndsOnTheLastLine()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
-    w->setTimingRows({u"[--:--]one"_s, u"       gap"_s, u"-------"_s});
+    w->run().lines().setRows(TimingRowsFromList({u"[--:--]one"_s, u"       gap"_s, u"-------"_s}));
     named<QPushButton>(w, "Command2")->click();
     device->advance(3000);
-    w->onTick();
+    w->run().transport().tick();
     named<QPushButton>(w, "Command6")->click();
-    QCOMPARE(w->session().selectedRow(), 0);
+    QCOMPARE(w->run().lines().sheet().selected(), 0);
     // Only lines not to be timed follow: the press passes over them to the
     // last line and the run ends at once.
     named<QPushButton>(w, "Command6")->click();
-    QCOMPARE(w->session().selectedRow(), 2);
-    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
+    QCOMPARE(w->run().lines().sheet().selected(), 2);
+    QCOMPARE(m_window->run().transport().state(), Transport::State::Stopped);
     QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
     QVERIFY(!device->isPlaying());
-    QCOMPARE(w->timingRows(), (QStringList{u"[00:03]one"_s, u"       gap"_s, u"-------"_s}));
+    QCOMPARE(w->run().lines().sheet().listRows(),
+             (QStringList{u"[00:03]one"_s, u"       gap"_s, u"-------"_s}));
 }
 
 void TestTimingWindow::timeFieldRefusesWhatTheTagFileCannotHold()
 {
     TimingWindow* w = open({120000});
-    w->setTimingRows({u"[00:10]line"_s, u"[00:20]next"_s});
-    w->session().selectRow(0);
+    w->run().lines().setRows(TimingRowsFromList({u"[00:10]line"_s, u"[00:20]next"_s}));
+    w->run().lines().selectRow(0);
     w->ShowSelectedLine();
     QSignalSpy rejected(named<QLineEdit>(w, "Text1"), &QLineEdit::inputRejected);
 
@@ -452,17 +454,18 @@ void TestTimingWindow::timeFieldRefusesWhatTheTagFileCannotHold()
     typeText(named<QLineEdit>(w, "Text1"), u"[0\uD55C:00]"_s);
     QCOMPARE(rejected.size(), 1);
     QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[0:00]"_s);
-    QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(0), u"[00:10]line"_s);
     // Pasted, the same.
     named<QLineEdit>(w, "Text1")->selectAll();
     named<QLineEdit>(w, "Text1")->insert(u"[01:\uD55C0]"_s);
     QCOMPARE(rejected.size(), 2);
-    QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(0), u"[00:10]line"_s);
 
     // An input method's wave dash is taken as the one code page 932 has.
     named<QLineEdit>(w, "Text1")->selectAll();
     typeText(named<QLineEdit>(w, "Text1"), u"\u301C\u301C\u301C\u301C\u301C\u301C]"_s);
-    QCOMPARE(w->timingRows().at(0), u"\uFF5E\uFF5E\uFF5E\uFF5E\uFF5E\uFF5E]line"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(0),
+             u"\uFF5E\uFF5E\uFF5E\uFF5E\uFF5E\uFF5E]line"_s);
     QCOMPARE(rejected.size(), 2);
 }
 
@@ -471,14 +474,14 @@ void TestTimingWindow::setOnAnEmptyListEndsTheRun()
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
     named<QPushButton>(w, "Command2")->click();
-    QCOMPARE(w->session().selectedRow(), -1);
+    QCOMPARE(w->run().lines().sheet().selected(), -1);
     named<QPushButton>(w, "Command6")->click();
-    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
+    QCOMPARE(m_window->run().transport().state(), Transport::State::Stopped);
     QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
     named<QPushButton>(w, "Command7")->click();
-    QCOMPARE(w->session().selectedRow(), -1);
+    QCOMPARE(w->run().lines().sheet().selected(), -1);
     named<QPushButton>(w, "Command10")->click();
-    QCOMPARE(w->session().selectedRow(), -1);
+    QCOMPARE(w->run().lines().sheet().selected(), -1);
 }
 
 void TestTimingWindow::nextMovesWithoutStampingAndWraps()
@@ -486,40 +489,39 @@ void TestTimingWindow::nextMovesWithoutStampingAndWraps()
     TimingWindow* w = open({120000});
     const QStringList rows{u"-------sep"_s, u"[00:03]first"_s, u"       skip"_s,
                            u"[--:--]second"_s};
-    w->setTimingRows(rows);
+    w->run().lines().setRows(TimingRowsFromList(rows));
     named<QPushButton>(w, "Command7")->click();
-    QCOMPARE(w->session().selectedRow(), 1);
+    QCOMPARE(w->run().lines().sheet().selected(), 1);
     QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[00:03]"_s);
     QCOMPARE(named<QLabel>(w, "Label3")->text(), u"first"_s);
     QVERIFY(named<QLineEdit>(w, "Text1")->isEnabled());
     named<QPushButton>(w, "Command7")->click();
-    QCOMPARE(w->session().selectedRow(), 3);
+    QCOMPARE(w->run().lines().sheet().selected(), 3);
     QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[--:--]"_s);
     QCOMPARE(named<QLabel>(w, "Label3")->text(), u"second"_s);
     // From the last line to line 0, whatever it is; the fields stay.
     named<QPushButton>(w, "Command7")->click();
-    QCOMPARE(w->session().selectedRow(), 0);
+    QCOMPARE(w->run().lines().sheet().selected(), 0);
     QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[--:--]"_s);
     QCOMPARE(named<QLabel>(w, "Label3")->text(), u"second"_s);
-    QCOMPARE(w->timingRows(), rows);
-    QCOMPARE(m_window->session().EditGuard(), qint16(0));
+    QCOMPARE(w->run().lines().sheet().listRows(), rows);
 }
 
 void TestTimingWindow::directEditAppliesAtTheSeventhCharacter()
 {
     TimingWindow* w = open({120000});
-    w->setTimingRows({u"[00:10]line"_s, u"       plain"_s});
-    w->session().selectRow(0);
+    w->run().lines().setRows(TimingRowsFromList({u"[00:10]line"_s, u"       plain"_s}));
+    w->run().lines().selectRow(0);
     w->ShowSelectedLine();
     QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[00:10]"_s);
 
     named<QLineEdit>(w, "Text1")->selectAll();
     QTest::keyClicks(named<QLineEdit>(w, "Text1"), u"[01:2"_s);
-    QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(0), u"[00:10]line"_s);
     QTest::keyClicks(named<QLineEdit>(w, "Text1"), u"3"_s);
-    QCOMPARE(w->timingRows().at(0), u"[00:10]line"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(0), u"[00:10]line"_s);
     QTest::keyClicks(named<QLineEdit>(w, "Text1"), u"]"_s);
-    QCOMPARE(w->timingRows().at(0), u"[01:23]line"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(0), u"[01:23]line"_s);
     // Seven characters are all it takes.
     QTest::keyClicks(named<QLineEdit>(w, "Text1"), u"9"_s);
     QCOMPARE(named<QLineEdit>(w, "Text1")->text(), u"[01:23]"_s);
@@ -527,29 +529,30 @@ void TestTimingWindow::directEditAppliesAtTheSeventhCharacter()
     // A field that does not begin with "[" still replaces the tag; the line
     // is then no longer one to be timed.
     named<QLineEdit>(w, "Text1")->setText(u"abcdef]"_s);
-    QCOMPARE(w->timingRows().at(0), u"abcdef]line"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(0), u"abcdef]line"_s);
     named<QLineEdit>(w, "Text1")->setText(u"[02:00]"_s);
-    QCOMPARE(w->timingRows().at(0), u"abcdef]line"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(0), u"abcdef]line"_s);
 }
 
 void TestTimingWindow::selectedLineIsShownOnItsEvents()
 {
     TimingWindow* w = open({120000});
-    w->setTimingRows({u"[00:10]timed"_s, u"       plain"_s, u"[--:--]more"_s});
+    w->run().lines().setRows(
+        TimingRowsFromList({u"[00:10]timed"_s, u"       plain"_s, u"[--:--]more"_s}));
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
 
     // Moving the mouse over the list.
-    w->session().selectRow(0);
+    w->run().lines().selectRow(0);
     QTest::mouseMove(named<QListView>(w, "List1")->viewport(), QPoint(20, 5));
     QTRY_COMPARE(named<QLabel>(w, "Label3")->text(), u"timed"_s);
     QVERIFY(named<QPushButton>(w, "Command5")->isEnabled());
     QVERIFY(named<QPushButton>(w, "Command9")->isEnabled());
 
     // A key in the list shows the line selected before the key moves on.
-    w->session().selectRow(1);
+    w->run().lines().selectRow(1);
     QTest::keyClick(named<QListView>(w, "List1"), Qt::Key_Down);
-    QCOMPARE(w->session().selectedRow(), 2);
+    QCOMPARE(w->run().lines().sheet().selected(), 2);
     QCOMPARE(named<QLabel>(w, "Label3")->text(), u"plain"_s);
     QCOMPARE(named<QLineEdit>(w, "Text1")->text(), QString());
     QVERIFY(!named<QLineEdit>(w, "Text1")->isEnabled());
@@ -565,7 +568,7 @@ void TestTimingWindow::selectedLineIsShownOnItsEvents()
 
     // While it plays, the mouse on Set shows the line before the click moves on.
     named<QPushButton>(w, "Command2")->click();
-    w->session().selectRow(2);
+    w->run().lines().selectRow(2);
     QTest::mousePress(named<QPushButton>(w, "Command6"), Qt::LeftButton);
     QCOMPARE(named<QLabel>(w, "Label3")->text(), u"more"_s);
     QVERIFY(named<QPushButton>(w, "Command5")->isEnabled());
@@ -577,25 +580,25 @@ void TestTimingWindow::playFromTheSelectedLine()
     ScriptedDevice* device = nullptr;
     m_remembered = u"1"_s;
     TimingWindow* w = open({200000, 300000}, &device);
-    w->setTimingRows({u"[01:05]here"_s, u"[--:--]next"_s});
-    w->session().selectRow(0);
+    w->run().lines().setRows(TimingRowsFromList({u"[01:05]here"_s, u"[--:--]next"_s}));
+    w->run().lines().selectRow(0);
     w->ShowSelectedLine();
     named<QPushButton>(w, "Command5")->click();
     QCOMPARE(device->Track(), 2);
     QCOMPARE(device->Position(), 200000 + 65000);
-    QCOMPARE(m_window->session().PlayingFlag(), qint16(1));
+    QVERIFY(m_window->run().transport().state() != Transport::State::Stopped);
     QVERIFY(named<QPushButton>(w, "Command6")->isEnabled());
     QVERIFY(!named<QPushButton>(w, "Command8")->isEnabled());
     device->advance(2000);
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[01:07]"_s);
     // The selection stays: the next Set stamps the line after it.
     named<QPushButton>(w, "Command6")->click();
-    QCOMPARE(w->timingRows().at(1), u"[01:07]next"_s);
+    QCOMPARE(w->run().lines().sheet().listRows().at(1), u"[01:07]next"_s);
 
     // A "[--:--]" line plays from the start of the track.
-    w->setTimingRows({u"[--:--]x"_s});
-    w->session().selectRow(0);
+    w->run().lines().setRows(TimingRowsFromList({u"[--:--]x"_s}));
+    w->run().lines().selectRow(0);
     w->ShowSelectedLine();
     named<QPushButton>(w, "Command5")->click();
     QCOMPARE(device->Position(), 200000);
@@ -607,19 +610,19 @@ void TestTimingWindow::endOfTrackStopsAndReArms()
     TimingWindow* w = open({245900, 100000}, &device);
     named<QPushButton>(w, "Command2")->click();
     device->advance(244990);
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[04:04]"_s);
-    QCOMPARE(m_window->session().PlayingFlag(), qint16(1));
+    QVERIFY(m_window->run().transport().state() != Transport::State::Stopped);
     device->advance(20);
-    w->onTick();
+    w->run().transport().tick();
     // [04:05] is the entry's length: the track is over.
-    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
+    QCOMPARE(m_window->run().transport().state(), Transport::State::Stopped);
     QVERIFY(!device->isPlaying());
     QVERIFY(device->fromPending());
     QCOMPARE(device->from(), 0);
     QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
     QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:00]"_s);
 }
 
@@ -628,20 +631,20 @@ void TestTimingWindow::discThatCannotBeReadOnStopsTheWindow()
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({60000, 60000}, &device);
     named<QComboBox>(w, "Combo1")->setCurrentIndex(1);
-    w->onTrackChosen();
+    Q_EMIT named<QComboBox>(w, "Combo1")->activated(1);
     named<QPushButton>(w, "Command2")->click();
     device->advance(5000);
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:05]"_s);
 
     // The image is deleted, the CD taken out: playback ends where it was.
     device->failReading();
-    QCOMPARE(m_window->session().PlayingFlag(), qint16(0));
+    QCOMPARE(m_window->run().transport().state(), Transport::State::Stopped);
     QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
     QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
     QVERIFY(device->fromPending());
     QCOMPARE(device->from(), 60000);
-    w->onTick();
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(), u"[00:00]"_s);
 }
 
@@ -651,33 +654,33 @@ void TestTimingWindow::topBringsTheSelectionToTheTop()
     QStringList rows;
     for (int i = 0; i < 100; ++i)
         rows.append(u"[--:--]line %1"_s.arg(i));
-    w->setTimingRows(rows);
+    w->run().lines().setRows(TimingRowsFromList(rows));
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    w->session().selectRow(40);
+    w->run().lines().selectRow(40);
     named<QPushButton>(w, "Command10")->click();
-    QCOMPARE(w->session().selectedRow(), 40);
+    QCOMPARE(w->run().lines().sheet().selected(), 40);
     QCOMPARE(named<QListView>(w, "List1")->indexAt(QPoint(5, 2)).row(), 40);
-    QCOMPARE(m_window->session().EditGuard(), qint16(0));
-    QCOMPARE(w->timingRows(), rows);
+    QCOMPARE(w->run().lines().sheet().listRows(), rows);
 }
 
 void TestTimingWindow::setAnswersSpaceAndEnter()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({120000}, &device);
-    w->setTimingRows({u"[--:--]a"_s, u"[--:--]b"_s, u"[--:--]c"_s, u"[--:--]d"_s});
+    w->run().lines().setRows(
+        TimingRowsFromList({u"[--:--]a"_s, u"[--:--]b"_s, u"[--:--]c"_s, u"[--:--]d"_s}));
     w->show();
     QApplication::setActiveWindow(w);
     QVERIFY(QTest::qWaitForWindowActive(w));
     named<QPushButton>(w, "Command2")->click();
     named<QPushButton>(w, "Command6")->setFocus();
     device->advance(3000);
-    w->onTick();
+    w->run().transport().tick();
     QTest::keyClick(named<QPushButton>(w, "Command6"), Qt::Key_Space);
     QTest::keyClick(named<QPushButton>(w, "Command6"), Qt::Key_Return);
     QTest::keyClick(named<QPushButton>(w, "Command6"), Qt::Key_Enter);
-    QCOMPARE(w->timingRows(),
+    QCOMPARE(w->run().lines().sheet().listRows(),
              (QStringList{u"[00:03]a"_s, u"[00:03]b"_s, u"[00:03]c"_s, u"[--:--]d"_s}));
 }
 
@@ -686,7 +689,7 @@ void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({10000, 20000, 30000}, &device);
     named<QComboBox>(w, "Combo1")->setCurrentIndex(2);
-    w->onTrackChosen();
+    Q_EMIT named<QComboBox>(w, "Combo1")->activated(2);
     named<QPushButton>(w, "Command2")->click();
     device->advance(1500);
     w->show();
@@ -699,7 +702,7 @@ void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
     QTest::keyClick(w, Qt::Key_Escape);
     QCOMPARE(asked, 1);
     QVERIFY(w->isVisible());
-    QCOMPARE(w->rememberedTrack(), u"2"_s);
+    QCOMPARE(w->run().rememberedTrack(), u"2"_s);
     // Stopped and armed at the start of the selected track.
     QVERIFY(!device->isPlaying());
     QCOMPARE(device->Track(), 3);
@@ -709,7 +712,7 @@ void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
     QVERIFY(!w->isVisible());
 
     // The next window selects the remembered track.
-    m_remembered = w->rememberedTrack();
+    m_remembered = w->run().rememberedTrack();
     m_window.reset();
     w = open({10000, 20000, 30000}, &device);
     QCOMPARE(named<QComboBox>(w, "Combo1")->currentIndex(), 2);
@@ -718,7 +721,7 @@ void TestTimingWindow::closingRemembersTheTrackAndAsksToFinishOnce()
     w->show();
     w->close();
     QVERIFY(!w->isVisible());
-    QCOMPARE(w->rememberedTrack(), u"2"_s);
+    QCOMPARE(w->run().rememberedTrack(), u"2"_s);
 }
 
 void TestTimingWindow::silentPlaybackIsShown()
@@ -751,16 +754,16 @@ void TestTimingWindow::screenshot()
 {
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({245900, 198000}, &device);
-    w->setTimingRows({u"-------------------------------------------"_s,
-                      u"[00:12]窓をあけたら　まだ青い空"_s, u"[00:18]眠れない街に　風がひとつ"_s,
-                      u"[--:--]きのうの歌を　ポケットにしまって"_s, u"       （間奏）"_s,
-                      u"[--:--]はじまりの音を　数えてゆく"_s});
+    w->run().lines().setRows(TimingRowsFromList(
+        {u"-------------------------------------------"_s, u"[00:12]窓をあけたら　まだ青い空"_s,
+         u"[00:18]眠れない街に　風がひとつ"_s, u"[--:--]きのうの歌を　ポケットにしまって"_s,
+         u"       （間奏）"_s, u"[--:--]はじまりの音を　数えてゆく"_s}));
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     named<QPushButton>(w, "Command2")->click();
     device->advance(19400);
-    w->onTick();
-    w->session().selectRow(2);
+    w->run().transport().tick();
+    w->run().lines().selectRow(2);
     w->ShowSelectedLine();
     const QImage image = w->grab().toImage();
     QCOMPARE(image.size(), w->size());

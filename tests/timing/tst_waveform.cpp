@@ -69,7 +69,7 @@ TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exac
     m_device = device.get();
     m_window.open(std::move(device), QString(), track);
     TimingWindow* w = m_window.get();
-    w->setTimingRows(rows, exact);
+    w->run().lines().setRows(TimingRowsFromList(rows, exact));
     w->show();
     if (!QTest::qWaitForWindowExposed(w))
         return nullptr;
@@ -90,7 +90,7 @@ void TestWaveform::clickPausesOrPlaysThere()
     strip = named<verselet::WaveformStrip>(w, "Waveform");
     QCOMPARE(strip->viewSpan(), 60000);
     named<QComboBox>(w, "Combo1")->setCurrentIndex(1);
-    w->onTrackChosen();
+    Q_EMIT named<QComboBox>(w, "Combo1")->activated(1);
     QCOMPARE(strip->viewSpan(), 120000);
     // Stopped: a click pauses at that point.
     const int x = strip->xAt(30000);
@@ -100,11 +100,11 @@ void TestWaveform::clickPausesOrPlaysThere()
     QVERIFY(!m_device->isPlaying());
     QVERIFY(m_device->fromPending());
     QCOMPARE(m_device->from(), 60000 + at);
-    QCOMPARE(w->session().PlayingFlag(), qint16(1));
+    QVERIFY(w->run().transport().state() != Transport::State::Stopped);
     QVERIFY(!named<QPushButton>(w, "Command6")->isEnabled());
     QVERIFY(named<QPushButton>(w, "Command8")->isEnabled());
-    QCOMPARE(w->session().headPosition(), at);
-    w->onTick();
+    QCOMPARE(w->run().transport().headPosition(), at);
+    w->run().transport().tick();
     QCOMPARE(named<QLabel>(w, "Label2")->text(),
              u"[00:%1]"_s.arg(at / 1000, 2, 10, QLatin1Char('0')));
     // "＞" goes on from there.
@@ -131,25 +131,27 @@ void TestWaveform::markDraggedIsOneStep()
     QTest::mouseMove(strip, QPoint(from + 20, 30));
     QTest::mouseMove(strip, QPoint(to, 30));
     // Nothing moves until the mark is let go.
-    QCOMPARE(w->session().exactTime(1), ExactTime(40250));
+    QCOMPARE(w->run().lines().sheet().row(1).exactTime(), ExactTime(40250));
     QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(to, 30));
     const qint32 moved = strip->timeAt(to);
-    QCOMPARE(w->session().exactTime(1), ExactTime(moved));
-    QCOMPARE(w->session().rows().at(1), u"[00:%1]b"_s.arg(moved / 1000));
-    QCOMPARE(w->session().rows().at(0), u"[00:10]a"_s);
-    QCOMPARE(w->session().PlayingFlag(), qint16(0)); // a drag is no click: still stopped
-    w->session().undo();
-    QCOMPARE(w->session().rows().at(1), u"[00:40]b"_s);
-    QCOMPARE(w->session().exactTime(1), ExactTime(40250));
-    QVERIFY(!w->session().canUndo());
+    QCOMPARE(w->run().lines().sheet().row(1).exactTime(), ExactTime(moved));
+    QCOMPARE(w->run().lines().sheet().listRows().at(1), u"[00:%1]b"_s.arg(moved / 1000));
+    QCOMPARE(w->run().lines().sheet().listRows().at(0), u"[00:10]a"_s);
+    QCOMPARE(w->run().transport().state(),
+             Transport::State::Stopped); // a drag is no click: still stopped
+    w->run().lines().undo();
+    QCOMPARE(w->run().lines().sheet().listRows().at(1), u"[00:40]b"_s);
+    QCOMPARE(w->run().lines().sheet().row(1).exactTime(), ExactTime(40250));
+    QVERIFY(!w->run().lines().history().canUndo());
 }
 
 void TestWaveform::segmentTickDraggedStaysBetweenItsNeighbours()
 {
     TimingWindow* w = open({});
     QVERIFY(w);
-    w->setTimingRows({u"[00:10]ab cd ef"_s}, {10000},
-                     {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, 40000}});
+    w->run().lines().setRows(
+        TimingRowsFromList({u"[00:10]ab cd ef"_s}, {10000},
+                           {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, 40000}}));
     WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const int low = strip->height() - 2;
     // Past the next segment: held at it, and drawn there while it is dragged.
@@ -162,22 +164,22 @@ void TestWaveform::segmentTickDraggedStaysBetweenItsNeighbours()
             QCOMPARE(drawn.pixelColor(x, low), QColor(16, 16, 16));
     }
     QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(strip->xAt(45000), low));
-    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 30000, 30000}));
+    QCOMPARE(w->run().lines().sheet().row(0).words().times, (ExactTimes{10000, 30000, 30000}));
     const auto drag = [strip, low](qint32 from, qint32 to) {
         QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(strip->xAt(from), low));
         QTest::mouseMove(strip, QPoint(strip->xAt(from) + 10, low));
         QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(strip->xAt(to), low));
     };
     drag(30000, 5000); // before the line: held at the first segment, the line's
-    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 10000, 30000}));
-    QCOMPARE(w->session().exactTime(0), ExactTime(10000));
+    QCOMPARE(w->run().lines().sheet().row(0).words().times, (ExactTimes{10000, 10000, 30000}));
+    QCOMPARE(w->run().lines().sheet().row(0).exactTime(), ExactTime(10000));
     // The end moves too, held after the last segment.
     drag(40000, 20000);
-    QCOMPARE(w->session().row(0).words().end, ExactTime(30000));
+    QCOMPARE(w->run().lines().sheet().row(0).words().end, ExactTime(30000));
     for (int step = 0; step < 3; ++step)
-        w->session().undo();
-    QCOMPARE(w->session().row(0).words().times, (ExactTimes{10000, 20000, 30000}));
-    QCOMPARE(w->session().row(0).words().end, ExactTime(40000));
+        w->run().lines().undo();
+    QCOMPARE(w->run().lines().sheet().row(0).words().times, (ExactTimes{10000, 20000, 30000}));
+    QCOMPARE(w->run().lines().sheet().row(0).words().end, ExactTime(40000));
 }
 
 void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
@@ -207,7 +209,7 @@ void TestWaveform::wheelZoomsAroundThePointerAndTheViewFollows()
     named<QPushButton>(w, "Command2")->click();
     m_device->advance(span + 5000);
     QTRY_VERIFY(strip->viewStart() > 0);
-    const qint32 head = w->session().headPosition();
+    const qint32 head = w->run().transport().headPosition();
     QVERIFY(head >= strip->viewStart() && head < strip->viewStart() + strip->viewSpan());
     QCOMPARE(strip->viewSpan(), span);
 }
@@ -250,19 +252,19 @@ void TestWaveform::calibratedLagComesOffTheStamps()
     QVERIFY(WriteCalibration(132));
     TimingWindow* w = open({u"[--:--]a"_s, u"[--:--]b"_s});
     QVERIFY(w);
-    QCOMPARE(w->session().lagOffset(), 132);
+    QCOMPARE(w->run().transport().lag(), 132);
     named<QPushButton>(w, "Command2")->click();
     m_device->advance(4100);
     named<QPushButton>(w, "Command6")->click();
-    QCOMPARE(w->session().exactTime(0), ExactTime(3968));
-    QCOMPARE(w->session().rows().at(0), u"[00:03]a"_s);
+    QCOMPARE(w->run().lines().sheet().row(0).exactTime(), ExactTime(3968));
+    QCOMPARE(w->run().lines().sheet().listRows().at(0), u"[00:03]a"_s);
     // Shown in the strip's corner.
     const QImage picture = named<verselet::WaveformStrip>(w, "Waveform")->grab().toImage();
     QImage without;
     m_window.reset();
     QVERIFY(WriteCalibration(0));
     w = open({u"[--:--]a"_s, u"[--:--]b"_s});
-    QCOMPARE(w->session().lagOffset(), 0);
+    QCOMPARE(w->run().transport().lag(), 0);
     without = named<verselet::WaveformStrip>(w, "Waveform")->grab().toImage();
     const QRect corner(picture.width() - 80, 0, 80, 16);
     QVERIFY(picture.copy(corner) != without.copy(corner));

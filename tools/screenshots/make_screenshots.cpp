@@ -53,7 +53,7 @@ void waitUntil(TimingWindow& timing, qint32 trackMs)
 {
     QElapsedTimer t;
     t.start();
-    while (timing.device().Position() - timing.device().TrackPosition() < trackMs &&
+    while (timing.run().device().Position() - timing.run().device().TrackPosition() < trackMs &&
            t.elapsed() < 20000)
         QTest::qWait(5);
 }
@@ -120,17 +120,17 @@ int main(int argc, char* argv[])
         return 1;
     TimingRun run(main.makeCdAudioDevice(), main.chosenDriveName(), main.RememberedTrackIndex());
     TimingWindow timing(run);
-    timing.setTimingRows(timingRows.value());
+    timing.run().lines().setRows(TimingRowsFromList(timingRows.value()));
     timing.show();
     // The disc is read while the window is up; its waveform is read ahead.
     QElapsedTimer opening;
     opening.start();
-    while (timing.isOpening() && opening.elapsed() < 20000)
+    while (timing.run().isOpening() && opening.elapsed() < 20000)
         QTest::qWait(10);
     QTest::qWait(300);
     named<QPushButton>(&timing, "Command2")->click();
     waitUntil(timing, 13400);
-    timing.session().selectRow(2);
+    timing.run().lines().selectRow(2);
     timing.ShowSelectedLine();
     // Slowed down to three quarters, the way a fast line is timed.
     named<QComboBox>(timing, "Speed")->setCurrentIndex(3);
@@ -142,8 +142,8 @@ int main(int argc, char* argv[])
     named<QPushButton>(&timing, "Command4")->click();
 
     // The test display from the second line, a moment after it begins.
-    timing.session().selectRow(2);
-    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, timing.session(),
+    timing.run().lines().selectRow(2);
+    TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, timing.run(),
                               main.startText(), &timing);
     display.show();
     waitUntil(timing, 13300);
@@ -165,8 +165,8 @@ int main(int argc, char* argv[])
     named<QPushButton>(&timing, "Command4")->click();
 
     // The karaoke display of that first line, half-way through it.
-    timing.session().selectRow(timing.session().nextSegment().row - 1);
-    TestDisplayWindow karaoke(TestDisplayWindow::Start::FromSelectedLine, timing.session(),
+    timing.run().lines().selectRow(timing.run().lines().sheet().nextSegment().row - 1);
+    TestDisplayWindow karaoke(TestDisplayWindow::Start::FromSelectedLine, timing.run(),
                               main.startText(), &timing);
     karaoke.show();
     waitUntil(timing, 10600);
@@ -177,7 +177,7 @@ int main(int argc, char* argv[])
     // The finish dialog, and the lag calibration of the drive dialog.
     RealtimeContext context;
     context.work = main.state().Work;
-    FinishDialog finish(context, timing.session().lines(), &timing);
+    FinishDialog finish(context, timing.run().lines().sheet().rows(), &timing);
     finish.show();
     ok = save(finish, folder + u"/finish-dialog.png"_s) && ok;
     finish.close();
