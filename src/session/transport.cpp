@@ -14,48 +14,6 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A track's name as the track list shows it: a longer one is cut to this
-// many characters, the last of them an ellipsis, and the length still ends
-// the entry.
-constexpr qsizetype kShownNameLength = 40;
-
-QString shownTrackName(const QString& name)
-{
-    if (name.size() <= kShownNameLength)
-        return name;
-    qsizetype kept = kShownNameLength - 1;
-    // A character outside the BMP is not split in two.
-    if (name.at(kept - 1).isHighSurrogate())
-        --kept;
-    return name.first(kept) + u'…';
-}
-
-} // namespace
-
-QStringList TrackList::entries() const
-{
-    QStringList entries;
-    entries.reserve(tracks.size());
-    for (int n = 1; n <= tracks.size(); ++n) {
-        const Track& track = tracks.at(n - 1);
-        const QString length = FormatTimeTag(track.length);
-        // One arg() for all, so that a "%1" in a file's name stays as it is.
-        entries.append(track.name.isEmpty()
-                           ? Transport::tr("ﾄﾗｯｸ%1 %2").arg(QString::number(n), length)
-                           : Transport::tr("ﾄﾗｯｸ%1 %2 %3")
-                                 .arg(QString::number(n), shownTrackName(track.name), length));
-    }
-    return entries;
-}
-
-TrackList::Track TrackList::playing() const
-{
-    const int index = playingNumber() - 1;
-    return index < tracks.size() ? tracks.at(index) : Track{};
-}
-
 QString ClockText(ExactTime shown)
 {
     return shown ? FormatTimeTag(*shown) : kUntimedTag.toString();
@@ -109,15 +67,9 @@ bool Transport::loadDisc(QStringView rememberedIndex)
 
 bool Transport::relistTracks(QStringView rememberedIndex)
 {
-    m_tracks = {};
-    const int count = m_device.Tracks();
-    for (int n = 1; n <= count; ++n) {
-        m_device.setTrack(n);
-        m_tracks.tracks.append(
-            {m_device.TrackPosition(), m_device.TrackLength(), m_device.TrackName()});
-    }
+    m_tracks = ReadTrackList(m_device);
     Q_EMIT tracksChanged();
-    if (count < 1)
+    if (m_tracks.tracks.isEmpty())
         return false;
     const double index = RoundHalfEven(ReadLenientNumber(rememberedIndex));
     if (index >= 0 && index < m_tracks.tracks.size())

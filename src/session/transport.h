@@ -9,6 +9,7 @@
 
 #include "audio/cdaudiodevice.h"
 #include "document/exacttimes.h"
+#include "session/tracklist.h"
 
 #include <QList>
 #include <QObject>
@@ -21,28 +22,6 @@
 class QTimer;
 
 namespace verselet {
-
-// The tracks of the disc, "ﾄﾗｯｸn [mm:ss]" each ("ﾄﾗｯｸn name [mm:ss]" for a
-// track the disc names), and the one chosen.
-struct TrackList
-{
-    // Where a track starts on the disc and how long it is, in ms, and the
-    // name the disc gives it.
-    struct Track
-    {
-        qint32 start = 0;
-        qint32 length = 0;
-        QString name;
-    };
-    QList<Track> tracks;
-    // -1: none chosen; the disc then plays from its first track.
-    int chosen = -1;
-
-    QStringList entries() const;
-    // The track that plays: the chosen one, the first when none is.
-    int playingNumber() const { return std::max(chosen, 0) + 1; }
-    Track playing() const;
-};
 
 class Transport final : public QObject
 {
