@@ -9,11 +9,13 @@
 // unless the test holds its looks (holdLooks).
 
 #include "audio/cdaudiodevice.h"
+#include "session/timingrun.h"
 
 #include <QList>
 #include <QStringList>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 class ScriptedDevice final : public verselet::CdAudioDevice
@@ -149,4 +151,26 @@ private:
     qint32 m_from = 0;
     bool m_fromSet = false;
     bool m_playing = false;
+};
+
+// A timing run over a scripted device, made as a real-time input makes it:
+// the run owns the device, which the test still holds by reference. The
+// device answers Open at once: once made, the run has read the disc and
+// chosen the remembered track.
+class ScriptedRun final
+{
+public:
+    ScriptedRun(QList<qint32> lengths, const QString& rememberedTrack)
+        : ScriptedRun(std::make_unique<ScriptedDevice>(std::move(lengths)), rememberedTrack)
+    {
+    }
+
+    ScriptedDevice& device;
+    verselet::TimingRun run;
+
+private:
+    ScriptedRun(std::unique_ptr<ScriptedDevice> owned, const QString& rememberedTrack)
+        : device(*owned), run(std::move(owned), QString(), rememberedTrack)
+    {
+    }
 };
