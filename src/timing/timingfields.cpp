@@ -7,6 +7,14 @@
 
 namespace verselet {
 
+QPalette Colours(const QPalette& base, const QColor& window, const QColor& text)
+{
+    QPalette colours = base;
+    colours.setColor(QPalette::Window, window);
+    colours.setColor(QPalette::WindowText, text);
+    return colours;
+}
+
 QValidator::State WritableTagValidator::validate(QString& input, int&) const
 {
     input = FoldForCp932(input);

@@ -7,6 +7,7 @@
 #include "session/timinglistmodel.h"
 #include "shell/twips.h"
 #include "timing/timingfields.h"
+#include "timing/timingkeys.h"
 #include "timing/waveformstrip.h"
 #include "widgets/messages.h"
 #include "widgets/widgetstyle.h"
@@ -31,42 +32,6 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A widget of the window where it has always stood, with its name and tool
-// tip; `twips` is its rectangle in twips.
-template <typename Widget>
-Widget* placed(Widget* widget, const QString& name, const QString& tip, const QRect& twips)
-{
-    widget->setObjectName(name);
-    if (!tip.isEmpty())
-        widget->setToolTip(tip);
-    widget->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    return widget;
-}
-
-// A button as the window has always had it, and the command it runs (none:
-// the window's own act).
-struct Button
-{
-    QString name;
-    QString caption;
-    QString tip;
-    QRect twips;
-    bool wraps;
-    QString command;
-};
-
-QPalette Colours(const QPalette& base, const QColor& window, const QColor& text)
-{
-    QPalette colours = base;
-    colours.setColor(QPalette::Window, window);
-    colours.setColor(QPalette::WindowText, text);
-    return colours;
-}
-
-} // namespace
-
 TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
     : QDialog(parent), m_run(run), m_model(new TimingListModel(run.lines(), this))
 {
@@ -80,18 +45,15 @@ TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
     buildTrackWidgets();
     buildButtons();
     buildSpeedRow();
-    m_waveform = placed(
+    m_waveform = Placed(
         new WaveformStrip(m_run, this), u"Waveform"_s,
         tr("クリックでその位置から再生、ホイールで拡大・縮小、印をドラッグでタイムを動かします"),
         QRect(120, 6375, 7965, 1110));
     connect(m_waveform, &WaveformStrip::markMoved, this, &TimingWindow::ShowSelectedLine);
-    // The timing keys reach the window before whatever has the focus would
-    // take them (a button pressed by Space, the list's own arrows and
-    // search); the time field keeps its own typing.
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (child != m_tagField && child != m_segmentField && child->focusPolicy() != Qt::NoFocus)
-            child->installEventFilter(this);
-    }
+    m_keys = new TimingKeys(
+        m_run, this,
+        {findChild<QPushButton*>(u"Command6"_s), m_lineList, {m_tagField, m_segmentField}},
+        [this] { ShowSelectedLine(); });
     followLines();
     followTransport();
 
@@ -125,7 +87,7 @@ TimingWindow::~TimingWindow()
 
 void TimingWindow::buildLineWidgets()
 {
-    m_lineList = placed(new QListView(this), u"List1"_s, tr("歌詞リスト"), QRect(0, 0, 8175, 4380));
+    m_lineList = Placed(new QListView(this), u"List1"_s, tr("歌詞リスト"), QRect(0, 0, 8175, 4380));
     m_lineList->setModel(m_model);
     m_lineList->setItemDelegate(new NextSegmentDelegate(m_lineList));
     m_lineList->setFont(TerminalFont());
@@ -135,9 +97,8 @@ void TimingWindow::buildLineWidgets()
     m_lineList->setUniformItemSizes(true);
     m_lineList->setMouseTracking(true);
     m_lineList->viewport()->setMouseTracking(true);
-    m_lineList->viewport()->installEventFilter(this);
 
-    m_tagField = placed(new QLineEdit(this), u"Text1"_s, tr("直接タイムを書き換えます"),
+    m_tagField = Placed(new QLineEdit(this), u"Text1"_s, tr("直接タイムを書き換えます"),
                         QRect(0, 4440, 975, 375));
     m_tagField->setFont(TerminalFont());
     m_tagField->setMaxLength(kTagFieldLength);
@@ -148,14 +109,14 @@ void TimingWindow::buildLineWidgets()
     connect(m_tagField, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_run.lines().editTag(text); });
 
-    m_lineText = placed(new QLabel(this), u"Label3"_s, QString(), QRect(1005, 4440, 7155, 375));
+    m_lineText = Placed(new QLabel(this), u"Label3"_s, QString(), QRect(1005, 4440, 7155, 375));
     m_lineText->setFont(TerminalFont());
     m_lineText->setAutoFillBackground(true);
     m_lineText->setPalette(Colours(m_lineText->palette(), Qt::white, Qt::black));
     m_lineText->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_lineText->setLineWidth(1);
 
-    m_segmentField = placed(
+    m_segmentField = Placed(
         new QLineEdit(this), u"SegmentText"_s,
         tr("「|」で区切った単位ごとにタイムを入れます。「|」だけを書き換えて区切りを変えられます"),
         QRect(1005, 4440, 7155, 375));
@@ -171,18 +132,18 @@ void TimingWindow::buildLineWidgets()
 
 void TimingWindow::buildTrackWidgets()
 {
-    m_trackCaption = placed(new QLabel(tr("再生するトラック"), this), u"Label1"_s, QString(),
+    m_trackCaption = Placed(new QLabel(tr("再生するトラック"), this), u"Label1"_s, QString(),
                             QRect(0, 4920, 1335, 255));
     QFont small = m_trackCaption->font();
     small.setPointSizeF(8);
     m_trackCaption->setFont(small);
 
-    m_trackBox = placed(new QComboBox(this), u"Combo1"_s, tr("再生するトラックを選択してください"),
+    m_trackBox = Placed(new QComboBox(this), u"Combo1"_s, tr("再生するトラックを選択してください"),
                         QRect(0, 5160, 2175, 300));
     connect(m_trackBox, &QComboBox::activated, this,
             [this](int) { m_run.transport().chooseTrack(m_trackBox->currentIndex()); });
 
-    m_clock = placed(new QLabel(ClockText(m_run.transport().shownTime()), this), u"Label2"_s,
+    m_clock = Placed(new QLabel(ClockText(m_run.transport().shownTime()), this), u"Label2"_s,
                      QString(), QRect(5400, 4920, 2775, 495));
     m_clock->setAlignment(Qt::AlignCenter);
     m_clock->setAutoFillBackground(true);
@@ -193,7 +154,7 @@ void TimingWindow::buildTrackWidgets()
     m_clock->setFont(big);
 
     // The free corner left of "更新" tells when nothing will be heard.
-    m_silentLabel = placed(new QLabel(tr("無音再生"), this), u"SilentLabel"_s,
+    m_silentLabel = Placed(new QLabel(tr("無音再生"), this), u"SilentLabel"_s,
                            tr("音声出力が見つからないため、音を出さずに時間だけを進めて再生します"),
                            QRect(0, 5520, 1155, 375));
     m_silentLabel->setFont(small);
@@ -203,7 +164,7 @@ void TimingWindow::buildTrackWidgets()
 
 void TimingWindow::buildButtons()
 {
-    const QList<Button> buttons{
+    const QList<TimingButton> buttons{
         {u"Command10"_s, u"　　▼　　　 Top"_s,
          tr("歌詞リストをスクロールし選択されている位置を画面のトップにもってくる"),
          QRect(2400, 4920, 855, 495), true, u"top"_s},
@@ -225,20 +186,19 @@ void TimingWindow::buildButtons()
          u"pause"_s},
         {u"Command4"_s, u"□"_s, tr("停止します"), QRect(7560, 5520, 615, 375), false, u"stop"_s},
     };
-    for (const Button& row : buttons) {
-        QPushButton* button = placed(row.wraps ? new WrapButton(row.caption, this)
+    for (const TimingButton& row : buttons) {
+        QPushButton* button = Placed(row.wraps ? new WrapButton(row.caption, this)
                                                : new QPushButton(row.caption, this),
                                      row.name, row.tip, row.twips);
         button->setAutoDefault(false);
         if (const TimingCommand* command = TimingCommandNamed(row.command)) {
             m_commandButtons.append({button, command});
             connect(button, &QPushButton::clicked, this,
-                    [this, command] { runCommand(*command, false); });
+                    [this, command] { m_keys->run(*command, false); });
         } else {
             connect(button, &QPushButton::clicked, this, &TimingWindow::refresh);
         }
     }
-    m_setButton = findChild<QPushButton*>(u"Command6"_s);
     showCommands();
 }
 
@@ -246,21 +206,21 @@ void TimingWindow::buildSpeedRow()
 {
     // On the speed row, left of the speed: the two change how the song is
     // timed, and the row has room for a caption longer than "語単位".
-    m_wordModeBox = placed(
+    m_wordModeBox = Placed(
         new QCheckBox(tr("語単位"), this), u"WordMode"_s,
         tr("Spaceで一語（一文字）ずつタイムを入れます。Shift+Spaceで最後の語の終わりを入れます"),
         QRect(4080, 5985, 1215, 330));
     connect(m_wordModeBox, &QCheckBox::toggled, this, [this](bool on) {
         if (on != m_run.lines().wordMode())
-            runCommand(*TimingCommandNamed(u"word-mode"_s), false);
+            m_keys->run(*TimingCommandNamed(u"word-mode"_s), false);
         showWordMode(on);
     });
 
-    QLabel* caption = placed(new QLabel(tr("速度"), this), u"SpeedLabel"_s, QString(),
+    QLabel* caption = Placed(new QLabel(tr("速度"), this), u"SpeedLabel"_s, QString(),
                              QRect(5400, 5985, 615, 330));
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_speedBox =
-        placed(new QComboBox(this), u"Speed"_s,
+        Placed(new QComboBox(this), u"Speed"_s,
                tr("再生の速さ（音の高さは変わりません）。Ctrl+↓で遅く、Ctrl+↑で速くします"),
                QRect(6120, 5985, 1335, 330));
     for (const int percent : SpeedSteps())
@@ -426,66 +386,10 @@ void TimingWindow::barsEdited(const QString& barred)
         m_run.lines().setSplit(selected, *split);
 }
 
-bool TimingWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    if (watched == m_setButton) {
-        // A disabled button takes no press, so it refreshes nothing either.
-        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
-            m_setButton->isEnabled())
-            ShowSelectedLine();
-        // Enter presses Set as Space does, so a run can be timed from the
-        // keyboard: once per press, as Space.
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (type == QEvent::KeyPress &&
-            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            m_setButton->isEnabled()) {
-            if (!key->isAutoRepeat())
-                m_setButton->click();
-            return true;
-        }
-    }
-    if (type == QEvent::KeyPress && watched != m_tagField && watched != m_segmentField &&
-        timingKey(*static_cast<QKeyEvent*>(event)))
-        return true;
-    // Before the key moves the selection.
-    if ((watched == m_lineList && type == QEvent::KeyPress) ||
-        (watched == m_lineList->viewport() && type == QEvent::MouseMove))
-        ShowSelectedLine();
-    return QDialog::eventFilter(watched, event);
-}
-
 void TimingWindow::keyPressEvent(QKeyEvent* event)
 {
-    // A key the time field let through (one it has no use for) is still
-    // the field's.
-    if (QApplication::focusWidget() != m_tagField &&
-        QApplication::focusWidget() != m_segmentField && timingKey(*event))
-        return;
-    QDialog::keyPressEvent(event);
-}
-
-bool TimingWindow::timingKey(const QKeyEvent& event)
-{
-    const TimingCommand* command = TimingCommandForKey(event.keyCombination());
-    if (!command)
-        return false;
-    // A key held down repeats; Set, a retake and a shift happen once per
-    // press, or a held Space would stamp line after line. A held arrow
-    // nudges on, its repeats one step with the press.
-    if (event.isAutoRepeat() && !command->repeats)
-        return true;
-    ShowSelectedLine();
-    // Only what can run now; never the button that has the focus. The time
-    // field and the text display show the line as it is now.
-    if (runCommand(*command, event.isAutoRepeat()))
-        ShowSelectedLine();
-    return true;
-}
-
-bool TimingWindow::runCommand(const TimingCommand& command, bool repeat)
-{
-    return command.canRun(m_run) && command.run(m_run, repeat);
+    if (!m_keys->press(*event))
+        QDialog::keyPressEvent(event);
 }
 
 void TimingWindow::closeEvent(QCloseEvent* event)

@@ -16,6 +16,7 @@ class QTimer;
 
 namespace verselet {
 
+class TimingKeys;
 class TimingListModel;
 class WaveformStrip;
 struct TimingCommand;
@@ -59,7 +60,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QListView* m_lineList = nullptr;     // "List1"
@@ -90,11 +90,10 @@ private:
     void showWordMode(bool on);
     void showSegments();
     void barsEdited(const QString& barred);
-    bool timingKey(const QKeyEvent& event);
-    bool runCommand(const TimingCommand& command, bool repeat);
 
     TimingRun& m_run;
     TimingListModel* m_model;
+    TimingKeys* m_keys = nullptr;
     // The buttons that run a command, and theirs.
     QList<std::pair<QPushButton*, const TimingCommand*>> m_commandButtons;
     QPointer<QProgressDialog> m_openProgress;
