@@ -24,9 +24,8 @@ bool isLyric(const QString& text)
 
 } // namespace
 
-LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
-                       const QList<TaggedLine>& pairs, const ExactTimes& exactTimes,
-                       const WordTimes& wordTimes, const LrcOrigin& origin)
+LrcDocument LrcFromRun(const QString& headerText, const QString& startText, const TimingRows& rows,
+                       const LrcOrigin& origin)
 {
     LrcDocument lrc;
     QStringList header = headerText.split(kCrLf.toString());
@@ -36,18 +35,15 @@ LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
     lrc.album = header.at(2);
     lrc.startText = startText;
     lrc.origin = origin;
-    for (qsizetype i = 0; i < pairs.size(); ++i) {
-        const TaggedLine& pair = pairs.at(i);
-        const ExactTime exact = i < exactTimes.size() ? exactTimes.at(i) : std::nullopt;
-        const ExactTime time = LineTime(pair.tag, exact);
+    for (const TimingRow& row : rows) {
+        const ExactTime time = row.when();
         if (!time)
             continue;
-        LrcLine line{*time, pair.text, {}, std::nullopt};
-        if (i < wordTimes.size() && wordTimes.at(i).text == pair.text) {
-            line.words = LrcWordsOf(wordTimes.at(i));
-            if (!line.words.isEmpty())
-                line.endMilliseconds = wordTimes.at(i).end;
-        }
+        LrcLine line{*time, row.text(), {}, std::nullopt};
+        const LineWords words = row.keptWords();
+        line.words = LrcWordsOf(words);
+        if (!line.words.isEmpty())
+            line.endMilliseconds = words.end;
         lrc.lines.append(line);
     }
     return lrc;

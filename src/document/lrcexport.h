@@ -8,6 +8,7 @@
 #include "document/linewords.h"
 #include "document/lrcformat.h"
 #include "document/lyricsformat.h"
+#include "document/timingrow.h"
 
 #include <QList>
 #include <QString>
@@ -15,16 +16,14 @@
 namespace verselet {
 
 // The header's lines 1, 2 and 3 as title, artist and album; the start text;
-// and, in body order, each pair whose tag holds a time, whatever its text (a
-// timed empty line clears a player's screen), at its exact time (`exactTimes`
-// runs with the pairs) or at the whole seconds of its tag. The separator,
-// unmarked lines and lines still at "[--:--]" have no time and are left out.
-// A line keeps its word times (`wordTimes`, running with the pairs) when they
-// were made for its text. What the LRC file the document was opened from held
-// beyond its lines (`origin`) is written again.
-LrcDocument LrcFromRun(const QString& headerText, const QString& startText,
-                       const QList<TaggedLine>& pairs, const ExactTimes& exactTimes,
-                       const WordTimes& wordTimes = {}, const LrcOrigin& origin = {});
+// and, in body order, each row whose tag holds a time, whatever its text (a
+// timed empty line clears a player's screen), at its exact time or at the
+// whole seconds of its tag. The separator, unmarked lines and lines still at
+// "[--:--]" have no time and are left out. A line keeps the word times it
+// holds. What the LRC file the document was opened from held beyond its
+// lines (`origin`) is written again.
+LrcDocument LrcFromRun(const QString& headerText, const QString& startText, const TimingRows& rows,
+                       const LrcOrigin& origin = {});
 
 // A line's stamped segments as LRC words: a segment not stamped yet is sung
 // as part of the one before it, and the line's end goes with the last.

@@ -7,9 +7,15 @@ namespace verselet {
 
 TimingRow TimingRow::fromListRow(const QString& row, ExactTime exact, const LineWords& words)
 {
+    return fromTag(row, LineText(row), exact, words);
+}
+
+TimingRow TimingRow::fromTag(QStringView tag, const QString& text, ExactTime exact,
+                             const LineWords& words)
+{
     TimingRow line;
-    const QString field = TagField(row);
-    line.m_text = LineText(row);
+    const QString field = TagField(tag);
+    line.m_text = text;
     if (words.text == line.m_text)
         line.m_words = words;
     if (CurrentExactTime(field, exact)) {
@@ -116,15 +122,13 @@ bool TimingRow::applyEdit(const QString& editText)
     return true;
 }
 
-TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes,
-                              const WordTimes& wordTimes)
+TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes)
 {
     TimingRows lines;
     lines.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i)
-        lines.append(TimingRow::fromListRow(rows.at(i),
-                                            i < exactTimes.size() ? exactTimes.at(i) : std::nullopt,
-                                            i < wordTimes.size() ? wordTimes.at(i) : LineWords()));
+        lines.append(TimingRow::fromListRow(rows.at(i), i < exactTimes.size() ? exactTimes.at(i)
+                                                                              : std::nullopt));
     return lines;
 }
 

@@ -25,6 +25,10 @@ public:
     // Its words count when they were made for its text.
     static TimingRow fromListRow(const QString& row, ExactTime exact = std::nullopt,
                                  const LineWords& words = {});
+    // The same from a tag line (its first seven characters are the field)
+    // and the body line it goes with.
+    static TimingRow fromTag(QStringView tag, const QString& text, ExactTime exact = std::nullopt,
+                             const LineWords& words = {});
 
     // The line stamped (or moved) to this time, heard to the millisecond.
     static TimingRow stamped(qint32 milliseconds, const QString& text);
@@ -87,8 +91,9 @@ private:
 
 using TimingRows = QList<TimingRow>;
 
-TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes = {},
-                              const WordTimes& wordTimes = {});
+// Rows of the timing list, with the exact times kept beside them (missing
+// ones are none).
+TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes = {});
 QStringList ListRows(const TimingRows& rows);
 // Each row's kept words, row for row.
 WordTimes KeptWordTimes(const TimingRows& rows);

@@ -32,11 +32,8 @@ void RealtimeInput::run(const QList<SelectionRow>& rows, QWidget* owner)
             }
             // The rows of the run, each with the exact time and the words the
             // document keeps for its line.
-            const qsizetype count = timingRows.value().size();
-            const TimingRows rows = TimingRowsFromList(
-                timingRows.value(),
-                TimingExactTimes(m_context.document->exactTimes(), selection.marks(), count),
-                TimingWordTimes(m_context.document->wordTimes(), selection.marks(), count));
+            const TimingRows rows =
+                TimingListRows(timingRows.value(), selection.marks(), *m_context.document);
             // A run that ended the input ends the selection too; after one that
             // was closed by the finish dialog's frame, the selection stays, marks
             // and all, for another run.

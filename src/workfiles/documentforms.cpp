@@ -29,10 +29,24 @@ QList<TaggedLine> DocumentPairs(const LyricsDocument& document)
     return PairLines(SplitWorkLines(document.bodyText() + kCrLf.toString()), document.tagLines());
 }
 
+TimingRows DocumentRows(const LyricsDocument& document)
+{
+    const QList<TaggedLine> pairs = DocumentPairs(document);
+    const ExactTimes& exact = document.exactTimes();
+    const WordTimes& words = document.wordTimes();
+    TimingRows rows;
+    rows.reserve(pairs.size());
+    for (qsizetype i = 0; i < pairs.size(); ++i)
+        rows.append(TimingRow::fromTag(pairs.at(i).tag, pairs.at(i).text,
+                                       i < exact.size() ? exact.at(i) : std::nullopt,
+                                       i < words.size() ? words.at(i) : LineWords()));
+    return rows;
+}
+
 LrcDocument DocumentLrc(const LyricsDocument& document)
 {
-    return LrcFromRun(document.headerText(), document.startText(), DocumentPairs(document),
-                      document.exactTimes(), document.wordTimes(), document.lrcOrigin());
+    return LrcFromRun(document.headerText(), document.startText(), DocumentRows(document),
+                      document.lrcOrigin());
 }
 
 bool HasWordTimes(const LrcDocument& lrc)

@@ -38,6 +38,9 @@ std::optional<UnwritableText> FindUnwritableText(const QString& headerText,
 
 // The body's lines, each with the tag the tag file holds for it.
 QList<TaggedLine> DocumentPairs(const LyricsDocument& document);
+// The same lines as a run's rows: each with the exact time and the words the
+// document keeps for it.
+TimingRows DocumentRows(const LyricsDocument& document);
 // The document as LRC, with its exact times, word times and what the LRC
 // file it came from held.
 LrcDocument DocumentLrc(const LyricsDocument& document);

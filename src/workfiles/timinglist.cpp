@@ -59,6 +59,18 @@ WordTimes TimingWordTimes(const WordTimes& stored, const QList<bool>& marks, qsi
     return KeptForMarkedRows(stored, marks, rowCount);
 }
 
+TimingRows TimingListRows(const QStringList& rows, const QList<bool>& marks,
+                          const LyricsDocument& document)
+{
+    const ExactTimes exact = TimingExactTimes(document.exactTimes(), marks, rows.size());
+    const WordTimes words = TimingWordTimes(document.wordTimes(), marks, rows.size());
+    TimingRows lines;
+    lines.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        lines.append(TimingRow::fromListRow(rows.at(i), exact.at(i), words.at(i)));
+    return lines;
+}
+
 QStringList TimingTags(const QStringList& rows)
 {
     QStringList tags;

@@ -6,7 +6,9 @@
 
 #include "document/exacttimes.h"
 #include "document/linewords.h"
+#include "document/lyricsdocument.h"
 #include "document/textfile.h"
+#include "document/timingrow.h"
 #include "workfiles/workfiles.h"
 
 #include <QList>
@@ -34,6 +36,10 @@ Result<QStringList, FileError> BuildTimingList(const WorkFolder& work, const QLi
 ExactTimes TimingExactTimes(const ExactTimes& stored, const QList<bool>& marks, qsizetype rowCount);
 // Their words, the same way.
 WordTimes TimingWordTimes(const WordTimes& stored, const QList<bool>& marks, qsizetype rowCount);
+// The rows of a run: the timing list's rows, each with the exact time and
+// the words `document` keeps for its line, as above.
+TimingRows TimingListRows(const QStringList& rows, const QList<bool>& marks,
+                          const LyricsDocument& document);
 
 // The first seven characters of each row (the whole row when shorter).
 QStringList TimingTags(const QStringList& rows);

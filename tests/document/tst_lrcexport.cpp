@@ -128,7 +128,10 @@ void TestLrcExport::fileBytes()
     QFETCH(QList<TaggedLine>, pairs);
     QFETCH(ExactTimes, exact);
     QFETCH(QByteArray, bytes);
-    QCOMPARE(EncodeLrc(LrcFromRun(header, start, pairs, exact)), bytes);
+    TimingRows rows;
+    for (qsizetype i = 0; i < pairs.size(); ++i)
+        rows.append(TimingRow::fromTag(pairs.at(i).tag, pairs.at(i).text, exact.value(i)));
+    QCOMPARE(EncodeLrc(LrcFromRun(header, start, rows)), bytes);
 }
 
 void TestLrcExport::untimedLyricsAreCounted_data()
@@ -275,11 +278,12 @@ void TestLrcExport::enhancedFileOpenedAndWrittenBack()
     QStringList body = loaded->bodyText.split(u"\r\n"_s);
     if (!editedLine.isEmpty())
         body[2] = editedLine;
-    QList<TaggedLine> pairs;
+    TimingRows rows;
     for (qsizetype i = 0; i < body.size(); ++i)
-        pairs.append({loaded->tagLines.at(i), body.at(i)});
-    const LrcDocument lrc = LrcFromRun(loaded->headerText, loaded->startText, pairs,
-                                       loaded->exactTimes, loaded->wordTimes, loaded->lrcOrigin);
+        rows.append(TimingRow::fromTag(loaded->tagLines.at(i), body.at(i),
+                                       loaded->exactTimes.value(i), loaded->wordTimes.value(i)));
+    const LrcDocument lrc =
+        LrcFromRun(loaded->headerText, loaded->startText, rows, loaded->lrcOrigin);
     QCOMPARE(EncodeLrc(lrc, LrcFlavour::Enhanced), (written.isEmpty() ? file : written).toUtf8());
 }
 

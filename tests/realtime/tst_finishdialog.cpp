@@ -567,8 +567,9 @@ void TestFinishDialog::lrcFileOfTheRun()
         thenNoteAndClose(script, back);
     // The first line was timed word by word; plain LRC leaves its words out.
     const LineWords words{u"一行目"_s, {0, 1, 2}, {65432, 66000, 66500}, 67000};
-    const bool ended =
-        RealtimeInput(run).runTiming(TimingRowsFromList(rows, exact, {{}, words}), nullptr);
+    TimingRows timed = TimingRowsFromList(rows, exact);
+    timed[1] = TimingRow::fromListRow(rows.at(1), exact.value(1), words);
+    const bool ended = RealtimeInput(run).runTiming(timed, nullptr);
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);

@@ -150,8 +150,9 @@ void TestTestDisplay::fromTheSelectedLinePlaysFromItsTag()
 void TestTestDisplay::aLineTimedWordByWordFillsAsItIsSung()
 {
     m_timing->run().lines().setRows(
-        TimingRowsFromList({u"[01:02]さん"_s, u"[01:04]plain"_s}, {62000},
-                           {{u"さん"_s, {0, 1}, {62000, 63000}, 64000}}));
+        {TimingRow::fromListRow(u"[01:02]さん"_s, 62000,
+                                {u"さん"_s, {0, 1}, {62000, 63000}, 64000}),
+         TimingRow::fromListRow(u"[01:04]plain"_s)});
     m_timing->run().lines().selectRow(0);
     TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, m_timing->run(),
                               m_document->startText(), m_timing.get());

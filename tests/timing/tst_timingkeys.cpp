@@ -287,8 +287,8 @@ void TestTimingKeys::aHeldArrowIsOneStep()
     // The second line's words both begin at 10 s: the first is held there.
     LineWords words = LineWords::split(u"ab cd"_s);
     words.times = {10000, 10000};
-    w->run().lines().setRows(
-        TimingRowsFromList({u"[00:05]x"_s, u"[00:10]ab cd"_s}, {5000, 10000}, {{}, words}));
+    w->run().lines().setRows({TimingRow::fromListRow(u"[00:05]x"_s, 5000),
+                              TimingRow::fromListRow(u"[00:10]ab cd"_s, 10000, words)});
     auto* list = named<QListView>(w, "List1");
     list->setFocus();
     w->run().lines().selectRow(0);

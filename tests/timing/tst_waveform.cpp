@@ -149,9 +149,8 @@ void TestWaveform::segmentTickDraggedStaysBetweenItsNeighbours()
 {
     TimingWindow* w = open({});
     QVERIFY(w);
-    w->run().lines().setRows(
-        TimingRowsFromList({u"[00:10]ab cd ef"_s}, {10000},
-                           {{u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, 40000}}));
+    w->run().lines().setRows({TimingRow::fromListRow(
+        u"[00:10]ab cd ef"_s, 10000, {u"ab cd ef"_s, {0, 3, 6}, {10000, 20000, 30000}, 40000})});
     WaveformStrip* strip = named<verselet::WaveformStrip>(w, "Waveform");
     const int low = strip->height() - 2;
     // Past the next segment: held at it, and drawn there while it is dragged.
