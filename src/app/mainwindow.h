@@ -78,29 +78,14 @@ public:
     QString RememberedTrackIndex() const { return m_rememberedTrack; }
     void setRememberedTrackIndex(const QString& index);
 
-    // Menu commands.
-    void onNewTriggered();
-    void onOpenTriggered();
-    void onSaveTriggered();
-    void onSaveAsTriggered();
-    void onExitTriggered();
-    void onRealtimeInputTriggered();
-    // Shows the drive dialog modally.
-    void onSettingsTriggered();
-    // Opens the help document with the desktop's viewer.
-    void onHelpTriggered();
-    // Shows the About window modally.
-    void onAboutTriggered();
-
     // How the help document is handed to the desktop: its viewer unless a
     // test puts its own in place.
     void setHelpLauncher(UrlLauncher launch) { m_helpLauncher = std::move(launch); }
 
-    // Opening a lyrics file: the open command, and a file from the desktop
-    // (the command line, a drop, a second copy), which takes the same way
-    // from the chosen name on.
-    void OpenLyricsFile();
-    // An encoding given is the one the file is read as (else its bytes say).
+    // Opens a lyrics file the way the open command does once a name is
+    // chosen; a file from the desktop (the command line, a drop, a second
+    // copy) takes the same way. An encoding given is the one the file is
+    // read as (else its bytes say).
     void openFile(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
     // A file from outside the window: dropped on it, or handed over by a
     // second copy. When the boxes hold edits that were never saved, the user
@@ -186,6 +171,23 @@ private:
     static QString newCaption();
     void buildWidgets();
     void buildMenu();
+
+    // Menu commands.
+    void onNewTriggered();
+    void onOpenTriggered();
+    void onSaveTriggered();
+    void onSaveAsTriggered();
+    void onExitTriggered();
+    void onRealtimeInputTriggered();
+    // Shows the drive dialog modally.
+    void onSettingsTriggered();
+    // Opens the help document with the desktop's viewer.
+    void onHelpTriggered();
+    // Shows the About window modally.
+    void onAboutTriggered();
+    // The open command: asks whether the lyrics may go, then for a file.
+    void OpenLyricsFile();
+
     void Form_Resize();
     void showNewDocument();
     // The document with what was typed into it so far.

@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "shell/startup.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLocalServer>
@@ -305,7 +306,7 @@ void TestDesktop::secondCopyIsRefusedDuringARealTimeInput()
         });
     });
     script.thenMessage(); // the second copy's: the program runs already
-    running.onRealtimeInputTriggered();
+    named<QAction>(running, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(answer, Handover::Refused); // the running copy says it is busy

@@ -7,6 +7,7 @@
 #include "timing/timingwindow.h"
 #include "workfiles/workfiles.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -103,7 +104,7 @@ void TestExactTimes::keepARun()
     script.thenClick(u"Command1"_s); // the marks as they are
     thenStampTwoLines(script);
     script.thenClick(u"Command1"_s); // 編集を保存してもどる
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 }
@@ -152,7 +153,7 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
         else
             script.thenClick(step);
     }
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 
@@ -202,7 +203,7 @@ void TestExactTimes::nextRunStartsFromTheKeptTimes()
         QMetaObject::invokeMethod(timing, &QWidget::close, Qt::QueuedConnection);
     });
     script.thenClick(u"Command1"_s);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 
@@ -215,7 +216,7 @@ void TestExactTimes::newAndOpenDropThem()
     keepARun();
     QVERIFY(!m_main->exactTimes().isEmpty());
     m_main->document().markSaved(); // kept tags saved: New asks nothing
-    m_main->onNewTriggered();
+    named<QAction>(m_main, "新規作成")->trigger();
     QCOMPARE(m_main->exactTimes(), ExactTimes());
 
     m_main->setBodyText(kBody);
@@ -263,12 +264,12 @@ void TestExactTimes::lrcFileComesBackFromARunWithoutStamps()
     m_main->document().markSaved(); // the typed lyrics saved: the open asks nothing
     ModalScript script;
     script.thenChoose(path);
-    m_main->OpenLyricsFile();
+    named<QAction>(m_main, "開く")->trigger();
     script.thenClick(u"Command1"_s); // every timed line is marked
     script.thenClose();              // the timing window, without a stamp
     script.thenClick(u"Command4"_s);
     script.thenChoose(again);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QVERIFY(script.messages.isEmpty());

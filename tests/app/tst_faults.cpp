@@ -80,7 +80,7 @@ void TestFaults::fullDiskKeepsTheText()
     script.thenMessage();
     {
         FileSizeLimit full(16);
-        m_main->onRealtimeInputTriggered();
+        named<QAction>(m_main, "リアルタイム入力")->trigger();
     }
     QCOMPARE(script.messages.size(), 1);
     QVERIFY(script.messages.at(0).text.startsWith(m_main->state().Work.textFile() + u"t"_s));
@@ -174,7 +174,7 @@ void TestFaults::linkPlantedInTheWorkFolder()
     m_main->setBodyText(QString(35, u'-') + u"\r\n一行"_s);
     ModalScript script;
     script.thenClose();
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QCOMPARE(script.seen, QStringList{u"Form2"_s});
     QCOMPARE(readBytes(outside), QByteArray("private"));
     QVERIFY(!QFileInfo(work.textFile()).isSymLink());

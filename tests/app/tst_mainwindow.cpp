@@ -366,7 +366,7 @@ void TestMainWindow::openTimedFileThroughTheDialog()
 
     // The dialog offers the same file the next time.
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.dialogNameShown, u"timed.txt"_s);
     QCOMPARE(script.dialogDirectory, QFileInfo(path).absolutePath());
@@ -382,7 +382,7 @@ void TestMainWindow::openPlainUtf8FileWithLfLineEnds()
     ModalScript script;
     script.thenAnswer(QMessageBox::Yes); // the old header may go
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n春の風\r\n夏の空\r\n"_s);
@@ -400,7 +400,7 @@ void TestMainWindow::sixDigitFileIsWarnedAboutThenReadAsPlain()
     ModalScript script;
     script.thenChoose(path);
     script.thenMessage();
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.at(0).text,
@@ -421,7 +421,7 @@ void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
     QVERIFY(w.Form_Load());
     ModalScript script;
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QVERIFY(script.messages.isEmpty());
@@ -440,7 +440,7 @@ void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
     const QString words = writeFile(u"words.lrc"_s, "[ti:Other]\r\nno times here\r\n");
     script.thenChoose(words);
     script.thenMessage();
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.messages.size(), 1);
@@ -465,7 +465,7 @@ void TestMainWindow::cancelledDialogLeavesEverything()
     ModalScript script;
     script.thenAnswer(QMessageBox::Yes); // the typing may go, for a file chosen
     script.thenCancel();
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
     QCOMPARE(w.headerText(), u"作詞者"_s);
@@ -658,12 +658,12 @@ void TestMainWindow::encodingChosenInTheOpenDialogReadsTheFile()
         encodings->setCurrentIndex(encodings->findData(int(TextEncoding::Gb18030)));
         chooseIn(qobject_cast<QFileDialog*>(dialog), path);
     });
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n中文\r\n"_s);
     // The next open reads as the bytes say again.
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nﾖﾐﾎﾄ\r\n"_s);
     QVERIFY(!named<QComboBox>(w.fileDialog(), "Encoding")->isVisibleTo(w.fileDialog()));
@@ -717,7 +717,7 @@ void TestMainWindow::filesFromOtherSystemsOpenLineForLine()
 
     // The line selection pairs each line the editor shows with its own tag.
     script.thenClose();
-    w.onRealtimeInputTriggered();
+    named<QAction>(w, "リアルタイム入力")->trigger();
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(w.selectionRows(), rows);
 }
@@ -809,7 +809,7 @@ void TestMainWindow::newAfterOpenRestoresTheEmptyDocument()
     QVERIFY(w.Form_Load());
     ModalScript script;
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     script.thenClose();
     w.findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
@@ -858,7 +858,7 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
     w.setBodyText(QString());
     ModalScript script;
     script.thenMessage();
-    w.onRealtimeInputTriggered();
+    named<QAction>(w, "リアルタイム入力")->trigger();
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.at(0).text, notSaved);
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
@@ -868,7 +868,7 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
     QVERIFY(QDir().mkpath(WorkFolder(root()).textFile()));
     w.setBodyText(kHyphens35 + u"\r\n歌"_s);
     script.thenMessage();
-    w.onRealtimeInputTriggered();
+    named<QAction>(w, "リアルタイム入力")->trigger();
     QCOMPARE(script.messages.size(), 2);
     QCOMPARE(script.messages.at(1).text, notSaved);
     QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n歌"_s);
@@ -884,7 +884,7 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
             listed.append(list->item(i)->text());
         selection->close();
     });
-    w.onRealtimeInputTriggered();
+    named<QAction>(w, "リアルタイム入力")->trigger();
     QCOMPARE(script.messages.size(), 2);
     QCOMPARE(listed, (QStringList{kHyphens35, u"OK"_s, u"한국어"_s}));
     QCOMPARE(script.unexpected, 0);

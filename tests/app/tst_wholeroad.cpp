@@ -12,6 +12,7 @@
 #include "timing/timingwindow.h"
 #include "workfiles/workfiles.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QPointer>
 #include <QRegularExpression>
@@ -97,7 +98,7 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     m_main->LoadLyricsFile(source);
     m_main->setHeaderText(u"夜明けの歌"_s); // typed over the title
     QVERIFY(m_main->hasUnsavedEdits());
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -150,7 +151,7 @@ void TestWholeRoad::writtenFileComesBackByteForByte()
     script.thenChoose(again);
 
     m_main->LoadLyricsFile(source);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(readBytes(again), written);
@@ -181,7 +182,7 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     });
     script.thenClick(u"Command4"_s); // LRCファイルを作成する
     script.thenChoose(target);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 
@@ -229,7 +230,7 @@ void TestWholeRoad::wordsOfALineWithAWaveDashReachTheEnhancedFile()
     });
     script.thenClick(u"Command4"_s); // LRCファイルを作成する
     script.thenChoose(target, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 
