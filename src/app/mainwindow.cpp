@@ -275,31 +275,6 @@ bool MainWindow::mayLyricsGo(LyricsGoFor what)
     return !hasUnsavedEdits() || AskYesNo(this, UnsavedLyricsQuestionText(what), DefaultAnswer::No);
 }
 
-QString MainWindow::bodyText() const
-{
-    return typedDocument().bodyText();
-}
-void MainWindow::setBodyText(const QString& text)
-{
-    m_document->setBodyText(text);
-}
-QString MainWindow::headerText() const
-{
-    return typedDocument().headerText();
-}
-void MainWindow::setHeaderText(const QString& text)
-{
-    m_document->setHeaderText(text);
-}
-QString MainWindow::startText() const
-{
-    return typedDocument().startText();
-}
-void MainWindow::setStartText(const QString& text)
-{
-    m_document->setStartText(text);
-}
-
 void MainWindow::setRememberedTrackIndex(const QString& index)
 {
     m_rememberedTrack = index;
@@ -540,7 +515,7 @@ void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding>
 void MainWindow::onRealtimeInputTriggered()
 {
     typedDocument();
-    auto rows = PrepareLineSelection(m_state.Work, bodyText());
+    auto rows = PrepareLineSelection(m_state.Work, m_document->bodyText());
     if (!rows) {
         ShowMessage(this, FileErrorText(rows.error(), m_state.Work));
         return;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "document/exacttimes.h"
 #include "document/lyricsdocument.h"
 #include "document/textfile.h"
 #include "help/helplauncher.h"
@@ -65,13 +64,6 @@ public:
         typedDocument();
         return *m_document;
     }
-    // Its texts, as shorthands.
-    QString bodyText() const;
-    void setBodyText(const QString& text);
-    QString headerText() const;
-    void setHeaderText(const QString& text);
-    QString startText() const;
-    void setStartText(const QString& text);
 
     // The track index the timing window remembers between real-time inputs;
     // the hidden "Label1" shows it too.
@@ -108,11 +100,9 @@ public:
     // file's name only with the file: one refused leaves both as they were.
     void LoadLyricsFile(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
 
-    // The open (and later save) dialog, and the file name it starts from: the
-    // last one chosen.
+    // The open (and later save) dialog; it starts from the document's file
+    // name, the last one chosen.
     QFileDialog* fileDialog();
-    QString dialogFileName() const { return m_document->fileName(); }
-    void setDialogFileName(const QString& name) { m_document->setFileName(name); }
 
     // Save: the document to the file it was opened from or last saved to,
     // in that file's form (an LRC file enhanced when it has word times); a
@@ -146,10 +136,6 @@ public:
     // starting from the name it keeps; "" when cancelled. A chosen name is
     // kept.
     QString ChooseSaveTarget();
-
-    // The exact times beside the tag file, one per tag-file line: what the
-    // last run that wrote the tag file left; none after New or an open.
-    const ExactTimes& exactTimes() const { return m_document->exactTimes(); }
 
     // The rows the last real-time input command listed for line selection.
     const QList<SelectionRow>& selectionRows() const { return m_selectionRows; }

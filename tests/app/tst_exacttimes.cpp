@@ -74,8 +74,8 @@ void TestExactTimes::init()
         return device;
     });
     QVERIFY(m_main->Form_Load());
-    m_main->setHeaderText(u"題名"_s);
-    m_main->setBodyText(kBody);
+    m_main->document().setHeaderText(u"題名"_s);
+    m_main->document().setBodyText(kBody);
 }
 
 void TestExactTimes::cleanup()
@@ -133,7 +133,7 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
     const QString opened = m_home->filePath(u"lines.txt"_s);
     writeBytes(opened, EncodeCp932(kBody.sliced(37)).value());
     m_main->LoadLyricsFile(opened);
-    QCOMPARE(m_main->bodyText(), kBody);
+    QCOMPARE(m_main->document().bodyText(), kBody);
     QVERIFY(!m_main->hasUnsavedEdits());
 
     ModalScript script;
@@ -160,7 +160,7 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
     // Rows 1 and 2 were stamped; the tag file has one line per row of the
     // timing list (one per body line), and the exact times run with it.
     const ExactTimes stamped = firstRows({std::nullopt, 12987, 65432}, 4);
-    QCOMPARE(m_main->exactTimes(), kept ? stamped : ExactTimes());
+    QCOMPARE(m_main->document().exactTimes(), kept ? stamped : ExactTimes());
     const QStringList tags =
         SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
     QCOMPARE(tags.mid(0, 4),
@@ -208,24 +208,25 @@ void TestExactTimes::nextRunStartsFromTheKeptTimes()
     QCOMPARE(script.unexpected, 0);
 
     QCOMPARE(seen, (ExactTimes{std::nullopt, 12987, std::nullopt, std::nullopt}));
-    QCOMPARE(m_main->exactTimes(), (ExactTimes{std::nullopt, 12987, std::nullopt, 150000}));
+    QCOMPARE(m_main->document().exactTimes(),
+             (ExactTimes{std::nullopt, 12987, std::nullopt, 150000}));
 }
 
 void TestExactTimes::newAndOpenDropThem()
 {
     keepARun();
-    QVERIFY(!m_main->exactTimes().isEmpty());
+    QVERIFY(!m_main->document().exactTimes().isEmpty());
     m_main->document().markSaved(); // kept tags saved: New asks nothing
     named<QAction>(m_main, "新規作成")->trigger();
-    QCOMPARE(m_main->exactTimes(), ExactTimes());
+    QCOMPARE(m_main->document().exactTimes(), ExactTimes());
 
-    m_main->setBodyText(kBody);
+    m_main->document().setBodyText(kBody);
     keepARun();
-    QVERIFY(!m_main->exactTimes().isEmpty());
+    QVERIFY(!m_main->document().exactTimes().isEmpty());
     const QString file = m_home->filePath(u"plain.txt"_s);
     writeBytes(file, "one\r\ntwo\r\n");
     m_main->LoadLyricsFile(file);
-    QCOMPARE(m_main->exactTimes(), ExactTimes());
+    QCOMPARE(m_main->document().exactTimes(), ExactTimes());
 }
 
 void TestExactTimes::lrcFileComesBackFromARunWithoutStamps_data()

@@ -96,7 +96,7 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     script.thenChoose(target);
 
     m_main->LoadLyricsFile(source);
-    m_main->setHeaderText(u"夜明けの歌"_s); // typed over the title
+    m_main->document().setHeaderText(u"夜明けの歌"_s); // typed over the title
     QVERIFY(m_main->hasUnsavedEdits());
     named<QAction>(m_main, "リアルタイム入力")->trigger();
 
@@ -109,9 +109,9 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
                                 u"[00:01]一行目"_s, u"[00:02]二行目"_s, QString(35, u'-')}))
                  .value());
     // Back in the editor (the command has returned), the document as it was.
-    QCOMPARE(m_main->bodyText(),
+    QCOMPARE(m_main->document().bodyText(),
              QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-'));
-    QCOMPARE(m_main->dialogFileName(), target);
+    QCOMPARE(m_main->document().fileName(), target);
     // Saved as it stands: a file dropped now opens without a question.
     QVERIFY(!m_main->hasUnsavedEdits());
 }
@@ -162,9 +162,9 @@ void TestWholeRoad::writtenFileComesBackByteForByte()
 
 void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
 {
-    m_main->setHeaderText(u"夜明けの歌\r\n歌う人"_s);
-    m_main->setStartText(u"（前奏）"_s);
-    m_main->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
+    m_main->document().setHeaderText(u"夜明けの歌\r\n歌う人"_s);
+    m_main->document().setStartText(u"（前奏）"_s);
+    m_main->document().setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
     const QString target = m_home->filePath(u"夜明け.lrc"_s);
 
     ExactTimes stamped;
@@ -195,7 +195,7 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
              qPrintable(QString::number(*stamped.at(1))));
     QVERIFY2(*stamped.at(2) >= 2300 && *stamped.at(2) < 3000,
              qPrintable(QString::number(*stamped.at(2))));
-    QCOMPARE(m_main->exactTimes(), stamped);
+    QCOMPARE(m_main->document().exactTimes(), stamped);
     const auto hundredths = [](qint32 ms) {
         return QString::asprintf("[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
     };
@@ -213,7 +213,7 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
 void TestWholeRoad::wordsOfALineWithAWaveDashReachTheEnhancedFile()
 {
     // 〜 as a Linux input method types it: code page 932 holds it only as ～.
-    m_main->setBodyText(QString(35, u'-') + u"\r\nラ\u301Cラ"_s);
+    m_main->document().setBodyText(QString(35, u'-') + u"\r\nラ\u301Cラ"_s);
     const QString target = m_home->filePath(u"波.lrc"_s);
 
     ModalScript script;
