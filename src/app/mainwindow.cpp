@@ -192,24 +192,24 @@ QString MainWindow::newCaption()
 
 void MainWindow::onHelpTriggered()
 {
-    OpenHelpFile(this, HelpFilePath(), m_helpLauncher);
+    OpenHelpFile(this, HelpFilePath(), m_seams.helpLauncher);
 }
 
 void MainWindow::onAboutTriggered()
 {
-    AboutWindow about(this, m_helpLauncher);
+    AboutWindow about(this, m_seams.helpLauncher);
     about.exec();
 }
 
-bool MainWindow::Form_Load()
+bool MainWindow::Form_Load(const QString& fileToHandOver)
 {
     // Without a lock file (no cache folder can be made) there is no work
     // folder either: the tag template step below says so and ends the run.
     if (m_instanceLock.tryLock() == InstanceLock::Outcome::HeldByAnother) {
         // Another copy owns the work folder: leave it alone. A file this copy
         // was started with goes to that copy when it takes it.
-        if (!m_fileToHandOver.isEmpty() &&
-            HandOverFile(HandoverSocketPath(CacheFolder()), m_fileToHandOver) == Handover::Opened) {
+        if (!fileToHandOver.isEmpty() &&
+            HandOverFile(HandoverSocketPath(CacheFolder()), fileToHandOver) == Handover::Opened) {
             m_exitCode = 0;
             return false;
         }
@@ -557,8 +557,8 @@ void MainWindow::onSettingsTriggered()
 
 std::unique_ptr<CdAudioDevice> MainWindow::makeCdAudioDevice() const
 {
-    if (m_deviceFactory)
-        return m_deviceFactory();
+    if (m_seams.deviceFactory)
+        return m_seams.deviceFactory();
     return std::make_unique<DiscAudioDevice>(SystemAudioOutputs());
 }
 

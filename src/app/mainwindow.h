@@ -50,7 +50,9 @@ public:
     // the tag template, the empty document, and the lyrics a run that did not
     // end normally left (offered back). False when the program must end
     // instead of showing the window; exitCode() then says with which code.
-    bool Form_Load();
+    // A file the program was started with goes, when another copy runs, to
+    // that copy instead of the start being refused.
+    bool Form_Load(const QString& fileToHandOver = {});
     int exitCode() const { return m_exitCode; }
 
     AppState& state() { return m_state; }
@@ -70,10 +72,6 @@ public:
     QString RememberedTrackIndex() const { return m_rememberedTrack; }
     void setRememberedTrackIndex(const QString& index);
 
-    // How the help document is handed to the desktop: its viewer unless a
-    // test puts its own in place.
-    void setHelpLauncher(UrlLauncher launch) { m_helpLauncher = std::move(launch); }
-
     // Opens a lyrics file the way the open command does once a name is
     // chosen; a file from the desktop (the command line, a drop, a second
     // copy) takes the same way. An encoding given is the one the file is
@@ -92,9 +90,6 @@ public:
     // edits, the user is asked (いいえ by default). Every command
     // that would lose them asks here.
     bool mayLyricsGo(LyricsGoFor what);
-    // A file the program was started with: when another copy runs, start-up
-    // hands it over to that copy instead of refusing to start.
-    void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
     // Opens the file into the document (the tag file written first), and
     // tells the user what went wrong or what to know. The document takes the
     // file's name only with the file: one refused leaves both as they were.
@@ -120,11 +115,17 @@ public:
     // The files last opened or saved, in the file menu.
     RecentMenu* recentMenu() const { return m_recent; }
 
-    // The CD-audio device a timing window plays: the real one unless a test
-    // puts its own in place.
+    // What a test puts in place of the desktop's own: the way the help
+    // document is handed to the desktop (its viewer when empty), and the
+    // CD-audio device a timing window plays (the real one when empty).
     using DeviceFactory = std::function<std::unique_ptr<CdAudioDevice>()>;
+    struct Seams
+    {
+        UrlLauncher helpLauncher;
+        DeviceFactory deviceFactory;
+    };
+    Seams& seams() { return m_seams; }
     std::unique_ptr<CdAudioDevice> makeCdAudioDevice() const;
-    void setDeviceFactory(DeviceFactory factory) { m_deviceFactory = std::move(factory); }
 
     // The drive dialog, created (and so filled from config.dat) when there is
     // none, without showing it.
@@ -196,10 +197,8 @@ private:
     DriveChoice* m_drives;
     EditorFileDialog* m_files;
     EditorBoxes* m_boxes = nullptr;
-    DeviceFactory m_deviceFactory;
-    UrlLauncher m_helpLauncher;
+    Seams m_seams;
     QList<SelectionRow> m_selectionRows;
-    QString m_fileToHandOver;
     DesktopFiles* m_desktop = nullptr;
     // Made once start-up has offered back what the last run left.
     std::unique_ptr<RecoveryKeeper> m_recovery;

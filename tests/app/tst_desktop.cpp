@@ -225,8 +225,7 @@ void TestDesktop::secondCopyHandsItsFileOver()
 
     ModalScript script; // no message is expected
     MainWindow second;
-    second.setFileToHandOver(path);
-    QVERIFY(!second.Form_Load());
+    QVERIFY(!second.Form_Load(path));
     QCOMPARE(second.exitCode(), 0);
     QTRY_COMPARE(running.windowTitle(), u"Verselet - "_s + path);
     QCOMPARE(running.document().bodyText(), kTimedBody);
@@ -300,8 +299,7 @@ void TestDesktop::secondCopyIsRefusedDuringARealTimeInput()
         QTimer::singleShot(0, selection, [&, selection] {
             answer = HandOverFile(HandoverSocketPath(m_home->cacheFolder()), path);
             MainWindow second;
-            second.setFileToHandOver(path);
-            started = second.Form_Load();
+            started = second.Form_Load(path);
             exitCode = second.exitCode();
             selection->close();
         });

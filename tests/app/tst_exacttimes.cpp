@@ -68,11 +68,11 @@ void TestExactTimes::init()
 {
     m_home = std::make_unique<WorkArea>();
     m_main = std::make_unique<MainWindow>();
-    m_main->setDeviceFactory([this] {
+    m_main->seams().deviceFactory = [this] {
         auto device = std::make_unique<ScriptedDevice>(QList<qint32>{240000});
         m_device = device.get();
         return device;
-    });
+    };
     QVERIFY(m_main->Form_Load());
     m_main->document().setHeaderText(u"題名"_s);
     m_main->document().setBodyText(kBody);

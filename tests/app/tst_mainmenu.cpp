@@ -85,7 +85,7 @@ void TestMainMenu::helpMenuItemReportsAFailedLaunchEveryTime()
     const QString body = w.document().bodyText();
     FakeDesktop desktop;
     desktop.answer = false;
-    w.setHelpLauncher(desktop.launcher());
+    w.seams().helpLauncher = desktop.launcher();
     ModalScript script;
     script.thenMessage();
     script.thenMessage();
@@ -118,7 +118,7 @@ void TestMainMenu::aboutMenuItemShowsTheWindowCentredAndModal()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     FakeDesktop desktop;
     desktop.answer = false;
-    w.setHelpLauncher(desktop.launcher());
+    w.seams().helpLauncher = desktop.launcher();
 
     QAction* about = menuAction(&w, u"バージョン情報"_s);
     QVERIFY(about);
@@ -406,7 +406,7 @@ void TestMainMenu::keysTriggerTheirItems()
     MainWindow w;
     QVERIFY(w.Form_Load());
     FakeDesktop desktop;
-    w.setHelpLauncher(desktop.launcher());
+    w.seams().helpLauncher = desktop.launcher();
     w.show();
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));

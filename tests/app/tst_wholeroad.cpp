@@ -57,7 +57,7 @@ void TestWholeRoad::init()
     QVERIFY(AddVirtualDisc(image));
     QVERIFY(WriteDriveConfig(qint16(DriveListEntries().indexOf(image))));
     m_main = std::make_unique<MainWindow>();
-    m_main->setDeviceFactory([] { return std::make_unique<DiscAudioDevice>(); });
+    m_main->seams().deviceFactory = [] { return std::make_unique<DiscAudioDevice>(); };
     QVERIFY(m_main->Form_Load());
 }
 

@@ -85,7 +85,7 @@ int main(int argc, char* argv[])
     }
 
     MainWindow main;
-    main.setDeviceFactory([] { return std::make_unique<DiscAudioDevice>(); });
+    main.seams().deviceFactory = [] { return std::make_unique<DiscAudioDevice>(); };
     if (!main.Form_Load())
         return 1;
     main.LoadLyricsFile(lyrics);
