@@ -33,7 +33,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -426,11 +425,6 @@ void MainWindow::onExitTriggered()
 void MainWindow::openFromDesktop(const QString& path)
 {
     m_desktop->open(path);
-}
-
-QFileDialog* MainWindow::fileDialog()
-{
-    return m_files->dialog();
 }
 
 void MainWindow::OpenLyricsFile()

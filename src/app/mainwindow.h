@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 
-class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -70,7 +69,6 @@ public:
     // The track index the timing window remembers between real-time inputs;
     // the hidden "Label1" shows it too.
     QString RememberedTrackIndex() const { return m_rememberedTrack; }
-    void setRememberedTrackIndex(const QString& index);
 
     // Opens a lyrics file the way the open command does once a name is
     // chosen; a file from the desktop (the command line, a drop, a second
@@ -86,34 +84,16 @@ public:
     // New or saved as a finished text: the boxes, or tags a real-time input
     // kept since.
     bool hasUnsavedEdits() const { return typedDocument().isModified(); }
-    // Whether the lyrics on hand may go for `what`: when they hold unsaved
-    // edits, the user is asked (いいえ by default). Every command
-    // that would lose them asks here.
-    bool mayLyricsGo(LyricsGoFor what);
     // Opens the file into the document (the tag file written first), and
     // tells the user what went wrong or what to know. The document takes the
     // file's name only with the file: one refused leaves both as they were.
     void LoadLyricsFile(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
 
-    // The open (and later save) dialog; it starts from the document's file
-    // name, the last one chosen.
-    QFileDialog* fileDialog();
-
-    // Save: the document to the file it was opened from or last saved to,
-    // in that file's form (an LRC file enhanced when it has word times); a
-    // document without such a file asks for one, as Save As does. Save As:
-    // a file and a form of the user's choice. The file is replaced whole or
-    // not at all; once written, the document is saved and its recovery file
-    // goes. True then.
-    bool save();
-    bool saveAs();
     // The file Save writes to, "" for none.
     QString saveTarget() const { return m_savedFile ? m_savedFile->path : QString(); }
 
     // The status line under the boxes.
     StatusLine* statusLine() const { return m_status; }
-    // The files last opened or saved, in the file menu.
-    RecentMenu* recentMenu() const { return m_recent; }
 
     // What a test puts in place of the desktop's own: the way the help
     // document is handed to the desktop (its viewer when empty), and the
@@ -125,14 +105,10 @@ public:
         DeviceFactory deviceFactory;
     };
     Seams& seams() { return m_seams; }
-    std::unique_ptr<CdAudioDevice> makeCdAudioDevice() const;
 
     // The drive dialog, created (and so filled from config.dat) when there is
     // none, without showing it.
     DriveDialog* driveDialog();
-    // The name the device plays from: the choice made in the drive dialog
-    // with OK, or what config.dat says.
-    QString chosenDriveName();
     // The save dialog of a finished text: the file dialog in save mode,
     // starting from the name it keeps; "" when cancelled. A chosen name is
     // kept.
@@ -174,6 +150,26 @@ private:
     void onAboutTriggered();
     // The open command: asks whether the lyrics may go, then for a file.
     void OpenLyricsFile();
+    // Save: the document to the file it was opened from or last saved to,
+    // in that file's form (an LRC file enhanced when it has word times); a
+    // document without such a file asks for one, as Save As does. Save As:
+    // a file and a form of the user's choice. The file is replaced whole or
+    // not at all; once written, the document is saved and its recovery file
+    // goes. True then.
+    bool save();
+    bool saveAs();
+    // Whether the lyrics on hand may go for `what`: when they hold unsaved
+    // edits, the user is asked (いいえ by default). Every command
+    // that would lose them asks here.
+    bool mayLyricsGo(LyricsGoFor what);
+    // The track index a real-time input hands back.
+    void setRememberedTrackIndex(const QString& index);
+    // The CD-audio device a timing window plays: the real one unless a test
+    // put its own in place.
+    std::unique_ptr<CdAudioDevice> makeCdAudioDevice() const;
+    // The name the device plays from: the choice made in the drive dialog
+    // with OK, or what config.dat says.
+    QString chosenDriveName();
 
     void Form_Resize();
     void showNewDocument();

@@ -435,7 +435,8 @@ void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
     // A text saved from it goes beside it, under the text filter.
     const QString dir = QFileInfo(path).absolutePath();
     QCOMPARE(w.document().fileName(), dir + u"/six.txt"_s);
-    QCOMPARE(w.fileDialog()->nameFilters(), QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s});
+    QCOMPARE(named<QFileDialog>(w, "CommonDialog1")->nameFilters(),
+             QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s});
 
     // A file with no time in it is no LRC file: the document stays.
     const QString words = writeFile(u"words.lrc"_s, "[ti:Other]\r\nno times here\r\n");
@@ -667,7 +668,8 @@ void TestMainWindow::encodingChosenInTheOpenDialogReadsTheFile()
     named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\nﾖﾐﾎﾄ\r\n"_s);
-    QVERIFY(!named<QComboBox>(w.fileDialog(), "Encoding")->isVisibleTo(w.fileDialog()));
+    const auto* dialog = named<QFileDialog>(w, "CommonDialog1");
+    QVERIFY(!named<QComboBox>(dialog, "Encoding")->isVisibleTo(dialog));
 }
 
 void TestMainWindow::filesFromOtherSystemsOpenLineForLine_data()

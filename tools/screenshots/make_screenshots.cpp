@@ -85,7 +85,6 @@ int main(int argc, char* argv[])
     }
 
     MainWindow main;
-    main.seams().deviceFactory = [] { return std::make_unique<DiscAudioDevice>(); };
     if (!main.Form_Load())
         return 1;
     main.LoadLyricsFile(lyrics);
@@ -118,7 +117,8 @@ int main(int argc, char* argv[])
     const auto timingRows = BuildTimingList(main.state().Work, marks);
     if (!timingRows)
         return 1;
-    TimingRun run(main.makeCdAudioDevice(), main.chosenDriveName(), main.RememberedTrackIndex());
+    TimingRun run(std::make_unique<DiscAudioDevice>(), ChosenDriveName(),
+                  main.RememberedTrackIndex());
     TimingWindow timing(run);
     timing.run().lines().setRows(TimingRowsFromList(timingRows.value()));
     timing.show();
