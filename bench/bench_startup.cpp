@@ -10,6 +10,7 @@
 #include "shell/recoveryfile.h"
 #include "shell/recoverykeeper.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
@@ -100,7 +101,7 @@ int main(int argc, char* argv[])
     window.show();
     QList<double> open;
     for (int run = 0; run < 5; ++run) {
-        window.onNewTriggered();
+        named<QAction>(window, "新規作成")->trigger();
         QElapsedTimer timer;
         timer.start();
         window.LoadLyricsFile(path);
@@ -165,7 +166,7 @@ int main(int argc, char* argv[])
     const Figure writtenLong = writeRecovery();
     const Figure keptLong = typeWhileKept();
     window.document().markSaved(); // the keys typed are no work to keep: New asks nothing
-    window.onNewTriggered();
+    named<QAction>(window, "新規作成")->trigger();
     window.LoadLyricsFile(writeTimedText(cache.path(), 2000));
     const Figure typedShort = typeKeys();
     const Figure writtenShort = writeRecovery();

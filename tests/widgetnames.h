@@ -1,14 +1,15 @@
 #pragma once
 
 // A window's widget by its objectName: the name the user's tools and these
-// tests know it by, whatever the window calls it inside.
+// tests know it by, whatever the window calls it inside. Names are UTF-8, as
+// the menu items' are ("開く").
 
 #include <QObject>
 #include <QString>
 
 template <class T> T* named(const QObject* owner, const char* objectName)
 {
-    T* found = owner ? owner->findChild<T*>(QString::fromLatin1(objectName)) : nullptr;
+    T* found = owner ? owner->findChild<T*>(QString::fromUtf8(objectName)) : nullptr;
     if (!found)
         qFatal("no %s named %s", T::staticMetaObject.className(), objectName);
     return found;

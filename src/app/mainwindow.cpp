@@ -33,7 +33,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -192,24 +191,24 @@ QString MainWindow::newCaption()
 
 void MainWindow::onHelpTriggered()
 {
-    OpenHelpFile(this, HelpFilePath(), m_helpLauncher);
+    OpenHelpFile(this, HelpFilePath(), m_seams.helpLauncher);
 }
 
 void MainWindow::onAboutTriggered()
 {
-    AboutWindow about(this, m_helpLauncher);
+    AboutWindow about(this, m_seams.helpLauncher);
     about.exec();
 }
 
-bool MainWindow::Form_Load()
+bool MainWindow::Form_Load(const QString& fileToHandOver)
 {
     // Without a lock file (no cache folder can be made) there is no work
     // folder either: the tag template step below says so and ends the run.
     if (m_instanceLock.tryLock() == InstanceLock::Outcome::HeldByAnother) {
         // Another copy owns the work folder: leave it alone. A file this copy
         // was started with goes to that copy when it takes it.
-        if (!m_fileToHandOver.isEmpty() &&
-            HandOverFile(HandoverSocketPath(CacheFolder()), m_fileToHandOver) == Handover::Opened) {
+        if (!fileToHandOver.isEmpty() &&
+            HandOverFile(HandoverSocketPath(CacheFolder()), fileToHandOver) == Handover::Opened) {
             m_exitCode = 0;
             return false;
         }
@@ -273,31 +272,6 @@ bool MainWindow::mayLyricsGo(LyricsGoFor what)
 {
     // The boxes' text is nowhere else once the program has moved on.
     return !hasUnsavedEdits() || AskYesNo(this, UnsavedLyricsQuestionText(what), DefaultAnswer::No);
-}
-
-QString MainWindow::bodyText() const
-{
-    return typedDocument().bodyText();
-}
-void MainWindow::setBodyText(const QString& text)
-{
-    m_document->setBodyText(text);
-}
-QString MainWindow::headerText() const
-{
-    return typedDocument().headerText();
-}
-void MainWindow::setHeaderText(const QString& text)
-{
-    m_document->setHeaderText(text);
-}
-QString MainWindow::startText() const
-{
-    return typedDocument().startText();
-}
-void MainWindow::setStartText(const QString& text)
-{
-    m_document->setStartText(text);
 }
 
 void MainWindow::setRememberedTrackIndex(const QString& index)
@@ -453,11 +427,6 @@ void MainWindow::openFromDesktop(const QString& path)
     m_desktop->open(path);
 }
 
-QFileDialog* MainWindow::fileDialog()
-{
-    return m_files->dialog();
-}
-
 void MainWindow::OpenLyricsFile()
 {
     // Asked before the dialog, so that a file chosen there opens at once;
@@ -540,7 +509,7 @@ void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding>
 void MainWindow::onRealtimeInputTriggered()
 {
     typedDocument();
-    auto rows = PrepareLineSelection(m_state.Work, bodyText());
+    auto rows = PrepareLineSelection(m_state.Work, m_document->bodyText());
     if (!rows) {
         ShowMessage(this, FileErrorText(rows.error(), m_state.Work));
         return;
@@ -582,8 +551,8 @@ void MainWindow::onSettingsTriggered()
 
 std::unique_ptr<CdAudioDevice> MainWindow::makeCdAudioDevice() const
 {
-    if (m_deviceFactory)
-        return m_deviceFactory();
+    if (m_seams.deviceFactory)
+        return m_seams.deviceFactory();
     return std::make_unique<DiscAudioDevice>(SystemAudioOutputs());
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "document/exacttimes.h"
 #include "document/lyricsdocument.h"
 #include "document/textfile.h"
 #include "help/helplauncher.h"
@@ -15,7 +14,6 @@
 #include <memory>
 #include <optional>
 
-class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -51,7 +49,9 @@ public:
     // the tag template, the empty document, and the lyrics a run that did not
     // end normally left (offered back). False when the program must end
     // instead of showing the window; exitCode() then says with which code.
-    bool Form_Load();
+    // A file the program was started with goes, when another copy runs, to
+    // that copy instead of the start being refused.
+    bool Form_Load(const QString& fileToHandOver = {});
     int exitCode() const { return m_exitCode; }
 
     AppState& state() { return m_state; }
@@ -65,42 +65,15 @@ public:
         typedDocument();
         return *m_document;
     }
-    // Its texts, as shorthands.
-    QString bodyText() const;
-    void setBodyText(const QString& text);
-    QString headerText() const;
-    void setHeaderText(const QString& text);
-    QString startText() const;
-    void setStartText(const QString& text);
 
     // The track index the timing window remembers between real-time inputs;
     // the hidden "Label1" shows it too.
     QString RememberedTrackIndex() const { return m_rememberedTrack; }
-    void setRememberedTrackIndex(const QString& index);
 
-    // Menu commands.
-    void onNewTriggered();
-    void onOpenTriggered();
-    void onSaveTriggered();
-    void onSaveAsTriggered();
-    void onExitTriggered();
-    void onRealtimeInputTriggered();
-    // Shows the drive dialog modally.
-    void onSettingsTriggered();
-    // Opens the help document with the desktop's viewer.
-    void onHelpTriggered();
-    // Shows the About window modally.
-    void onAboutTriggered();
-
-    // How the help document is handed to the desktop: its viewer unless a
-    // test puts its own in place.
-    void setHelpLauncher(UrlLauncher launch) { m_helpLauncher = std::move(launch); }
-
-    // Opening a lyrics file: the open command, and a file from the desktop
-    // (the command line, a drop, a second copy), which takes the same way
-    // from the chosen name on.
-    void OpenLyricsFile();
-    // An encoding given is the one the file is read as (else its bytes say).
+    // Opens a lyrics file the way the open command does once a name is
+    // chosen; a file from the desktop (the command line, a drop, a second
+    // copy) takes the same way. An encoding given is the one the file is
+    // read as (else its bytes say).
     void openFile(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
     // A file from outside the window: dropped on it, or handed over by a
     // second copy. When the boxes hold edits that were never saved, the user
@@ -111,60 +84,35 @@ public:
     // New or saved as a finished text: the boxes, or tags a real-time input
     // kept since.
     bool hasUnsavedEdits() const { return typedDocument().isModified(); }
-    // Whether the lyrics on hand may go for `what`: when they hold unsaved
-    // edits, the user is asked (いいえ by default). Every command
-    // that would lose them asks here.
-    bool mayLyricsGo(LyricsGoFor what);
-    // A file the program was started with: when another copy runs, start-up
-    // hands it over to that copy instead of refusing to start.
-    void setFileToHandOver(const QString& path) { m_fileToHandOver = path; }
     // Opens the file into the document (the tag file written first), and
     // tells the user what went wrong or what to know. The document takes the
     // file's name only with the file: one refused leaves both as they were.
     void LoadLyricsFile(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
 
-    // The open (and later save) dialog, and the file name it starts from: the
-    // last one chosen.
-    QFileDialog* fileDialog();
-    QString dialogFileName() const { return m_document->fileName(); }
-    void setDialogFileName(const QString& name) { m_document->setFileName(name); }
-
-    // Save: the document to the file it was opened from or last saved to,
-    // in that file's form (an LRC file enhanced when it has word times); a
-    // document without such a file asks for one, as Save As does. Save As:
-    // a file and a form of the user's choice. The file is replaced whole or
-    // not at all; once written, the document is saved and its recovery file
-    // goes. True then.
-    bool save();
-    bool saveAs();
     // The file Save writes to, "" for none.
     QString saveTarget() const { return m_savedFile ? m_savedFile->path : QString(); }
 
     // The status line under the boxes.
     StatusLine* statusLine() const { return m_status; }
-    // The files last opened or saved, in the file menu.
-    RecentMenu* recentMenu() const { return m_recent; }
 
-    // The CD-audio device a timing window plays: the real one unless a test
-    // puts its own in place.
+    // What a test puts in place of the desktop's own: the way the help
+    // document is handed to the desktop (its viewer when empty), and the
+    // CD-audio device a timing window plays (the real one when empty).
     using DeviceFactory = std::function<std::unique_ptr<CdAudioDevice>()>;
-    std::unique_ptr<CdAudioDevice> makeCdAudioDevice() const;
-    void setDeviceFactory(DeviceFactory factory) { m_deviceFactory = std::move(factory); }
+    struct Seams
+    {
+        UrlLauncher helpLauncher;
+        DeviceFactory deviceFactory;
+    };
+    Seams& seams() { return m_seams; }
 
     // The drive dialog, created (and so filled from config.dat) when there is
     // none, without showing it.
     DriveDialog* driveDialog();
-    // The name the device plays from: the choice made in the drive dialog
-    // with OK, or what config.dat says.
-    QString chosenDriveName();
     // The save dialog of a finished text: the file dialog in save mode,
     // starting from the name it keeps; "" when cancelled. A chosen name is
     // kept.
     QString ChooseSaveTarget();
-
-    // The exact times beside the tag file, one per tag-file line: what the
-    // last run that wrote the tag file left; none after New or an open.
-    const ExactTimes& exactTimes() const { return m_document->exactTimes(); }
 
     // The rows the last real-time input command listed for line selection.
     const QList<SelectionRow>& selectionRows() const { return m_selectionRows; }
@@ -186,6 +134,43 @@ private:
     static QString newCaption();
     void buildWidgets();
     void buildMenu();
+
+    // Menu commands.
+    void onNewTriggered();
+    void onOpenTriggered();
+    void onSaveTriggered();
+    void onSaveAsTriggered();
+    void onExitTriggered();
+    void onRealtimeInputTriggered();
+    // Shows the drive dialog modally.
+    void onSettingsTriggered();
+    // Opens the help document with the desktop's viewer.
+    void onHelpTriggered();
+    // Shows the About window modally.
+    void onAboutTriggered();
+    // The open command: asks whether the lyrics may go, then for a file.
+    void OpenLyricsFile();
+    // Save: the document to the file it was opened from or last saved to,
+    // in that file's form (an LRC file enhanced when it has word times); a
+    // document without such a file asks for one, as Save As does. Save As:
+    // a file and a form of the user's choice. The file is replaced whole or
+    // not at all; once written, the document is saved and its recovery file
+    // goes. True then.
+    bool save();
+    bool saveAs();
+    // Whether the lyrics on hand may go for `what`: when they hold unsaved
+    // edits, the user is asked (いいえ by default). Every command
+    // that would lose them asks here.
+    bool mayLyricsGo(LyricsGoFor what);
+    // The track index a real-time input hands back.
+    void setRememberedTrackIndex(const QString& index);
+    // The CD-audio device a timing window plays: the real one unless a test
+    // put its own in place.
+    std::unique_ptr<CdAudioDevice> makeCdAudioDevice() const;
+    // The name the device plays from: the choice made in the drive dialog
+    // with OK, or what config.dat says.
+    QString chosenDriveName();
+
     void Form_Resize();
     void showNewDocument();
     // The document with what was typed into it so far.
@@ -208,10 +193,8 @@ private:
     DriveChoice* m_drives;
     EditorFileDialog* m_files;
     EditorBoxes* m_boxes = nullptr;
-    DeviceFactory m_deviceFactory;
-    UrlLauncher m_helpLauncher;
+    Seams m_seams;
     QList<SelectionRow> m_selectionRows;
-    QString m_fileToHandOver;
     DesktopFiles* m_desktop = nullptr;
     // Made once start-up has offered back what the last run left.
     std::unique_ptr<RecoveryKeeper> m_recovery;

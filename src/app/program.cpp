@@ -37,8 +37,7 @@ std::unique_ptr<MainWindow> StartVerselet(int* exitCode, const QString& file)
     qCDebug(lcData).noquote() << "help" << HelpFilePath();
     qCDebug(lcData).noquote() << "demo disc" << DemoDiscPath();
     auto window = std::make_unique<MainWindow>();
-    window->setFileToHandOver(file);
-    if (!window->Form_Load()) {
+    if (!window->Form_Load(file)) {
         *exitCode = window->exitCode();
         return nullptr;
     }

@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "shell/startup.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLocalServer>
@@ -114,10 +115,10 @@ void TestDesktop::fileArgumentOpensAsTheOpenCommandDoes()
     QVERIFY(w);
     QCOMPARE(exitCode, 0);
     QCOMPARE(w->windowTitle(), u"Verselet - "_s + path);
-    QCOMPARE(w->headerText(), u"title"_s);
-    QCOMPARE(w->startText(), u"intro"_s);
-    QVERIFY(w->bodyText().startsWith(QString(35, u'-') + u"\r\none"_s));
-    QCOMPARE(w->dialogFileName(),
+    QCOMPARE(w->document().headerText(), u"title"_s);
+    QCOMPARE(w->document().startText(), u"intro"_s);
+    QVERIFY(w->document().bodyText().startsWith(QString(35, u'-') + u"\r\none"_s));
+    QCOMPARE(w->document().fileName(),
              QString(kept).replace(u"%1"_s, path).replace(u"%2"_s, path.chopped(4)));
 
     QCOMPARE(FileArgument({u"verselet"_s}), QString());
@@ -136,7 +137,8 @@ void TestDesktop::droppedFileOpensAndDroppedTextIsTyped()
     auto* text = new QMimeData;
     text->setText(u"歌詞の一行"_s);
     drop(named<QPlainTextEdit>(w, "Text1")->viewport(), text);
-    QVERIFY2(w.bodyText().contains(u"歌詞の一行"_s), qPrintable(w.bodyText()));
+    QVERIFY2(w.document().bodyText().contains(u"歌詞の一行"_s),
+             qPrintable(w.document().bodyText()));
     QVERIFY(!w.windowTitle().contains(path));
     delete text;
 
@@ -154,9 +156,9 @@ void TestDesktop::droppedFileOpensAndDroppedTextIsTyped()
     QCOMPARE(script.messages.at(0).text, u"編集中の歌詞を閉じて、このファイルを開きますか？"_s);
     QCOMPARE(script.messages.at(0).defaultButton, u"いいえ"_s);
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
-    QCOMPARE(w.bodyText(), kTimedBody);
-    QCOMPARE(w.headerText(), u"title"_s);
-    QCOMPARE(w.dialogFileName(), path);
+    QCOMPARE(w.document().bodyText(), kTimedBody);
+    QCOMPARE(w.document().headerText(), u"title"_s);
+    QCOMPARE(w.document().fileName(), path);
 }
 
 void TestDesktop::fileFromOutsideAsksBeforeReplacingEdits_data()
@@ -192,7 +194,7 @@ void TestDesktop::fileFromOutsideAsksBeforeReplacingEdits()
     w.openFile(first);
     QVERIFY(!w.hasUnsavedEdits());
     const QString body = QString(kTimedBody).replace(u"two"_s, typed.isEmpty() ? u"two"_s : typed);
-    w.setBodyText(body);
+    w.document().setBodyText(body);
 
     ModalScript script;
     if (asked)
@@ -210,8 +212,8 @@ void TestDesktop::fileFromOutsideAsksBeforeReplacingEdits()
     QTRY_VERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + (opens ? next : first));
-    QCOMPARE(w.bodyText(), opens ? QString(35, u'-') + u"\r\nplain words\r\n"_s : body);
-    QCOMPARE(w.dialogFileName(), opens ? next : first);
+    QCOMPARE(w.document().bodyText(), opens ? QString(35, u'-') + u"\r\nplain words\r\n"_s : body);
+    QCOMPARE(w.document().fileName(), opens ? next : first);
 }
 
 void TestDesktop::secondCopyHandsItsFileOver()
@@ -223,12 +225,11 @@ void TestDesktop::secondCopyHandsItsFileOver()
 
     ModalScript script; // no message is expected
     MainWindow second;
-    second.setFileToHandOver(path);
-    QVERIFY(!second.Form_Load());
+    QVERIFY(!second.Form_Load(path));
     QCOMPARE(second.exitCode(), 0);
     QTRY_COMPARE(running.windowTitle(), u"Verselet - "_s + path);
-    QCOMPARE(running.bodyText(), kTimedBody);
-    QCOMPARE(running.dialogFileName(), path);
+    QCOMPARE(running.document().bodyText(), kTimedBody);
+    QCOMPARE(running.document().fileName(), path);
     QCOMPARE(script.unexpected, 0);
     QVERIFY(script.messages.isEmpty());
 }
@@ -252,7 +253,7 @@ void TestDesktop::handedOverPathsArriveWhole()
     ModalScript script; // a path cut short would not open: no message is expected
     QCOMPARE(HandOverFile(HandoverSocketPath(m_home->cacheFolder()), path), Handover::Opened);
     QTRY_COMPARE(running.windowTitle(), u"Verselet - "_s + path);
-    QCOMPARE(running.bodyText(), kTimedBody);
+    QCOMPARE(running.document().bodyText(), kTimedBody);
     QCOMPARE(script.unexpected, 0);
 }
 
@@ -274,8 +275,8 @@ void TestDesktop::filesFromOutsideOpenOneAfterAnother()
     QTRY_COMPARE(w.windowTitle(), u"Verselet - "_s + plain);
     QTest::qWait(50);
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + plain);
-    QCOMPARE(w.bodyText(), kTimedBody);
-    QCOMPARE(w.dialogFileName(), plain);
+    QCOMPARE(w.document().bodyText(), kTimedBody);
+    QCOMPARE(w.document().fileName(), plain);
     QCOMPARE(script.unexpected, 0);
 }
 
@@ -285,7 +286,7 @@ void TestDesktop::secondCopyIsRefusedDuringARealTimeInput()
     writeBytes(path, kTimed);
     MainWindow running;
     QVERIFY(running.Form_Load());
-    running.setBodyText(QString(35, u'-') + u"\r\n書きかけ"_s);
+    running.document().setBodyText(QString(35, u'-') + u"\r\n書きかけ"_s);
     const QString caption = running.windowTitle();
 
     int exitCode = -1;
@@ -298,14 +299,13 @@ void TestDesktop::secondCopyIsRefusedDuringARealTimeInput()
         QTimer::singleShot(0, selection, [&, selection] {
             answer = HandOverFile(HandoverSocketPath(m_home->cacheFolder()), path);
             MainWindow second;
-            second.setFileToHandOver(path);
-            started = second.Form_Load();
+            started = second.Form_Load(path);
             exitCode = second.exitCode();
             selection->close();
         });
     });
     script.thenMessage(); // the second copy's: the program runs already
-    running.onRealtimeInputTriggered();
+    named<QAction>(running, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(answer, Handover::Refused); // the running copy says it is busy
@@ -316,7 +316,7 @@ void TestDesktop::secondCopyIsRefusedDuringARealTimeInput()
     // Nothing was opened, then or later.
     QTest::qWait(50);
     QCOMPARE(running.windowTitle(), caption);
-    QCOMPARE(running.bodyText(), QString(35, u'-') + u"\r\n書きかけ"_s);
+    QCOMPARE(running.document().bodyText(), QString(35, u'-') + u"\r\n書きかけ"_s);
 }
 
 void TestDesktop::handOverWaitsUntilItsDeadline()

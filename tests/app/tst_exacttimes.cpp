@@ -7,6 +7,7 @@
 #include "timing/timingwindow.h"
 #include "workfiles/workfiles.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -67,14 +68,14 @@ void TestExactTimes::init()
 {
     m_home = std::make_unique<WorkArea>();
     m_main = std::make_unique<MainWindow>();
-    m_main->setDeviceFactory([this] {
+    m_main->seams().deviceFactory = [this] {
         auto device = std::make_unique<ScriptedDevice>(QList<qint32>{240000});
         m_device = device.get();
         return device;
-    });
+    };
     QVERIFY(m_main->Form_Load());
-    m_main->setHeaderText(u"題名"_s);
-    m_main->setBodyText(kBody);
+    m_main->document().setHeaderText(u"題名"_s);
+    m_main->document().setBodyText(kBody);
 }
 
 void TestExactTimes::cleanup()
@@ -103,7 +104,7 @@ void TestExactTimes::keepARun()
     script.thenClick(u"Command1"_s); // the marks as they are
     thenStampTwoLines(script);
     script.thenClick(u"Command1"_s); // 編集を保存してもどる
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 }
@@ -132,7 +133,7 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
     const QString opened = m_home->filePath(u"lines.txt"_s);
     writeBytes(opened, EncodeCp932(kBody.sliced(37)).value());
     m_main->LoadLyricsFile(opened);
-    QCOMPARE(m_main->bodyText(), kBody);
+    QCOMPARE(m_main->document().bodyText(), kBody);
     QVERIFY(!m_main->hasUnsavedEdits());
 
     ModalScript script;
@@ -152,14 +153,14 @@ void TestExactTimes::howTheRunEndsDecidesWhatIsKept()
         else
             script.thenClick(step);
     }
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 
     // Rows 1 and 2 were stamped; the tag file has one line per row of the
     // timing list (one per body line), and the exact times run with it.
     const ExactTimes stamped = firstRows({std::nullopt, 12987, 65432}, 4);
-    QCOMPARE(m_main->exactTimes(), kept ? stamped : ExactTimes());
+    QCOMPARE(m_main->document().exactTimes(), kept ? stamped : ExactTimes());
     const QStringList tags =
         SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
     QCOMPARE(tags.mid(0, 4),
@@ -202,29 +203,30 @@ void TestExactTimes::nextRunStartsFromTheKeptTimes()
         QMetaObject::invokeMethod(timing, &QWidget::close, Qt::QueuedConnection);
     });
     script.thenClick(u"Command1"_s);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 
     QCOMPARE(seen, (ExactTimes{std::nullopt, 12987, std::nullopt, std::nullopt}));
-    QCOMPARE(m_main->exactTimes(), (ExactTimes{std::nullopt, 12987, std::nullopt, 150000}));
+    QCOMPARE(m_main->document().exactTimes(),
+             (ExactTimes{std::nullopt, 12987, std::nullopt, 150000}));
 }
 
 void TestExactTimes::newAndOpenDropThem()
 {
     keepARun();
-    QVERIFY(!m_main->exactTimes().isEmpty());
+    QVERIFY(!m_main->document().exactTimes().isEmpty());
     m_main->document().markSaved(); // kept tags saved: New asks nothing
-    m_main->onNewTriggered();
-    QCOMPARE(m_main->exactTimes(), ExactTimes());
+    named<QAction>(m_main, "新規作成")->trigger();
+    QCOMPARE(m_main->document().exactTimes(), ExactTimes());
 
-    m_main->setBodyText(kBody);
+    m_main->document().setBodyText(kBody);
     keepARun();
-    QVERIFY(!m_main->exactTimes().isEmpty());
+    QVERIFY(!m_main->document().exactTimes().isEmpty());
     const QString file = m_home->filePath(u"plain.txt"_s);
     writeBytes(file, "one\r\ntwo\r\n");
     m_main->LoadLyricsFile(file);
-    QCOMPARE(m_main->exactTimes(), ExactTimes());
+    QCOMPARE(m_main->document().exactTimes(), ExactTimes());
 }
 
 void TestExactTimes::lrcFileComesBackFromARunWithoutStamps_data()
@@ -263,12 +265,12 @@ void TestExactTimes::lrcFileComesBackFromARunWithoutStamps()
     m_main->document().markSaved(); // the typed lyrics saved: the open asks nothing
     ModalScript script;
     script.thenChoose(path);
-    m_main->OpenLyricsFile();
+    named<QAction>(m_main, "開く")->trigger();
     script.thenClick(u"Command1"_s); // every timed line is marked
     script.thenClose();              // the timing window, without a stamp
     script.thenClick(u"Command4"_s);
     script.thenChoose(again);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QVERIFY(script.messages.isEmpty());

@@ -75,17 +75,17 @@ void TestFaults::cleanup()
 void TestFaults::fullDiskKeepsTheText()
 {
     const QString body = QString(35, u'-') + u"\r\n満ちたディスクに書けない歌詞の行です"_s;
-    m_main->setBodyText(body);
+    m_main->document().setBodyText(body);
     ModalScript script;
     script.thenMessage();
     {
         FileSizeLimit full(16);
-        m_main->onRealtimeInputTriggered();
+        named<QAction>(m_main, "リアルタイム入力")->trigger();
     }
     QCOMPARE(script.messages.size(), 1);
     QVERIFY(script.messages.at(0).text.startsWith(m_main->state().Work.textFile() + u"t"_s));
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(m_main->bodyText(), body);
+    QCOMPARE(m_main->document().bodyText(), body);
     // The tag file of the start-up is still whole.
     QCOMPARE(readBytes(m_main->state().Work.tagFile()), tagTemplateBytes());
 }
@@ -171,10 +171,10 @@ void TestFaults::linkPlantedInTheWorkFolder()
     const WorkFolder& work = m_main->state().Work;
     QVERIFY(QFile::link(outside, work.textFile()));
     QVERIFY(QFile::link(outside, work.stagingFile()));
-    m_main->setBodyText(QString(35, u'-') + u"\r\n一行"_s);
+    m_main->document().setBodyText(QString(35, u'-') + u"\r\n一行"_s);
     ModalScript script;
     script.thenClose();
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QCOMPARE(script.seen, QStringList{u"Form2"_s});
     QCOMPARE(readBytes(outside), QByteArray("private"));
     QVERIFY(!QFileInfo(work.textFile()).isSymLink());
@@ -206,7 +206,7 @@ void TestFaults::whatIsNoLyricsTextIsRefused()
     writeBytes(before, "title\r\n[00:00]intro\r\n-------\r\n[00:05]one\r\n");
     m_main->openFile(before);
     const QString caption = m_main->windowTitle();
-    const QString body = m_main->bodyText();
+    const QString body = m_main->document().bodyText();
 
     QString path = m_home->filePath(u"x.txt"_s);
     if (what == u"pipe"_s) {
@@ -235,7 +235,7 @@ void TestFaults::whatIsNoLyricsTextIsRefused()
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.messages.at(0).text, u"このファイルは開けません\n"_s + path + u'\n' + reason);
     QCOMPARE(m_main->windowTitle(), caption);
-    QCOMPARE(m_main->bodyText(), body);
+    QCOMPARE(m_main->document().bodyText(), body);
 }
 
 // "--save ROOT TARGET" copies ROOT's staging file to TARGET and exits with the

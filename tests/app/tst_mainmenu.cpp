@@ -82,10 +82,10 @@ void TestMainMenu::helpMenuItemReportsAFailedLaunchEveryTime()
     MainWindow w;
     QVERIFY(w.Form_Load());
     w.show();
-    const QString body = w.bodyText();
+    const QString body = w.document().bodyText();
     FakeDesktop desktop;
     desktop.answer = false;
-    w.setHelpLauncher(desktop.launcher());
+    w.seams().helpLauncher = desktop.launcher();
     ModalScript script;
     script.thenMessage();
     script.thenMessage();
@@ -105,7 +105,7 @@ void TestMainMenu::helpMenuItemReportsAFailedLaunchEveryTime()
     }
     QCOMPARE(script.unexpected, 0);
     // The main window stays as it was.
-    QCOMPARE(w.bodyText(), body);
+    QCOMPARE(w.document().bodyText(), body);
     QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
 }
 
@@ -118,7 +118,7 @@ void TestMainMenu::aboutMenuItemShowsTheWindowCentredAndModal()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     FakeDesktop desktop;
     desktop.answer = false;
-    w.setHelpLauncher(desktop.launcher());
+    w.seams().helpLauncher = desktop.launcher();
 
     QAction* about = menuAction(&w, u"バージョン情報"_s);
     QVERIFY(about);
@@ -280,19 +280,20 @@ void TestMainMenu::saveWritesTheDocumentInItsForm()
         w.openFile(m_home->filePath(opened));
     }
     // Unsaved work, which the save ends.
-    w.setHeaderText(w.headerText());
-    w.setBodyText(w.bodyText() + u"\r\n"_s);
-    w.setBodyText(w.bodyText().chopped(2));
-    w.setStartText(w.startText() + u"x"_s);
-    w.setStartText(w.startText().chopped(1));
+    LyricsDocument& document = w.document();
+    document.setHeaderText(document.headerText());
+    document.setBodyText(document.bodyText() + u"\r\n"_s);
+    document.setBodyText(document.bodyText().chopped(2));
+    document.setStartText(document.startText() + u"x"_s);
+    document.setStartText(document.startText().chopped(1));
     // The tags kept again, each row with its line's text, time and words.
-    const QStringList lines = w.bodyText().split(u"\r\n"_s);
+    const QStringList lines = document.bodyText().split(u"\r\n"_s);
     TimingRows rows;
-    for (int i = 0; i < w.document().tagLines().size(); ++i)
-        rows.append(TimingRow::fromListRow(w.document().tagLines().at(i) + lines.value(i),
-                                           w.document().exactTimes().value(i),
-                                           w.document().wordTimes().value(i)));
-    w.document().keepTags(rows);
+    for (int i = 0; i < document.tagLines().size(); ++i)
+        rows.append(TimingRow::fromListRow(document.tagLines().at(i) + lines.value(i),
+                                           document.exactTimes().value(i),
+                                           document.wordTimes().value(i)));
+    document.keepTags(rows);
     QVERIFY(w.hasUnsavedEdits());
     const QString path = m_home->filePath(target);
     if (!filter.isEmpty())
@@ -323,7 +324,7 @@ void TestMainMenu::aCharacterTheFormCannotHoldWritesNothing()
     QVERIFY(w.Form_Load());
     const QString path = m_home->filePath(u"heart.txt"_s);
     writeBytes(path, "before");
-    w.setBodyText(w.bodyText() + u"\r\nlove \u2665 you"_s);
+    w.document().setBodyText(w.document().bodyText() + u"\r\nlove \u2665 you"_s);
     QTRY_COMPARE(w.statusLine()->linesText(), u"歌詞 1 行、タイムあり 0 行"_s);
     QCOMPARE(w.statusLine()->savedText(), u"未保存の変更あり"_s);
     ModalScript script;
@@ -405,12 +406,12 @@ void TestMainMenu::keysTriggerTheirItems()
     MainWindow w;
     QVERIFY(w.Form_Load());
     FakeDesktop desktop;
-    w.setHelpLauncher(desktop.launcher());
+    w.seams().helpLauncher = desktop.launcher();
     w.show();
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // Typed lyrics, so that ending asks first and may be refused.
-    w.setBodyText(w.bodyText() + u"\r\n歌"_s);
+    w.document().setBodyText(w.document().bodyText() + u"\r\n歌"_s);
     QAction* action = menuAction(&w, item);
     QVERIFY(action->shortcuts().contains(key));
     QSignalSpy triggered(action, &QAction::triggered);
@@ -427,7 +428,7 @@ void TestMainMenu::keysTriggerTheirItems()
 
     QCOMPARE(triggered.size(), 1);
     QVERIFY(w.isVisible());
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n歌"_s);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\n歌"_s);
 }
 
 #include "tst_mainmenu.moc"

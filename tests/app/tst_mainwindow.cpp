@@ -151,9 +151,9 @@ void TestMainWindow::startUpEmptiesTheWorkFolderAndShowsANewDocument()
 
     QCOMPARE(w.objectName(), u"Form1"_s);
     QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
-    QCOMPARE(w.bodyText(), kHyphens35);
-    QCOMPARE(w.headerText(), QString());
-    QCOMPARE(w.startText(), QString());
+    QCOMPARE(w.document().bodyText(), kHyphens35);
+    QCOMPARE(w.document().headerText(), QString());
+    QCOMPARE(w.document().startText(), QString());
     QCOMPARE(w.RememberedTrackIndex(), u"0"_s);
     QVERIFY(named<QLabel>(w, "Label1")->isHidden());
     QVERIFY(!w.windowIcon().isNull());
@@ -293,8 +293,8 @@ void TestMainWindow::tabGoesFromBodyToHeaderToStart()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), named<QLineEdit>(w, "Text3"));
     // Tab moves on; it does not go into the text.
-    QCOMPARE(w.bodyText(), kHyphens35);
-    QCOMPARE(w.headerText(), QString());
+    QCOMPARE(w.document().bodyText(), kHyphens35);
+    QCOMPARE(w.document().headerText(), QString());
 }
 
 void TestMainWindow::resizingFollowsTheWindow()
@@ -354,9 +354,9 @@ void TestMainWindow::openTimedFileThroughTheDialog()
     QVERIFY(!script.dialogNative);
 
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
-    QCOMPARE(w.headerText(), u"歌のタイトル"_s);
-    QCOMPARE(w.startText(), u"前奏"_s);
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n一行目\r\n～\r\n"_s + QString(28, u'-'));
+    QCOMPARE(w.document().headerText(), u"歌のタイトル"_s);
+    QCOMPARE(w.document().startText(), u"前奏"_s);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\n一行目\r\n～\r\n"_s + QString(28, u'-'));
     QCOMPARE(named<QPlainTextEdit>(w, "Text1")->toPlainText(),
              kHyphens35 + u"\n一行目\n～\n"_s + QString(28, u'-'));
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()),
@@ -366,11 +366,11 @@ void TestMainWindow::openTimedFileThroughTheDialog()
 
     // The dialog offers the same file the next time.
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.dialogNameShown, u"timed.txt"_s);
     QCOMPARE(script.dialogDirectory, QFileInfo(path).absolutePath());
-    QCOMPARE(w.dialogFileName(), path);
+    QCOMPARE(w.document().fileName(), path);
 }
 
 void TestMainWindow::openPlainUtf8FileWithLfLineEnds()
@@ -378,16 +378,16 @@ void TestMainWindow::openPlainUtf8FileWithLfLineEnds()
     const QString path = writeFile(u"plain.txt"_s, "春の風\n夏の空\n");
     MainWindow w;
     QVERIFY(w.Form_Load());
-    w.setHeaderText(u"old header"_s);
+    w.document().setHeaderText(u"old header"_s);
     ModalScript script;
     script.thenAnswer(QMessageBox::Yes); // the old header may go
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n春の風\r\n夏の空\r\n"_s);
-    QCOMPARE(w.headerText(), QString());
-    QCOMPARE(w.startText(), QString());
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\n春の風\r\n夏の空\r\n"_s);
+    QCOMPARE(w.document().headerText(), QString());
+    QCOMPARE(w.document().startText(), QString());
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
     QCOMPARE(script.messages.size(), 1);
 }
@@ -400,7 +400,7 @@ void TestMainWindow::sixDigitFileIsWarnedAboutThenReadAsPlain()
     ModalScript script;
     script.thenChoose(path);
     script.thenMessage();
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.at(0).text,
@@ -408,7 +408,8 @@ void TestMainWindow::sixDigitFileIsWarnedAboutThenReadAsPlain()
              u"Verseletは6桁タイム付き歌詞テキストには対応していません。\n"
              u"[OK]ボタンを押すと普通のテキストとして読み込みます。"_s);
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\ntitle\r\n[00:00:00]intro\r\n[01:02:03]line\r\n"_s);
+    QCOMPARE(w.document().bodyText(),
+             kHyphens35 + u"\r\ntitle\r\n[00:00:00]intro\r\n[01:02:03]line\r\n"_s);
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
 }
 
@@ -421,56 +422,57 @@ void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
     QVERIFY(w.Form_Load());
     ModalScript script;
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QVERIFY(script.messages.isEmpty());
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
-    QCOMPARE(w.headerText(), u"Title"_s);
-    QCOMPARE(w.startText(), u"intro"_s);
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nline"_s);
+    QCOMPARE(w.document().headerText(), u"Title"_s);
+    QCOMPARE(w.document().startText(), u"intro"_s);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\nline"_s);
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers("-------\r\n[01:02]\r\n"));
-    QCOMPARE(w.exactTimes(), (ExactTimes{std::nullopt, 62030}));
+    QCOMPARE(w.document().exactTimes(), (ExactTimes{std::nullopt, 62030}));
     // A text saved from it goes beside it, under the text filter.
     const QString dir = QFileInfo(path).absolutePath();
-    QCOMPARE(w.dialogFileName(), dir + u"/six.txt"_s);
-    QCOMPARE(w.fileDialog()->nameFilters(), QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s});
+    QCOMPARE(w.document().fileName(), dir + u"/six.txt"_s);
+    QCOMPARE(named<QFileDialog>(w, "CommonDialog1")->nameFilters(),
+             QStringList{u"ﾃｷｽﾄ文書 (*txt)"_s});
 
     // A file with no time in it is no LRC file: the document stays.
     const QString words = writeFile(u"words.lrc"_s, "[ti:Other]\r\nno times here\r\n");
     script.thenChoose(words);
     script.thenMessage();
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.at(0).text, u"このファイルは開けません\n"_s + words +
                                              u"\n時間のタグ（[mm:ss.xx]）のある行がありません。"_s);
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
-    QCOMPARE(w.headerText(), u"Title"_s);
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nline"_s);
+    QCOMPARE(w.document().headerText(), u"Title"_s);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\nline"_s);
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers("-------\r\n[01:02]\r\n"));
-    QCOMPARE(w.exactTimes(), (ExactTimes{std::nullopt, 62030}));
-    QCOMPARE(w.dialogFileName(), dir + u"/six.txt"_s);
+    QCOMPARE(w.document().exactTimes(), (ExactTimes{std::nullopt, 62030}));
+    QCOMPARE(w.document().fileName(), dir + u"/six.txt"_s);
 }
 
 void TestMainWindow::cancelledDialogLeavesEverything()
 {
     MainWindow w;
     QVERIFY(w.Form_Load());
-    w.setHeaderText(u"作詞者"_s);
-    w.setStartText(u"はじまり"_s);
-    w.setBodyText(kHyphens35 + u"\r\n書きかけの歌詞"_s);
+    w.document().setHeaderText(u"作詞者"_s);
+    w.document().setStartText(u"はじまり"_s);
+    w.document().setBodyText(kHyphens35 + u"\r\n書きかけの歌詞"_s);
     writeBytes(WorkFolder(root()).tagFile(), "[00:01]\r\n");
     ModalScript script;
     script.thenAnswer(QMessageBox::Yes); // the typing may go, for a file chosen
     script.thenCancel();
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
-    QCOMPARE(w.headerText(), u"作詞者"_s);
-    QCOMPARE(w.startText(), u"はじまり"_s);
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n書きかけの歌詞"_s);
+    QCOMPARE(w.document().headerText(), u"作詞者"_s);
+    QCOMPARE(w.document().startText(), u"はじまり"_s);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\n書きかけの歌詞"_s);
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), QByteArray("[00:01]\r\n"));
     QCOMPARE(script.messages.size(), 1);
 }
@@ -489,9 +491,9 @@ void TestMainWindow::incompleteTimedFilesShowWhatWasRead()
     QCOMPARE(script.messages.at(0).text,
              u"このファイルは開けません\n"_s + noBody + u"\n「-------」で始まる行がありません。"_s);
     QCOMPARE(w.windowTitle(), u"Verselet - "_s + noBody);
-    QCOMPARE(w.headerText(), u"title\r\n"_s);
-    QCOMPARE(w.startText(), u"start"_s);
-    QCOMPARE(w.bodyText(), QString());
+    QCOMPARE(w.document().headerText(), u"title\r\n"_s);
+    QCOMPARE(w.document().startText(), u"start"_s);
+    QCOMPARE(w.document().bodyText(), QString());
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers(""));
 
     // No header line: the body is read and trimmed, then the load fails.
@@ -503,9 +505,9 @@ void TestMainWindow::incompleteTimedFilesShowWhatWasRead()
     QCOMPARE(script.messages.at(1).text,
              u"このファイルは開けません\n"_s + noHeader +
                  u"\n[00:00]の行の前に、タイトルなどの行がありません。"_s);
-    QCOMPARE(w.headerText(), QString());
-    QCOMPARE(w.startText(), u"s"_s);
-    QCOMPARE(w.bodyText(), u"x\r\ny"_s);
+    QCOMPARE(w.document().headerText(), QString());
+    QCOMPARE(w.document().startText(), u"s"_s);
+    QCOMPARE(w.document().bodyText(), u"x\r\ny"_s);
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers("-------\r\n[00:01]\r\n"));
     QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
 }
@@ -552,7 +554,7 @@ void TestMainWindow::badFilesGetAClearOutcome()
     MainWindow w;
     QVERIFY(w.Form_Load());
     const QString before = kHyphens35 + u"\r\nまだ保存していない歌詞"_s;
-    w.setBodyText(before);
+    w.document().setBodyText(before);
     ModalScript script;
     if (!opens)
         script.thenMessage();
@@ -561,18 +563,18 @@ void TestMainWindow::badFilesGetAClearOutcome()
     QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
     if (opens) {
         QVERIFY(script.messages.isEmpty());
-        QCOMPARE(w.bodyText(), body);
+        QCOMPARE(w.document().bodyText(), body);
         QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
-        QCOMPARE(w.dialogFileName(), path);
+        QCOMPARE(w.document().fileName(), path);
     } else {
         // Nothing was read, so nothing of the document is lost, nor the name
         // it is saved under: the file refused is never offered for replacing.
         QCOMPARE(script.messages.size(), 1);
         QCOMPARE(script.messages.at(0).text, u"このファイルは開けません\n"_s + path + u'\n' + body);
-        QCOMPARE(w.bodyText(), before);
+        QCOMPARE(w.document().bodyText(), before);
         QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
         QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
-        QCOMPARE(w.dialogFileName(), QString());
+        QCOMPARE(w.document().fileName(), QString());
         script.thenCancel();
         QCOMPARE(w.ChooseSaveTarget(), QString());
         QCOMPARE(script.dialogNameShown, QString());
@@ -620,7 +622,7 @@ void TestMainWindow::aFileThatDoesNotReadCleanlyIsAskedAbout()
     MainWindow w;
     QVERIFY(w.Form_Load());
     const QString before = kHyphens35 + u"\r\nまだ保存していない歌詞"_s;
-    w.setBodyText(before);
+    w.document().setBodyText(before);
     ModalScript script;
     QString problemShown;
     QString previewShown;
@@ -639,9 +641,9 @@ void TestMainWindow::aFileThatDoesNotReadCleanlyIsAskedAbout()
     QCOMPARE(problemShown,
              path + u'\n' + problem + u"\n文字コードを選んで開くか、キャンセルしてください。"_s);
     QCOMPARE(previewShown, preview);
-    QCOMPARE(w.bodyText(), opened ? body : before);
+    QCOMPARE(w.document().bodyText(), opened ? body : before);
     QCOMPARE(w.windowTitle(), opened ? u"Verselet - "_s + path : u"Verselet - 新規作成.txt"_s);
-    QCOMPARE(w.dialogFileName(), opened ? path : QString());
+    QCOMPARE(w.document().fileName(), opened ? path : QString());
 }
 
 void TestMainWindow::encodingChosenInTheOpenDialogReadsTheFile()
@@ -658,15 +660,16 @@ void TestMainWindow::encodingChosenInTheOpenDialogReadsTheFile()
         encodings->setCurrentIndex(encodings->findData(int(TextEncoding::Gb18030)));
         chooseIn(qobject_cast<QFileDialog*>(dialog), path);
     });
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n中文\r\n"_s);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\n中文\r\n"_s);
     // The next open reads as the bytes say again.
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\nﾖﾐﾎﾄ\r\n"_s);
-    QVERIFY(!named<QComboBox>(w.fileDialog(), "Encoding")->isVisibleTo(w.fileDialog()));
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\nﾖﾐﾎﾄ\r\n"_s);
+    const auto* dialog = named<QFileDialog>(w, "CommonDialog1");
+    QVERIFY(!named<QComboBox>(dialog, "Encoding")->isVisibleTo(dialog));
 }
 
 void TestMainWindow::filesFromOtherSystemsOpenLineForLine_data()
@@ -711,13 +714,13 @@ void TestMainWindow::filesFromOtherSystemsOpenLineForLine()
     w.LoadLyricsFile(path);
     QVERIFY(script.messages.isEmpty());
     QCOMPARE(script.unexpected, 0);
-    QCOMPARE(w.headerText(), header);
-    QCOMPARE(w.bodyText(), body);
+    QCOMPARE(w.document().headerText(), header);
+    QCOMPARE(w.document().bodyText(), body);
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), withFillers(tags));
 
     // The line selection pairs each line the editor shows with its own tag.
     script.thenClose();
-    w.onRealtimeInputTriggered();
+    named<QAction>(w, "リアルタイム入力")->trigger();
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(w.selectionRows(), rows);
 }
@@ -745,9 +748,9 @@ void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing()
     const QString path = writeFile(u"song.txt"_s, file);
     MainWindow w;
     QVERIFY(w.Form_Load());
-    w.setHeaderText(u"前の曲"_s);
-    w.setStartText(u"前奏"_s);
-    w.setBodyText(kHyphens35 + u"\r\n前の歌詞"_s);
+    w.document().setHeaderText(u"前の曲"_s);
+    w.document().setStartText(u"前奏"_s);
+    w.document().setBodyText(kHyphens35 + u"\r\n前の歌詞"_s);
     writeBytes(WorkFolder(root()).tagFile(), "-------\r\n[00:07]\r\n");
 
     ModalScript script;
@@ -765,9 +768,9 @@ void TestMainWindow::anOpenThatCannotWriteItsTagsChangesNothing()
                  QString(message).replace(u"<tags>"_s, WorkFolder(root()).tagFile()));
     // The document as it was, and the tags of its lines.
     QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
-    QCOMPARE(w.headerText(), u"前の曲"_s);
-    QCOMPARE(w.startText(), u"前奏"_s);
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n前の歌詞"_s);
+    QCOMPARE(w.document().headerText(), u"前の曲"_s);
+    QCOMPARE(w.document().startText(), u"前奏"_s);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\n前の歌詞"_s);
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), QByteArray("-------\r\n[00:07]\r\n"));
     QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
 }
@@ -780,24 +783,24 @@ void TestMainWindow::modelAfterLoadEqualsModelAfterUndoneEdit()
     MainWindow w;
     QVERIFY(w.Form_Load());
     w.LoadLyricsFile(path);
-    const QString body = w.bodyText();
-    const QString header = w.headerText();
+    const QString body = w.document().bodyText();
+    const QString header = w.document().headerText();
     QCOMPARE(body, kHyphens35 + u"\r\nx\r\ny"_s);
     QCOMPARE(header, u"a\r\nb"_s);
 
     named<QPlainTextEdit>(w, "Text1")->moveCursor(QTextCursor::End);
     QTest::keyClicks(named<QPlainTextEdit>(w, "Text1"), u"z"_s);
     QTest::keyClick(named<QPlainTextEdit>(w, "Text1"), Qt::Key_Return);
-    QCOMPARE(w.bodyText(), body + u"z\r\n"_s);
+    QCOMPARE(w.document().bodyText(), body + u"z\r\n"_s);
     named<QPlainTextEdit>(w, "Text1")->undo();
     named<QPlainTextEdit>(w, "Text1")->undo();
-    QCOMPARE(w.bodyText(), body);
+    QCOMPARE(w.document().bodyText(), body);
 
     named<QPlainTextEdit>(w, "Text2")->moveCursor(QTextCursor::End);
     QTest::keyClick(named<QPlainTextEdit>(w, "Text2"), Qt::Key_Return);
-    QCOMPARE(w.headerText(), header + u"\r\n"_s);
+    QCOMPARE(w.document().headerText(), header + u"\r\n"_s);
     named<QPlainTextEdit>(w, "Text2")->undo();
-    QCOMPARE(w.headerText(), header);
+    QCOMPARE(w.document().headerText(), header);
 }
 
 void TestMainWindow::newAfterOpenRestoresTheEmptyDocument()
@@ -809,7 +812,7 @@ void TestMainWindow::newAfterOpenRestoresTheEmptyDocument()
     QVERIFY(w.Form_Load());
     ModalScript script;
     script.thenChoose(path);
-    w.OpenLyricsFile();
+    named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
     script.thenClose();
     w.findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
@@ -819,21 +822,21 @@ void TestMainWindow::newAfterOpenRestoresTheEmptyDocument()
 
     w.findChild<QAction*>(u"新規作成"_s)->trigger();
     QCOMPARE(w.windowTitle(), u"Verselet - 新規作成.txt"_s);
-    QCOMPARE(w.bodyText(), kHyphens35);
-    QCOMPARE(w.headerText(), QString());
-    QCOMPARE(w.startText(), QString());
+    QCOMPARE(w.document().bodyText(), kHyphens35);
+    QCOMPARE(w.document().headerText(), QString());
+    QCOMPARE(w.document().startText(), QString());
     QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
     QVERIFY(!QFile::exists(WorkFolder(root()).textFile()));
     QVERIFY(!QFile::exists(WorkFolder(root()).stagingFile()));
     // The dialog keeps the name of the last file opened.
-    QCOMPARE(w.dialogFileName(), path);
+    QCOMPARE(w.document().fileName(), path);
 }
 
 void TestMainWindow::realTimeInputListsTheLines()
 {
     MainWindow w;
     QVERIFY(w.Form_Load());
-    w.setBodyText(kHyphens35 + u"\r\n一\r\n二"_s);
+    w.document().setBodyText(kHyphens35 + u"\r\n一\r\n二"_s);
     // The line selection opens modally over the editor; closing it returns.
     ModalScript script;
     script.thenClose();
@@ -844,7 +847,7 @@ void TestMainWindow::realTimeInputListsTheLines()
              QByteArray(35, '-') + "\r\n\x88\xEA\r\n\x93\xF1\r\n");
     QCOMPARE(w.selectionRows(),
              (QList<SelectionRow>{{kHyphens35, false}, {u"一"_s, true}, {u"二"_s, true}}));
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n一\r\n二"_s);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\n一\r\n二"_s);
 }
 
 void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
@@ -855,10 +858,10 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
                                       u"空き容量がたりないのか、書き込み禁止の可能性があります"_s;
 
     // An empty text: the message, and the editor stays.
-    w.setBodyText(QString());
+    w.document().setBodyText(QString());
     ModalScript script;
     script.thenMessage();
-    w.onRealtimeInputTriggered();
+    named<QAction>(w, "リアルタイム入力")->trigger();
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.at(0).text, notSaved);
     QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
@@ -866,17 +869,17 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
 
     // A text file that cannot be written.
     QVERIFY(QDir().mkpath(WorkFolder(root()).textFile()));
-    w.setBodyText(kHyphens35 + u"\r\n歌"_s);
+    w.document().setBodyText(kHyphens35 + u"\r\n歌"_s);
     script.thenMessage();
-    w.onRealtimeInputTriggered();
+    named<QAction>(w, "リアルタイム入力")->trigger();
     QCOMPARE(script.messages.size(), 2);
     QCOMPARE(script.messages.at(1).text, notSaved);
-    QCOMPARE(w.bodyText(), kHyphens35 + u"\r\n歌"_s);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\n歌"_s);
     QVERIFY(QDir().rmdir(WorkFolder(root()).textFile()));
 
     // A character code page 932 cannot hold does not keep the lines from
     // being timed (for an LRC file); the finished text refuses it later.
-    w.setBodyText(kHyphens35 + u"\r\nOK\r\n한국어"_s);
+    w.document().setBodyText(kHyphens35 + u"\r\nOK\r\n한국어"_s);
     QStringList listed;
     script.then([&listed](QWidget* selection) {
         const auto* list = selection->findChild<QListWidget*>(u"List1"_s);
@@ -884,7 +887,7 @@ void TestMainWindow::realTimeInputRefusesWhatItCannotWrite()
             listed.append(list->item(i)->text());
         selection->close();
     });
-    w.onRealtimeInputTriggered();
+    named<QAction>(w, "リアルタイム入力")->trigger();
     QCOMPARE(script.messages.size(), 2);
     QCOMPARE(listed, (QStringList{kHyphens35, u"OK"_s, u"한국어"_s}));
     QCOMPARE(script.unexpected, 0);
@@ -896,7 +899,7 @@ void TestMainWindow::endAndCloseLeaveTheWorkFolder()
         MainWindow w;
         QVERIFY(w.Form_Load());
         w.show();
-        w.setBodyText(u"typed but never saved"_s);
+        w.document().setBodyText(u"typed but never saved"_s);
         ModalScript script;
         script.thenAnswer(QMessageBox::Yes);
         QTimer::singleShot(0, &w, [&w] { w.findChild<QAction*>(u"終了"_s)->trigger(); });

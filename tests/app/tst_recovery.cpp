@@ -164,7 +164,7 @@ void TestRecovery::startUpOffersWhatTheLastRunLeft()
             QVERIFY(w.hasUnsavedEdits());
             QCOMPARE(w.windowTitle(), u"Verselet - /home/u/夏.txt"_s);
         } else if (!otherCopyRuns) {
-            QCOMPARE(w.bodyText(), QString(35, u'-'));
+            QCOMPARE(w.document().bodyText(), QString(35, u'-'));
             QCOMPARE(readBytes(w.state().Work.tagFile()), tagTemplateBytes());
         }
         const QString folder = QFileInfo(path).path();
@@ -241,7 +241,7 @@ void TestRecovery::unsavedLyricsGoOnlyWhenTheUserSaysSo()
     QVERIFY(w.Form_Load());
     w.show();
     typeInto(named<QPlainTextEdit>(w, "Text1"), u"夏の歌"_s);
-    const QString typed = w.bodyText();
+    const QString typed = w.document().bodyText();
     QTRY_COMPARE_WITH_TIMEOUT(keptBody(), typed, 10000);
 
     const auto run = [&w, command] {
@@ -257,7 +257,7 @@ void TestRecovery::unsavedLyricsGoOnlyWhenTheUserSaysSo()
     bool unchanged = false;
     QTimer::singleShot(0, &w, [&] {
         run();
-        unchanged = w.isVisible() && w.bodyText() == typed && keptBody() == typed;
+        unchanged = w.isVisible() && w.document().bodyText() == typed && keptBody() == typed;
         QTimer::singleShot(0, &w, [&] {
             run();
             if (w.isVisible())
@@ -271,7 +271,7 @@ void TestRecovery::unsavedLyricsGoOnlyWhenTheUserSaysSo()
     QCOMPARE(script.messages.at(1).text, question);
     QCOMPARE(script.messages.at(0).defaultButton, u"いいえ"_s);
     if (!bodyAfter.isEmpty())
-        QCOMPARE(w.bodyText(), bodyAfter);
+        QCOMPARE(w.document().bodyText(), bodyAfter);
     QVERIFY(!QFile::exists(RecoveryFilePath()));
 }
 
@@ -298,7 +298,7 @@ void TestRecovery::aFileThatCannotBeWrittenIsShownUntilOneIs()
     QVERIFY(QFile::remove(blocker));
     typeInto(named<QPlainTextEdit>(w, "Text1"), u"秋の歌"_s);
     QTRY_COMPARE_WITH_TIMEOUT(w.statusLine()->recoveryText(), QString(), 10000);
-    QCOMPARE(keptBody(), w.bodyText());
+    QCOMPARE(keptBody(), w.document().bodyText());
     QCOMPARE(script.unexpected, 0);
 }
 

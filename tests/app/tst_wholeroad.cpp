@@ -12,6 +12,7 @@
 #include "timing/timingwindow.h"
 #include "workfiles/workfiles.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QPointer>
 #include <QRegularExpression>
@@ -56,7 +57,7 @@ void TestWholeRoad::init()
     QVERIFY(AddVirtualDisc(image));
     QVERIFY(WriteDriveConfig(qint16(DriveListEntries().indexOf(image))));
     m_main = std::make_unique<MainWindow>();
-    m_main->setDeviceFactory([] { return std::make_unique<DiscAudioDevice>(); });
+    m_main->seams().deviceFactory = [] { return std::make_unique<DiscAudioDevice>(); };
     QVERIFY(m_main->Form_Load());
 }
 
@@ -95,9 +96,9 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     script.thenChoose(target);
 
     m_main->LoadLyricsFile(source);
-    m_main->setHeaderText(u"夜明けの歌"_s); // typed over the title
+    m_main->document().setHeaderText(u"夜明けの歌"_s); // typed over the title
     QVERIFY(m_main->hasUnsavedEdits());
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
 
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -108,9 +109,9 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
                                 u"[00:01]一行目"_s, u"[00:02]二行目"_s, QString(35, u'-')}))
                  .value());
     // Back in the editor (the command has returned), the document as it was.
-    QCOMPARE(m_main->bodyText(),
+    QCOMPARE(m_main->document().bodyText(),
              QString(35, u'-') + u"\r\n一行目\r\n二行目\r\n"_s + QString(28, u'-'));
-    QCOMPARE(m_main->dialogFileName(), target);
+    QCOMPARE(m_main->document().fileName(), target);
     // Saved as it stands: a file dropped now opens without a question.
     QVERIFY(!m_main->hasUnsavedEdits());
 }
@@ -150,7 +151,7 @@ void TestWholeRoad::writtenFileComesBackByteForByte()
     script.thenChoose(again);
 
     m_main->LoadLyricsFile(source);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
     QCOMPARE(readBytes(again), written);
@@ -161,9 +162,9 @@ void TestWholeRoad::writtenFileComesBackByteForByte()
 
 void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
 {
-    m_main->setHeaderText(u"夜明けの歌\r\n歌う人"_s);
-    m_main->setStartText(u"（前奏）"_s);
-    m_main->setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
+    m_main->document().setHeaderText(u"夜明けの歌\r\n歌う人"_s);
+    m_main->document().setStartText(u"（前奏）"_s);
+    m_main->document().setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
     const QString target = m_home->filePath(u"夜明け.lrc"_s);
 
     ExactTimes stamped;
@@ -181,7 +182,7 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     });
     script.thenClick(u"Command4"_s); // LRCファイルを作成する
     script.thenChoose(target);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 
@@ -194,7 +195,7 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
              qPrintable(QString::number(*stamped.at(1))));
     QVERIFY2(*stamped.at(2) >= 2300 && *stamped.at(2) < 3000,
              qPrintable(QString::number(*stamped.at(2))));
-    QCOMPARE(m_main->exactTimes(), stamped);
+    QCOMPARE(m_main->document().exactTimes(), stamped);
     const auto hundredths = [](qint32 ms) {
         return QString::asprintf("[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
     };
@@ -212,7 +213,7 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
 void TestWholeRoad::wordsOfALineWithAWaveDashReachTheEnhancedFile()
 {
     // 〜 as a Linux input method types it: code page 932 holds it only as ～.
-    m_main->setBodyText(QString(35, u'-') + u"\r\nラ\u301Cラ"_s);
+    m_main->document().setBodyText(QString(35, u'-') + u"\r\nラ\u301Cラ"_s);
     const QString target = m_home->filePath(u"波.lrc"_s);
 
     ModalScript script;
@@ -229,7 +230,7 @@ void TestWholeRoad::wordsOfALineWithAWaveDashReachTheEnhancedFile()
     });
     script.thenClick(u"Command4"_s); // LRCファイルを作成する
     script.thenChoose(target, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s);
-    m_main->onRealtimeInputTriggered();
+    named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
 

@@ -85,7 +85,6 @@ int main(int argc, char* argv[])
     }
 
     MainWindow main;
-    main.setDeviceFactory([] { return std::make_unique<DiscAudioDevice>(); });
     if (!main.Form_Load())
         return 1;
     main.LoadLyricsFile(lyrics);
@@ -109,7 +108,7 @@ int main(int argc, char* argv[])
     }
 
     // A real-time input with every line as loaded, on the demo disc.
-    const auto rows = PrepareLineSelection(main.state().Work, main.bodyText());
+    const auto rows = PrepareLineSelection(main.state().Work, main.document().bodyText());
     if (!rows)
         return 1;
     QList<bool> marks;
@@ -118,7 +117,8 @@ int main(int argc, char* argv[])
     const auto timingRows = BuildTimingList(main.state().Work, marks);
     if (!timingRows)
         return 1;
-    TimingRun run(main.makeCdAudioDevice(), main.chosenDriveName(), main.RememberedTrackIndex());
+    TimingRun run(std::make_unique<DiscAudioDevice>(), ChosenDriveName(),
+                  main.RememberedTrackIndex());
     TimingWindow timing(run);
     timing.run().lines().setRows(TimingRowsFromList(timingRows.value()));
     timing.show();
@@ -144,7 +144,7 @@ int main(int argc, char* argv[])
     // The test display from the second line, a moment after it begins.
     timing.run().lines().selectRow(2);
     TestDisplayWindow display(TestDisplayWindow::Start::FromSelectedLine, timing.run(),
-                              main.startText(), &timing);
+                              main.document().startText(), &timing);
     display.show();
     waitUntil(timing, 13300);
     QTest::qWait(100);
@@ -167,7 +167,7 @@ int main(int argc, char* argv[])
     // The karaoke display of that first line, half-way through it.
     timing.run().lines().selectRow(timing.run().lines().sheet().nextSegment().row - 1);
     TestDisplayWindow karaoke(TestDisplayWindow::Start::FromSelectedLine, timing.run(),
-                              main.startText(), &timing);
+                              main.document().startText(), &timing);
     karaoke.show();
     waitUntil(timing, 10600);
     ok = save(karaoke, folder + u"/karaoke-display.png"_s) && ok;
