@@ -9,12 +9,17 @@
 #   - no units use each other, two or more in a circle (a unit is a .h with
 #     its .cpp);
 #   - only the main window's own tests (tests/app/) start a main window: a
-#     test of anything else stands on that thing alone.
+#     test of anything else stands on that thing alone;
+#   - no class or struct declares more than 20 public functions
+#     (constructors, destructors, operators, deleted functions, friends and
+#     signals aside; a nested class counts on its own).
 #
 #   cmake -DSOURCE_DIR=<repo> -DCORE_SOURCES=<list> -DAUDIO_SOURCES=<list>
 #         -DUI_SOURCES=<list> -P checkhouse.cmake
 #
 # Exits with an error listing everything that breaks a rule.
+
+cmake_policy(VERSION 3.25)
 
 # Top to bottom: the windows, the audio output, the core.
 set(layers app realtime testdisplay timing cd help widgets audiosink shell workfiles session settings audio document)
@@ -167,6 +172,229 @@ foreach(test IN LISTS tests)
     if(starts)
         list(APPEND problems "tests/${test} starts a main window: only tests/app/ may")
     endif()
+endforeach()
+
+# Classes and structs that declare more than 20 public functions
+# (constructors, destructors, operators, deleted functions, friends and
+# signals aside; a nested class counts on its own). A file is read as a
+# compiler's first pass would: comments, texts and preprocessor lines go,
+# and what is left is a stream of braces, semicolons and access labels. Each
+# statement at a class's own level, up to its ";" or to the body of a
+# function defined in place, is judged by its shape, however many lines it
+# wraps over.
+set(most_public_functions 20)
+string(ASCII 1 semi)   # the source's ";", which a CMake list would split on
+string(ASCII 2 label)  # starts an access label: public, private or signals
+string(ASCII 3 group)  # a parenthesised group, its contents gone
+string(ASCII 4 scope)  # the source's "::", so that ":" is a label's or a base's
+string(ASCII 5 open)   # the source's "[" and "]", which a CMake list would
+string(ASCII 6 close)  # pair up across its elements
+set(word "A-Za-z0-9_${scope}~")
+
+# What a statement of a class or namespace is. Sets `shape` (class, enum,
+# namespace, operator, function, open for one whose "(" is not closed yet,
+# or other), `shape_name` (a class's or a function's), `shape_type` (the
+# class's keyword, or the words before a function's name), `shape_body`
+# (whether a "{" after the statement opens a function's body) and
+# `shape_text` (the statement on one line, its template arguments gone and
+# each parenthesised group one character).
+function(read_statement text)
+    string(REGEX REPLACE "[ \t\r\n]+" " " s " ${text} ")
+    # Template arguments and parameter lists, innermost first.
+    while(s MATCHES "<[^<>]*>")
+        string(REGEX REPLACE "<[^<>]*>" "" s "${s}")
+    endwhile()
+    while(s MATCHES "\\(")
+        string(REGEX REPLACE "\\([^()]*\\)" "${group}" collapsed "${s}")
+        if(collapsed STREQUAL s)
+            break() # a "(" still open: a "{" here is inside it
+        endif()
+        set(s "${collapsed}")
+    endwhile()
+    string(REGEX REPLACE " (alignas|__attribute__) ?${group}" " " s "${s}")
+    string(REGEX REPLACE " decltype ?${group}" " decltype" s "${s}")
+    string(REGEX REPLACE " template " " " s "${s}")
+    set(shape other)
+    set(name)
+    set(type)
+    set(tail)
+    if(s MATCHES "[(]")
+        set(shape open)
+    elseif(s MATCHES "[^${word}]enum ")
+        set(shape enum)
+    elseif(s MATCHES "[^${word}](class|struct|union) ?([A-Za-z_][${word}]*)?( final)? ?(:.*)?$")
+        set(shape class)
+        set(name "${CMAKE_MATCH_2}")
+        set(type "${CMAKE_MATCH_1}")
+    elseif(s MATCHES "^ ((inline )?namespace|extern \"\")( |$)")
+        set(shape namespace)
+    elseif(s MATCHES "[^${word}]operator[^${word}]")
+        set(shape operator)
+        string(REGEX REPLACE ".*[^${word}]operator ?(${group} ?)?[^${group}]*${group}?" "" tail "${s}")
+    elseif(s MATCHES "^([^${group}={}]*[^${word}${group}={}])([A-Za-z_~][${word}]*) ?${group}(.*)$")
+        set(shape function)
+        set(name "${CMAKE_MATCH_2}")
+        set(tail "${CMAKE_MATCH_3}")
+        string(REGEX MATCHALL "[A-Za-z_][${word}]*" type "${CMAKE_MATCH_1}")
+        # A pointer or reference declarator, not a parameter list.
+        if(text MATCHES "^[^(]*\\([ \t\r\n]*[*&]")
+            set(shape other)
+        endif()
+    endif()
+    # A function's body follows its parameters and qualifiers, or the last
+    # member of a constructor's initialiser list.
+    set(body FALSE)
+    if(shape MATCHES "^(function|operator)$"
+       AND (tail MATCHES "^( |const|volatile|noexcept|override|final|mutable|&|${group})*$"
+            OR tail MATCHES "->"
+            OR tail MATCHES "^( |noexcept|${group})*:.*[${group}}] $"))
+        set(body TRUE)
+    endif()
+    set(shape "${shape}" PARENT_SCOPE)
+    set(shape_name "${name}" PARENT_SCOPE)
+    set(shape_type "${type}" PARENT_SCOPE)
+    set(shape_body ${body} PARENT_SCOPE)
+    set(shape_text "${s}" PARENT_SCOPE)
+endfunction()
+
+# Counts one statement of the class at `depth` when it declares a public
+# member function other than a constructor, a destructor, an operator, a
+# deleted one or a friend.
+function(judge_statement text)
+    if(NOT access_${depth} STREQUAL "public" OR text MATCHES "^[ \t\r\n]*$")
+        return()
+    endif()
+    read_statement("${text}")
+    if(NOT shape STREQUAL "function" OR shape_text MATCHES "= ?delete $")
+        return()
+    endif()
+    foreach(excluded friend using typedef)
+        if(excluded IN_LIST shape_type)
+            return()
+        endif()
+    endforeach()
+    # A return type, beyond the specifiers: a name alone before its
+    # parameters is a constructor or a macro.
+    list(REMOVE_ITEM shape_type static inline virtual constexpr consteval explicit extern)
+    string(REPLACE "${scope}" ";" parts "${shape_name}")
+    list(POP_BACK parts last)
+    if(NOT "${shape_type}" STREQUAL "" AND NOT last STREQUAL "${name_${depth}}" AND NOT last MATCHES "^~")
+        math(EXPR count "${count_${depth}} + 1")
+        set(count_${depth} ${count} PARENT_SCOPE)
+    endif()
+endfunction()
+
+foreach(source IN LISTS files)
+    file(READ "${SOURCE_DIR}/src/${source}" text)
+    # Raw texts first: theirs may hold quotes, backslashes and braces.
+    while(text MATCHES "(^|[^A-Za-z0-9_])(u8|u|U|L)?R\"([^ ()\\\t\n\"]*)\\(")
+        string(FIND "${text}" "${CMAKE_MATCH_0}" at)
+        string(LENGTH "${CMAKE_MATCH_0}" opening)
+        math(EXPR inside "${at} + ${opening}")
+        string(SUBSTRING "${text}" 0 ${at} before)
+        string(SUBSTRING "${text}" ${inside} -1 after)
+        set(closing ")${CMAKE_MATCH_3}\"")
+        string(FIND "${after}" "${closing}" end)
+        if(end LESS 0)
+            break()
+        endif()
+        string(LENGTH "${closing}" length)
+        math(EXPR end "${end} + ${length}")
+        string(SUBSTRING "${after}" ${end} -1 after)
+        set(text "${before}${CMAKE_MATCH_1}\"\"${after}")
+    endwhile()
+    string(REPLACE ";" "${semi}" text "${text}")
+    string(REPLACE "[" "${open}" text "${text}")
+    string(REPLACE "]" "${close}" text "${text}")
+    string(REGEX REPLACE "\\\\." "_" text "${text}")
+    # Comments and texts, each found from where the last one ended.
+    string(REGEX MATCHALL "\"[^\"\n]*\"|'[^'\n]*'|//[^\n]*|/\\*([^*]|\\*+[^*/])*\\*+/|[^\"'/]+|." pieces "${text}")
+    list(TRANSFORM pieces REPLACE "^/[/*].*" " ")
+    list(TRANSFORM pieces REPLACE "^[\"'].+" "\"\"")
+    list(JOIN pieces "" text)
+    string(REGEX REPLACE "(^|\n)[ \t]*#[^\n]*" "\n" text "${text}")
+    string(REGEX REPLACE "${open}${open}[^${close}]*${close}${close}" " " text "${text}")
+    string(REGEX REPLACE "[${open}${close}]" " " text "${text}")
+    string(REPLACE "::" "${scope}" text "${text}")
+    string(REGEX REPLACE "([^A-Za-z0-9_])(public|protected|private)([ \t]+(Q_SLOTS|slots))?[ \t]*:"
+           "\\1${label}\\2 " text "${text}")
+    string(REGEX REPLACE "([^A-Za-z0-9_])(Q_SIGNALS|signals)[ \t]*:" "\\1${label}signals " text "${text}")
+    # Qt's macros, with their arguments: Q_OBJECT, Q_PROPERTY(…), Q_INVOKABLE.
+    string(REGEX REPLACE "([^A-Za-z0-9_])Q_[A-Z0-9_]+[ \t\r\n]*(\\(([^()]|\\([^()]*\\))*\\))?" "\\1 " text "${text}")
+    string(REGEX MATCHALL "[{}${semi}]|${label}[a-z]+|[^{}${semi}${label}]+" tokens "${text}")
+
+    # One frame for each namespace or class open around the token; inside a
+    # function's body, an enum or an initialiser only the braces are
+    # followed, to find its end.
+    set(depth 0)
+    set(kind_0 namespace)
+    set(statement_0)
+    set(skipped 0)
+    foreach(token IN LISTS tokens)
+        if(skipped GREATER 0)
+            if(token STREQUAL "{")
+                math(EXPR skipped "${skipped} + 1")
+            elseif(token STREQUAL "}")
+                math(EXPR skipped "${skipped} - 1")
+                if(skipped EQUAL 0 AND skipped_body)
+                    if(kind_${depth} STREQUAL "class")
+                        judge_statement("${statement_${depth}}")
+                    endif()
+                    set(statement_${depth})
+                elseif(skipped EQUAL 0)
+                    string(APPEND statement_${depth} "{}")
+                endif()
+            endif()
+        elseif(token STREQUAL semi)
+            if(kind_${depth} STREQUAL "class")
+                judge_statement("${statement_${depth}}")
+            endif()
+            set(statement_${depth})
+        elseif(token STREQUAL "{")
+            read_statement("${statement_${depth}}")
+            set(outer ${depth})
+            if(shape STREQUAL "class")
+                math(EXPR depth "${depth} + 1")
+                set(kind_${depth} class)
+                # Its constructors have the last part of its name.
+                string(REPLACE "${scope}" ";" parts "${shape_name}")
+                list(POP_BACK parts name_${depth})
+                set(full_${depth} "${shape_name}")
+                if(kind_${outer} STREQUAL "class")
+                    set(full_${depth} "${full_${outer}}::${shape_name}")
+                endif()
+                string(REPLACE "${scope}" "::" full_${depth} "${full_${depth}}")
+                set(type_${depth} "${shape_type}")
+                set(access_${depth} private)
+                if(NOT shape_type STREQUAL "class")
+                    set(access_${depth} public)
+                endif()
+                set(count_${depth} 0)
+                set(statement_${depth})
+            elseif(shape STREQUAL "namespace")
+                math(EXPR depth "${depth} + 1")
+                set(kind_${depth} namespace)
+                set(statement_${depth})
+            else()
+                set(skipped 1)
+                set(skipped_body ${shape_body})
+            endif()
+        elseif(token STREQUAL "}")
+            if(depth EQUAL 0)
+                continue()
+            endif()
+            if(kind_${depth} STREQUAL "class" AND count_${depth} GREATER most_public_functions)
+                list(APPEND problems "src/${source}: ${type_${depth}} ${full_${depth}} has ${count_${depth}} public functions (at most ${most_public_functions})")
+            endif()
+            math(EXPR depth "${depth} - 1")
+            set(statement_${depth})
+        elseif(token MATCHES "^${label}")
+            string(SUBSTRING "${token}" 1 -1 access_${depth})
+            set(statement_${depth})
+        else()
+            string(APPEND statement_${depth} "${token}")
+        endif()
+    endforeach()
 endforeach()
 
 list(LENGTH files count)
