@@ -122,13 +122,12 @@ bool TimingRow::applyEdit(const QString& editText)
     return true;
 }
 
-TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes)
+TimingRows TimingRowsFromList(const QStringList& rows)
 {
     TimingRows lines;
     lines.reserve(rows.size());
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        lines.append(TimingRow::fromListRow(rows.at(i), i < exactTimes.size() ? exactTimes.at(i)
-                                                                              : std::nullopt));
+    for (const QString& row : rows)
+        lines.append(TimingRow::fromListRow(row));
     return lines;
 }
 

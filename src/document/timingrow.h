@@ -91,9 +91,8 @@ private:
 
 using TimingRows = QList<TimingRow>;
 
-// Rows of the timing list, with the exact times kept beside them (missing
-// ones are none).
-TimingRows TimingRowsFromList(const QStringList& rows, const ExactTimes& exactTimes = {});
+// Rows of the timing list as its lines read, without exact times or words.
+TimingRows TimingRowsFromList(const QStringList& rows);
 QStringList ListRows(const TimingRows& rows);
 // Each row's kept words, row for row.
 WordTimes KeptWordTimes(const TimingRows& rows);

@@ -25,6 +25,7 @@
 
 #include "modalscript.h"
 #include "testfiles.h"
+#include "timedrows.h"
 #include "widgetnames.h"
 
 using namespace verselet;
@@ -365,7 +366,7 @@ int main(int argc, char* argv[])
         const QStringList tags{u"-------"_s, u"[00:01]"_s};
         if (!WriteTagFile(window->state().Work, tags))
             return 4;
-        window->document().keepTags(TimingRowsFromList(tags, {std::nullopt, 1250}));
+        window->document().keepTags(TimedRows(tags, {std::nullopt, 1250}));
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             const LyricsSnapshot now = window->document().snapshot();

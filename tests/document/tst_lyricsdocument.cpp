@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "timedrows.h"
+
 using namespace verselet;
 using namespace Qt::StringLiterals;
 
@@ -66,8 +68,7 @@ void TestLyricsDocument::changesAreToldAndUnsavedUntilSaved()
         else if (step.startsWith(u"body="_s))
             document.setBodyText(value);
         else if (step == u"keep"_s)
-            document.keepTags(
-                TimingRowsFromList({u"-------"_s, u"[00:01]"_s}, {std::nullopt, 1234}));
+            document.keepTags(TimedRows({u"-------"_s, u"[00:01]"_s}, {std::nullopt, 1234}));
         else if (step == u"saved"_s)
             document.markSaved();
         else

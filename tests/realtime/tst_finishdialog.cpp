@@ -20,6 +20,7 @@
 #include "modalscript.h"
 #include "scripteddevice.h"
 #include "testfiles.h"
+#include "timedrows.h"
 #include "widgetnames.h"
 
 #include <csignal>
@@ -567,7 +568,7 @@ void TestFinishDialog::lrcFileOfTheRun()
         thenNoteAndClose(script, back);
     // The first line was timed word by word; plain LRC leaves its words out.
     const LineWords words{u"一行目"_s, {0, 1, 2}, {65432, 66000, 66500}, 67000};
-    TimingRows timed = TimingRowsFromList(rows, exact);
+    TimingRows timed = TimedRows(rows, exact);
     timed[1] = TimingRow::fromListRow(rows.at(1), exact.value(1), words);
     const bool ended = RealtimeInput(run).runTiming(timed, nullptr);
 

@@ -13,6 +13,7 @@
 
 #include "scripteddevice.h"
 #include "testfiles.h"
+#include "timedrows.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -272,8 +273,7 @@ void TestTimingRun::setKeepsTheHeardPositionAsTheExactTime()
     transport.loadDisc(QString::number(track));
     TimingLines lines(transport);
     // Row 1 comes with an exact time of an earlier run.
-    lines.setRows(
-        TimingRowsFromList({u"[--:--]a"_s, u"[01:05]b"_s, u"[--:--]c"_s}, {std::nullopt, 65432}));
+    lines.setRows(TimedRows({u"[--:--]a"_s, u"[01:05]b"_s, u"[--:--]c"_s}, {std::nullopt, 65432}));
     QCOMPARE(lines.sheet().row(1).exactTime(), ExactTime(65432));
     transport.setLag(lag);
     transport.play();
@@ -418,7 +418,7 @@ void TestTimingRun::nudgeMovesATimeAndItsTag()
     ScriptedDevice device({200000});
     Transport transport(device);
     TimingLines lines(transport);
-    lines.setRows(TimingRowsFromList(kTimedRows, kTimedExact));
+    lines.setRows(TimedRows(kTimedRows, kTimedExact));
     lines.selectRow(row);
     QCOMPARE(lines.nudge(delta), !after.isEmpty());
     QStringList rows = kTimedRows;
@@ -439,7 +439,7 @@ void TestTimingRun::retakeAndShiftFromHere()
     Transport transport(device);
     transport.loadDisc(u"1"_s);
     TimingLines lines(transport);
-    lines.setRows(TimingRowsFromList(kTimedRows, kTimedExact));
+    lines.setRows(TimedRows(kTimedRows, kTimedExact));
 
     // R: from 3 s before the line, the selection on the line before it; no
     // row changes and nothing is to undo.
@@ -452,7 +452,7 @@ void TestTimingRun::retakeAndShiftFromHere()
     QVERIFY(!lines.history().canUndo());
     lines.selectRow(2); // no time
     QVERIFY(!lines.retake());
-    lines.setRows(TimingRowsFromList({u"[00:02]first"_s}, {2000}));
+    lines.setRows(TimedRows({u"[00:02]first"_s}, {2000}));
     lines.selectRow(0);
     QVERIFY(lines.retake());
     QCOMPARE(device.from(), 100000); // the track start
@@ -460,7 +460,7 @@ void TestTimingRun::retakeAndShiftFromHere()
 
     // S: the selected line takes the time heard now, the later timed lines
     // move by as much.
-    lines.setRows(TimingRowsFromList(kTimedRows, kTimedExact));
+    lines.setRows(TimedRows(kTimedRows, kTimedExact));
     transport.chooseTrack(1);
     transport.play();
     device.advance(30000);
@@ -607,7 +607,7 @@ void TestTimingRun::linesPast100MinutesKeepTheirText()
     TimingLines lines(transport);
     // As an LRC file's line reaches the timing list: the tag file's seven
     // characters, the exact time beside them.
-    lines.setRows(TimingRowsFromList({u"[99:59]before"_s, u"[100:02long"_s}, {5999000, 6002340}));
+    lines.setRows(TimedRows({u"[99:59]before"_s, u"[100:02long"_s}, {5999000, 6002340}));
     QCOMPARE(lines.sheet().listRows().at(1), u"[100:02]long"_s);
     for (const QString& what : step.split(u' ')) {
         if (what == u"nudge"_s) {
@@ -881,9 +881,9 @@ void TestTimingRun::wordModeStampsAndCorrectsSegments()
     Transport transport(device);
     transport.loadDisc(u"0"_s);
     TimingLines lines(transport);
-    lines.setRows(TimingRowsFromList(
-        {u"-------"_s, u"[--:--]きょうは"_s, u"[--:--]go on"_s, u"[00:09]later"_s},
-        {std::nullopt, std::nullopt, std::nullopt, 9000}));
+    lines.setRows(
+        TimedRows({u"-------"_s, u"[--:--]きょうは"_s, u"[--:--]go on"_s, u"[00:09]later"_s},
+                  {std::nullopt, std::nullopt, std::nullopt, 9000}));
     lines.setWordMode(true);
     transport.play();
     for (const QString& act : acts.split(u' ')) {

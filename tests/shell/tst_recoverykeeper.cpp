@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "testfiles.h"
+#include "timedrows.h"
 
 using namespace verselet;
 using namespace Qt::StringLiterals;
@@ -189,7 +190,7 @@ void TestRecoveryKeeper::theFileFollowsWhetherWorkIsUnsaved()
         document.setBodyText(u"after the end"_s); // keeps nothing more
         break;
     case Then::KeepTags:
-        document.keepTags(TimingRowsFromList({u"[00:01]"_s}, {1234}));
+        document.keepTags(TimedRows({u"[00:01]"_s}, {1234}));
         break;
     case Then::Restore:
         document.restore({u"h"_s, {}, u"b"_s, {}, {}, u"f.txt"_s, {}});

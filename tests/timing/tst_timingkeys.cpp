@@ -16,6 +16,7 @@
 
 #include "scripteddevice.h"
 #include "testfiles.h"
+#include "timedrows.h"
 #include "timingrig.h"
 #include "widgetnames.h"
 
@@ -81,7 +82,7 @@ TimingWindow* TestTimingKeys::play(const QStringList& rows, const ExactTimes& ex
     m_device = device.get();
     m_window.open(std::move(device), QString(), u"0"_s);
     TimingWindow* w = m_window.get();
-    w->run().lines().setRows(TimingRowsFromList(rows, exact));
+    w->run().lines().setRows(TimedRows(rows, exact));
     w->show();
     QApplication::setActiveWindow(w);
     if (!QTest::qWaitForWindowActive(w))

@@ -17,6 +17,7 @@
 
 #include "scripteddevice.h"
 #include "testfiles.h"
+#include "timedrows.h"
 #include "timingrig.h"
 #include "widgetnames.h"
 
@@ -69,7 +70,7 @@ TimingWindow* TestWaveform::open(const QStringList& rows, const ExactTimes& exac
     m_device = device.get();
     m_window.open(std::move(device), QString(), track);
     TimingWindow* w = m_window.get();
-    w->run().lines().setRows(TimingRowsFromList(rows, exact));
+    w->run().lines().setRows(TimedRows(rows, exact));
     w->show();
     if (!QTest::qWaitForWindowExposed(w))
         return nullptr;
