@@ -101,6 +101,9 @@ public:
     // starts the selected line from its first segment.
     void setWordMode(bool on);
     bool wordMode() const { return m_wordMode; }
+    // Where the list marks the next stamp: in word mode the segment Set
+    // stamps next; row -1 for no mark.
+    SheetPlace mark() const { return m_mode->mark(m_sheet); }
 
 Q_SIGNALS:
     void rowsReset();

@@ -33,8 +33,8 @@ QVariant TimingListModel::data(const QModelIndex& index, int role) const
     const TimingRow& row = m_lines.sheet().row(index.row());
     if (role == Qt::DisplayRole)
         return row.listRow();
-    if (role == kNextSegmentRole && m_lines.wordMode()) {
-        const SheetPlace place = m_lines.sheet().nextSegment();
+    if (role == kNextSegmentRole) {
+        const SheetPlace place = m_lines.mark();
         if (place.row != index.row())
             return {};
         const LineWords words = row.words();

@@ -355,7 +355,7 @@ void TimingWindow::showWordMode(bool on)
 
 void TimingWindow::showSegments()
 {
-    if (!m_run.lines().wordMode())
+    if (!m_wordModeBox->isChecked())
         return;
     const TimingSheet& sheet = m_run.lines().sheet();
     const LineWords words =
