@@ -11,13 +11,14 @@ namespace verselet {
 
 TimingKeys::TimingKeys(TimingRun& run, QWidget* window, const Widgets& widgets,
                        std::function<void()> showLine)
-    : QObject(window), m_run(run), m_widgets(widgets), m_showLine(std::move(showLine))
+    : QObject(window), m_run(run), m_widgets(widgets), m_listViewport(widgets.list->viewport()),
+      m_showLine(std::move(showLine))
 {
     for (QWidget* child : window->findChildren<QWidget*>()) {
         if (!m_widgets.typing.contains(child) && child->focusPolicy() != Qt::NoFocus)
             child->installEventFilter(this);
     }
-    m_widgets.list->viewport()->installEventFilter(this);
+    m_listViewport->installEventFilter(this);
 }
 
 bool TimingKeys::typing() const
@@ -74,7 +75,7 @@ bool TimingKeys::eventFilter(QObject* watched, QEvent* event)
         return true;
     // Before the key moves the selection.
     if ((watched == m_widgets.list && key) ||
-        (watched == m_widgets.list->viewport() && type == QEvent::MouseMove))
+        (watched == m_listViewport && type == QEvent::MouseMove))
         m_showLine();
     return false;
 }

@@ -54,6 +54,8 @@ private:
 
     TimingRun& m_run;
     Widgets m_widgets;
+    // The list's viewport, kept: a list on its way out has none to ask.
+    QWidget* m_listViewport;
     std::function<void()> m_showLine;
 };
 

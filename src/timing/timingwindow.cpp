@@ -82,6 +82,8 @@ TimingWindow::TimingWindow(TimingRun& run, QWidget* parent)
 
 TimingWindow::~TimingWindow()
 {
+    // The keys go before the widgets they watch.
+    delete m_keys;
     m_ticker->stop();
 }
 
