@@ -44,6 +44,11 @@ ExactTime CurrentExactTime(QStringView tagField, ExactTime exact)
     return exact;
 }
 
+QString ClockText(ExactTime shown)
+{
+    return shown ? FormatTimeTag(*shown) : kUntimedTag.toString();
+}
+
 ExactTime LineTime(QStringView tagField, ExactTime exact)
 {
     if (const ExactTime current = CurrentExactTime(tagField, exact))

@@ -16,6 +16,8 @@ namespace verselet {
 // A negative position, which only a clock running before the track start can
 // give, formats as [00:00]: a tag is never shorter or longer than a real one.
 QString FormatTimeTag(qint32 milliseconds);
+// A play clock's text: the time as a tag, "[--:--]" for none.
+QString ClockText(ExactTime shown);
 
 // Reads the minutes from characters 2-3 and the seconds from characters 5-6 of
 // the text, whatever else it holds, so a whole timing-list line serves as well

@@ -68,26 +68,13 @@ public:
     // Set, Next or Top move the selection is not taken.
     bool editTag(const QString& editText);
 
-    // ---- Corrections, each one step that undo takes back
-    // The selected row's time (in word mode its last stamped segment's)
-    // moved by `deltaMs`, not below 0 nor past the largest position; its tag
-    // follows by truncation. False when it has no time or does not move. The
-    // repeats of a held key (`repeat`) amend the step of the press they
-    // follow.
+    // ---- Corrections, as the way of timing makes them (TimingMode), each
+    // one step that undo takes back. A nudge's `repeat` (a held key) amends
+    // the step of the press it follows; a retake changes no row. A drag
+    // moves a row's time (segment -1) or a segment's.
     bool nudge(qint32 deltaMs, bool repeat = false);
-    // Plays from 3 s before the selected row's time (from the track start
-    // when that is sooner) and selects the row before it, so that the next
-    // Set stamps the row again; in word mode the row stays selected and
-    // Space stamps its first segment next. Changes no row; false when the
-    // selected row has no time.
     bool retake();
-    // While playing: the selected row takes the heard position, and every
-    // later row with a time moves by as much (not below 0). False otherwise,
-    // or when the selected row has no time.
     bool shiftFromHere();
-    // A mark dragged: a row's time (segment -1) or a segment's (segment
-    // count() is the line's end), held between its neighbours. False when
-    // it has no time.
     bool drag(int row, int segment, qint32 milliseconds);
     // The user's split of a line; its word times go with the old split.
     // False when the split is the one it has, or the row has no text.

@@ -59,14 +59,20 @@ public:
     virtual bool setEnd(TimingContext& run) = 0;
     // Next: passes over what the next stamp would go to.
     virtual NextStep next(TimingContext& run) = 0;
-    // The selected line's time (or its segment's) moved by `deltaMs`; false
-    // when there is nothing with a time to move.
+    // The selected line's time (or its last stamped segment's) moved by
+    // `deltaMs`, not below 0 nor past the largest position, its tag following
+    // by truncation; false when there is nothing with a time to move, or it
+    // does not move.
     virtual bool nudge(TimingContext& run, qint32 deltaMs, bool repeat) = 0;
-    // Plays from before the selected line (or segment), so that the next
-    // Set stamps it again; false when it has no time.
+    // Plays from 3 s before the selected line's time (or its segment's; from
+    // the track start when that is sooner), so that the next Set stamps it
+    // again: line by line the line before is selected; word by word the line
+    // stays, and its last stamped segment is stamped again (its first, when
+    // that one has no time). False when it has no time.
     virtual bool retake(TimingContext& run) = 0;
     // While playing: the selected line (or segment) takes the heard
-    // position and everything after it moves by as much.
+    // position and everything after it with a time moves by as much (not
+    // below 0).
     virtual bool shiftFromHere(TimingContext& run) = 0;
     // Where the list marks the next stamp; row -1 for no mark.
     virtual SheetPlace mark(const TimingSheet& sheet) const = 0;

@@ -1,5 +1,6 @@
 #include "session/tracklist.h"
 
+#include "document/lenientnumber.h"
 #include "document/timetag.h"
 
 #include <QCoreApplication>
@@ -47,6 +48,12 @@ TrackList::Track TrackList::playing() const
 {
     const int index = playingNumber() - 1;
     return index < tracks.size() ? tracks.at(index) : Track{};
+}
+
+int TrackList::indexOf(QStringView remembered) const
+{
+    const double index = RoundHalfEven(ReadLenientNumber(remembered));
+    return index >= 0 && index < tracks.size() ? int(index) : -1;
 }
 
 TrackList ReadTrackList(CdAudioDevice& device)

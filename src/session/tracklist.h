@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <algorithm>
 
@@ -29,6 +30,9 @@ struct TrackList
     int chosen = -1;
 
     QStringList entries() const;
+    // The index a remembered one names (decimal text, read the lenient way,
+    // halves to even); -1 when it names no track of the list.
+    int indexOf(QStringView remembered) const;
     // The track that plays: the chosen one, the first when none is.
     int playingNumber() const { return std::max(chosen, 0) + 1; }
     Track playing() const;

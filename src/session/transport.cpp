@@ -1,7 +1,5 @@
 #include "session/transport.h"
 
-#include "document/lenientnumber.h"
-#include "document/lyricsformat.h"
 #include "document/timetag.h"
 #include "settings/calibration.h"
 #include "settings/playbackspeed.h"
@@ -13,11 +11,6 @@
 namespace verselet {
 
 using namespace Qt::StringLiterals;
-
-QString ClockText(ExactTime shown)
-{
-    return shown ? FormatTimeTag(*shown) : kUntimedTag.toString();
-}
 
 const QList<int>& SpeedSteps()
 {
@@ -40,7 +33,7 @@ Transport::Transport(CdAudioDevice& device, QObject* parent)
     // Stopped, as at the end of a track, instead of a frozen time to stamp.
     connect(&m_device, &CdAudioDevice::playbackEnded, this, [this] {
         if (m_state != State::Stopped)
-            goStopped();
+            halt();
     });
     // The play time is read every millisecond: a stamp is never more than
     // that behind what is shown.
@@ -71,9 +64,8 @@ bool Transport::relistTracks(QStringView rememberedIndex)
     Q_EMIT tracksChanged();
     if (m_tracks.tracks.isEmpty())
         return false;
-    const double index = RoundHalfEven(ReadLenientNumber(rememberedIndex));
-    if (index >= 0 && index < m_tracks.tracks.size())
-        chooseTrack(int(index));
+    if (const int index = m_tracks.indexOf(rememberedIndex); index >= 0)
+        chooseTrack(index);
     // The clock and the end of the track read the chosen track: the device
     // describes that one, not the last one listed.
     m_device.setTrack(m_tracks.playingNumber());
@@ -86,21 +78,16 @@ void Transport::chooseTrack(int index)
         index = -1;
     m_tracks.chosen = index;
     Q_EMIT trackChosen(index);
-    goStopped();
+    halt();
 }
 
-void Transport::goStopped()
+void Transport::halt()
 {
     m_cue.reset();
     m_device.setCommand(u"Stop"_s);
     m_device.setTrack(m_tracks.playingNumber());
     m_device.setFrom(m_device.TrackPosition());
     setState(State::Stopped);
-}
-
-void Transport::halt()
-{
-    goStopped();
 }
 
 void Transport::play()
@@ -150,8 +137,7 @@ void Transport::beginTest(std::optional<qint32> fromTrackMilliseconds)
 {
     m_cue.reset();
     if (fromTrackMilliseconds) {
-        m_device.setFrom(
-            ClampToPosition(qint64(m_device.TrackPosition()) + *fromTrackMilliseconds));
+        armAt(*fromTrackMilliseconds);
         m_device.setCommand(u"Play"_s);
     } else {
         // Where the last stop armed the device, or on from a pause.
@@ -225,7 +211,7 @@ void Transport::tick()
     }
     showTime(heardPosition());
     if (atTrackEnd()) {
-        goStopped();
+        halt();
         Q_EMIT endOfTrack();
     }
 }

@@ -8,13 +8,12 @@
 // speed from the settings, where a speed chosen is kept for the next run.
 
 #include "audio/cdaudiodevice.h"
-#include "document/exacttimes.h"
+#include "document/timetag.h"
 #include "session/tracklist.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -109,7 +108,6 @@ private:
     void armAt(qint32 trackMilliseconds);
     void showTime(qint32 milliseconds);
     bool atTrackEnd() const;
-    void goStopped();
 
     CdAudioDevice& m_device;
     TrackList m_tracks;
@@ -123,8 +121,6 @@ private:
     int m_speed = 100;
 };
 
-// The clock's text for a time shown: "[--:--]" before the first tick.
-QString ClockText(ExactTime shown);
 // The speeds a run plays at, in percent, slowest first.
 const QList<int>& SpeedSteps();
 
