@@ -12,7 +12,9 @@
 #     test of anything else stands on that thing alone;
 #   - no class or struct declares more than 20 public functions
 #     (constructors, destructors, operators, deleted functions, friends and
-#     signals aside; a nested class counts on its own).
+#     signals aside; a nested class counts on its own);
+#   - no unit of the timing run (src/session/) is over 350 lines, and the
+#     timing window's .cpp is at most 450, no function in it over 60.
 #
 #   cmake -DSOURCE_DIR=<repo> -DCORE_SOURCES=<list> -DAUDIO_SOURCES=<list>
 #         -DUI_SOURCES=<list> -P checkhouse.cmake
@@ -396,6 +398,73 @@ foreach(source IN LISTS files)
         endif()
     endforeach()
 endforeach()
+
+# The sizes the timing run's units and the timing window keep to: no unit
+# under src/session/ over 350 lines (its .h and .cpp together), the timing
+# window's .cpp at most 450 lines, and no function in it over 60 (from the
+# line before its "{" to its "}", as .clang-format lays them out).
+set(most_session_unit_lines 350)
+set(most_window_lines 450)
+set(most_window_function_lines 60)
+
+function(count_lines text out)
+    string(REGEX MATCHALL "\n" newlines "${text}")
+    list(LENGTH newlines count)
+    set(${out} ${count} PARENT_SCOPE)
+endfunction()
+
+set(session_units)
+foreach(file IN LISTS files)
+    if(file MATCHES "^session/(.*)\\.(h|cpp)$")
+        list(APPEND session_units "${CMAKE_MATCH_1}")
+    endif()
+endforeach()
+list(REMOVE_DUPLICATES session_units)
+foreach(unit IN LISTS session_units)
+    set(lines 0)
+    foreach(suffix h cpp)
+        if(EXISTS "${SOURCE_DIR}/src/session/${unit}.${suffix}")
+            file(READ "${SOURCE_DIR}/src/session/${unit}.${suffix}" text)
+            count_lines("${text}" part)
+            math(EXPR lines "${lines} + ${part}")
+        endif()
+    endforeach()
+    if(lines GREATER most_session_unit_lines)
+        list(APPEND problems "session/${unit} is ${lines} lines (at most ${most_session_unit_lines} for a unit of the run)")
+    endif()
+endforeach()
+
+set(window "${SOURCE_DIR}/src/timing/timingwindow.cpp")
+if(EXISTS "${window}")
+    file(READ "${window}" rest)
+    count_lines("${rest}" lines)
+    if(lines GREATER most_window_lines)
+        list(APPEND problems "timing/timingwindow.cpp is ${lines} lines (at most ${most_window_lines})")
+    endif()
+    while(TRUE)
+        string(FIND "${rest}" "\n{\n" open)
+        if(open EQUAL -1)
+            break()
+        endif()
+        string(SUBSTRING "${rest}" 0 ${open} before)
+        string(FIND "${before}" "\n" start REVERSE)
+        math(EXPR start "${start} + 1")
+        string(SUBSTRING "${before}" ${start} -1 signature)
+        string(SUBSTRING "${rest}" ${open} -1 rest)
+        string(FIND "${rest}" "\n}\n" close)
+        if(close EQUAL -1)
+            break()
+        endif()
+        math(EXPR length "${close} + 2")
+        string(SUBSTRING "${rest}" 0 ${length} body)
+        count_lines("${body}" lines)
+        math(EXPR lines "${lines} + 1")
+        if(lines GREATER most_window_function_lines)
+            list(APPEND problems "timing/timingwindow.cpp: ${signature} is ${lines} lines (at most ${most_window_function_lines})")
+        endif()
+        string(SUBSTRING "${rest}" ${length} -1 rest)
+    endwhile()
+endif()
 
 list(LENGTH files count)
 if(problems)
