@@ -8,6 +8,10 @@
 #include "session/timingrun.h"
 #include "timing/timingwindow.h"
 
+#include <QList>
+#include <QTimer>
+
+#include <functional>
 #include <memory>
 
 class TimingRig final
@@ -48,4 +52,29 @@ inline verselet::ExactTimes ExactTimesOf(const verselet::TimingRun& run)
     for (const verselet::TimingRow& row : run.lines().sheet().rows())
         times.append(row.exactTime());
     return times;
+}
+
+// Presses once the play position reaches each of `times` (ms into the track)
+// in turn, then goes on with `then`: a busy machine makes the run longer, not
+// the stamps later. The position is looked at every 2 ms, and each press
+// follows its look at once.
+inline void PressAtPlayTimes(verselet::TimingWindow* window, QList<qint32> times,
+                             std::function<void()> press, std::function<void()> then)
+{
+    auto* look = new QTimer(window);
+    look->setInterval(2);
+    QObject::connect(look, &QTimer::timeout, window, [=]() mutable {
+        if (!times.isEmpty()) {
+            if (window->run().transport().headPosition() < times.first())
+                return;
+            times.removeFirst();
+            press();
+            if (!times.isEmpty())
+                return;
+        }
+        look->stop();
+        look->deleteLater();
+        then();
+    });
+    look->start();
 }

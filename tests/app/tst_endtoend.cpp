@@ -109,10 +109,10 @@ void TestEndToEnd::demoLyricsOnTheDemoDisc()
         // few milliseconds either way.
         QTimer::singleShot(0, timing,
                            [timing] { named<QPushButton>(timing, "Command2")->click(); });
-        for (int i = 0; i < 3; ++i)
-            QTimer::singleShot(1500 + 1000 * i, timing,
-                               [timing] { named<QPushButton>(timing, "Command6")->click(); });
-        QTimer::singleShot(3800, timing, [timing] { timing->close(); });
+        PressAtPlayTimes(
+            timing, {1500, 2500, 3500},
+            [timing] { named<QPushButton>(timing, "Command6")->click(); },
+            [timing] { timing->close(); });
     });
     script.thenClick(u"Command3"_s);
     script.thenChoose(target);
@@ -149,13 +149,12 @@ void TestEndToEnd::demoTimedLyricsToAnLrcFile()
         auto* timing = qobject_cast<TimingWindow*>(window);
         QTimer::singleShot(0, timing,
                            [timing] { named<QPushButton>(timing, "Command2")->click(); });
-        for (int i = 0; i < 2; ++i)
-            QTimer::singleShot(1500 + 1000 * i, timing,
-                               [timing] { named<QPushButton>(timing, "Command6")->click(); });
-        QTimer::singleShot(2800, timing, [timing, &stamped] {
-            stamped = ExactTimesOf(timing->run());
-            timing->close();
-        });
+        PressAtPlayTimes(
+            timing, {1500, 2500}, [timing] { named<QPushButton>(timing, "Command6")->click(); },
+            [timing, &stamped] {
+                stamped = ExactTimesOf(timing->run());
+                timing->close();
+            });
     });
     script.thenClick(u"Command4"_s);
     script.thenChoose(lrcFile);

@@ -14,7 +14,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,13 +83,11 @@ void TestWholeRoad::openMarkPlayStampCreateSave()
     });
     script.then([](QWidget* timing) {
         auto* w = qobject_cast<TimingWindow*>(timing);
-        QPointer<TimingWindow> guard(w);
         QTimer::singleShot(0, w, [w] { named<QPushButton>(w, "Command2")->click(); }); // ＞
-        QTimer::singleShot(1300, w,
-                           [w] { named<QPushButton>(w, "Command6")->click(); }); // Set at 1.3 s
-        QTimer::singleShot(2400, w,
-                           [w] { named<QPushButton>(w, "Command6")->click(); }); // Set at 2.4 s
-        QTimer::singleShot(2600, w, [w] { w->close(); });
+        // Set at 1.3 s and 2.4 s into the track.
+        PressAtPlayTimes(
+            w, {1300, 2400}, [w] { named<QPushButton>(w, "Command6")->click(); },
+            [w] { w->close(); });
     });
     script.thenClick(u"Command3"_s); // 歌詞テキストを作成する
     script.thenChoose(target);
@@ -172,13 +169,13 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     script.thenClick(u"Command1"_s);
     script.then([&stamped](QWidget* timing) {
         auto* w = qobject_cast<TimingWindow*>(timing);
-        QTimer::singleShot(0, w, [w] { named<QPushButton>(w, "Command2")->click(); });    // ＞
-        QTimer::singleShot(1500, w, [w] { named<QPushButton>(w, "Command6")->click(); }); // Set
-        QTimer::singleShot(2500, w, [w] { named<QPushButton>(w, "Command6")->click(); }); // Set
-        QTimer::singleShot(2700, w, [w, &stamped] {
-            stamped = ExactTimesOf(w->run());
-            w->close();
-        });
+        QTimer::singleShot(0, w, [w] { named<QPushButton>(w, "Command2")->click(); }); // ＞
+        PressAtPlayTimes(
+            w, {1500, 2500}, [w] { named<QPushButton>(w, "Command6")->click(); },
+            [w, &stamped] {
+                stamped = ExactTimesOf(w->run());
+                w->close();
+            });
     });
     script.thenClick(u"Command4"_s); // LRCファイルを作成する
     script.thenChoose(target);
@@ -224,9 +221,8 @@ void TestWholeRoad::wordsOfALineWithAWaveDashReachTheEnhancedFile()
             named<QCheckBox>(w, "WordMode")->click();
             named<QPushButton>(w, "Command2")->click(); // ＞
         });
-        for (const int at : {1000, 1500})
-            QTimer::singleShot(at, w, [w] { QTest::keyClick(w, Qt::Key_Space); });
-        QTimer::singleShot(1800, w, [w] { w->close(); });
+        PressAtPlayTimes(
+            w, {1000, 1500}, [w] { QTest::keyClick(w, Qt::Key_Space); }, [w] { w->close(); });
     });
     script.thenClick(u"Command4"_s); // LRCファイルを作成する
     script.thenChoose(target, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s);
