@@ -11,6 +11,12 @@ namespace {
 // A retake starts this long before the line, to hear it coming.
 constexpr qint32 kRetakeLeadMs = 3000;
 
+// When the selected line begins; none with no line selected.
+ExactTime SelectedTime(const TimingSheet& sheet)
+{
+    return sheet.selected() >= 0 ? sheet.row(sheet.selected()).when() : std::nullopt;
+}
+
 } // namespace
 
 bool TimingMode::drag(TimingContext& run, int row, int segment, qint32 milliseconds)
@@ -83,9 +89,7 @@ NextStep LineTiming::next(TimingContext& run)
 bool LineTiming::nudge(TimingContext& run, qint32 deltaMs, bool repeat)
 {
     const int selected = run.sheet().selected();
-    if (selected < 0)
-        return false;
-    const ExactTime time = run.sheet().row(selected).when();
+    const ExactTime time = SelectedTime(run.sheet());
     if (!time)
         return false;
     SheetEdit edit = run.edit();
@@ -97,9 +101,7 @@ bool LineTiming::nudge(TimingContext& run, qint32 deltaMs, bool repeat)
 bool LineTiming::retake(TimingContext& run)
 {
     const int selected = run.sheet().selected();
-    if (selected < 0)
-        return false;
-    const ExactTime time = run.sheet().row(selected).when();
+    const ExactTime time = SelectedTime(run.sheet());
     if (!time)
         return false;
     playBefore(run, *time);
@@ -111,10 +113,8 @@ bool LineTiming::retake(TimingContext& run)
 bool LineTiming::shiftFromHere(TimingContext& run)
 {
     const int selected = run.sheet().selected();
-    if (!run.transport().isRunning() || selected < 0)
-        return false;
-    const ExactTime time = run.sheet().row(selected).when();
-    if (!time)
+    const ExactTime time = SelectedTime(run.sheet());
+    if (!run.transport().isRunning() || !time)
         return false;
     const qint32 now = run.transport().stampPosition();
     SheetEdit edit = run.edit();
