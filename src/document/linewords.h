@@ -1,12 +1,17 @@
 #pragma once
 
 // A line timed word by word: the text it was split for, where each of its
-// segments begins, when each is sung, and when the last one ends. Times sit
-// beside the line's own time; the first segment's time is the line's. A line
-// whose text has changed since its words were made has none: words are only
-// ever taken for the text they were made for.
+// segments begins, the readings written above some of them, when each is
+// sung, and when the last one ends. What is timed are its units: a segment
+// without a reading is one, a segment with a reading is timed by the
+// segments of its reading (世界《せ|か|い》 is three units; the base's time is
+// its first). Times sit beside the line's own time; the first unit's time is
+// the line's. A line whose text has changed since its words were made has
+// none: words, and their readings, are only ever taken for the text they
+// were made for.
 
 #include "document/exacttimes.h"
+#include "document/readings.h"
 #include "document/segments.h"
 
 #include <QList>
@@ -15,57 +20,83 @@
 
 namespace verselet {
 
+// A unit of a line timed word by word: its segment, and the segment of
+// that segment's reading it is (-1 for a segment without a reading).
+struct WordUnit
+{
+    qsizetype segment = -1;
+    qsizetype mora = -1;
+    friend bool operator==(const WordUnit&, const WordUnit&) = default;
+};
+
 struct LineWords
 {
     QString text;
     SegmentStarts starts;
-    // Segment by segment (the list may end early: the segments after it
-    // have none).
+    // Unit by unit (the list may end early: the units after it have none).
     ExactTimes times;
-    // When the last segment ends, when the user marked it.
+    // When the last unit ends, when the user marked it.
     ExactTime end;
+    // The readings, in the text's order, each over one whole segment.
+    Readings readings;
 
     // A line's text split by default, with no times.
     static LineWords split(const QString& text);
 
-    qsizetype count() const { return starts.size(); }
-    ExactTime timeOf(qsizetype segment) const
-    {
-        return segment >= 0 && segment < times.size() ? times.at(segment) : std::nullopt;
-    }
+    // The units timed.
+    qsizetype count() const;
+    qsizetype segmentCount() const { return starts.size(); }
+    WordUnit unitAt(qsizetype unit) const;
+    // The first unit of a segment (count() past the last).
+    qsizetype firstUnitOf(qsizetype segment) const;
+    // The reading over a segment, if it has one.
+    const Reading* readingOf(qsizetype segment) const;
+    // The text of a segment, and what a unit sings: its segment's text or
+    // its part of the reading.
     QStringView segmentText(qsizetype segment) const;
+    QStringView unitText(qsizetype unit) const;
+    ExactTime timeOf(qsizetype unit) const
+    {
+        return unit >= 0 && unit < times.size() ? times.at(unit) : std::nullopt;
+    }
     bool hasTimes() const;
-    // Worth keeping beside the line: it has times, or a split of the user's.
+    // Worth keeping beside the line: it has times, readings, or a split of
+    // the user's.
     bool isWorthKeeping() const;
 
-    // The segment stamped: its time set outright. The later segments' times
-    // and the end go, as they belonged to the take this stamp starts again.
-    void stamp(qsizetype segment, qint32 milliseconds);
-    // Where move() puts a segment's time (segment count(): the end): towards
+    // The unit stamped: its time set outright. The later units' times and
+    // the end go, as they belonged to the take this stamp starts again.
+    void stamp(qsizetype unit, qint32 milliseconds);
+    // Where move() puts a unit's time (unit count(): the end): towards
     // `milliseconds`, held at the nearest time either side of it (the end
     // after every time), never below 0. A neighbour that is already on the
     // wrong side, as a file may have it, holds nothing back, and the time
     // never moves the other way. None when it has no time.
-    ExactTime movedTime(qsizetype segment, qint32 milliseconds) const;
+    ExactTime movedTime(qsizetype unit, qint32 milliseconds) const;
     // The time moved there; false when it has none.
-    bool move(qsizetype segment, qint32 milliseconds);
-    // Every time from `fromSegment` on (and the end) moved by `delta` ms, not
+    bool move(qsizetype unit, qint32 milliseconds);
+    // Every time from `fromUnit` on (and the end) moved by `delta` ms, not
     // below 0.
-    void shift(qint64 delta, qsizetype fromSegment = 0);
-    // A new split of the same text: the times go, as they belonged to
-    // other segments.
-    void resplit(const SegmentStarts& newStarts);
+    void shift(qint64 delta, qsizetype fromUnit = 0);
+    // A new split of the same text, with these readings over its segments
+    // (one that is not over a whole segment, or not a reading, is left
+    // out). The times go when the units change, as they belonged to other
+    // units; a reading's kana changed alone keeps them.
+    void reshape(const SegmentStarts& newStarts, const Readings& newReadings = {});
+    // Readings over runs of the text (as proposed): each run becomes one
+    // segment, split around it as before; the readings it had go.
+    void setReadings(const Readings& newReadings);
 
     friend bool operator==(const LineWords&, const LineWords&) = default;
 };
 
-// How far a line timed word by word has been sung at a time: the segment
+// How far a line timed word by word has been sung at a time: the unit
 // being sung and how much of it, from 0 to 1 (it fills up to the next timed
-// segment, or to the line's end; a last segment without an end is whole
-// once it begins). Segment -1 before the first segment's time.
+// unit, or to the line's end; a last unit without an end is whole once it
+// begins). Unit -1 before the first unit's time.
 struct SungPoint
 {
-    qsizetype segment = -1;
+    qsizetype unit = -1;
     double fraction = 0;
     friend bool operator==(const SungPoint&, const SungPoint&) = default;
 };

@@ -51,10 +51,17 @@ LrcDocument LrcFromRun(const QString& headerText, const QString& startText, cons
 
 QList<LrcWord> LrcWordsOf(const LineWords& words)
 {
+    // A segment with a reading is one word, at the first time of its
+    // reading's segments: the form has no place for a reading.
     QList<LrcWord> marks;
-    for (qsizetype segment = 0; segment < words.count(); ++segment) {
-        if (const ExactTime time = words.timeOf(segment))
-            marks.append({words.starts.at(segment), *time});
+    for (qsizetype segment = 0; segment < words.segmentCount(); ++segment) {
+        for (qsizetype unit = words.firstUnitOf(segment); unit < words.firstUnitOf(segment + 1);
+             ++unit) {
+            if (const ExactTime time = words.timeOf(unit)) {
+                marks.append({words.starts.at(segment), *time});
+                break;
+            }
+        }
     }
     return marks;
 }

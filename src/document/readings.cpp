@@ -4,10 +4,6 @@ namespace verselet {
 
 namespace {
 
-// A word's reading is a few kana; one longer than this is no word's, and is
-// not tried (each run of kanji may take any number of kana).
-constexpr qsizetype kLongestReading = 64;
-
 // A part of a written word: a run of kanji, or the kana (and anything else)
 // between them, as hiragana.
 struct Part

@@ -28,6 +28,10 @@ struct Reading
 };
 using Readings = QList<Reading>;
 
+// A word's reading is a few kana; one longer than this is no word's, and is
+// not tried.
+inline constexpr qsizetype kLongestReading = 64;
+
 // A character written with a reading above it: a kanji, or 々, 〆, ヶ, ヵ.
 bool TakesReading(char32_t c);
 

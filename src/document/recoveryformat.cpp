@@ -131,8 +131,9 @@ template <typename Take> bool ForEachPart(QByteArrayView list, Take take)
 }
 
 // The split must be one the text can have, so there are never more
-// segments than characters; the times at most one per segment.
-std::optional<LineWords> ParseWords(const QString& text, QByteArrayView line)
+// segments than characters; the times at most one per segment, unless
+// readings follow (they are counted against the units then).
+std::optional<LineWords> ParseWords(const QString& text, QByteArrayView line, bool readingsFollow)
 {
     const qsizetype first = line.indexOf(';');
     const qsizetype second = line.indexOf(';', first + 1);
@@ -150,7 +151,8 @@ std::optional<LineWords> ParseWords(const QString& text, QByteArrayView line)
     };
     const auto takeTime = [&](QByteArrayView time) {
         const auto parsed = ParseTime(time);
-        if (!parsed || words.times.size() == words.starts.size())
+        if (!parsed || (!readingsFollow && words.times.size() == words.starts.size()) ||
+            words.times.size() > text.size() * kLongestReading)
             return false;
         words.times.append(*parsed);
         return true;
@@ -190,6 +192,45 @@ std::optional<QString> Utf8Text(QByteArrayView bytes)
     return text;
 }
 
+// The readings of a line's words, each over one of its segments, and at
+// most one time per unit.
+bool ReadReadings(Reader& read, LineWords& words)
+{
+    const auto head = read.line();
+    const auto count =
+        head && head->startsWith("readings ") ? ParseNumber(head->sliced(9)) : std::nullopt;
+    if (!count || *count > words.segmentCount())
+        return false;
+    Readings readings;
+    for (qint32 i = 0; i < *count; ++i) {
+        const auto place = read.line();
+        const QByteArrayList parts = place ? place->toByteArray().split(' ') : QByteArrayList();
+        const auto block = parts.size() == 3 ? read.block("kana") : std::nullopt;
+        const auto kana = block ? Utf8Text(*block) : std::nullopt;
+        const auto start = kana ? ParseNumber(parts.at(0)) : std::nullopt;
+        const auto length = start ? ParseNumber(parts.at(1)) : std::nullopt;
+        if (!length)
+            return false;
+        Reading reading{*start, *length, *kana, {}};
+        const bool split = ForEachPart(parts.at(2), [&](QByteArrayView at) {
+            const auto parsed = ParseNumber(at);
+            if (parsed)
+                reading.starts.append(*parsed);
+            return parsed.has_value();
+        });
+        if (!split)
+            return false;
+        readings.append(reading);
+    }
+    // Readings that do not fit the words are none of theirs.
+    LineWords fitted = words;
+    fitted.reshape(words.starts, readings);
+    if (fitted.readings != readings || words.times.size() > fitted.count())
+        return false;
+    words.readings = readings;
+    return true;
+}
+
 } // namespace
 
 QByteArray FormatRecovery(const LyricsSnapshot& lyrics, const QDateTime& updated)
@@ -218,6 +259,15 @@ QByteArray FormatRecovery(const LyricsSnapshot& lyrics, const QDateTime& updated
         }
         AppendBlock(out, "line", words.text);
         out += FormatWords(words) + '\n';
+        out += "readings " + QByteArray::number(words.readings.size()) + '\n';
+        for (const Reading& reading : words.readings) {
+            QByteArrayList starts;
+            for (const qsizetype start : reading.starts)
+                starts.append(QByteArray::number(start));
+            out += QByteArray::number(reading.start) + ' ' + QByteArray::number(reading.length) +
+                   ' ' + starts.join(',') + '\n';
+            AppendBlock(out, "kana", reading.kana);
+        }
     }
     const LrcOrigin& lrc = lyrics.lrcOrigin;
     out += "lrc " + QByteArray(lrc.precision == LrcPrecision::Milliseconds ? "3" : "2") + ' ' +
@@ -313,8 +363,8 @@ Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes)
             const auto block = read.block("line");
             const auto text = block ? Utf8Text(*block) : std::nullopt;
             const auto times = text ? read.line() : std::nullopt;
-            const auto words = times ? ParseWords(*text, *times) : std::nullopt;
-            if (!words)
+            auto words = times ? ParseWords(*text, *times, *version >= 4) : std::nullopt;
+            if (!words || (*version >= 4 && !ReadReadings(read, *words)))
                 return damaged;
             lyrics.wordTimes.append(*words);
         }

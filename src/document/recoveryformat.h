@@ -4,7 +4,7 @@
 // work, so that a run that never ended normally loses nothing. UTF-8 with LF,
 // in blocks a person can read:
 //
-//   Verselet recovery 3
+//   Verselet recovery 4
 //   updated 2026-12-08T05:50:12.345Z
 //   name <bytes>          then that many bytes of the kept file name, LF
 //   header <bytes>        the same for the header text,
@@ -16,15 +16,18 @@
 //   words <count>         one entry each (at most one per tag line): "-" for
 //                         none, or "line <bytes>"
 //                         with the line's text, then its segment starts,
-//                         times and end: "0,3,5;1200,-,1900;2400"
+//                         times and end: "0,3,5;1200,-,1900;2400", then
+//                         "readings <count>" and for each reading
+//                         "<start> <length> <its segment starts>" and
+//                         "kana <bytes>" with its kana
 //   lrc <d> <s> <o>       of the LRC file the document was opened from: 2 or
 //                         3 decimals, 1 when its word marks were set apart
 //                         by blanks, 1 when its [offset:] is in the times
 //   metadata <count> <bytes>  its other tag lines joined by LF, LF
 //   end
 //
-// A version 2 file is the same without the LRC file's lines; a version 1
-// file has no words either.
+// A version 3 file is the same without readings; a version 2 file has no
+// LRC file's lines either; a version 1 file has no words either.
 //
 // Texts are counted in bytes, so no character a document can hold (CR, LF,
 // anything code page 932 cannot) ends a block early.
@@ -37,7 +40,7 @@
 
 namespace verselet {
 
-inline constexpr int kRecoveryVersion = 3;
+inline constexpr int kRecoveryVersion = 4;
 
 struct RecoveredLyrics
 {

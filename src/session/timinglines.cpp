@@ -114,13 +114,13 @@ bool TimingLines::drag(int row, int segment, qint32 milliseconds)
     return segment >= -1 && m_mode->drag(*this, row, segment, milliseconds);
 }
 
-bool TimingLines::setSplit(int row, const SegmentStarts& starts)
+bool TimingLines::setSplit(int row, const WordShape& shape)
 {
     if (!m_sheet.hasRow(row))
         return false;
     const LineWords words = m_sheet.row(row).words();
     LineWords split = words;
-    split.resplit(starts);
+    split.reshape(shape.starts, shape.readings);
     if (words.count() == 0 || split == words)
         return false;
     SheetEdit edit(m_sheet);

@@ -11,6 +11,7 @@
 // time and its words. Set keeps the heard position as the row's time and
 // shows its truncation.
 
+#include "document/wordnotation.h"
 #include "session/edithistory.h"
 #include "session/stamping.h"
 #include "session/timingmode.h"
@@ -76,9 +77,10 @@ public:
     bool retake();
     bool shiftFromHere();
     bool drag(int row, int segment, qint32 milliseconds);
-    // The user's split of a line; its word times go with the old split.
-    // False when the split is the one it has, or the row has no text.
-    bool setSplit(int row, const SegmentStarts& starts);
+    // The user's split of a line and the readings over its segments; its
+    // word times go with the old units. False when it is the one it has, or
+    // the row has no text.
+    bool setSplit(int row, const WordShape& shape);
     bool undo();
     bool redo();
 

@@ -40,9 +40,11 @@ QVariant TimingListModel::data(const QModelIndex& index, int role) const
         const LineWords words = row.words();
         if (place.segment >= words.count())
             return {};
+        // A unit of a reading marks the whole of its base.
+        const qsizetype segment = words.unitAt(place.segment).segment;
         const qsizetype tagLength = row.listRow().size() - row.text().size();
-        return QPoint(int(tagLength + words.starts.at(place.segment)),
-                      int(words.segmentText(place.segment).size()));
+        return QPoint(int(tagLength + words.starts.at(segment)),
+                      int(words.segmentText(segment).size()));
     }
     return {};
 }

@@ -15,6 +15,19 @@ namespace verselet {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The height the readings above a line take, in twips.
+constexpr int kRubyRoom = 270;
+
+bool HasReadings(const TimingRows& rows)
+{
+    return std::any_of(rows.cbegin(), rows.cend(),
+                       [](const TimingRow& row) { return !row.keptWords().readings.isEmpty(); });
+}
+
+} // namespace
+
 TestDisplayWindow::TestDisplayWindow(Start start, TimingRun& run, const QString& startText,
                                      QWidget* parent)
     : QDialog(parent), m_start(start), m_run(run), m_startText(startText)
@@ -23,13 +36,16 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingRun& run, const QString&
     setWindowTitle(tr("テスト表示"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(TwipsToPixels(8160), TwipsToPixels(855));
+    // A song with readings shows them above its lines: the line stands
+    // taller.
+    const int rubyRoom = HasReadings(run.lines().sheet().rows()) ? kRubyRoom : 0;
+    setFixedSize(TwipsToPixels(8160), TwipsToPixels(855 + rubyRoom));
     setAutoFillBackground(true);
 
     m_frame = new QFrame(this);
     m_frame->setObjectName(u"Shape1"_s);
     m_frame->setFrameStyle(QFrame::Box | QFrame::Plain);
-    m_frame->setGeometry(TwipsRect(120, 120, 7935, 615));
+    m_frame->setGeometry(TwipsRect(120, 120, 7935, 615 + rubyRoom));
     m_frame->setAutoFillBackground(true);
     QPalette black = m_frame->palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -46,7 +62,7 @@ TestDisplayWindow::TestDisplayWindow(Start start, TimingRun& run, const QString&
     font.setPointSizeF(13.5);
     font.setBold(true);
     m_lineLabel->setFont(font);
-    m_lineLabel->setGeometry(TwipsRect(120, 240, 7935, 375));
+    m_lineLabel->setGeometry(TwipsRect(120, 240, 7935, 375 + rubyRoom));
 
     m_ticker = new QTimer(this);
     m_ticker->setObjectName(u"Timer1"_s);

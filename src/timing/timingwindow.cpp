@@ -2,6 +2,7 @@
 
 #include "cd/openprogress.h"
 #include "document/lyricsformat.h"
+#include "document/wordnotation.h"
 #include "session/stamping.h"
 #include "session/timingcommands.h"
 #include "session/timinglistmodel.h"
@@ -362,30 +363,31 @@ void TimingWindow::showSegments()
     const TimingSheet& sheet = m_run.lines().sheet();
     const LineWords words =
         sheet.selected() >= 0 ? sheet.row(sheet.selected()).words() : LineWords();
-    const QString barred = BarredSegments(words.text, words.starts);
+    const QString notated = NotatedWords(words);
     // Not while the user is moving the bars: the field keeps what is typed.
-    if (m_segmentField->text() != barred && !m_segmentField->hasFocus())
-        m_segmentField->setText(barred);
+    if (m_segmentField->text() != notated && !m_segmentField->hasFocus())
+        m_segmentField->setText(notated);
     m_segmentField->setEnabled(words.count() > 1 || (words.count() == 1 && words.text.size() > 1));
 }
 
-void TimingWindow::barsEdited(const QString& barred)
+void TimingWindow::barsEdited(const QString& notated)
 {
     const TimingSheet& sheet = m_run.lines().sheet();
     const int selected = sheet.selected();
     if (selected < 0)
         return;
     const QString& text = sheet.row(selected).text();
-    if (QString(barred).remove(u'|') != text) {
-        // Only the bars change here: the text goes back as it was.
+    if (!WritesText(text, notated)) {
+        // Only the bars and the readings change here: the text goes back as
+        // it was.
         QApplication::beep();
-        m_segmentField->setText(BarredSegments(text, sheet.row(selected).words().starts));
+        m_segmentField->setText(NotatedWords(sheet.row(selected).words()));
         return;
     }
-    // Bars together or at an end are a split on its way; it applies once it
-    // is one.
-    if (const std::optional<SegmentStarts> split = SegmentsFromBars(text, barred))
-        m_run.lines().setSplit(selected, *split);
+    // Bars together or at an end, or a reading still open, are a change on
+    // its way; it applies once it is whole.
+    if (const std::optional<WordShape> shape = ShapeFromNotation(text, notated))
+        m_run.lines().setSplit(selected, *shape);
 }
 
 void TimingWindow::keyPressEvent(QKeyEvent* event)

@@ -118,8 +118,10 @@ void TestRecovery::startUpOffersWhatTheLastRunLeft_data()
     QTest::newRow("damaged") << good.first(40) << false << int(QMessageBox::Ok)
                              << u"前回の歌詞を復元するファイル"_s << false << Left::SetAside;
     QTest::newRow("from a later version")
-        << QByteArray(good).replace("recovery 3", "recovery 7") << false << int(QMessageBox::Ok)
-        << u"前回の歌詞を復元するファイル"_s << false << Left::SetAside;
+        << QByteArray(good).replace("recovery " + QByteArray::number(kRecoveryVersion),
+                                    "recovery 7")
+        << false << int(QMessageBox::Ok) << u"前回の歌詞を復元するファイル"_s << false
+        << Left::SetAside;
     // The running copy's file is its own: a second copy neither reads nor
     // removes it.
     QTest::newRow("another copy runs") << good << true << int(QMessageBox::Ok)

@@ -39,6 +39,18 @@ void TestRecoveryFormat::everyFieldComesBack_data()
                           {0},
                           u"a\nb\r.txt"_s,
                           {{u"🎤 a;b,c"_s, {0, 2, 4}, {0, 1, 2}, {}}}};
+    QTest::newRow("readings timed per segment")
+        << LyricsSnapshot{{},
+                          {},
+                          u"世界の大切な"_s,
+                          {u"[00:01]"_s},
+                          {1000},
+                          {},
+                          {{u"世界の大切な"_s,
+                            {0, 2, 3, 5},
+                            {1000, 1100, std::nullopt, 1300, 1400, 1500, 1600},
+                            1700,
+                            {{0, 2, u"せかい"_s, {0, 1, 2}}, {3, 2, u"た;い,せ つ\n"_s, {0, 2}}}}}};
     QTest::newRow("everything empty") << LyricsSnapshot{};
     QTest::newRow("one empty tag line, no exact time")
         << LyricsSnapshot{{}, {}, u"x"_s, {QString()}, {}, {}, {}};
@@ -69,10 +81,19 @@ void TestRecoveryFormat::everyFieldComesBack()
     QVERIFY(back.ok());
     QCOMPARE(back.value().lyrics, lyrics);
     QCOMPARE(back.value().updated, updated);
-    // Files of the versions before, without the LRC file's lines (and the
-    // first without words), still read.
+    // Files of the versions before, without readings, without the LRC
+    // file's lines (and the first without words), still read.
+    const bool readings =
+        std::any_of(lyrics.wordTimes.cbegin(), lyrics.wordTimes.cend(),
+                    [](const LineWords& words) { return !words.readings.isEmpty(); });
+    if (readings)
+        return;
+    const QByteArray third = FormatRecovery(lyrics, updated)
+                                 .replace("recovery 4\n", "recovery 3\n")
+                                 .replace("\nreadings 0\n", "\n");
+    QCOMPARE(ParseRecovery(third).value().lyrics, lyrics);
     if (lyrics.lrcOrigin == LrcOrigin()) {
-        const QByteArray second = FormatRecovery(lyrics, updated)
+        const QByteArray second = QByteArray(third)
                                       .replace("recovery 3\n", "recovery 2\n")
                                       .replace("\nlrc 2 0 0\nmetadata 0 0\n\nend\n", "\nend\n");
         QCOMPARE(ParseRecovery(second).value().lyrics, lyrics);
@@ -94,16 +115,16 @@ void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
                         {u"[00:01]"_s, u"-------"_s},
                         {1000},
                         u"f.txt"_s,
-                        {{u"一行"_s, {0, 1}, {1000, 1500}, {}}},
+                        {{u"一行"_s, {0, 1}, {1000, 1500}, {}, {{0, 1, u"いち"_s, {0, 1}}}}},
                         {{u"[au:A]"_s}, LrcPrecision::Hundredths, false, false}},
                        QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<RecoveryProblem>("problem");
     QTest::newRow("empty") << QByteArray() << RecoveryProblem::Damaged;
     QTest::newRow("another file") << QByteArray("[00:00]hello\r\n") << RecoveryProblem::Damaged;
-    QTest::newRow("a later version") << QByteArray(good).replace("recovery 3\n", "recovery 4\n")
+    QTest::newRow("a later version") << QByteArray(good).replace("recovery 4\n", "recovery 5\n")
                                      << RecoveryProblem::FutureVersion;
-    QTest::newRow("version 0") << QByteArray(good).replace("recovery 3\n", "recovery 0\n")
+    QTest::newRow("version 0") << QByteArray(good).replace("recovery 4\n", "recovery 0\n")
                                << RecoveryProblem::Damaged;
     QTest::newRow("a block longer than the file")
         << QByteArray(good).replace("body 8\n", "body 80\n") << RecoveryProblem::Damaged;
@@ -118,8 +139,17 @@ void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
     QTest::newRow("something after the end") << good + "more\n" << RecoveryProblem::Damaged;
     QTest::newRow("a split past the line's end")
         << QByteArray(good).replace("0,1;", "0,7;") << RecoveryProblem::Damaged;
-    QTest::newRow("more times than segments")
-        << QByteArray(good).replace("1000,1500;", "1000,1500,2000;") << RecoveryProblem::Damaged;
+    QTest::newRow("more times than units")
+        << QByteArray(good).replace("1000,1500;", "1000,1500,2000,2500;")
+        << RecoveryProblem::Damaged;
+    QTest::newRow("a reading over no whole segment")
+        << QByteArray(good).replace("\n0 1 0,1\n", "\n0 2 0,1\n") << RecoveryProblem::Damaged;
+    QTest::newRow("a reading split past its kana")
+        << QByteArray(good).replace("\n0 1 0,1\n", "\n0 1 0,9\n") << RecoveryProblem::Damaged;
+    QTest::newRow("more readings than segments")
+        << QByteArray(good).replace("readings 1\n", "readings 3\n") << RecoveryProblem::Damaged;
+    QTest::newRow("a version 3 file with readings")
+        << QByteArray(good).replace("recovery 4\n", "recovery 3\n") << RecoveryProblem::Damaged;
     // A document keeps at most one exact time and one line's words per tag
     // line.
     QTest::newRow("more exact times than tag lines")
@@ -130,9 +160,9 @@ void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
                                                       .replace(";-\nend\n", ";-\n-\n-\nend\n")
                                                << RecoveryProblem::Damaged;
     QTest::newRow("a version 1 file with words")
-        << QByteArray(good).replace("recovery 3\n", "recovery 1\n") << RecoveryProblem::Damaged;
+        << QByteArray(good).replace("recovery 4\n", "recovery 1\n") << RecoveryProblem::Damaged;
     QTest::newRow("a version 2 file with the LRC file's lines")
-        << QByteArray(good).replace("recovery 3\n", "recovery 2\n") << RecoveryProblem::Damaged;
+        << QByteArray(good).replace("recovery 4\n", "recovery 2\n") << RecoveryProblem::Damaged;
     QTest::newRow("four decimals")
         << QByteArray(good).replace("\nlrc 2 ", "\nlrc 4 ") << RecoveryProblem::Damaged;
     QTest::newRow("more metadata lines than its bytes hold")

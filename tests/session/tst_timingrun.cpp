@@ -908,7 +908,7 @@ void TestTimingRun::wordModeStampsAndCorrectsSegments()
         else if (act == u"lag50")
             transport.setLag(50);
         else if (act == u"split")
-            QVERIFY(lines.setSplit(1, {0, 2}));
+            QVERIFY(lines.setSplit(1, {{0, 2}, {}}));
         else if (act == u"N")
             lines.next();
         else if (act.startsWith(u"sel"))

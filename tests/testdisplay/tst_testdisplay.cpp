@@ -162,7 +162,7 @@ void TestTestDisplay::aLineTimedWordByWordFillsAsItIsSung()
     QCOMPARE(line->sung(), (SungPoint{0, 0.5}));
     tick(display, 1500); // [01:04]: a line without word times shows plain
     QCOMPARE(line->text(), u"plain"_s);
-    QCOMPARE(line->sung().segment, -1);
+    QCOMPARE(line->sung().unit, -1);
 }
 
 void TestTestDisplay::closesWhenTheTrackIsOver()
