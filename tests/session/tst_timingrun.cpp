@@ -70,6 +70,8 @@ private Q_SLOTS:
     void modelFollowsTheRows();
     void wordModeStampsAndCorrectsSegments_data();
     void wordModeStampsAndCorrectsSegments();
+    void readingsAreTimedPerSegment_data();
+    void readingsAreTimedPerSegment();
     void lagIsRealTimeAtAnySpeed_data();
     void lagIsRealTimeAtAnySpeed();
 
@@ -806,11 +808,48 @@ QString WordsAsText(const LineWords& words)
     QStringList parts;
     for (qsizetype s = 0; s < words.count(); ++s) {
         const ExactTime t = words.timeOf(s);
-        parts.append(words.segmentText(s).toString() + (t ? u"@%1"_s.arg(*t) : QString()));
+        parts.append(words.unitText(s).toString() + (t ? u"@%1"_s.arg(*t) : QString()));
     }
     if (words.end)
         parts.append(u"@%1"_s.arg(*words.end));
     return parts.join(u'|');
+}
+
+// Acts on a run played in word mode: +n (the song plays on n ms), sp
+// (Space), SP (Shift+Space), < and > (nudge 100 ms), R, S, N (Next), u
+// (undo), y (redo), L (word mode off), lag50, split (the first line split as
+// its first two characters and the rest), sel<row>.
+void Act(const QString& acts, ScriptedDevice& device, Transport& transport, TimingLines& lines)
+{
+    for (const QString& act : acts.split(u' ')) {
+        if (act.startsWith(u'+'))
+            device.advance(act.mid(1).toInt());
+        else if (act == u"sp")
+            lines.set();
+        else if (act == u"SP")
+            lines.setEnd();
+        else if (act == u"<" || act == u">")
+            lines.nudge(act == u"<" ? -100 : 100);
+        else if (act == u"R")
+            lines.retake();
+        else if (act == u"S")
+            lines.shiftFromHere();
+        else if (act == u"u")
+            lines.undo();
+        else if (act == u"y")
+            lines.redo();
+        else if (act == u"L")
+            lines.setWordMode(false);
+        else if (act == u"lag50")
+            transport.setLag(50);
+        else if (act == u"split")
+            lines.setSplit(1, {{0, 2}, {}});
+        else if (act == u"N")
+            lines.next();
+        else if (act.startsWith(u"sel"))
+            lines.selectRow(act.mid(3).toInt());
+        transport.tick();
+    }
 }
 
 } // namespace
@@ -886,35 +925,7 @@ void TestTimingRun::wordModeStampsAndCorrectsSegments()
                   {std::nullopt, std::nullopt, std::nullopt, 9000}));
     lines.setWordMode(true);
     transport.play();
-    for (const QString& act : acts.split(u' ')) {
-        if (act.startsWith(u'+'))
-            device.advance(act.mid(1).toInt());
-        else if (act == u"sp")
-            lines.set();
-        else if (act == u"SP")
-            lines.setEnd();
-        else if (act == u"<" || act == u">")
-            lines.nudge(act == u"<" ? -100 : 100);
-        else if (act == u"R")
-            lines.retake();
-        else if (act == u"S")
-            lines.shiftFromHere();
-        else if (act == u"u")
-            lines.undo();
-        else if (act == u"y")
-            lines.redo();
-        else if (act == u"L")
-            lines.setWordMode(false);
-        else if (act == u"lag50")
-            transport.setLag(50);
-        else if (act == u"split")
-            QVERIFY(lines.setSplit(1, {{0, 2}, {}}));
-        else if (act == u"N")
-            lines.next();
-        else if (act.startsWith(u"sel"))
-            lines.selectRow(act.mid(3).toInt());
-        transport.tick();
-    }
+    Act(acts, device, transport, lines);
     const TimingSheet& sheet = lines.sheet();
     QCOMPARE(WordsAsText(sheet.row(1).words()), first);
     QCOMPARE(WordsAsText(sheet.row(2).words()), second);
@@ -924,6 +935,49 @@ void TestTimingRun::wordModeStampsAndCorrectsSegments()
     const WordTimes kept = KeptWordTimes(sheet.rows());
     QCOMPARE(kept.at(1).hasTimes(), first.contains(u'@'));
     QVERIFY(!kept.at(0).isWorthKeeping());
+}
+
+void TestTimingRun::readingsAreTimedPerSegment_data()
+{
+    QTest::addColumn<QString>("acts");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("Space per mora, then the kana")
+        << u"+1000 sp +300 sp +300 sp +300 sp +300 sp"_s
+        << u"せ@1000|か@1300|い@1600|の@1900|そ@2200|ら"_s;
+    QTest::newRow("undo takes back one mora")
+        << u"+1000 sp +300 sp +300 sp u"_s << u"せ@1000|か@1300|い|の|そ|ら"_s;
+    QTest::newRow("a nudge moves the mora last stamped")
+        << u"+1000 sp +300 sp >"_s << u"せ@1000|か@1400|い|の|そ|ら"_s;
+    QTest::newRow("a retake stamps the mora again")
+        << u"+1000 sp +300 sp R +1700 sp"_s << u"せ@1000|か@1700|い|の|そ|ら"_s;
+    QTest::newRow("a new split of the reading drops its times")
+        << u"+1000 sp +300 sp resplit"_s << u"せか|い|の|そ|ら"_s;
+}
+
+void TestTimingRun::readingsAreTimedPerSegment()
+{
+    QFETCH(QString, acts);
+    QFETCH(QString, words);
+    ScriptedDevice device({120000});
+    device.setCommand(u"Open"_s);
+    Transport transport(device);
+    transport.loadDisc(u"0"_s);
+    TimingLines lines(transport);
+    lines.setRows(TimingRowsFromList({u"-------"_s, u"[--:--]世界の空"_s}));
+    lines.setSplit(1, *ShapeFromNotation(u"世界の空"_s, u"世界《せ|か|い》|の|空《そ|ら》"_s));
+    lines.setWordMode(true);
+    transport.play();
+    if (acts.endsWith(u"resplit"_s)) {
+        Act(acts.chopped(8), device, transport, lines);
+        lines.setSplit(1, *ShapeFromNotation(u"世界の空"_s, u"世界《せか|い》|の|空《そ|ら》"_s));
+    } else {
+        Act(acts, device, transport, lines);
+    }
+    const TimingRow& row = lines.sheet().row(1);
+    QCOMPARE(WordsAsText(row.words()), words);
+    // The base's time, and the line's, is its first mora's; a new split
+    // keeps the line's.
+    QCOMPARE(row.exactTime(), ExactTime(1000));
 }
 
 void TestTimingRun::lagIsRealTimeAtAnySpeed_data()
