@@ -17,6 +17,7 @@
 namespace verselet {
 
 class LyricsDocument;
+class ReadingProposer;
 
 struct RealtimeContext
 {
@@ -28,6 +29,9 @@ struct RealtimeContext
     // timing window that closes leaves its own here.
     QString rememberedTrack = QStringLiteral("0");
     std::function<std::unique_ptr<CdAudioDevice>()> makeDevice;
+    // Proposes the readings of kanji in word mode (none: no readings are
+    // proposed); it outlives the input.
+    ReadingProposer* readings = nullptr;
     // The editor's file dialog for saving, with the name it keeps (the
     // document's); the chosen path, or "" when the user cancels.
     std::function<QString()> chooseSaveTarget;

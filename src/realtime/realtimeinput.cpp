@@ -49,7 +49,8 @@ bool RealtimeInput::runTiming(const TimingRows& rows, QWidget* over)
     // shown, modal over `over`, at once: nothing below it takes input (no
     // second OK, whose window would overwrite this one's stamps) while the
     // disc is read.
-    TimingRun run(m_context.makeDevice(), m_context.driveName, m_context.rememberedTrack);
+    TimingRun run(m_context.makeDevice(), m_context.driveName, m_context.rememberedTrack,
+                  m_context.readings);
     auto timing = std::make_unique<TimingWindow>(run, over);
     timing->setFinishedByOwner(true);
     run.lines().setRows(rows);

@@ -1,5 +1,6 @@
 #include "session/timinglines.h"
 
+#include "readings/readingproposer.h"
 #include "session/linetiming.h"
 #include "session/transport.h"
 #include "session/wordtiming.h"
@@ -10,8 +11,9 @@
 
 namespace verselet {
 
-TimingLines::TimingLines(Transport& transport, QObject* parent)
-    : QObject(parent), m_transport(transport), m_mode(std::make_unique<LineTiming>())
+TimingLines::TimingLines(Transport& transport, ReadingProposer* readings, QObject* parent)
+    : QObject(parent), m_transport(transport), m_readings(readings),
+      m_mode(std::make_unique<LineTiming>())
 {
 }
 
@@ -22,8 +24,11 @@ void TimingLines::setRows(TimingRows rows)
     m_sheet = TimingSheet(std::move(rows));
     m_shownPlace = m_mode->mark(m_sheet);
     m_history.clear();
+    m_proposed = false;
     Q_EMIT rowsReset();
     Q_EMIT selectionChanged(-1);
+    if (m_wordMode)
+        proposeReadings();
 }
 
 void TimingLines::selectRow(int row)
@@ -114,13 +119,17 @@ bool TimingLines::drag(int row, int segment, qint32 milliseconds)
     return segment >= -1 && m_mode->drag(*this, row, segment, milliseconds);
 }
 
-bool TimingLines::setSplit(int row, const WordShape& shape)
+bool TimingLines::setSplit(int row, const std::optional<WordShape>& shape)
 {
     if (!m_sheet.hasRow(row))
         return false;
     const LineWords words = m_sheet.row(row).words();
     LineWords split = words;
-    split.reshape(shape.starts, shape.readings);
+    if (shape) {
+        split.reshape(shape->starts, shape->readings);
+    } else if (const std::optional<LineWords> proposed = proposedWords(row)) {
+        split = *proposed;
+    }
     if (words.count() == 0 || split == words)
         return false;
     SheetEdit edit(m_sheet);
@@ -158,6 +167,47 @@ void TimingLines::setWordMode(bool on)
     m_wordMode = on;
     m_sheet.setSegment(0);
     showSegmentPlace();
+    if (on && !m_proposed)
+        proposeReadings();
+}
+
+std::optional<LineWords> TimingLines::proposedWords(int row)
+{
+    const TimingRow& line = m_sheet.row(row);
+    const QString& text = line.text();
+    if (!m_readings || !line.isTimed() || !std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+            return c.isSurrogate() || TakesReading(c.unicode());
+        }))
+        return std::nullopt;
+    const Readings readings = m_readings->propose(text);
+    if (readings.isEmpty())
+        return std::nullopt;
+    LineWords words = line.words();
+    words.setReadings(readings);
+    return words;
+}
+
+void TimingLines::proposeReadings()
+{
+    m_proposed = true;
+    if (!m_readings)
+        return;
+    SheetEdit edit(m_sheet);
+    bool any = false;
+    for (int row = 0; row < m_sheet.rowCount(); ++row) {
+        // A line with words of its own (times, readings, the user's split)
+        // keeps them.
+        if (m_sheet.row(row).keptWords().isWorthKeeping())
+            continue;
+        if (const std::optional<LineWords> words = proposedWords(row)) {
+            edit.setWords(row, *words);
+            any = true;
+        }
+    }
+    if (const QString why = m_readings->unavailableReason(); !why.isEmpty())
+        Q_EMIT readingsUnavailable(why);
+    if (any)
+        commit(edit, TimingAct::Readings);
 }
 
 SheetEdit TimingLines::edit()

@@ -25,6 +25,7 @@
 
 namespace verselet {
 
+class ReadingProposer;
 class Transport;
 
 class TimingLines final : public QObject, private TimingContext
@@ -32,8 +33,11 @@ class TimingLines final : public QObject, private TimingContext
     Q_OBJECT
 
 public:
-    // Stamps with the positions `transport` hears; it outlives the lines.
-    explicit TimingLines(Transport& transport, QObject* parent = nullptr);
+    // Stamps with the positions `transport` hears; it outlives the lines, and
+    // so does `readings`, which proposes the readings of kanji (none: no
+    // readings are proposed).
+    explicit TimingLines(Transport& transport, ReadingProposer* readings = nullptr,
+                         QObject* parent = nullptr);
     ~TimingLines() override;
 
     // The rows to time: a new sheet, nothing selected, a new history.
@@ -79,15 +83,18 @@ public:
     bool drag(int row, int segment, qint32 milliseconds);
     // The user's split of a line and the readings over its segments; its
     // word times go with the old units. False when it is the one it has, or
-    // the row has no text.
-    bool setSplit(int row, const WordShape& shape);
+    // the row has no text. With no shape, the line's kanji take the readings
+    // proposed for them again (one step, as a split).
+    bool setSplit(int row, const std::optional<WordShape>& shape);
     bool undo();
     bool redo();
 
     // ---- Word by word
     // In word mode Set stamps the lines segment by segment, and the
     // corrections work on the segment last stamped. Turning it on or off
-    // starts the selected line from its first segment.
+    // starts the selected line from its first segment. The first time it is
+    // on for these rows, their kanji are given the readings proposed for
+    // them (one step), on every line that has no words of its own yet.
     void setWordMode(bool on);
     bool wordMode() const { return m_wordMode; }
     // Where the list marks the next stamp: in word mode the segment Set
@@ -103,6 +110,8 @@ Q_SIGNALS:
     // Next moved to a line that can take a stamp: the time field and the
     // text display show it.
     void lineShownForEditing(int row);
+    // Readings were to be proposed, and none can be: why, for the user.
+    void readingsUnavailable(const QString& why);
 
 private:
     // What the ways of timing work on.
@@ -118,8 +127,15 @@ private:
     // The next-segment place moved: the rows it left and reached are shown
     // again.
     void showSegmentPlace();
+    // The line's words with the readings proposed for its kanji; none when
+    // nothing is proposed or it has no kanji.
+    std::optional<LineWords> proposedWords(int row);
+    void proposeReadings();
 
     Transport& m_transport;
+    ReadingProposer* m_readings;
+    // The rows have been given the proposed readings once.
+    bool m_proposed = false;
     TimingSheet m_sheet;
     EditHistory m_history;
     // How Set and the corrections time the lines: line by line, or word by

@@ -22,7 +22,8 @@ enum class TimingAct
     Nudge,
     Shift,
     Drag,
-    Split
+    Split,
+    Readings
 };
 
 // What a way of timing works on: the run's sheet, changed through an edit

@@ -5,9 +5,9 @@ namespace verselet {
 using namespace Qt::StringLiterals;
 
 TimingRun::TimingRun(std::unique_ptr<CdAudioDevice> device, const QString& driveName,
-                     const QString& rememberedTrack, QObject* parent)
-    : QObject(parent), m_device(std::move(device)), m_transport(*m_device), m_lines(m_transport),
-      m_rememberedTrack(rememberedTrack)
+                     const QString& rememberedTrack, ReadingProposer* readings, QObject* parent)
+    : QObject(parent), m_device(std::move(device)), m_transport(*m_device),
+      m_lines(m_transport, readings), m_rememberedTrack(rememberedTrack)
 {
     m_device->setFileName(driveName);
     connect(m_device.get(), &CdAudioDevice::opened, this, &TimingRun::discOpened,

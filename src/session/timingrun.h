@@ -24,9 +24,11 @@ class TimingRun final : public QObject
 
 public:
     // Opens the disc `driveName` names; the track the run starts on is the
-    // remembered index (decimal text).
+    // remembered index (decimal text). `readings`, when given, proposes the
+    // readings of the lines' kanji in word mode; it outlives the run.
     TimingRun(std::unique_ptr<CdAudioDevice> device, const QString& driveName,
-              const QString& rememberedTrack, QObject* parent = nullptr);
+              const QString& rememberedTrack, ReadingProposer* readings = nullptr,
+              QObject* parent = nullptr);
     ~TimingRun() override;
 
     CdAudioDevice& device() { return *m_device; }

@@ -843,7 +843,7 @@ void Act(const QString& acts, ScriptedDevice& device, Transport& transport, Timi
         else if (act == u"lag50")
             transport.setLag(50);
         else if (act == u"split")
-            lines.setSplit(1, {{0, 2}, {}});
+            lines.setSplit(1, WordShape{{0, 2}, {}});
         else if (act == u"N")
             lines.next();
         else if (act.startsWith(u"sel"))
