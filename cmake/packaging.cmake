@@ -22,6 +22,11 @@ set(VERSELET_RUNTIME_DEPENDS
     qt6-translations-l10n
 )
 
+# What the program is better with but works without: MeCab and its UTF-8
+# dictionary propose the readings of kanji. The program opens the library
+# itself when readings are first asked for, so dpkg-shlibdeps does not see it.
+set(VERSELET_RUNTIME_RECOMMENDS libmecab2 mecab-ipadic-utf8)
+
 # A change of the metadata configures again, so the package says what it says.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/verselet.metainfo.xml)
 
@@ -88,5 +93,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 list(JOIN VERSELET_RUNTIME_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+list(JOIN VERSELET_RUNTIME_RECOMMENDS ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS)
 # Folders 0755 and files 0644 or 0755, as dpkg expects of a package.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

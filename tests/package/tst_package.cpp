@@ -238,6 +238,7 @@ void TestPackage::controlFields_data()
     QTest::newRow("priority") << u"Priority"_s << u"optional"_s;
     QTest::newRow("maintainer") << u"Maintainer"_s
                                 << u"Verselet developers <verselet@example.org>"_s;
+    QTest::newRow("recommends") << u"Recommends"_s << u"libmecab2, mecab-ipadic-utf8"_s;
 }
 
 void TestPackage::controlFields()
@@ -286,6 +287,8 @@ void TestPackage::dependsCoversLinkedLibrariesAndRuntimePackages()
     for (const QString& soname : {u"libQt6Widgets.so.6"_s, u"libQt6Multimedia.so.6"_s,
                                   u"libQt6Core.so.6"_s, u"libc.so.6"_s})
         QVERIFY2(sonames.contains(soname), qPrintable(sonames.join(u' ')));
+    // MeCab is opened when readings are first asked for, and only recommended.
+    QVERIFY2(!sonames.join(u' ').contains(u"libmecab"_s), qPrintable(sonames.join(u' ')));
 
     const Run ldd = run(tool(u"ldd"_s), {program});
     QCOMPARE(ldd.exitCode, 0);

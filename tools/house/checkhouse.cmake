@@ -24,7 +24,7 @@
 cmake_policy(VERSION 3.25)
 
 # Top to bottom: the windows, the audio output, the core.
-set(layers app realtime testdisplay timing cd help widgets audiosink shell workfiles session settings audio document)
+set(layers app realtime testdisplay timing cd help widgets audiosink shell workfiles session settings audio readings document)
 
 function(layer_of folder out)
     list(FIND layers "${folder}" index)
