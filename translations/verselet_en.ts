@@ -559,6 +559,33 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     </message>
 </context>
 <context>
+    <name>verselet::MecabReadings</name>
+    <message>
+        <source>漢字の読みを提案するMeCabが見つかりません。Debianのパッケージ libmecab2 と mecab-ipadic-utf8 をインストールしてください。</source>
+        <translation>MeCab, which proposes the readings of kanji, was not found. Install the Debian packages libmecab2 and mecab-ipadic-utf8.</translation>
+    </message>
+    <message>
+        <source>%1 はMeCabのライブラリとして使えません。Debianのパッケージ libmecab2 をインストールし直してください。</source>
+        <translation>%1 cannot be used as MeCab's library. Reinstall the Debian package libmecab2.</translation>
+    </message>
+    <message>
+        <source>MeCabの辞書（UTF-8のIPA辞書）が見つかりません。Debianのパッケージ mecab-ipadic-utf8 をインストールしてください。</source>
+        <translation>MeCab's dictionary (the UTF-8 IPA dictionary) was not found. Install the Debian package mecab-ipadic-utf8.</translation>
+    </message>
+    <message>
+        <source>MeCabの辞書が %1 にありません。Debianのパッケージ mecab-ipadic-utf8 をインストールしてください。</source>
+        <translation>There is no MeCab dictionary in %1. Install the Debian package mecab-ipadic-utf8.</translation>
+    </message>
+    <message>
+        <source>MeCabの辞書 %1 はUTF-8ではありません。Debianのパッケージ mecab-ipadic-utf8 をインストールしてください。</source>
+        <translation>MeCab's dictionary %1 is not UTF-8. Install the Debian package mecab-ipadic-utf8.</translation>
+    </message>
+    <message>
+        <source>MeCabが辞書 %1 を読めませんでした。%2</source>
+        <translation>MeCab could not read the dictionary %1. %2</translation>
+    </message>
+</context>
+<context>
     <name>verselet::RecentMenu</name>
     <message>
         <source>最近使ったファイル(&amp;R)</source>
@@ -752,6 +779,14 @@ Insert another CD and press the Refresh button.</translation>
     <message>
         <source>リアルタイム入力</source>
         <translation>Real-time Input</translation>
+    </message>
+    <message>
+        <source>読みを付け直す</source>
+        <translation>Propose readings again</translation>
+    </message>
+    <message>
+        <source>漢字の読みは提案されません。</source>
+        <translation>No readings are proposed for kanji.</translation>
     </message>
 </context>
 <context>

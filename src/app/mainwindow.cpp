@@ -19,6 +19,7 @@
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
 #include "help/aboutwindow.h"
+#include "readings/mecabreadings.h"
 #include "realtime/realtimecontext.h"
 #include "realtime/realtimeinput.h"
 #include "settings/datafiles.h"
@@ -523,6 +524,9 @@ void MainWindow::onRealtimeInputTriggered()
     context.driveName = chosenDriveName();
     context.rememberedTrack = RememberedTrackIndex();
     context.makeDevice = [this] { return makeCdAudioDevice(); };
+    if (!m_readings)
+        m_readings = std::make_unique<MecabReadings>();
+    context.readings = m_seams.readings ? m_seams.readings : m_readings.get();
     context.chooseSaveTarget = [this] { return ChooseSaveTarget(); };
     context.fileWritten = [this](const QString& path) { m_recent->noteFile(path); };
     RealtimeInput(context).run(m_selectionRows, this);

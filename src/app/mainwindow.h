@@ -27,6 +27,8 @@ class DriveChoice;
 class EditorBoxes;
 class EditorFileDialog;
 class RecentMenu;
+class MecabReadings;
+class ReadingProposer;
 class RecoveryKeeper;
 class StatusLine;
 enum class LyricsGoFor;
@@ -103,6 +105,8 @@ public:
     {
         UrlLauncher helpLauncher;
         DeviceFactory deviceFactory;
+        // What proposes the readings of kanji (MeCab when none).
+        ReadingProposer* readings = nullptr;
     };
     Seams& seams() { return m_seams; }
 
@@ -198,6 +202,8 @@ private:
     DesktopFiles* m_desktop = nullptr;
     // Made once start-up has offered back what the last run left.
     std::unique_ptr<RecoveryKeeper> m_recovery;
+    // MeCab, opened the first time a timing run asks for readings.
+    std::unique_ptr<MecabReadings> m_readings;
     // The file Save writes to, and its form; none for a new, a restored or
     // a plain text document.
     struct SavedFile

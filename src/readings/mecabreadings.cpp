@@ -183,21 +183,6 @@ bool HasKanji(QStringView line)
     return false;
 }
 
-// A reading whose kanji follow the last one's without a gap is of the same
-// run of kanji, written by the next word (時々 and 君 in 時々君): one run,
-// one reading.
-void Append(Readings& readings, Reading reading)
-{
-    if (!readings.isEmpty() && readings.last().start + readings.last().length == reading.start) {
-        Reading& last = readings.last();
-        last.length += reading.length;
-        last.kana += reading.kana;
-        last.starts = DefaultSegments(last.kana);
-        return;
-    }
-    readings.append(std::move(reading));
-}
-
 } // namespace
 
 // The library's functions this uses, with <mecab.h>'s prototypes, and the
@@ -314,6 +299,49 @@ QString MecabReadings::unavailableReason()
     return m_reason;
 }
 
+namespace {
+
+// Words the dictionary reads as their kanji one by one where a song (and
+// any reader) says the word: a number and its counter, and "all through"
+// after a span of time or a place.
+struct Correction
+{
+    const char16_t* written;
+    const char16_t* kana;
+};
+constexpr Correction kCorrections[] = {
+    {u"一人", u"ひとり"},           {u"二人", u"ふたり"},           {u"一日中", u"いちにちじゅう"},
+    {u"一晩中", u"ひとばんじゅう"}, {u"一年中", u"いちねんじゅう"}, {u"世界中", u"せかいじゅう"},
+    {u"日本中", u"にほんじゅう"},   {u"町中", u"まちじゅう"},
+};
+
+// The readings with each word of the list read as one, where the words
+// proposed cover it exactly (and do not already read it so).
+void Correct(QStringView line, Readings& readings)
+{
+    for (const Correction& correction : kCorrections) {
+        const QStringView written(correction.written);
+        for (qsizetype at = line.indexOf(written); at >= 0;
+             at = line.indexOf(written, at + written.size())) {
+            const auto first =
+                std::find_if(readings.begin(), readings.end(),
+                             [at](const Reading& reading) { return reading.start == at; });
+            qsizetype covered = at;
+            auto last = first;
+            while (last != readings.end() && last->start == covered &&
+                   covered < at + written.size())
+                covered += (last++)->length;
+            if (first == readings.end() || covered != at + written.size())
+                continue;
+            const QString kana = QString::fromUtf16(correction.kana);
+            const auto kept = readings.erase(first, last);
+            readings.insert(kept, Reading{at, written.size(), kana, DefaultSegments(kana)});
+        }
+    }
+}
+
+} // namespace
+
 Readings MecabReadings::propose(QStringView line)
 {
     if (!HasKanji(line) || !load())
@@ -339,11 +367,15 @@ Readings MecabReadings::propose(QStringView line)
         const std::optional<Readings> aligned = AlignReading(surface, *reading);
         if (!aligned)
             continue;
+        // Each word's kanji take its own reading, also where the next word's
+        // follow without a gap (時々《ときどき》君《きみ》): each is timed and
+        // shown over its own kanji.
         for (Reading word : *aligned) {
             word.start += start;
-            Append(readings, std::move(word));
+            readings.append(std::move(word));
         }
     }
+    Correct(line, readings);
     return readings;
 }
 

@@ -37,6 +37,14 @@ bool onATimedLine(const TimingRun& run)
     return sheet.hasRow(sheet.selected()) && sheet.row(sheet.selected()).isTimed();
 }
 
+// In word mode, a line selected that has text.
+bool onALineInWordMode(const TimingRun& run)
+{
+    const TimingSheet& sheet = run.lines().sheet();
+    return run.lines().wordMode() && sheet.hasRow(sheet.selected()) &&
+           !sheet.row(sheet.selected()).text().isEmpty();
+}
+
 // A command of the run's lines.
 template <auto act> bool ofTheLines(TimingRun& run, bool)
 {
@@ -131,6 +139,13 @@ QList<TimingCommand> makeCommands()
          [](TimingRun& run, bool) {
              run.lines().setWordMode(!run.lines().wordMode());
              return false;
+         }},
+        {u"propose-readings"_s,
+         {},
+         false,
+         onALineInWordMode,
+         [](TimingRun& run, bool) {
+             return run.lines().setSplit(run.lines().sheet().selected(), std::nullopt);
          }},
         {u"play"_s, {}, false, always, changesNoRow<&TimingRun::play>},
         {u"play-from-line"_s,

@@ -1,6 +1,5 @@
 #include "session/timinglines.h"
 
-#include "readings/readingproposer.h"
 #include "session/linetiming.h"
 #include "session/transport.h"
 #include "session/wordtiming.h"
@@ -12,7 +11,7 @@
 namespace verselet {
 
 TimingLines::TimingLines(Transport& transport, ReadingProposer* readings, QObject* parent)
-    : QObject(parent), m_transport(transport), m_readings(readings),
+    : QObject(parent), m_transport(transport), m_proposals(readings),
       m_mode(std::make_unique<LineTiming>())
 {
 }
@@ -24,7 +23,7 @@ void TimingLines::setRows(TimingRows rows)
     m_sheet = TimingSheet(std::move(rows));
     m_shownPlace = m_mode->mark(m_sheet);
     m_history.clear();
-    m_proposed = false;
+    m_proposals.forget();
     Q_EMIT rowsReset();
     Q_EMIT selectionChanged(-1);
     if (m_wordMode)
@@ -127,7 +126,7 @@ bool TimingLines::setSplit(int row, const std::optional<WordShape>& shape)
     LineWords split = words;
     if (shape) {
         split.reshape(shape->starts, shape->readings);
-    } else if (const std::optional<LineWords> proposed = proposedWords(row)) {
+    } else if (const std::optional<LineWords> proposed = m_proposals.wordsFor(m_sheet.row(row))) {
         split = *proposed;
     }
     if (words.count() == 0 || split == words)
@@ -167,47 +166,22 @@ void TimingLines::setWordMode(bool on)
     m_wordMode = on;
     m_sheet.setSegment(0);
     showSegmentPlace();
-    if (on && !m_proposed)
+    if (on)
         proposeReadings();
-}
-
-std::optional<LineWords> TimingLines::proposedWords(int row)
-{
-    const TimingRow& line = m_sheet.row(row);
-    const QString& text = line.text();
-    if (!m_readings || !line.isTimed() || !std::any_of(text.cbegin(), text.cend(), [](QChar c) {
-            return c.isSurrogate() || TakesReading(c.unicode());
-        }))
-        return std::nullopt;
-    const Readings readings = m_readings->propose(text);
-    if (readings.isEmpty())
-        return std::nullopt;
-    LineWords words = line.words();
-    words.setReadings(readings);
-    return words;
 }
 
 void TimingLines::proposeReadings()
 {
-    m_proposed = true;
-    if (!m_readings)
+    QString why;
+    const auto proposed = m_proposals.firstFor(m_sheet.rows(), why);
+    if (!why.isEmpty())
+        Q_EMIT readingsUnavailable(why);
+    if (proposed.isEmpty())
         return;
     SheetEdit edit(m_sheet);
-    bool any = false;
-    for (int row = 0; row < m_sheet.rowCount(); ++row) {
-        // A line with words of its own (times, readings, the user's split)
-        // keeps them.
-        if (m_sheet.row(row).keptWords().isWorthKeeping())
-            continue;
-        if (const std::optional<LineWords> words = proposedWords(row)) {
-            edit.setWords(row, *words);
-            any = true;
-        }
-    }
-    if (const QString why = m_readings->unavailableReason(); !why.isEmpty())
-        Q_EMIT readingsUnavailable(why);
-    if (any)
-        commit(edit, TimingAct::Readings);
+    for (const auto& [row, words] : proposed)
+        edit.setWords(row, words);
+    commit(edit, TimingAct::Readings);
 }
 
 SheetEdit TimingLines::edit()

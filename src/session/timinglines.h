@@ -13,6 +13,7 @@
 
 #include "document/wordnotation.h"
 #include "session/edithistory.h"
+#include "session/readingproposals.h"
 #include "session/stamping.h"
 #include "session/timingmode.h"
 #include "session/timingsheet.h"
@@ -127,15 +128,10 @@ private:
     // The next-segment place moved: the rows it left and reached are shown
     // again.
     void showSegmentPlace();
-    // The line's words with the readings proposed for its kanji; none when
-    // nothing is proposed or it has no kanji.
-    std::optional<LineWords> proposedWords(int row);
     void proposeReadings();
 
     Transport& m_transport;
-    ReadingProposer* m_readings;
-    // The rows have been given the proposed readings once.
-    bool m_proposed = false;
+    ReadingProposals m_proposals;
     TimingSheet m_sheet;
     EditHistory m_history;
     // How Set and the corrections time the lines: line by line, or word by

@@ -14,6 +14,7 @@
 #include "widgets/widgetstyle.h"
 #include "widgets/wrapbutton.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -100,6 +101,12 @@ void TimingWindow::buildLineWidgets()
     m_lineList->setUniformItemSizes(true);
     m_lineList->setMouseTracking(true);
     m_lineList->viewport()->setMouseTracking(true);
+    // In word mode the selected line's readings can be proposed again.
+    m_lineList
+        ->addAction(tr("読みを付け直す"), this,
+                    [this] { m_keys->run(*TimingCommandNamed(u"propose-readings"_s), false); })
+        ->setObjectName(u"ProposeReadings"_s);
+    m_lineList->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     m_tagField = Placed(new QLineEdit(this), u"Text1"_s, tr("直接タイムを書き換えます"),
                         QRect(0, 4440, 975, 375));
@@ -237,6 +244,7 @@ void TimingWindow::buildSpeedRow()
 void TimingWindow::followLines()
 {
     const TimingLines* lines = &m_run.lines();
+    connect(lines, &TimingLines::readingsUnavailable, this, &TimingWindow::tellNoReadings);
     // The list shows the run's selection; a line the user picks is the run's
     // selection.
     connect(lines, &TimingLines::selectionChanged, this, [this](int row) {
@@ -312,6 +320,15 @@ void TimingWindow::discOpened()
         ShowMessage(isVisible() ? static_cast<QWidget*>(this) : parentWidget(),
                     tr("ＣＤが挿入されてないか、またはこのドライブは使用できません\r\n"
                        "他のＣＤと交換し、更新ボタンを押してください"));
+}
+
+void TimingWindow::tellNoReadings(const QString& why)
+{
+    // Once while the program runs: the rest works without them.
+    static bool told = false;
+    if (std::exchange(told, true))
+        return;
+    ShowMessage(this, tr("漢字の読みは提案されません。") + u"\r\n"_s + why);
 }
 
 void TimingWindow::showSilence()

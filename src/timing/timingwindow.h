@@ -81,6 +81,8 @@ private:
     void buildButtons();
     void buildSpeedRow();
     void followLines();
+    // No readings can be proposed: the user is told why, once.
+    void tellNoReadings(const QString& why);
     void followTransport();
     void discOpened();
     void showSilence();

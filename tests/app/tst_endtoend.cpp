@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "fakereadings.h"
 #include "modalscript.h"
 #include "testfiles.h"
 #include "timingrig.h"
@@ -188,6 +189,9 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
     const std::unique_ptr<MainWindow> main = startWithTheTimedDemo(home, script);
     QVERIFY(main);
     const QString lrcFile = home.filePath(u"ひかりのステップ.lrc"_s);
+    // The kanji are timed one by one here: no readings are proposed.
+    FakeReadings noReadings({{u"〇"_s, u"ゼロ"_s}});
+    main->seams().readings = &noReadings;
 
     // Word mode; the first line split in two by taking bars out of its
     // split; Space at about 1.5 s and 2.0 s, Shift+Space at 2.3 s, Space

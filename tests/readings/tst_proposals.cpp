@@ -98,7 +98,7 @@ const char16_t* const kLyrics[] = {
 };
 
 // What the table must keep: just under the share measured.
-constexpr double kLeastShareRight = 0.94;
+constexpr double kLeastShareRight = 0.97;
 
 // The line with "《kana》" after the kanji of each reading, the bars of its
 // segments kept when `barred`; "｜" marks a reading that begins inside a run
@@ -119,6 +119,23 @@ QString Shown(QStringView line, const Readings& readings, bool barred)
         at = reading.start + reading.length;
     }
     return shown += line.sliced(at);
+}
+
+// The readings of words whose kanji follow each other joined, as the table
+// writes them: what counts there is the kana each run of kanji is read with,
+// not how finely the proposal splits it among its words.
+Readings JoinedRuns(const Readings& readings)
+{
+    Readings joined;
+    for (const Reading& reading : readings) {
+        if (!joined.isEmpty() && joined.last().start + joined.last().length == reading.start) {
+            joined.last().length += reading.length;
+            joined.last().kana += reading.kana;
+        } else {
+            joined.append(reading);
+        }
+    }
+    return joined;
 }
 
 // The line a reader's notation is written over.
@@ -173,7 +190,7 @@ void TestProposals::lyricsAreReadAsAReaderReadsThem()
     for (const char16_t* lyric : kLyrics) {
         const QString expected = QString::fromUtf16(lyric);
         const QString line = Written(expected);
-        const QString shown = Shown(line, readings.propose(line), false);
+        const QString shown = Shown(line, JoinedRuns(readings.propose(line)), false);
         if (shown == expected)
             ++right;
         else
@@ -196,8 +213,11 @@ void TestProposals::readingsLandInTheLine_data()
     QTest::newRow("after a lone surrogate")
         << QString(QChar(0xD800)) + u"空"_s << QString(QChar(0xD800)) + u"空《そ|ら》"_s;
     QTest::newRow("between blanks") << u"  空  "_s << u"  空《そ|ら》  "_s;
-    QTest::newRow("two words in one run of kanji, one reading")
-        << u"時々君を"_s << u"時々君《と|き|ど|き|き|み》を"_s;
+    QTest::newRow("two words in one run of kanji, a reading each")
+        << u"時々君を"_s << u"時々《と|き|ど|き》君《き|み》を"_s;
+    QTest::newRow("a word read through, as one")
+        << u"世界中の人と"_s << u"世界中《せ|か|い|じゅ|う》の人《ひ|と》と"_s;
+    QTest::newRow("a number and its counter, as one") << u"二人きり"_s << u"二人《ふ|た|り》きり"_s;
     QTest::newRow("kanji the dictionary does not know") << u"𠮷"_s << u"𠮷"_s;
 }
 

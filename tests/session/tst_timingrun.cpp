@@ -11,6 +11,7 @@
 
 #include <limits>
 
+#include "fakereadings.h"
 #include "scripteddevice.h"
 #include "testfiles.h"
 #include "timedrows.h"
@@ -68,6 +69,7 @@ private Q_SLOTS:
     void runOwnsItsDeviceTransportAndLag();
     void testDisplaysPlayAndStop();
     void modelFollowsTheRows();
+    void wordModeProposesReadingsOnce();
     void wordModeStampsAndCorrectsSegments_data();
     void wordModeStampsAndCorrectsSegments();
     void readingsAreTimedPerSegment_data();
@@ -853,6 +855,58 @@ void Act(const QString& acts, ScriptedDevice& device, Transport& transport, Timi
 }
 
 } // namespace
+
+void TestTimingRun::wordModeProposesReadingsOnce()
+{
+    ScriptedDevice device({120000});
+    Transport transport(device);
+    FakeReadings readings({{u"世界"_s, u"セカイ"_s}, {u"空"_s, u"ソラ"_s}});
+    TimingLines lines(transport, &readings);
+    LineWords ownSplit = LineWords::split(u"世界"_s);
+    ownSplit.reshape({0});
+    lines.setRows(
+        {TimingRow::fromListRow(u"-------"_s), TimingRow::fromListRow(u"[--:--]世界の空"_s),
+         TimingRow::fromListRow(u"[00:05]空へ"_s), TimingRow::fromListRow(u"[--:--]ラララ"_s),
+         TimingRow::fromListRow(u"[--:--]世界"_s, std::nullopt, ownSplit)});
+    const auto shown = [&] {
+        QStringList rows;
+        for (const TimingRow& row : lines.sheet().rows())
+            rows.append(NotatedWords(row.words()));
+        return rows.join(u' ');
+    };
+    const QString plain = u" 世|界|の|空 空|へ ラ|ラ|ラ 世界"_s;
+    const QString proposed = u" 世界《せ|か|い》|の|空《そ|ら》 空《そ|ら》|へ ラ|ラ|ラ 世界"_s;
+    QCOMPARE(shown(), plain);
+    QCOMPARE(readings.proposed, 0);
+    // The lines with kanji and no words of their own take readings, as one
+    // step; a line split by the user keeps its split.
+    lines.setWordMode(true);
+    QCOMPARE(shown(), proposed);
+    QVERIFY(lines.undo());
+    QCOMPARE(shown(), plain);
+    QVERIFY(lines.redo());
+    QCOMPARE(shown(), proposed);
+    // A reading the user takes off stays off when word mode comes back.
+    QVERIFY(lines.setSplit(1, ShapeFromNotation(u"世界の空"_s, u"世界|の|空《そ|ら》"_s)));
+    lines.setWordMode(false);
+    lines.setWordMode(true);
+    QCOMPARE(shown().section(u' ', 1, 1), u"世界|の|空《そ|ら》"_s);
+    // Proposed again on the user's word, for the selected line.
+    lines.selectRow(1);
+    QVERIFY(lines.setSplit(1, std::nullopt));
+    QCOMPARE(shown(), proposed);
+    QVERIFY(!lines.setSplit(1, std::nullopt));
+
+    // Without a dictionary nothing changes, and the run says why.
+    FakeReadings none({});
+    TimingLines without(transport, &none);
+    QSignalSpy told(&without, &TimingLines::readingsUnavailable);
+    without.setRows(TimingRowsFromList({u"[--:--]世界"_s}));
+    without.setWordMode(true);
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(told.at(0).at(0).toString(), u"no dictionary here"_s);
+    QVERIFY(!without.undo());
+}
 
 void TestTimingRun::wordModeStampsAndCorrectsSegments_data()
 {

@@ -13,7 +13,7 @@
 #   - no class or struct declares more than 20 public functions
 #     (constructors, destructors, operators, deleted functions, friends and
 #     signals aside; a nested class counts on its own);
-#   - no unit of the timing run (src/session/) is over 350 lines, and the
+#   - no unit of the timing run (src/session/) is over 400 lines, and the
 #     timing window's .cpp is at most 450, no function in it over 60.
 #
 #   cmake -DSOURCE_DIR=<repo> -DCORE_SOURCES=<list> -DAUDIO_SOURCES=<list>
@@ -400,10 +400,10 @@ foreach(source IN LISTS files)
 endforeach()
 
 # The sizes the timing run's units and the timing window keep to: no unit
-# under src/session/ over 350 lines (its .h and .cpp together), the timing
+# under src/session/ over 400 lines (its .h and .cpp together), the timing
 # window's .cpp at most 450 lines, and no function in it over 60 (from the
 # line before its "{" to its "}", as .clang-format lays them out).
-set(most_session_unit_lines 350)
+set(most_session_unit_lines 400)
 set(most_window_lines 450)
 set(most_window_function_lines 60)
 
