@@ -9,6 +9,7 @@
 #include "app/mainwindow.h"
 #include "audio/discaudiodevice.h"
 #include "cd/calibrationwindow.h"
+#include "readings/mecabreadings.h"
 #include "realtime/finishdialog.h"
 #include "realtime/realtimecontext.h"
 #include "session/timingrun.h"
@@ -117,8 +118,10 @@ int main(int argc, char* argv[])
     const auto timingRows = BuildTimingList(main.state().Work, marks);
     if (!timingRows)
         return 1;
+    // Word mode proposes the readings of the kanji, as the program does.
+    MecabReadings readings;
     TimingRun run(std::make_unique<DiscAudioDevice>(), ChosenDriveName(),
-                  main.RememberedTrackIndex());
+                  main.RememberedTrackIndex(), &readings);
     TimingWindow timing(run);
     timing.run().lines().setRows(TimingRowsFromList(timingRows.value()));
     timing.show();
@@ -151,8 +154,8 @@ int main(int argc, char* argv[])
     ok = save(display, folder + u"/test-display.png"_s) && ok;
     display.close();
 
-    // Word mode: the first line stamped character by character as it is
-    // sung, then the first two of the second line's.
+    // Word mode: the first line stamped mora by mora as it is sung (朝《あ|さ》
+    // の窓《ま|ど》をあけたら), then the first two of the second line's.
     named<QCheckBox>(timing, "WordMode")->click();
     named<QPushButton>(&timing, "Command2")->click();
     const QList<qint32> sung{9000, 9450, 9900, 10300, 10800, 11250, 11700, 12150, 13000, 13450};
