@@ -25,8 +25,10 @@ KaraokeLabel::KaraokeLabel(std::function<qint32()> position, QWidget* parent)
 
 void KaraokeLabel::setWords(const LineWords& words)
 {
-    m_words = words.hasTimes() && words.text == text() ? words : LineWords();
-    if (m_words.count() > 0)
+    // A line with readings shows them above it, timed or not.
+    m_words = (words.hasTimes() || !words.readings.isEmpty()) && words.text == text() ? words
+                                                                                      : LineWords();
+    if (m_words.hasTimes())
         m_repaint->start();
     else
         m_repaint->stop();

@@ -1,8 +1,10 @@
 #pragma once
 
 // The test display's line: a label that, for a line timed word by word,
-// colours each segment as its time passes, filling it from left to right up
-// to the next segment's time. A line without word times shows as a label.
+// colours each unit as its time passes, filling it from left to right up to
+// the next unit's time. Readings stand above their segments in a smaller
+// size and fill one by one; their segment fills across them. A line without
+// word times or readings shows as a label.
 
 #include "document/linewords.h"
 

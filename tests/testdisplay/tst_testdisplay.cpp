@@ -163,6 +163,21 @@ void TestTestDisplay::aLineTimedWordByWordFillsAsItIsSung()
     tick(display, 1500); // [01:04]: a line without word times shows plain
     QCOMPARE(line->text(), u"plain"_s);
     QCOMPARE(line->sung().unit, -1);
+    const int plainHeight = display.height();
+
+    // A song with readings stands taller, for the readings above its lines;
+    // the line fills mora by mora.
+    m_timing->run().lines().setRows({TimingRow::fromListRow(
+        u"[01:02]世界"_s, 62000,
+        {u"世界"_s, {0}, {62000, 62500, 62800}, 63000, {{0, 2, u"せかい"_s, {0, 1, 2}}}})});
+    m_timing->run().lines().selectRow(0);
+    TestDisplayWindow furigana(TestDisplayWindow::Start::FromSelectedLine, m_timing->run(),
+                               m_document->startText(), m_timing.get());
+    QVERIFY(furigana.height() > plainHeight);
+    auto* ruby = named<KaraokeLabel>(furigana, "Label1");
+    tick(furigana, 600);
+    QCOMPARE(ruby->text(), u"世界"_s);
+    QCOMPARE(ruby->sung().unit, 1);
 }
 
 void TestTestDisplay::closesWhenTheTrackIsOver()
