@@ -467,8 +467,6 @@ void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding>
         return;
     }
     const LoadedLyrics& loaded = opened.value().lyrics;
-    if (opened.value().sixDigitTimes)
-        ShowMessage(this, SixDigitWarningText());
     // The tag file first: the boxes only change once it holds the tags of
     // their lines, and a tag file that cannot be written keeps the old ones,
     // so the document as it was stays whole.
@@ -487,11 +485,13 @@ void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding>
     }
     // The document takes the file's name with its text, and the dialog
     // starts from it next time. Save writes it back in its form: a plain
-    // text has none of its own, and is saved under a name chosen.
+    // text has none of its own, and is saved under a name chosen; so is a
+    // karaoke text, which a timed text written over it would lose.
     m_document->load(loaded);
     const bool lrc = IsLrcFileName(fullPath);
+    const bool karaoke = opened.value().karaokeText;
     const bool enhanced = lrc && HasWordTimes(DocumentLrc(*m_document));
-    if (lrc || loaded.timed)
+    if ((lrc || loaded.timed) && !karaoke)
         m_savedFile = SavedFile{fullPath, !lrc       ? SaveForm::TimedText
                                           : enhanced ? SaveForm::EnhancedLrc
                                                      : SaveForm::Lrc};
@@ -499,7 +499,8 @@ void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding>
         m_savedFile.reset();
     m_recent->noteFile(fullPath);
     documentIsAt(fullPath,
-                 !lrc       ? (loaded.timed ? DocumentKind::TimedText : DocumentKind::PlainText)
+                 karaoke    ? DocumentKind::KaraokeText
+                 : !lrc     ? (loaded.timed ? DocumentKind::TimedText : DocumentKind::PlainText)
                  : enhanced ? DocumentKind::EnhancedLrc
                             : DocumentKind::Lrc,
                  opened.value().encoding);

@@ -26,6 +26,8 @@ QString kindName(DocumentKind kind)
         return StatusLine::tr("テキスト");
     case DocumentKind::TimedText:
         return StatusLine::tr("歌詞テキスト");
+    case DocumentKind::KaraokeText:
+        return StatusLine::tr("ニコカラ歌詞テキスト");
     case DocumentKind::Lrc:
         return StatusLine::tr("LRC");
     case DocumentKind::EnhancedLrc:

@@ -24,6 +24,7 @@ enum class DocumentKind
     Restored,  // brought back from a recovery file
     PlainText, // a text without tags, opened
     TimedText, // a timed lyrics text
+    KaraokeText,
     Lrc,
     EnhancedLrc
 };

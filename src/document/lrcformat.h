@@ -42,9 +42,9 @@ enum class LrcPrecision
     Milliseconds
 };
 
-// What an LRC file held and how it wrote it, beyond its lines and its title,
-// artist and album: kept beside a document opened from it, so that an LRC
-// file written over it gives it back.
+// What an LRC file (or a karaoke text) held and how it wrote it, beyond its
+// lines and its title, artist and album: kept beside a document opened from
+// it, so that a file of its form written over it gives it back.
 struct LrcOrigin
 {
     // Its other metadata lines ([au:], [by:], [length:], [ve:], …) as they
@@ -59,6 +59,9 @@ struct LrcOrigin
     bool spacedWordMarks = false;
     // An [offset:] it had is in the times: it is not written again.
     bool offsetApplied = false;
+    // A karaoke text's "@" lines other than its title, artist, album and
+    // readings, as they stood, in its order: written again after its own.
+    QStringList karaokeLines;
     friend bool operator==(const LrcOrigin&, const LrcOrigin&) = default;
 };
 

@@ -1,5 +1,6 @@
 #include "document/lyricsfile.h"
 
+#include "document/karaokelyrics.h"
 #include "document/lrcformat.h"
 #include "document/lrcimport.h"
 #include "document/lyricsformat.h"
@@ -49,8 +50,14 @@ Result<OpenedLyrics, FileError> ReadLyricsFile(const QString& path,
         opened.lyrics = std::move(*lrc);
         return opened;
     }
+    if (!IsTimedLyricsText(content)) {
+        if (auto karaoke = LoadKaraokeLyrics(ResolveLineSeparators(content, true))) {
+            opened.lyrics = std::move(*karaoke);
+            opened.karaokeText = true;
+            return opened;
+        }
+    }
     opened.lyrics = LoadLyricsText(content);
-    opened.sixDigitTimes = HasSixDigitTags(content);
     return opened;
 }
 

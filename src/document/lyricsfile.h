@@ -17,9 +17,9 @@ namespace verselet {
 struct OpenedLyrics
 {
     LoadedLyrics lyrics;
-    // The text has tags of another format ([mm:ss:xx]) and was read as a
-    // plain text: the user hears of it.
-    bool sixDigitTimes = false;
+    // Read as a karaoke text ([mm:ss:cc] tags): the program has no form of
+    // its own to save it in as it stands.
+    bool karaokeText = false;
     // What the text was read as, and, when the program chose that itself,
     // why it may not be what the file says.
     TextEncoding encoding = TextEncoding::Cp932;
@@ -27,7 +27,8 @@ struct OpenedLyrics
 };
 
 // An LRC file (by its name, ".lrc") is read as LRC; any other file as a
-// timed lyrics text when it is one, else as the body of a new document. The
+// timed lyrics text when it is one, else as a karaoke text when a line
+// begins with a [mm:ss:cc] tag, else as the body of a new document. The
 // text is read as the encoding given, else as the file's bytes say. The
 // errors of ReadUserTextFile; for an LRC file that gives no document NoLyrics
 // when no line has a time tag, DocumentTooLarge when its tags repeat its

@@ -231,6 +231,28 @@ bool ReadReadings(Reader& read, LineWords& words)
     return true;
 }
 
+// "key <count> <bytes>" and the lines joined by LF.
+void AppendLines(QByteArray& out, QByteArrayView key, const QStringList& lines)
+{
+    const QByteArray joined = lines.join(u'\n').toUtf8();
+    out += key;
+    out += ' ' + QByteArray::number(lines.size()) + ' ' + QByteArray::number(joined.size()) + '\n' +
+           joined + '\n';
+}
+
+// Lines joined by LF: a block holds at most one line more than it has bytes.
+bool ReadLines(Reader& read, QByteArrayView key, QStringList& lines)
+{
+    qint32 count = 0;
+    const auto block = read.block(key, &count);
+    const auto text = block && count <= block->size() + 1 ? Utf8Text(*block) : std::nullopt;
+    if (!text)
+        return false;
+    if (count > 0)
+        lines = text->split(u'\n');
+    return lines.size() == count && (count > 0 || text->isEmpty());
+}
+
 } // namespace
 
 QByteArray FormatRecovery(const LyricsSnapshot& lyrics, const QDateTime& updated)
@@ -245,9 +267,7 @@ QByteArray FormatRecovery(const LyricsSnapshot& lyrics, const QDateTime& updated
     AppendBlock(out, "header", lyrics.headerText);
     AppendBlock(out, "start", lyrics.startText);
     AppendBlock(out, "body", lyrics.bodyText);
-    const QByteArray tags = lyrics.tagLines.join(u'\n').toUtf8();
-    out += "tags " + QByteArray::number(lyrics.tagLines.size()) + ' ' +
-           QByteArray::number(tags.size()) + '\n' + tags + '\n';
+    AppendLines(out, "tags", lyrics.tagLines);
     out += "exact " + QByteArray::number(lyrics.exactTimes.size()) + '\n';
     for (const ExactTime& time : lyrics.exactTimes)
         out += FormatTime(time) + '\n';
@@ -272,9 +292,8 @@ QByteArray FormatRecovery(const LyricsSnapshot& lyrics, const QDateTime& updated
     const LrcOrigin& lrc = lyrics.lrcOrigin;
     out += "lrc " + QByteArray(lrc.precision == LrcPrecision::Milliseconds ? "3" : "2") + ' ' +
            (lrc.spacedWordMarks ? '1' : '0') + ' ' + (lrc.offsetApplied ? '1' : '0') + '\n';
-    const QByteArray metadata = lrc.metadata.join(u'\n').toUtf8();
-    out += "metadata " + QByteArray::number(lrc.metadata.size()) + ' ' +
-           QByteArray::number(metadata.size()) + '\n' + metadata + '\n';
+    AppendLines(out, "metadata", lrc.metadata);
+    AppendLines(out, "karaoke", lrc.karaokeLines);
     out += "end\n";
     return out;
 }
@@ -373,16 +392,8 @@ Result<RecoveredLyrics, RecoveryProblem> ParseRecovery(const QByteArray& bytes)
     if (*version >= 3) {
         if (!end || !ParseLrcOrigin(*end, lyrics.lrcOrigin))
             return damaged;
-        qint32 metadataCount = 0;
-        const auto block = read.block("metadata", &metadataCount);
-        const auto metadata =
-            block && metadataCount <= block->size() + 1 ? Utf8Text(*block) : std::nullopt;
-        if (!metadata)
-            return damaged;
-        if (metadataCount > 0)
-            lyrics.lrcOrigin.metadata = metadata->split(u'\n');
-        if (lyrics.lrcOrigin.metadata.size() != metadataCount ||
-            (metadataCount == 0 && !metadata->isEmpty()))
+        if (!ReadLines(read, "metadata", lyrics.lrcOrigin.metadata) ||
+            (*version >= 4 && !ReadLines(read, "karaoke", lyrics.lrcOrigin.karaokeLines)))
             return damaged;
         end = read.line();
     }

@@ -24,9 +24,11 @@
 //                         3 decimals, 1 when its word marks were set apart
 //                         by blanks, 1 when its [offset:] is in the times
 //   metadata <count> <bytes>  its other tag lines joined by LF, LF
+//   karaoke <count> <bytes>   the same for the other "@" lines of the karaoke
+//                             text the document was opened from
 //   end
 //
-// A version 3 file is the same without readings; a version 2 file has no
+// A version 3 file is the same without readings or karaoke lines; a version 2 file has no
 // LRC file's lines either; a version 1 file has no words either.
 //
 // Texts are counted in bytes, so no character a document can hold (CR, LF,

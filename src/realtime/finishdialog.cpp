@@ -1,5 +1,6 @@
 #include "realtime/finishdialog.h"
 
+#include "document/karaoketext.h"
 #include "document/lrcexport.h"
 #include "document/lyricsdocument.h"
 #include "document/textfile.h"
@@ -17,6 +18,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace verselet {
 
@@ -40,6 +43,23 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     button->setGeometry(TwipsRect(240, topTwips + kQuestionTwips, 3495, 375));
     return button;
 }
+
+// A save dialog that gives a name typed without an extension the one of the
+// filter chosen, so that the file it asks about replacing is the one
+// written.
+class SuffixFollowsFilter final : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QString filter = selectedNameFilter();
+        const qsizetype dot = filter.lastIndexOf(u"*."_s);
+        setDefaultSuffix(dot < 0 ? QString() : filter.sliced(dot + 2).chopped(1));
+        QFileDialog::accept();
+    }
+};
 
 } // namespace
 
@@ -176,10 +196,14 @@ bool FinishDialog::CreateLrcFile()
     const LrcTarget target = chooseLrcTarget();
     if (target.path.isEmpty())
         return false;
-    // Written over the LRC file the lyrics came from, it keeps what that held.
-    const LrcDocument lrc = DocumentLrc(*m_context.document);
-    if (const auto written = ReplaceUserFile(target.path, EncodeLrc(lrc, target.flavour));
-        !written) {
+    // Written over the file the lyrics came from, it keeps what that held.
+    const LyricsDocument& document = *m_context.document;
+    const QByteArray bytes = target.form == LrcForm::KaraokeText
+                                 ? EncodeKaraokeText(DocumentKaraoke(document))
+                                 : EncodeLrc(DocumentLrc(document), target.form == LrcForm::Enhanced
+                                                                        ? LrcFlavour::Enhanced
+                                                                        : LrcFlavour::Plain);
+    if (const auto written = ReplaceUserFile(target.path, bytes); !written) {
         reportFileError(written.error(), target.path);
         return false;
     }
@@ -190,31 +214,42 @@ bool FinishDialog::CreateLrcFile()
 
 FinishDialog::LrcTarget FinishDialog::chooseLrcTarget()
 {
-    QFileDialog dialog(this);
+    SuffixFollowsFilter dialog(this);
     dialog.setObjectName(u"LrcDialog"_s);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     const QString enhanced = tr("拡張LRCファイル (語ごとのタイム) (*.lrc)");
-    dialog.setNameFilters({tr("LRCファイル (*.lrc)"), enhanced});
-    dialog.setDefaultSuffix(u"lrc"_s);
+    const QString karaoke = tr("ニコカラ歌詞テキスト (*.txt)");
+    dialog.setNameFilters({tr("LRCファイル (*.lrc)"), enhanced, karaoke});
     if (const QString offered = LrcFileNameFor(m_context.document->fileName()); !offered.isEmpty())
         dialog.selectFile(offered);
+    const auto addTip = [&dialog](const QString& name, const QString& text) {
+        if (auto* layout = qobject_cast<QGridLayout*>(dialog.layout())) {
+            auto* tip = new QLabel(text, &dialog);
+            tip->setObjectName(name);
+            tip->setWordWrap(true);
+            layout->addWidget(tip, layout->rowCount(), 0, 1, layout->columnCount());
+        }
+    };
     // The file written holds the times as they are now: an offset the opened
     // file had would move them a second time.
-    if (auto* layout = qobject_cast<QGridLayout*>(dialog.layout());
-        layout && m_context.document->lrcOrigin().offsetApplied) {
-        auto* tip = new QLabel(
-            tr("開いたLRCファイルの [offset:] はタイムに含まれているため、書き出しません。"),
-            &dialog);
-        tip->setObjectName(u"OffsetTip"_s);
-        tip->setWordWrap(true);
-        layout->addWidget(tip, layout->rowCount(), 0, 1, layout->columnCount());
-    }
+    if (m_context.document->lrcOrigin().offsetApplied)
+        addTip(u"OffsetTip"_s,
+               tr("開いたLRCファイルの [offset:] はタイムに含まれているため、書き出しません。"));
+    const bool readings = std::any_of(m_timing.cbegin(), m_timing.cend(), [](const TimingRow& row) {
+        return !row.keptWords().readings.isEmpty();
+    });
+    if (readings)
+        addTip(u"ReadingTip"_s,
+               tr("拡張LRCには読みがなを書く場所がないため、読みがなのある語は読みの最初のタイムで"
+                  "一語として書き出します。読みがなはニコカラ歌詞テキストに書き出せます。"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return {dialog.selectedFiles().constFirst(),
-            dialog.selectedNameFilter() == enhanced ? LrcFlavour::Enhanced : LrcFlavour::Plain};
+    const QString filter = dialog.selectedNameFilter();
+    return {dialog.selectedFiles().constFirst(), filter == karaoke    ? LrcForm::KaraokeText
+                                                 : filter == enhanced ? LrcForm::Enhanced
+                                                                      : LrcForm::Plain};
 }
 
 void FinishDialog::reportFileError(const FileError& error, const QString& targetPath)

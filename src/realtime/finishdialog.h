@@ -51,9 +51,9 @@ public:
     // the user save it; true once the file is saved.
     bool CreateLyricsText();
     // The same run as standard LRC, after asking about lyrics without a
-    // time, into a file chosen in a save dialog of its own: plain, or
-    // enhanced with the word times when that filter is chosen; true once the
-    // file is written.
+    // time, into a file chosen in a save dialog of its own: plain, enhanced
+    // with the word times, or karaoke text with the word times and readings,
+    // as the filter chosen says; true once the file is written.
     bool CreateLrcFile();
 
 protected:
@@ -71,10 +71,16 @@ private:
     void reportFileError(const FileError& error, const QString& targetPath = {});
     // The file to write and the form chosen by the dialog's filter; no path
     // when the user cancels.
+    enum class LrcForm
+    {
+        Plain,
+        Enhanced,
+        KaraokeText
+    };
     struct LrcTarget
     {
         QString path;
-        LrcFlavour flavour = LrcFlavour::Plain;
+        LrcForm form = LrcForm::Plain;
     };
     LrcTarget chooseLrcTarget();
 

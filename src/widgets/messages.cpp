@@ -51,13 +51,6 @@ QString ReadingDoubtText(const QString& file, ReadingDoubt doubt, TextEncoding r
            Messages::tr("文字コードを選んで開くか、キャンセルしてください。");
 }
 
-QString SixDigitWarningText()
-{
-    return Messages::tr("このファイルは6桁タイム付き歌詞テキストだと思われます。\r\n"
-                        "Verseletは6桁タイム付き歌詞テキストには対応していません。\r\n"
-                        "[OK]ボタンを押すと普通のテキストとして読み込みます。");
-}
-
 QString TextFileNotSavedText(const WorkFolder& work)
 {
     return Messages::tr("%1tは保存できませんでした\r\n"

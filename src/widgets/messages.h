@@ -37,7 +37,6 @@ QString TextEncodingName(TextEncoding encoding);
 // and that the user may pick the encoding.
 QString ReadingDoubtText(const QString& file, ReadingDoubt doubt, TextEncoding read);
 
-QString SixDigitWarningText();
 // The text file's path + "tは保存できませんでした", CR LF, the likely reasons.
 QString TextFileNotSavedText(const WorkFolder& work);
 // What the user reads when a file of a real-time input fails: a character

@@ -1,5 +1,6 @@
 #include "workfiles/documentforms.h"
 
+#include "document/karaokelyrics.h"
 #include "document/lrcexport.h"
 #include "workfiles/workfiles.h"
 
@@ -47,6 +48,12 @@ LrcDocument DocumentLrc(const LyricsDocument& document)
 {
     return LrcFromRun(document.headerText(), document.startText(), DocumentRows(document),
                       document.lrcOrigin());
+}
+
+KaraokeDocument DocumentKaraoke(const LyricsDocument& document)
+{
+    return KaraokeFromRun(document.headerText(), document.startText(), DocumentRows(document),
+                          document.lrcOrigin());
 }
 
 bool HasWordTimes(const LrcDocument& lrc)

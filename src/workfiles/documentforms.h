@@ -4,6 +4,7 @@
 // from its texts and tags: the bytes the finished text and the LRC writer of
 // a real-time input give for the same lyrics, without the work folder.
 
+#include "document/karaoketext.h"
 #include "document/lrcformat.h"
 #include "document/lyricsdocument.h"
 #include "document/lyricsformat.h"
@@ -44,6 +45,9 @@ TimingRows DocumentRows(const LyricsDocument& document);
 // The document as LRC, with its exact times, word times and what the LRC
 // file it came from held.
 LrcDocument DocumentLrc(const LyricsDocument& document);
+// The same as karaoke text, with its readings and the "@" lines the karaoke
+// text it came from held.
+KaraokeDocument DocumentKaraoke(const LyricsDocument& document);
 // Whether any line of it is timed word by word.
 bool HasWordTimes(const LrcDocument& lrc);
 

@@ -259,17 +259,17 @@ void TestDesktop::handedOverPathsArriveWhole()
 
 void TestDesktop::filesFromOutsideOpenOneAfterAnother()
 {
-    // Two files arrive in one turn of the event loop; the first one's open
-    // warns of six-digit times, and the second waits for it to end.
-    const QString six = m_home->filePath(u"six.txt"_s);
+    // Two files arrive in one turn of the event loop; the first one cannot
+    // be opened and says so, and the second waits for it to end.
+    const QString binary = m_home->filePath(u"binary.txt"_s);
     const QString plain = m_home->filePath(u"plain.txt"_s);
-    writeBytes(six, "title\r\n[00:00:00]intro\r\n[01:02:03]line\r\n");
+    writeBytes(binary, QByteArray("no\0text", 7));
     writeBytes(plain, kTimed);
     MainWindow w;
     QVERIFY(w.Form_Load());
     ModalScript script;
     script.thenMessage();
-    QTimer::singleShot(0, &w, [&w, six] { w.openFromDesktop(six); });
+    QTimer::singleShot(0, &w, [&w, binary] { w.openFromDesktop(binary); });
     QTimer::singleShot(0, &w, [&w, plain] { w.openFromDesktop(plain); });
     QTRY_VERIFY(script.done());
     QTRY_COMPARE(w.windowTitle(), u"Verselet - "_s + plain);

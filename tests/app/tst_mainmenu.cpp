@@ -251,6 +251,12 @@ void TestMainMenu::saveWritesTheDocumentInItsForm_data()
         << "\r\n[00:00]\r\n\r\n" + QByteArray(42, '-') + "\r\n[--:--]a\r\n[--:--]b\r\n[--:--]\r\n" +
                kHyphens35 + "\r\n"
         << u"歌詞テキスト（Shift-JIS）"_s;
+    // Saved as a timed text over itself, it would lose its word times.
+    QTest::newRow("karaoke text asks for a name")
+        << u"karaoke.txt"_s << QByteArray("[00:01:00]a[00:01:50]b[00:02:00]\r\n") << u"上書き保存"_s
+        << u"歌詞テキスト (*.txt)"_s << u"timed.txt"_s
+        << "\r\n[00:00]\r\n\r\n" + QByteArray(42, '-') + "\r\n[00:01]ab\r\n" + kHyphens35 + "\r\n"
+        << u"歌詞テキスト（Shift-JIS）"_s;
     QTest::newRow("timed text saved as LRC")
         << u"song.txt"_s << kTimedText << u"名前を付けて保存"_s << u"LRCファイル (*.lrc)"_s
         << u"song.lrc"_s

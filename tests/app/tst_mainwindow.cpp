@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/statusline.h"
 #include "workfiles/workfiles.h"
 
 #include <QAction>
@@ -82,7 +83,7 @@ private Q_SLOTS:
     void resizingFollowsTheWindow();
     void openTimedFileThroughTheDialog();
     void openPlainUtf8FileWithLfLineEnds();
-    void sixDigitFileIsWarnedAboutThenReadAsPlain();
+    void sixDigitFileOpensAsKaraokeTextWithoutAMessage();
     void cancelledDialogLeavesEverything();
     void lrcFileOpensWithItsTimesAndKeepsATextName();
     void incompleteTimedFilesShowWhatWasRead();
@@ -392,25 +393,25 @@ void TestMainWindow::openPlainUtf8FileWithLfLineEnds()
     QCOMPARE(script.messages.size(), 1);
 }
 
-void TestMainWindow::sixDigitFileIsWarnedAboutThenReadAsPlain()
+void TestMainWindow::sixDigitFileOpensAsKaraokeTextWithoutAMessage()
 {
+    // A karaoke text: a line without a tag is a line without a time, a line
+    // at zero that is not the first a line of the body.
     const QString path = writeFile(u"six.txt"_s, "title\r\n[00:00:00]intro\r\n[01:02:03]line\r\n");
     MainWindow w;
     QVERIFY(w.Form_Load());
     ModalScript script;
     script.thenChoose(path);
-    script.thenMessage();
     named<QAction>(w, "開く")->trigger();
     QVERIFY(script.done());
-    QCOMPARE(script.messages.size(), 1);
-    QCOMPARE(script.messages.at(0).text,
-             u"このファイルは6桁タイム付き歌詞テキストだと思われます。\n"
-             u"Verseletは6桁タイム付き歌詞テキストには対応していません。\n"
-             u"[OK]ボタンを押すと普通のテキストとして読み込みます。"_s);
-    QCOMPARE(script.messages.at(0).title, u"Verselet"_s);
-    QCOMPARE(w.document().bodyText(),
-             kHyphens35 + u"\r\ntitle\r\n[00:00:00]intro\r\n[01:02:03]line\r\n"_s);
-    QCOMPARE(readBytes(WorkFolder(root()).tagFile()), tagTemplateBytes());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(script.messages.isEmpty());
+    QCOMPARE(w.windowTitle(), u"Verselet - "_s + path);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\ntitle\r\nintro\r\nline"_s);
+    QCOMPARE(readBytes(WorkFolder(root()).tagFile()),
+             withFillers("-------\r\n[--:--]\r\n[00:00]\r\n[01:02]\r\n"));
+    QCOMPARE(w.document().exactTimes(), (ExactTimes{std::nullopt, std::nullopt, 0, 62030}));
+    QCOMPARE(w.statusLine()->kindText(), u"ニコカラ歌詞テキスト（Shift-JIS）"_s);
 }
 
 void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()

@@ -91,7 +91,7 @@ void TestLyricsDocument::newAndOpenedDocumentsHoldTheTagFile()
     lrc.bodyText = kSeparatorLine.toString() + u"\r\none"_s;
     lrc.tagLines = TagsAfterTimedLoad({u"-------"_s, u"[00:12]"_s});
     lrc.exactTimes = {std::nullopt, 12340};
-    lrc.lrcOrigin = {{u"[by:someone]"_s}, LrcPrecision::Milliseconds, true, true};
+    lrc.lrcOrigin = {{u"[by:someone]"_s}, LrcPrecision::Milliseconds, true, true, {}};
     document.setFileName(u"/m/song.txt"_s);
     document.load(lrc);
     QCOMPARE(document.headerText(), u"title"_s);

@@ -62,15 +62,28 @@ void TestRecoveryFormat::everyFieldComesBack_data()
                           {std::numeric_limits<qint32>::max(), std::nullopt, 0},
                           u"name 0"_s,
                           {{u"words 1\n-"_s, {0}, {0}, {}}}};
-    QTest::newRow("opened from an LRC file") << LyricsSnapshot{
-        u"T"_s,
+    QTest::newRow("opened from an LRC file")
+        << LyricsSnapshot{u"T"_s,
+                          {},
+                          u"x"_s,
+                          {u"[00:01]"_s},
+                          {1239},
+                          u"a.txt"_s,
+                          {},
+                          {{u"[au:Author]"_s, u"[by: end ]"_s, QString()},
+                           LrcPrecision::Milliseconds,
+                           true,
+                           true,
+                           {}}};
+    QTest::newRow("opened from a karaoke text") << LyricsSnapshot{
+        {},
         {},
         u"x"_s,
         {u"[00:01]"_s},
-        {1239},
-        u"a.txt"_s,
+        {1230},
+        u"k.txt"_s,
         {},
-        {{u"[au:Author]"_s, u"[by: end ]"_s, QString()}, LrcPrecision::Milliseconds, true, true}};
+        {{}, LrcPrecision::Hundredths, false, false, {u"@TaggingBy=誰か"_s, u"@Offset=+10"_s}}};
 }
 
 void TestRecoveryFormat::everyFieldComesBack()
@@ -81,16 +94,17 @@ void TestRecoveryFormat::everyFieldComesBack()
     QVERIFY(back.ok());
     QCOMPARE(back.value().lyrics, lyrics);
     QCOMPARE(back.value().updated, updated);
-    // Files of the versions before, without readings, without the LRC
-    // file's lines (and the first without words), still read.
+    // Files of the versions before, without readings and karaoke lines,
+    // without the LRC file's lines (and the first without words), still read.
     const bool readings =
         std::any_of(lyrics.wordTimes.cbegin(), lyrics.wordTimes.cend(),
                     [](const LineWords& words) { return !words.readings.isEmpty(); });
-    if (readings)
+    if (readings || !lyrics.lrcOrigin.karaokeLines.isEmpty())
         return;
     const QByteArray third = FormatRecovery(lyrics, updated)
                                  .replace("recovery 4\n", "recovery 3\n")
-                                 .replace("\nreadings 0\n", "\n");
+                                 .replace("\nreadings 0\n", "\n")
+                                 .replace("\nkaraoke 0 0\n\nend\n", "\nend\n");
     QCOMPARE(ParseRecovery(third).value().lyrics, lyrics);
     if (lyrics.lrcOrigin == LrcOrigin()) {
         const QByteArray second = QByteArray(third)
@@ -116,7 +130,7 @@ void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
                         {1000},
                         u"f.txt"_s,
                         {{u"一行"_s, {0, 1}, {1000, 1500}, {}, {{0, 1, u"いち"_s, {0, 1}}}}},
-                        {{u"[au:A]"_s}, LrcPrecision::Hundredths, false, false}},
+                        {{u"[au:A]"_s}, LrcPrecision::Hundredths, false, false, {u"@K=v"_s}}},
                        QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<RecoveryProblem>("problem");
@@ -167,6 +181,10 @@ void TestRecoveryFormat::whatIsNotARecoveryFileIsRefused_data()
         << QByteArray(good).replace("\nlrc 2 ", "\nlrc 4 ") << RecoveryProblem::Damaged;
     QTest::newRow("more metadata lines than its bytes hold")
         << QByteArray(good).replace("metadata 1 ", "metadata 9 ") << RecoveryProblem::Damaged;
+    QTest::newRow("more karaoke lines than its bytes hold")
+        << QByteArray(good).replace("karaoke 1 ", "karaoke 9 ") << RecoveryProblem::Damaged;
+    QTest::newRow("no karaoke lines in a version 4 file")
+        << QByteArray(good).replace("karaoke 1 4\n@K=v\n", "") << RecoveryProblem::Damaged;
     // A write cut short anywhere (a full disk without the rename) is refused.
     for (qsizetype cut = 1; cut < good.size(); cut += 7)
         QTest::addRow("cut after %lld bytes", qlonglong(cut))

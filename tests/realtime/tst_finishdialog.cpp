@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -90,6 +91,7 @@ private Q_SLOTS:
     void lrcFileOfTheRun_data();
     void lrcFileOfTheRun();
     void lrcTargetThatCannotBeWrittenKeepsTheDialogOpen();
+    void karaokeTextOfTheRun();
 
 private:
     const WorkFolder& work() const { return m_home->work; }
@@ -535,7 +537,7 @@ void TestFinishDialog::lrcFileOfTheRun()
     m_document->setFileName(kept);
     if (steps.contains(u"tip"_s)) {
         LyricsSnapshot opened = m_document->snapshot();
-        opened.lrcOrigin = {{u"[by:x]"_s}, LrcPrecision::Milliseconds, false, true};
+        opened.lrcOrigin = {{u"[by:x]"_s}, LrcPrecision::Milliseconds, false, true, {}};
         m_document->restore(opened);
     }
     const QString target = m_home->path() + u"/files/song.lrc"_s;
@@ -592,9 +594,9 @@ void TestFinishDialog::lrcFileOfTheRun()
         steps.contains(u"cancel"_s)) {
         QCOMPARE(script.seen.mid(0, 2), (QStringList{u"Form3"_s, u"Form6"_s}));
         QCOMPARE(script.seen.last(lrc.isEmpty() ? 2 : 1).constFirst(), u"LrcDialog"_s);
-        QCOMPARE(
-            script.dialogFilters,
-            (QStringList{u"LRCファイル (*.lrc)"_s, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s}));
+        QCOMPARE(script.dialogFilters, (QStringList{u"LRCファイル (*.lrc)"_s,
+                                                    u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s,
+                                                    u"ニコカラ歌詞テキスト (*.txt)"_s}));
         QCOMPARE(script.dialogNameShown, u"song.lrc"_s);
         QCOMPARE(script.dialogDirectory, QFileInfo(kept).absolutePath());
         QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptSave);
@@ -644,6 +646,58 @@ void TestFinishDialog::lrcTargetThatCannotBeWrittenKeepsTheDialogOpen()
     struct stat st = {};
     QCOMPARE(::lstat(QFile::encodeName(target).constData(), &st), 0);
     QVERIFY(S_ISFIFO(st.st_mode));
+}
+
+void TestFinishDialog::karaokeTextOfTheRun()
+{
+    setDocument();
+    m_document->setFileName(m_home->path() + u"/files/song.txt"_s);
+    // The name offered ends in .lrc and the filter makes it .txt; a name
+    // typed without an extension gets the filter's.
+    const QString target = m_home->path() + u"/files/karaoke.txt"_s;
+    QString tipShown;
+    QString nameShown;
+
+    RealtimeContext run = context();
+    ModalScript script;
+    script.thenClose(); // the timing window
+    script.thenClick(u"Command4"_s);
+    script.then([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        const auto* label = w->findChild<QLabel*>(u"ReadingTip"_s);
+        tipShown = label && label->isVisible() ? label->text() : QString();
+        dialog->selectNameFilter(u"ニコカラ歌詞テキスト (*.txt)"_s);
+        auto* name = w->findChild<QLineEdit*>(u"fileNameEdit"_s);
+        nameShown = name->text();
+        name->setText(u"karaoke"_s);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    // The first line's 一 read いち, a mora each.
+    const QStringList rows{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s};
+    TimingRows timed = TimedRows(rows, {std::nullopt, 65430, 120000});
+    timed[1] = TimingRow::fromListRow(
+        rows.at(1), 65430,
+        {u"一行目"_s, {0, 1, 2}, {65430, 65800, 66000, 66500}, 67000, {{0, 1, u"いち"_s, {0, 1}}}});
+    const bool ended = RealtimeInput(run).runTiming(timed, nullptr);
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(script.messages.isEmpty());
+    QVERIFY(ended);
+    QCOMPARE(tipShown,
+             u"拡張LRCには読みがなを書く場所がないため、読みがなのある語は読みの最初のタイムで"
+             u"一語として書き出します。読みがなはニコカラ歌詞テキストに書き出せます。"_s);
+    QCOMPARE(nameShown, u"song.txt"_s);
+    // 歌のタイトル, 作者, 前奏, 一, 行, 目, 二行目, いち.
+    QCOMPARE(readBytes(target),
+             "[00:00:00]\xE5\x89\x8D\xE5\xA5\x8F\r\n"
+             "[01:05:43]\xE4\xB8\x80[01:06:00]\xE8\xA1\x8C[01:06:50]\xE7\x9B\xAE[01:07:00]\r\n"
+             "[02:00:00]\xE4\xBA\x8C\xE8\xA1\x8C\xE7\x9B\xAE\r\n\r\n"
+             "@Title=\xE6\xAD\x8C\xE3\x81\xAE\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\x88\xE3\x83\xAB\r\n"
+             "@Artist=\xE4\xBD\x9C\xE8\x80\x85\r\n"
+             "@Ruby1=\xE4\xB8\x80,\xE3\x81\x84[01:05:80]\xE3\x81\xA1\r\n"_ba);
+    QCOMPARE(QDir(m_home->path() + u"/files"_s).entryList(QDir::Files),
+             QStringList{u"karaoke.txt"_s});
 }
 
 void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen_data()
