@@ -41,14 +41,6 @@
         <translation>This file cannot be opened.</translation>
     </message>
     <message>
-        <source>このファイルは6桁タイム付き歌詞テキストだと思われます。<byte value="xd"/>
-Verseletは6桁タイム付き歌詞テキストには対応していません。<byte value="xd"/>
-[OK]ボタンを押すと普通のテキストとして読み込みます。</source>
-        <translation>This file seems to be a lyrics text with six-digit times.<byte value="xd"/>
-Verselet does not support lyrics texts with six-digit times.<byte value="xd"/>
-Press [OK] to read it as plain text.</translation>
-    </message>
-    <message>
         <source>%1tは保存できませんでした<byte value="xd"/>
 空き容量がたりないのか、書き込み禁止の可能性があります</source>
         <translation>%1t could not be saved.<byte value="xd"/>
@@ -463,6 +455,14 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <source>編集を保存または破棄してもどるか、歌詞テキストかLRCファイルを作成しますか？</source>
         <translation>Keep or discard the edits and go back, or create a lyrics text or an LRC file?</translation>
     </message>
+    <message>
+        <source>ニコカラ歌詞テキスト (*.txt)</source>
+        <translation>Nicokara karaoke text (*.txt)</translation>
+    </message>
+    <message>
+        <source>拡張LRCには読みがなを書く場所がないため、読みがなのある語は読みの最初のタイムで一語として書き出します。読みがなはニコカラ歌詞テキストに書き出せます。</source>
+        <translation>Enhanced LRC has no place for readings: a word with a reading is written as one word at the first time of its reading. Readings can be written to a Nicokara karaoke text.</translation>
+    </message>
 </context>
 <context>
     <name>verselet::LineSelectionDialog</name>
@@ -566,11 +566,11 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     </message>
     <message>
         <source>%1 はMeCabのライブラリとして使えません。Debianのパッケージ libmecab2 をインストールし直してください。</source>
-        <translation>%1 cannot be used as MeCab's library. Reinstall the Debian package libmecab2.</translation>
+        <translation>%1 cannot be used as MeCab&apos;s library. Reinstall the Debian package libmecab2.</translation>
     </message>
     <message>
         <source>MeCabの辞書（UTF-8のIPA辞書）が見つかりません。Debianのパッケージ mecab-ipadic-utf8 をインストールしてください。</source>
-        <translation>MeCab's dictionary (the UTF-8 IPA dictionary) was not found. Install the Debian package mecab-ipadic-utf8.</translation>
+        <translation>MeCab&apos;s dictionary (the UTF-8 IPA dictionary) was not found. Install the Debian package mecab-ipadic-utf8.</translation>
     </message>
     <message>
         <source>MeCabの辞書が %1 にありません。Debianのパッケージ mecab-ipadic-utf8 をインストールしてください。</source>
@@ -578,7 +578,7 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     </message>
     <message>
         <source>MeCabの辞書 %1 はUTF-8ではありません。Debianのパッケージ mecab-ipadic-utf8 をインストールしてください。</source>
-        <translation>MeCab's dictionary %1 is not UTF-8. Install the Debian package mecab-ipadic-utf8.</translation>
+        <translation>MeCab&apos;s dictionary %1 is not UTF-8. Install the Debian package mecab-ipadic-utf8.</translation>
     </message>
     <message>
         <source>MeCabが辞書 %1 を読めませんでした。%2</source>
@@ -659,6 +659,10 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     <message>
         <source>保存済み</source>
         <translation>Saved</translation>
+    </message>
+    <message>
+        <source>ニコカラ歌詞テキスト</source>
+        <translation>Nicokara karaoke text</translation>
     </message>
 </context>
 <context>
