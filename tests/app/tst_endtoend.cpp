@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "app/program.h"
 #include "document/textfile.h"
+#include "readings/mecabreadings.h"
 #include "settings/drivelist.h"
 #include "timing/timingwindow.h"
 
@@ -72,6 +73,7 @@ private Q_SLOTS:
     void demoLyricsOnTheDemoDisc();
     void demoTimedLyricsToAnLrcFile();
     void demoTimedWordByWordToAnEnhancedLrcFile();
+    void demoTimedMoraByMoraToAKaraokeText();
 };
 
 void TestEndToEnd::demoLyricsOnTheDemoDisc()
@@ -281,6 +283,96 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
              (QStringList{QString(), u"青"_s, u"い風がおどりだす"_s}));
     // A line timed as a whole: one mark at its time.
     QCOMPARE(written.at(6), u"[00:17.00]<00:17.00>小さなくつをはいて"_s);
+}
+
+void TestEndToEnd::demoTimedMoraByMoraToAKaraokeText()
+{
+    if (const QString why = MecabReadings().unavailableReason(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    WorkArea home;
+    ModalScript script;
+    const std::unique_ptr<MainWindow> main = startWithTheTimedDemo(home, script);
+    QVERIFY(main);
+    const QString karaokeFile = home.filePath(u"karaoke.txt"_s);
+
+    // Word mode: MeCab reads the kanji of the first line; Space five times,
+    // each once the play position reaches its point: あ, さ, の, ま, ど. The
+    // heard position is read just before and after each press.
+    struct Press
+    {
+        qint32 before = 0;
+        qint32 after = 0;
+    };
+    QList<Press> presses;
+    QString notated;
+    script.thenClick(u"Command1"_s);
+    script.then([&](QWidget* window) {
+        auto* timing = qobject_cast<TimingWindow*>(window);
+        QTimer::singleShot(0, timing, [&, timing] {
+            named<QCheckBox>(timing, "WordMode")->click();
+            const TimingRows& rows = timing->run().lines().sheet().rows();
+            timing->run().lines().selectRow(int(std::find_if(rows.cbegin(), rows.cend(),
+                                                             [](const TimingRow& row) {
+                                                                 return row.text() ==
+                                                                        u"朝の窓をあけたら"_s;
+                                                             }) -
+                                                rows.cbegin()));
+            notated = named<QLineEdit>(timing, "SegmentText")->text();
+            named<QPushButton>(timing, "Command2")->click();
+            const auto heard = [timing] {
+                return timing->run().device().Position() - timing->run().device().TrackPosition();
+            };
+            PressAtPlayTimes(
+                timing, {1500, 1900, 2300, 2700, 3100},
+                [timing, heard, &presses] {
+                    const qint32 before = heard();
+                    QTest::keyClick(timing, Qt::Key_Space);
+                    presses.append({before, heard()});
+                },
+                [timing] { timing->close(); });
+        });
+    });
+    script.thenClick(u"Command4"_s);
+    script.thenChoose(karaokeFile, u"ニコカラ歌詞テキスト (*.txt)"_s);
+    main->findChild<QAction*>(u"リアルタイム入力"_s)->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(notated, u"朝《あ|さ》|の|窓《ま|ど》|を|あ|け|た|ら"_s);
+
+    // The line's tags and its readings' inner tags, each a heard position at
+    // its press, to the hundredth.
+    QCOMPARE(presses.size(), 5);
+    const QStringList written = QString::fromUtf8(readBytes(karaokeFile)).split(u"\r\n"_s);
+    const auto lineOf = [&](const QString& start) {
+        const auto found = std::find_if(written.cbegin(), written.cend(), [&](const QString& line) {
+            return line.startsWith(start);
+        });
+        return found == written.cend() ? QString() : *found;
+    };
+    const QRegularExpression tag(u"\\[(\\d\\d):(\\d\\d):(\\d\\d)\\]"_s);
+    const QString line = lineOf(u"["_s + u"00:01"_s);
+    QCOMPARE(QString(line).remove(tag), u"朝の窓をあけたら"_s);
+    QCOMPARE(line.split(tag).mid(1), (QStringList{u"朝"_s, u"の"_s, u"窓をあけたら"_s}));
+    QList<qint32> times;
+    for (const QString& part : {line, lineOf(u"@Ruby1=朝,"_s), lineOf(u"@Ruby2=窓,"_s)}) {
+        for (auto m = tag.globalMatch(part); m.hasNext();) {
+            const auto found = m.next();
+            times.append((found.captured(1).toInt() * 60 + found.captured(2).toInt()) * 1000 +
+                         found.captured(3).toInt() * 10);
+        }
+    }
+    QCOMPARE(QString(lineOf(u"@Ruby1="_s)).remove(tag), u"@Ruby1=朝,あさ"_s);
+    QCOMPARE(QString(lineOf(u"@Ruby2="_s)).remove(tag), u"@Ruby2=窓,まど"_s);
+    // [あ]朝[の]の[ま]窓をあけたら, @Ruby1=朝,あ[さ]さ, @Ruby2=窓,ま[ど]ど
+    const QList<int> pressOf{0, 2, 3, 1, 4};
+    QCOMPARE(times.size(), pressOf.size());
+    for (int i = 0; i < times.size(); ++i) {
+        const Press& press = presses.at(pressOf.at(i));
+        QVERIFY2(
+            times.at(i) >= press.before / 10 * 10 && times.at(i) <= press.after,
+            qPrintable(
+                u"%1 not within %2..%3"_s.arg(times.at(i)).arg(press.before).arg(press.after)));
+    }
 }
 
 QTEST_MAIN(TestEndToEnd)
