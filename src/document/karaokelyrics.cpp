@@ -9,11 +9,10 @@ KaraokeDocument KaraokeFromRun(const QString& headerText, const QString& startTe
                                const TimingRows& rows, const LrcOrigin& origin)
 {
     KaraokeDocument karaoke;
-    QStringList header = headerText.split(kCrLf.toString());
-    header.resize(3);
-    karaoke.title = header.at(0);
-    karaoke.artist = header.at(1);
-    karaoke.album = header.at(2);
+    const SongTitles titles = TitlesOfHeader(headerText);
+    karaoke.title = titles.title;
+    karaoke.artist = titles.artist;
+    karaoke.album = titles.album;
     karaoke.startText = startText;
     karaoke.otherLines = origin.karaokeLines;
     for (const TimingRow& row : rows) {
@@ -29,30 +28,12 @@ std::optional<LoadedLyrics> LoadKaraokeLyrics(const QString& content)
     if (!karaoke)
         return std::nullopt;
 
-    LoadedLyrics loaded;
-    loaded.timed = true;
-    QStringList header{karaoke->title, karaoke->artist, karaoke->album};
-    while (!header.isEmpty() && header.constLast().isEmpty())
-        header.removeLast();
-    loaded.headerText = header.join(kCrLf);
-    loaded.startText = karaoke->startText;
+    QList<TimedLine> lines;
+    for (const KaraokeLine& line : karaoke->lines)
+        lines.append({line.time, line.text, line.words});
+    LoadedLyrics loaded = LoadTimedLines({karaoke->title, karaoke->artist, karaoke->album},
+                                         karaoke->startText, lines);
     loaded.lrcOrigin.karaokeLines = karaoke->otherLines;
-
-    QStringList texts{kSeparatorLine.toString()};
-    QStringList tags{kSeparatorTag.toString()};
-    loaded.exactTimes.append(std::nullopt);
-    loaded.wordTimes.append(LineWords());
-    for (const KaraokeLine& line : karaoke->lines) {
-        texts.append(line.text);
-        loaded.wordTimes.append(line.words);
-        // From 100 minutes on the tag field holds the first seven characters
-        // of the tag; the exact time still says when.
-        tags.append(line.time ? FormatTimeTag(*line.time).left(kTagFieldLength)
-                              : kUntimedTag.toString());
-        loaded.exactTimes.append(line.time);
-    }
-    loaded.bodyText = texts.join(kCrLf);
-    loaded.tagLines = TagsAfterTimedLoad(tags);
     return loaded;
 }
 

@@ -1,5 +1,6 @@
 #include "document/lrcexport.h"
 
+#include "document/lyricsloader.h"
 #include "document/timetag.h"
 
 #include <QDir>
@@ -28,11 +29,10 @@ LrcDocument LrcFromRun(const QString& headerText, const QString& startText, cons
                        const LrcOrigin& origin)
 {
     LrcDocument lrc;
-    QStringList header = headerText.split(kCrLf.toString());
-    header.resize(3);
-    lrc.title = header.at(0);
-    lrc.artist = header.at(1);
-    lrc.album = header.at(2);
+    const SongTitles titles = TitlesOfHeader(headerText);
+    lrc.title = titles.title;
+    lrc.artist = titles.artist;
+    lrc.album = titles.album;
     lrc.startText = startText;
     lrc.origin = origin;
     for (const TimingRow& row : rows) {

@@ -14,29 +14,12 @@ std::optional<LoadedLyrics> LoadLrcLyrics(const QString& content)
     if (!lrc)
         return std::nullopt;
 
-    LoadedLyrics loaded;
-    loaded.timed = true;
-    QStringList header{lrc->title, lrc->artist, lrc->album};
-    while (!header.isEmpty() && header.constLast().isEmpty())
-        header.removeLast();
-    loaded.headerText = header.join(kCrLf);
-    loaded.startText = lrc->startText;
+    QList<TimedLine> lines;
+    for (const LrcLine& line : lrc->lines)
+        lines.append({line.milliseconds, line.text, WordsOfLrcLine(line)});
+    LoadedLyrics loaded =
+        LoadTimedLines({lrc->title, lrc->artist, lrc->album}, lrc->startText, lines);
     loaded.lrcOrigin = lrc->origin;
-
-    QStringList texts{kSeparatorLine.toString()};
-    QStringList tags{kSeparatorTag.toString()};
-    loaded.exactTimes.append(std::nullopt);
-    loaded.wordTimes.append(LineWords());
-    for (const LrcLine& line : lrc->lines) {
-        texts.append(line.text);
-        loaded.wordTimes.append(WordsOfLrcLine(line));
-        // From 100 minutes on the tag field holds the first seven characters
-        // of the tag; the exact time still says when.
-        tags.append(FormatTimeTag(line.milliseconds).left(kTagFieldLength));
-        loaded.exactTimes.append(line.milliseconds);
-    }
-    loaded.bodyText = texts.join(kCrLf);
-    loaded.tagLines = TagsAfterTimedLoad(tags);
     return loaded;
 }
 

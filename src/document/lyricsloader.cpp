@@ -2,6 +2,7 @@
 
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
+#include "document/timetag.h"
 
 #include <algorithm>
 
@@ -77,6 +78,42 @@ LoadedLyrics LoadLyricsText(const QString& content)
     const bool timed = IsTimedLyricsText(content);
     const QString resolved = ResolveLineSeparators(content, timed);
     return timed ? LoadTimedLyrics(resolved) : LoadPlainLyrics(resolved);
+}
+
+SongTitles TitlesOfHeader(const QString& headerText)
+{
+    QStringList header = headerText.split(kCrLf.toString());
+    header.resize(3);
+    return {header.at(0), header.at(1), header.at(2)};
+}
+
+LoadedLyrics LoadTimedLines(const SongTitles& titles, const QString& startText,
+                            const QList<TimedLine>& lines)
+{
+    LoadedLyrics loaded;
+    loaded.timed = true;
+    QStringList header{titles.title, titles.artist, titles.album};
+    while (!header.isEmpty() && header.constLast().isEmpty())
+        header.removeLast();
+    loaded.headerText = header.join(kCrLf);
+    loaded.startText = startText;
+
+    QStringList texts{kSeparatorLine.toString()};
+    QStringList tags{kSeparatorTag.toString()};
+    loaded.exactTimes.append(std::nullopt);
+    loaded.wordTimes.append(LineWords());
+    for (const TimedLine& line : lines) {
+        texts.append(line.text);
+        loaded.wordTimes.append(line.words);
+        // From 100 minutes on the tag field holds the first seven characters
+        // of the tag; the exact time still says when.
+        tags.append(line.time ? FormatTimeTag(*line.time).left(kTagFieldLength)
+                              : kUntimedTag.toString());
+        loaded.exactTimes.append(line.time);
+    }
+    loaded.bodyText = texts.join(kCrLf);
+    loaded.tagLines = TagsAfterTimedLoad(tags);
+    return loaded;
 }
 
 } // namespace verselet

@@ -55,6 +55,31 @@ LoadedLyrics LoadPlainLyrics(const QString& content);
 // text each ends the line (CR LF).
 QString ResolveLineSeparators(const QString& content, bool timed);
 
+// A song's title, artist and album: the header's first three lines, in the
+// forms that name them (LRC's [ti:], a karaoke text's @Title=).
+struct SongTitles
+{
+    QString title;
+    QString artist;
+    QString album;
+};
+SongTitles TitlesOfHeader(const QString& headerText);
+
+// A line of a file timed line by line: when it begins (none for a line
+// without a time), its text and its words.
+struct TimedLine
+{
+    ExactTime time;
+    QString text;
+    LineWords words;
+};
+// The document of a file of such lines (an LRC file, a karaoke text): the
+// titles as the header's lines (empty ones at its end left out), the start
+// text, then the separator and each line in the body, with its tag, exact
+// time and words.
+LoadedLyrics LoadTimedLines(const SongTitles& titles, const QString& startText,
+                            const QList<TimedLine>& lines);
+
 // Recognises the format and loads. The content has CR LF line ends; line
 // separators are resolved once the format is known.
 LoadedLyrics LoadLyricsText(const QString& content);
