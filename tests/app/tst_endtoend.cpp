@@ -63,6 +63,24 @@ std::unique_ptr<MainWindow> startWithTheTimedDemo(WorkArea& home, ModalScript& s
     return script.done() ? std::move(main) : nullptr;
 }
 
+// Word mode on, the demo's first line selected.
+void wordModeOnTheFirstLine(TimingWindow* timing)
+{
+    named<QCheckBox>(timing, "WordMode")->click();
+    const TimingRows& rows = timing->run().lines().sheet().rows();
+    const auto first = std::find_if(rows.cbegin(), rows.cend(), [](const TimingRow& row) {
+        return row.text() == u"朝の窓をあけたら"_s;
+    });
+    timing->run().lines().selectRow(int(first - rows.cbegin()));
+}
+
+// The heard position just before and after a press.
+struct Press
+{
+    qint32 before = 0;
+    qint32 after = 0;
+};
+
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -200,24 +218,12 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
     // at 2.6 s and 3.0 s: the first line's two segments and end, the
     // second line's first two segments. The heard position is read just
     // before and after each press.
-    struct Press
-    {
-        qint32 before = 0;
-        qint32 after = 0;
-    };
     QList<Press> presses;
     script.thenClick(u"Command1"_s);
     script.then([&presses](QWidget* window) {
         auto* timing = qobject_cast<TimingWindow*>(window);
         QTimer::singleShot(0, timing, [timing] {
-            named<QCheckBox>(timing, "WordMode")->click();
-            const TimingRows& rows = timing->run().lines().sheet().rows();
-            timing->run().lines().selectRow(int(std::find_if(rows.cbegin(), rows.cend(),
-                                                             [](const TimingRow& row) {
-                                                                 return row.text() ==
-                                                                        u"朝の窓をあけたら"_s;
-                                                             }) -
-                                                rows.cbegin()));
+            wordModeOnTheFirstLine(timing);
             auto* split = named<QLineEdit>(timing, "SegmentText");
             split->setFocus();
             QTest::keyClick(split, Qt::Key_Home);
@@ -298,25 +304,13 @@ void TestEndToEnd::demoTimedMoraByMoraToAKaraokeText()
     // Word mode: MeCab reads the kanji of the first line; Space five times,
     // each once the play position reaches its point: あ, さ, の, ま, ど. The
     // heard position is read just before and after each press.
-    struct Press
-    {
-        qint32 before = 0;
-        qint32 after = 0;
-    };
     QList<Press> presses;
     QString notated;
     script.thenClick(u"Command1"_s);
     script.then([&](QWidget* window) {
         auto* timing = qobject_cast<TimingWindow*>(window);
         QTimer::singleShot(0, timing, [&, timing] {
-            named<QCheckBox>(timing, "WordMode")->click();
-            const TimingRows& rows = timing->run().lines().sheet().rows();
-            timing->run().lines().selectRow(int(std::find_if(rows.cbegin(), rows.cend(),
-                                                             [](const TimingRow& row) {
-                                                                 return row.text() ==
-                                                                        u"朝の窓をあけたら"_s;
-                                                             }) -
-                                                rows.cbegin()));
+            wordModeOnTheFirstLine(timing);
             notated = named<QLineEdit>(timing, "SegmentText")->text();
             named<QPushButton>(timing, "Command2")->click();
             const auto heard = [timing] {
