@@ -81,6 +81,34 @@ struct Press
     qint32 after = 0;
 };
 
+// The times of the marks in these lines, in order: minutes, seconds and
+// hundredths are the mark's first three captures.
+QList<qint32> TimesIn(const QStringList& lines, const QRegularExpression& mark)
+{
+    QList<qint32> times;
+    for (const QString& line : lines) {
+        for (auto m = mark.globalMatch(line); m.hasNext();) {
+            const auto found = m.next();
+            times.append((found.captured(1).toInt() * 60 + found.captured(2).toInt()) * 1000 +
+                         found.captured(3).toInt() * 10);
+        }
+    }
+    return times;
+}
+
+// Each time written is the heard position at its press (`pressOf`), to the
+// hundredth: the first that is not, or "" when all are.
+QString NotWithinPresses(const QList<qint32>& times, const QList<Press>& presses,
+                         const QList<int>& pressOf)
+{
+    for (int i = 0; i < times.size(); ++i) {
+        const Press& press = presses.at(pressOf.at(i));
+        if (times.at(i) < press.before / 10 * 10 || times.at(i) > press.after)
+            return u"%1 not within %2..%3"_s.arg(times.at(i)).arg(press.before).arg(press.after);
+    }
+    return {};
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -263,24 +291,12 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
     const QStringList written = QString::fromUtf8(readBytes(lrcFile)).split(u'\n');
     QVERIFY(written.size() > 6);
     QRegularExpression mark(u"[\\[<](\\d\\d):(\\d\\d)\\.(\\d\\d)[\\]>]"_s);
-    QList<qint32> times;
-    for (const QString& line : written.mid(4, 2)) {
-        for (auto m = mark.globalMatch(line); m.hasNext();) {
-            const auto found = m.next();
-            times.append((found.captured(1).toInt() * 60 + found.captured(2).toInt()) * 1000 +
-                         found.captured(3).toInt() * 10);
-        }
-    }
+    const QList<qint32> times = TimesIn(written.mid(4, 2), mark);
     // [line 1]<1>朝の窓を<2>あけたら<end>, [line 2]<1>青<2>い風がおどりだす
     QCOMPARE(times.size(), 7);
     const QList<int> pressOf{0, 0, 1, 2, 3, 3, 4};
-    for (int i = 0; i < times.size(); ++i) {
-        const Press& press = presses.at(pressOf.at(i));
-        QVERIFY2(
-            times.at(i) >= press.before / 10 * 10 && times.at(i) <= press.after,
-            qPrintable(
-                u"%1 not within %2..%3"_s.arg(times.at(i)).arg(press.before).arg(press.after)));
-    }
+    const QString outside = NotWithinPresses(times, presses, pressOf);
+    QVERIFY2(outside.isEmpty(), qPrintable(outside));
     // The texts between the marks.
     QCOMPARE(QString(written.at(4)).remove(mark), u"朝の窓をあけたら"_s);
     QCOMPARE(written.at(4).split(mark).mid(1),
@@ -347,26 +363,15 @@ void TestEndToEnd::demoTimedMoraByMoraToAKaraokeText()
     const QString line = lineOf(u"["_s + u"00:01"_s);
     QCOMPARE(QString(line).remove(tag), u"朝の窓をあけたら"_s);
     QCOMPARE(line.split(tag).mid(1), (QStringList{u"朝"_s, u"の"_s, u"窓をあけたら"_s}));
-    QList<qint32> times;
-    for (const QString& part : {line, lineOf(u"@Ruby1=朝,"_s), lineOf(u"@Ruby2=窓,"_s)}) {
-        for (auto m = tag.globalMatch(part); m.hasNext();) {
-            const auto found = m.next();
-            times.append((found.captured(1).toInt() * 60 + found.captured(2).toInt()) * 1000 +
-                         found.captured(3).toInt() * 10);
-        }
-    }
+    const QList<qint32> times =
+        TimesIn({line, lineOf(u"@Ruby1=朝,"_s), lineOf(u"@Ruby2=窓,"_s)}, tag);
     QCOMPARE(QString(lineOf(u"@Ruby1="_s)).remove(tag), u"@Ruby1=朝,あさ"_s);
     QCOMPARE(QString(lineOf(u"@Ruby2="_s)).remove(tag), u"@Ruby2=窓,まど"_s);
     // [あ]朝[の]の[ま]窓をあけたら, @Ruby1=朝,あ[さ]さ, @Ruby2=窓,ま[ど]ど
     const QList<int> pressOf{0, 2, 3, 1, 4};
     QCOMPARE(times.size(), pressOf.size());
-    for (int i = 0; i < times.size(); ++i) {
-        const Press& press = presses.at(pressOf.at(i));
-        QVERIFY2(
-            times.at(i) >= press.before / 10 * 10 && times.at(i) <= press.after,
-            qPrintable(
-                u"%1 not within %2..%3"_s.arg(times.at(i)).arg(press.before).arg(press.after)));
-    }
+    const QString outside = NotWithinPresses(times, presses, pressOf);
+    QVERIFY2(outside.isEmpty(), qPrintable(outside));
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -1012,11 +1012,10 @@ void TestTimingRun::readingsAreTimedPerSegment()
 {
     QFETCH(QString, acts);
     QFETCH(QString, words);
-    ScriptedDevice device({120000});
-    device.setCommand(u"Open"_s);
-    Transport transport(device);
-    transport.loadDisc(u"0"_s);
-    TimingLines lines(transport);
+    ScriptedRun scripted({120000}, u"0"_s);
+    ScriptedDevice& device = scripted.device;
+    Transport& transport = scripted.run.transport();
+    TimingLines& lines = scripted.run.lines();
     lines.setRows(TimingRowsFromList({u"-------"_s, u"[--:--]世界の空"_s}));
     lines.setSplit(1, *ShapeFromNotation(u"世界の空"_s, u"世界《せ|か|い》|の|空《そ|ら》"_s));
     lines.setWordMode(true);
