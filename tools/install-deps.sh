@@ -7,11 +7,11 @@ packages=(
   g++ cmake ninja-build make pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libcdio-dev libcdio-paranoia-dev libcdio-utils
-  libsndfile1-dev librubberband-dev
+  libsndfile1-dev libsoxr-dev librubberband-dev
   libmecab-dev mecab-ipadic-utf8
   fonts-noto-cjk
   pulseaudio pulseaudio-utils
-  sox libsox-fmt-all
+  sox libsox-fmt-all ffmpeg
   util-linux
   desktop-file-utils appstream shared-mime-info groff-base
   dpkg-dev binutils xdg-utils

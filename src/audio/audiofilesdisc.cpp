@@ -1,5 +1,8 @@
 #include "audio/audiofilesdisc.h"
 
+#include "audio/mpegheader.h"
+#include "audio/resampler.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -47,7 +50,8 @@ struct AudioFile
     qint64 frames = 0;       // its length on the disc, at 44.1 kHz
 };
 
-// Counts the frames an MP3 really decodes to.
+// Counts the frames an MP3 really decodes to, for one whose header does not
+// say.
 qint64 countDecodedFrames(SNDFILE* file, int channels)
 {
     std::vector<float> buffer(size_t(8192) * size_t(std::max(channels, 1)));
@@ -61,6 +65,29 @@ qint64 countDecodedFrames(SNDFILE* file, int channels)
     return total;
 }
 
+// An MP3's frames as its first frame states them, or -1 when it does not.
+qint64 mpegFramesFromHeader(const QString& path)
+{
+    // Enough for junk before the first frame, the largest frame and the
+    // header after it.
+    constexpr qint64 kStreamHead = 16384;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const qint64 audioStart = Id3v2TagSize(f.read(10));
+    if (audioStart >= f.size() || !f.seek(audioStart))
+        return -1;
+    return MpegFramesFromHeader(f.read(kStreamHead), f.size() - audioStart).value_or(-1);
+}
+
+// The frames an MP3 plays: what its header says when it says it exactly,
+// otherwise what it decodes to.
+qint64 mpegFrames(const QString& path, SNDFILE* file, int channels)
+{
+    const qint64 stated = mpegFramesFromHeader(path);
+    return stated > 0 ? stated : countDecodedFrames(file, channels);
+}
+
 bool measure(AudioFile& file)
 {
     SF_INFO info;
@@ -69,7 +96,7 @@ bool measure(AudioFile& file)
         return false;
     file.rate = info.samplerate;
     file.channels = info.channels;
-    file.nativeFrames = isMpeg(info) ? countDecodedFrames(f.get(), info.channels) : info.frames;
+    file.nativeFrames = isMpeg(info) ? mpegFrames(file.path, f.get(), info.channels) : info.frames;
     if (file.nativeFrames <= 0)
         return false;
     file.frames = file.rate == kFrameRate
@@ -78,7 +105,8 @@ bool measure(AudioFile& file)
     return file.frames > 0;
 }
 
-// Reads the files one after another, converting to 44.1 kHz stereo.
+// Reads the files one after another as 44.1 kHz stereo: a file at 44.1 kHz
+// as it is, one at another rate through the resampler.
 class AudioFilesReader final : public DiscReader
 {
 public:
@@ -104,6 +132,8 @@ public:
     }
 
 private:
+    static constexpr sf_count_t kBlock = 4096;
+
     int fileAt(qint64 frame) const
     {
         for (int i = 0; i < m_files.size(); ++i) {
@@ -114,51 +144,89 @@ private:
         return -1;
     }
 
-    bool openFile(int index, qint64 diskFrame)
+    bool openFile(int index)
     {
-        const AudioFile& file = m_files.at(index);
-        if (m_open != index) {
-            SF_INFO info;
-            m_sndfile = openSndfile(file.path, &info);
-            m_open = m_sndfile ? index : -1;
-            m_nextDiskFrame = -1;
-            if (!m_sndfile)
-                return false;
-        }
-        if (diskFrame == m_nextDiskFrame)
+        if (m_open == index)
             return true;
-        // Position the file and the converter at the disc frame, counted from
-        // where the file begins on the disc.
-        m_sourcePos = double(diskFrame - file.startFrame) * file.rate / kFrameRate;
-        const qint64 first = qint64(std::floor(m_sourcePos));
-        if (sf_seek(m_sndfile.get(), first, SEEK_SET) < 0)
+        const AudioFile& file = m_files.at(index);
+        SF_INFO info;
+        m_sndfile = openSndfile(file.path, &info);
+        m_resampler.reset();
+        if (m_sndfile && file.rate != kFrameRate) {
+            m_resampler = std::make_unique<Resampler>(file.rate, kFrameRate);
+            if (!m_resampler->isValid())
+                m_sndfile.reset();
+        }
+        m_open = m_sndfile ? index : -1;
+        m_nextFileFrame = -1;
+        return m_sndfile != nullptr;
+    }
+
+    // Positions the file so that the next frame made is `fileFrame` of the
+    // file's part of the disc; reading on from where the last read ended
+    // keeps the stream as it is.
+    bool position(int index, qint64 fileFrame)
+    {
+        if (!openFile(index))
             return false;
-        m_window.clear();
-        m_windowStart = first;
-        m_fileEnded = false;
-        m_nextDiskFrame = diskFrame;
+        if (fileFrame == m_nextFileFrame)
+            return true;
+        Resampler::Start start{fileFrame, 0};
+        if (m_resampler) {
+            start = m_resampler->startFor(fileFrame);
+            m_resampler->clear();
+        }
+        m_ready.clear();
+        m_readyAt = 0;
+        m_discard = start.discard;
+        // A place the file cannot reach is past where it really ends.
+        m_fileEnded = sf_seek(m_sndfile.get(), start.inputFrame, SEEK_SET) < 0;
         return true;
     }
 
-    // Native frames from the file, as stereo floats, so that the frames the
-    // converter needs are in the window.
-    bool fill(const AudioFile& file, qint64 upTo)
+    // Makes more stereo frames at 44.1 kHz in m_ready; false when the file
+    // has nothing more to give.
+    bool produce(const AudioFile& file)
     {
-        while (!m_fileEnded && m_windowStart + qint64(m_window.size() / 2) <= upTo) {
-            std::vector<float> buf(size_t(4096) * size_t(file.channels));
-            const sf_count_t n = sf_readf_float(m_sndfile.get(), buf.data(), 4096);
-            if (n <= 0) {
-                m_fileEnded = true;
-                break;
+        m_ready.clear();
+        m_readyAt = 0;
+        if (m_fileEnded) {
+            // What the resampler's filter still holds.
+            while (m_resampler && m_resampler->flush(m_ready)) {
+                if (dropDiscarded())
+                    return true;
+                m_ready.clear();
             }
-            for (sf_count_t i = 0; i < n; ++i) {
-                const float left = buf[size_t(i * file.channels)];
-                const float right = file.channels > 1 ? buf[size_t(i * file.channels + 1)] : left;
-                m_window.push_back(left);
-                m_window.push_back(right);
-            }
+            return false;
         }
-        return m_windowStart + qint64(m_window.size() / 2) > upTo;
+        m_native.resize(size_t(kBlock) * size_t(file.channels));
+        const sf_count_t n = sf_readf_float(m_sndfile.get(), m_native.data(), kBlock);
+        if (n <= 0) {
+            m_fileEnded = true;
+            return produce(file);
+        }
+        std::vector<float>& stereo = m_resampler ? m_stereo : m_ready;
+        stereo.resize(size_t(n) * 2);
+        for (sf_count_t i = 0; i < n; ++i) {
+            const float left = m_native[size_t(i * file.channels)];
+            stereo[size_t(i * 2)] = left;
+            stereo[size_t(i * 2 + 1)] =
+                file.channels > 1 ? m_native[size_t(i * file.channels + 1)] : left;
+        }
+        if (m_resampler)
+            m_resampler->process(m_stereo.data(), n, m_ready);
+        dropDiscarded();
+        return true;
+    }
+
+    // Drops the frames a start before the wanted one made; true when some
+    // are left.
+    bool dropDiscarded()
+    {
+        const qint64 drop = std::min(m_discard, qint64(m_ready.size() / 2));
+        m_readyAt = drop;
+        m_discard -= drop;
+        return m_readyAt < qint64(m_ready.size() / 2);
     }
 
     // libsndfile scales 16-bit samples by 1/32768; scaling back by the same
@@ -171,31 +239,23 @@ private:
 
     qint64 readFromFile(int index, qint64 fileFrame, qint16* out, qint64 frames)
     {
-        if (!openFile(index, m_files.at(index).startFrame + fileFrame))
+        if (!position(index, fileFrame))
             return 0;
         const AudioFile& file = m_files.at(index);
-        const double step = double(file.rate) / kFrameRate;
         qint64 done = 0;
-        for (; done < frames; ++done) {
-            const qint64 base = qint64(std::floor(m_sourcePos));
-            const double frac = m_sourcePos - double(base);
-            if (!fill(file, base + 1) && !fill(file, base))
-                break;
-            const qint64 i0 = base - m_windowStart;
-            const qint64 available = qint64(m_window.size() / 2);
-            const qint64 i1 = std::min(i0 + 1, available - 1);
-            for (int c = 0; c < 2; ++c) {
-                const float a = m_window[size_t(i0 * 2 + c)];
-                const float b = m_window[size_t(i1 * 2 + c)];
-                out[done * 2 + c] = toSample(float(a + (b - a) * frac));
+        while (done < frames) {
+            const qint64 available = qint64(m_ready.size() / 2) - m_readyAt;
+            if (available <= 0) {
+                if (!produce(file))
+                    break;
+                continue;
             }
-            m_sourcePos += step;
-            // Drop what the converter has passed.
-            const qint64 drop = qint64(std::floor(m_sourcePos)) - m_windowStart;
-            if (drop > 8192) {
-                m_window.erase(m_window.begin(), m_window.begin() + drop * 2);
-                m_windowStart += drop;
-            }
+            const qint64 n = std::min(available, frames - done);
+            const float* from = m_ready.data() + m_readyAt * 2;
+            for (qint64 i = 0; i < n * 2; ++i)
+                out[done * 2 + i] = toSample(from[i]);
+            m_readyAt += n;
+            done += n;
         }
         // A file that decodes shorter than measured ends in silence, so the
         // tracks after it stay where the table of contents puts them.
@@ -203,17 +263,20 @@ private:
             std::fill(out + done * 2, out + frames * 2, qint16(0));
             done = frames;
         }
-        m_nextDiskFrame = file.startFrame + fileFrame + done;
+        m_nextFileFrame = fileFrame + done;
         return done;
     }
 
     QList<AudioFile> m_files;
     SndfilePtr m_sndfile;
+    std::unique_ptr<Resampler> m_resampler; // for a file not at 44.1 kHz
     int m_open = -1;
-    qint64 m_nextDiskFrame = -1;
-    double m_sourcePos = 0;
-    std::vector<float> m_window; // stereo floats from m_windowStart on
-    qint64 m_windowStart = 0;
+    qint64 m_nextFileFrame = -1;
+    std::vector<float> m_native; // a block as the file has it
+    std::vector<float> m_stereo; // the same block in stereo, to convert
+    std::vector<float> m_ready;  // stereo frames at 44.1 kHz, from m_readyAt on
+    qint64 m_readyAt = 0;
+    qint64 m_discard = 0; // frames still to drop after a start
     bool m_fileEnded = false;
 };
 

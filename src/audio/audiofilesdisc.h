@@ -18,10 +18,12 @@ using MeasureProgress = std::function<void(int done, int total)>;
 //   - an .m3u / .m3u8 playlist: each entry a track;
 //   - a .cue sheet whose FILE lines name audio files: each TRACK starts at
 //     its INDEX 01, the usual way a CD is ripped to one or more files.
-// Each track's length is what is actually played: an MP3 is decoded whole to
-// count its frames, because its header only estimates them. Audio that is not
-// 44.1 kHz stereo is converted as it plays. nullptr when anything named is
-// missing or unreadable, or when there is no audio at all.
+// Each track's length is what is actually played: an MP3's is read from its
+// Xing or Info frame when that states it exactly, otherwise the MP3 is decoded
+// whole to count its frames, because libsndfile only estimates them. Audio
+// that is not 44.1 kHz stereo is converted as it plays (libsoxr for another
+// rate). nullptr when anything named is missing or unreadable, or when there
+// is no audio at all.
 std::unique_ptr<Disc> OpenAudioFilesDisc(const QString& name, const MeasureProgress& progress = {});
 
 // What such a disc is made of, as OpenAudioFilesDisc would read it now: the
