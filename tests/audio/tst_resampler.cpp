@@ -54,41 +54,27 @@ std::vector<qint16> readLeft(const Disc& disc, qint64 at, qint64 frames, bool fr
     return left;
 }
 
-// The power spectrum in dB of `x` (a power of two long) through a 4-term
-// Blackman-Harris window.
+// The power spectrum in dB of `x` through a 4-term Blackman-Harris window,
+// bin by bin.
 std::vector<double> spectrumDb(const std::vector<qint16>& x)
 {
     const size_t n = x.size();
-    std::vector<std::complex<double>> a(n);
+    std::vector<double> windowed(n);
     for (size_t i = 0; i < n; ++i) {
         const double p = 2 * M_PI * double(i) / double(n);
-        const double w =
-            0.35875 - 0.48829 * std::cos(p) + 0.14128 * std::cos(2 * p) - 0.01168 * std::cos(3 * p);
-        a[i] = w * x[i];
-    }
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(a[i], a[j]);
-    }
-    for (size_t len = 2; len <= n; len <<= 1) {
-        const std::complex<double> step = std::polar(1.0, -2 * M_PI / double(len));
-        for (size_t i = 0; i < n; i += len) {
-            std::complex<double> w = 1;
-            for (size_t k = 0; k < len / 2; ++k, w *= step) {
-                const std::complex<double> u = a[i + k];
-                const std::complex<double> v = a[i + k + len / 2] * w;
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
-            }
-        }
+        windowed[i] = (0.35875 - 0.48829 * std::cos(p) + 0.14128 * std::cos(2 * p) -
+                       0.01168 * std::cos(3 * p)) *
+                      x[i];
     }
     std::vector<double> db(n / 2);
-    for (size_t k = 0; k < n / 2; ++k)
-        db[k] = 10 * std::log10(std::norm(a[k]) + 1e-30);
+    for (size_t k = 0; k < n / 2; ++k) {
+        const std::complex<double> step = std::polar(1.0, -2 * M_PI * double(k) / double(n));
+        std::complex<double> w = 1;
+        std::complex<double> sum = 0;
+        for (size_t i = 0; i < n; ++i, w *= step)
+            sum += windowed[i] * w;
+        db[k] = 10 * std::log10(std::norm(sum) + 1e-30);
+    }
     return db;
 }
 
@@ -127,7 +113,7 @@ void TestResampler::convertedToneStandsAlone()
     const auto disc = OpenAudioFilesDisc(path);
     QVERIFY(disc);
     // A stretch from half a second in, away from the start.
-    constexpr qint64 kSize = 16384;
+    constexpr qint64 kSize = 8192;
     const std::vector<double> db = spectrumDb(readLeft(*disc, kFrameRate / 2, kSize, false));
     QVERIFY(!db.empty());
     const auto peak = std::max_element(db.begin(), db.end());
@@ -137,7 +123,7 @@ void TestResampler::convertedToneStandsAlone()
     // are at -92 dB), 43 Hz either side.
     double worst = -1000;
     for (size_t k = 0; k < db.size(); ++k) {
-        if (std::abs(double(k) - toneBin) > 16)
+        if (std::abs(double(k) - toneBin) > 8)
             worst = std::max(worst, db[k] - *peak);
     }
     QVERIFY2(worst < -80, qPrintable(u"strongest other component %1 dB"_s.arg(worst, 0, 'f', 1)));
