@@ -20,6 +20,10 @@ set(VERSELET_RUNTIME_DEPENDS
     # Qt's own dialogs (the file dialog, OK and Cancel) in Japanese:
     # qtbase_ja.qm among Qt's translations.
     qt6-translations-l10n
+    # TagLib, which reads the tags of music files and writes lyrics into
+    # them. dpkg-shlibdeps names it too once the program calls it; a second
+    # mention does no harm.
+    libtag1v5
 )
 
 # What the program is better with but works without: MeCab and its UTF-8
