@@ -21,9 +21,9 @@ set(VERSELET_RUNTIME_DEPENDS
     # qtbase_ja.qm among Qt's translations.
     qt6-translations-l10n
     # TagLib, which reads the tags of music files and writes lyrics into
-    # them. dpkg-shlibdeps names it too once the program calls it; a second
-    # mention does no harm.
-    libtag1v5
+    # them: dpkg-shlibdeps names the package libtag1v5, which only depends
+    # on the one that holds libtag.so.1.
+    libtag1v5-vanilla
 )
 
 # What the program is better with but works without: MeCab and its UTF-8

@@ -43,8 +43,9 @@ public:
         Q_EMIT silenceChanged();
     }
     bool silent = true;
-    QStringList commands; // every command, as sent
-    QStringList names;    // the tracks' names, as a folder of audio files has them
+    QStringList commands;            // every command, as sent
+    QStringList names;               // the tracks' names, as a folder of audio files has them
+    QList<verselet::TrackTags> tags; // what the disc says of each track
 
     void setFileName(const QString& name) override { m_fileName = name; }
     QString FileName() const override { return m_fileName; }
@@ -105,6 +106,10 @@ public:
     int Track() const override { return m_track; }
     qint32 TrackLength() const override { return valid() ? m_lengths.at(m_track - 1) : 0; }
     QString TrackName() const override { return valid() ? names.value(m_track - 1) : QString(); }
+    verselet::TrackTags Tags() const override
+    {
+        return valid() ? tags.value(m_track - 1) : verselet::TrackTags{};
+    }
     qint32 TrackPosition() const override
     {
         qint32 start = 0;

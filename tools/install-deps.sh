@@ -12,7 +12,7 @@ packages=(
   libmecab-dev mecab-ipadic-utf8
   fonts-noto-cjk
   pulseaudio pulseaudio-utils
-  sox libsox-fmt-all ffmpeg
+  sox libsox-fmt-all
   util-linux
   desktop-file-utils appstream shared-mime-info groff-base
   dpkg-dev binutils xdg-utils

@@ -232,6 +232,44 @@ It is kept as %2.</translation>
         <source>編集中の歌詞を閉じて、このファイルを開きますか？</source>
         <translation>Close the lyrics you are editing and open this file?</translation>
     </message>
+    <message>
+        <source>この音楽ファイルにはすでに歌詞が入っています:</source>
+        <translation>This audio file already holds lyrics:</translation>
+    </message>
+    <message>
+        <source>%1 がすでにあります。</source>
+        <translation>%1 already exists.</translation>
+    </message>
+    <message>
+        <source>置き換えますか？</source>
+        <translation>Replace them?</translation>
+    </message>
+    <message>
+        <source>%1 は歌詞を書き込める形式(MP3, FLAC, Ogg, Opus, M4A, WAV, AIFF)ではありません。</source>
+        <translation>%1 is not in a form that can hold lyrics (MP3, FLAC, Ogg, Opus, M4A, WAV, AIFF).</translation>
+    </message>
+    <message>
+        <source>%1 に書き込む権限がないため、歌詞を書き込めませんでした。</source>
+        <translation>You may not write to %1, so the lyrics were not written.</translation>
+    </message>
+    <message>
+        <source>%1 はディスクを読み込んだ後に変更されています。歌詞は書き込みませんでした。「更新」で読み直してから、もう一度書き込んでください。</source>
+        <translation>%1 has changed since the disc was read. The lyrics were not written. Read it again with “Refresh”, then write once more.</translation>
+    </message>
+    <message>
+        <source>%1 を読み込めないため、歌詞を書き込めませんでした。</source>
+        <translation>%1 cannot be read, so the lyrics were not written.</translation>
+    </message>
+    <message>
+        <source>%1 に歌詞を書き込めませんでした。ファイルは元のままです。
+%2</source>
+        <translation>The lyrics could not be written into %1. The file is as it was.
+%2</translation>
+    </message>
+    <message>
+        <source>この曲は音楽ファイルではないため(CD、ディスクイメージ、または1つのファイルの一部)、歌詞を書き込めません。LRCファイルを作成してください。</source>
+        <translation>This song is not an audio file of its own (a CD, a disc image, or part of one file), so the lyrics cannot be written into it. Create an LRC file instead.</translation>
+    </message>
 </context>
 <context>
     <name>OpenProgress</name>
@@ -462,6 +500,10 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     <message>
         <source>拡張LRCには読みがなを書く場所がないため、読みがなのある語は読みの最初のタイムで一語として書き出します。読みがなはニコカラ歌詞テキストに書き出せます。</source>
         <translation>Enhanced LRC has no place for readings: a word with a reading is written as one word at the first time of its reading. Readings can be written to a Nicokara karaoke text.</translation>
+    </message>
+    <message>
+        <source>音楽ファイルに書き込む</source>
+        <translation>Write into the audio file</translation>
     </message>
 </context>
 <context>

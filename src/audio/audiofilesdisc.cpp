@@ -1,7 +1,9 @@
 #include "audio/audiofilesdisc.h"
 
 #include "audio/mpegheader.h"
+#include "audio/musictags.h"
 #include "audio/resampler.h"
+#include "document/textfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -306,6 +308,8 @@ struct CueTrack
 {
     int file = -1;
     qint64 indexSectors = -1;
+    QString title;
+    QString performer;
 };
 
 struct CueSheet
@@ -313,6 +317,9 @@ struct CueSheet
     QStringList files;
     QStringList fileTypes;
     QList<CueTrack> tracks;
+    // The disc's own TITLE and PERFORMER, before its first track.
+    QString title;
+    QString performer;
 };
 
 QString unquote(QString s)
@@ -332,12 +339,17 @@ CueSheet parseCue(const QString& path)
     const QByteArray bytes = f.readAll();
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = QString::fromLocal8Bit(bytes);
+    // Not UTF-8: a cue sheet written on a Japanese system is Shift-JIS.
+    if (utf8.hasError()) {
+        const DecodedText shiftJis = DecodeCp932(bytes);
+        text = shiftJis.hadInvalidBytes ? QString::fromLocal8Bit(bytes) : shiftJis.text;
+    }
     static const QRegularExpression fileLine(uR"(^\s*FILE\s+(".*"|\S+)\s+(\S+)\s*$)"_s,
                                              QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression trackLine(uR"(^\s*TRACK\s+\d+\s+(\S+))"_s,
                                               QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression textLine(uR"(^\s*(TITLE|PERFORMER)\s+(".*"|\S.*)$)"_s,
+                                             QRegularExpression::CaseInsensitiveOption);
     // Minutes of six digits at most: far beyond any audio file, and the frame
     // count of the index cannot overflow.
     static const QRegularExpression indexLine(
@@ -347,8 +359,14 @@ CueSheet parseCue(const QString& path)
         if (const auto m = fileLine.match(line); m.hasMatch()) {
             cue.files.append(unquote(m.captured(1)));
             cue.fileTypes.append(m.captured(2).toUpper());
+        } else if (const auto m = textLine.match(line); m.hasMatch()) {
+            const bool title = m.captured(1).compare(u"TITLE"_s, Qt::CaseInsensitive) == 0;
+            QString& field = cue.tracks.isEmpty()
+                                 ? (title ? cue.title : cue.performer)
+                                 : (title ? cue.tracks.last().title : cue.tracks.last().performer);
+            field = unquote(m.captured(2));
         } else if (const auto t = trackLine.match(line); t.hasMatch()) {
-            cue.tracks.append({int(cue.files.size()) - 1, -1});
+            cue.tracks.append({int(cue.files.size()) - 1, -1, {}, {}});
         } else if (const auto i = indexLine.match(line); i.hasMatch() && !cue.tracks.isEmpty()) {
             // INDEX 01 counts in the file named last, which is not the track's
             // first file when its pregap ends the file before (a rip with the
@@ -403,6 +421,23 @@ bool measureAll(QList<AudioFile>& files, const MeasureProgress& progress)
     return true;
 }
 
+// What a file's tags say of it, and the file as it stands, for a track that
+// is the whole file.
+TrackTags wholeFileTags(const QString& path)
+{
+    TrackTags tags;
+    if (const std::optional<MusicTags> music = ReadMusicTags(path)) {
+        tags.title = music->title;
+        tags.artist = music->artist;
+        tags.album = music->album;
+    }
+    const FileStamp stamp = StampOf(path);
+    tags.file = path;
+    tags.fileSize = stamp.size;
+    tags.fileModified = stamp.modified;
+    return tags;
+}
+
 // Each file a track; `named`: each track named after its file, without the
 // extension.
 std::unique_ptr<Disc> discOfWholeFiles(const QStringList& paths, const MeasureProgress& progress,
@@ -416,8 +451,27 @@ std::unique_ptr<Disc> discOfWholeFiles(const QStringList& paths, const MeasurePr
     QList<DiscTrack> tracks;
     for (const AudioFile& f : files)
         tracks.append({f.startFrame, f.frames, true,
-                       named ? QFileInfo(f.path).completeBaseName() : QString()});
+                       named ? QFileInfo(f.path).completeBaseName() : QString(),
+                       wholeFileTags(f.path)});
     return std::make_unique<AudioFilesDisc>(std::move(files), std::move(tracks));
+}
+
+// A cue sheet's track: its own TITLE and PERFORMER, then the sheet's, then
+// its file's tags; the file is the track only when the track is all of it.
+TrackTags cueTrackTags(const CueSheet& cue, const CueTrack& track, bool wholeFile,
+                       const QString& path)
+{
+    TrackTags tags = wholeFileTags(path);
+    if (!track.title.isEmpty() || !wholeFile)
+        tags.title = track.title;
+    const QString& artist = track.performer.isEmpty() ? cue.performer : track.performer;
+    if (!artist.isEmpty())
+        tags.artist = artist;
+    if (!cue.title.isEmpty())
+        tags.album = cue.title;
+    if (!wholeFile)
+        tags.file.clear();
+    return tags;
 }
 
 std::unique_ptr<Disc> discOfCue(const QString& cuePath, const MeasureProgress& progress)
@@ -450,6 +504,9 @@ std::unique_ptr<Disc> discOfCue(const QString& cuePath, const MeasureProgress& p
         tracks[i].frames = std::min(next, fileEnd) - tracks.at(i).startFrame;
         if (tracks.at(i).frames <= 0)
             return nullptr;
+        const bool wholeFile = tracks.at(i).startFrame == f.startFrame &&
+                               tracks.at(i).startFrame + tracks.at(i).frames == fileEnd;
+        tracks[i].tags = cueTrackTags(cue, cue.tracks.at(i), wholeFile, f.path);
     }
     return std::make_unique<AudioFilesDisc>(std::move(files), std::move(tracks));
 }

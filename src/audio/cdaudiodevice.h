@@ -5,6 +5,8 @@
 // the disc. DiscAudioDevice plays real discs, images and audio files; tests
 // use a device whose clock they set.
 
+#include "audio/disc.h"
+
 #include <QObject>
 #include <QString>
 
@@ -49,6 +51,9 @@ public:
     // The name of that track, where the disc gives one (a folder of audio
     // files names each track after its file); "" for a CD track.
     virtual QString TrackName() const { return {}; }
+    // What the disc says of that track: its title, artist and album, and
+    // the audio file that is the track.
+    virtual TrackTags Tags() const { return {}; }
 
     // Where the playback is, from the start of the disc. Cheap enough for a
     // 1 ms timer.

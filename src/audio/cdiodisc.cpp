@@ -2,14 +2,17 @@
 
 #include "audio/audiofilesdisc.h"
 #include "audio/cdiolog.h"
+#include "document/textfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 
 #include <cdio/cdio.h>
+#include <cdio/cdtext.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
@@ -97,6 +100,43 @@ void countReadErrors(long, paranoia_cb_mode_t mode)
 {
     if (mode == PARANOIA_CB_READERR)
         ++t_readErrors;
+}
+
+// A CD-Text field as text. libcdio reads a cue sheet's TITLE and PERFORMER
+// lines as ISO 8859-1, while the programs that write cue sheets write UTF-8
+// or, on Japanese systems, Shift-JIS: for an image, text that comes back as
+// Latin-1 alone is taken as the bytes it was and read as UTF-8, then as
+// Shift-JIS, and only then as Latin-1 indeed.
+QString cdText(const cdtext_t* cdtext, cdtext_field_t field, track_t track, bool image)
+{
+    const char* raw = cdtext ? cdtext_get_const(cdtext, field, track) : nullptr;
+    // Blanks are trimmed from the text as read: a UTF-8 character may end in
+    // the byte Latin-1 calls a no-break space.
+    const QString text = QString::fromUtf8(raw ? raw : "");
+    if (!image ||
+        std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0xff; }))
+        return text.trimmed();
+    const QByteArray bytes = text.toLatin1();
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString asUtf8 = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return asUtf8.trimmed();
+    const DecodedText asShiftJis = DecodeCp932(bytes);
+    return (asShiftJis.hadInvalidBytes ? text : asShiftJis.text).trimmed();
+}
+
+// The disc's CD-Text for a track: its title and performer, the disc's title
+// as the album, and the disc's performer for a track without one of its own.
+TrackTags cdTextTags(CdIo_t* cdio, track_t track, bool image)
+{
+    const cdtext_t* cdtext = cdio_get_cdtext(cdio);
+    TrackTags tags;
+    tags.title = cdText(cdtext, CDTEXT_FIELD_TITLE, track, image);
+    tags.artist = cdText(cdtext, CDTEXT_FIELD_PERFORMER, track, image);
+    if (tags.artist.isEmpty())
+        tags.artist = cdText(cdtext, CDTEXT_FIELD_PERFORMER, 0, image);
+    tags.album = cdText(cdtext, CDTEXT_FIELD_TITLE, 0, image);
+    return tags;
 }
 
 class CdioReader final : public DiscReader
@@ -259,6 +299,8 @@ std::unique_ptr<Disc> OpenCdioDisc(const QString& given, bool paranoia)
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0)
         return nullptr;
 
+    const driver_id_t driver = cdio_get_driver_id(cdio.get());
+    const bool image = driver == DRIVER_BINCUE || driver == DRIVER_CDRDAO || driver == DRIVER_NRG;
     QList<DiscTrack> tracks;
     for (track_t t = first; t < first + count; ++t) {
         const lsn_t start = cdio_get_track_lsn(cdio.get(), t);
@@ -269,10 +311,9 @@ std::unique_ptr<Disc> OpenCdioDisc(const QString& given, bool paranoia)
         track.startFrame = qint64(start) * kFramesPerSector;
         track.frames = qint64(last - start + 1) * kFramesPerSector;
         track.audio = cdio_get_track_format(cdio.get(), t) == TRACK_FORMAT_AUDIO;
+        track.tags = cdTextTags(cdio.get(), t, image);
         tracks.append(track);
     }
-    const driver_id_t driver = cdio_get_driver_id(cdio.get());
-    const bool image = driver == DRIVER_BINCUE || driver == DRIVER_CDRDAO || driver == DRIVER_NRG;
     const bool drive = paranoia || !image;
     return std::make_unique<CdioDisc>(name, std::move(tracks), drive, std::move(toc));
 }

@@ -4,6 +4,7 @@
 // CD-audio frames (44 100 a second, 16-bit stereo), and a way to read them.
 // A CD drive, a disc image and a set of audio files all look like this.
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -26,6 +27,22 @@ constexpr qint64 MsToFrames(qint64 ms)
     return ms * kFrameRate / 1000;
 }
 
+// What a disc says of a track beyond where it lies: its CD-Text, or the
+// tags of its audio file (a cue sheet's own TITLE and PERFORMER lines first).
+struct TrackTags
+{
+    QString title;
+    QString artist;
+    QString album;
+    // The audio file that is this track, whole, and its size and time when
+    // the disc was read; "" for a CD, an image or a track that is part of a
+    // file.
+    QString file;
+    qint64 fileSize = -1;
+    QDateTime fileModified;
+    friend bool operator==(const TrackTags&, const TrackTags&) = default;
+};
+
 struct DiscTrack
 {
     qint64 startFrame = 0; // from the start of the disc
@@ -34,6 +51,7 @@ struct DiscTrack
     // What the user calls it: the file's name for a folder of audio files,
     // "" for a track of a CD or an image.
     QString name = {};
+    TrackTags tags = {};
 };
 
 // Reads the audio of one disc. Used by one thread at a time.

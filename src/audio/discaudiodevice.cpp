@@ -246,6 +246,12 @@ QString DiscAudioDevice::TrackName() const
     return track ? track->name : QString();
 }
 
+TrackTags DiscAudioDevice::Tags() const
+{
+    const DiscTrack* track = describedTrack();
+    return track ? track->tags : TrackTags{};
+}
+
 qint32 DiscAudioDevice::Position() const
 {
     return FramesToMs(m_engine->heardFrame());

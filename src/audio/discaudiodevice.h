@@ -43,6 +43,7 @@ public:
     qint32 TrackLength() const override;
     qint32 TrackPosition() const override;
     QString TrackName() const override;
+    TrackTags Tags() const override;
     // A clock read and a few atomic loads.
     qint32 Position() const override;
     void setFrom(qint32 position) override;

@@ -265,10 +265,11 @@ void PutIntoId3(TagLib::ID3v2::Tag* tag, TagLib::ID3v2::Version version,
         version == TagLib::ID3v2::v4 ? TagLib::String::UTF8 : TagLib::String::UTF16;
     tag->removeFrames("USLT");
     tag->removeFrames("SYLT");
-    if (!lyrics.lrcText.isEmpty()) {
+    const QString& text = lyrics.plainLrcText.isEmpty() ? lyrics.lrcText : lyrics.plainLrcText;
+    if (!text.isEmpty()) {
         auto* uslt = new UnsynchronizedLyricsFrame(encoding);
         uslt->setLanguage(kLyricsLanguage);
-        uslt->setText(ToTag(lyrics.lrcText));
+        uslt->setText(ToTag(text));
         tag->addFrame(uslt);
     }
     if (!lyrics.synced.isEmpty()) {

@@ -39,6 +39,9 @@ struct EmbeddedLyrics
 {
     QString lrcText;
     QList<SyncedText> synced;
+    // The plain LRC text for an ID3v2 tag's USLT, whose SYLT has the word
+    // times; "": lrcText there too.
+    QString plainLrcText = {};
 };
 
 // Whether lyrics can be written into the file: MP3, FLAC, Ogg Vorbis, Opus,

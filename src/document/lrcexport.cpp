@@ -49,6 +49,16 @@ LrcDocument LrcFromRun(const QString& headerText, const QString& startText, cons
     return lrc;
 }
 
+void FillFromTrack(LrcDocument& lrc, const SongTitles& track, qint32 lengthMs)
+{
+    FillTitles(lrc.title, lrc.artist, lrc.album, track);
+    const bool hasLength = std::any_of(
+        lrc.origin.metadata.cbegin(), lrc.origin.metadata.cend(),
+        [](const QString& line) { return line.startsWith(u"[length:"_s, Qt::CaseInsensitive); });
+    if (lengthMs > 0 && !hasLength)
+        lrc.origin.metadata.append(u"[length:"_s + FormatTimeTag(lengthMs).sliced(1));
+}
+
 QList<LrcWord> LrcWordsOf(const LineWords& words)
 {
     // A segment with a reading is one word, at the first time of its

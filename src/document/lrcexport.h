@@ -8,6 +8,7 @@
 #include "document/linewords.h"
 #include "document/lrcformat.h"
 #include "document/lyricsformat.h"
+#include "document/lyricsloader.h"
 #include "document/timingrow.h"
 
 #include <QList>
@@ -24,6 +25,12 @@ namespace verselet {
 // lines (`origin`) is written again.
 LrcDocument LrcFromRun(const QString& headerText, const QString& startText, const TimingRows& rows,
                        const LrcOrigin& origin = {});
+
+// What the timed track says of itself, for what the header leaves out: the
+// title, artist and album the header's lines give stay, and so does a
+// [length:] line the opened file had; else the track's length is written,
+// as "[length:mm:ss]".
+void FillFromTrack(LrcDocument& lrc, const SongTitles& track, qint32 lengthMs);
 
 // A line's stamped segments as LRC words: a segment not stamped yet is sung
 // as part of the one before it, and the line's end goes with the last.

@@ -397,4 +397,10 @@ std::optional<LrcDocument> ParseLrc(const QString& content)
     return lrc;
 }
 
+bool HasWordTimes(const LrcDocument& lrc)
+{
+    return std::any_of(lrc.lines.cbegin(), lrc.lines.cend(),
+                       [](const LrcLine& line) { return !line.words.isEmpty(); });
+}
+
 } // namespace verselet

@@ -101,6 +101,9 @@ enum class LrcFlavour
 QString ComposeLrc(const LrcDocument& document, LrcFlavour flavour = LrcFlavour::Plain);
 QByteArray EncodeLrc(const LrcDocument& document, LrcFlavour flavour = LrcFlavour::Plain);
 
+// Whether any line of it is timed word by word.
+bool HasWordTimes(const LrcDocument& lrc);
+
 // The largest document an LRC file may give: no more lines, and no more
 // characters of text in all of them, than the largest text file the program
 // opens could hold.

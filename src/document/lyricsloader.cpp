@@ -87,6 +87,15 @@ SongTitles TitlesOfHeader(const QString& headerText)
     return {header.at(0), header.at(1), header.at(2)};
 }
 
+void FillTitles(QString& title, QString& artist, QString& album, const SongTitles& from)
+{
+    for (auto [field, given] : {std::pair{&title, &from.title}, std::pair{&artist, &from.artist},
+                                std::pair{&album, &from.album}}) {
+        if (field->trimmed().isEmpty())
+            *field = *given;
+    }
+}
+
 LoadedLyrics LoadTimedLines(const SongTitles& titles, const QString& startText,
                             const QList<TimedLine>& lines)
 {

@@ -64,6 +64,8 @@ struct SongTitles
     QString album;
 };
 SongTitles TitlesOfHeader(const QString& headerText);
+// Each of title, artist and album that is empty takes the one `from` gives.
+void FillTitles(QString& title, QString& artist, QString& album, const SongTitles& from);
 
 // A line of a file timed line by line: when it begins (none for a line
 // without a time), its text and its words.

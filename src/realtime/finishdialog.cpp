@@ -1,5 +1,7 @@
 #include "realtime/finishdialog.h"
 
+#include "audio/lyricsforfiles.h"
+#include "audio/musictags.h"
 #include "document/karaoketext.h"
 #include "document/lrcexport.h"
 #include "document/lyricsdocument.h"
@@ -14,6 +16,7 @@
 #include "workfiles/workfiles.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -63,14 +66,16 @@ public:
 
 } // namespace
 
-FinishDialog::FinishDialog(const RealtimeContext& context, TimingRows rows, QWidget* parent)
+FinishDialog::FinishDialog(const RealtimeContext& context, TimingRows rows, TrackList::Track timed,
+                           QWidget* parent)
     : QDialog(parent, kFixedDialogFlags), m_context(context), m_timing(std::move(rows)),
-      m_rows(ListRows(m_timing))
+      m_timed(std::move(timed)), m_rows(ListRows(m_timing))
 {
     setObjectName(u"Form6"_s);
     setWindowTitle(tr("リアルタイム入力の終了"));
     // The question takes the top; the buttons stand below it.
-    setFixedSize(TwipsToPixels(4050), TwipsToPixels(2100 + kQuestionTwips));
+    // One button more than the dialog had: writing into the audio file.
+    setFixedSize(TwipsToPixels(4050), TwipsToPixels(2580 + kQuestionTwips));
 
     auto* question = new QLabel(
         tr("編集を保存または破棄してもどるか、歌詞テキストかLRCファイルを作成しますか？"), this);
@@ -83,13 +88,16 @@ FinishDialog::FinishDialog(const RealtimeContext& context, TimingRows rows, QWid
     m_discardButton = makeButton(this, u"Command2"_s, tr("編集を破棄してもどる"), 600);
     m_createTextButton = makeButton(this, u"Command3"_s, tr("歌詞テキストを作成する"), 1080);
     m_createLrcButton = makeButton(this, u"Command4"_s, tr("LRCファイルを作成する"), 1560);
+    m_writeAudioButton = makeButton(this, u"Command5"_s, tr("音楽ファイルに書き込む"), 2040);
     setTabOrder(m_keepButton, m_discardButton);
     setTabOrder(m_discardButton, m_createTextButton);
     setTabOrder(m_createTextButton, m_createLrcButton);
+    setTabOrder(m_createLrcButton, m_writeAudioButton);
     connect(m_keepButton, &QPushButton::clicked, this, &FinishDialog::onKeepClicked);
     connect(m_discardButton, &QPushButton::clicked, this, &FinishDialog::onDiscardClicked);
     connect(m_createTextButton, &QPushButton::clicked, this, &FinishDialog::onCreateTextClicked);
     connect(m_createLrcButton, &QPushButton::clicked, this, &FinishDialog::onCreateLrcClicked);
+    connect(m_writeAudioButton, &QPushButton::clicked, this, &FinishDialog::onWriteAudioClicked);
     m_keepButton->setFocus();
 }
 
@@ -132,6 +140,17 @@ void FinishDialog::onCreateLrcClicked()
 {
     if (SaveTimingTags() && CreateLrcFile())
         done(LrcCreated);
+}
+
+void FinishDialog::onWriteAudioClicked()
+{
+    // A CD or an image is told before anything is saved: nothing changes.
+    if (m_timed.tags.file.isEmpty()) {
+        ShowMessage(this, NoAudioFileText(), QMessageBox::Warning);
+        return;
+    }
+    if (SaveTimingTags() && WriteIntoAudioFile())
+        done(AudioFileWritten);
 }
 
 bool FinishDialog::SaveTimingTags()
@@ -197,12 +216,14 @@ bool FinishDialog::CreateLrcFile()
     if (target.path.isEmpty())
         return false;
     // Written over the file the lyrics came from, it keeps what that held.
-    const LyricsDocument& document = *m_context.document;
-    const QByteArray bytes = target.form == LrcForm::KaraokeText
-                                 ? EncodeKaraokeText(DocumentKaraoke(document))
-                                 : EncodeLrc(DocumentLrc(document), target.form == LrcForm::Enhanced
-                                                                        ? LrcFlavour::Enhanced
-                                                                        : LrcFlavour::Plain);
+    const SongTitles track{m_timed.tags.title, m_timed.tags.artist, m_timed.tags.album};
+    KaraokeDocument karaoke = DocumentKaraoke(*m_context.document);
+    FillTitles(karaoke.title, karaoke.artist, karaoke.album, track);
+    const QByteArray bytes =
+        target.form == LrcForm::KaraokeText
+            ? EncodeKaraokeText(karaoke)
+            : EncodeLrc(timedLrc(), target.form == LrcForm::Enhanced ? LrcFlavour::Enhanced
+                                                                     : LrcFlavour::Plain);
     if (const auto written = ReplaceUserFile(target.path, bytes); !written) {
         reportFileError(written.error(), target.path);
         return false;
@@ -210,6 +231,47 @@ bool FinishDialog::CreateLrcFile()
     if (m_context.fileWritten)
         m_context.fileWritten(target.path);
     return true;
+}
+
+bool FinishDialog::WriteIntoAudioFile()
+{
+    const QString& file = m_timed.tags.file;
+    const QList<TaggedLine> pairs = DocumentPairs(*m_context.document);
+    if (const int untimed = CountUntimedLyrics(pairs); untimed > 0) {
+        if (!AskYesNo(this, UntimedLyricsQuestionText(untimed)))
+            return false;
+    }
+    const QString sidecar = LrcFileNameFor(file);
+    const QString inFile = LyricsInFile(file);
+    if (!inFile.trimmed().isEmpty() || QFileInfo::exists(sidecar)) {
+        const QString shownSidecar = QFileInfo::exists(sidecar) ? sidecar : QString();
+        if (!AskYesNo(this, ReplaceLyricsQuestionText(inFile, shownSidecar), DefaultAnswer::No))
+            return false;
+    }
+    const LrcDocument lrc = timedLrc();
+    const FileStamp opened{m_timed.tags.fileSize, m_timed.tags.fileModified};
+    if (const auto written = WriteLyricsIntoFile(file, LyricsForAudioFile(lrc), opened); !written) {
+        ShowMessage(this, LyricsNotWrittenText(written.error()), QMessageBox::Warning);
+        return false;
+    }
+    // The players that look beside the file first find the same lyrics.
+    const QByteArray bytes =
+        EncodeLrc(lrc, HasWordTimes(lrc) ? LrcFlavour::Enhanced : LrcFlavour::Plain);
+    if (const auto written = ReplaceUserFile(sidecar, bytes); !written) {
+        reportFileError(written.error(), sidecar);
+        return false;
+    }
+    if (m_context.fileWritten)
+        m_context.fileWritten(sidecar);
+    return true;
+}
+
+LrcDocument FinishDialog::timedLrc() const
+{
+    LrcDocument lrc = DocumentLrc(*m_context.document);
+    FillFromTrack(lrc, {m_timed.tags.title, m_timed.tags.artist, m_timed.tags.album},
+                  m_timed.length);
+    return lrc;
 }
 
 FinishDialog::LrcTarget FinishDialog::chooseLrcTarget()

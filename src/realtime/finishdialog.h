@@ -2,6 +2,7 @@
 
 #include "document/lrcformat.h"
 #include "document/timingrow.h"
+#include "session/tracklist.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -31,17 +32,20 @@ public:
         Kept = 2,
         Discarded,
         Created,
-        LrcCreated
+        LrcCreated,
+        AudioFileWritten
     };
 
     // The rows are the timing list of the run that ends, each with its exact
-    // time and its words.
-    FinishDialog(const RealtimeContext& context, TimingRows rows, QWidget* parent);
+    // time and its words; `timed` the track they were timed to.
+    FinishDialog(const RealtimeContext& context, TimingRows rows, TrackList::Track timed,
+                 QWidget* parent);
 
     void onKeepClicked();       // 編集を保存してもどる
     void onDiscardClicked();    // 編集を破棄してもどる
     void onCreateTextClicked(); // 歌詞テキストを作成する
     void onCreateLrcClicked();  // LRCファイルを作成する
+    void onWriteAudioClicked(); // 音楽ファイルに書き込む
 
     // Writes the tag field of every timing-list row to the tag file, and
     // keeps the tags and their exact times in the document. False (after
@@ -55,6 +59,10 @@ public:
     // with the word times, or karaoke text with the word times and readings,
     // as the filter chosen says; true once the file is written.
     bool CreateLrcFile();
+    // The same run into the timed track's audio file, as its form keeps
+    // lyrics, and as NAME.lrc beside it, after asking about lyrics already
+    // there; true once both are written.
+    bool WriteIntoAudioFile();
 
 protected:
     // Escape does nothing here: the dialog has no Cancel, and a second
@@ -67,6 +75,7 @@ private:
     QPushButton* m_discardButton = nullptr;    // "Command2"
     QPushButton* m_createTextButton = nullptr; // "Command3"
     QPushButton* m_createLrcButton = nullptr;  // "Command4"
+    QPushButton* m_writeAudioButton = nullptr; // "Command5"
 
     void reportFileError(const FileError& error, const QString& targetPath = {});
     // The file to write and the form chosen by the dialog's filter; no path
@@ -83,9 +92,13 @@ private:
         LrcForm form = LrcForm::Plain;
     };
     LrcTarget chooseLrcTarget();
+    // The run as LRC, with what the timed track says of itself where the
+    // header says nothing.
+    LrcDocument timedLrc() const;
 
     const RealtimeContext& m_context;
     TimingRows m_timing;
+    TrackList::Track m_timed;
     // The rows as the list shows them, as the work files take them.
     QStringList m_rows;
 };

@@ -71,7 +71,8 @@ bool RealtimeInput::runTiming(const TimingRows& rows, QWidget* over)
         window, &TimingWindow::finishRequested, window,
         [this, window, &run, &ended] {
             m_context.rememberedTrack = run.rememberedTrack();
-            FinishDialog finish(m_context, run.lines().sheet().rows(), window);
+            FinishDialog finish(m_context, run.lines().sheet().rows(),
+                                run.transport().tracks().playing(), window);
             // The dialog keeps in the document what it writes, also when
             // the input goes on (a save dialog cancelled).
             ended = finish.exec() != FinishDialog::Closed;

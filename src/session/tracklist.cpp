@@ -34,12 +34,13 @@ QStringList TrackList::entries() const
     for (int n = 1; n <= tracks.size(); ++n) {
         const Track& track = tracks.at(n - 1);
         const QString length = FormatTimeTag(track.length);
+        const QString name = track.tags.title.isEmpty() ? track.name : track.tags.title;
         // One arg() for all, so that a "%1" in a file's name stays as it is.
-        entries.append(track.name.isEmpty()
+        entries.append(name.isEmpty()
                            ? QCoreApplication::translate("verselet::Transport", "ﾄﾗｯｸ%1 %2")
                                  .arg(QString::number(n), length)
                            : QCoreApplication::translate("verselet::Transport", "ﾄﾗｯｸ%1 %2 %3")
-                                 .arg(QString::number(n), shownTrackName(track.name), length));
+                                 .arg(QString::number(n), shownTrackName(name), length));
     }
     return entries;
 }
@@ -62,7 +63,8 @@ TrackList ReadTrackList(CdAudioDevice& device)
     const int count = device.Tracks();
     for (int n = 1; n <= count; ++n) {
         device.setTrack(n);
-        list.tracks.append({device.TrackPosition(), device.TrackLength(), device.TrackName()});
+        list.tracks.append(
+            {device.TrackPosition(), device.TrackLength(), device.TrackName(), device.Tags()});
     }
     return list;
 }

@@ -14,7 +14,7 @@
 namespace verselet {
 
 // The tracks of the disc, "ﾄﾗｯｸn [mm:ss]" each ("ﾄﾗｯｸn name [mm:ss]" for a
-// track the disc names), and the one chosen.
+// track the disc names: its title, else its file's name), and the one chosen.
 struct TrackList
 {
     // Where a track starts on the disc and how long it is, in ms, and the
@@ -24,6 +24,7 @@ struct TrackList
         qint32 start = 0;
         qint32 length = 0;
         QString name;
+        TrackTags tags = {};
     };
     QList<Track> tracks;
     // -1: none chosen; the disc then plays from its first track.

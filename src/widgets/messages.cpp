@@ -1,5 +1,6 @@
 #include "widgets/messages.h"
 
+#include "audio/musictags.h"
 #include "document/textfile.h"
 #include "shell/recoveryfile.h"
 #include "workfiles/workfiles.h"
@@ -273,6 +274,64 @@ QString UntimedLyricsQuestionText(int lines)
     return Messages::tr(
         "タイムが入っていない歌詞が %n 行あります。このままLRCファイルを作成しますか？", nullptr,
         lines);
+}
+
+namespace {
+
+// At most this many lines of the lyrics a file holds are shown in the
+// question; the rest stand as "…".
+constexpr qsizetype kShownLyricsLines = 8;
+
+QString shownLyrics(const QString& lyrics)
+{
+    QStringList lines = lyrics.trimmed().split(u'\n');
+    if (lines.size() > kShownLyricsLines) {
+        lines.resize(kShownLyricsLines);
+        lines.append(QStringLiteral("…"));
+    }
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+QString ReplaceLyricsQuestionText(const QString& inFile, const QString& sidecar)
+{
+    QString text;
+    if (!inFile.trimmed().isEmpty())
+        text += Messages::tr("この音楽ファイルにはすでに歌詞が入っています:") + u"\n\n"_s +
+                shownLyrics(inFile) + u"\n\n"_s;
+    if (!sidecar.isEmpty())
+        text += Messages::tr("%1 がすでにあります。").arg(sidecar) + u"\n\n"_s;
+    return text + Messages::tr("置き換えますか？");
+}
+
+QString LyricsNotWrittenText(const LyricsWriteFailure& failure)
+{
+    const QString& file = failure.path;
+    switch (failure.kind) {
+    case LyricsWriteError::NotSupported:
+        return Messages::tr("%1 は歌詞を書き込める形式(MP3, FLAC, Ogg, Opus, M4A, WAV, AIFF)では"
+                            "ありません。")
+            .arg(file);
+    case LyricsWriteError::ReadOnly:
+        return Messages::tr("%1 に書き込む権限がないため、歌詞を書き込めませんでした。").arg(file);
+    case LyricsWriteError::Changed:
+        return Messages::tr("%1 はディスクを読み込んだ後に変更されています。歌詞は書き込みません"
+                            "でした。「更新」で読み直してから、もう一度書き込んでください。")
+            .arg(file);
+    case LyricsWriteError::Unreadable:
+        return Messages::tr("%1 を読み込めないため、歌詞を書き込めませんでした。").arg(file);
+    case LyricsWriteError::WriteFailed:
+        break;
+    }
+    return Messages::tr("%1 に歌詞を書き込めませんでした。ファイルは元のままです。\n%2")
+        .arg(file, failure.detail);
+}
+
+QString NoAudioFileText()
+{
+    return Messages::tr("この曲は音楽ファイルではないため(CD、ディスクイメージ、または1つのファイル"
+                        "の一部)、歌詞を書き込めません。LRCファイルを作成してください。");
 }
 
 } // namespace verselet

@@ -12,6 +12,8 @@
 
 namespace verselet {
 
+struct LyricsWriteFailure;
+
 struct FileError;
 struct RecoveryWriteError;
 class WorkFolder;
@@ -83,6 +85,15 @@ enum class LyricsGoFor
 QString UnsavedLyricsQuestionText(LyricsGoFor what);
 // Before an LRC file is written: lyric lines without a time are left out.
 QString UntimedLyricsQuestionText(int lines);
+
+// Before lyrics go into an audio file that holds some already, or beside
+// one that has its .lrc already: what is there, and whether to replace it.
+QString ReplaceLyricsQuestionText(const QString& inFile, const QString& sidecar);
+// Why no lyrics went into the audio file (the file as it was).
+QString LyricsNotWrittenText(const LyricsWriteFailure& failure);
+// The track timed is no audio file of its own: a CD's, an image's, or a
+// part of a file a cue sheet divides.
+QString NoAudioFileText();
 
 void ShowMessage(QWidget* parent, const QString& text,
                  QMessageBox::Icon icon = QMessageBox::NoIcon);

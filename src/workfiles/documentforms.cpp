@@ -56,12 +56,6 @@ KaraokeDocument DocumentKaraoke(const LyricsDocument& document)
                           document.lrcOrigin());
 }
 
-bool HasWordTimes(const LrcDocument& lrc)
-{
-    return std::any_of(lrc.lines.cbegin(), lrc.lines.cend(),
-                       [](const LrcLine& line) { return !line.words.isEmpty(); });
-}
-
 Result<QByteArray, UnwritableText> EncodeDocument(const LyricsDocument& document, SaveForm form)
 {
     switch (form) {

@@ -48,8 +48,6 @@ LrcDocument DocumentLrc(const LyricsDocument& document);
 // The same as karaoke text, with its readings and the "@" lines the karaoke
 // text it came from held.
 KaraokeDocument DocumentKaraoke(const LyricsDocument& document);
-// Whether any line of it is timed word by word.
-bool HasWordTimes(const LrcDocument& lrc);
 
 // The file's bytes; for the timed text, nothing when a character cannot be
 // held (LRC holds every character).

@@ -285,7 +285,7 @@ void TestTranslation::everyWindowReadsInItsLanguage()
                               timing.get());
     RealtimeContext context;
     context.work = home.work;
-    FinishDialog finish(context, timing->run().lines().sheet().rows(), timing.get());
+    FinishDialog finish(context, timing->run().lines().sheet().rows(), {}, timing.get());
     DriveDialog drives(MakeSilentOutput, &main);
     CalibrationWindow calibration(MakeSilentOutput, &drives);
     AboutWindow about(&main);

@@ -196,10 +196,11 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     const auto hundredths = [](qint32 ms) {
         return QString::asprintf("[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
     };
-    QCOMPARE(QString::fromUtf8(readBytes(target)),
-             u"[ti:夜明けの歌]\n[ar:歌う人]\n[re:Verselet]\n[00:00.00]（前奏）\n"_s +
-                 hundredths(*stamped.at(1)) + u"一行目\n"_s + hundredths(*stamped.at(2)) +
-                 u"二行目\n"_s);
+    QCOMPARE(
+        QString::fromUtf8(readBytes(target)),
+        u"[ti:夜明けの歌]\n[ar:歌う人]\n[length:01:00]\n[re:Verselet]\n[00:00.00]（前奏）\n"_s +
+            hundredths(*stamped.at(1)) + u"一行目\n"_s + hundredths(*stamped.at(2)) +
+            u"二行目\n"_s);
     const QStringList tags =
         SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
     QCOMPARE(tags, (QStringList{u"-------"_s, u"[00:01]"_s, u"[00:02]"_s}));
@@ -232,9 +233,9 @@ void TestWholeRoad::wordsOfALineWithAWaveDashReachTheEnhancedFile()
 
     // Both segments marked in the file.
     const QStringList written = QString::fromUtf8(readBytes(target)).split(u'\n');
-    QCOMPARE(written.size(), 3);
+    QCOMPARE(written.size(), 4); // [length:], [re:], the line, and the end
     const QRegularExpression mark(u"[\\[<]\\d\\d:\\d\\d\\.\\d\\d[\\]>]"_s);
-    QCOMPARE(written.at(1).split(mark),
+    QCOMPARE(written.at(2).split(mark),
              (QStringList{QString(), QString(), u"ラ\u301C"_s, u"ラ"_s}));
 }
 

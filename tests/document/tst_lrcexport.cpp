@@ -35,6 +35,8 @@ private Q_SLOTS:
     void wordTimesGoOutAndComeBack();
     void enhancedFileOpenedAndWrittenBack_data();
     void enhancedFileOpenedAndWrittenBack();
+    void theTrackFillsWhatTheHeaderLeavesOut_data();
+    void theTrackFillsWhatTheHeaderLeavesOut();
 };
 
 void TestLrcExport::timesHaveHundredthsAndTheTagsSeconds_data()
@@ -285,6 +287,40 @@ void TestLrcExport::enhancedFileOpenedAndWrittenBack()
     const LrcDocument lrc =
         LrcFromRun(loaded->headerText, loaded->startText, rows, loaded->lrcOrigin);
     QCOMPARE(EncodeLrc(lrc, LrcFlavour::Enhanced), (written.isEmpty() ? file : written).toUtf8());
+}
+
+void TestLrcExport::theTrackFillsWhatTheHeaderLeavesOut_data()
+{
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QStringList>("kept"); // metadata lines of the opened file
+    QTest::addColumn<qint32>("length");
+    QTest::addColumn<QByteArray>("head"); // what the file has before [re:]
+
+    QTest::newRow("an empty header: all from the track")
+        << QString() << QStringList() << 225999
+        << "[ti:Song]\n[ar:Singer]\n[al:Album]\n[length:03:45]\n"_ba;
+    QTest::newRow("the header's lines win, a blank one does not")
+        << u"題名\r\n \r\n"_s << QStringList() << 60000
+        << "[ti:\xE9\xA1\x8C\xE5\x90\x8D]\n[ar:Singer]\n[al:Album]\n[length:01:00]\n"_ba;
+    QTest::newRow("the opened file's length stays, in its place")
+        << u"A\r\nB\r\nC"_s << QStringList{u"[length: 3:40]"_s, u"[by:x]"_s} << 225999
+        << "[ti:A]\n[ar:B]\n[al:C]\n[length: 3:40]\n[by:x]\n"_ba;
+    QTest::newRow("no length known: none written")
+        << u"A\r\nB\r\nC"_s << QStringList() << 0 << "[ti:A]\n[ar:B]\n[al:C]\n"_ba;
+}
+
+void TestLrcExport::theTrackFillsWhatTheHeaderLeavesOut()
+{
+    QFETCH(QString, header);
+    QFETCH(QStringList, kept);
+    QFETCH(qint32, length);
+    QFETCH(QByteArray, head);
+    LrcOrigin origin;
+    origin.metadata = kept;
+    LrcDocument lrc = LrcFromRun(header, QString(), {}, origin);
+    FillFromTrack(lrc, {u"Song"_s, u"Singer"_s, u"Album"_s}, length);
+    const QByteArray bytes = EncodeLrc(lrc);
+    QCOMPARE(bytes.first(bytes.indexOf("[re:")), head);
 }
 
 QTEST_APPLESS_MAIN(TestLrcExport)

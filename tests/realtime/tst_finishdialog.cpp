@@ -1,6 +1,8 @@
 #include "realtime/finishdialog.h"
 #include "session/timingrun.h"
 
+#include "audio/musictags.h"
+
 #include "app/editorfiledialog.h"
 #include "document/lyricsdocument.h"
 #include "document/lyricsfile.h"
@@ -18,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "discfixtures.h"
 #include "modalscript.h"
 #include "scripteddevice.h"
 #include "testfiles.h"
@@ -92,6 +95,8 @@ private Q_SLOTS:
     void lrcFileOfTheRun();
     void lrcTargetThatCannotBeWrittenKeepsTheDialogOpen();
     void karaokeTextOfTheRun();
+    void lyricsGoIntoTheTimedAudioFile_data();
+    void lyricsGoIntoTheTimedAudioFile();
 
 private:
     const WorkFolder& work() const { return m_home->work; }
@@ -161,13 +166,13 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
     timing->show();
     timing->move(40, 30);
     const RealtimeContext run = context();
-    FinishDialog dialog(run, TimingRowsFromList(kRows), timing);
+    FinishDialog dialog(run, TimingRowsFromList(kRows), {}, timing);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
     QCOMPARE(dialog.objectName(), u"Form6"_s);
     QCOMPARE(dialog.windowTitle(), u"リアルタイム入力の終了"_s);
-    QCOMPARE(dialog.size(), QSize(270, 188));
+    QCOMPARE(dialog.size(), QSize(270, 220));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     const Qt::WindowFlags flags = dialog.windowFlags();
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
@@ -179,7 +184,7 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
     QVERIFY2(std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1,
              qPrintable(u"%1, %2"_s.arg(offset.x()).arg(offset.y())));
 
-    // The question above the four buttons, which stand below it.
+    // The question above the five buttons, which stand below it.
     const QList<std::tuple<QWidget*, QString, QString, QRect>> widgets{
         {named<QLabel>(dialog, "Question"), u"Question"_s,
          u"編集を保存または破棄してもどるか、歌詞テキストかLRCファイルを作成しますか？"_s,
@@ -192,6 +197,8 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
          QRect(16, 120, 233, 25)},
         {named<QPushButton>(dialog, "Command4"), u"Command4"_s, u"LRCファイルを作成する"_s,
          QRect(16, 152, 233, 25)},
+        {named<QPushButton>(dialog, "Command5"), u"Command5"_s, u"音楽ファイルに書き込む"_s,
+         QRect(16, 184, 233, 25)},
     };
     for (const auto& [widget, name, text, place] : widgets) {
         QCOMPARE(dialog.findChild<QWidget*>(name), widget);
@@ -204,6 +211,8 @@ void TestFinishDialog::layoutAsTheDialogShowsIt()
              named<QPushButton>(dialog, "Command3"));
     QCOMPARE(named<QPushButton>(dialog, "Command3")->nextInFocusChain(),
              named<QPushButton>(dialog, "Command4"));
+    QCOMPARE(named<QPushButton>(dialog, "Command4")->nextInFocusChain(),
+             named<QPushButton>(dialog, "Command5"));
 }
 
 void TestFinishDialog::buttonsDecideWhatBecomesOfTheTags_data()
@@ -489,6 +498,7 @@ void TestFinishDialog::lrcFileOfTheRun_data()
                             "\xE6\xAD\x8C\xE3\x81\xAE\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\x88\xE3\x83"
                             "\xAB]\n"                         // 歌のタイトル
                             "[ar:\xE4\xBD\x9C\xE8\x80\x85]\n" // 作者
+                            "[length:04:00]\n"                // the track's
                             "[re:Verselet]\n"
                             "[00:00.00]\xE5\x89\x8D\xE5\xA5\x8F\n";    // 前奏
     const QByteArray line1 = "\xE4\xB8\x80\xE8\xA1\x8C\xE7\x9B\xAE\n"; // 一行目
@@ -520,7 +530,9 @@ void TestFinishDialog::lrcFileOfTheRun_data()
     QTest::newRow("opened from an LRC file: its tags and milliseconds, its offset told of")
         << QStringList{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s}
         << ExactTimes{std::nullopt, 65432, 120999} << QStringList{u"tip"_s} << QString()
-        << QByteArray(head).replace("[re:", "[by:x]\n[re:").replace("[00:00.00]", "[00:00.000]") +
+        << QByteArray(head)
+                   .replace("[length:", "[by:x]\n[length:")
+                   .replace("[00:00.00]", "[00:00.000]") +
                "[01:05.432]" + line1 + "[02:00.999]" + line2;
 }
 
@@ -698,6 +710,94 @@ void TestFinishDialog::karaokeTextOfTheRun()
              "@Ruby1=\xE4\xB8\x80,\xE3\x81\x84[01:05:80]\xE3\x81\xA1\r\n"_ba);
     QCOMPARE(QDir(m_home->path() + u"/files"_s).entryList(QDir::Files),
              QStringList{u"karaoke.txt"_s});
+}
+
+void TestFinishDialog::lyricsGoIntoTheTimedAudioFile_data()
+{
+    QTest::addColumn<QString>("track"); // the timed track: "file", "changed" since read, "cd"
+    QTest::addColumn<QString>("old");   // lyrics the file holds before
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("message"); // the first message shown, in part; %1: the file
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("into the file and beside it")
+        << u"file"_s << QString() << QStringList() << QString() << true;
+    QTest::newRow("lyrics there are shown first; はい replaces them")
+        << u"file"_s << u"[00:01.00]古い歌詞"_s << QStringList{u"yes"_s} << u"古い歌詞"_s << true;
+    QTest::newRow("いいえ keeps them")
+        << u"file"_s << u"[00:01.00]古い歌詞"_s << QStringList{u"no"_s} << u"古い歌詞"_s << false;
+    QTest::newRow("a CD's track") << u"cd"_s << QString() << QStringList{u"ok"_s}
+                                  << u"この曲は音楽ファイルではないため"_s << false;
+    QTest::newRow("a file changed since the disc was read")
+        << u"changed"_s << QString() << QStringList{u"ok"_s}
+        << u"%1 はディスクを読み込んだ後に変更されています。"_s << false;
+}
+
+void TestFinishDialog::lyricsGoIntoTheTimedAudioFile()
+{
+    QFETCH(QString, track);
+    QFETCH(QString, old);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, message);
+    QFETCH(bool, written);
+
+    setDocument();
+    const QString song = m_home->path() + u"/files/song.wav"_s;
+    const QString sidecar = m_home->path() + u"/files/song.lrc"_s;
+    QVERIFY(fixtures::writeAudio(song, 44100, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+    if (!old.isEmpty())
+        QVERIFY(WriteLyricsIntoFile(song, {old, {}, old}, StampOf(song)).ok());
+    const QByteArray before = readBytes(song);
+    TrackTags tags;
+    tags.album = u"盤"_s;
+    if (track != u"cd"_s) {
+        const FileStamp stamp = StampOf(song);
+        tags.file = song;
+        tags.fileSize = stamp.size + (track == u"changed"_s ? 1 : 0);
+        tags.fileModified = stamp.modified;
+    }
+
+    RealtimeContext run = context();
+    run.makeDevice = [tags] {
+        auto device = std::make_unique<ScriptedDevice>(QList<qint32>{240000});
+        device->tags = {tags};
+        return device;
+    };
+    ModalScript script;
+    script.thenClose(); // the timing window
+    script.thenClick(u"Command5"_s);
+    for (const QString& step : steps)
+        script.thenAnswer(step == u"yes"_s  ? QMessageBox::Yes
+                          : step == u"no"_s ? QMessageBox::No
+                                            : QMessageBox::Ok);
+    Seen back;
+    if (!written)
+        thenNoteAndClose(script, back);
+    const QStringList rows{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s};
+    const bool ended =
+        RealtimeInput(run).runTiming(TimedRows(rows, {std::nullopt, 65432, 120999}), nullptr);
+
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.messages.size(), steps.size());
+    if (!message.isEmpty())
+        QVERIFY2(script.messages.at(0).text.contains(message.arg(song)),
+                 qPrintable(script.messages.at(0).text));
+    QCOMPARE(ended, written);
+    QVERIFY(back.visible != written);
+    // The header's title and artist, the track's album and length.
+    const QByteArray lrc = "[ti:\xE6\xAD\x8C\xE3\x81\xAE\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\x88"
+                           "\xE3\x83\xAB]\n[ar:\xE4\xBD\x9C\xE8\x80\x85]\n[al:\xE7\x9B\xA4]\n"
+                           "[length:04:00]\n[re:Verselet]\n[00:00.00]\xE5\x89\x8D\xE5\xA5\x8F\n"
+                           "[01:05.43]\xE4\xB8\x80\xE8\xA1\x8C\xE7\x9B\xAE\n"
+                           "[02:00.99]\xE4\xBA\x8C\xE8\xA1\x8C\xE7\x9B\xAE\n";
+    if (written) {
+        QCOMPARE(LyricsInFile(song), QString::fromUtf8(lrc));
+        QCOMPARE(readBytes(sidecar), lrc);
+    } else {
+        QCOMPARE(readBytes(song), before);
+        QVERIFY(!QFile::exists(sidecar));
+    }
 }
 
 void TestFinishDialog::failureBeforeTheSaveDialogKeepsTheDialogOpen_data()

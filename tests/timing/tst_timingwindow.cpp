@@ -241,24 +241,35 @@ void TestTimingWindow::tracksAreListedWithTheirLengths()
 void TestTimingWindow::namedTracksShowTheirNames_data()
 {
     QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("titles");
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("forty characters whole, a longer name cut")
         << QStringList{u"1234567890一二三四五六七八九十1234567890abcdefghij"_s,
                        u"1234567890一二三四五六七八九十1234567890abcdefghijk"_s}
+        << QStringList()
         << QStringList{u"ﾄﾗｯｸ1 1234567890一二三四五六七八九十1234567890abcdefghij [04:05]"_s,
                        u"ﾄﾗｯｸ2 1234567890一二三四五六七八九十1234567890abcdefghi… [01:00]"_s};
     QTest::newRow("a percent sign in a name, a track without one")
-        << QStringList{u"100%1 mix"_s, QString()}
+        << QStringList{u"100%1 mix"_s, QString()} << QStringList()
         << QStringList{u"ﾄﾗｯｸ1 100%1 mix [04:05]"_s, u"ﾄﾗｯｸ2 [01:00]"_s};
+    QTest::newRow("a title the tags give in place of the file's name")
+        << QStringList{u"01 asa"_s, u"02 b"_s} << QStringList{u"朝の窓"_s, QString()}
+        << QStringList{u"ﾄﾗｯｸ1 朝の窓 [04:05]"_s, u"ﾄﾗｯｸ2 02 b [01:00]"_s};
 }
 
 void TestTimingWindow::namedTracksShowTheirNames()
 {
     QFETCH(QStringList, names);
+    QFETCH(QStringList, titles);
     QFETCH(QStringList, entries);
     ScriptedDevice* device = nullptr;
     TimingWindow* w = open({245900, 60000}, &device);
     device->names = names; // a folder's files, listed by 更新
+    for (const QString& title : titles) {
+        TrackTags tags;
+        tags.title = title;
+        device->tags.append(tags);
+    }
     named<QPushButton>(w, "Command1")->click();
     auto* box = named<QComboBox>(w, "Combo1");
     QCOMPARE(QStringList({box->itemText(0), box->itemText(1)}), entries);

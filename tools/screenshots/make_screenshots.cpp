@@ -182,7 +182,8 @@ int main(int argc, char* argv[])
     // The finish dialog, and the lag calibration of the drive dialog.
     RealtimeContext context;
     context.work = main.state().Work;
-    FinishDialog finish(context, timing.run().lines().sheet().rows(), &timing);
+    FinishDialog finish(context, timing.run().lines().sheet().rows(),
+                        timing.run().transport().tracks().playing(), &timing);
     finish.show();
     ok = save(finish, folder + u"/finish-dialog.png"_s) && ok;
     finish.close();
