@@ -193,11 +193,15 @@ void TestEndToEnd::demoTimedLyricsToAnLrcFile()
     // The first two lines stamped again at about 1.5 s and 2.5 s; the other
     // lines keep the seconds of the file.
     ExactTimes stamped;
+    QString trackShown;
     script.thenClick(u"Command1"_s);
-    script.then([&stamped](QWidget* window) {
+    script.then([&stamped, &trackShown](QWidget* window) {
         auto* timing = qobject_cast<TimingWindow*>(window);
-        QTimer::singleShot(0, timing,
-                           [timing] { named<QPushButton>(timing, "Command2")->click(); });
+        QTimer::singleShot(0, timing, [timing, &trackShown] {
+            // The image's CD-Text names the track.
+            trackShown = named<QComboBox>(timing, "Combo1")->currentText();
+            named<QPushButton>(timing, "Command2")->click();
+        });
         PressAtPlayTimes(
             timing, {1500, 2500}, [timing] { named<QPushButton>(timing, "Command6")->click(); },
             [timing, &stamped] {
@@ -214,12 +218,15 @@ void TestEndToEnd::demoTimedLyricsToAnLrcFile()
     // Offered under the name of the file opened.
     QCOMPARE(script.dialogNameShown, u"ひかりのステップ.lrc"_s);
 
+    QCOMPARE(trackShown, u"ﾄﾗｯｸ1 ひかりのステップ [00:54]"_s);
     QVERIFY(stamped.size() > 2 && stamped.at(1) && stamped.at(2));
     const auto at = [](qint32 ms) {
         return QString::asprintf("[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
     };
     const QString expected =
-        u"[ti:ひかりのステップ]\n[ar:作詞・作曲：Verselet]\n[length:00:54]\n[re:Verselet]\n"
+        // The header's title and artist, the image's album, the track's length.
+        u"[ti:ひかりのステップ]\n[ar:作詞・作曲：Verselet]\n[al:Verselet Demo]\n[length:00:54]\n"
+        u"[re:Verselet]\n"
         u"[00:00.00]（前奏）\n"_s +
         at(*stamped.at(1)) + u"朝の窓をあけたら\n"_s + at(*stamped.at(2)) +
         u"青い風がおどりだす\n"
@@ -291,20 +298,20 @@ void TestEndToEnd::demoTimedWordByWordToAnEnhancedLrcFile()
     const QStringList written = QString::fromUtf8(readBytes(lrcFile)).split(u'\n');
     QVERIFY(written.size() > 6);
     QRegularExpression mark(u"[\\[<](\\d\\d):(\\d\\d)\\.(\\d\\d)[\\]>]"_s);
-    const QList<qint32> times = TimesIn(written.mid(5, 2), mark);
+    const QList<qint32> times = TimesIn(written.mid(6, 2), mark);
     // [line 1]<1>朝の窓を<2>あけたら<end>, [line 2]<1>青<2>い風がおどりだす
     QCOMPARE(times.size(), 7);
     const QList<int> pressOf{0, 0, 1, 2, 3, 3, 4};
     const QString outside = NotWithinPresses(times, presses, pressOf);
     QVERIFY2(outside.isEmpty(), qPrintable(outside));
     // The texts between the marks.
-    QCOMPARE(QString(written.at(5)).remove(mark), u"朝の窓をあけたら"_s);
-    QCOMPARE(written.at(5).split(mark).mid(1),
-             (QStringList{QString(), u"朝の窓を"_s, u"あけたら"_s, QString()}));
+    QCOMPARE(QString(written.at(6)).remove(mark), u"朝の窓をあけたら"_s);
     QCOMPARE(written.at(6).split(mark).mid(1),
+             (QStringList{QString(), u"朝の窓を"_s, u"あけたら"_s, QString()}));
+    QCOMPARE(written.at(7).split(mark).mid(1),
              (QStringList{QString(), u"青"_s, u"い風がおどりだす"_s}));
     // A line timed as a whole: one mark at its time.
-    QCOMPARE(written.at(7), u"[00:17.00]<00:17.00>小さなくつをはいて"_s);
+    QCOMPARE(written.at(8), u"[00:17.00]<00:17.00>小さなくつをはいて"_s);
 }
 
 void TestEndToEnd::demoTimedMoraByMoraToAKaraokeText()

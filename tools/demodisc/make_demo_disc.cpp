@@ -303,8 +303,14 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes)
 void makeDemoDisc(const std::filesystem::path& lyrics, const std::filesystem::path& folder)
 {
     std::vector<int> lineSeconds;
+    std::string title;
     try {
-        lineSeconds = lyricLineSeconds(readLines(lyrics));
+        const std::vector<std::string> lines = readLines(lyrics);
+        lineSeconds = lyricLineSeconds(lines);
+        // The song's title, the header's first line, as a Japanese ripper
+        // writes a cue sheet: in code page 932, as the lyrics file has it.
+        if (!lines.empty() && lines.front().find('"') == std::string::npos)
+            title = lines.front();
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(lyrics.string() + ": " + e.what());
     }
@@ -342,9 +348,12 @@ void makeDemoDisc(const std::filesystem::path& lyrics, const std::filesystem::pa
         put(std::size_t(f) * 4 + 2, right[f]);
     }
 
-    const std::string cue = std::string("FILE \"") + kBinName + "\" BINARY\n" +
-                            "  TRACK 01 AUDIO\n" + "    INDEX 01 " + msf(0) + "\n" +
-                            "  TRACK 02 AUDIO\n" + "    INDEX 01 " + msf(track1Sectors) + "\n";
+    // With the disc's CD-Text: its title and performer, and each track's title.
+    const std::string cue = std::string("TITLE \"Verselet Demo\"\nPERFORMER \"Verselet\"\n") +
+                            "FILE \"" + kBinName + "\" BINARY\n" + "  TRACK 01 AUDIO\n" +
+                            "    TITLE \"" + title + "\"\n" + "    INDEX 01 " + msf(0) + "\n" +
+                            "  TRACK 02 AUDIO\n" + "    TITLE \"Beat\"\n" + "    INDEX 01 " +
+                            msf(track1Sectors) + "\n";
 
     std::filesystem::create_directories(folder);
     writeFile(folder / kBinName, bin);
