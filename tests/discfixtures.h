@@ -89,10 +89,19 @@ inline QString writeBinCue(const QString& folder, const QList<int>& sectors,
     return cuePath;
 }
 
+// The title, artist and album an audio file's tags give; "" for none.
+struct Titles
+{
+    QString title;
+    QString artist;
+    QString album;
+};
+
 // An audio file through libsndfile: `frames` frames of a 440 Hz tone (or
-// the position pattern at 44.1 kHz stereo 16-bit WAV, when `pattern`).
+// the position pattern at 44.1 kHz stereo 16-bit WAV, when `pattern`), with
+// the tags given where its form has them.
 inline bool writeAudio(const QString& path, qint64 frames, int format, int rate = 44100,
-                       int channels = 2, bool pattern = false)
+                       int channels = 2, bool pattern = false, const Titles& titles = {})
 {
     SF_INFO info{};
     info.samplerate = rate;
@@ -101,6 +110,12 @@ inline bool writeAudio(const QString& path, qint64 frames, int format, int rate 
     SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
     if (!f)
         return false;
+    for (const auto& [kind, text] :
+         {std::pair{SF_STR_TITLE, &titles.title}, std::pair{SF_STR_ARTIST, &titles.artist},
+          std::pair{SF_STR_ALBUM, &titles.album}}) {
+        if (!text->isEmpty())
+            sf_set_string(f, kind, text->toUtf8().constData());
+    }
     std::vector<short> samples(size_t(frames) * size_t(channels));
     for (qint64 i = 0; i < frames; ++i) {
         for (int c = 0; c < channels; ++c) {
@@ -115,6 +130,21 @@ inline bool writeAudio(const QString& path, qint64 frames, int format, int rate 
     const sf_count_t written = sf_writef_short(f, samples.data(), frames);
     sf_close(f);
     return written == frames;
+}
+
+// Every sample an audio file decodes to, interleaved.
+inline std::vector<short> decodeAll(const QString& path)
+{
+    SF_INFO info{};
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    std::vector<short> samples;
+    if (!f)
+        return samples;
+    std::vector<short> block(size_t(4096) * size_t(std::max(info.channels, 1)));
+    while (const sf_count_t n = sf_readf_short(f, block.data(), 4096))
+        samples.insert(samples.end(), block.begin(), block.begin() + n * info.channels);
+    sf_close(f);
+    return samples;
 }
 
 inline bool writeText(const QString& path, const QByteArray& text)

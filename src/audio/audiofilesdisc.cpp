@@ -337,13 +337,8 @@ CueSheet parseCue(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return cue;
     const QByteArray bytes = f.readAll();
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    // Not UTF-8: a cue sheet written on a Japanese system is Shift-JIS.
-    if (utf8.hasError()) {
-        const DecodedText shiftJis = DecodeCp932(bytes);
-        text = shiftJis.hadInvalidBytes ? QString::fromLocal8Bit(bytes) : shiftJis.text;
-    }
+    // A cue sheet written on a Japanese system is Shift-JIS.
+    const QString text = DecodeUnlabelledText(bytes);
     static const QRegularExpression fileLine(uR"(^\s*FILE\s+(".*"|\S+)\s+(\S+)\s*$)"_s,
                                              QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression trackLine(uR"(^\s*TRACK\s+\d+\s+(\S+))"_s,

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QTemporaryFile>
 
 #include <cdio/cdio.h>
@@ -116,13 +115,7 @@ QString cdText(const cdtext_t* cdtext, cdtext_field_t field, track_t track, bool
     if (!image ||
         std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0xff; }))
         return text.trimmed();
-    const QByteArray bytes = text.toLatin1();
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString asUtf8 = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return asUtf8.trimmed();
-    const DecodedText asShiftJis = DecodeCp932(bytes);
-    return (asShiftJis.hadInvalidBytes ? text : asShiftJis.text).trimmed();
+    return DecodeUnlabelledText(text.toLatin1()).trimmed();
 }
 
 // The disc's CD-Text for a track: its title and performer, the disc's title

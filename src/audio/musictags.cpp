@@ -1,6 +1,7 @@
 #include "audio/musictags.h"
 
 #include "audio/replacefile.h"
+#include "document/textfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -390,6 +391,15 @@ std::optional<MusicTags> ReadMusicTags(const QString& path)
     tags.title = field(&TagLib::Tag::title);
     tags.artist = field(&TagLib::Tag::artist);
     tags.album = field(&TagLib::Tag::album);
+    // ID3 text that calls itself Latin-1 is, in files from Japanese systems,
+    // Shift-JIS or UTF-8 more often than not.
+    if (opened.form == Form::Mpeg || opened.form == Form::Wav || opened.form == Form::Aiff) {
+        for (QString* text : {&tags.title, &tags.artist, &tags.album}) {
+            if (std::all_of(text->cbegin(), text->cend(),
+                            [](QChar c) { return c.unicode() <= 0xff; }))
+                *text = DecodeUnlabelledText(text->toLatin1());
+        }
+    }
     if (const TagLib::AudioProperties* properties = file->audioProperties())
         tags.lengthMs = std::max(properties->lengthInMilliseconds(), 0);
     return tags;

@@ -205,6 +205,16 @@ template <typename View> int lineAt(View text, qsizetype at)
 
 } // namespace
 
+QString DecodeUnlabelledText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString asUtf8 = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return asUtf8;
+    const DecodedText asCp932 = DecodeCp932(bytes);
+    return asCp932.hadInvalidBytes ? QString::fromLatin1(bytes) : asCp932.text;
+}
+
 DecodedText DecodeCp932(const QByteArray& bytes)
 {
     return decodeDoubleByte(kCp932Name, bytes);

@@ -54,6 +54,12 @@ struct DecodedText
 
 DecodedText DecodeCp932(const QByteArray& bytes);
 
+// Bytes that say nothing of their encoding, or call themselves Latin-1 as
+// old tags and cue sheets do, read the way the programs of a Japanese system
+// wrote them: as UTF-8 when they are that, else as code page 932 when they
+// are that, else as Latin-1.
+QString DecodeUnlabelledText(const QByteArray& bytes);
+
 // Input methods and files from other systems write some characters as code
 // points that code page 932 does not have, for characters it does have under
 // another code point: the wave dash U+301C for U+FF5E, the minus sign U+2212

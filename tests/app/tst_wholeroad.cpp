@@ -4,6 +4,7 @@
 
 #include "app/mainwindow.h"
 #include "audio/discaudiodevice.h"
+#include "audio/musictags.h"
 #include "document/lyricsformat.h"
 #include "document/textfile.h"
 #include "settings/driveconfig.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,10 +42,14 @@ private Q_SLOTS:
     void openMarkPlayStampCreateSave();
     void writtenFileComesBackByteForByte_data();
     void writtenFileComesBackByteForByte();
+    void stampsKeepTheirMillisecondsIntoTheLrcFile_data();
     void stampsKeepTheirMillisecondsIntoTheLrcFile();
     void wordsOfALineWithAWaveDashReachTheEnhancedFile();
 
 private:
+    // The program started anew with this disc chosen in the drive list.
+    void startWith(const QString& disc);
+
     std::unique_ptr<WorkArea> m_home;
     std::unique_ptr<MainWindow> m_main;
 };
@@ -53,8 +59,14 @@ void TestWholeRoad::init()
     m_home = std::make_unique<WorkArea>();
     // The disc: an image of two one-minute tracks, chosen in the drive list.
     const QString image = fixtures::writeBinCue(m_home->path(), {75 * 60, 75 * 60});
-    QVERIFY(AddVirtualDisc(image));
-    QVERIFY(WriteDriveConfig(qint16(DriveListEntries().indexOf(image))));
+    startWith(image);
+}
+
+void TestWholeRoad::startWith(const QString& disc)
+{
+    m_main.reset();
+    QVERIFY(AddVirtualDisc(disc));
+    QVERIFY(WriteDriveConfig(qint16(DriveListEntries().indexOf(disc))));
     m_main = std::make_unique<MainWindow>();
     m_main->seams().deviceFactory = [] { return std::make_unique<DiscAudioDevice>(); };
     QVERIFY(m_main->Form_Load());
@@ -157,8 +169,29 @@ void TestWholeRoad::writtenFileComesBackByteForByte()
                           QString(), u"[01:59]"_s, u"-------"_s}));
 }
 
+void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile_data()
+{
+    QTest::addColumn<bool>("audioFile"); // written into it, or an LRC file chosen
+    QTest::addColumn<QString>("head");   // what the track adds to the header
+    QTest::newRow("an LRC file, from an image") << false << u"[length:01:00]\n"_s;
+    QTest::newRow("into the audio file timed, and beside it, from a folder")
+        << true << u"[al:盤]\n[length:00:05]\n"_s;
+}
+
 void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
 {
+    QFETCH(bool, audioFile);
+    QFETCH(QString, head);
+    // A folder of one MP3 with tags of its own: the header's title wins.
+    const QString song = m_home->filePath(u"曲/夜明け.mp3"_s);
+    std::vector<short> before;
+    if (audioFile) {
+        QVERIFY(QDir().mkpath(m_home->filePath(u"曲"_s)));
+        QVERIFY(fixtures::writeAudio(song, 5 * 44100, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III,
+                                     44100, 2, false, {u"仮の題"_s, QString(), u"盤"_s}));
+        before = fixtures::decodeAll(song);
+        startWith(m_home->filePath(u"曲"_s));
+    }
     m_main->document().setHeaderText(u"夜明けの歌\r\n歌う人"_s);
     m_main->document().setStartText(u"（前奏）"_s);
     m_main->document().setBodyText(QString(35, u'-') + u"\r\n一行目\r\n二行目"_s);
@@ -177,8 +210,12 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
                 w->close();
             });
     });
-    script.thenClick(u"Command4"_s); // LRCファイルを作成する
-    script.thenChoose(target);
+    if (audioFile) {
+        script.thenClick(u"Command5"_s); // 音楽ファイルに書き込む
+    } else {
+        script.thenClick(u"Command4"_s); // LRCファイルを作成する
+        script.thenChoose(target);
+    }
     named<QAction>(m_main, "リアルタイム入力")->trigger();
     QVERIFY(script.done());
     QCOMPARE(script.unexpected, 0);
@@ -196,11 +233,17 @@ void TestWholeRoad::stampsKeepTheirMillisecondsIntoTheLrcFile()
     const auto hundredths = [](qint32 ms) {
         return QString::asprintf("[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
     };
-    QCOMPARE(
-        QString::fromUtf8(readBytes(target)),
-        u"[ti:夜明けの歌]\n[ar:歌う人]\n[length:01:00]\n[re:Verselet]\n[00:00.00]（前奏）\n"_s +
-            hundredths(*stamped.at(1)) + u"一行目\n"_s + hundredths(*stamped.at(2)) +
-            u"二行目\n"_s);
+    const QString lrc = u"[ti:夜明けの歌]\n[ar:歌う人]\n"_s + head +
+                        u"[re:Verselet]\n[00:00.00]（前奏）\n"_s + hundredths(*stamped.at(1)) +
+                        u"一行目\n"_s + hundredths(*stamped.at(2)) + u"二行目\n"_s;
+    if (audioFile) {
+        // In the file, beside it, and the audio as it was.
+        QCOMPARE(LyricsInFile(song), lrc);
+        QCOMPARE(QString::fromUtf8(readBytes(m_home->filePath(u"曲/夜明け.lrc"_s))), lrc);
+        QCOMPARE(fixtures::decodeAll(song), before);
+    } else {
+        QCOMPARE(QString::fromUtf8(readBytes(target)), lrc);
+    }
     const QStringList tags =
         SplitWorkLines(QString::fromLatin1(readBytes(m_main->state().Work.tagFile())));
     QCOMPARE(tags, (QStringList{u"-------"_s, u"[00:01]"_s, u"[00:02]"_s}));

@@ -96,6 +96,11 @@ void TestTrackTags::initTestCase()
         QCOMPARE(sf_writef_short(f, silence.data(), 44100), 44100);
         sf_close(f);
     }
+    // libsndfile writes an MP3's tags as UTF-8 in frames that say Latin-1.
+    QVERIFY(QDir().mkpath(path(u"mp3"_s)));
+    QVERIFY(fixtures::writeAudio(path(u"mp3/song.mp3"_s), 44100,
+                                 SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 2, false,
+                                 {u"朝の窓"_s, u"歌手"_s, u"盤"_s}));
     QVERIFY(fixtures::writeText(path(u"album/titled.cue"_s),
                                 "FILE \"1.flac\" FLAC\n  TRACK 01 AUDIO\n    TITLE \"表題\"\n"
                                 "    INDEX 01 00:00:00\n"
@@ -119,6 +124,8 @@ void TestTrackTags::tracksCarryWhatTheDiscSaysOfThem_data()
         << path(u"album"_s)
         << QList<Expected>{{u"一曲目"_s, u"歌手"_s, u"盤"_s, true},
                            {QString(), u"歌手"_s, u"盤"_s, true}};
+    QTest::newRow("an MP3's ID3 text that says Latin-1 but is UTF-8")
+        << path(u"mp3"_s) << QList<Expected>{{u"朝の窓"_s, u"歌手"_s, u"盤"_s, true}};
     QTest::newRow("a cue sheet of whole files: its TITLE first, then the file's")
         << path(u"album/titled.cue"_s)
         << QList<Expected>{{u"表題"_s, u"歌手"_s, u"盤"_s, true},

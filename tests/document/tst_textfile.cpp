@@ -38,6 +38,8 @@ class TestTextFile : public QObject
 private Q_SLOTS:
     void cp932RoundTrips_data();
     void cp932RoundTrips();
+    void unlabelledBytesAreReadAsTheyWereWritten_data();
+    void unlabelledBytesAreReadAsTheyWereWritten();
     void invalidBytesBecomeReplacementCharacters_data();
     void invalidBytesBecomeReplacementCharacters();
     void unmappableCharacterIsLocated_data();
@@ -87,6 +89,25 @@ void TestTextFile::cp932RoundTrips()
     const auto encoded = EncodeCp932(text);
     QVERIFY(encoded.ok());
     QCOMPARE(encoded.value(), bytes);
+}
+
+void TestTextFile::unlabelledBytesAreReadAsTheyWereWritten_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("UTF-8") << "\xE6\x9C\x9D\xE3\x81\xAE\xE7\xAA\x93"_ba << u"朝の窓"_s;
+    QTest::newRow("Shift-JIS") << "\x92\xA9\x82\xCC\x91\x8B"_ba << u"朝の窓"_s;
+    QTest::newRow("Latin-1 at the end") << "Caf\xE9"_ba << u"Café"_s;
+    QTest::newRow("Latin-1 before a blank, no Shift-JIS trail byte")
+        << "Beyonc\xE9 Knowles"_ba << u"Beyoncé Knowles"_s;
+    QTest::newRow("ASCII") << "Second"_ba << u"Second"_s;
+}
+
+void TestTextFile::unlabelledBytesAreReadAsTheyWereWritten()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(DecodeUnlabelledText(bytes), text);
 }
 
 void TestTextFile::invalidBytesBecomeReplacementCharacters_data()
