@@ -489,23 +489,39 @@ void MainWindow::LoadLyricsFile(const QString& path, std::optional<TextEncoding>
     // karaoke text, which a timed text written over it would lose.
     m_document->load(loaded);
     const bool lrc = IsLrcFileName(fullPath);
+    const SubtitleForm subtitle = opened.value().subtitle;
     const bool karaoke = opened.value().karaokeText;
     const bool enhanced = lrc && HasWordTimes(DocumentLrc(*m_document));
-    if ((lrc || loaded.timed) && !karaoke)
+    if ((lrc || loaded.timed) && !karaoke && subtitle == SubtitleForm::None)
         m_savedFile = SavedFile{fullPath, !lrc       ? SaveForm::TimedText
                                           : enhanced ? SaveForm::EnhancedLrc
                                                      : SaveForm::Lrc};
     else
         m_savedFile.reset();
     m_recent->noteFile(fullPath);
-    documentIsAt(fullPath,
-                 karaoke    ? DocumentKind::KaraokeText
-                 : !lrc     ? (loaded.timed ? DocumentKind::TimedText : DocumentKind::PlainText)
-                 : enhanced ? DocumentKind::EnhancedLrc
-                            : DocumentKind::Lrc,
-                 opened.value().encoding);
+    const auto kind = [&] {
+        switch (subtitle) {
+        case SubtitleForm::Srt:
+            return DocumentKind::Srt;
+        case SubtitleForm::WebVtt:
+            return DocumentKind::WebVtt;
+        case SubtitleForm::Ass:
+            return DocumentKind::Ass;
+        case SubtitleForm::Ttml:
+            return DocumentKind::Ttml;
+        case SubtitleForm::None:
+            break;
+        }
+        return karaoke    ? DocumentKind::KaraokeText
+               : !lrc     ? (loaded.timed ? DocumentKind::TimedText : DocumentKind::PlainText)
+               : enhanced ? DocumentKind::EnhancedLrc
+                          : DocumentKind::Lrc;
+    };
+    documentIsAt(fullPath, kind(), opened.value().encoding);
     if (!loaded.complete)
         ShowMessage(this, IncompleteLyricsText(fullPath, loaded.bodyText.isEmpty()));
+    if (opened.value().dropped.any())
+        ShowMessage(this, DroppedPartsText(fullPath, opened.value().dropped));
 }
 
 void MainWindow::onRealtimeInputTriggered()

@@ -32,6 +32,14 @@ QString kindName(DocumentKind kind)
         return StatusLine::tr("LRC");
     case DocumentKind::EnhancedLrc:
         return StatusLine::tr("拡張LRC");
+    case DocumentKind::Srt:
+        return StatusLine::tr("SRT字幕");
+    case DocumentKind::WebVtt:
+        return StatusLine::tr("WebVTT字幕");
+    case DocumentKind::Ass:
+        return StatusLine::tr("ASS字幕");
+    case DocumentKind::Ttml:
+        return StatusLine::tr("TTML歌詞");
     }
     return {};
 }

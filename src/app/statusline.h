@@ -26,7 +26,11 @@ enum class DocumentKind
     TimedText, // a timed lyrics text
     KaraokeText,
     Lrc,
-    EnhancedLrc
+    EnhancedLrc,
+    Srt,
+    WebVtt,
+    Ass,
+    Ttml
 };
 
 class StatusLine final : public QObject

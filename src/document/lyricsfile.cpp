@@ -4,6 +4,9 @@
 #include "document/lrcformat.h"
 #include "document/lrcimport.h"
 #include "document/lyricsformat.h"
+#include "document/subtitlelyrics.h"
+
+#include <QFileInfo>
 
 namespace verselet {
 
@@ -27,6 +30,53 @@ bool hasTimedLine(const QString& content)
     return false;
 }
 
+using SubtitleReader = Result<SubtitleRead, SubtitleFault> (*)(const QString&);
+
+// The subtitle form a file is read as, by its name; an .xml only when its
+// root element, near its start, is TTML's.
+SubtitleForm subtitleFormOf(const QString& path, const QString& content)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"srt"_s)
+        return SubtitleForm::Srt;
+    if (suffix == u"vtt"_s)
+        return SubtitleForm::WebVtt;
+    if (suffix == u"ass"_s || suffix == u"ssa"_s)
+        return SubtitleForm::Ass;
+    if (suffix == u"ttml"_s || (suffix == u"xml"_s && QStringView(content).left(4096).contains(u"<tt"_s)))
+        return SubtitleForm::Ttml;
+    return SubtitleForm::None;
+}
+
+SubtitleReader readerOf(SubtitleForm form)
+{
+    switch (form) {
+    case SubtitleForm::Srt:
+        return ReadSrt;
+    case SubtitleForm::WebVtt:
+        return ReadWebVtt;
+    case SubtitleForm::Ass:
+        return ReadAss;
+    case SubtitleForm::Ttml:
+        return ReadTtml;
+    case SubtitleForm::None:
+        break;
+    }
+    return nullptr;
+}
+
+FileError damaged(const QString& path, const SubtitleFault& fault)
+{
+    FileError error{fault.kind == SubtitleFaultKind::TooLarge ? FileErrorKind::DocumentTooLarge
+                                                              : FileErrorKind::Damaged,
+                    path};
+    error.line = fault.line;
+    error.damage = fault.kind == SubtitleFaultKind::NotThisForm ? DamageKind::NotThisForm
+                   : fault.kind == SubtitleFaultKind::BadTime   ? DamageKind::BadTime
+                                                                : DamageKind::BadStructure;
+    return error;
+}
+
 } // namespace
 
 Result<OpenedLyrics, FileError> ReadLyricsFile(const QString& path,
@@ -48,6 +98,15 @@ Result<OpenedLyrics, FileError> ReadLyricsFile(const QString& path,
                                                    : FileErrorKind::NoLyrics,
                              path};
         opened.lyrics = std::move(*lrc);
+        return opened;
+    }
+    if (const SubtitleForm form = subtitleFormOf(path, content); form != SubtitleForm::None) {
+        const auto read = readerOf(form)(content);
+        if (!read)
+            return damaged(path, read.error());
+        opened.lyrics = LoadSubtitleLyrics(read.value());
+        opened.subtitle = form;
+        opened.dropped = read.value().dropped;
         return opened;
     }
     if (!IsTimedLyricsText(content)) {

@@ -28,6 +28,17 @@ enum class FileErrorKind
     // An LRC file whose time tags repeat its lines into more than a document
     // may hold.
     DocumentTooLarge,
+    // A subtitle or lyrics file of another program (SRT, WebVTT, ASS, TTML)
+    // broken at `line`, as `damage` says.
+    Damaged,
+};
+
+// What is wrong where a file of another program's form is broken.
+enum class DamageKind
+{
+    NotThisForm,  // nothing of the form at all
+    BadTime,      // a time that is no time of the form
+    BadStructure, // a cue, an element or a section broken off or out of place
 };
 
 struct FileError
@@ -39,6 +50,7 @@ struct FileError
     char32_t character = 0;
     int line = 0;
     int column = 0;
+    DamageKind damage = DamageKind::BadStructure;
 };
 
 // A lyrics text is small; anything larger is not one.

@@ -5,6 +5,7 @@
 #include "document/karaoketext.h"
 #include "document/lrcexport.h"
 #include "document/lyricsdocument.h"
+#include "document/subtitles.h"
 #include "document/textfile.h"
 #include "realtime/realtimecontext.h"
 #include "shell/twips.h"
@@ -216,14 +217,7 @@ bool FinishDialog::CreateLrcFile()
     if (target.path.isEmpty())
         return false;
     // Written over the file the lyrics came from, it keeps what that held.
-    const SongTitles track{m_timed.tags.title, m_timed.tags.artist, m_timed.tags.album};
-    KaraokeDocument karaoke = DocumentKaraoke(*m_context.document);
-    FillTitles(karaoke.title, karaoke.artist, karaoke.album, track);
-    const QByteArray bytes =
-        target.form == LrcForm::KaraokeText
-            ? EncodeKaraokeText(karaoke)
-            : EncodeLrc(timedLrc(), target.form == LrcForm::Enhanced ? LrcFlavour::Enhanced
-                                                                     : LrcFlavour::Plain);
+    const QByteArray bytes = encode(target.form);
     if (const auto written = ReplaceUserFile(target.path, bytes); !written) {
         reportFileError(written.error(), target.path);
         return false;
@@ -281,9 +275,20 @@ FinishDialog::LrcTarget FinishDialog::chooseLrcTarget()
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QString enhanced = tr("拡張LRCファイル (語ごとのタイム) (*.lrc)");
-    const QString karaoke = tr("ニコカラ歌詞テキスト (*.txt)");
-    dialog.setNameFilters({tr("LRCファイル (*.lrc)"), enhanced, karaoke});
+    // Each form with its filter, in the order offered.
+    const QList<std::pair<QString, LrcForm>> forms{
+        {tr("LRCファイル (*.lrc)"), LrcForm::Plain},
+        {tr("拡張LRCファイル (語ごとのタイム) (*.lrc)"), LrcForm::Enhanced},
+        {tr("ニコカラ歌詞テキスト (*.txt)"), LrcForm::KaraokeText},
+        {tr("SRT字幕 (*.srt)"), LrcForm::Srt},
+        {tr("WebVTT字幕 (*.vtt)"), LrcForm::WebVtt},
+        {tr("ASSカラオケ字幕 (*.ass)"), LrcForm::Ass},
+        {tr("TTML歌詞 (*.ttml)"), LrcForm::Ttml},
+    };
+    QStringList filters;
+    for (const auto& [filter, form] : forms)
+        filters.append(filter);
+    dialog.setNameFilters(filters);
     if (const QString offered = LrcFileNameFor(m_context.document->fileName()); !offered.isEmpty())
         dialog.selectFile(offered);
     const auto addTip = [&dialog](const QString& name, const QString& text) {
@@ -302,6 +307,10 @@ FinishDialog::LrcTarget FinishDialog::chooseLrcTarget()
     const bool readings = std::any_of(m_timing.cbegin(), m_timing.cend(), [](const TimingRow& row) {
         return !row.keptWords().readings.isEmpty();
     });
+    addTip(u"FormsTip"_s,
+           tr("LRCは行の時刻、拡張LRCは語ごとの時刻も書きます。ニコカラ歌詞テキストとASS字幕"
+              "(\\kfのカラオケ)とTTML歌詞は語ごとの時刻と読みがなを、WebVTT字幕は語ごとの時刻を、"
+              "SRT字幕は行の時刻と終わりの時刻だけを書きます。"));
     if (readings)
         addTip(u"ReadingTip"_s,
                tr("拡張LRCには読みがなを書く場所がないため、読みがなのある語は読みの最初のタイムで"
@@ -309,9 +318,36 @@ FinishDialog::LrcTarget FinishDialog::chooseLrcTarget()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString filter = dialog.selectedNameFilter();
-    return {dialog.selectedFiles().constFirst(), filter == karaoke    ? LrcForm::KaraokeText
-                                                 : filter == enhanced ? LrcForm::Enhanced
-                                                                      : LrcForm::Plain};
+    const auto chosen = std::find_if(forms.cbegin(), forms.cend(),
+                                     [&filter](const auto& form) { return form.first == filter; });
+    return {dialog.selectedFiles().constFirst(),
+            chosen == forms.cend() ? LrcForm::Plain : chosen->second};
+}
+
+QByteArray FinishDialog::encode(LrcForm form) const
+{
+    const SongTitles track{m_timed.tags.title, m_timed.tags.artist, m_timed.tags.album};
+    KaraokeDocument karaoke = DocumentKaraoke(*m_context.document);
+    FillTitles(karaoke.title, karaoke.artist, karaoke.album, track);
+    const SubtitleSource source{karaoke, m_timed.length > 0 ? std::optional(m_timed.length)
+                                                            : std::nullopt};
+    switch (form) {
+    case LrcForm::Plain:
+        return EncodeLrc(timedLrc(), LrcFlavour::Plain);
+    case LrcForm::Enhanced:
+        return EncodeLrc(timedLrc(), LrcFlavour::Enhanced);
+    case LrcForm::KaraokeText:
+        return EncodeKaraokeText(karaoke);
+    case LrcForm::Srt:
+        return WriteSrt(source);
+    case LrcForm::WebVtt:
+        return WriteWebVtt(source);
+    case LrcForm::Ass:
+        return WriteAss(source);
+    case LrcForm::Ttml:
+        return WriteTtml(source);
+    }
+    return {};
 }
 
 void FinishDialog::reportFileError(const FileError& error, const QString& targetPath)

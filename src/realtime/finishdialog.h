@@ -84,7 +84,11 @@ private:
     {
         Plain,
         Enhanced,
-        KaraokeText
+        KaraokeText,
+        Srt,
+        WebVtt,
+        Ass,
+        Ttml
     };
     struct LrcTarget
     {
@@ -95,6 +99,8 @@ private:
     // The run as LRC, with what the timed track says of itself where the
     // header says nothing.
     LrcDocument timedLrc() const;
+    // The run's file in a form, as written.
+    QByteArray encode(LrcForm form) const;
 
     const RealtimeContext& m_context;
     TimingRows m_timing;

@@ -140,6 +140,13 @@ QString CannotOpenFileText(const QString& file, const FileError& why)
     case FileErrorKind::Unmappable:
         reason = UnmappableCharacterText(why);
         break;
+    case FileErrorKind::Damaged:
+        reason = why.damage == DamageKind::NotThisForm
+                     ? Messages::tr("%1行目: この形式のファイルではありません。").arg(why.line)
+                 : why.damage == DamageKind::BadTime
+                     ? Messages::tr("%1行目の時刻が読めません。").arg(why.line)
+                     : Messages::tr("%1行目でファイルの形が崩れています。").arg(why.line);
+        break;
     case FileErrorKind::EmptyText:
         break;
     }
@@ -332,6 +339,22 @@ QString NoAudioFileText()
 {
     return Messages::tr("この曲は音楽ファイルではないため(CD、ディスクイメージ、または1つのファイル"
                         "の一部)、歌詞を書き込めません。LRCファイルを作成してください。");
+}
+
+QString DroppedPartsText(const QString& file, const DroppedParts& dropped)
+{
+    QStringList parts;
+    if (dropped.styles)
+        parts.append(Messages::tr("スタイル（フォントや色）"));
+    if (dropped.positions)
+        parts.append(Messages::tr("表示位置"));
+    if (dropped.markup)
+        parts.append(Messages::tr("文字の飾りのタグ"));
+    if (dropped.other)
+        parts.append(Messages::tr("コメントや話者などのその他の情報"));
+    return Messages::tr("%1 から、歌詞の行と時刻だけを読み込みました。歌詞テキストに入らない次のものは"
+                        "読み込んでいません: %2")
+        .arg(file, parts.join(Messages::tr("、")));
 }
 
 } // namespace verselet

@@ -12,6 +12,7 @@
 
 namespace verselet {
 
+struct DroppedParts;
 struct LyricsWriteFailure;
 
 struct FileError;
@@ -94,6 +95,9 @@ QString LyricsNotWrittenText(const LyricsWriteFailure& failure);
 // The track timed is no audio file of its own: a CD's, an image's, or a
 // part of a file a cue sheet divides.
 QString NoAudioFileText();
+// After a subtitle file is opened: what it held that the document has no
+// place for was left out.
+QString DroppedPartsText(const QString& file, const DroppedParts& dropped);
 
 void ShowMessage(QWidget* parent, const QString& text,
                  QMessageBox::Icon icon = QMessageBox::NoIcon);

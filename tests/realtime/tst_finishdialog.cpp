@@ -606,9 +606,11 @@ void TestFinishDialog::lrcFileOfTheRun()
         steps.contains(u"cancel"_s)) {
         QCOMPARE(script.seen.mid(0, 2), (QStringList{u"Form3"_s, u"Form6"_s}));
         QCOMPARE(script.seen.last(lrc.isEmpty() ? 2 : 1).constFirst(), u"LrcDialog"_s);
-        QCOMPARE(script.dialogFilters, (QStringList{u"LRCファイル (*.lrc)"_s,
-                                                    u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s,
-                                                    u"ニコカラ歌詞テキスト (*.txt)"_s}));
+        QCOMPARE(script.dialogFilters,
+                 (QStringList{u"LRCファイル (*.lrc)"_s, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s,
+                              u"ニコカラ歌詞テキスト (*.txt)"_s, u"SRT字幕 (*.srt)"_s,
+                              u"WebVTT字幕 (*.vtt)"_s, u"ASSカラオケ字幕 (*.ass)"_s,
+                              u"TTML歌詞 (*.ttml)"_s}));
         QCOMPARE(script.dialogNameShown, u"song.lrc"_s);
         QCOMPARE(script.dialogDirectory, QFileInfo(kept).absolutePath());
         QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptSave);
