@@ -68,11 +68,6 @@ QStringList shown(const QList<TimedLine>& lines)
     return out;
 }
 
-DroppedParts dropped(bool styles, bool positions, bool markup, bool other)
-{
-    return {styles, positions, markup, other};
-}
-
 Result<SubtitleRead, SubtitleFault> readAs(const QString& form, const QString& text)
 {
     return form == u"srt"_s ? ReadSrt(text) : ReadWebVtt(text);
@@ -146,15 +141,10 @@ void TestSrtVtt::writtenExactly_data()
                       "2\r\n00:00:02,000 --> 00:00:07,000\r\nx\r\n\r\n")
         << QByteArray("WEBVTT\n\n00:00:01.000 --> 00:00:02.000\nla la <00:00:01.500>la la\n\n"
                       "00:00:02.000 --> 00:00:07.000\nx\n\n");
-    QTest::newRow("hours past 99, the start text alone")
+    QTest::newRow("hours past 99")
         << song({line(360000000, u"late"_s)}, 360001001, QString())
         << QByteArray("1\r\n100:00:00,000 --> 100:00:01,001\r\nlate\r\n\r\n")
         << QByteArray("WEBVTT\n\n100:00:00.000 --> 100:00:01.001\nlate\n\n");
-    QTest::newRow("only a start text") << song({}, {}, u"intro"_s)
-                                       << QByteArray("1\r\n00:00:00,000 --> 00:00:05,000\r\n"
-                                                     "intro\r\n\r\n")
-                                       << QByteArray("WEBVTT\n\n00:00:00.000 --> 00:00:05.000\n"
-                                                     "intro\n\n");
 }
 
 void TestSrtVtt::writtenExactly()
@@ -178,31 +168,31 @@ void TestSrtVtt::readWithWhatCannotBeKeptDropped_data()
            "line\r\n\r\n\r\n2\r\n00:00:04.250 --> 00:00:05,000 X1:10 X2:20 Y1:5 "
            "Y2:9\r\n{\\an8}<font color=\"#ff0000\">top</font>\r\n\r\n"_s
         << QStringList{u"1500 first line second line"_s, u"4250 top"_s}
-        << dropped(true, true, true, false);
+        << DroppedParts{true, true, true, false};
     QTest::newRow("srt without numbers, LF, out of order, an empty cue, overlapping")
         << u"srt"_s
         << u"0:00:05,000 --> 0:00:06,000\nlater\n\n00:00:01,000 --> 00:00:05,500\nfirst\n\n"
            "00:00:03,000 --> 00:00:04,000\n\n"_s
         << QStringList{u"1000 first"_s, u"3000 "_s, u"5000 later"_s}
-        << dropped(false, false, false, true);
+        << DroppedParts{false, false, false, true};
     QTest::newRow("srt text that only looks like markup")
         << u"srt"_s << u"1\r00:00:01,000 --> 00:00:02,000\r<3 {x} <font a & b <b\r"_s
         << QStringList{u"1000 <3 {x} <font a & b <b"_s} << DroppedParts{};
     QTest::newRow("srt overrides that bold are markup")
         << u"srt"_s << u"1\n00:00:01,000 --> 00:00:02,000\n{\\b1}bold{\\b0} <u>u</u>\n"_s
-        << QStringList{u"1000 bold u"_s} << dropped(false, false, true, false);
+        << QStringList{u"1000 bold u"_s} << DroppedParts{false, false, true, false};
     QTest::newRow("webvtt with header, notes, styles, regions, identifiers, settings")
         << u"vtt"_s
         << u"WEBVTT - a song\nKind: captions\n\nSTYLE\n::cue { color: red }\n\nREGION\nid:r\n\n"
            "NOTE made by hand\n\nintro\n00:01.000 --> 00:02.000 align:start line:0\n"
            "<v Singer>hello</v> <c.loud>world</c>\n\n"_s
-        << QStringList{u"1000 hello world"_s} << dropped(true, true, true, true);
+        << QStringList{u"1000 hello world"_s} << DroppedParts{true, true, true, true};
     QTest::newRow("webvtt karaoke: text before the first timestamp, references, ruby")
         << u"vtt"_s
         << u"WEBVTT\n\n00:00:01.000 --> 00:00:03.000\nrock &amp;<00:00:01.500> "
            "roll<00:00:02.000>\n<ruby>世界<rt>せかい</rt></ruby><00:00:02.500>&lt;3&nbsp;&bogus;\n"_s
         << QStringList{u"1000 rock & roll 世界<3 &bogus; {0@1000 6@1500 11@2000 14@2500 ~3000}"_s}
-        << dropped(false, false, true, false);
+        << DroppedParts{false, false, true, false};
     QTest::newRow("webvtt timestamps: at the start, two at a place, one at the end")
         << u"vtt"_s
         << u"WEBVTT\n\n00:00:01.000 --> 00:00:03.000\n<00:00:01.200>la "
@@ -235,8 +225,6 @@ void TestSrtVtt::damagedFileGivesItsFirstFault_data()
     QTest::newRow("srt empty") << u"srt"_s << QString() << 1 << SubtitleFaultKind::NotThisForm;
     QTest::newRow("srt plain text")
         << u"srt"_s << u"\nhello\n"_s << 2 << SubtitleFaultKind::NotThisForm;
-    QTest::newRow("srt bad minutes")
-        << u"srt"_s << u"1\n00:0x:01,000 --> 00:00:02,000\n"_s << 2 << SubtitleFaultKind::BadTime;
     QTest::newRow("srt 60 seconds") << u"srt"_s << cue + u"00:00:60,000 --> 00:01:02,000\n"_s << 4
                                     << SubtitleFaultKind::BadTime;
     QTest::newRow("srt number without times")
@@ -256,15 +244,11 @@ void TestSrtVtt::damagedFileGivesItsFirstFault_data()
                                        << 3 * int(kMaxLrcLines) + 3 << SubtitleFaultKind::TooLarge;
     QTest::newRow("vtt no header")
         << u"vtt"_s << u"00:01.000 --> 00:02.000\nx\n"_s << 1 << SubtitleFaultKind::NotThisForm;
-    QTest::newRow("vtt header run on")
-        << u"vtt"_s << u"WEBVTTX\n"_s << 1 << SubtitleFaultKind::NotThisForm;
     QTest::newRow("vtt comma in a time")
         << u"vtt"_s << u"WEBVTT\n\n"_s + cue << 3 << SubtitleFaultKind::BadTime;
     QTest::newRow("vtt identifier without times")
         << u"vtt"_s << u"WEBVTT\n\nid\n\n00:01.000 --> 00:02.000\nx\n"_s << 4
         << SubtitleFaultKind::BadStructure;
-    QTest::newRow("vtt identifier and text")
-        << u"vtt"_s << u"WEBVTT\n\nid\ntext\n"_s << 4 << SubtitleFaultKind::BadStructure;
     QTest::newRow("vtt bad inline timestamp")
         << u"vtt"_s << u"WEBVTT\n\n00:01.000 --> 00:02.000\nok\nla <00:01.500>la <00:61.000>\n"_s
         << 5 << SubtitleFaultKind::BadTime;
