@@ -52,7 +52,7 @@ screenshots: build
 # FUZZ_SECONDS (60 unless given) on a scratch copy of its corpus in fuzz/corpus;
 # FUZZ_TARGETS chooses some of them.
 ALL_FUZZ_TARGETS = fuzz_user_text fuzz_work_lines fuzz_timing_list fuzz_drive_config fuzz_disc_sheets fuzz_lrc \
-  fuzz_recovery fuzz_mpeg_header
+  fuzz_recovery fuzz_mpeg_header fuzz_subtitles
 # The tags of an LRC line each give a line of all its text: the reader must
 # refuse such a document before it is built, and no allocation may come near
 # what 64 KB of tags times text would ask for.

@@ -1,6 +1,7 @@
 #include "widgets/messages.h"
 
 #include "audio/musictags.h"
+#include "document/subtitles.h"
 #include "document/textfile.h"
 #include "shell/recoveryfile.h"
 #include "workfiles/workfiles.h"
