@@ -55,10 +55,10 @@ QByteArray WriteTtml(const SubtitleSource& source);
 // dropped as it is read, the user told once.
 struct DroppedParts
 {
-    bool styles = false;     // fonts, colours, ASS styles, TTML styling
-    bool positions = false;  // cue settings, \pos and alignment, regions
-    bool markup = false;     // <b>, <i>, {\an8} and other inline tags but the timing ones
-    bool other = false;      // notes, comments, speakers, cues that overlap, anything else
+    bool styles = false;    // fonts, colours, ASS styles, TTML styling
+    bool positions = false; // cue settings, \pos and alignment, regions
+    bool markup = false;    // <b>, <i>, {\an8} and other inline tags but the timing ones
+    bool other = false;     // notes, comments, speakers, cues that overlap, anything else
     bool any() const { return styles || positions || markup || other; }
     friend bool operator==(const DroppedParts&, const DroppedParts&) = default;
 };
