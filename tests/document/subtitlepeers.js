@@ -3,7 +3,9 @@
 //   node subtitlepeers.js ass  <peers folder> <file.ass>
 //     "<start cs> <end cs> <style>" then " <k cs>:<text>" per fragment
 //   node subtitlepeers.js ttml <peers folder> <file.ttml>
-//     "<start ms> <end ms>" then " <start ms>-<end ms>:<word>" per word
+//     "title <title>", then a line each: "<start ms> <end ms>", then
+//     " <start ms>-<end ms>:<word>" per word (blanks as "_"), its reading's
+//     parts in brackets after it
 "use strict";
 const fs = require("fs");
 const path = require("path");
@@ -26,11 +28,19 @@ if (mode === "ass") {
         console.log(out);
     }
 } else if (mode === "ttml") {
+    // The parser takes the DOM of its host, which node has not.
+    globalThis.DOMParser = peerRequire("@xmldom/xmldom").DOMParser;
     const { parseTTML } = peerRequire("@applemusic-like-lyrics/lyric");
-    for (const line of parseTTML(text).lines) {
+    const lyric = parseTTML(text);
+    const title = new Map(lyric.metadata).get("musicName") ?? [];
+    console.log(`title ${title.join("/")}`);
+    for (const line of lyric.lines) {
         let out = `${line.startTime} ${line.endTime}`;
-        for (const w of line.words)
-            out += ` ${w.startTime}-${w.endTime}:${w.word}`;
+        for (const w of line.words) {
+            out += ` ${w.startTime}-${w.endTime}:${w.word.replaceAll(" ", "_")}`;
+            if (w.ruby && w.ruby.length > 0)
+                out += `[${w.ruby.map((r) => `${r.startTime}-${r.endTime}:${r.word ?? r.text}`).join(" ")}]`;
+        }
         console.log(out);
     }
 } else {
