@@ -403,7 +403,15 @@ void SetReadings(const DialogueText& ruby, QList<ReadSyllable>& base,
         runs.last().append(syllable);
         open = true;
     }
+    // The base's syllables come in time order: the first one a run can
+    // stand over is looked up, the later ones walked to.
     qsizetype at = 0;
+    if (!runs.isEmpty()) {
+        at = std::lower_bound(
+                 base.cbegin(), base.cend(), runs.first().first().time,
+                 [](const ReadSyllable& syllable, qint64 time) { return syllable.time < time; }) -
+             base.cbegin();
+    }
     for (const QList<ReadSyllable>& run : runs) {
         while (at < base.size() && base.at(at).time < run.first().time)
             ++at;
