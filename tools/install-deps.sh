@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libcdio-dev libcdio-paranoia-dev libcdio-utils
   libsndfile1-dev libsoxr-dev librubberband-dev
-  libtag1-dev python3-mutagen ffmpeg python3-srt
+  libtag1-dev python3-mutagen ffmpeg python3-srt python3-ttconv
   libmecab-dev mecab-ipadic-utf8
   fonts-noto-cjk
   pulseaudio pulseaudio-utils
