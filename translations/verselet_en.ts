@@ -270,6 +270,42 @@ It is kept as %2.</translation>
         <source>この曲は音楽ファイルではないため(CD、ディスクイメージ、または1つのファイルの一部)、歌詞を書き込めません。LRCファイルを作成してください。</source>
         <translation>This song is not an audio file of its own (a CD, a disc image, or part of one file), so the lyrics cannot be written into it. Create an LRC file instead.</translation>
     </message>
+    <message>
+        <source>%1行目: この形式のファイルではありません。</source>
+        <translation>Line %1: this is not a file of this form.</translation>
+    </message>
+    <message>
+        <source>%1行目の時刻が読めません。</source>
+        <translation>The time on line %1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>%1行目でファイルの形が崩れています。</source>
+        <translation>The file is broken at line %1.</translation>
+    </message>
+    <message>
+        <source>スタイル（フォントや色）</source>
+        <translation>styles (fonts and colours)</translation>
+    </message>
+    <message>
+        <source>表示位置</source>
+        <translation>positions on screen</translation>
+    </message>
+    <message>
+        <source>文字の飾りのタグ</source>
+        <translation>text decoration tags</translation>
+    </message>
+    <message>
+        <source>コメントや話者などのその他の情報</source>
+        <translation>comments, speakers and other information</translation>
+    </message>
+    <message>
+        <source>%1 から、歌詞の行と時刻だけを読み込みました。歌詞テキストに入らない次のものは読み込んでいません: %2</source>
+        <translation>Only the lines and times were read from %1. These have no place in a lyrics text and were left out: %2</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
 </context>
 <context>
     <name>OpenProgress</name>
@@ -505,6 +541,26 @@ The measured lag goes into the box below. OK saves it.</numerusform>
         <source>音楽ファイルに書き込む</source>
         <translation>Write into the audio file</translation>
     </message>
+    <message>
+        <source>SRT字幕 (*.srt)</source>
+        <translation>SRT subtitles (*.srt)</translation>
+    </message>
+    <message>
+        <source>WebVTT字幕 (*.vtt)</source>
+        <translation>WebVTT subtitles (*.vtt)</translation>
+    </message>
+    <message>
+        <source>ASSカラオケ字幕 (*.ass)</source>
+        <translation>ASS karaoke subtitles (*.ass)</translation>
+    </message>
+    <message>
+        <source>TTML歌詞 (*.ttml)</source>
+        <translation>TTML lyrics (*.ttml)</translation>
+    </message>
+    <message>
+        <source>LRCは行の時刻、拡張LRCは語ごとの時刻も書きます。ニコカラ歌詞テキストとASS字幕(\kfのカラオケ)とTTML歌詞は語ごとの時刻と読みがなを、WebVTT字幕は語ごとの時刻を、SRT字幕は行の時刻と終わりの時刻だけを書きます。</source>
+        <translation>LRC writes a time for each line, enhanced LRC the word times too. Nicokara karaoke text, ASS subtitles (\kf karaoke) and TTML lyrics write the word times and the readings, WebVTT subtitles the word times, SRT subtitles only each line's start and end.</translation>
+    </message>
 </context>
 <context>
     <name>verselet::LineSelectionDialog</name>
@@ -705,6 +761,22 @@ The measured lag goes into the box below. OK saves it.</numerusform>
     <message>
         <source>ニコカラ歌詞テキスト</source>
         <translation>Nicokara karaoke text</translation>
+    </message>
+    <message>
+        <source>SRT字幕</source>
+        <translation>SRT subtitles</translation>
+    </message>
+    <message>
+        <source>WebVTT字幕</source>
+        <translation>WebVTT subtitles</translation>
+    </message>
+    <message>
+        <source>ASS字幕</source>
+        <translation>ASS subtitles</translation>
+    </message>
+    <message>
+        <source>TTML歌詞</source>
+        <translation>TTML lyrics</translation>
     </message>
 </context>
 <context>

@@ -43,7 +43,8 @@ SubtitleForm subtitleFormOf(const QString& path, const QString& content)
         return SubtitleForm::WebVtt;
     if (suffix == u"ass"_s || suffix == u"ssa"_s)
         return SubtitleForm::Ass;
-    if (suffix == u"ttml"_s || (suffix == u"xml"_s && QStringView(content).left(4096).contains(u"<tt"_s)))
+    if (suffix == u"ttml"_s ||
+        (suffix == u"xml"_s && QStringView(content).left(4096).contains(u"<tt"_s)))
         return SubtitleForm::Ttml;
     return SubtitleForm::None;
 }

@@ -329,8 +329,8 @@ QByteArray FinishDialog::encode(LrcForm form) const
     const SongTitles track{m_timed.tags.title, m_timed.tags.artist, m_timed.tags.album};
     KaraokeDocument karaoke = DocumentKaraoke(*m_context.document);
     FillTitles(karaoke.title, karaoke.artist, karaoke.album, track);
-    const SubtitleSource source{karaoke, m_timed.length > 0 ? std::optional(m_timed.length)
-                                                            : std::nullopt};
+    const SubtitleSource source{karaoke,
+                                m_timed.length > 0 ? std::optional(m_timed.length) : std::nullopt};
     switch (form) {
     case LrcForm::Plain:
         return EncodeLrc(timedLrc(), LrcFlavour::Plain);

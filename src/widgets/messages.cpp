@@ -353,8 +353,9 @@ QString DroppedPartsText(const QString& file, const DroppedParts& dropped)
         parts.append(Messages::tr("文字の飾りのタグ"));
     if (dropped.other)
         parts.append(Messages::tr("コメントや話者などのその他の情報"));
-    return Messages::tr("%1 から、歌詞の行と時刻だけを読み込みました。歌詞テキストに入らない次のものは"
-                        "読み込んでいません: %2")
+    return Messages::tr(
+               "%1 から、歌詞の行と時刻だけを読み込みました。歌詞テキストに入らない次のものは"
+               "読み込んでいません: %2")
         .arg(file, parts.join(Messages::tr("、")));
 }
 

@@ -97,8 +97,8 @@ void TestSubtitleFiles::damagedFilesSayWhereAndWhy_data()
     QTest::newRow("a time that is none")
         << u"bad.vtt"_s << "WEBVTT\n\n00:00:01.000 --> 00:0x:03.000\nA\n"_ba << 3
         << int(DamageKind::BadTime);
-    QTest::newRow("no cue at all") << u"none.srt"_s << "hello\r\n"_ba << 1
-                                   << int(DamageKind::NotThisForm);
+    QTest::newRow("no cue at all")
+        << u"none.srt"_s << "hello\r\n"_ba << 1 << int(DamageKind::NotThisForm);
 }
 
 void TestSubtitleFiles::damagedFilesSayWhereAndWhy()

@@ -95,6 +95,8 @@ private Q_SLOTS:
     void lrcFileOfTheRun();
     void lrcTargetThatCannotBeWrittenKeepsTheDialogOpen();
     void karaokeTextOfTheRun();
+    void subtitleFormsOfTheRun_data();
+    void subtitleFormsOfTheRun();
     void lyricsGoIntoTheTimedAudioFile_data();
     void lyricsGoIntoTheTimedAudioFile();
 
@@ -606,11 +608,12 @@ void TestFinishDialog::lrcFileOfTheRun()
         steps.contains(u"cancel"_s)) {
         QCOMPARE(script.seen.mid(0, 2), (QStringList{u"Form3"_s, u"Form6"_s}));
         QCOMPARE(script.seen.last(lrc.isEmpty() ? 2 : 1).constFirst(), u"LrcDialog"_s);
-        QCOMPARE(script.dialogFilters,
-                 (QStringList{u"LRCファイル (*.lrc)"_s, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s,
-                              u"ニコカラ歌詞テキスト (*.txt)"_s, u"SRT字幕 (*.srt)"_s,
-                              u"WebVTT字幕 (*.vtt)"_s, u"ASSカラオケ字幕 (*.ass)"_s,
-                              u"TTML歌詞 (*.ttml)"_s}));
+        QCOMPARE(
+            script.dialogFilters,
+            (QStringList{u"LRCファイル (*.lrc)"_s, u"拡張LRCファイル (語ごとのタイム) (*.lrc)"_s,
+                         u"ニコカラ歌詞テキスト (*.txt)"_s, u"SRT字幕 (*.srt)"_s,
+                         u"WebVTT字幕 (*.vtt)"_s, u"ASSカラオケ字幕 (*.ass)"_s,
+                         u"TTML歌詞 (*.ttml)"_s}));
         QCOMPARE(script.dialogNameShown, u"song.lrc"_s);
         QCOMPARE(script.dialogDirectory, QFileInfo(kept).absolutePath());
         QCOMPARE(script.dialogAcceptMode, QFileDialog::AcceptSave);
@@ -712,6 +715,49 @@ void TestFinishDialog::karaokeTextOfTheRun()
              "@Ruby1=\xE4\xB8\x80,\xE3\x81\x84[01:05:80]\xE3\x81\xA1\r\n"_ba);
     QCOMPARE(QDir(m_home->path() + u"/files"_s).entryList(QDir::Files),
              QStringList{u"karaoke.txt"_s});
+}
+
+void TestFinishDialog::subtitleFormsOfTheRun_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("name"); // the name the typed "song" gets
+    QTest::addColumn<QByteArray>("begins");
+
+    // 前奏 at 0 to the first line at 1:05.432.
+    QTest::newRow("SRT") << u"SRT字幕 (*.srt)"_s << u"song.srt"_s
+                         << "1\r\n00:00:00,000 --> 00:01:05,432\r\n\xE5\x89\x8D\xE5\xA5\x8F\r\n"_ba;
+    QTest::newRow("WebVTT") << u"WebVTT字幕 (*.vtt)"_s << u"song.vtt"_s << "WEBVTT\n"_ba;
+    QTest::newRow("ASS") << u"ASSカラオケ字幕 (*.ass)"_s << u"song.ass"_s << "[Script Info]\r\n"_ba;
+    QTest::newRow("TTML") << u"TTML歌詞 (*.ttml)"_s << u"song.ttml"_s << "<?xml"_ba;
+}
+
+void TestFinishDialog::subtitleFormsOfTheRun()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, begins);
+    setDocument();
+    RealtimeContext run = context();
+    ModalScript script;
+    script.thenClose(); // the timing window
+    script.thenClick(u"Command4"_s);
+    QString tipShown;
+    script.then([&](QWidget* w) {
+        const auto* tip = w->findChild<QLabel*>(u"FormsTip"_s);
+        tipShown = tip && tip->isVisible() ? tip->text() : QString();
+        qobject_cast<QFileDialog*>(w)->selectNameFilter(filter);
+        w->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(m_home->path() + u"/files/song"_s);
+        QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
+    });
+    const QStringList rows{kRows.at(0), kRows.at(1), u"[02:00]二行目"_s};
+    QVERIFY(RealtimeInput(run).runTiming(TimedRows(rows, {std::nullopt, 65432, 120999}), nullptr));
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QVERIFY(tipShown.contains(u"SRT字幕は行の時刻と終わりの時刻だけ"_s));
+    const QByteArray written = readBytes(m_home->path() + u"/files/"_s + name);
+    QVERIFY2(written.startsWith(begins), written.left(200).constData());
+    // The lines and their times, whatever the form.
+    QVERIFY(written.contains("\xE4\xBA\x8C\xE8\xA1\x8C\xE7\x9B\xAE")); // 二行目
 }
 
 void TestFinishDialog::lyricsGoIntoTheTimedAudioFile_data()
