@@ -7,7 +7,10 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,6 +18,30 @@
 #include <sys/resource.h>
 
 namespace testfiles {
+
+// A program's standard output; "<failed>" when it does not end with 0.
+inline QByteArray runProgram(const QString& program, const QStringList& arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    const bool ok =
+        p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return ok ? p.readAllStandardOutput() : QByteArray("<failed>");
+}
+
+// The python3 that has `module`: the one on PATH, else the system's, which
+// has Debian's modules; "" when neither has it.
+inline QString pythonWith(const QString& module)
+{
+    for (const QString& python : {QStandardPaths::findExecutable(QStringLiteral("python3")),
+                                  QStringLiteral("/usr/bin/python3")}) {
+        if (!python.isEmpty() && QFile::exists(python) &&
+            runProgram(python, {QStringLiteral("-c"), QStringLiteral("import ") + module}) !=
+                "<failed>")
+            return python;
+    }
+    return {};
+}
 
 inline QByteArray readBytes(const QString& path)
 {

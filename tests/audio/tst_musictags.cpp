@@ -27,26 +27,10 @@ const EmbeddedLyrics kLyrics{kLrc,
                              {{0, u"日本語の歌"_s}, {1500, u"二行目の歌詞"_s}, {2250, u"最後"_s}}};
 const QStringList kLyricsKeys{u"sylt"_s, u"uslt"_s, u"lyrics"_s, u"unsyncedlyrics"_s, u"lyr"_s};
 
-// A program's standard output; "<failed>" when it does not end with 0.
-QByteArray run(const QString& program, const QStringList& arguments)
-{
-    QProcess p;
-    p.start(program, arguments);
-    const bool ok =
-        p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    return ok ? p.readAllStandardOutput() : QByteArray("<failed>");
-}
-
-// A python3 that has mutagen: the one on PATH, else the system's.
+// A python3 that has mutagen.
 QString python()
 {
-    static const QString found = [] {
-        for (const QString& p :
-             {QStandardPaths::findExecutable(u"python3"_s), u"/usr/bin/python3"_s})
-            if (!p.isEmpty() && run(p, {u"-c"_s, u"import mutagen"_s}) != "<failed>")
-                return p;
-        return QString();
-    }();
+    static const QString found = testfiles::pythonWith(u"mutagen"_s);
     return found;
 }
 
@@ -123,9 +107,10 @@ QString makeMusicFile(const QString& folder, const QString& form, const QString&
         arguments << u"-metadata"_s << QString::fromUtf8(tag);
     arguments << QString::fromLatin1(f.arguments).split(u' ', Qt::SkipEmptyParts) << path;
     const QString ffmpeg = QStandardPaths::findExecutable(u"ffmpeg"_s);
-    if (run(ffmpeg, arguments) == "<failed>")
+    if (testfiles::runProgram(ffmpeg, arguments) == "<failed>")
         return {};
-    if (*f.decoration && run(python(), {u"-c"_s, kDecorate, path, f.decoration, cover}) != "")
+    if (*f.decoration &&
+        testfiles::runProgram(python(), {u"-c"_s, kDecorate, path, f.decoration, cover}) != "")
         return {};
     return path;
 }
@@ -134,7 +119,8 @@ QString makeMusicFile(const QString& folder, const QString& form, const QString&
 QJsonObject mutagenView(const QString& path, bool lyrics)
 {
     QJsonObject view =
-        QJsonDocument::fromJson(run(python(), {QFINDTESTDATA("musictags_reader.py"), path}))
+        QJsonDocument::fromJson(
+            testfiles::runProgram(python(), {QFINDTESTDATA("musictags_reader.py"), path}))
             .object();
     QJsonObject part;
     for (auto it = view.begin(); it != view.end(); ++it)
@@ -164,7 +150,8 @@ QJsonObject expectedLyrics(const QString& form)
 
 QByteArray probe(const QString& path, const QStringList& arguments)
 {
-    return run(QStandardPaths::findExecutable(arguments.first()), arguments.mid(1) << path);
+    return testfiles::runProgram(QStandardPaths::findExecutable(arguments.first()), arguments.mid(1)
+                                                                                        << path);
 }
 
 QStringList entries(const QString& folder)
@@ -267,7 +254,8 @@ void TestMusicTags::lyricsReplaceWhatIsThereAndNothingElse()
     const QString folder = area.filePath(u"music"_s);
     QString path = makeMusicFile(folder, form, m_cover);
     QVERIFY(!path.isEmpty());
-    QVERIFY(old.isEmpty() || run(python(), {u"-c"_s, kDecorate, path, old, m_cover}) == "");
+    QVERIFY(old.isEmpty() ||
+            testfiles::runProgram(python(), {u"-c"_s, kDecorate, path, old, m_cover}) == "");
     if (!name.isEmpty()) {
         QVERIFY(QFile::rename(path, folder + u'/' + name));
         path = folder + u'/' + name;

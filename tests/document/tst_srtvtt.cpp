@@ -73,16 +73,6 @@ Result<SubtitleRead, SubtitleFault> readAs(const QString& form, const QString& t
     return form == u"srt"_s ? ReadSrt(text) : ReadWebVtt(text);
 }
 
-// A program's standard output; "<failed>" when it does not end with 0.
-QByteArray run(const QString& program, const QStringList& arguments)
-{
-    QProcess p;
-    p.start(program, arguments);
-    const bool ok =
-        p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    return ok ? p.readAllStandardOutput() : QByteArray("<failed>");
-}
-
 } // namespace
 
 class TestSrtVtt : public QObject
@@ -313,7 +303,8 @@ void TestSrtVtt::ffmpegReadsTheSameCues()
     const QString path = area.filePath(u"song."_s + form);
     const SubtitleSource source = smallSong(9000);
     testfiles::writeBytes(path, form == u"srt"_s ? WriteSrt(source) : WriteWebVtt(source));
-    QByteArray out = run(ffmpeg, {u"-v"_s, u"error"_s, u"-i"_s, path, u"-f"_s, u"srt"_s, u"-"_s});
+    QByteArray out = testfiles::runProgram(
+        ffmpeg, {u"-v"_s, u"error"_s, u"-i"_s, path, u"-f"_s, u"srt"_s, u"-"_s});
     out.replace("\r\n", "\n");
     // ffmpeg takes the inline timestamps for tags and leaves them out. SRT
     // has no way to escape "<": a player takes "<roll>" for a tag.
@@ -326,10 +317,7 @@ void TestSrtVtt::ffmpegReadsTheSameCues()
 
 void TestSrtVtt::pythonSrtReadsTheSameCues()
 {
-    QString python;
-    for (const QString& p : {QStandardPaths::findExecutable(u"python3"_s), u"/usr/bin/python3"_s})
-        if (python.isEmpty() && !p.isEmpty() && run(p, {u"-c"_s, u"import srt"_s}) != "<failed>")
-            python = p;
+    const QString python = testfiles::pythonWith(u"srt"_s);
     if (python.isEmpty())
         QSKIP("python3-srt is not installed");
     testfiles::WorkArea area;
@@ -339,7 +327,7 @@ void TestSrtVtt::pythonSrtReadsTheSameCues()
                            "for s in srt.parse(open(sys.argv[1], encoding='utf-8').read()):\n"
                            "    print(s.index, s.start // srt.timedelta(milliseconds=1),\n"
                            "          s.end // srt.timedelta(milliseconds=1), s.content)\n"_s;
-    QCOMPARE(QString::fromUtf8(run(python, {u"-c"_s, script, path})),
+    QCOMPARE(QString::fromUtf8(testfiles::runProgram(python, {u"-c"_s, script, path})),
              u"1 0 1000 Song - Singer\n2 1000 2500 世界は\n3 3000 6000 rock & <roll>\n"
              "4 6000 9000 last\n"_s);
 }

@@ -35,22 +35,6 @@ SubtitleSource SampleSong()
     return source;
 }
 
-// The python3 that has Debian's modules: the one on PATH may be another.
-QString PythonWith(const QString& module)
-{
-    QStringList pythons{QStandardPaths::findExecutable(u"python3"_s), u"/usr/bin/python3"_s};
-    for (const QString& python : pythons) {
-        if (python.isEmpty() || !QFileInfo::exists(python))
-            continue;
-        QProcess probe;
-        probe.start(python, {u"-c"_s, u"import "_s + module});
-        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit &&
-            probe.exitCode() == 0)
-            return python;
-    }
-    return {};
-}
-
 } // namespace
 
 class TestTtmlForm : public QObject
@@ -283,7 +267,7 @@ void TestTtmlForm::roundTrip()
 // file timed line by line means the same to both.
 void TestTtmlForm::ttconvShowsEachLine()
 {
-    const QString python = PythonWith(u"ttconv"_s);
+    const QString python = testfiles::pythonWith(u"ttconv"_s);
     if (python.isEmpty())
         QSKIP("ttconv is not installed (Debian's python3-ttconv)");
     testfiles::WorkArea area;
