@@ -20,22 +20,28 @@ constexpr qsizetype kBytes = 10 * 1024 * 1024;
 
 using Reader = Result<SubtitleRead, SubtitleFault> (*)(const QString&);
 
-// A song of many short lines, each timed word by word, as `write` writes
-// it: as many as a document holds.
+// A song of short lines, each timed word by word, as `write` writes it: as
+// many as a document holds, or as make about 10 MB in a form that writes
+// more per line.
 QString manyCues(QByteArray (*write)(const SubtitleSource&))
 {
-    SubtitleSource source;
-    for (qint32 i = 0; i + 1 < kMaxLrcLines; ++i) {
-        const qint32 at = i * 1000;
-        KaraokeLine line{at, u"きょうは晴れた空の下で歌う"_s, {}};
-        line.words = LineWords{line.text,
-                               {0, 2, 3, 6, 10},
-                               {at, at + 100, at + 300, at + 500, at + 700},
-                               at + 900,
-                               {}};
-        source.song.lines.append(line);
-    }
-    const QByteArray bytes = write(source);
+    const auto song = [write](qint32 count) {
+        SubtitleSource source;
+        for (qint32 i = 0; i < count; ++i) {
+            const qint32 at = i * 1000;
+            KaraokeLine line{at, u"きょうは晴れた空の下で歌う"_s, {}};
+            line.words = LineWords{line.text,
+                                   {0, 2, 3, 6, 10},
+                                   {at, at + 100, at + 300, at + 500, at + 700},
+                                   at + 900,
+                                   {}};
+            source.song.lines.append(line);
+        }
+        return write(source);
+    };
+    QByteArray bytes = song(kMaxLrcLines - 1);
+    if (bytes.size() > kBytes)
+        bytes = song(qint32(qint64(kMaxLrcLines - 1) * kBytes / bytes.size()));
     std::printf("  (%.1f MB)\n", bytes.size() / 1048576.0);
     return QString::fromUtf8(bytes);
 }

@@ -1,7 +1,7 @@
 #include "document/assform.h"
 
 #include "document/lrcformat.h"
-#include "document/subtitles.h"
+#include "document/subtitlecues.h"
 
 #include <QHash>
 
@@ -211,39 +211,16 @@ QByteArray WriteAss(const SubtitleSource& source)
     out += u"Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
            u"Text\r\n"_s;
 
-    QList<const KaraokeLine*> timed;
-    for (const KaraokeLine& line : song.lines) {
-        if (line.time)
-            timed.append(&line);
-    }
-    const auto lastEnd = [&](qint32 start) {
-        return source.trackEndMs && *source.trackEndMs > start
-                   ? *source.trackEndMs
-                   : ClampToPosition(qint64(start) + kLastCueMs);
-    };
-
-    if (!song.startText.isEmpty()) {
-        const qint32 end = timed.isEmpty() ? lastEnd(0) : *timed.first()->time;
-        if (end > 0) {
-            out += DialogueLine(0, AssCentiseconds(end), kLyricsStyle,
-                                KaraokeTag(u"kf", AssCentiseconds(end)) +
-                                    EscapeAssText(song.startText));
+    for (const SubtitleCue& cue : SubtitleCuesOf(source)) {
+        const qint64 startCs = AssCentiseconds(cue.start);
+        qint64 endCs = AssCentiseconds(cue.end);
+        if (cue.line == nullptr) {
+            out += DialogueLine(startCs, endCs, kLyricsStyle,
+                                KaraokeTag(u"kf", endCs - startCs) + EscapeAssText(song.startText));
+            continue;
         }
-    }
-
-    for (qsizetype index = 0; index < timed.size(); ++index) {
-        const KaraokeLine& line = *timed.at(index);
+        const KaraokeLine& line = *cue.line;
         const LineWords& words = line.words;
-        const qint32 start = *line.time;
-        qint32 end = 0;
-        if (words.hasTimes() && words.end && *words.end > start)
-            end = *words.end;
-        else if (index + 1 < timed.size())
-            end = std::max(start, *timed.at(index + 1)->time);
-        else
-            end = lastEnd(start);
-        const qint64 startCs = AssCentiseconds(start);
-        qint64 endCs = AssCentiseconds(end);
 
         QList<WrittenSyllable> syllables;
         if (words.hasTimes() && words.text == line.text && words.segmentCount() > 0) {
@@ -281,23 +258,32 @@ QByteArray WriteAss(const SubtitleSource& source)
 
 namespace {
 
-// A syllable read: when it begins, its text, and whether time without text
-// (a \k with nothing after it) stood before it.
+// A syllable read: when it begins, where its text stands in its
+// dialogue's text, and whether time without text (a \k with nothing after
+// it) stood before it. A dialogue's syllables follow one another through
+// its text, the first from its start, each to where the next begins.
 struct ReadSyllable
 {
     qint64 time = 0;
-    QString text;
+    qsizetype from = 0;
+    qsizetype length = 0;
     bool afterGap = false;
 };
 
-// A Dialogue's text read: its syllables (one at the start for the text
-// before the first \k, or the whole text when it has none), and where its
-// \k tags end.
+// A Dialogue's text read: the text without its tags, its syllables (one at
+// the start for the text before the first \k, or the whole text when it has
+// none), and where its \k tags end.
 struct DialogueText
 {
+    QString text;
     QList<ReadSyllable> syllables;
     bool karaoke = false;
     qint64 karaokeEnd = 0;
+
+    QStringView textOf(const ReadSyllable& syllable) const
+    {
+        return QStringView(text).sliced(syllable.from, syllable.length);
+    }
 };
 
 struct ReadDialogue
@@ -332,10 +318,9 @@ void ReadOverrides(QStringView block, qint64 dialogueStart, DialogueText& text, 
             qint64 duration = 0;
             for (qsizetype d = nameLength; d < tag.size() && tag.at(d).isDigit(); ++d)
                 duration = std::min<qint64>(duration * 10 + tag.at(d).digitValue(), 1LL << 40);
-            ReadSyllable syllable;
-            syllable.time = dialogueStart + sungCs * 10;
+            ReadSyllable syllable{dialogueStart + sungCs * 10, text.text.size(), 0, false};
             QList<ReadSyllable>& syllables = text.syllables;
-            if (syllables.last().text.isEmpty()) {
+            if (syllables.last().length == 0) {
                 syllable.afterGap = text.karaoke || syllables.last().afterGap;
                 syllables.last() = syllable;
             } else {
@@ -356,7 +341,12 @@ void ReadOverrides(QStringView block, qint64 dialogueStart, DialogueText& text, 
 DialogueText ReadDialogueText(QStringView text, qint64 start, DroppedParts& dropped)
 {
     DialogueText read;
-    read.syllables.append({start, {}, false});
+    read.text.reserve(text.size());
+    read.syllables.append({start, 0, 0, false});
+    const auto add = [&read](QStringView part) {
+        read.text += part;
+        read.syllables.last().length += part.size();
+    };
     qint64 sungCs = 0;
     bool closingBraceAhead = true;
     for (qsizetype i = 0; i < text.size();) {
@@ -373,28 +363,43 @@ DialogueText ReadDialogueText(QStringView text, qint64 start, DroppedParts& drop
         }
         if (c == u'\\' && i + 1 < text.size() &&
             (text.at(i + 1) == u'N' || text.at(i + 1) == u'n' || text.at(i + 1) == u'h')) {
-            read.syllables.last().text += u' ';
+            add(u" ");
             i += 2;
             continue;
         }
-        read.syllables.last().text += c;
-        ++i;
+        // Plain text up to the next brace or backslash.
+        qsizetype to = i + 1;
+        while (to < text.size() && text.at(to) != u'\\' &&
+               (text.at(to) != u'{' || !closingBraceAhead))
+            ++to;
+        add(text.sliced(i, to - i));
+        i = to;
     }
-    if (read.syllables.size() > 1 && read.syllables.last().text.isEmpty())
+    if (read.syllables.size() > 1 && read.syllables.last().length == 0)
         read.syllables.removeLast();
     return read;
 }
 
+// A reading as its reading line gives it: the kana, where each of its
+// syllables begins in them, and when.
+struct ReadReading
+{
+    QString kana;
+    QList<qsizetype> starts;
+    QList<qint64> times;
+};
+
 // The readings of a reading line, each a run of its syllables between
 // blanks and gaps, set over the segments of its base that begin when they
 // do; a reading that finds no such segment is dropped.
-void SetReadings(const DialogueText& ruby, QList<ReadSyllable>& base,
-                 QHash<qsizetype, QList<ReadSyllable>>& readings, DroppedParts& dropped)
+void SetReadings(const DialogueText& ruby, const DialogueText& base,
+                 const QList<ReadSyllable>& baseSyllables, QHash<qsizetype, ReadReading>& readings,
+                 DroppedParts& dropped)
 {
     QList<QList<ReadSyllable>> runs;
     bool open = false;
     for (const ReadSyllable& syllable : ruby.syllables) {
-        if (syllable.text.trimmed().isEmpty()) {
+        if (ruby.textOf(syllable).trimmed().isEmpty()) {
             open = false;
             continue;
         }
@@ -408,19 +413,25 @@ void SetReadings(const DialogueText& ruby, QList<ReadSyllable>& base,
     qsizetype at = 0;
     if (!runs.isEmpty()) {
         at = std::lower_bound(
-                 base.cbegin(), base.cend(), runs.first().first().time,
+                 baseSyllables.cbegin(), baseSyllables.cend(), runs.first().first().time,
                  [](const ReadSyllable& syllable, qint64 time) { return syllable.time < time; }) -
-             base.cbegin();
+             baseSyllables.cbegin();
     }
     for (const QList<ReadSyllable>& run : runs) {
-        while (at < base.size() && base.at(at).time < run.first().time)
+        while (at < baseSyllables.size() && baseSyllables.at(at).time < run.first().time)
             ++at;
         qsizetype kana = 0;
         for (const ReadSyllable& part : run)
-            kana += part.text.size();
-        if (at < base.size() && base.at(at).time == run.first().time && !readings.contains(at) &&
-            kana <= kLongestReading && !base.at(at).text.trimmed().isEmpty()) {
-            readings.insert(at, run);
+            kana += part.length;
+        if (at < baseSyllables.size() && baseSyllables.at(at).time == run.first().time &&
+            !readings.contains(at) && kana <= kLongestReading &&
+            !base.textOf(baseSyllables.at(at)).trimmed().isEmpty()) {
+            ReadReading& reading = readings[at];
+            for (const ReadSyllable& part : run) {
+                reading.starts.append(reading.kana.size());
+                reading.kana += ruby.textOf(part);
+                reading.times.append(part.time);
+            }
             ++at;
         } else {
             dropped.other = true;
@@ -431,49 +442,46 @@ void SetReadings(const DialogueText& ruby, QList<ReadSyllable>& base,
 TimedLine LineOf(const ReadDialogue& dialogue, const QList<const ReadDialogue*>& rubies,
                  DroppedParts& dropped)
 {
-    // A blank alone between two syllables is sung with the one before.
+    // A blank alone between two syllables is sung with the one before (the
+    // syllables follow one another, so the one before grows over it).
+    const DialogueText& read = dialogue.text;
     QList<ReadSyllable> syllables;
-    for (const ReadSyllable& syllable : dialogue.text.syllables) {
-        if (!syllables.isEmpty() && syllable.text.trimmed().isEmpty())
-            syllables.last().text += syllable.text;
+    syllables.reserve(read.syllables.size());
+    for (const ReadSyllable& syllable : read.syllables) {
+        if (!syllables.isEmpty() && read.textOf(syllable).trimmed().isEmpty())
+            syllables.last().length += syllable.length;
         else
             syllables.append(syllable);
     }
     TimedLine line;
-    for (const ReadSyllable& syllable : syllables)
-        line.text += syllable.text;
-    if (!dialogue.text.karaoke || syllables.size() < 2) {
-        line.time =
-            ClampToPosition(dialogue.text.karaoke ? syllables.first().time : dialogue.start);
+    line.text = read.text;
+    if (!read.karaoke || syllables.size() < 2) {
+        line.time = ClampToPosition(read.karaoke ? syllables.first().time : dialogue.start);
         if (!rubies.isEmpty())
             dropped.other = true;
         return line;
     }
-    QHash<qsizetype, QList<ReadSyllable>> readings;
+    QHash<qsizetype, ReadReading> readings;
     for (const ReadDialogue* ruby : rubies)
-        SetReadings(ruby->text, syllables, readings, dropped);
+        SetReadings(ruby->text, read, syllables, readings, dropped);
 
     line.time = ClampToPosition(syllables.first().time);
     LineWords& words = line.words;
     words.text = line.text;
-    qsizetype offset = 0;
+    words.starts.reserve(syllables.size());
+    words.times.reserve(syllables.size());
     for (qsizetype index = 0; index < syllables.size(); ++index) {
         const ReadSyllable& syllable = syllables.at(index);
-        words.starts.append(offset);
+        words.starts.append(syllable.from);
         if (const auto found = readings.constFind(index); found != readings.cend()) {
-            Reading reading{offset, syllable.text.size(), {}, {}};
-            for (const ReadSyllable& part : *found) {
-                reading.starts.append(reading.kana.size());
-                reading.kana += part.text;
-                words.times.append(ClampToPosition(part.time));
-            }
-            words.readings.append(reading);
+            words.readings.append({syllable.from, syllable.length, found->kana, found->starts});
+            for (const qint64 time : found->times)
+                words.times.append(ClampToPosition(time));
         } else {
             words.times.append(ClampToPosition(syllable.time));
         }
-        offset += syllable.text.size();
     }
-    words.end = ClampToPosition(std::max(dialogue.text.karaokeEnd, syllables.last().time));
+    words.end = ClampToPosition(std::max(read.karaokeEnd, syllables.last().time));
     return line;
 }
 
@@ -490,7 +498,7 @@ enum class AssSection
 
 Result<SubtitleRead, SubtitleFault> ReadAss(const QString& text)
 {
-    if (qint64(text.size()) * 2 > kMaxSubtitleBytes)
+    if (text.size() > kMaxSubtitleBytes)
         return SubtitleFault{1, SubtitleFaultKind::TooLarge};
     SubtitleRead read;
     AssSection section = AssSection::None;

@@ -3,6 +3,7 @@
 #include "document/lrcexport.h"
 #include "document/lrcformat.h"
 #include "document/lrcimport.h"
+#include "document/subtitlecues.h"
 #include "document/subtitles.h"
 
 #include <QStringView>
@@ -35,42 +36,20 @@ struct Cue
     QList<LrcWord> marks;
 };
 
-// The song's cues: the start text from 0 to the first line, then each line
-// with a time, to its own end when it has one, else to the next line's
-// start, the last to the track's end (or kLastCueMs when there is none
-// after it). A cue that would last no time, or show nothing, is left out:
-// the cue before an empty line ends where it begins, so the screen is
-// cleared there all the same.
+// The song's cues as SubtitleCuesOf shows them, but for those that would
+// last no time or show nothing: the cue before an empty line ends where it
+// begins, so the screen is cleared there all the same.
 QList<Cue> cuesOf(const SubtitleSource& source)
 {
-    QList<const KaraokeLine*> timed;
-    for (const KaraokeLine& line : source.song.lines)
-        if (line.time)
-            timed.append(&line);
-    const auto lastEnd = [&](qint32 start) {
-        if (source.trackEndMs && *source.trackEndMs > start)
-            return *source.trackEndMs;
-        return ClampToPosition(qint64(start) + kLastCueMs);
-    };
     QList<Cue> cues;
-    const auto add = [&](Cue cue) {
+    for (const SubtitleCue& shown : SubtitleCuesOf(source)) {
+        const KaraokeLine* line = shown.line;
+        Cue cue{shown.start, shown.end, line ? line->text : source.song.startText, {}};
+        // Words are only ever taken for the text they were made for.
+        if (line && line->words.text == line->text && line->words.hasTimes())
+            cue.marks = LrcWordsOf(line->words);
         if (cue.end > cue.start && !cue.text.trimmed().isEmpty())
             cues.append(std::move(cue));
-    };
-    if (!source.song.startText.isEmpty())
-        add({0, timed.isEmpty() ? lastEnd(0) : *timed.first()->time, source.song.startText, {}});
-    for (qsizetype i = 0; i < timed.size(); ++i) {
-        const KaraokeLine& line = *timed.at(i);
-        // Words are only ever taken for the text they were made for.
-        const bool hasWords = line.words.text == line.text && line.words.hasTimes();
-        Cue cue{*line.time, 0, line.text, hasWords ? LrcWordsOf(line.words) : QList<LrcWord>{}};
-        if (hasWords && line.words.end)
-            cue.end = *line.words.end;
-        else if (i + 1 < timed.size())
-            cue.end = *timed.at(i + 1)->time;
-        else
-            cue.end = lastEnd(cue.start);
-        add(std::move(cue));
     }
     return cues;
 }

@@ -1,7 +1,7 @@
 #include "document/ttmlform.h"
 
 #include "document/lrcformat.h"
-#include "document/subtitles.h"
+#include "document/subtitlecues.h"
 
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -34,48 +34,6 @@ QString XmlText(QStringView text)
             c = u' ';
     }
     return out;
-}
-
-// A line's cue: from when to when it is shown, and the line (none for the
-// start text).
-struct Cue
-{
-    qint32 start = 0;
-    qint32 end = 0;
-    const KaraokeLine* line = nullptr;
-};
-
-QList<Cue> CuesOf(const SubtitleSource& source)
-{
-    QList<const KaraokeLine*> timed;
-    for (const KaraokeLine& line : source.song.lines) {
-        if (line.time)
-            timed.append(&line);
-    }
-    const auto lastEnd = [&](qint32 start) {
-        return source.trackEndMs && *source.trackEndMs > start
-                   ? *source.trackEndMs
-                   : ClampToPosition(qint64(start) + kLastCueMs);
-    };
-    QList<Cue> cues;
-    if (!source.song.startText.isEmpty()) {
-        const qint32 end = timed.isEmpty() ? lastEnd(0) : *timed.first()->time;
-        if (end > 0)
-            cues.append({0, end, nullptr});
-    }
-    for (qsizetype i = 0; i < timed.size(); ++i) {
-        const KaraokeLine& line = *timed.at(i);
-        const qint32 start = *line.time;
-        qint32 end = 0;
-        if (line.words.hasTimes() && line.words.end && *line.words.end > start)
-            end = *line.words.end;
-        else if (i + 1 < timed.size())
-            end = std::max(start, *timed.at(i + 1)->time);
-        else
-            end = lastEnd(start);
-        cues.append({start, end, &line});
-    }
-    return cues;
 }
 
 bool TimedWordByWord(const KaraokeLine& line)
@@ -237,8 +195,8 @@ std::optional<qint64> ParseTtmlTime(QStringView text)
 QByteArray WriteTtml(const SubtitleSource& source)
 {
     const KaraokeDocument& song = source.song;
-    const QList<Cue> cues = CuesOf(source);
-    const bool wordTimes = std::any_of(cues.cbegin(), cues.cend(), [](const Cue& cue) {
+    const QList<SubtitleCue> cues = SubtitleCuesOf(source);
+    const bool wordTimes = std::any_of(cues.cbegin(), cues.cend(), [](const SubtitleCue& cue) {
         return cue.line != nullptr && TimedWordByWord(*cue.line);
     });
     QByteArray bytes;
@@ -283,7 +241,7 @@ QByteArray WriteTtml(const SubtitleSource& source)
     WriteTimes(xml, 0, songEnd);
     xml.writeCharacters(u"\n"_s);
     int key = 0;
-    for (const Cue& cue : cues) {
+    for (const SubtitleCue& cue : cues) {
         xml.writeStartElement(kTtNs, u"p"_s);
         WriteTimes(xml, cue.start, cue.end);
         xml.writeAttribute(kItunesNs, u"key"_s, u"L"_s + QString::number(++key));
@@ -459,7 +417,7 @@ enum class Context
 
 Result<SubtitleRead, SubtitleFault> ReadTtml(const QString& text)
 {
-    if (qint64(text.size()) * 2 > kMaxSubtitleBytes)
+    if (text.size() > kMaxSubtitleBytes)
         return SubtitleFault{1, SubtitleFaultKind::TooLarge};
     SubtitleRead read;
     QXmlStreamReader xml(text);

@@ -99,6 +99,11 @@ void TestSubtitleFiles::damagedFilesSayWhereAndWhy_data()
         << int(DamageKind::BadTime);
     QTest::newRow("no cue at all")
         << u"none.srt"_s << "hello\r\n"_ba << 1 << int(DamageKind::NotThisForm);
+    // A file as large as one that opens reaches its reader, whatever the form.
+    const QByteArray nearlyTooLarge(kMaxUserTextBytes - 16, 'x');
+    for (const char* name : {"large.srt", "large.vtt", "large.ass", "large.ttml"})
+        QTest::newRow(name) << QString::fromLatin1(name) << nearlyTooLarge << 1
+                            << int(DamageKind::NotThisForm);
 }
 
 void TestSubtitleFiles::damagedFilesSayWhereAndWhy()
