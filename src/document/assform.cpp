@@ -638,19 +638,14 @@ Result<SubtitleRead, SubtitleFault> ReadAss(const QString& text)
             rubiesOf[*found].append(&ruby);
     }
 
-    QList<std::pair<qint64, TimedLine>> lines; // each with its cue's end
+    QList<ShownLine> lines;
     lines.reserve(bases.size());
-    for (qsizetype i = 0; i < bases.size(); ++i)
-        lines.append({bases.at(i).end, LineOf(bases.at(i), rubiesOf.at(i), read.dropped)});
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const auto& a, const auto& b) { return *a.second.time < *b.second.time; });
-    qint64 shownUntil = -1;
-    for (auto& [end, line] : lines) {
-        if (*line.time < shownUntil)
-            read.dropped.other = true; // lines shown together
-        shownUntil = std::max(shownUntil, end);
-        read.lines.append(std::move(line));
+    for (qsizetype i = 0; i < bases.size(); ++i) {
+        TimedLine line = LineOf(bases.at(i), rubiesOf.at(i), read.dropped);
+        const qint64 at = *line.time;
+        lines.append({at, bases.at(i).end, std::move(line)});
     }
+    read.lines = LinesInTimeOrder(std::move(lines), read.dropped);
     return read;
 }
 

@@ -258,22 +258,16 @@ struct CueRead
     }
 };
 
-// A file's cues as lines in time order (stable), and whether any cue is
-// still showing when the next begins: a lyrics document shows one line at
-// a time.
+// A file's cues as lines in time order (LinesInTimeOrder).
 Result<SubtitleRead, SubtitleFault> linesOf(QList<CueRead>& cues, DroppedParts dropped)
 {
-    std::stable_sort(cues.begin(), cues.end(),
-                     [](const CueRead& a, const CueRead& b) { return a.start < b.start; });
+    QList<ShownLine> lines;
+    lines.reserve(cues.size());
+    for (CueRead& cue : cues)
+        lines.append({cue.start, cue.end, cue.finish()});
     SubtitleRead read;
     read.dropped = dropped;
-    qint32 showing = std::numeric_limits<qint32>::min();
-    for (CueRead& cue : cues) {
-        if (cue.start < showing)
-            read.dropped.other = true;
-        showing = std::max(showing, cue.end);
-        read.lines.append(cue.finish());
-    }
+    read.lines = LinesInTimeOrder(std::move(lines), read.dropped);
     return read;
 }
 

@@ -3,6 +3,7 @@
 #include "document/lrcformat.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace verselet {
 
@@ -38,6 +39,31 @@ QList<SubtitleCue> SubtitleCuesOf(const SubtitleSource& source)
         cues.append({start, end, &line});
     }
     return cues;
+}
+
+QList<TimedLine> LinesInTimeOrder(QList<ShownLine> lines, DroppedParts& dropped)
+{
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const ShownLine& a, const ShownLine& b) { return a.at < b.at; });
+    QList<TimedLine> ordered;
+    ordered.reserve(lines.size());
+    qint64 shownUntil = std::numeric_limits<qint64>::min();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        ShownLine& shown = lines[i];
+        if (shown.at < shownUntil)
+            dropped.other = true; // lines shown together
+        shownUntil = std::max(shownUntil, shown.until);
+        const bool endsWithWords = shown.line.words.hasTimes() && shown.line.words.end;
+        const bool showsText = !shown.line.text.isEmpty();
+        ordered.append(std::move(shown.line));
+        const bool gapAfter = i + 1 < lines.size() &&
+                              shown.until + kBreakMs <= lines.at(i + 1).at &&
+                              shown.until == shownUntil && shown.until > shown.at;
+        if (gapAfter && showsText && !endsWithWords &&
+            lines.size() + ordered.size() - i <= kMaxLrcLines)
+            ordered.append({ClampToPosition(shown.until), QString(), {}});
+    }
+    return ordered;
 }
 
 } // namespace verselet

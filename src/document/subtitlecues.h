@@ -1,6 +1,7 @@
 #pragma once
 
-// When each part of a song is shown, as every subtitle writer shows it.
+// When each part of a song is shown, as every subtitle writer shows it, and
+// a file's cues as a lyrics document's lines, as every reader takes them.
 
 #include "document/subtitles.h"
 
@@ -24,5 +25,25 @@ struct SubtitleCue
 // it), the last to the track's end, or kLastCueMs after its start when the
 // track ends before it or is not known.
 QList<SubtitleCue> SubtitleCuesOf(const SubtitleSource& source);
+
+// A line as a reader read it from its cue: the time it sorts by (a line
+// without a time of its own sorts with the one before it), and until when
+// the cue shows it.
+struct ShownLine
+{
+    qint64 at = 0;
+    qint64 until = 0;
+    TimedLine line;
+};
+
+// The lines in time order (cues of one time as the file has them). A lyrics
+// document shows one line at a time: a cue that begins while the one before
+// still shows is told in `dropped`. Where the screen stays empty for a
+// break (kBreakMs or longer) between a cue and the next, an empty line at
+// the cue's end clears it, unless the cue's line ends with its words (their
+// end is where it ends); as many as a document holds. Shorter gaps are the
+// few frames subtitle editors leave between every two cues.
+QList<TimedLine> LinesInTimeOrder(QList<ShownLine> lines, DroppedParts& dropped);
+inline constexpr qint64 kBreakMs = 1000;
 
 } // namespace verselet

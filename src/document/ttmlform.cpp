@@ -596,15 +596,8 @@ Result<SubtitleRead, SubtitleFault> ReadTtml(const QString& text)
     if (!root)
         return SubtitleFault{1, SubtitleFaultKind::NotThisForm};
 
-    // Each line with the time it sorts by (a line without a time stays
-    // after the one before it) and its end.
-    struct Sorted
-    {
-        qint64 key = 0;
-        qint64 end = 0;
-        TimedLine line;
-    };
-    QList<Sorted> lines;
+    QList<ShownLine> lines;
+    lines.reserve(ps.size());
     qint64 key = 0;
     for (const ReadP& each : ps) {
         TimedLine line = LineOf(each, read.dropped);
@@ -612,15 +605,7 @@ Result<SubtitleRead, SubtitleFault> ReadTtml(const QString& text)
             key = *line.time;
         lines.append({key, each.end.value_or(key), std::move(line)});
     }
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const Sorted& a, const Sorted& b) { return a.key < b.key; });
-    qint64 shownUntil = -1;
-    for (Sorted& sorted : lines) {
-        if (sorted.key < shownUntil)
-            read.dropped.other = true; // lines shown together
-        shownUntil = std::max(shownUntil, sorted.end);
-        read.lines.append(std::move(sorted.line));
-    }
+    read.lines = LinesInTimeOrder(std::move(lines), read.dropped);
     return read;
 }
 

@@ -190,7 +190,8 @@ void TestAssForm::readLines_data()
            u"Dialogue: 0,0:00:01.00,0:00:02.50,Default,,0,0,0,,{\\pos(10,20)}first\\Nline\r\n"
            u"\r\n[Aegisub Project Garbage]\r\nVideo File: x.mkv\r\n"_s
         << u"歌"_s
-        << QStringList{u"1000 first line"_s, u"5000 Hel|lo, |world @5000,5500,5800 ~6200"_s}
+        << QStringList{u"1000 first line"_s, u"2500 "_s,
+                       u"5000 Hel|lo, |world @5000,5500,5800 ~6200"_s}
         << u"styles positions markup other"_s;
     QTest::newRow("a gap without text and text before the first tag")
         << kHeader +
@@ -211,11 +212,12 @@ void TestAssForm::readLines_data()
     QTest::newRow("fields in another order")
         << u"[Events]\nFormat: Text, End, Start\nDialogue: x,0:00:09.00,0:00:08.00\n"_s << QString()
         << QStringList{u"8000 x"_s} << QString();
-    QTest::newRow("lines in time order, empty ones kept, lines shown together noted")
+    QTest::newRow(
+        "lines in time order, empty ones kept, a break cleared, lines shown together noted")
         << kHeader + u"Dialogue: 0,0:00:03.00,0:00:04.00,A,,0,0,0,,b\n"
                      u"Dialogue: 0,0:00:01.00,0:00:03.50,A,,0,0,0,,a\n"
                      u"Dialogue: 0,0:00:05.00,0:00:06.00,A,,0,0,0,,\n"_s
-        << QString() << QStringList{u"1000 a"_s, u"3000 b"_s, u"5000 "_s} << u"other"_s;
+        << QString() << QStringList{u"1000 a"_s, u"3000 b"_s, u"4000 "_s, u"5000 "_s} << u"other"_s;
     QTest::newRow("readings back over the segments that begin with them")
         << kHeader + u"Dialogue: "
                      u"0,0:00:01.00,0:00:02.50,Lyrics,,0,0,0,,{\\kf20}は{\\kf40}今日{\\kf90}明日\n"

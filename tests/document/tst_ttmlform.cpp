@@ -147,7 +147,8 @@ void TestTtmlForm::readLines_data()
            u"      <p begin=\"1.5s\" end=\"2500ms\" ttm:agent=\"v2\">first<br/>line</p>\n"
            u"    </div>\n  </body>\n</tt>\n"_s
         << u"歌 / 歌手"_s
-        << QStringList{u"1500 first line"_s, u"12000 Hel|lo, |world @12000,12500,13000 ~13900"_s}
+        << QStringList{u"1500 first line"_s, u"2500 "_s,
+                       u"12000 Hel|lo, |world @12000,12500,13000 ~13900"_s}
         << u"other"_s;
     QTest::newRow("text outside the spans joins the span before, or begins at the line's time")
         << kOpen + u"<body><div><p begin=\"00:00:01.000\" end=\"00:00:03.000\">in<span "
@@ -172,7 +173,7 @@ void TestTtmlForm::readLines_data()
         << kOpen + u"<body><div><p begin=\"00:00:05.000\" end=\"00:00:06.000\">b</p><p "
                    u"begin=\"00:00:01.000\" end=\"00:00:05.500\">a</p><p begin=\"00:00:07.000\" "
                    u"end=\"00:00:08.000\"></p></div></body></tt>"_s
-        << u" / "_s << QStringList{u"1000 a"_s, u"5000 b"_s, u"7000 "_s} << u"other"_s;
+        << u" / "_s << QStringList{u"1000 a"_s, u"5000 b"_s, u"6000 "_s, u"7000 "_s} << u"other"_s;
 }
 
 void TestTtmlForm::readLines()
