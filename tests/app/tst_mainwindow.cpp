@@ -86,6 +86,8 @@ private Q_SLOTS:
     void sixDigitFileOpensAsKaraokeTextWithoutAMessage();
     void cancelledDialogLeavesEverything();
     void lrcFileOpensWithItsTimesAndKeepsATextName();
+    void subtitleFilesOpenAndSayOnceWhatWasDropped_data();
+    void subtitleFilesOpenAndSayOnceWhatWasDropped();
     void incompleteTimedFilesShowWhatWasRead();
     void badFilesGetAClearOutcome_data();
     void badFilesGetAClearOutcome();
@@ -412,6 +414,52 @@ void TestMainWindow::sixDigitFileOpensAsKaraokeTextWithoutAMessage()
              withFillers("-------\r\n[--:--]\r\n[00:00]\r\n[01:02]\r\n"));
     QCOMPARE(w.document().exactTimes(), (ExactTimes{std::nullopt, std::nullopt, 0, 62030}));
     QCOMPARE(w.statusLine()->kindText(), u"ニコカラ歌詞テキスト（Shift-JIS）"_s);
+}
+
+void TestMainWindow::subtitleFilesOpenAndSayOnceWhatWasDropped_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("dropped"); // what the one message lists; empty: no message
+    QTest::newRow("SRT") << u"song.srt"_s
+                         << "1\r\n00:00:01,000 --> 00:00:02,000\r\n一行目\r\n\r\n"
+                            "2\r\n00:00:02,040 --> 00:00:03,500\r\nsecond\r\n"_ba
+                         << u"SRT字幕（UTF-8）"_s << u"一行目\r\nsecond"_s << QString();
+    QTest::newRow("ASS with a style and a position")
+        << u"song.ass"_s
+        << "[Script Info]\nScriptType: v4.00+\n[V4+ Styles]\nStyle: Default,Arial,20\n"
+           "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
+           "Text\nDialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\pos(1,2)}一行目\n"
+           "Dialogue: 0,0:00:04.00,0:00:05.00,Default,,0,0,0,,second\n"_ba
+        << u"ASS字幕（UTF-8）"_s << u"一行目\r\n\r\nsecond"_s
+        << u"スタイル（フォントや色）、表示位置"_s;
+}
+
+void TestMainWindow::subtitleFilesOpenAndSayOnceWhatWasDropped()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, kind);
+    QFETCH(QString, body);
+    QFETCH(QString, dropped);
+    const QString path = writeFile(name, bytes);
+    MainWindow w;
+    QVERIFY(w.Form_Load());
+    ModalScript script;
+    script.thenChoose(path);
+    if (!dropped.isEmpty())
+        script.thenMessage();
+    named<QAction>(w, "開く")->trigger();
+    QVERIFY(script.done());
+    QCOMPARE(script.unexpected, 0);
+    QCOMPARE(script.messages.size(), dropped.isEmpty() ? 0 : 1);
+    if (!dropped.isEmpty())
+        QVERIFY2(script.messages.at(0).text.endsWith(dropped),
+                 qPrintable(script.messages.at(0).text));
+    QCOMPARE(w.statusLine()->kindText(), kind);
+    QCOMPARE(w.document().bodyText(), kHyphens35 + u"\r\n"_s + body);
 }
 
 void TestMainWindow::lrcFileOpensWithItsTimesAndKeepsATextName()
