@@ -279,6 +279,20 @@ std::optional<SubtitleFault> tooLarge(const QList<CueRead>& cues, qint64 charact
     return std::nullopt;
 }
 
+// A cue's timing line (SRT's when `commaToo`) begins a cue: a fault at
+// `line` when it is no timing line or the cue is one too many.
+std::optional<SubtitleFault> beginCue(QStringView timingLine, bool commaToo, int line,
+                                      QList<CueRead>& cues, qint64 characters,
+                                      DroppedParts& dropped)
+{
+    const std::optional<TimingLine> timing = parseTimingLine(timingLine, commaToo);
+    if (!timing)
+        return SubtitleFault{line, SubtitleFaultKind::BadTime};
+    dropped.positions = dropped.positions || timing->settings;
+    cues.append(CueRead::at(*timing));
+    return tooLarge(cues, characters, line);
+}
+
 // An SRT cue's line of text without the markup players take from HTML and
 // from ASS: <i>, <b>, <u>, <s>, <font …> and {\…} overrides. Anything else
 // in angle brackets or braces is text.
@@ -470,12 +484,7 @@ Result<SubtitleRead, SubtitleFault> ReadSrt(const QString& text)
             }
             return broken(number);
         }
-        const std::optional<TimingLine> timing = parseTimingLine(line, true);
-        if (!timing)
-            return SubtitleFault{number, SubtitleFaultKind::BadTime};
-        dropped.positions = dropped.positions || timing->settings;
-        cues.append(CueRead::at(*timing));
-        if (const auto fault = tooLarge(cues, characters, number))
+        if (const auto fault = beginCue(line, true, number, cues, characters, dropped))
             return *fault;
         state = State::InText;
     }
@@ -557,12 +566,7 @@ Result<SubtitleRead, SubtitleFault> ReadWebVtt(const QString& text)
             }
             continue;
         }
-        const std::optional<TimingLine> timing = parseTimingLine(line, false);
-        if (!timing)
-            return SubtitleFault{number, SubtitleFaultKind::BadTime};
-        dropped.positions = dropped.positions || timing->settings;
-        cues.append(CueRead::at(*timing));
-        if (const auto fault = tooLarge(cues, characters, number))
+        if (const auto fault = beginCue(line, false, number, cues, characters, dropped))
             return *fault;
         state = State::InText;
     }
