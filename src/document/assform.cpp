@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace verselet {
@@ -78,26 +79,71 @@ QString DialogueLine(qint64 startCs, qint64 endCs, const QString& style, const Q
            u",,0,0,0,,"_s + text + u"\r\n"_s;
 }
 
-// The reading line over a line: each reading's kana timed as its segment's
-// units are, the time between readings as \k tags without text, and a
-// blank between two readings so that a reader can tell them apart. Empty
-// when the line has no reading it can time.
-QString RubyText(const LineWords& words, const QList<WrittenSyllable>& syllables)
+// Whether every character of a line stands one em wide in a Japanese font
+// (kanji, kana, full-width forms and CJK punctuation): only then is it
+// known, without the font, where each part of the line stands.
+bool AllFullWidth(QStringView text)
 {
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x3000 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF) ||
+               (u >= 0xFF01 && u <= 0xFF60) || (u >= 0xFFE0 && u <= 0xFFE6);
+    });
+}
+
+// The reading line over a line: each reading's kana timed as its segment's
+// units are, the time between readings as \k tags, and a blank between two
+// readings so that a reader can tell them apart. Empty when the line has no
+// reading it can time.
+//
+// Over a line all of full-width characters each reading stands centred
+// over its base: the reading type is half the line's, so a character of the
+// base is two kana wide, and the room between readings is an ideographic
+// space as wide as it (\fscx); a reading longer than its base is narrowed
+// to it. Over other lines the readings stand one after another, the whole
+// centred over the line.
+QString RubyText(const QString& lineText, const LineWords& words,
+                 const QList<WrittenSyllable>& syllables)
+{
+    const bool aligned = AllFullWidth(lineText);
     QString out;
+    int scale = 100; // the \fscx in effect, in per cent
+    const auto tag = [&](QStringView name, qint64 centiseconds, int newScale) {
+        QString written =
+            u"{\\"_s + name.toString() + QString::number(std::max<qint64>(0, centiseconds));
+        if (newScale != scale)
+            written += u"\\fscx"_s + QString::number(newScale);
+        scale = newScale;
+        return written + u'}';
+    };
+    // The time and, over a full-width line, the room (in kana) before the
+    // next reading.
     qint64 gap = 0;
+    double room = 0;
     bool afterReading = false;
     bool anyReading = false;
+    const auto writeGap = [&] {
+        if (aligned && (room > 0 || afterReading))
+            out += tag(u"k", gap, int(std::lround(room * 100))) + u'\u3000';
+        else if (gap > 0 || afterReading)
+            out += KaraokeTag(u"k", gap) + (afterReading ? u" "_s : QString());
+        gap = 0;
+        room = 0;
+    };
     for (const WrittenSyllable& syllable : syllables) {
         const Reading* reading =
             syllable.segment >= 0 ? words.readingOf(syllable.segment) : nullptr;
+        const double width = 2.0 * syllable.text.size();
         if (reading == nullptr || reading->kana.isEmpty() || reading->starts.isEmpty()) {
             gap += syllable.endCs - syllable.startCs;
+            room += width;
             continue;
         }
-        if (gap > 0 || afterReading)
-            out += KaraokeTag(u"k", gap) + (afterReading ? u" "_s : QString());
-        gap = 0;
+        const double kana = double(reading->kana.size());
+        const double margin = std::max(0.0, (width - kana) / 2);
+        room += margin;
+        writeGap();
+        const int kanaScale = kana > width ? int(std::lround(100 * width / kana)) : 100;
         // Each part of the reading from its unit's time (one without a time
         // is sung with the part before) to the next part's.
         const qsizetype first = words.firstUnitOf(syllable.segment);
@@ -106,28 +152,32 @@ QString RubyText(const LineWords& words, const QList<WrittenSyllable>& syllables
             const qsizetype from = reading->starts.at(mora);
             const qsizetype to = mora + 1 < reading->starts.size() ? reading->starts.at(mora + 1)
                                                                    : reading->kana.size();
-            const QString kana = reading->kana.sliced(from, to - from);
+            const QString part = reading->kana.sliced(from, to - from);
             const ExactTime time = words.timeOf(first + mora);
             if (mora > 0 && !time) {
-                parts.last().first += kana;
+                parts.last().first += part;
                 continue;
             }
             qint64 at = mora == 0 ? syllable.startCs : AssCentiseconds(*time);
             at = std::clamp(at, parts.isEmpty() ? syllable.startCs : parts.last().second,
                             syllable.endCs);
-            parts.append({kana, at});
+            parts.append({part, at});
         }
         for (qsizetype i = 0; i < parts.size(); ++i) {
             const qint64 end = i + 1 < parts.size() ? parts.at(i + 1).second : syllable.endCs;
-            out += KaraokeTag(u"kf", end - parts.at(i).second) + EscapeAssText(parts.at(i).first);
+            out += (aligned ? tag(u"kf", end - parts.at(i).second, kanaScale)
+                            : KaraokeTag(u"kf", end - parts.at(i).second)) +
+                   EscapeAssText(parts.at(i).first);
         }
+        room = margin;
         afterReading = true;
         anyReading = true;
     }
     if (!anyReading)
         return {};
-    if (gap > 0)
-        out += KaraokeTag(u"k", gap);
+    afterReading = false;
+    if (gap > 0 || (aligned && room > 0))
+        writeGap();
     return out;
 }
 
@@ -249,7 +299,7 @@ QByteArray WriteAss(const SubtitleSource& source)
             text +=
                 KaraokeTag(u"kf", syllable.endCs - syllable.startCs) + EscapeAssText(syllable.text);
         out += DialogueLine(startCs, endCs, kLyricsStyle, text);
-        const QString ruby = RubyText(words, syllables);
+        const QString ruby = RubyText(line.text, words, syllables);
         if (!ruby.isEmpty())
             out += DialogueLine(startCs, endCs, kRubyStyle, ruby);
     }
@@ -296,8 +346,10 @@ struct ReadDialogue
 
 // One override block "{…}" (without its braces): \k tags start syllables,
 // the rest is what a lyrics line has no place for.
-void ReadOverrides(QStringView block, qint64 dialogueStart, DialogueText& text, qint64& sungCs,
-                   DroppedParts& dropped)
+// On a reading line, \fscx is how the readings were set over their bases,
+// no markup of the file's.
+void ReadOverrides(QStringView block, qint64 dialogueStart, bool readingLine, DialogueText& text,
+                   qint64& sungCs, DroppedParts& dropped)
 {
     if (!block.contains(u'\\')) {
         if (!block.trimmed().isEmpty())
@@ -332,13 +384,14 @@ void ReadOverrides(QStringView block, qint64 dialogueStart, DialogueText& text, 
         } else if (name == u"pos" || name == u"move" || name == u"an" || name == u"a" ||
                    name == u"org" || name == u"clip" || name == u"iclip") {
             dropped.positions = true;
-        } else if (!tag.trimmed().isEmpty()) {
+        } else if (!tag.trimmed().isEmpty() && !(readingLine && name == u"fscx")) {
             dropped.markup = true;
         }
     }
 }
 
-DialogueText ReadDialogueText(QStringView text, qint64 start, DroppedParts& dropped)
+DialogueText ReadDialogueText(QStringView text, qint64 start, bool readingLine,
+                              DroppedParts& dropped)
 {
     DialogueText read;
     read.text.reserve(text.size());
@@ -354,7 +407,8 @@ DialogueText ReadDialogueText(QStringView text, qint64 start, DroppedParts& drop
         if (c == u'{' && closingBraceAhead) {
             const qsizetype close = text.indexOf(u'}', i + 1);
             if (close >= 0) {
-                ReadOverrides(text.sliced(i + 1, close - i - 1), start, read, sungCs, dropped);
+                ReadOverrides(text.sliced(i + 1, close - i - 1), start, readingLine, read, sungCs,
+                              dropped);
                 i = close + 1;
                 continue;
             }
@@ -613,9 +667,10 @@ Result<SubtitleRead, SubtitleFault> ReadAss(const QString& text)
         dialogue.line = lineNumber;
         dialogue.start = *start;
         dialogue.end = *end;
-        dialogue.text = ReadDialogueText(fields.at(textField), *start, read.dropped);
         const QString style =
             styleField >= 0 ? fields.at(styleField).trimmed().toString() : QString();
+        dialogue.text =
+            ReadDialogueText(fields.at(textField), *start, IsRubyStyle(style), read.dropped);
         if (IsRubyStyle(style))
             rubies.append({style, std::move(dialogue)});
         else

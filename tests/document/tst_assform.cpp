@@ -139,13 +139,15 @@ void TestAssForm::writtenDialogues_data()
         << Song({Line(1000, u"abcdef"_s, Words(u"abcdef"_s, {0, 2, 4}, {1000, kNone, 1500}, 2000))})
         << QStringList{
                u"Dialogue: 0,0:00:01.00,0:00:02.00,Lyrics,,0,0,0,,{\\kf50}abcd{\\kf50}ef"_s};
-    QTest::newRow("a reading: a line over the line, its kana timed as its units")
+    QTest::newRow("a reading over its base, its kana timed as its units")
         << Song({Line(1000, u"世界は"_s,
                       Words(u"世界は"_s, {0, 2}, {1000, 1300, 1600, 2000}, 2500,
                             {Reading{0, 2, u"せかい"_s, {0, 1, 2}}}))})
         << QStringList{
                u"Dialogue: 0,0:00:01.00,0:00:02.50,Lyrics,,0,0,0,,{\\kf100}世界{\\kf50}は"_s,
-               u"Dialogue: 0,0:00:01.00,0:00:02.50,Ruby,,0,0,0,,{\\kf30}せ{\\kf30}か{\\kf40}い{\\k50}"_s};
+               u"Dialogue: "
+               u"0,0:00:01.00,0:00:02.50,Ruby,,0,0,0,,{\\k0\\fscx50}　{\\kf30\\fscx100}せ{\\kf30}か"
+               u"{\\kf40}い{\\k50\\fscx250}　"_s};
     QTest::newRow("two readings side by side are parted by a blank; a gap before the first")
         << Song({Line(
                1000, u"は今日明日"_s,
@@ -154,8 +156,24 @@ void TestAssForm::writtenDialogues_data()
         << QStringList{
                u"Dialogue: 0,0:00:01.00,0:00:02.00,Lyrics,,0,0,0,,{\\kf20}は{\\kf40}今日{\\kf40}明日"_s,
                u"Dialogue: "
-               u"0,0:00:01.00,0:00:02.00,Ruby,,0,0,0,,{\\k20}{\\kf20}きょ{\\kf20}う{\\k0} "
-               u"{\\kf10}あ{\\kf10}し{\\kf20}た"_s};
+               u"0,0:00:01.00,0:00:02.00,Ruby,,0,0,0,,{\\k20\\fscx250}　{\\kf20\\fscx100}きょ"
+               u"{\\kf20}う{\\k0}　{\\kf10}あ{\\kf10}し{\\kf20}た{\\k0\\fscx50}　"_s};
+    QTest::newRow("a reading longer than its base is narrowed to it")
+        << Song({Line(1000, u"東へ"_s,
+                      Words(u"東へ"_s, {0, 1}, {1000, 1200, 1400, 1600}, 2000,
+                            {Reading{0, 1, u"ひがし"_s, {0, 1, 2}}}))})
+        << QStringList{
+               u"Dialogue: 0,0:00:01.00,0:00:02.00,Lyrics,,0,0,0,,{\\kf60}東{\\kf40}へ"_s,
+               u"Dialogue: 0,0:00:01.00,0:00:02.00,Ruby,,0,0,0,,{\\kf20\\fscx67}ひ{\\kf20}が"
+               u"{\\kf20}し{\\k40\\fscx200}　"_s};
+    QTest::newRow("over a line with other letters the readings stand one after another")
+        << Song({Line(1000, u"Go 東へ"_s,
+                      Words(u"Go 東へ"_s, {0, 3, 4}, {1000, 1200, 1400, 1600, 1800}, 2000,
+                            {Reading{3, 1, u"ひがし"_s, {0, 1, 2}}}))})
+        << QStringList{
+               u"Dialogue: 0,0:00:01.00,0:00:02.00,Lyrics,,0,0,0,,{\\kf20}Go {\\kf60}東{\\kf20}へ"_s,
+               u"Dialogue: 0,0:00:01.00,0:00:02.00,Ruby,,0,0,0,,{\\k20}{\\kf20}ひ{\\kf20}が"
+               u"{\\kf20}し{\\k20}"_s};
     QTest::newRow("the start text until the first line")
         << Song({Line(3000, u"一行目"_s)}, 5000, u"（前奏）"_s)
         << QStringList{u"Dialogue: 0,0:00:00.00,0:00:03.00,Lyrics,,0,0,0,,{\\kf300}（前奏）"_s,
@@ -334,7 +352,7 @@ void TestAssForm::ffmpegReadsTheSameCues()
                        u"00:00:00,000 --> 00:00:03,000\n（前奏）"_s,
                        u"00:00:03,000 --> 00:00:04,200\nHello world"_s,
                        u"00:00:05,000 --> 00:00:06,500\n世界は"_s,
-                       u"00:00:05,000 --> 00:00:06,500\nせかい"_s,
+                       u"00:00:05,000 --> 00:00:06,500\n　せかい　"_s,
                        u"00:00:08,000 --> 00:00:12,000\n終わり"_s,
                    }));
 }
@@ -361,7 +379,7 @@ void TestAssForm::assCompilerReadsTheKaraokeTags()
                  u"0 300 Lyrics 300:（前奏）"_s,
                  u"300 420 Lyrics 50:Hello  70:world"_s,
                  u"500 650 Lyrics 100:世界 50:は"_s,
-                 u"500 650 Ruby 30:せ 30:か 40:い"_s,
+                 u"500 650 Ruby 0:　 30:せ 30:か 40:い"_s,
                  u"800 1200 Lyrics 400:終わり"_s,
              }));
 #else
