@@ -17,6 +17,7 @@ namespace {
 const QString kTtNs = u"http://www.w3.org/ns/ttml"_s;
 const QString kItunesNs = u"http://music.apple.com/lyric-ttml-internal"_s;
 const QString kTtmNs = u"http://www.w3.org/ns/ttml#metadata"_s;
+const QString kTtpNs = u"http://www.w3.org/ns/ttml#parameter"_s;
 const QString kTtsNs = u"http://www.w3.org/ns/ttml#styling"_s;
 
 // Deeper than any lyrics file nests (tt, body, div, p, ruby container, text
@@ -133,9 +134,25 @@ QString FormatTtmlTime(qint32 milliseconds)
         .arg(ms % 1000, 3, 10, QChar(u'0'));
 }
 
-std::optional<qint64> ParseTtmlTime(QStringView text)
+std::optional<qint64> ParseTtmlTime(QStringView text, const TtmlRates& rates)
 {
     text = text.trimmed();
+    // A whole number of up to 18 digits (ticks run to tens of millions a
+    // second).
+    const auto whole = [](QStringView digits) -> std::optional<qint64> {
+        if (digits.isEmpty() || digits.size() > 18)
+            return std::nullopt;
+        qint64 value = 0;
+        for (const QChar c : digits) {
+            if (!c.isDigit() || c.unicode() > 0x7f)
+                return std::nullopt;
+            value = value * 10 + c.digitValue();
+        }
+        return value;
+    };
+    const auto framesMs = [&rates](qint64 frames) {
+        return qint64(std::min(double(frames) * 1000 / rates.framesPerSecond, 1e15));
+    };
     // Digits, then at most one fraction: whole units and thousandths of one.
     const auto decimal = [](QStringView digits, qint64 unitMs) -> std::optional<qint64> {
         const qsizetype dot = digits.indexOf(u'.');
@@ -164,7 +181,18 @@ std::optional<qint64> ParseTtmlTime(QStringView text)
     if (text.contains(u':')) {
         // [hours:]minutes:seconds, the seconds of two digits (one, as some
         // players write "0:5.000", is taken too).
-        const QList<QStringView> parts = text.split(u':');
+        QList<QStringView> parts = text.split(u':');
+        qint64 frameMs = 0;
+        if (parts.size() == 4) {
+            // hh:mm:ss:ff[.sub-frames]: the frames of two digits at least.
+            const QStringView frameText = parts.takeLast();
+            const qsizetype dot = frameText.indexOf(u'.');
+            const auto frames = whole(dot < 0 ? frameText : frameText.first(dot));
+            if (!frames || frameText.size() < 2 || parts.first().size() < 2 ||
+                parts.last().contains(u'.') || (dot >= 0 && !whole(frameText.sliced(dot + 1))))
+                return std::nullopt;
+            frameMs = framesMs(*frames);
+        }
         if (parts.size() > 3)
             return std::nullopt;
         const QStringView secondsText = parts.last();
@@ -177,7 +205,18 @@ std::optional<qint64> ParseTtmlTime(QStringView text)
             parts.at(parts.size() - 2).contains(u'.') || parts.first().contains(u'.') ||
             (parts.size() == 3 && *minutes >= 60))
             return std::nullopt;
-        return (*hours * 60 + *minutes) * 60000 + *seconds;
+        return (*hours * 60 + *minutes) * 60000 + *seconds + frameMs;
+    }
+    if (text.endsWith(u't')) {
+        const auto ticks = whole(text.chopped(1));
+        if (!ticks || rates.ticksPerSecond <= 0)
+            return std::nullopt;
+        const qint64 rate = rates.ticksPerSecond;
+        return *ticks / rate * 1000 + *ticks % rate * 1000 / rate;
+    }
+    if (text.endsWith(u'f')) {
+        const auto frames = whole(text.chopped(1));
+        return frames ? std::optional<qint64>(framesMs(*frames)) : std::nullopt;
     }
     struct Unit
     {
@@ -413,6 +452,38 @@ enum class Context
     RubyText,
 };
 
+// The rates the root element gives; what is not a positive number is left
+// at TTML's default.
+TtmlRates RatesOf(const QXmlStreamAttributes& attributes)
+{
+    const auto positive = [&](const QString& name) -> std::optional<qint64> {
+        bool ok = false;
+        const qint64 value = attributes.value(kTtpNs, name).trimmed().toLongLong(&ok);
+        return ok && value > 0 && value < 1000000000 ? std::optional<qint64>(value) : std::nullopt;
+    };
+    TtmlRates rates;
+    const auto frameRate = positive(u"frameRate"_s);
+    if (frameRate) {
+        rates.framesPerSecond = double(*frameRate);
+        const QList<QStringView> multiplier =
+            attributes.value(kTtpNs, u"frameRateMultiplier"_s).split(u' ', Qt::SkipEmptyParts);
+        if (multiplier.size() == 2) {
+            const qint64 numerator = multiplier.at(0).toLongLong();
+            const qint64 denominator = multiplier.at(1).toLongLong();
+            if (numerator > 0 && denominator > 0 && numerator < 1000000000 &&
+                denominator < 1000000000)
+                rates.framesPerSecond =
+                    rates.framesPerSecond * double(numerator) / double(denominator);
+        }
+    }
+    if (const auto tickRate = positive(u"tickRate"_s))
+        rates.ticksPerSecond = *tickRate;
+    else if (frameRate)
+        rates.ticksPerSecond = std::max<qint64>(
+            1, qint64(rates.framesPerSecond * double(positive(u"subFrameRate"_s).value_or(1))));
+    return rates;
+}
+
 } // namespace
 
 Result<SubtitleRead, SubtitleFault> ReadTtml(const QString& text)
@@ -433,12 +504,13 @@ Result<SubtitleRead, SubtitleFault> ReadTtml(const QString& text)
     bool inTitle = false;
     bool inArtist = false;
     qint64 characters = 0;
+    TtmlRates rates;
 
     const auto timeAttribute = [&](const QString& name, ExactTime& time) -> bool {
         const QStringView value = xml.attributes().value(name);
         if (value.isNull())
             return true;
-        const auto ms = ParseTtmlTime(value);
+        const auto ms = ParseTtmlTime(value, rates);
         if (!ms)
             return false;
         time = ClampToPosition(*ms);
@@ -464,6 +536,7 @@ Result<SubtitleRead, SubtitleFault> ReadTtml(const QString& text)
                 if (name != u"tt" || (!xml.namespaceUri().isEmpty() && xml.namespaceUri() != kTtNs))
                     return SubtitleFault{1, SubtitleFaultKind::NotThisForm};
                 root = true;
+                rates = RatesOf(xml.attributes());
             }
             if (contexts.size() >= kDeepestElement)
                 return fault(SubtitleFaultKind::BadStructure);

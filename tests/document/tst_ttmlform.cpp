@@ -57,29 +57,42 @@ private Q_SLOTS:
 void TestTtmlForm::times_data()
 {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("framesPerSecond");
+    QTest::addColumn<qint64>("ticksPerSecond");
     QTest::addColumn<qint64>("ms"); // -1: no time
-    QTest::newRow("clock time") << u"01:02:03.456"_s << qint64(3723456);
-    QTest::newRow("players' minutes") << u"1:23.456"_s << qint64(83456);
-    QTest::newRow("seconds alone") << u"12.345"_s << qint64(12345);
-    QTest::newRow("no fraction") << u"00:00:07"_s << qint64(7000);
-    QTest::newRow("digits past the thousandth dropped") << u"0:01.23456"_s << qint64(1234);
-    QTest::newRow("offset in seconds") << u"12.3s"_s << qint64(12300);
-    QTest::newRow("offset in milliseconds") << u"450ms"_s << qint64(450);
-    QTest::newRow("offset in minutes") << u"1.5m"_s << qint64(90000);
-    QTest::newRow("offset in hours") << u"1h"_s << qint64(3600000);
-    QTest::newRow("frames") << u"00:00:01:12"_s << qint64(-1);
-    QTest::newRow("ticks") << u"100t"_s << qint64(-1);
-    QTest::newRow("60 seconds") << u"0:60.000"_s << qint64(-1);
-    QTest::newRow("60 minutes of an hour") << u"1:60:00.000"_s << qint64(-1);
-    QTest::newRow("a dot alone") << u"12."_s << qint64(-1);
-    QTest::newRow("empty") << QString() << qint64(-1);
+    const auto row = [](const char* name, const QString& text, qint64 ms, double fps = 30,
+                        qint64 tps = 1) { QTest::newRow(name) << text << fps << tps << ms; };
+    row("clock time", u"01:02:03.456"_s, 3723456);
+    row("players' minutes", u"1:23.456"_s, 83456);
+    row("seconds alone", u"12.345"_s, 12345);
+    row("no fraction", u"00:00:07"_s, 7000);
+    row("digits past the thousandth dropped", u"0:01.23456"_s, 1234);
+    row("offset in seconds", u"12.3s"_s, 12300);
+    row("offset in milliseconds", u"450ms"_s, 450);
+    row("offset in minutes", u"1.5m"_s, 90000);
+    row("offset in hours", u"1h"_s, 3600000);
+    row("frames at the default 30 a second", u"00:00:01:12"_s, 1400);
+    row("frames and sub-frames at 25", u"00:01:00:05.1"_s, 60200, 25);
+    row("frames at 29.97", u"00:00:00:30"_s, 1001, 30000.0 / 1001);
+    row("an offset in frames", u"50f"_s, 2000, 25);
+    row("ticks at the default rate of one", u"100t"_s, 100000);
+    row("ticks at ten million", u"36000000000t"_s, 3600000, 30, 10000000);
+    row("ticks beyond a 32-bit count", u"123456789012345t"_s, 12345678901, 30, 10000000);
+    row("frames of one digit", u"00:00:01:2"_s, -1);
+    row("60 seconds", u"0:60.000"_s, -1);
+    row("60 minutes of an hour", u"1:60:00.000"_s, -1);
+    row("a dot alone", u"12."_s, -1);
+    row("a fraction of a tick", u"1.5t"_s, -1);
+    row("empty", QString(), -1);
 }
 
 void TestTtmlForm::times()
 {
     QFETCH(QString, text);
+    QFETCH(double, framesPerSecond);
+    QFETCH(qint64, ticksPerSecond);
     QFETCH(qint64, ms);
-    QCOMPARE(ParseTtmlTime(text).value_or(-1), ms);
+    QCOMPARE(ParseTtmlTime(text, {framesPerSecond, ticksPerSecond}).value_or(-1), ms);
 }
 
 void TestTtmlForm::writtenFile()
@@ -169,6 +182,14 @@ void TestTtmlForm::readLines_data()
                u"end=\"00:00:06.000\" region=\"r1\" style=\"s1\">a <span tts:fontStyle=\"italic\">b"
                u"</span><metadata>c</metadata></p></div></body></tt>"_s
         << u" / "_s << QStringList{u"5000 a b"_s} << u"styles positions markup other"_s;
+    // Subtitle services' files count in ticks or frames at the root's rates.
+    QTest::newRow("ticks and frames at the rates the root gives")
+        << u"<tt xmlns=\"http://www.w3.org/ns/ttml\" "
+           u"xmlns:ttp=\"http://www.w3.org/ns/ttml#parameter\" ttp:tickRate=\"10000000\" "
+           u"ttp:frameRate=\"24\" ttp:frameRateMultiplier=\"1000 1001\"><body><div>"
+           u"<p begin=\"15000000t\" end=\"30000000t\">ticks</p>"
+           u"<p begin=\"00:00:03:12\" end=\"00:00:04:12\">frames</p></div></body></tt>"_s
+        << u" / "_s << QStringList{u"1500 ticks"_s, u"3500 frames"_s} << QString();
     QTest::newRow("lines in time order, lines shown together noted")
         << kOpen + u"<body><div><p begin=\"00:00:05.000\" end=\"00:00:06.000\">b</p><p "
                    u"begin=\"00:00:01.000\" end=\"00:00:05.500\">a</p><p begin=\"00:00:07.000\" "
@@ -285,6 +306,19 @@ void TestTtmlForm::ttconvShowsEachLine()
              u"1\n00:00:00,000 --> 00:00:03,000\n（前奏）\n\n"
              u"2\n00:00:03,000 --> 00:01:05,500\n一行目 & <二>\n\n"
              u"3\n00:01:05,500 --> 00:01:10,250\nHello world"_s);
+
+    // ttconv's own TTML of that SRT reads back as the song.
+    const QString again = area.dir.filePath(u"again.ttml"_s);
+    process.start(python, {u"-m"_s, u"ttconv.tt"_s, u"convert"_s, u"-i"_s, out, u"-o"_s, again});
+    QVERIFY(process.waitForFinished(120000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    const auto read = ReadTtml(QString::fromUtf8(testfiles::readBytes(again)));
+    QVERIFY(read.ok());
+    QStringList described;
+    for (const TimedLine& line : read.value().lines)
+        described.append(Describe(line));
+    QCOMPARE(described,
+             (QStringList{u"0 （前奏）"_s, u"3000 一行目 & <二>"_s, u"65500 Hello world"_s}));
 }
 
 void TestTtmlForm::appleMusicLikeLyricsReadsTheWords()
