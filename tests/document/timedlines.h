@@ -78,6 +78,15 @@ inline QString Describe(const TimedLine& line)
     return out;
 }
 
+// Each line of a file read, as Describe gives it.
+inline QStringList Described(const QList<TimedLine>& lines)
+{
+    QStringList out;
+    for (const TimedLine& line : lines)
+        out.append(Describe(line));
+    return out;
+}
+
 inline QString DescribeDropped(const DroppedParts& dropped)
 {
     QStringList out;

@@ -264,10 +264,7 @@ void TestAssForm::readLines()
     const auto read = ReadAss(file);
     QVERIFY(read.ok());
     QCOMPARE(read.value().titles.title, title);
-    QStringList described;
-    for (const TimedLine& line : read.value().lines)
-        described.append(Describe(line));
-    QCOMPARE(described, lines);
+    QCOMPARE(Described(read.value().lines), lines);
     QCOMPARE(DescribeDropped(read.value().dropped), dropped);
 }
 

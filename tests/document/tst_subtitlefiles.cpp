@@ -18,6 +18,15 @@ namespace {
 const QString kSeparator = QString(35, u'-');
 constexpr ExactTime kNone = std::nullopt;
 
+// A file of these bytes under this name, opened as the user opens one.
+auto openedFile(const QString& name, const QByteArray& bytes)
+{
+    testfiles::WorkArea home;
+    const QString path = home.filePath(name);
+    testfiles::writeBytes(path, bytes);
+    return ReadLyricsFile(path);
+}
+
 } // namespace
 
 class TestSubtitleFiles : public QObject
@@ -70,10 +79,7 @@ void TestSubtitleFiles::openedAsTheirForm()
     QFETCH(ExactTime, time);
     QFETCH(LineWords, words);
     QFETCH(DroppedParts, dropped);
-    testfiles::WorkArea home;
-    const QString path = home.filePath(name);
-    testfiles::writeBytes(path, bytes);
-    const auto opened = ReadLyricsFile(path);
+    const auto opened = openedFile(name, bytes);
     QVERIFY(opened);
     QCOMPARE(int(opened.value().subtitle), form);
     QCOMPARE(opened.value().dropped, dropped);
@@ -112,10 +118,7 @@ void TestSubtitleFiles::damagedFilesSayWhereAndWhy()
     QFETCH(QByteArray, bytes);
     QFETCH(int, line);
     QFETCH(int, damage);
-    testfiles::WorkArea home;
-    const QString path = home.filePath(name);
-    testfiles::writeBytes(path, bytes);
-    const auto opened = ReadLyricsFile(path);
+    const auto opened = openedFile(name, bytes);
     QVERIFY(!opened);
     QCOMPARE(opened.error().kind, FileErrorKind::Damaged);
     QCOMPARE(opened.error().line, line);

@@ -206,10 +206,7 @@ void TestTtmlForm::readLines()
     const auto read = ReadTtml(file);
     QVERIFY(read.ok());
     QCOMPARE(read.value().titles.title + u" / "_s + read.value().titles.artist, titles);
-    QStringList described;
-    for (const TimedLine& line : read.value().lines)
-        described.append(Describe(line));
-    QCOMPARE(described, lines);
+    QCOMPARE(Described(read.value().lines), lines);
     QCOMPARE(DescribeDropped(read.value().dropped), dropped);
 }
 
@@ -314,10 +311,7 @@ void TestTtmlForm::ttconvShowsEachLine()
     QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
     const auto read = ReadTtml(QString::fromUtf8(testfiles::readBytes(again)));
     QVERIFY(read.ok());
-    QStringList described;
-    for (const TimedLine& line : read.value().lines)
-        described.append(Describe(line));
-    QCOMPARE(described,
+    QCOMPARE(Described(read.value().lines),
              (QStringList{u"0 （前奏）"_s, u"3000 一行目 & <二>"_s, u"65500 Hello world"_s}));
 }
 
